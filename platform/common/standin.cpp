@@ -1,0 +1,27 @@
+#include "standin/standin.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+std::atomic<int> s_backend{-1};
+}
+
+extern "C" standin_backend standin_get_backend(void)
+{
+    int b = s_backend.load();
+    if (b < 0) {
+        const char* env = std::getenv("VORN_PLATFORM");
+        b = (env && std::strcmp(env, "headless") == 0) ? STANDIN_BACKEND_HEADLESS : STANDIN_BACKEND_SDL;
+        int expected = -1;
+        if (!s_backend.compare_exchange_strong(expected, b))
+            b = expected;
+    }
+    return static_cast<standin_backend>(b);
+}
+
+extern "C" void standin_set_backend(standin_backend backend)
+{
+    s_backend.store(backend);
+}
