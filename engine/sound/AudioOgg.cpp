@@ -95,6 +95,10 @@ AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
         delete decoder;
         return nullptr;
     }
+    // The decoder leaves a chained stream positioned in its last link after scanning the links;
+    // playback starts at the beginning.
+    if (ov_streams(decoder) > 1 && ov_seekable(decoder))
+        ov_pcm_seek(decoder, 0);
     AudioOgg* source = new AudioOgg;
     source->m_file = file;
     source->m_decoder = decoder;

@@ -66,7 +66,9 @@ bool EncodeLink(const Tone& tone, int serial, FILE* out)
     const long frames = std::lround(tone.seconds * tone.rate);
     const long chunk = 1024;
     const double pi = 3.14159265358979323846;
-    for (long at = 0; ok && at <= frames; at += chunk) {
+    long at = 0;
+    bool ended = false;
+    while (ok && !ended) {
         const long n = std::min(chunk, frames - at);
         if (n > 0) {
             float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
@@ -76,8 +78,10 @@ bool EncodeLink(const Tone& tone, int serial, FILE* out)
                     buffer[c][i] = static_cast<float>(tone.amplitude * std::sin(2.0 * pi * f * (at + i) / tone.rate));
             }
             vorbis_analysis_wrote(&dsp, static_cast<int>(n));
+            at += n;
         } else {
-            vorbis_analysis_wrote(&dsp, 0);  // end of stream
+            vorbis_analysis_wrote(&dsp, 0);  // end of stream: the encoder flushes what it holds
+            ended = true;
         }
         while (ok && vorbis_analysis_blockout(&dsp, &block) == 1) {
             vorbis_analysis(&block, nullptr);
@@ -86,12 +90,8 @@ bool EncodeLink(const Tone& tone, int serial, FILE* out)
             while (ok && vorbis_bitrate_flushpacket(&dsp, &packet)) {
                 ogg_stream_packetin(&stream, &packet);
                 ok = WritePages(stream, out, false);
-                if (packet.e_o_s)
-                    break;
             }
         }
-        if (n <= 0)
-            break;
     }
     ok = ok && WritePages(stream, out, true);
 
