@@ -47,6 +47,14 @@ public:
 
     void Reset() { *this = nullptr; }
 
+    // Takes over a reference the caller already holds, without counting again.
+    static SmartPtr Adopt(T* ptr)
+    {
+        SmartPtr result;
+        result.m_ptr = ptr;
+        return result;
+    }
+
     T* Get() const { return m_ptr; }
     T* operator->() const { return m_ptr; }
     T& operator*() const { return *m_ptr; }

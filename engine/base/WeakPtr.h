@@ -81,10 +81,7 @@ public:
         WeakRefCounter* target = WeakRefCounter::LockTarget(m_record.Get(), &ToCounter);
         if (!target)
             return SmartPtr<T>();
-        T* object = static_cast<T*>(target);
-        SmartPtr<T> result(object);
-        static_cast<const RefCounter*>(object)->RemRef(); // the reference LockTarget took
-        return result;
+        return SmartPtr<T>::Adopt(static_cast<T*>(target)); // the reference LockTarget took
     }
 
     bool IsEmpty() const { return !m_record; }
@@ -98,10 +95,8 @@ private:
     {
         if (!ptr)
             return;
-        WeakRefCounter::WeakReference* record =
-            static_cast<WeakRefCounter*>(ptr)->AcquireWeakReference();
-        m_record = record;
-        record->RemRef(); // the reference AcquireWeakReference took; m_record holds its own
+        m_record = SmartPtr<WeakRefCounter::WeakReference>::Adopt(
+            static_cast<WeakRefCounter*>(ptr)->AcquireWeakReference());
     }
 
     SmartPtr<WeakRefCounter::WeakReference> m_record;
