@@ -1,4 +1,5 @@
 #include "sound/mixer/Mixer.h"
+#include "application/AbstractApp.h"
 #include "sound/playbook/PlaybookAudioDevice.h"
 
 #include "standin/audio.h"
@@ -285,4 +286,31 @@ TEST_F(HeadlessOutput, StreamDyingOnThePlaybackThreadNeverJoinsItself)
     SelfOwningStream::s_changed.notify_all();
     EXPECT_TRUE(WaitFor([] { return SelfOwningStream::s_destroyed.load(); }));
     EXPECT_TRUE(WaitFor([closed] { return standin_audio_close_count() == closed + 1; }));
+}
+
+namespace {
+class BareApp : public AbstractApp {
+public:
+    BareApp() : AbstractApp(0) {}
+};
+} // namespace
+
+// At exit the application stops the playback thread on the main thread, even while another
+// holder (the game's sound layer) keeps the mixer alive beyond it.
+TEST_F(HeadlessOutput, ApplicationStopsThePlaybackThreadAtExit)
+{
+    const unsigned closed = standin_audio_close_count();
+    SmartPtr<Mixer> soundLayer;
+    {
+        SmartPtr<BareApp> app(new BareApp);
+        g_mixer = Mixer::Create(FORMAT, SPEC);
+        soundLayer = g_mixer;
+        ASSERT_TRUE(WaitFor([] { return standin_audio_captured_size() > 0; }));
+    }
+    EXPECT_FALSE(g_mixer);
+    EXPECT_FALSE(soundLayer->HasDevice());
+    EXPECT_EQ(standin_audio_close_count(), closed + 1);
+    standin_audio_clear_captured();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(standin_audio_captured_size(), 0u);
 }
