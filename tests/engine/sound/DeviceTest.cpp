@@ -176,7 +176,11 @@ TEST_F(HeadlessOutput, PlaybackThreadWritesTheMixerBlocks)
     ASSERT_TRUE(mixer->HasDevice());
     EXPECT_EQ(standin_audio_last_sink(), STANDIN_AUDIO_SINK_CAPTURE);
     mixer->PlayNow(SmartPtr<AudioSource>(new PcmSource(Ramp(6000, 1, 3), 2, 44100)), true);
-    ASSERT_TRUE(WaitFor([] { return standin_audio_captured_size() >= 4 * 4096; }));
+    // The channel ends (and leaves the list) in the block that holds its last sample; the block
+    // after that one is written once that one is.
+    ASSERT_TRUE(WaitFor([&mixer] { return mixer->GetChannelCount() == 0; }));
+    const size_t ended = standin_audio_captured_size();
+    ASSERT_TRUE(WaitFor([ended] { return standin_audio_captured_size() >= ended + 2 * 4096; }));
     mixer->Shutdown();
     EXPECT_FALSE(mixer->HasDevice());
 

@@ -21,9 +21,11 @@ using namespace Vorn;
 namespace {
 
 // The integer decoder called directly on the file: what the engine's source must deliver.
-std::vector<s16> DecodeDirectly(const std::string& path)
+std::vector<s16> DecodeDirectly(const std::string& path, bool* opened = nullptr)
 {
     std::vector<s16> out;
+    if (opened)
+        *opened = false;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return out;
@@ -32,6 +34,8 @@ std::vector<s16> DecodeDirectly(const std::string& path)
         std::fclose(f);
         return out;
     }
+    if (opened)
+        *opened = true;
     std::vector<char> buffer(4096);
     int link = 0;
     long n;
@@ -67,7 +71,7 @@ protected:
         VornTest::WriteBytes(Path("noise.ogg"), VornTest::RandomBytes(5000, 7));
         VornTest::WriteBytes(Path("truncated.ogg"), std::vector<uint8_t>(stereo.begin(), stereo.begin() + 200));
         std::vector<uint8_t> damaged = stereo;
-        for (size_t i = damaged.size() / 3; i < damaged.size() / 3 + 64; ++i)
+        for (size_t i = damaged.size() * 2 / 3; i < damaged.size() * 2 / 3 + 64; ++i)
             damaged[i] ^= 0x5A;
         VornTest::WriteBytes(Path("damaged.ogg"), damaged);
         std::vector<uint8_t> cut(stereo.begin(), stereo.begin() + stereo.size() / 2);
@@ -235,19 +239,25 @@ TEST_F(OggSource, ChainedLinkInAnotherFormatEndsTheStream)
     }
 }
 
+// Damage inside the audio, or a file cut short: the source opens when the decoder can open it,
+// delivers what the decoder makes of it (possibly nothing), and the memory buffer keeps exactly
+// that.
 TEST_F(OggSource, DamagedAndCutStreamsDecodeWhatTheyCan)
 {
-    for (const char* name : {"snd/damaged.ogg", "snd/cut.ogg"}) {
+    for (const char* name : {"damaged.ogg", "cut.ogg"}) {
         SCOPED_TRACE(name);
-        SmartPtr<AudioSource> ogg = Create(name);
-        if (!ogg)
-            continue;  // refused at opening is as good
-        const std::vector<s16> all = VornTest::ReadAll(*ogg, 4096);
-        EXPECT_LE(all.size(), 2u * 44100 * 2);
-        EXPECT_GT(all.size(), 0u);
-        SmartPtr<AudioSource> buffer = Create(name, true);
-        ASSERT_TRUE(buffer);
-        EXPECT_EQ(buffer->GetSize(), all.size() * 2);
+        bool opens = false;
+        const std::vector<s16> expected = DecodeDirectly(Path(name), &opens);
+        SmartPtr<AudioSource> ogg = Create(std::string("snd/") + name);
+        ASSERT_EQ(static_cast<bool>(ogg), opens);
+        if (ogg) {
+            EXPECT_EQ(VornTest::ReadAll(*ogg, 4096), expected);
+        }
+        SmartPtr<AudioSource> buffer = Create(std::string("snd/") + name, true);
+        EXPECT_EQ(static_cast<bool>(buffer), !expected.empty());
+        if (buffer) {
+            EXPECT_EQ(buffer->GetSize(), expected.size() * 2);
+        }
     }
 }
 
