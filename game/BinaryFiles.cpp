@@ -53,8 +53,6 @@ const char* const LEVEL_STEMS[BinaryFiles::LEVEL_COUNT] = {
 const char* const BinaryFiles::PACK_FOLDERS[PACK_COUNT] = {
     "beginner", "letters", "things", "shapes", "games", "helloween", "zombie",
 };
-const int BinaryFiles::PACK_FIRST[PACK_COUNT] = {0, 27, 53, 85, 110, 146, 166};
-const int BinaryFiles::PACK_SIZES[PACK_COUNT] = {27, 26, 32, 25, 36, 20, 34};
 
 std::string BinaryFiles::files[LEVEL_COUNT];
 

@@ -5,14 +5,14 @@
 
 class BinaryFiles {
 public:
-    static const int LEVEL_COUNT = 200;
-    static const int PACK_COUNT = 7;
+    static constexpr int LEVEL_COUNT = 200;
+    static constexpr int PACK_COUNT = 7;
 
     // Pack p holds the levels PACK_FIRST[p] .. PACK_FIRST[p] + PACK_SIZES[p] - 1, stored in the
     // folder PACK_FOLDERS[p]. Level numbers are kept in save files, so this order never changes.
     static const char* const PACK_FOLDERS[PACK_COUNT];
-    static const int PACK_FIRST[PACK_COUNT];
-    static const int PACK_SIZES[PACK_COUNT];
+    static constexpr int PACK_FIRST[PACK_COUNT] = {0, 27, 53, 85, 110, 146, 166};
+    static constexpr int PACK_SIZES[PACK_COUNT] = {27, 26, 32, 25, 36, 20, 34};
 
     // Entry i is "<pack folder>/<stem>.bin" for level i after Init, the empty string before.
     static std::string files[LEVEL_COUNT];

@@ -7,8 +7,8 @@
 
 class Block {
 public:
-    static const int TYPE_COUNT = 28;
-    static const int COLOR_SLOTS = 12;
+    static constexpr int TYPE_COUNT = 28;
+    static constexpr int COLOR_SLOTS = 12;
 
     // Shape tables, indexed by type; filled by InitTables.
     static int blocksWType[TYPE_COUNT];       // bounding box width in cells

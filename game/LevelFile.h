@@ -36,19 +36,19 @@ struct LevelPlacement {
 
 class LevelFile {
 public:
-    static const int FLAG_SHIFT_LEFT = 1;
-    static const int FLAG_SHIFT_RIGHT = 2;
+    static constexpr int FLAG_SHIFT_LEFT = 1;
+    static constexpr int FLAG_SHIFT_RIGHT = 2;
     // The board grid is 12 columns wide; stored placements are packed with a row stride of 12.
-    static const int MAX_WIDTH = 12;
-    static const int MAX_HEIGHT = 16;
+    static constexpr int MAX_WIDTH = 12;
+    static constexpr int MAX_HEIGHT = 16;
     // Tray boxes are 2 x 2 cells and lie on the 12 x 16 play area.
-    static const int MAX_TRAY_X = 10;
-    static const int MAX_TRAY_Y = 14;
+    static constexpr int MAX_TRAY_X = 10;
+    static constexpr int MAX_TRAY_Y = 14;
     // A level record holds one bit per stored solution above bit 0: more cannot be told apart.
-    static const int MAX_SOLUTIONS = 63;
-    static const int TYPE_COUNT = 28;
-    static const uint8_t CELL_TO_COVER = 0;
-    static const uint8_t CELL_OUTSIDE = 1;
+    static constexpr int MAX_SOLUTIONS = 63;
+    static constexpr int TYPE_COUNT = 28;
+    static constexpr uint8_t CELL_TO_COVER = 0;
+    static constexpr uint8_t CELL_OUTSIDE = 1;
 
     int flags = 0;
     std::vector<LevelTrayEntry> tray;

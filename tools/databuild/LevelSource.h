@@ -10,12 +10,12 @@ struct LevelSource {
     enum Shift { SHIFT_NONE = 0, SHIFT_LEFT = 1, SHIFT_RIGHT = 2 };
 
     // The published limits of an outline (data/levels/README.md derives them from the screen).
-    static const int MAX_WIDTH = 12;
-    static const int MAX_SHIFTED_WIDTH = 11;
-    static const int MAX_HEIGHT = 11;
-    static const int MAX_CELLS = 72;
-    static const int MIN_DIFFICULTY = 1;
-    static const int MAX_DIFFICULTY = 10;
+    static constexpr int MAX_WIDTH = 12;
+    static constexpr int MAX_SHIFTED_WIDTH = 11;
+    static constexpr int MAX_HEIGHT = 11;
+    static constexpr int MAX_CELLS = 72;
+    static constexpr int MIN_DIFFICULTY = 1;
+    static constexpr int MAX_DIFFICULTY = 10;
 
     int width = 0;
     int height = 0;
