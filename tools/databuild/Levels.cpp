@@ -203,14 +203,24 @@ int BuildAll(const std::string& sourceDir, const std::string& outputDir)
     }
 
     // Each level is built on its own from its own seed, so the thread that takes it does not
-    // change the result.
-    std::atomic<int> next{0};
+    // change the result. The biggest outlines take longest: they go first, so that no thread is
+    // left with one at the end.
+    std::vector<LevelSource> sources(BinaryFiles::LEVEL_COUNT);
+    std::vector<int> order;
+    for (int level = 0; level < BinaryFiles::LEVEL_COUNT; ++level) {
+        LevelJob& job = jobs[level];
+        if (LoadLevelSource(job.sourcePath, sources[level], job.error))
+            order.push_back(level);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return sources[a].CellCount() > sources[b].CellCount();
+    });
+    std::atomic<size_t> next{0};
     auto worker = [&]() {
-        for (int level = next++; level < BinaryFiles::LEVEL_COUNT; level = next++) {
+        for (size_t taken = next++; taken < order.size(); taken = next++) {
+            const int level = order[taken];
             LevelJob& job = jobs[level];
-            LevelSource source;
-            if (!LoadLevelSource(job.sourcePath, source, job.error))
-                continue;
+            const LevelSource& source = sources[level];
             const int difficulty = source.difficulty ? source.difficulty
                                                      : DefaultDifficulty(level);
             const std::string& name = BinaryFiles::files[level];

@@ -171,6 +171,7 @@ public:
             TilingSolver::Result result = m_solver.Solve(
                 candidate.counts, TraySearch::MAX_SOLUTIONS + 1, m_options.countBudget, false);
             tilings = result.complete ? result.count : -1;
+            m_nodes += result.nodes;
             m_counted.emplace(candidate.counts, tilings);
         }
         if (tilings < 1 || tilings > TraySearch::MAX_SOLUTIONS)
@@ -237,6 +238,7 @@ public:
     }
 
     Random& Rng() { return m_random; }
+    bool OverBudget() const { return m_nodes > m_options.totalBudget; }
     int FewestPieces() const { return m_fewestPieces; }
     const TilingSolver& Solver() const { return m_solver; }
 
@@ -249,6 +251,7 @@ private:
     Random m_random;
     std::map<TypeCounts, int> m_counted; // tray -> tilings, -1 when the count ran out of budget
     int m_fewestPieces = 1 << 30;
+    uint64_t m_nodes = 0; // search steps spent counting so far
 };
 
 } // namespace
@@ -271,7 +274,7 @@ bool TraySearch::Choose(const LevelSource& source, int difficulty, uint64_t seed
     Candidate best;
     bool found = false;
     for (int round = 0; round < 2 && !found; ++round) {
-        for (int i = 0; i < options.candidates; ++i) {
+        for (int i = 0; i < options.candidates && !(found && search.OverBudget()); ++i) {
             Candidate candidate;
             // Squared: most big outlines only stay under the limit with mostly rigid pieces; the
             // patches below then bring in the irregular ones where they fit.
@@ -297,7 +300,7 @@ bool TraySearch::Choose(const LevelSource& source, int difficulty, uint64_t seed
     }
 
     // Narrow: improve the best tray by re-tiling small patches of it.
-    for (int i = 0; i < options.mutations; ++i) {
+    for (int i = 0; i < options.mutations && !search.OverBudget(); ++i) {
         Candidate candidate;
         if (!search.Mutate(best, candidate) || !search.Evaluate(candidate))
             continue;

@@ -35,6 +35,9 @@ public:
         int candidates = 120;          // random tilings drawn
         int mutations = 250;           // patches of the best tray re-tiled
         uint64_t countBudget = 150000; // search steps allowed for counting one tray
+        // Search steps for the whole level, after which the best tray so far is taken. Counted in
+        // steps, not seconds, so that the choice does not depend on the machine.
+        uint64_t totalBudget = 4000000;
     };
 
     // Difficulty 1..10; seed from the level's name.
