@@ -227,7 +227,7 @@ int Extract(const std::vector<std::string>& args)
         FILE* file = std::fopen(target.c_str(), "wb");
         if (!file)
             return Fail(target.string() + ": " + std::strerror(errno));
-        bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+        bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file) == data.size();
         ok = std::fclose(file) == 0 && ok;
         if (!ok)
             return Fail(target.string() + ": write failed");

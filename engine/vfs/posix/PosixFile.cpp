@@ -17,6 +17,8 @@ s32 PosixFile::Read(void* buffer, u32 count)
     // The result is signed: never deliver more than it can express.
     if (count > 0x7FFFFFFFu)
         count = 0x7FFFFFFFu;
+    if (count == 0)
+        return 0;
     return static_cast<s32>(std::fread(buffer, 1, count, m_handle));
 }
 
@@ -25,6 +27,8 @@ u32 PosixFile::Write(const void* buffer, u32 count)
     if (!m_handle)
         return 0;
     g_vfsAccess = true;
+    if (count == 0)
+        return 0;
     return static_cast<u32>(std::fwrite(buffer, 1, count, m_handle));
 }
 
