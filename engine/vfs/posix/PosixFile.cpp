@@ -1,5 +1,7 @@
 #include "vfs/posix/PosixFile.h"
 
+#include <sys/stat.h>
+
 namespace Vorn {
 
 PosixFile::~PosixFile()
@@ -70,7 +72,16 @@ bool PosixFile::OpenWithMode(const char* path, const char* mode)
     if (!path)
         return false;
     m_handle = std::fopen(path, mode);
-    return m_handle != nullptr;
+    if (!m_handle)
+        return false;
+    // stdio opens a directory for reading too; it would then claim a size it cannot deliver.
+    struct stat status;
+    if (fstat(fileno(m_handle), &status) != 0 || S_ISDIR(status.st_mode)) {
+        std::fclose(m_handle);
+        m_handle = nullptr;
+        return false;
+    }
+    return true;
 }
 
 bool PosixFile::OpenWrite(const char* path)
