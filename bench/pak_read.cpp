@@ -122,8 +122,9 @@ struct Archive {
 
 Archive& GetArchive()
 {
-    static Archive* s_archive = new Archive();
-    return *s_archive;
+    // Destroyed at exit, which removes its temporary directory.
+    static Archive s_archive;
+    return s_archive;
 }
 
 double Seconds(std::chrono::steady_clock::duration d)
