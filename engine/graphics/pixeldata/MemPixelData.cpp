@@ -1,0 +1,139 @@
+#include "graphics/pixeldata/MemPixelData.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <new>
+#include <string>
+
+namespace Vorn {
+
+namespace {
+
+// Hexadecimal digit of the image text's colour words: 0-9 and upper-case A-F; anything else 0.
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 0;
+}
+
+uint8_t HexByte(const char* two)
+{
+    return static_cast<uint8_t>(HexDigit(two[0]) << 4 | HexDigit(two[1]));
+}
+
+}  // namespace
+
+MemPixelData::MemPixelData(int32_t w, int32_t h, PixelFormat f) : pixels(nullptr), size(0)
+{
+    Allocate(w, h, f);
+}
+
+MemPixelData::MemPixelData(const PixelData& source) : pixels(nullptr), size(0)
+{
+    kind = PD_MEMORY;
+    width = source.GetWidth() > 0 ? source.GetWidth() : 0;
+    height = source.GetHeight() > 0 ? source.GetHeight() : 0;
+    pitch = source.GetPitch() > 0 ? source.GetPitch() : 0;
+    format = source.GetFormat();
+    const uint8_t* from = source.LockConst();
+    if (!from)
+        return;
+    size = static_cast<size_t>(pitch) * static_cast<size_t>(height);
+    pixels = new uint8_t[size];
+    if (size)
+        std::memcpy(pixels, from, size);
+}
+
+MemPixelData::MemPixelData(const char* const* lines, size_t lineCount) : pixels(nullptr), size(0)
+{
+    int w = 0, h = 0, colours = 0, cpp = 0;
+    if (lineCount == 0 || !lines[0] || std::sscanf(lines[0], "%i %i %i %i", &w, &h, &colours, &cpp) != 4) {
+        Allocate(0, 0, PF_RGB888);
+        return;
+    }
+    Allocate(w, h, PF_RGB888);
+    std::memset(pixels, 0, size);
+    if (cpp <= 0 || colours < 0)
+        return;
+
+    struct Rgb {
+        uint8_t r, g, b;
+    };
+    std::map<std::string, Rgb> palette;
+    size_t line = 1;
+    for (int i = 0; i < colours && line < lineCount; ++i, ++line) {
+        const char* text = lines[line];
+        if (!text || std::strlen(text) < static_cast<size_t>(cpp) + 1)
+            continue;
+        char type = 0;
+        char word[16] = {};
+        // One separator after the key, then the colour type and the word "#RRGGBB".
+        if (std::sscanf(text + cpp + 1, "%c %15s", &type, word) != 2 || word[0] != '#' || std::strlen(word) < 7)
+            continue;
+        palette[std::string(text, cpp)] = Rgb{HexByte(word + 1), HexByte(word + 3), HexByte(word + 5)};
+    }
+    line = 1 + static_cast<size_t>(colours);
+    for (int y = 0; y < height && line < lineCount; ++y, ++line) {
+        const char* text = lines[line];
+        if (!text)
+            continue;
+        const size_t length = std::strlen(text);
+        uint8_t* row = pixels + static_cast<size_t>(y) * pitch;
+        for (int x = 0; x < width; ++x) {
+            const size_t at = static_cast<size_t>(x) * cpp;
+            if (at + cpp > length)
+                break;
+            const auto found = palette.find(std::string(text + at, cpp));
+            if (found == palette.end())
+                continue;
+            row[x * 3 + 0] = found->second.b;
+            row[x * 3 + 1] = found->second.g;
+            row[x * 3 + 2] = found->second.r;
+        }
+    }
+}
+
+MemPixelData::~MemPixelData()
+{
+    delete[] pixels;
+}
+
+void MemPixelData::Allocate(int32_t w, int32_t h, PixelFormat f)
+{
+    kind = PD_MEMORY;
+    format = f;
+    width = w > 0 ? w : 0;
+    height = h > 0 ? h : 0;
+    const uint64_t rowBytes = static_cast<uint64_t>(width) * GetPixelFormatInfo(f).bytes;
+    if (rowBytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+        throw std::bad_alloc();
+    const uint64_t total = rowBytes * static_cast<uint64_t>(height);
+    if (total > std::numeric_limits<size_t>::max() / 2)
+        throw std::bad_alloc();
+    pitch = static_cast<int32_t>(rowBytes);
+    size = static_cast<size_t>(total);
+    pixels = new uint8_t[size];
+}
+
+uint8_t* MemPixelData::Lock()
+{
+    return pixels;
+}
+
+const uint8_t* MemPixelData::LockConst() const
+{
+    return pixels;
+}
+
+void MemPixelData::Unlock()
+{
+    delete[] pixels;
+    pixels = nullptr;
+}
+
+}  // namespace Vorn
