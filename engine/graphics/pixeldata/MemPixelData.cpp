@@ -33,14 +33,16 @@ MemPixelData::MemPixelData(int32_t w, int32_t h, PixelFormat f) : pixels(nullptr
     Allocate(w, h, f);
 }
 
-MemPixelData::MemPixelData(const PixelData& source) : pixels(nullptr), size(0)
+MemPixelData::MemPixelData(const PixelData* source) : pixels(nullptr), size(0)
 {
     kind = PD_MEMORY;
-    width = source.GetWidth() > 0 ? source.GetWidth() : 0;
-    height = source.GetHeight() > 0 ? source.GetHeight() : 0;
-    pitch = source.GetPitch() > 0 ? source.GetPitch() : 0;
-    format = source.GetFormat();
-    const uint8_t* from = source.LockConst();
+    if (!source)
+        return;
+    width = source->GetWidth() > 0 ? source->GetWidth() : 0;
+    height = source->GetHeight() > 0 ? source->GetHeight() : 0;
+    pitch = source->GetPitch() > 0 ? source->GetPitch() : 0;
+    format = source->GetFormat();
+    const uint8_t* from = source->LockConst();
     if (!from)
         return;
     size = static_cast<size_t>(pitch) * static_cast<size_t>(height);

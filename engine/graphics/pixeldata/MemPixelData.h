@@ -16,8 +16,8 @@ public:
     // from files before they get here.
     MemPixelData(int32_t width, int32_t height, PixelFormat format);
     // A copy of another object's CPU pixels (size, pitch and format included); a source whose
-    // pixels are gone gives a copy without pixels.
-    explicit MemPixelData(const PixelData& source);
+    // pixels are gone (or a null source) gives an object without pixels.
+    explicit MemPixelData(const PixelData* source);
     // An image from image text: line 0 "width height colours charsPerPixel", one line per colour
     // ("<key> c #RRGGBB"), then one line per row of keys. The result is PF_RGB888. lineCount is
     // the number of entries in lines: rows or colours beyond it, keys missing from the colour

@@ -170,12 +170,14 @@ PixelDataRLE::PixelDataRLE(int32_t w, int32_t h, uint32_t size, const uint8_t* b
         std::memcpy(stream, bytes, size);
 }
 
-PixelDataRLE::PixelDataRLE(const PixelData& source) : stream(nullptr), streamSize(0)
+PixelDataRLE::PixelDataRLE(const PixelData* source) : stream(nullptr), streamSize(0)
 {
     kind = PD_RLE;
     format = PF_RLE;
-    width = source.GetWidth() > 0 ? source.GetWidth() : 0;
-    height = source.GetHeight() > 0 ? source.GetHeight() : 0;
+    if (!source)
+        return;
+    width = source->GetWidth() > 0 ? source->GetWidth() : 0;
+    height = source->GetHeight() > 0 ? source->GetHeight() : 0;
     Encode(source);
 }
 
@@ -200,22 +202,24 @@ void PixelDataRLE::Unlock()
     stream = nullptr;
 }
 
-uint32_t PixelDataRLE::Encode(const PixelData& source)
+uint32_t PixelDataRLE::Encode(const PixelData* source)
 {
     delete[] stream;
     stream = nullptr;
     streamSize = 0;
+    if (!source)
+        return 0;
 
-    const uint8_t* pixels = source.LockConst();
-    const int32_t w = source.GetWidth(), h = source.GetHeight();
-    if (!pixels || source.GetFormat() != PF_RGBA8888 || w < 0 || h < 0 ||
-        static_cast<int64_t>(source.GetPitch()) < static_cast<int64_t>(w) * 4)
+    const uint8_t* pixels = source->LockConst();
+    const int32_t w = source->GetWidth(), h = source->GetHeight();
+    if (!pixels || source->GetFormat() != PF_RGBA8888 || w < 0 || h < 0 ||
+        static_cast<int64_t>(source->GetPitch()) < static_cast<int64_t>(w) * 4)
         return 0;
 
     std::vector<uint8_t> out;
     RowEncoder encoder;
     for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* row = pixels + static_cast<size_t>(y) * source.GetPitch();
+        const uint8_t* row = pixels + static_cast<size_t>(y) * source->GetPitch();
         encoder.BeginRow();
         for (int32_t x = 0; x < w; ++x) {
             const uint8_t* p = row + static_cast<size_t>(x) * 4;
@@ -303,7 +307,8 @@ bool PixelDataRLE::DecodeStream(const uint8_t* data, size_t size, int32_t w, int
         if (filled != static_cast<uint32_t>(w))
             return false;
     }
-    return true;
+    // Bytes beyond the last row mean the stream and its stated size disagree.
+    return at == size;
 }
 
 }  // namespace Vorn

@@ -22,9 +22,9 @@ class PixelDataRLE final : public PixelData {
 public:
     // Copies size bytes of an existing run stream (not checked here: see Validate).
     PixelDataRLE(int32_t width, int32_t height, uint32_t size, const uint8_t* bytes);
-    // Encodes a PF_RGBA8888 source; a source of another format, without pixels, or with a row
+    // Encodes a PF_RGBA8888 source; a null source, one of another format, without pixels, or with a row
     // that does not fit the stream's 16-bit row length gives an empty stream.
-    explicit PixelDataRLE(const PixelData& source);
+    explicit PixelDataRLE(const PixelData* source);
     ~PixelDataRLE() override;
 
     uint8_t* Lock() override;
@@ -35,7 +35,7 @@ public:
 
     // Replaces the stream by the encoding of a PF_RGBA8888 source; returns the new stream size,
     // or 0 (and no stream) when the source cannot be encoded.
-    uint32_t Encode(const PixelData& source);
+    uint32_t Encode(const PixelData* source);
 
     // Decodes this object's stream into PF_RGBA8888 rows (B, G, R, A) of dstPitch bytes each;
     // false when the stream is missing or malformed, in which case every pixel not decoded from a
@@ -43,8 +43,8 @@ public:
     bool Decode(uint8_t* dst, size_t dstPitch) const;
 
     // The same for a stream held elsewhere. With dst null the stream is only checked: true when
-    // every row record is whole, every run lies inside its row record and its stream, and each
-    // row's counts add up to exactly the width.
+    // every row record is whole, every run lies inside its row record, each row's counts add up to
+    // exactly the width, and the last row ends exactly at the end of the stream.
     static bool DecodeStream(const uint8_t* stream, size_t size, int32_t width, int32_t height,
                              uint8_t* dst, size_t dstPitch);
     static bool Validate(const uint8_t* stream, size_t size, int32_t width, int32_t height)
