@@ -28,30 +28,30 @@ uint8_t HexByte(const char* two)
 
 }  // namespace
 
-MemPixelData::MemPixelData(int32_t w, int32_t h, PixelFormat f) : pixels(nullptr), size(0)
+MemPixelData::MemPixelData(int32_t w, int32_t h, PixelFormat f) : m_pixels(nullptr), m_size(0)
 {
     Allocate(w, h, f);
 }
 
-MemPixelData::MemPixelData(const PixelData* source) : pixels(nullptr), size(0)
+MemPixelData::MemPixelData(const PixelData* source) : m_pixels(nullptr), m_size(0)
 {
-    kind = PD_MEMORY;
+    m_kind = PD_MEMORY;
     if (!source)
         return;
-    width = source->GetWidth() > 0 ? source->GetWidth() : 0;
-    height = source->GetHeight() > 0 ? source->GetHeight() : 0;
-    pitch = source->GetPitch() > 0 ? source->GetPitch() : 0;
-    format = source->GetFormat();
+    m_width = source->GetWidth() > 0 ? source->GetWidth() : 0;
+    m_height = source->GetHeight() > 0 ? source->GetHeight() : 0;
+    m_pitch = source->GetPitch() > 0 ? source->GetPitch() : 0;
+    m_format = source->GetFormat();
     const uint8_t* from = source->LockConst();
     if (!from)
         return;
-    size = static_cast<size_t>(pitch) * static_cast<size_t>(height);
-    pixels = new uint8_t[size];
-    if (size)
-        std::memcpy(pixels, from, size);
+    m_size = static_cast<size_t>(m_pitch) * static_cast<size_t>(m_height);
+    m_pixels = new uint8_t[m_size];
+    if (m_size)
+        std::memcpy(m_pixels, from, m_size);
 }
 
-MemPixelData::MemPixelData(const char* const* lines, size_t lineCount) : pixels(nullptr), size(0)
+MemPixelData::MemPixelData(const char* const* lines, size_t lineCount) : m_pixels(nullptr), m_size(0)
 {
     int w = 0, h = 0, colours = 0, cpp = 0;
     if (lineCount == 0 || !lines[0] || std::sscanf(lines[0], "%i %i %i %i", &w, &h, &colours, &cpp) != 4) {
@@ -59,7 +59,7 @@ MemPixelData::MemPixelData(const char* const* lines, size_t lineCount) : pixels(
         return;
     }
     Allocate(w, h, PF_RGB888);
-    std::memset(pixels, 0, size);
+    std::memset(m_pixels, 0, m_size);
     if (cpp <= 0 || colours < 0)
         return;
 
@@ -80,13 +80,13 @@ MemPixelData::MemPixelData(const char* const* lines, size_t lineCount) : pixels(
         palette[std::string(text, cpp)] = Rgb{HexByte(word + 1), HexByte(word + 3), HexByte(word + 5)};
     }
     line = 1 + static_cast<size_t>(colours);
-    for (int y = 0; y < height && line < lineCount; ++y, ++line) {
+    for (int y = 0; y < m_height && line < lineCount; ++y, ++line) {
         const char* text = lines[line];
         if (!text)
             continue;
         const size_t length = std::strlen(text);
-        uint8_t* row = pixels + static_cast<size_t>(y) * pitch;
-        for (int x = 0; x < width; ++x) {
+        uint8_t* row = m_pixels + static_cast<size_t>(y) * m_pitch;
+        for (int x = 0; x < m_width; ++x) {
             const size_t at = static_cast<size_t>(x) * cpp;
             if (at + cpp > length)
                 break;
@@ -102,40 +102,40 @@ MemPixelData::MemPixelData(const char* const* lines, size_t lineCount) : pixels(
 
 MemPixelData::~MemPixelData()
 {
-    delete[] pixels;
+    delete[] m_pixels;
 }
 
 void MemPixelData::Allocate(int32_t w, int32_t h, PixelFormat f)
 {
-    kind = PD_MEMORY;
-    format = f;
-    width = w > 0 ? w : 0;
-    height = h > 0 ? h : 0;
-    const uint64_t rowBytes = static_cast<uint64_t>(width) * GetPixelFormatInfo(f).bytes;
+    m_kind = PD_MEMORY;
+    m_format = f;
+    m_width = w > 0 ? w : 0;
+    m_height = h > 0 ? h : 0;
+    const uint64_t rowBytes = static_cast<uint64_t>(m_width) * GetPixelFormatInfo(f).bytes;
     if (rowBytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
         throw std::bad_alloc();
-    const uint64_t total = rowBytes * static_cast<uint64_t>(height);
+    const uint64_t total = rowBytes * static_cast<uint64_t>(m_height);
     if (total > std::numeric_limits<size_t>::max() / 2)
         throw std::bad_alloc();
-    pitch = static_cast<int32_t>(rowBytes);
-    size = static_cast<size_t>(total);
-    pixels = new uint8_t[size];
+    m_pitch = static_cast<int32_t>(rowBytes);
+    m_size = static_cast<size_t>(total);
+    m_pixels = new uint8_t[m_size];
 }
 
 uint8_t* MemPixelData::Lock()
 {
-    return pixels;
+    return m_pixels;
 }
 
 const uint8_t* MemPixelData::LockConst() const
 {
-    return pixels;
+    return m_pixels;
 }
 
 void MemPixelData::Unlock()
 {
-    delete[] pixels;
-    pixels = nullptr;
+    delete[] m_pixels;
+    m_pixels = nullptr;
 }
 
 }  // namespace Vorn

@@ -30,13 +30,13 @@ public:
     void Unlock() override;
 
     // Bytes held (pitch * height), 0 once unlocked.
-    size_t GetSize() const { return pixels ? size : 0; }
+    size_t GetSize() const { return m_pixels ? m_size : 0; }
 
 private:
     void Allocate(int32_t w, int32_t h, PixelFormat f);
 
-    uint8_t* pixels;
-    size_t size;
+    uint8_t* m_pixels;
+    size_t m_size;
 };
 
 }  // namespace Vorn

@@ -32,8 +32,8 @@ const PixelFormatInfo& GetPixelFormatInfo(int32_t format)
 }
 
 PixelData::PixelData()
-    : width(0), height(0), pitch(0), format(PF_NONE), colorKey{255, 0, 255, 255},
-      texelScaleU(1.0f), texelScaleV(1.0f), kind(PD_BASE)
+    : m_width(0), m_height(0), m_pitch(0), m_format(PF_NONE), m_colorKey{255, 0, 255, 255},
+      m_texelScaleU(1.0f), m_texelScaleV(1.0f), m_kind(PD_BASE)
 {
 }
 
@@ -59,10 +59,10 @@ void PixelData::Touch()
 
 void PixelData::SetColorKey(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
-    colorKey[0] = r;
-    colorKey[1] = g;
-    colorKey[2] = b;
-    colorKey[3] = a;
+    m_colorKey[0] = r;
+    m_colorKey[1] = g;
+    m_colorKey[2] = b;
+    m_colorKey[3] = a;
 }
 
 }  // namespace Vorn

@@ -68,28 +68,28 @@ public:
     // Marks the pixels as used in the current frame (GL textures reset their idle age).
     virtual void Touch();
 
-    int32_t GetWidth() const { return width; }
-    int32_t GetHeight() const { return height; }
-    int32_t GetPitch() const { return pitch; }
-    PixelFormat GetFormat() const { return format; }
-    int32_t GetKind() const { return kind; }
+    int32_t GetWidth() const { return m_width; }
+    int32_t GetHeight() const { return m_height; }
+    int32_t GetPitch() const { return m_pitch; }
+    PixelFormat GetFormat() const { return m_format; }
+    int32_t GetKind() const { return m_kind; }
     // Key colour as R, G, B, A; default opaque magenta.
-    const uint8_t* GetColorKey() const { return colorKey; }
+    const uint8_t* GetColorKey() const { return m_colorKey; }
     void SetColorKey(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
     // Multiply texture coordinates in pixels by these; a GL texture sets them to 1 / its
     // power-of-two size.
-    float GetTexelScaleU() const { return texelScaleU; }
-    float GetTexelScaleV() const { return texelScaleV; }
+    float GetTexelScaleU() const { return m_texelScaleU; }
+    float GetTexelScaleV() const { return m_texelScaleV; }
 
 protected:
-    int32_t width;
-    int32_t height;
-    int32_t pitch;
-    PixelFormat format;
-    uint8_t colorKey[4];
-    float texelScaleU;
-    float texelScaleV;
-    int32_t kind;
+    int32_t m_width;
+    int32_t m_height;
+    int32_t m_pitch;
+    PixelFormat m_format;
+    uint8_t m_colorKey[4];
+    float m_texelScaleU;
+    float m_texelScaleV;
+    int32_t m_kind;
 };
 
 }  // namespace Vorn

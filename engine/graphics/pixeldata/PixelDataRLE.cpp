@@ -24,9 +24,9 @@ class RowEncoder {
 public:
     void BeginRow()
     {
-        row.clear();
-        pending.clear();
-        op = NO_OP;
+        m_row.clear();
+        m_pending.clear();
+        m_op = NO_OP;
     }
 
     void AddPixel(uint32_t bgra)
@@ -35,11 +35,11 @@ public:
         const uint8_t alpha5 = static_cast<uint8_t>(bgra >> 27);
         const uint32_t colour = static_cast<uint32_t>(r >> 3) << 11 | static_cast<uint32_t>(g >> 2) << 5 | (b >> 3);
         if (alpha5 == 0) {
-            if (op != PixelDataRLE::OP_TRANSPARENT) {
+            if (m_op != PixelDataRLE::OP_TRANSPARENT) {
                 EmitPending();
-                op = PixelDataRLE::OP_TRANSPARENT;
+                m_op = PixelDataRLE::OP_TRANSPARENT;
             }
-            pending.push_back(0);
+            m_pending.push_back(0);
         } else if (alpha5 == 31) {
             const uint8_t entry[2] = {static_cast<uint8_t>(colour & 0xFF), static_cast<uint8_t>(colour >> 8)};
             AddEntry(entry, 2, PixelDataRLE::OP_OPAQUE_LITERAL, PixelDataRLE::OP_OPAQUE_REPEAT);
@@ -55,11 +55,11 @@ public:
     bool EndRow(std::vector<uint8_t>& out)
     {
         EmitPending();
-        if (row.size() > PixelDataRLE::MAX_ROW_BYTES)
+        if (m_row.size() > PixelDataRLE::MAX_ROW_BYTES)
             return false;
         out.push_back(PixelDataRLE::ROW_MARKER);
-        PutU16(out, static_cast<uint32_t>(row.size()));
-        out.insert(out.end(), row.begin(), row.end());
+        PutU16(out, static_cast<uint32_t>(m_row.size()));
+        out.insert(out.end(), m_row.begin(), m_row.end());
         return true;
     }
 
@@ -68,7 +68,7 @@ private:
 
     size_t EntrySize() const
     {
-        switch (op) {
+        switch (m_op) {
         case PixelDataRLE::OP_TRANSLUCENT_LITERAL:
         case PixelDataRLE::OP_TRANSLUCENT_REPEAT:
             return 3;
@@ -80,58 +80,58 @@ private:
         }
     }
 
-    uint32_t PendingCount() const { return static_cast<uint32_t>(pending.size() / EntrySize()); }
+    uint32_t PendingCount() const { return static_cast<uint32_t>(m_pending.size() / EntrySize()); }
 
     // A run begun by a change of class is a repeat of one pixel; the next different pixel of the
     // same class turns it into a literal, and a pixel equal to the last literal entry starts a
     // repeat.
     void AddEntry(const uint8_t* entry, size_t entrySize, int literalOp, int repeatOp)
     {
-        if (op != literalOp && op != repeatOp) {
+        if (m_op != literalOp && m_op != repeatOp) {
             EmitPending();
-            op = repeatOp;
-        } else if (!pending.empty()) {
-            const bool same = std::memcmp(pending.data() + pending.size() - entrySize, entry, entrySize) == 0;
+            m_op = repeatOp;
+        } else if (!m_pending.empty()) {
+            const bool same = std::memcmp(m_pending.data() + m_pending.size() - entrySize, entry, entrySize) == 0;
             const uint32_t count = PendingCount();
-            if (!same && op == repeatOp) {
+            if (!same && m_op == repeatOp) {
                 if (count > 1)
                     EmitPending();
-                op = literalOp;
-            } else if (same && op == literalOp) {
+                m_op = literalOp;
+            } else if (same && m_op == literalOp) {
                 // A longer literal goes out whole; a single entry joins this pixel in the repeat.
                 if (count > 1)
                     EmitPending();
-                op = repeatOp;
+                m_op = repeatOp;
             }
         }
-        pending.insert(pending.end(), entry, entry + entrySize);
+        m_pending.insert(m_pending.end(), entry, entry + entrySize);
     }
 
     void EmitPending()
     {
-        if (pending.empty())
+        if (m_pending.empty())
             return;
         const uint32_t count = PendingCount();
-        row.push_back(static_cast<uint8_t>(op));
-        PutU16(row, count);
-        switch (op) {
+        m_row.push_back(static_cast<uint8_t>(m_op));
+        PutU16(m_row, count);
+        switch (m_op) {
         case PixelDataRLE::OP_TRANSLUCENT_LITERAL:
         case PixelDataRLE::OP_OPAQUE_LITERAL:
-            row.insert(row.end(), pending.begin(), pending.end());
+            m_row.insert(m_row.end(), m_pending.begin(), m_pending.end());
             break;
         case PixelDataRLE::OP_TRANSLUCENT_REPEAT:
         case PixelDataRLE::OP_OPAQUE_REPEAT:
-            row.insert(row.end(), pending.begin(), pending.begin() + EntrySize());
+            m_row.insert(m_row.end(), m_pending.begin(), m_pending.begin() + EntrySize());
             break;
         default:
             break;
         }
-        pending.clear();
+        m_pending.clear();
     }
 
-    std::vector<uint8_t> row;
-    std::vector<uint8_t> pending;
-    int op = NO_OP;
+    std::vector<uint8_t> m_row;
+    std::vector<uint8_t> m_pending;
+    int m_op = NO_OP;
 };
 
 // Bit replication widens 5- and 6-bit channels so that full intensity stays 255.
@@ -156,57 +156,57 @@ inline void PutPixel(uint8_t* out, uint32_t colour, uint8_t alpha)
 }  // namespace
 
 PixelDataRLE::PixelDataRLE(int32_t w, int32_t h, uint32_t size, const uint8_t* bytes)
-    : stream(nullptr), streamSize(0)
+    : m_stream(nullptr), m_streamSize(0)
 {
-    kind = PD_RLE;
-    format = PF_RLE;
-    width = w > 0 ? w : 0;
-    height = h > 0 ? h : 0;
+    m_kind = PD_RLE;
+    m_format = PF_RLE;
+    m_width = w > 0 ? w : 0;
+    m_height = h > 0 ? h : 0;
     if (!bytes)
         size = 0;
-    stream = new uint8_t[size];
-    streamSize = size;
+    m_stream = new uint8_t[size];
+    m_streamSize = size;
     if (size)
-        std::memcpy(stream, bytes, size);
+        std::memcpy(m_stream, bytes, size);
 }
 
-PixelDataRLE::PixelDataRLE(const PixelData* source) : stream(nullptr), streamSize(0)
+PixelDataRLE::PixelDataRLE(const PixelData* source) : m_stream(nullptr), m_streamSize(0)
 {
-    kind = PD_RLE;
-    format = PF_RLE;
+    m_kind = PD_RLE;
+    m_format = PF_RLE;
     if (!source)
         return;
-    width = source->GetWidth() > 0 ? source->GetWidth() : 0;
-    height = source->GetHeight() > 0 ? source->GetHeight() : 0;
+    m_width = source->GetWidth() > 0 ? source->GetWidth() : 0;
+    m_height = source->GetHeight() > 0 ? source->GetHeight() : 0;
     Encode(source);
 }
 
 PixelDataRLE::~PixelDataRLE()
 {
-    delete[] stream;
+    delete[] m_stream;
 }
 
 uint8_t* PixelDataRLE::Lock()
 {
-    return stream;
+    return m_stream;
 }
 
 const uint8_t* PixelDataRLE::LockConst() const
 {
-    return stream;
+    return m_stream;
 }
 
 void PixelDataRLE::Unlock()
 {
-    delete[] stream;
-    stream = nullptr;
+    delete[] m_stream;
+    m_stream = nullptr;
 }
 
 uint32_t PixelDataRLE::Encode(const PixelData* source)
 {
-    delete[] stream;
-    stream = nullptr;
-    streamSize = 0;
+    delete[] m_stream;
+    m_stream = nullptr;
+    m_streamSize = 0;
     if (!source)
         return 0;
 
@@ -231,18 +231,18 @@ uint32_t PixelDataRLE::Encode(const PixelData* source)
     }
     if (out.size() > UINT32_MAX)
         return 0;
-    width = w;
-    height = h;
-    stream = new uint8_t[out.size()];
+    m_width = w;
+    m_height = h;
+    m_stream = new uint8_t[out.size()];
     if (!out.empty())
-        std::memcpy(stream, out.data(), out.size());
-    streamSize = static_cast<uint32_t>(out.size());
-    return streamSize;
+        std::memcpy(m_stream, out.data(), out.size());
+    m_streamSize = static_cast<uint32_t>(out.size());
+    return m_streamSize;
 }
 
 bool PixelDataRLE::Decode(uint8_t* dst, size_t dstPitch) const
 {
-    return DecodeStream(stream, stream ? streamSize : 0, width, height, dst, dstPitch);
+    return DecodeStream(m_stream, m_stream ? m_streamSize : 0, m_width, m_height, dst, dstPitch);
 }
 
 bool PixelDataRLE::DecodeStream(const uint8_t* data, size_t size, int32_t w, int32_t h, uint8_t* dst,

@@ -31,7 +31,7 @@ public:
     const uint8_t* LockConst() const override;
     void Unlock() override;
 
-    uint32_t GetStreamSize() const { return stream ? streamSize : 0; }
+    uint32_t GetStreamSize() const { return m_stream ? m_streamSize : 0; }
 
     // Replaces the stream by the encoding of a PF_RGBA8888 source; returns the new stream size,
     // or 0 (and no stream) when the source cannot be encoded.
@@ -45,11 +45,11 @@ public:
     // The same for a stream held elsewhere. With dst null the stream is only checked: true when
     // every row record is whole, every run lies inside its row record, each row's counts add up to
     // exactly the width, and the last row ends exactly at the end of the stream.
-    static bool DecodeStream(const uint8_t* stream, size_t size, int32_t width, int32_t height,
+    static bool DecodeStream(const uint8_t* m_stream, size_t size, int32_t width, int32_t height,
                              uint8_t* dst, size_t dstPitch);
-    static bool Validate(const uint8_t* stream, size_t size, int32_t width, int32_t height)
+    static bool Validate(const uint8_t* m_stream, size_t size, int32_t width, int32_t height)
     {
-        return DecodeStream(stream, size, width, height, nullptr, 0);
+        return DecodeStream(m_stream, size, width, height, nullptr, 0);
     }
 
     enum : uint8_t {
@@ -64,8 +64,8 @@ public:
     static const uint32_t MAX_ROW_BYTES = 65535;
 
 private:
-    uint8_t* stream;
-    uint32_t streamSize;
+    uint8_t* m_stream;
+    uint32_t m_streamSize;
 };
 
 }  // namespace Vorn
