@@ -1,0 +1,325 @@
+#include "vfs/CompressedFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace Vorn {
+
+namespace {
+
+const u32 CODED_BIT = 0x80000000u;
+const u32 END_MASK = 0x7FFFFFFFu;
+const u64 UNKNOWN_POSITION = ~0ull;
+const u32 SKIP_BUFFER_SIZE = 4096;
+
+u32 GetU32(const u8* at)
+{
+    return static_cast<u32>(at[0]) | static_cast<u32>(at[1]) << 8 | static_cast<u32>(at[2]) << 16 |
+           static_cast<u32>(at[3]) << 24;
+}
+
+} // namespace
+
+CompressedFile::CompressedFile()
+    : m_stream(LZMA_STREAM_INIT), m_decoderReady(false), m_totalSize(0), m_position(0),
+      m_blockPosition(0), m_currentBlock(NO_BLOCK), m_blockFailed(false), m_coded(true),
+      m_dataOffset(0), m_blockSize(0), m_blockCount(0), m_fileSize(0),
+      m_filePosition(UNKNOWN_POSITION), m_inputNext(0), m_inputEnd(0)
+{
+    std::memset(&m_options, 0, sizeof m_options);
+}
+
+CompressedFile::~CompressedFile()
+{
+    lzma_end(&m_stream);
+}
+
+void CompressedFile::DropTables()
+{
+    m_table.reset();
+    m_blockCount = 0;
+    m_totalSize = 0;
+    m_position = 0;
+    m_blockPosition = 0;
+    m_currentBlock = NO_BLOCK;
+    m_blockFailed = false;
+    m_coded = true;
+    m_dataOffset = 0;
+    m_blockSize = 0;
+    m_inputNext = m_inputEnd = 0;
+}
+
+bool CompressedFile::Close()
+{
+    DropTables();
+    // Frees the decoder's dictionary and probabilities.
+    lzma_end(&m_stream);
+    m_stream = LZMA_STREAM_INIT;
+    m_decoderReady = false;
+    m_fileSize = 0;
+    m_filePosition = UNKNOWN_POSITION;
+    return PlaybookFile::Close();
+}
+
+bool CompressedFile::Open(const char* path)
+{
+    Close();
+    if (!PlaybookFile::Open(path))
+        return false;
+    if (ReadHeader())
+        return true;
+    Close();
+    return false;
+}
+
+bool CompressedFile::OpenNative(const char* path)
+{
+    Close();
+    if (!PosixFile::Open(path))
+        return false;
+    if (ReadHeader())
+        return true;
+    Close();
+    return false;
+}
+
+u32 CompressedFile::ReadFile(u64 offset, void* buffer, u32 count)
+{
+    if (count == 0 || !m_handle)
+        return 0;
+    g_vfsAccess = true;
+    if (m_filePosition != offset) {
+        if (offset > static_cast<u64>(LONG_MAX) ||
+            fseeko(m_handle, static_cast<off_t>(offset), SEEK_SET) != 0) {
+            m_filePosition = UNKNOWN_POSITION;
+            return 0;
+        }
+        m_filePosition = offset;
+    }
+    size_t n = std::fread(buffer, 1, count, m_handle);
+    m_filePosition = n == count ? m_filePosition + n : UNKNOWN_POSITION;
+    return static_cast<u32>(n);
+}
+
+bool CompressedFile::ReadHeader()
+{
+    m_fileSize = PosixFile::GetSize();
+    m_filePosition = UNKNOWN_POSITION;
+    u8 header[HEADER_SIZE];
+    if (ReadFile(0, header, HEADER_SIZE) != HEADER_SIZE)
+        return false;
+    u32 dataOffset = GetU32(header);
+    u32 blockSize = GetU32(header + 4);
+    s64 tableBytes = static_cast<s32>(GetU32(header + 8));
+    if (blockSize == 0 || blockSize > MAX_BLOCK_SIZE || dataOffset < HEADER_SIZE ||
+        dataOffset > m_fileSize)
+        return false;
+
+    // liblzma refuses lc + lp > 4, which the format would allow: such a file cannot be read here.
+    lzma_filter filter = {LZMA_FILTER_LZMA1, nullptr};
+    if (lzma_properties_decode(&filter, nullptr, header + 12, 5) != LZMA_OK)
+        return false;
+    m_options = *static_cast<lzma_options_lzma*>(filter.options);
+    std::free(filter.options);
+
+    const bool rawTable = tableBytes < 0;
+    const u64 storedBytes = static_cast<u64>(rawTable ? -tableBytes : tableBytes);
+    const u64 blockCount = storedBytes / 4;
+    if (blockCount == 0)
+        return false;
+    // Bounds before allocating: a raw table lies between the header and the data; every block
+    // stores at least one byte, so a coded table cannot list more blocks than there are data bytes.
+    if (rawTable ? HEADER_SIZE + storedBytes > dataOffset : blockCount > m_fileSize - dataOffset)
+        return false;
+    if (blockCount * blockSize > 0xFFFFFFFFull)
+        return false;
+
+    std::unique_ptr<u32[]> table(new (std::nothrow) u32[blockCount]);
+    if (!table)
+        return false;
+    u8* tableBytesOut = reinterpret_cast<u8*>(table.get());
+    const u32 tableSize = static_cast<u32>(blockCount * 4);
+    if (rawTable) {
+        if (ReadFile(HEADER_SIZE, tableBytesOut, tableSize) != tableSize)
+            return false;
+    } else {
+        if (!RestartDecoder(static_cast<u32>(std::min<u64>(storedBytes, 0xFFFFFFFFu))))
+            return false;
+        m_inputNext = HEADER_SIZE;
+        m_inputEnd = dataOffset;
+        if (Decode(tableBytesOut, tableSize) != tableSize)
+            return false;
+    }
+
+    u32 previousEnd = 0;
+    for (u64 i = 0; i < blockCount; ++i) {
+        u32 entry = GetU32(tableBytesOut + 4 * i);
+        table[i] = entry;
+        u32 end = entry & END_MASK;
+        // Blocks follow one another, each at least one byte long, and end inside the file: a
+        // truncated archive is refused here instead of reading short later.
+        if (end <= previousEnd || dataOffset + static_cast<u64>(end) > m_fileSize)
+            return false;
+        previousEnd = end;
+    }
+
+    m_table = std::move(table);
+    m_blockCount = static_cast<u32>(blockCount);
+    m_blockSize = blockSize;
+    m_dataOffset = dataOffset;
+    m_totalSize = static_cast<u32>(blockCount * blockSize);
+    m_position = 0;
+    m_currentBlock = NO_BLOCK;
+    return true;
+}
+
+bool CompressedFile::RestartDecoder(u32 dictionaryNeed)
+{
+    // A stream never refers further back than its own output, so a dictionary larger than what it
+    // decodes is never used: the header's dictionary size is not trusted beyond that.
+    lzma_options_lzma options = m_options;
+    options.dict_size = std::max<u32>(LZMA_DICT_SIZE_MIN, std::min(m_options.dict_size, dictionaryNeed));
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+    m_decoderReady = lzma_raw_decoder(&m_stream, filters) == LZMA_OK;
+    m_stream.next_in = nullptr;
+    m_stream.avail_in = 0;
+    return m_decoderReady;
+}
+
+bool CompressedFile::FillInput()
+{
+    if (m_inputNext >= m_inputEnd)
+        return false;
+    u32 want = static_cast<u32>(std::min<u64>(INPUT_BUFFER_SIZE, m_inputEnd - m_inputNext));
+    u32 got = ReadFile(m_inputNext, m_input, want);
+    if (got == 0)
+        return false;
+    m_inputNext += got;
+    m_stream.next_in = m_input;
+    m_stream.avail_in = got;
+    return true;
+}
+
+u32 CompressedFile::Decode(u8* out, u32 count)
+{
+    if (!m_decoderReady)
+        return 0;
+    m_stream.next_out = out;
+    m_stream.avail_out = count;
+    while (m_stream.avail_out > 0) {
+        bool moreInput = m_stream.avail_in > 0 || FillInput();
+        size_t inBefore = m_stream.avail_in;
+        size_t outBefore = m_stream.avail_out;
+        lzma_ret ret = lzma_code(&m_stream, LZMA_RUN);
+        // LZMA_STREAM_END here is an end marker before the block was complete: as bad as an error.
+        if (ret != LZMA_OK)
+            break;
+        if (m_stream.avail_in == inBefore && m_stream.avail_out == outBefore && !moreInput)
+            break;
+    }
+    return count - static_cast<u32>(m_stream.avail_out);
+}
+
+u32 CompressedFile::DecodeFrom(u32 offset, u8* out, u32 count)
+{
+    if (offset > m_blockPosition) {
+        u8 skip[SKIP_BUFFER_SIZE];
+        while (m_blockPosition < offset) {
+            u32 n = std::min(SKIP_BUFFER_SIZE, offset - m_blockPosition);
+            u32 got = Decode(skip, n);
+            m_blockPosition += got;
+            if (got < n)
+                return 0;
+        }
+    }
+    u32 got = Decode(out, count);
+    m_blockPosition += got;
+    return got;
+}
+
+u32 CompressedFile::ReadRaw(u32 offset, u8* out, u32 count)
+{
+    u32 start = m_currentBlock == 0 ? 0 : (m_table[m_currentBlock - 1] & END_MASK);
+    u32 stored = (m_table[m_currentBlock] & END_MASK) - start;
+    if (offset >= stored)
+        return 0;
+    u32 n = std::min(count, stored - offset);
+    u32 got = ReadFile(static_cast<u64>(m_dataOffset) + start + offset, out, n);
+    m_blockPosition = offset + got;
+    return got;
+}
+
+bool CompressedFile::SelectBlock(u32 block)
+{
+    m_currentBlock = block;
+    m_blockPosition = 0;
+    m_blockFailed = false;
+    u32 entry = m_table[block];
+    m_coded = (entry & CODED_BIT) != 0;
+    if (!m_coded)
+        return true;
+    u32 start = block == 0 ? 0 : (m_table[block - 1] & END_MASK);
+    m_inputNext = static_cast<u64>(m_dataOffset) + start;
+    m_inputEnd = static_cast<u64>(m_dataOffset) + (entry & END_MASK);
+    if (!RestartDecoder(m_blockSize)) {
+        m_blockFailed = true;
+        return false;
+    }
+    return true;
+}
+
+s32 CompressedFile::Read(void* buffer, u32 count)
+{
+    if (!m_table || m_position >= m_totalSize)
+        return 0;
+    u32 remaining = std::min(count, m_totalSize - m_position);
+    remaining = std::min<u32>(remaining, 0x7FFFFFFFu);
+    u8* out = static_cast<u8*>(buffer);
+    u32 delivered = 0;
+    while (remaining > 0) {
+        u32 block = m_position / m_blockSize;
+        u32 offset = m_position % m_blockSize;
+        // A coded block is continued only forwards; going back means decoding it again from its
+        // first stored byte.
+        if (block != m_currentBlock || m_blockFailed || (m_coded && offset < m_blockPosition)) {
+            if (!SelectBlock(block))
+                break;
+        }
+        u32 chunk = std::min(m_blockSize - offset, remaining);
+        u32 got = m_coded ? DecodeFrom(offset, out, chunk) : ReadRaw(offset, out, chunk);
+        delivered += got;
+        m_position += got;
+        out += got;
+        remaining -= got;
+        if (got < chunk) {
+            // Damaged block: deliver what came before it, and start the block afresh next time.
+            m_blockFailed = true;
+            break;
+        }
+    }
+    return static_cast<s32>(delivered);
+}
+
+bool CompressedFile::Seek(int offset, int whence)
+{
+    s64 target;
+    switch (whence) {
+    case FROM_START: target = offset; break;
+    case FROM_CURRENT: target = static_cast<s64>(m_position) + offset; break;
+    case FROM_END: target = static_cast<s64>(m_totalSize) + offset; break;
+    default: target = m_position; break;
+    }
+    target = std::max<s64>(0, std::min<s64>(target, m_totalSize));
+    m_position = static_cast<u32>(target);
+    return true;
+}
+
+void CompressedFile::SeekTo(u32 position)
+{
+    m_position = std::min(position, m_totalSize);
+}
+
+} // namespace Vorn

@@ -1,0 +1,87 @@
+// A read-only file stored in fixed-size blocks, each raw or LZMA-coded, with a block table for
+// random access. It carries the pak archives.
+//
+// Layout (little-endian): u32 dataOffset, u32 blockSize, i32 tableBytes (negative: the table is
+// stored raw, -tableBytes long; otherwise LZMA-coded, decoding to tableBytes), the 5 LZMA property
+// bytes, the table from offset 17, the blocks from dataOffset. Table entry i holds in bits 0-30 the
+// end of block i's stored bytes relative to dataOffset, and in bit 31 whether it is coded. Every
+// block yields blockSize bytes; a coded block is one LZMA stream of its own.
+#pragma once
+
+#include <lzma.h>
+
+#include <memory>
+
+#include "vfs/playbook/PlaybookFile.h"
+
+namespace Vorn {
+
+class CompressedFile : public PlaybookFile {
+public:
+    static const u32 HEADER_SIZE = 17;
+    static const u32 INPUT_BUFFER_SIZE = 4096;
+    // A coded block's decoder needs a dictionary as large as the block; larger blocks are refused
+    // rather than letting a header make us allocate whatever it claims.
+    static const u32 MAX_BLOCK_SIZE = 16 * 1024 * 1024;
+
+    CompressedFile();
+    ~CompressedFile() override;
+
+    s32 Read(void* buffer, u32 count) override;
+    u32 Write(const void*, u32) override { return 0; }
+    // Clamps the target to [0, size]; always true.
+    bool Seek(int offset, int whence) override;
+    u32 Tell() override { return m_position; }
+    u32 GetSize() override { return m_totalSize; }
+    // Opens a file of the install area. False for a missing file or a damaged header or table; the
+    // object then holds no table and a size of 0, so reads deliver nothing.
+    bool Open(const char* path) override;
+    // The same for a path taken as it stands.
+    bool OpenNative(const char* path);
+    bool Close() override;
+
+    // Positions within the whole logical size (Seek's int offset reaches only 2 GiB).
+    void SeekTo(u32 position);
+
+    u32 GetBlockSize() const { return m_blockSize; }
+    u32 GetBlockCount() const { return m_blockCount; }
+
+private:
+    static const u32 NO_BLOCK = 0xFFFFFFFFu;
+
+    bool ReadHeader();
+    void DropTables();
+    bool RestartDecoder(u32 dictionaryNeed);
+    bool SelectBlock(u32 block);
+    // Raw and coded bytes of the current block from its offset; both return the bytes delivered.
+    u32 ReadRaw(u32 offset, u8* out, u32 count);
+    u32 Decode(u8* out, u32 count);
+    u32 DecodeFrom(u32 offset, u8* out, u32 count);
+    // Fetches the next input bytes of the current stream; false when it has no more.
+    bool FillInput();
+    // Bytes of the underlying file at an absolute offset; the count delivered.
+    u32 ReadFile(u64 offset, void* buffer, u32 count);
+
+    lzma_stream m_stream;
+    lzma_options_lzma m_options;
+    bool m_decoderReady;
+    u8 m_input[INPUT_BUFFER_SIZE];
+
+    u32 m_totalSize;
+    u32 m_position;
+    u32 m_blockPosition;   // bytes of the current block already delivered or skipped
+    u32 m_currentBlock;
+    bool m_blockFailed;    // the current block's data ran short or did not decode
+    bool m_coded;
+    u32 m_dataOffset;
+    u32 m_blockSize;
+    u32 m_blockCount;
+    std::unique_ptr<u32[]> m_table;
+
+    u64 m_fileSize;
+    u64 m_filePosition;    // where the handle stands, as far as this object moved it
+    u64 m_inputNext;       // next stored byte of the current stream
+    u64 m_inputEnd;        // end of the current stream's stored bytes
+};
+
+} // namespace Vorn

@@ -1,0 +1,152 @@
+#include "vfs/PakMount.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "vfs/VirtualFile.h"
+
+namespace Vorn {
+
+namespace {
+
+u32 GetU32(const u8* at)
+{
+    return static_cast<u32>(at[0]) | static_cast<u32>(at[1]) << 8 | static_cast<u32>(at[2]) << 16 |
+           static_cast<u32>(at[3]) << 24;
+}
+
+} // namespace
+
+PakMount::PakMount(const char* pakPath, const char* mountPoint, u32 flags, Location location)
+    : VfsMount(mountPoint, flags), m_entryCount(0), m_nameTableSize(0), m_valid(false)
+{
+    bool opened = location == NATIVE_PATH ? m_file.OpenNative(pakPath) : m_file.Open(pakPath);
+    if (opened)
+        m_valid = ReadDirectory();
+    if (!m_valid) {
+        m_entries.reset();
+        m_names.reset();
+        m_entryCount = 0;
+        m_nameTableSize = 0;
+        m_file.Close();
+    }
+}
+
+PakMount::~PakMount() {}
+
+bool PakMount::ReadExactly(std::unique_ptr<u8[]>& out, u32 count, u32 extra)
+{
+    const size_t step = 1u << 20;
+    std::vector<u8> data;
+    while (data.size() < count) {
+        size_t used = data.size();
+        size_t want = std::min<size_t>(step, count - used);
+        data.resize(used + want);
+        s32 got = m_file.Read(data.data() + used, static_cast<u32>(want));
+        if (got != static_cast<s32>(want))
+            return false;
+    }
+    out.reset(new (std::nothrow) u8[static_cast<size_t>(count) + extra]);
+    if (!out)
+        return false;
+    if (count > 0)
+        std::memcpy(out.get(), data.data(), count);
+    std::memset(out.get() + count, 0, extra);
+    return true;
+}
+
+bool PakMount::ReadDirectory()
+{
+    const u64 total = m_file.GetSize();
+    u8 word[4];
+    m_file.SeekTo(0);
+    if (m_file.Read(word, 4) != 4)
+        return false;
+    const s32 count = static_cast<s32>(GetU32(word));
+    if (count == 0)
+        return true; // an empty archive
+    if (count < 0 || 8 + static_cast<u64>(count) * ENTRY_SIZE > total)
+        return false;
+
+    std::unique_ptr<u8[]> records;
+    if (!ReadExactly(records, static_cast<u32>(count) * ENTRY_SIZE, 0))
+        return false;
+    if (m_file.Read(word, 4) != 4)
+        return false;
+    const u32 nameTableSize = GetU32(word);
+    const u64 directoryEnd = 8 + static_cast<u64>(count) * ENTRY_SIZE + nameTableSize;
+    if (nameTableSize == 0 || directoryEnd > total)
+        return false;
+    // One byte more than stored: a table whose last name lacks its NUL still ends in one.
+    std::unique_ptr<u8[]> names;
+    if (!ReadExactly(names, nameTableSize, 1))
+        return false;
+
+    std::unique_ptr<Entry[]> entries(new (std::nothrow) Entry[count]);
+    if (!entries)
+        return false;
+    const char* nameTable = reinterpret_cast<const char*>(names.get());
+    for (s32 i = 0; i < count; ++i) {
+        const u8* record = records.get() + static_cast<size_t>(i) * ENTRY_SIZE;
+        Entry& e = entries[i];
+        e.nameOffset = GetU32(record);
+        e.dataOffset = GetU32(record + 4);
+        e.size = GetU32(record + 8);
+        if (e.nameOffset >= nameTableSize || static_cast<u64>(e.dataOffset) + e.size > total)
+            return false;
+        // The binary search depends on the order; an archive out of order would lose files at
+        // random, so it is refused whole.
+        if (i > 0 && CompareNoCase(nameTable + entries[i - 1].nameOffset, nameTable + e.nameOffset) > 0)
+            return false;
+    }
+
+    m_entries = std::move(entries);
+    m_names.reset(reinterpret_cast<char*>(names.release()));
+    m_entryCount = static_cast<u32>(count);
+    m_nameTableSize = nameTableSize;
+    return true;
+}
+
+const PakMount::Entry* PakMount::FindEntry(const char* name) const
+{
+    if (!name || m_entryCount == 0)
+        return nullptr;
+    s64 low = 0;
+    s64 high = static_cast<s64>(m_entryCount) - 1;
+    while (low <= high) {
+        s64 mid = low + (high - low) / 2;
+        int c = CompareNoCase(name, m_names.get() + m_entries[mid].nameOffset);
+        if (c == 0)
+            return &m_entries[mid];
+        if (c < 0)
+            high = mid - 1;
+        else
+            low = mid + 1;
+    }
+    return nullptr;
+}
+
+File* PakMount::Open(const char* relativePath)
+{
+    const Entry* entry = FindEntry(relativePath);
+    return entry ? new VirtualFile(this, entry) : nullptr;
+}
+
+File* PakMount::OpenWrite(const char*)
+{
+    return nullptr;
+}
+
+s32 PakMount::ReadEntry(const Entry& entry, u32 offset, void* buffer, u32 count)
+{
+    if (offset >= entry.size)
+        return 0;
+    u32 n = std::min(count, entry.size - offset);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_file.SeekTo(entry.dataOffset + offset);
+    return m_file.Read(buffer, n);
+}
+
+} // namespace Vorn

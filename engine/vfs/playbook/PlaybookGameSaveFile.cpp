@@ -1,0 +1,67 @@
+#include "vfs/playbook/PlaybookGameSaveFile.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace Vorn {
+
+const char* const PlaybookGameSaveFile::SAVE_ROOT = "./data/";
+const char* const PlaybookGameSaveFile::TEMPORARY_SUFFIX = ".tmp";
+
+PlaybookGameSaveFile::~PlaybookGameSaveFile()
+{
+    Close();
+}
+
+std::string PlaybookGameSaveFile::MapPath(const char* path)
+{
+    std::string mapped(SAVE_ROOT);
+    for (const char* c = path; *c; ++c)
+        mapped.push_back(*c == '/' ? '_' : *c);
+    return mapped;
+}
+
+bool PlaybookGameSaveFile::Open(const char* path)
+{
+    if (!path) {
+        Close();
+        return false;
+    }
+    return PosixFile::Open(MapPath(path).c_str());
+}
+
+bool PlaybookGameSaveFile::OpenWrite(const char* path)
+{
+    Close();
+    if (!path)
+        return false;
+    std::string target = MapPath(path);
+    if (!PosixFile::OpenWrite((target + TEMPORARY_SUFFIX).c_str()))
+        return false;
+    m_target = target;
+    return true;
+}
+
+bool PlaybookGameSaveFile::Close()
+{
+    if (m_target.empty() || !m_handle)
+        return PosixFile::Close();
+
+    std::string target;
+    target.swap(m_target);
+    std::string temporary = target + TEMPORARY_SUFFIX;
+    g_vfsAccess = true;
+    // ferror also remembers a short fwrite from earlier (a full disk); fsync makes the content
+    // durable before the rename makes it visible.
+    bool written = std::fflush(m_handle) == 0 && !std::ferror(m_handle) &&
+                   fsync(fileno(m_handle)) == 0;
+    written = PosixFile::Close() && written;
+    if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace Vorn

@@ -1,0 +1,35 @@
+// A file of the application's writable save area. Every path is stored flat in "./data/": the path
+// with each '/' turned into '_' (so "./a/b" is the file "./data/._a_b").
+//
+// Writes go to a temporary file beside the target, which replaces the target only when the file is
+// closed (explicitly or by its last release) after every byte reached the disk. A crash or a full
+// disk therefore leaves the previous save intact instead of half a new one.
+#pragma once
+
+#include <string>
+
+#include "vfs/posix/PosixFile.h"
+
+namespace Vorn {
+
+class PlaybookGameSaveFile : public PosixFile {
+public:
+    static const char* const SAVE_ROOT;
+    static const char* const TEMPORARY_SUFFIX;
+
+    ~PlaybookGameSaveFile() override;
+
+    bool OpenWrite(const char* path) override;
+    bool Open(const char* path) override;
+    // After writing: false when the data could not be written completely, in which case the target
+    // keeps its previous content.
+    bool Close() override;
+
+    // The native path a save path is stored under.
+    static std::string MapPath(const char* path);
+
+private:
+    std::string m_target; // set while open for writing
+};
+
+} // namespace Vorn

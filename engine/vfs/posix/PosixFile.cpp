@@ -1,0 +1,100 @@
+#include "vfs/posix/PosixFile.h"
+
+namespace Vorn {
+
+PosixFile::~PosixFile()
+{
+    g_vfsAccess = true;
+    if (m_handle)
+        std::fclose(m_handle);
+}
+
+s32 PosixFile::Read(void* buffer, u32 count)
+{
+    if (!m_handle)
+        return 0;
+    g_vfsAccess = true;
+    // The result is signed: never deliver more than it can express.
+    if (count > 0x7FFFFFFFu)
+        count = 0x7FFFFFFFu;
+    return static_cast<s32>(std::fread(buffer, 1, count, m_handle));
+}
+
+u32 PosixFile::Write(const void* buffer, u32 count)
+{
+    if (!m_handle)
+        return 0;
+    g_vfsAccess = true;
+    return static_cast<u32>(std::fwrite(buffer, 1, count, m_handle));
+}
+
+bool PosixFile::Seek(int offset, int whence)
+{
+    if (!m_handle)
+        return false;
+    g_vfsAccess = true;
+    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END)
+        return false;
+    return std::fseek(m_handle, offset, whence) == 0;
+}
+
+u32 PosixFile::Tell()
+{
+    if (!m_handle)
+        return 0;
+    g_vfsAccess = true;
+    long position = std::ftell(m_handle);
+    return position < 0 ? 0 : static_cast<u32>(position);
+}
+
+u32 PosixFile::GetSize()
+{
+    if (!m_handle)
+        return 0;
+    g_vfsAccess = true;
+    long saved = std::ftell(m_handle);
+    if (saved < 0 || std::fseek(m_handle, 0, SEEK_END) != 0)
+        return 0;
+    long size = std::ftell(m_handle);
+    std::fseek(m_handle, saved, SEEK_SET);
+    return size < 0 ? 0 : static_cast<u32>(size);
+}
+
+bool PosixFile::OpenWithMode(const char* path, const char* mode)
+{
+    Close();
+    if (!path)
+        return false;
+    m_handle = std::fopen(path, mode);
+    return m_handle != nullptr;
+}
+
+bool PosixFile::OpenWrite(const char* path)
+{
+    return OpenWithMode(path, "wb");
+}
+
+bool PosixFile::Open(const char* path)
+{
+    return OpenWithMode(path, "rb");
+}
+
+bool PosixFile::Flush()
+{
+    if (!m_handle)
+        return false;
+    g_vfsAccess = true;
+    return std::fflush(m_handle) == 0;
+}
+
+bool PosixFile::Close()
+{
+    g_vfsAccess = true;
+    if (!m_handle)
+        return true;
+    int result = std::fclose(m_handle);
+    m_handle = nullptr;
+    return result == 0;
+}
+
+} // namespace Vorn

@@ -1,0 +1,193 @@
+#include "PakWriter.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace VornTools {
+
+namespace {
+
+const size_t ENTRY_SIZE = 12;
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+int LowerAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+} // namespace
+
+int PakWriter::CompareNames(const std::string& a, const std::string& b)
+{
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        int d = LowerAscii(static_cast<unsigned char>(a[i])) -
+                LowerAscii(static_cast<unsigned char>(b[i]));
+        if (d != 0)
+            return d;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool PakWriter::IsValidName(const std::string& name)
+{
+    if (name.empty() || name.front() == '/' || name.back() == '/')
+        return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        std::string part = name.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        start = end + 1;
+    }
+    for (char c : name) {
+        if (c == '\0' || c == '\\')
+            return false;
+    }
+    return true;
+}
+
+bool PakWriter::Fail(const std::string& message)
+{
+    m_error = message;
+    return false;
+}
+
+bool PakWriter::AddFile(const std::string& name, std::vector<uint8_t>&& data)
+{
+    if (!IsValidName(name))
+        return Fail("invalid file name \"" + name + "\"");
+    if (data.size() > 0xFFFFFFFFu)
+        return Fail("file too large: " + name);
+    auto found = m_files.find(name);
+    if (found != m_files.end())
+        return Fail("two files named \"" + found->first + "\" and \"" + name +
+                    "\" (names are compared without regard to case)");
+    m_files.emplace(name, std::move(data));
+    return true;
+}
+
+bool PakWriter::AddFile(const std::string& name, const void* data, size_t size)
+{
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    return AddFile(name, std::vector<uint8_t>(bytes, bytes + (bytes ? size : 0)));
+}
+
+bool PakWriter::AddFileFromDisk(const std::string& name, const std::string& path)
+{
+    std::vector<uint8_t> data;
+    if (!ReadWholeFile(path, data))
+        return Fail("cannot read " + path);
+    return AddFile(name, std::move(data));
+}
+
+bool PakWriter::AddDirectory(const std::string& directory, const std::string& prefix)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory(directory, ec))
+        return Fail(directory + " is not a directory");
+    if (!prefix.empty() && prefix.back() != '/')
+        return Fail("prefix must end in '/'");
+    fs::recursive_directory_iterator it(directory, ec), end;
+    if (ec)
+        return Fail("cannot read directory " + directory + ": " + ec.message());
+    for (; it != end; it.increment(ec)) {
+        if (ec)
+            return Fail("cannot read directory " + directory + ": " + ec.message());
+        if (!it->is_regular_file(ec))
+            continue;
+        std::string relative = fs::relative(it->path(), directory, ec).generic_string();
+        if (ec)
+            return Fail("cannot name " + it->path().string());
+        if (!AddFileFromDisk(prefix + relative, it->path().string()))
+            return false;
+    }
+    if (ec)
+        return Fail("cannot read directory " + directory + ": " + ec.message());
+    return true;
+}
+
+bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
+{
+    // Content: count, entries, name table size, name table, then every file in directory order.
+    uint64_t count = m_files.size();
+    uint64_t nameTableSize = 0;
+    uint64_t dataSize = 0;
+    for (const auto& file : m_files) {
+        nameTableSize += file.first.size() + 1;
+        dataSize += file.second.size();
+    }
+    uint64_t directorySize = 8 + ENTRY_SIZE * count + nameTableSize;
+    if (directorySize + dataSize > 0xFFFFFFFFu)
+        return Fail("content too large for one archive (4 GiB at most)");
+
+    std::vector<uint8_t> content;
+    content.reserve(static_cast<size_t>(directorySize + dataSize));
+    AppendU32(content, static_cast<uint32_t>(count));
+    uint32_t nameOffset = 0;
+    uint32_t dataOffset = static_cast<uint32_t>(directorySize);
+    for (const auto& file : m_files) {
+        AppendU32(content, nameOffset);
+        AppendU32(content, dataOffset);
+        AppendU32(content, static_cast<uint32_t>(file.second.size()));
+        nameOffset += static_cast<uint32_t>(file.first.size() + 1);
+        dataOffset += static_cast<uint32_t>(file.second.size());
+    }
+    AppendU32(content, static_cast<uint32_t>(nameTableSize));
+    for (const auto& file : m_files) {
+        content.insert(content.end(), file.first.begin(), file.first.end());
+        content.push_back(0);
+    }
+    for (const auto& file : m_files)
+        content.insert(content.end(), file.second.begin(), file.second.end());
+
+    std::string error;
+    if (!BlockFileWriter::Encode(content.data(), content.size(), m_options, out, error, &m_stats))
+        return Fail(error);
+    return true;
+}
+
+bool PakWriter::Write(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!WriteToMemory(bytes))
+        return false;
+    std::string temporary = path + ".tmp";
+    FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file)
+        return Fail("cannot create " + temporary);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok) {
+        std::remove(temporary.c_str());
+        return Fail("cannot write " + temporary);
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return Fail("cannot rename " + temporary + " to " + path);
+    }
+    return true;
+}
+
+} // namespace VornTools

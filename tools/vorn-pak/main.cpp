@@ -1,0 +1,267 @@
+// vorn-pak: create, list and extract pak archives.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/SmartPtr.h"
+#include "pakwriter/PakWriter.h"
+#include "vfs/PakMount.h"
+#include "vfs/Vfs.h"
+
+namespace {
+
+const int EXIT_FAILED = 1;
+const int EXIT_USAGE = 2;
+
+const char* const USAGE =
+    "usage: vorn-pak create OUT.pak DIR [--block-size N]\n"
+    "       vorn-pak list PAK\n"
+    "       vorn-pak extract PAK OUTDIR [NAME...]\n"
+    "       vorn-pak --help\n";
+
+const char* const HELP =
+    "Creates, lists and extracts pak archives, the read-only file archives of the Vorn engine.\n"
+    "\n"
+    "  create OUT.pak DIR   pack every file below DIR, named by its path relative to DIR\n"
+    "                       --block-size N  bytes per compressed block (default 64K; 1K to 16M;\n"
+    "                                       a K or M suffix multiplies by 1024 or 1024*1024)\n"
+    "  list PAK             print each file's size and name, in the archive's order\n"
+    "  extract PAK OUTDIR [NAME...]\n"
+    "                       write every file (or the named ones) below OUTDIR\n"
+    "\n"
+    "Names are looked up without regard to case. Exit status: 0 done, 1 failed, 2 bad usage.\n";
+
+int Usage(const std::string& message)
+{
+    std::fprintf(stderr, "vorn-pak: %s (see vorn-pak --help)\n", message.c_str());
+    return EXIT_USAGE;
+}
+
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "vorn-pak: %s\n", message.c_str());
+    return EXIT_FAILED;
+}
+
+bool ParseBlockSize(const std::string& text, uint32_t& size)
+{
+    if (text.empty() || text[0] < '0' || text[0] > '9')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (errno != 0)
+        return false;
+    std::string suffix(end);
+    if (suffix == "k" || suffix == "K" || suffix == "KiB")
+        value *= 1024;
+    else if (suffix == "m" || suffix == "M" || suffix == "MiB")
+        value *= 1024 * 1024;
+    else if (!suffix.empty())
+        return false;
+    if (value > 0xFFFFFFFFull)
+        return false;
+    size = static_cast<uint32_t>(value);
+    return true;
+}
+
+// Mounts the archive as the only mount, on the empty mount point, so that entry names are paths.
+// On failure, message says why.
+Vorn::SmartPtr<Vorn::PakMount> MountArchive(const std::string& path, std::string& message)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        message = path + ": is a directory, not a pak archive";
+        return nullptr;
+    }
+    FILE* probe = std::fopen(path.c_str(), "rb");
+    if (!probe) {
+        message = path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    std::fclose(probe);
+    Vorn::SmartPtr<Vorn::PakMount> pak(
+        new Vorn::PakMount(path.c_str(), "", 0, Vorn::PakMount::NATIVE_PATH));
+    if (!pak->IsValid()) {
+        message = path + ": not a pak archive, or damaged or truncated";
+        return nullptr;
+    }
+    Vorn::Vfs::Init();
+    Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), pak.Get());
+    return pak;
+}
+
+// A name is written below the output directory only when it stays there.
+bool IsSafeName(const std::string& name)
+{
+    if (name.empty() || name[0] == '/')
+        return false;
+    size_t start = 0;
+    for (;;) {
+        size_t end = name.find('/', start);
+        std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        if (end == std::string::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
+bool ReadEntry(const std::string& name, std::vector<char>& data)
+{
+    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(name.c_str()));
+    if (!file)
+        return false;
+    data.resize(file->GetSize());
+    size_t used = 0;
+    while (used < data.size()) {
+        size_t want = std::min<size_t>(data.size() - used, 1u << 20);
+        Vorn::s32 got = file->Read(data.data() + used, static_cast<Vorn::u32>(want));
+        if (got <= 0)
+            return false;
+        used += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+int Create(const std::vector<std::string>& args)
+{
+    VornTools::PakWriter::Options options;
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string value;
+        if (a == "--block-size") {
+            if (i + 1 >= args.size())
+                return Usage("--block-size needs a value");
+            value = args[++i];
+        } else if (a.rfind("--block-size=", 0) == 0) {
+            value = a.substr(std::strlen("--block-size="));
+        } else if (a.size() > 1 && a[0] == '-') {
+            return Usage("unknown option " + a);
+        } else {
+            positional.push_back(a);
+            continue;
+        }
+        if (!ParseBlockSize(value, options.blockSize))
+            return Usage("bad block size \"" + value + "\"");
+    }
+    if (positional.size() != 2)
+        return Usage("create needs OUT.pak and DIR");
+    std::string error;
+    if (!VornTools::BlockFileWriter::CheckOptions(options, error))
+        return Usage(error);
+
+    const std::string& out = positional[0];
+    const std::string& dir = positional[1];
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec))
+        return Fail(dir + ": not a directory");
+    VornTools::PakWriter writer(options);
+    if (!writer.AddDirectory(dir) || !writer.Write(out))
+        return Fail(writer.GetError());
+    const VornTools::BlockFileWriter::Stats& stats = writer.GetStats();
+    std::printf("%s: %zu files, %llu bytes in %llu (%u blocks of %u bytes, %u compressed)\n",
+                out.c_str(), writer.GetFileCount(),
+                static_cast<unsigned long long>(stats.contentSize),
+                static_cast<unsigned long long>(stats.fileSize), stats.blockCount,
+                options.blockSize, stats.codedBlocks);
+    return 0;
+}
+
+int List(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return Usage("list needs one PAK");
+    std::string message;
+    Vorn::SmartPtr<Vorn::PakMount> pak = MountArchive(args[0], message);
+    if (!pak)
+        return Fail(message);
+    for (Vorn::u32 i = 0; i < pak->GetEntryCount(); ++i) {
+        const Vorn::PakMount::Entry* entry = pak->GetEntry(i);
+        std::printf("%10u  %s\n", entry->size, pak->GetName(*entry));
+    }
+    return 0;
+}
+
+int Extract(const std::vector<std::string>& args)
+{
+    if (args.size() < 2)
+        return Usage("extract needs PAK and OUTDIR");
+    std::string message;
+    Vorn::SmartPtr<Vorn::PakMount> pak = MountArchive(args[0], message);
+    if (!pak)
+        return Fail(message);
+    namespace fs = std::filesystem;
+    const fs::path outDir(args[1]);
+
+    std::vector<std::string> names(args.begin() + 2, args.end());
+    if (names.empty()) {
+        for (Vorn::u32 i = 0; i < pak->GetEntryCount(); ++i)
+            names.push_back(pak->GetName(*pak->GetEntry(i)));
+    } else {
+        for (const std::string& name : names) {
+            if (!pak->FindEntry(name.c_str()))
+                return Fail(args[0] + ": no file named " + name);
+        }
+    }
+
+    std::vector<char> data;
+    for (const std::string& requested : names) {
+        // Write under the archive's own spelling of the name.
+        std::string name = pak->GetName(*pak->FindEntry(requested.c_str()));
+        if (!IsSafeName(name))
+            return Fail(args[0] + ": refusing to extract \"" + name + "\" (leaves the output directory)");
+        if (!ReadEntry(name, data))
+            return Fail(args[0] + ": " + name + ": damaged data");
+        fs::path target = outDir / fs::path(name);
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
+        if (ec)
+            return Fail(target.parent_path().string() + ": " + ec.message());
+        FILE* file = std::fopen(target.c_str(), "wb");
+        if (!file)
+            return Fail(target.string() + ": " + std::strerror(errno));
+        bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+        ok = std::fclose(file) == 0 && ok;
+        if (!ok)
+            return Fail(target.string() + ": write failed");
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage("no command given: create, list or extract");
+    std::string command = argv[1];
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::printf("%s\n%s", USAGE, HELP);
+        return 0;
+    }
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::printf("%s\n%s", USAGE, HELP);
+            return 0;
+        }
+    }
+    int result;
+    if (command == "create")
+        result = Create(args);
+    else if (command == "list")
+        result = List(args);
+    else if (command == "extract")
+        result = Extract(args);
+    else
+        return Usage("unknown command \"" + command + "\"");
+    Vorn::Vfs::Shutdown();
+    return result;
+}
