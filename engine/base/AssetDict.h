@@ -36,9 +36,11 @@ public:
     // map.
     static Surface* LoadSurface(const NarrowString& spec);
 
-    // Loads the atlas of spec ("path.xml" or "path.xml@options") unless that spec is loaded
-    // already, and names every frame of it as a weak asset (replacing same-named assets).
-    void LoadAtlas(const NarrowString& spec);
+    // Loads the atlas of spec ("path.xml" or "path.xml@options") and names every frame of it as a
+    // weak asset, replacing same-named assets. A spec that is loaded already is not loaded again:
+    // its frames take their names back. False, and nothing changed, when the description or the
+    // image cannot be loaded.
+    bool LoadAtlas(const NarrowString& spec);
     // Releases the atlas of spec; frames nobody else holds die, and their names lock to null.
     void UnloadAtlas(const NarrowString& spec);
 

@@ -47,9 +47,9 @@ public:
     };
 
     // Files larger than this are not read.
-    static const u32 MAX_FILE_SIZE = 256u << 20;
+    static constexpr u32 MAX_FILE_SIZE = 256u << 20;
     // A progressive file needs a handful of scans; thousands of tiny ones only burn time.
-    static const int MAX_SCANS = 1000;
+    static constexpr int MAX_SCANS = 1000;
 
 private:
     jpeg_decompress_struct m_info;

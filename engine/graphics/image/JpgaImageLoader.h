@@ -33,7 +33,7 @@ public:
     bool ReadLine(void* row) override;
 
     // The description is a few short lines; anything past this many bytes is ignored.
-    static const u32 MAX_DESCRIPTION = 4096;
+    static constexpr u32 MAX_DESCRIPTION = 4096;
 
 private:
     int m_width;

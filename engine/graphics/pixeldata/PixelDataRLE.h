@@ -60,8 +60,8 @@ public:
         OP_TRANSLUCENT_REPEAT = 3,
         OP_OPAQUE_REPEAT = 4
     };
-    static const uint32_t MAX_RUN = 65535;
-    static const uint32_t MAX_ROW_BYTES = 65535;
+    static constexpr uint32_t MAX_RUN = 65535;
+    static constexpr uint32_t MAX_ROW_BYTES = 65535;
 
 private:
     uint8_t* m_stream;
