@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "base/RefCounter.h"
+#include "base/SmartPtr.h"
 #include "graphics/pixeldata/MemPixelData.h"
 #include "graphics/pixeldata/PixelDataRLE.h"
 
