@@ -142,7 +142,8 @@ SmartPtr<Xml> Xml::CreateFromStream(SeekableStream* stream)
             break;
     }
     char* buffer = new char[data.size() ? data.size() : 1];
-    std::memcpy(buffer, data.data(), data.size());
+    if (!data.empty())
+        std::memcpy(buffer, data.data(), data.size());
     return CreateFromBuffer(buffer, static_cast<u32>(data.size()));
 }
 

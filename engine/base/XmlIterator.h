@@ -12,7 +12,7 @@ class Uri;
 // Every typed getter returns false and leaves its output unchanged when the cursor is empty or the
 // text or attribute is missing, so callers preset their defaults; a value that does not convert
 // also gives false. Numbers are read in the C locale whatever the process has set. The cursor
-// borrows its document and must not outlive it.
+// borrows its document and its name filter and must not outlive either.
 class XmlIterator {
 public:
     // On the tag itself, without a name filter.

@@ -160,8 +160,11 @@ bool CompressedFile::ReadHeader()
         table[i] = entry;
         u32 end = entry & END_MASK;
         // Blocks follow one another, each at least one byte long, and end inside the file: a
-        // truncated archive is refused here instead of reading short later.
+        // truncated archive is refused here instead of reading short later. A raw block holds
+        // exactly one block of content.
         if (end <= previousEnd || dataOffset + static_cast<u64>(end) > m_fileSize)
+            return false;
+        if (!(entry & CODED_BIT) && end - previousEnd != blockSize)
             return false;
         previousEnd = end;
     }

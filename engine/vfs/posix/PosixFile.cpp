@@ -84,7 +84,8 @@ bool PosixFile::Flush()
     if (!m_handle)
         return false;
     g_vfsAccess = true;
-    return std::fflush(m_handle) == 0;
+    // ferror also catches a write that failed earlier without leaving anything buffered.
+    return std::fflush(m_handle) == 0 && !std::ferror(m_handle);
 }
 
 bool PosixFile::Close()
@@ -92,9 +93,10 @@ bool PosixFile::Close()
     g_vfsAccess = true;
     if (!m_handle)
         return true;
+    bool failedBefore = std::ferror(m_handle) != 0;
     int result = std::fclose(m_handle);
     m_handle = nullptr;
-    return result == 0;
+    return result == 0 && !failedBefore;
 }
 
 } // namespace Vorn

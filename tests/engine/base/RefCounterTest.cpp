@@ -97,7 +97,8 @@ TEST(SmartPtr, SelfAssignmentKeepsTheLastReference)
     SmartPtr<Counted> p(new Counted(&alive));
     p = p.Get();
     EXPECT_EQ(1, alive);
-    p = p;
+    SmartPtr<Counted>& same = p; // through a reference, as self-assignment happens in real code
+    p = same;
     EXPECT_EQ(1, alive);
     EXPECT_EQ(7, p->value);
     EXPECT_EQ(1, p->GetRefCount());
@@ -113,7 +114,8 @@ TEST(SmartPtr, MoveTransfersWithoutCounting)
     SmartPtr<Counted> c;
     c = std::move(b);
     EXPECT_EQ(1, c->GetRefCount());
-    c = std::move(c);
+    SmartPtr<Counted>& same = c;
+    c = std::move(same);
     EXPECT_EQ(1, alive);
 }
 

@@ -1,0 +1,224 @@
+// vorn-pak as a user runs it: create, list, extract, and its messages on bad input.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "pakwriter/BlockFileWriter.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg)
+{
+    std::string quoted = "'";
+    for (char c : arg) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::vector<uint8_t> bytes = VornTest::ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+size_t Lines(const std::string& text)
+{
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class VornPakTest : public ::testing::Test {
+protected:
+    Result Run(const std::vector<std::string>& args)
+    {
+        std::string command = Quote(VORN_PAK_EXECUTABLE);
+        for (const std::string& a : args)
+            command += " " + Quote(a);
+        command += " >" + Quote(m_dir / "stdout") + " 2>" + Quote(m_dir / "stderr");
+        int raw = std::system(command.c_str());
+        Result r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = Slurp(m_dir / "stdout");
+        r.err = Slurp(m_dir / "stderr");
+        return r;
+    }
+
+    // A refusal: status 1, nothing on stdout, one line on stderr that names the problem.
+    void ExpectRefusal(const Result& r, const std::string& mentions)
+    {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(Lines(r.err), 1u) << r.err;
+        EXPECT_NE(r.err.find(mentions), std::string::npos) << r.err;
+    }
+
+    void MakeSource()
+    {
+        VornTest::WriteText(m_dir / "src/readme.txt", "hello\n");
+        VornTest::WriteBytes(m_dir / "src/levels/pack1/L01.bin", VornTest::RandomBytes(100000, 1));
+        VornTest::WriteBytes(m_dir / "src/texts/en.xml", VornTest::TextBytes(300000, 2));
+        VornTest::WriteText(m_dir / "src/empty", "");
+    }
+
+    VornTest::TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(VornPakTest, HelpAndUsage)
+{
+    Result help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("vorn-pak create OUT.pak DIR"), std::string::npos);
+    EXPECT_NE(help.out.find("--block-size"), std::string::npos);
+    EXPECT_EQ(Run({"list", "--help"}).status, 0);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"list"}, {"list", "a.pak", "b.pak"}, {"extract", "a.pak"},
+             {"create", "out.pak"}, {"create", "out.pak", "dir", "--fast"},
+             {"create", "out.pak", "dir", "--block-size"}}) {
+        Result r = Run(bad);
+        EXPECT_EQ(r.status, 2) << (bad.empty() ? "" : bad[0]);
+        EXPECT_EQ(Lines(r.err), 1u) << r.err;
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(VornPakTest, CreateListExtractRoundTrip)
+{
+    MakeSource();
+    Result created = Run({"create", m_dir / "out.pak", m_dir / "src"});
+    ASSERT_EQ(created.status, 0) << created.err;
+    EXPECT_NE(created.out.find("4 files"), std::string::npos) << created.out;
+
+    Result listed = Run({"list", m_dir / "out.pak"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "         0  empty\n"
+                          "    100000  levels/pack1/L01.bin\n"
+                          "         6  readme.txt\n"
+                          "    300000  texts/en.xml\n");
+
+    Result extracted = Run({"extract", m_dir / "out.pak", m_dir / "out"});
+    ASSERT_EQ(extracted.status, 0) << extracted.err;
+    for (const char* name : {"readme.txt", "levels/pack1/L01.bin", "texts/en.xml", "empty"}) {
+        bool found = false;
+        EXPECT_EQ(VornTest::ReadBytes(m_dir / ("out/" + std::string(name)), &found),
+                  VornTest::ReadBytes(m_dir / ("src/" + std::string(name))))
+            << name;
+        EXPECT_TRUE(found) << name;
+    }
+}
+
+TEST_F(VornPakTest, ExtractsNamedFilesOnly)
+{
+    MakeSource();
+    ASSERT_EQ(Run({"create", m_dir / "out.pak", m_dir / "src"}).status, 0);
+    Result r = Run({"extract", m_dir / "out.pak", m_dir / "some", "README.TXT", "texts/en.xml"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(m_dir / "some/readme.txt"), "hello\n"); // written under the archive's spelling
+    EXPECT_TRUE(VornTest::Exists(m_dir / "some/texts/en.xml"));
+    EXPECT_FALSE(VornTest::Exists(m_dir / "some/empty"));
+
+    ExpectRefusal(Run({"extract", m_dir / "out.pak", m_dir / "none", "nothing.txt"}), "nothing.txt");
+    EXPECT_FALSE(VornTest::Exists(m_dir / "none"));
+}
+
+TEST_F(VornPakTest, BlockSizeOption)
+{
+    MakeSource();
+    ASSERT_EQ(Run({"create", m_dir / "small.pak", m_dir / "src", "--block-size", "4K"}).status, 0);
+    ASSERT_EQ(Run({"create", "--block-size=1M", m_dir / "large.pak", m_dir / "src"}).status, 0);
+    ASSERT_EQ(Run({"create", m_dir / "exact.pak", m_dir / "src", "--block-size", "8192"}).status, 0);
+    for (const char* pak : {"small.pak", "large.pak", "exact.pak"}) {
+        EXPECT_EQ(VornTest::ReadBytes(m_dir / pak).size() > 0, true);
+        Result r = Run({"extract", m_dir / pak, m_dir / (std::string(pak) + ".out")});
+        ASSERT_EQ(r.status, 0) << pak << r.err;
+        EXPECT_EQ(VornTest::ReadBytes(m_dir / (std::string(pak) + ".out/texts/en.xml")),
+                  VornTest::ReadBytes(m_dir / "src/texts/en.xml"));
+    }
+    for (const char* bad : {"12", "0", "64Q", "-4K", "99999999999", "32M"}) {
+        Result r = Run({"create", m_dir / "bad.pak", m_dir / "src", "--block-size", bad});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(Lines(r.err), 1u) << r.err;
+    }
+    EXPECT_FALSE(VornTest::Exists(m_dir / "bad.pak"));
+}
+
+TEST_F(VornPakTest, EmptyDirectoryMakesAnEmptyArchive)
+{
+    std::filesystem::create_directories(m_dir / "nothing");
+    ASSERT_EQ(Run({"create", m_dir / "empty.pak", m_dir / "nothing"}).status, 0);
+    Result r = Run({"list", m_dir / "empty.pak"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(VornPakTest, BrokenArchivesGetOneLineAndStatusOne)
+{
+    MakeSource();
+    ASSERT_EQ(Run({"create", m_dir / "good.pak", m_dir / "src"}).status, 0);
+    std::vector<uint8_t> good = VornTest::ReadBytes(m_dir / "good.pak");
+
+    VornTest::WriteBytes(m_dir / "truncated.pak", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2));
+    VornTest::WriteText(m_dir / "text.pak", "this is not an archive at all\n");
+    VornTest::WriteText(m_dir / "empty.pak", "");
+    std::vector<uint8_t> flipped = good;
+    flipped[4] ^= 0x40; // block size
+    VornTest::WriteBytes(m_dir / "flipped.pak", flipped);
+
+    for (const char* pak : {"truncated.pak", "text.pak", "empty.pak", "flipped.pak"}) {
+        ExpectRefusal(Run({"list", m_dir / pak}), pak);
+        ExpectRefusal(Run({"extract", m_dir / pak, m_dir / "out"}), pak);
+    }
+    ExpectRefusal(Run({"list", m_dir / "missing.pak"}), "No such file");
+    ExpectRefusal(Run({"list", m_dir.Path()}), "directory");
+    ExpectRefusal(Run({"create", m_dir / "x.pak", m_dir / "missing"}), "not a directory");
+    ExpectRefusal(Run({"create", m_dir / "no/dir/x.pak", m_dir / "src"}), "no/dir");
+    EXPECT_FALSE(VornTest::Exists(m_dir / "out"));
+}
+
+TEST_F(VornPakTest, ExtractNeverWritesOutsideTheOutputDirectory)
+{
+    // An archive made by hand whose one entry climbs out of the output directory.
+    const std::string name = "../escaped";
+    std::vector<uint8_t> content;
+    auto put = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            content.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    put(1);
+    put(0);
+    put(static_cast<uint32_t>(4 + 12 + 4 + name.size() + 1));
+    put(3);
+    put(static_cast<uint32_t>(name.size() + 1));
+    content.insert(content.end(), name.begin(), name.end());
+    content.push_back(0);
+    content.insert(content.end(), {'b', 'a', 'd'});
+    VornTools::BlockFileWriter::Options options;
+    std::vector<uint8_t> pak;
+    std::string error;
+    ASSERT_TRUE(VornTools::BlockFileWriter::Encode(content.data(), content.size(), options, pak, error));
+    VornTest::WriteBytes(m_dir / "evil.pak", pak);
+
+    ASSERT_EQ(Run({"list", m_dir / "evil.pak"}).status, 0);
+    std::filesystem::create_directories(m_dir / "out");
+    ExpectRefusal(Run({"extract", m_dir / "evil.pak", m_dir / "out"}), "../escaped");
+    EXPECT_FALSE(VornTest::Exists(m_dir / "escaped"));
+}
