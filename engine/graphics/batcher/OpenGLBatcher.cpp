@@ -518,11 +518,13 @@ void OpenGLBatcher::SetRenderTarget(PixelData* target, u32 flags)
                                    t->GetTexture(), 0);
             t->SetFramebuffer(static_cast<s32>(name));
             m_currentFramebuffer = static_cast<s32>(name);
-            // The whole new target starts opaque black, whatever the scissor box of the
-            // previous target says.
-            glDisable(GL_SCISSOR_TEST);
-            Clear(0.0f, 0.0f, 0.0f, 1.0f);
-            glEnable(GL_SCISSOR_TEST);
+            // A new target starts opaque black in full, whatever the scissor box of the
+            // previous target says; an image drawn into keeps its pixels.
+            if (!t->HasContents()) {
+                glDisable(GL_SCISSOR_TEST);
+                Clear(0.0f, 0.0f, 0.0f, 1.0f);
+                glEnable(GL_SCISSOR_TEST);
+            }
         } else {
             glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(t->GetFramebuffer()));
             m_currentFramebuffer = t->GetFramebuffer();

@@ -108,7 +108,7 @@ s32 PixelDataGL::TextureSide(s32 size, s32 limit)
 }
 
 PixelDataGL::PixelDataGL()
-    : m_texture(0), m_framebuffer(invalid_fbo), m_uploaded(0), m_record(nullptr), m_idleAge(0),
+    : m_texture(0), m_framebuffer(invalid_fbo), m_uploaded(0), m_hasContents(0), m_record(nullptr), m_idleAge(0),
       m_textureWidth(0), m_textureHeight(0)
 {
     m_kind = PD_GL;
@@ -285,7 +285,9 @@ void PixelDataGL::Upload(u32 flags)
     const GLint filter = (flags & FLAG_LINEAR) ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    m_hasContents = 0;
     if (m_record && m_textureWidth > 0 && m_textureHeight > 0) {
+        m_hasContents = m_record->buffer ? 1 : 0;
         if (m_record->glFormat != 0)
             glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(m_record->internalFormat),
                          m_textureWidth, m_textureHeight, 0, m_record->glFormat, m_record->type,

@@ -80,6 +80,9 @@ public:
     // For the batcher's render-target switch, which makes the framebuffer on first use.
     void SetFramebuffer(s32 name) { m_framebuffer = name; }
     bool IsUploaded() const { return m_uploaded != 0; }
+    // True when the GL texture was filled with pixels (an image), false for one made empty (a
+    // render target).
+    bool HasContents() const { return m_hasContents != 0; }
     s32 GetTextureWidth() const { return m_textureWidth; }
     s32 GetTextureHeight() const { return m_textureHeight; }
     const UploadRecord* GetUploadRecord() const { return m_record; }
@@ -106,6 +109,7 @@ private:
     GLuint m_texture;
     s32 m_framebuffer;
     u8 m_uploaded;
+    u8 m_hasContents;
     UploadRecord* m_record;
     s32 m_idleAge;
     s32 m_textureWidth;
