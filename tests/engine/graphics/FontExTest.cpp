@@ -2,6 +2,7 @@
 
 #include "base/AssetDict.h"
 #include "graphics/FontEx.h"
+#include "support/HeadlessGL.h"
 #include "support/ImageEncode.h"
 #include "support/MemoryMount.h"
 #include "vfs/CachedFile.h"
@@ -139,5 +140,64 @@ TEST(FontEx, ImagesAreSharedThroughTheDictionary)
     first = nullptr;
     EXPECT_FALSE(weak.Lock());
     g_assetDict = nullptr;
+    Vfs::Shutdown();
+}
+
+namespace {
+
+// What a text drawer does with a font: each glyph advances by its width, adjacent characters by
+// their kerning. Returns the pen position after the text (its width when drawn from 0).
+int DrawText(Surface* target, const FontEx& font, const std::u32string& text, int x, int y)
+{
+    u32 previous = 0;
+    for (u32 code : text) {
+        x += font.GetKerning(previous, code);
+        const FontEx::Glyph& glyph = font.GetChar(code);
+        if (target)
+            target->Blit(static_cast<float>(x), static_cast<float>(y), font.GetImage(),
+                         Rect{glyph.x, glyph.y, glyph.width, glyph.height});
+        x += glyph.width;
+        previous = code;
+    }
+    return x;
+}
+
+}  // namespace
+
+TEST(FontEx, TextIsMeasuredAndDrawnWithKerning)
+{
+    if (!HeadlessScreen())
+        GTEST_SKIP() << "no GL";
+    MemoryMount* mount = MemoryMount::Install("f/");
+    // Glyphs of 4 x 4: 'A' red at x 0, 'V' green at x 4, U+FFFD blue at x 8.
+    std::vector<u8> rgba;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 12; ++x)
+            rgba.insert(rgba.end(), {u8(x < 4 ? 255 : 0), u8(x >= 4 && x < 8 ? 255 : 0), u8(x >= 8 ? 255 : 0), 255});
+    mount->Add("font.png", EncodePngRgb(12, 4, rgba, true));
+    mount->Add("font.xml", "<font><characters>" + Char(65, 0, 4, 4) + Char(86, 4, 4, 4) + Char(0xFFFD, 8, 4, 4) +
+                               "</characters><kerning default='1'><pair left='65' right='86' distance='-1'/>"
+                               "</kerning></font>");
+    SmartPtr<FontEx> font(new FontEx("f/font.xml", "f/font.png"));
+    ASSERT_TRUE(font->IsLoaded());
+
+    EXPECT_EQ(4 - 1 + 4 + 1 + 4, DrawText(nullptr, *font, U"AVA", 0, 0));
+    EXPECT_EQ(4 + 1 + 4, DrawText(nullptr, *font, U"Az", 0, 0));
+
+    SmartPtr<Surface> target(new Surface(32, 8, PF_RGBA8888));
+    target->FillRect(0, 0, 32, 8, Color{0, 0, 0, 255});
+    DrawText(target.Get(), *font, U"AVAz", 2, 1);
+    Image out = ReadPixels(target.Get());
+    const u32 red = 0xFF0000FF, green = 0x00FF00FF, blue = 0x0000FFFF, black = 0x000000FF;
+    // A at 2..5, V pulled left by one to 5..8, A at 10..13 after the default spacing, then the
+    // replacement glyph for 'z' at 15..18.
+    const u32 row[] = {black, black, red, red, red, green, green, green, green, black, red, red, red, red,
+                       black, blue, blue, blue, blue, black};
+    for (int x = 0; x < 20; ++x) {
+        EXPECT_EQ(row[x], out.Pixel(x, 1)) << "x " << x;
+        EXPECT_EQ(row[x], out.Pixel(x, 4)) << "x " << x;
+    }
+    EXPECT_EQ(black, out.Pixel(3, 0));
+    EXPECT_EQ(black, out.Pixel(3, 5));
     Vfs::Shutdown();
 }

@@ -2,6 +2,8 @@
 
 #include "base/AssetDict.h"
 #include "graphics/surface/Atlas.h"
+#include "graphics/surface/TriangleEngine.h"
+#include "support/HeadlessGL.h"
 #include "support/ImageEncode.h"
 #include "support/MemoryMount.h"
 #include "vfs/Vfs.h"
@@ -180,4 +182,114 @@ TEST_F(AtlasTest, ImageLookupTriesNamedExtensionsFirst)
     SmartPtr<Surface> loaded = Atlas::LoadImage("a/img.png");
     EXPECT_TRUE(loaded);
     EXPECT_NE(named.Get(), loaded.Get());
+}
+
+namespace {
+
+// A distinct opaque colour per atlas texel, as R, G, B, A bytes and as 0xRRGGBBAA.
+u32 AtlasTexel(int x, int y)
+{
+    return (u32(x * 20 + 10) << 24) | (u32(y * 20 + 10) << 16) | 0x5500u | 0xFFu;
+}
+
+const u32 BLACK = 0x000000FFu;
+
+class AtlasDrawTest : public AtlasTest {
+protected:
+    void SetUp() override
+    {
+        AtlasTest::SetUp();
+        if (!HeadlessScreen())
+            GTEST_SKIP() << "no GL";
+        std::vector<u8> rgba;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const u32 t = AtlasTexel(x, y);
+                rgba.insert(rgba.end(), {u8(t >> 24), u8(t >> 16), u8(t >> 8), u8(t)});
+            }
+        mount->Add("img.png", EncodePngRgb(8, 8, rgba, true));
+        // Frame "c" (5 x 3): piece A upright from (0, 4); piece B stored turned at (5, 3), so
+        // frame point (fx, fy) of B comes from image column 5 + fy, row 3 + (fx - 2).
+        atlas = Make(
+            "<root><rect id='r' x='2' y='1' width='3' height='2'/>"
+            "<asset id='c' rects='2' w='5' h='3'>"
+            "<rect x='0' y='0' w='2' h='3' ax='0' ay='4' f='no'/>"
+            "<rect x='2' y='0' w='3' h='2' ax='5' ay='3' f='yes'/>"
+            "</asset></root>");
+        ASSERT_TRUE(atlas->IsLoaded());
+        target = new Surface(16, 16, PF_RGBA8888);
+        target->FillRect(0, 0, 16, 16, Color{0, 0, 0, 255});
+    }
+
+    // What frame point (fx, fy) of "c" shows; black where no piece lies.
+    static u32 CompositeTexel(int fx, int fy)
+    {
+        if (fx < 2)
+            return AtlasTexel(fx, 4 + fy);
+        if (fy < 2)
+            return AtlasTexel(5 + fy, 3 + (fx - 2));
+        return BLACK;
+    }
+
+    SmartPtr<Atlas> atlas;
+    SmartPtr<Surface> target;
+};
+
+}  // namespace
+
+TEST_F(AtlasDrawTest, RectFrameDrawsItsPartOfTheImage)
+{
+    target->Blit(1, 2, atlas->GetFrame("r"), Rect{0, 0, 3, 2});
+    Image out = ReadPixels(target.Get());
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            ASSERT_EQ(AtlasTexel(2 + x, 1 + y), out.Pixel(1 + x, 2 + y)) << x << "," << y;
+    EXPECT_EQ(BLACK, out.Pixel(4, 2));
+    EXPECT_EQ(BLACK, out.Pixel(1, 4));
+
+    // Clamped to the frame, not to the image behind it.
+    target->FillRect(0, 0, 16, 16, Color{0, 0, 0, 255});
+    target->Blit(0, 0, atlas->GetFrame("r"), Rect{0, 0, 8, 8});
+    out = ReadPixels(target.Get());
+    EXPECT_EQ(AtlasTexel(4, 2), out.Pixel(2, 1));
+    EXPECT_EQ(BLACK, out.Pixel(3, 1));
+    EXPECT_EQ(BLACK, out.Pixel(0, 2));
+}
+
+TEST_F(AtlasDrawTest, CompositeFrameAssemblesUprightAndTurnedPieces)
+{
+    target->Blit(1, 1, atlas->GetFrame("c"), Rect{0, 0, 5, 3});
+    Image out = ReadPixels(target.Get());
+    for (int fy = 0; fy < 3; ++fy)
+        for (int fx = 0; fx < 5; ++fx)
+            ASSERT_EQ(CompositeTexel(fx, fy), out.Pixel(1 + fx, 1 + fy)) << fx << "," << fy;
+
+    // A part of the frame that crosses both pieces.
+    target->FillRect(0, 0, 16, 16, Color{0, 0, 0, 255});
+    target->Blit(0, 0, atlas->GetFrame("c"), Rect{1, 1, 3, 2});
+    out = ReadPixels(target.Get());
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            ASSERT_EQ(CompositeTexel(1 + x, 1 + y), out.Pixel(x, y)) << x << "," << y;
+}
+
+TEST_F(AtlasDrawTest, TurnedPiecesDrawTheSameAsSpritesAndStretched)
+{
+    const float one[2] = {1, 1};
+    const float origin[2] = {0, 0};
+    TriangleEngine::Draw(target.Get(), atlas->GetFrame("c"), 2, 3, 0, one, origin, TriangleEngine::FLIP_NONE,
+                         Rect{0, 0, 5, 3});
+    Image out = ReadPixels(target.Get());
+    for (int fy = 0; fy < 3; ++fy)
+        for (int fx = 0; fx < 5; ++fx)
+            ASSERT_EQ(CompositeTexel(fx, fy), out.Pixel(2 + fx, 3 + fy)) << fx << "," << fy;
+
+    // Stretched by two onto a 10 x 6 target: each frame point covers 2 x 2 pixels.
+    SmartPtr<Surface> big(new Surface(10, 6, PF_RGBA8888));
+    big->FillRect(0, 0, 10, 6, Color{0, 0, 0, 255});
+    big->StretchBlit(atlas->GetFrame("c"), Rect{0, 0, 5, 3});
+    out = ReadPixels(big.Get());
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(CompositeTexel(x / 2, y / 2), out.Pixel(x, y)) << x << "," << y;
 }
