@@ -7,26 +7,9 @@
 #include <new>
 #include <string>
 
+#include "system/NumberParse.h"
+
 namespace Vorn {
-
-namespace {
-
-// Hexadecimal digit of the image text's colour words: 0-9 and upper-case A-F; anything else 0.
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 0;
-}
-
-uint8_t HexByte(const char* two)
-{
-    return static_cast<uint8_t>(HexDigit(two[0]) << 4 | HexDigit(two[1]));
-}
-
-}  // namespace
 
 MemPixelData::MemPixelData(int32_t w, int32_t h, PixelFormat f) : m_pixels(nullptr), m_size(0)
 {
@@ -77,7 +60,7 @@ MemPixelData::MemPixelData(const char* const* lines, size_t lineCount) : m_pixel
         // One separator after the key, then the colour type and the word "#RRGGBB".
         if (std::sscanf(text + cpp + 1, "%c %15s", &type, word) != 2 || word[0] != '#' || std::strlen(word) < 7)
             continue;
-        palette[std::string(text, cpp)] = Rgb{HexByte(word + 1), HexByte(word + 3), HexByte(word + 5)};
+        palette[std::string(text, cpp)] = Rgb{Hex::ParseByte(word + 1), Hex::ParseByte(word + 3), Hex::ParseByte(word + 5)};
     }
     line = 1 + static_cast<size_t>(colours);
     for (int y = 0; y < m_height && line < lineCount; ++y, ++line) {
