@@ -161,3 +161,27 @@ TEST_F(JpgaLoader, BrokenDescriptionsYieldNothing)
     EXPECT_FALSE(LoadText("JPGA 1\nj/a.jpg\nj/c.jpg\n"));       // swapped
     EXPECT_FALSE(LoadText("JPGA 1" + std::string(5000, 'x') + "\nj/c.jpg\nj/a.jpg\n"));
 }
+
+TEST(JpegLoader, EndlessScansAreCutShort)
+{
+    JpegSpec spec = Solid(8, 8, JpegColor::YCBCR, {10, 20, 30});
+    spec.progressive = true;
+    const Bytes8 good = EncodeJpeg(spec);
+    ASSERT_TRUE(Decode(good));
+    // Repeat the last scan: each copy is one more scan for the decoder to read.
+    size_t lastScan = 0;
+    for (size_t i = 0; i + 1 < good.size(); ++i)
+        if (good[i] == 0xFF && good[i + 1] == 0xDA)
+            lastScan = i;
+    ASSERT_GT(lastScan, 0u);
+    const Bytes8 scan(good.begin() + lastScan, good.end() - 2);
+    auto withCopies = [&](int copies) {
+        Bytes8 file(good.begin(), good.end() - 2);
+        for (int i = 0; i < copies; ++i)
+            file.insert(file.end(), scan.begin(), scan.end());
+        file.insert(file.end(), {0xFF, 0xD9});
+        return file;
+    };
+    EXPECT_TRUE(Decode(withCopies(20)));
+    EXPECT_FALSE(Decode(withCopies(1200)));
+}
