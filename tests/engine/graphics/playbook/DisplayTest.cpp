@@ -10,6 +10,7 @@
 #include "screen/screen.h"
 #include "standin/standin.h"
 #include "standin/window.h"
+#include "support/HeadlessGL.h"
 
 using namespace Vorn;
 
@@ -26,6 +27,7 @@ protected:
         ASSERT_EQ(screen_create_context(&s_context, SCREEN_APPLICATION_CONTEXT), 0);
         ASSERT_EQ(screen_create_window(&s_window, s_context), 0);
         s_display = PlaybookDisplay::Create(s_context, s_window);
+        VornTest::KeepGLDriverLoaded();
     }
     static void TearDownTestSuite()
     {

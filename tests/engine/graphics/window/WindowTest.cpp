@@ -48,6 +48,7 @@ TEST_F(WindowTest, FrameDrawnAndFlippedShowsOnTheScreen)
     standin_get_display_size(&w, &h);
     EXPECT_LT(w, h) << "a portrait window";
     display = PlaybookDisplay::Create(context, window);
+    VornTest::KeepGLDriverLoaded();
     ASSERT_TRUE(g_batcher) << "no GL on the window";
     Surface* screen = display->GetScreen();
     ASSERT_EQ(screen->GetWidth(), w);
@@ -83,6 +84,7 @@ TEST_F(WindowTest, FrameDrawnAndFlippedShowsOnTheScreen)
 TEST_F(WindowTest, WindowFollowsANewOrientation)
 {
     display = PlaybookDisplay::Create(context, window);
+    VornTest::KeepGLDriverLoaded();
     ASSERT_TRUE(g_batcher);
     int w = 0, h = 0;
     standin_get_display_size(&w, &h);
