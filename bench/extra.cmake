@@ -1,3 +1,8 @@
+# Extra sources and links for benchmarks that need more than the engine.
+pkg_check_modules(BENCH_LZMA REQUIRED IMPORTED_TARGET liblzma)
+target_sources(bench_pak_read PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/Sandbox.cpp)
+target_link_libraries(bench_pak_read PRIVATE vorn_pakwriter PkgConfig::BENCH_LZMA)
+
 # Sound benchmarks: they make their Ogg files with vorn-oggtone when they start; the decoding
 # benchmark also calls the integer Vorbis decoder directly as its baseline, and the mixing one
 # packs its files into a pak archive.

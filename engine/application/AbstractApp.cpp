@@ -3,6 +3,7 @@
 #include <clocale>
 
 #include "application/DebugOverlay.h"
+#include "base/AssetDict.h"
 #include "base/TextDict.h"
 #include "sound/mixer/Mixer.h"
 #include "system/AllocPool.h"
@@ -30,9 +31,8 @@ AbstractApp::AbstractApp(u32 flags) : m_display(nullptr), m_flags(flags), m_paus
 AbstractApp::~AbstractApp()
 {
     s_application = nullptr;
-    // Release order: mixer, asset dictionary, registry, text dictionary, debug overlay. The asset
-    // dictionary and the registry are released here, ahead of the text dictionary, as soon as
-    // their components are part of the engine.
+    // Release order: mixer, asset dictionary, registry, text dictionary, debug overlay. The
+    // registry joins in its place as soon as its component is part of the engine.
     //
     // The mixer's playback thread is stopped and joined here, on the main thread: other holders
     // (the game's sound layer lives until the process exits) could otherwise keep it running
@@ -40,6 +40,7 @@ AbstractApp::~AbstractApp()
     if (g_mixer)
         g_mixer->Shutdown();
     g_mixer = nullptr;
+    g_assetDict = nullptr;
     g_textDict = nullptr;
     g_debugOverlay = nullptr;
 }
