@@ -306,6 +306,13 @@ bool CheckTableKeys(const TextTable& table, const std::vector<TextKey>& keys,
         if (placeholders != key.placeholders)
             errors.push_back(At(table, *entry) + ": placeholders " + JoinList(placeholders) +
                              ", the game fills " + JoinList(key.placeholders));
+        // A text the game formats printf-style may hold no other per cent sign: one would be
+        // read as a conversion of its own.
+        const long formatted = std::count_if(key.placeholders.begin(), key.placeholders.end(),
+                                             [](const std::string& p) { return p[0] == '%'; });
+        if (formatted > 0 && std::count(entry->text.begin(), entry->text.end(), '%') != formatted)
+            errors.push_back(At(table, *entry) +
+                             ": a per cent sign besides the placeholder (the game formats this text)");
     }
     for (const TextEntry& entry : table.entries)
         if (!known.count(entry.id))

@@ -42,7 +42,8 @@ bool LoadTextTable(const std::string& path, TextTable& table, std::vector<std::s
 std::vector<std::string> FindPlaceholders(const std::string& text);
 
 // Checks a table against the game's keys: every key present with a text that is not blank, no
-// other key, and each text holding exactly the placeholders of its key.
+// other key, each text holding exactly the placeholders of its key, and no stray per cent sign in
+// a text the game formats printf-style.
 bool CheckTableKeys(const TextTable& table, const std::vector<TextKey>& keys,
                     std::vector<std::string>& errors);
 

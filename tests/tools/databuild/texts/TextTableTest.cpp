@@ -294,6 +294,15 @@ TEST(TextTableCheck, RefusesMissingExtraEmptyAndMisplacedPlaceholders)
     EXPECT_NE(all.find("t.xml:5: BAKC"), std::string::npos) << "messages carry the line: " << all;
 
     errors.clear();
+    TextTable percent = Parse(Table("<string id=\"HINTS\">%d left (100%)</string>\n"
+                                    "<string id=\"TITLE\">Loading 50%</string>\n"
+                                    "<string id=\"BACK\">%n%x</string>\n"),
+                              errors);
+    EXPECT_FALSE(CheckTableKeys(percent, keys, errors));
+    ASSERT_EQ(errors.size(), 1u) << Lines(errors);
+    EXPECT_NE(errors[0].find("HINTS: a per cent sign"), std::string::npos) << errors[0];
+
+    errors.clear();
     TextTable empty = Parse(Table("<string id=\"HINTS\">%d</string>\n<string id=\"TITLE\"></string>\n"
                                   "<string id=\"BACK\">  </string>\n"),
                             errors);
