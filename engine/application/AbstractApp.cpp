@@ -3,6 +3,7 @@
 #include <clocale>
 
 #include "application/DebugOverlay.h"
+#include "base/AssetDict.h"
 #include "base/TextDict.h"
 #include "system/AllocPool.h"
 
@@ -29,9 +30,9 @@ AbstractApp::AbstractApp(u32 flags) : m_display(nullptr), m_flags(flags), m_paus
 AbstractApp::~AbstractApp()
 {
     s_application = nullptr;
-    // Release order: mixer, asset dictionary, registry, text dictionary, debug overlay. The mixer,
-    // the asset dictionary and the registry are released here, ahead of the text dictionary, as
-    // soon as their components are part of the engine.
+    // Release order: mixer, asset dictionary, registry, text dictionary, debug overlay. The mixer
+    // and the registry join in their places as soon as their components are part of the engine.
+    g_assetDict = nullptr;
     g_textDict = nullptr;
     g_debugOverlay = nullptr;
 }
