@@ -22,7 +22,7 @@ int RunPreview(const std::vector<std::string>& args);
 
 const CommandRegistration s_preview{
     {"preview", "preview levels SRC_DIR OUT.png [--pack NAME] [--built DIR] | preview art TEXTS_DIR OUT_DIR "
-     "[--size W] [--theme T] [--language L]",
+     "[--size W] [--theme T] [--language L] [--screens]",
      "render the level outlines of a pack (or all) as one PNG; with --built, the built boards and "
      "trays from DIR; or contact sheets of the art per theme and size",
      &RunPreview}};

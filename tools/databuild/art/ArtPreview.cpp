@@ -365,12 +365,23 @@ bool WriteSheet(const std::string& path, const Canvas& sheet)
     return !out.fail();
 }
 
+std::vector<Canvas> MockScreens(const ArtSize& size, const ArtImages& art, int themeIndex, const TextTable& texts)
+{
+    const ImageTable::Theme& theme = ImageTable::ThemeAt(themeIndex);
+    MockScreen mock(size, art, themeIndex, texts);
+    std::vector<Canvas> screens;
+    screens.push_back(MainMenu(size, mock));
+    screens.push_back(Play(size, mock, theme));
+    screens.push_back(Settings(size, mock, theme));
+    return screens;
+}
+
 Canvas ContactSheet(const ArtSize& size, const ArtImages& art, int themeIndex, const TextTable& texts)
 {
     const ImageTable::Theme& theme = ImageTable::ThemeAt(themeIndex);
     MockScreen mock(size, art, themeIndex, texts);
     const int gap = 16, s = size.cell;
-    const Canvas screens[] = {MainMenu(size, mock), Play(size, mock, theme), Settings(size, mock, theme)};
+    const std::vector<Canvas> screens = MockScreens(size, art, themeIndex, texts);
     const int width = 3 * size.width + 4 * gap;
     // Below the screens: the pieces plain and tinted, the masks, the icons and frame sheet, the
     // fonts, the logo and the splash images.
@@ -455,7 +466,12 @@ int RunArtPreview(const std::vector<std::string>& args)
     const std::string textsDir = args[1], outDir = args[2];
     std::vector<int> widths, themes;
     std::string language = "en";
+    bool separateScreens = false;
     for (size_t i = 3; i < args.size(); ++i) {
+        if (args[i] == "--screens") {
+            separateScreens = true;
+            continue;
+        }
         if (args[i] == "--size" && i + 1 < args.size())
             widths.push_back(std::atoi(args[++i].c_str()));
         else if (args[i] == "--theme" && i + 1 < args.size())
@@ -509,6 +525,16 @@ int RunArtPreview(const std::vector<std::string>& args)
             if (!WriteSheet(path, sheets[i]))
                 return Fail(path + ": cannot be written");
             std::printf("%s\n", path.c_str());
+            if (!separateScreens)
+                continue;
+            const std::vector<Canvas> screens = MockScreens(size, art, themes[i], texts);
+            const char* const names[] = {"menu", "play", "settings"};
+            for (size_t k = 0; k < screens.size(); ++k) {
+                const std::string screenPath = outDir + "/art_" + std::to_string(themes[i]) + "_" +
+                                               std::to_string(width) + "_" + names[k] + ".png";
+                if (!WriteSheet(screenPath, screens[k]))
+                    return Fail(screenPath + ": cannot be written");
+            }
         }
     }
     return 0;

@@ -116,7 +116,7 @@ Canvas Wood(const ArtSize& size)
         u += 0.6 * c * warp.Fbm(x / (1.2 * c), y / (9 * c) + plank * 3.1, 3) + bend;
         const double ring = 0.5 + 0.5 * std::sin(u / (0.11 * c));
         const double sharp = std::pow(ring, 3.0);
-        Colour colour = light.Mix(dark, 0.55 * sharp + 0.15 * tone.Fbm(x / (2 * c), y / (6 * c), 3));
+        Colour colour = light.Mix(dark, 0.65 * sharp + 0.15 * tone.Fbm(x / (2 * c), y / (6 * c), 3));
         colour = colour.Scaled(1 + shades[plank] + 0.04 * fibre.Fbm(x / 1.5, y / (0.4 * c), 2));
         // Plank joints: a dark gap with a light bevel on the right-hand plank.
         const double toLeft = x - left, toRight = right - x;

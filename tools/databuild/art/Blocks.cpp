@@ -72,13 +72,14 @@ Colour NaturePiece(const PieceContext& piece, double x, double y, const Cells& v
     double f1, f2, g1, g2;
     veins.Distances(x / (0.55 * c), y / (0.55 * c), f1, f2);
     fine.Distances(x / (0.17 * c), y / (0.17 * c), g1, g2);
-    const double main = Smooth(0.09, 0.02, f2 - f1);
-    const double small = Smooth(0.12, 0.03, g2 - g1);
-    double value = 0.93 + 0.05 * tone.Fbm(x / (0.8 * c), y / (0.8 * c), 3);
-    value -= 0.2 * main + 0.08 * small;
+    const double main = Smooth(0.08, 0.015, f2 - f1);
+    const double small = Smooth(0.1, 0.025, g2 - g1);
+    // Leaf tissue a little darker than its veins, which catch the light.
+    double value = 0.84 + 0.05 * tone.Fbm(x / (0.8 * c), y / (0.8 * c), 3);
+    value += 0.14 * main + 0.06 * small * (1 - main);
     value += 0.06 * Smooth(0.3 * c, 0.0, at.edge) * Bevel(piece, x, y, inset, radius, 0.25 * c);
     const double rim = Smooth(std::max(1.5, 0.09 * c), 0.0, at.edge);
-    value = value * (1 - 0.35 * rim);
+    value = value * (1 - 0.3 * rim);
     const double seam = Smooth(std::max(0.9, 0.035 * c), 0.0, at.seam);
     value -= 0.12 * seam;
     value = std::clamp(value, 0.0, 1.0);

@@ -50,7 +50,7 @@ Canvas DrawLineStrip(const ArtSize& size, bool vertical)
     const Noise wobble(MixSeed(35, vertical), 0, 0), fine(MixSeed(36, vertical));
     const Noise thickness(MixSeed(37, vertical)), grain(MixSeed(38, vertical));
     const Noise pressure(MixSeed(39, vertical)), sketch(MixSeed(40, vertical));
-    const double half = std::max(0.75, 0.045 * s);
+    const double half = std::max(0.75, 0.04 * s);
     const double amplitude = 0.05 * s;
     ShadePixels(canvas, [&](double x, double y) {
         const double t = vertical ? y : x, across = vertical ? x : y;

@@ -143,7 +143,7 @@ Canvas ChalkLogo(const ArtSize& size)
 {
     Canvas canvas(size.LogoWidth(), size.LogoHeight(), Canvas::COLOUR);
     const double w = canvas.Width(), h = canvas.Height();
-    const Title title = FitTitle(SANS_BOLD, 0.72 * w, 0.52 * h, w / 2, 0.45 * h, 0.05);
+    const Title title = FitTitle(SANS_BOLD, 0.6 * w, 0.52 * h, w / 2, 0.46 * h, 0.05);
     {
         Painter p(canvas);
         cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
@@ -151,7 +151,7 @@ Canvas ChalkLogo(const ArtSize& size)
         title.Path(p);
         cairo_set_source_rgb(p, 0.97, 0.97, 0.95);
         cairo_fill(p);
-        // A quick underline and pastel chalk pieces.
+        // A quick underline and pastel chalk pieces either side of the word.
         cairo_move_to(p, title.x, title.y + 0.16 * title.size);
         cairo_curve_to(p, title.x + title.width * 0.3, title.y + 0.22 * title.size,
                        title.x + title.width * 0.7, title.y + 0.12 * title.size,
@@ -159,11 +159,11 @@ Canvas ChalkLogo(const ArtSize& size)
         cairo_set_source_rgb(p, 1.0, 0.85, 0.45);
         cairo_set_line_width(p, 0.06 * title.size);
         cairo_stroke(p);
-        const double cell = 0.15 * h, line = std::max(1.0, 0.1 * cell);
-        FillPiece(p, 39, 0.02 * w, 0.1 * h, cell, Colour::Rgb(0xFF95A9, 0.35), Colour::Rgb(0xFF95A9), line);
-        FillPiece(p, 802, w - 0.03 * w - 2 * cell, 0.08 * h, cell, Colour::Rgb(0x33F2F5, 0.35), Colour::Rgb(0x33F2F5), line);
-        FillPiece(p, 99, 0.05 * w, 0.9 * h - 2 * cell, cell, Colour::Rgb(0xFFD463, 0.35), Colour::Rgb(0xFFD463), line);
-        FillPiece(p, 51, w - 0.08 * w - 2 * cell, 0.92 * h - 2 * cell, cell, Colour::Rgb(0x50FF71, 0.35), Colour::Rgb(0x50FF71), line);
+        const double cell = std::min(0.15 * h, 0.045 * w), line = std::max(1.0, 0.1 * cell);
+        FillPiece(p, 39, 0.03 * w, 0.12 * h, cell, Colour::Rgb(0xFF95A9, 0.35), Colour::Rgb(0xFF95A9), line);
+        FillPiece(p, 17, 0.03 * w + 0.6 * cell, 0.88 * h - 2 * cell, cell, Colour::Rgb(0xFFD463, 0.35), Colour::Rgb(0xFFD463), line);
+        FillPiece(p, 802, w - 0.03 * w - 2 * cell, 0.1 * h, cell, Colour::Rgb(0x33F2F5, 0.35), Colour::Rgb(0x33F2F5), line);
+        FillPiece(p, 3, w - 0.03 * w - 2 * cell, 0.9 * h - cell, cell, Colour::Rgb(0x50FF71, 0.35), Colour::Rgb(0x50FF71), line);
     }
     // Chalk on slate: the strokes are grainy and streaked.
     const Noise grain(MixSeed(3, 1)), streak(MixSeed(3, 2));
@@ -175,7 +175,7 @@ Canvas ChalkLogo(const ArtSize& size)
                 continue;
             const double g = grain.At(x * 0.8, y * 0.8);
             const double s = streak.Fbm(x / 2.0, y / 12.0, 2);
-            const double keep = std::clamp(0.82 + 0.25 * s - (g > 0.55 ? 0.5 : 0.0), 0.0, 1.0);
+            const double keep = std::clamp(0.8 + 0.3 * s - (g > 0.45 ? 0.55 : 0.0), 0.0, 1.0);
             canvas.Set(x, y, Colour{px.r / 255.0, px.g / 255.0, px.b / 255.0, px.a / 255.0 * keep});
         }
     }
