@@ -266,12 +266,8 @@ Canvas Play(const ArtSize& size, MockScreen& mock, const ImageTable::Theme& them
                       static_cast<int>(cy - static_cast<int>(image.Height() * scale * 0.5)), 0, 0,
                       image.Width(), image.Height(), scale, mock.PieceColour(i), alpha);
     }
-    const Colour drawTint = Colour::Rgb(ImageTable::ColourWord(theme.colourRow, 7));
-    Composite(screen, mock.Image(theme.blocks + 16), ox + 4 * s + s / 3, oy + 3 * s + s / 4,
-              theme.colourRow == 2 || theme.colourRow == 4 || theme.colourRow == 7 ? Colour{1, 1, 1, 1}
-                                                                                 : mock.PieceColour(2),
-              1.0);
-    (void)drawTint;
+    // The dragged piece keeps its tray tint and grows to full size.
+    Composite(screen, mock.Image(theme.blocks + 16), ox + 4 * s + s / 3, oy + 3 * s + s / 4, mock.PieceColour(2), 1.0);
     mock.DrawText(screen, false, mock.Text("BEGINNER_HOURGLASS"), 6 * s, static_cast<int>((s + top * s) * 0.5), 2);
     const double r = rows;
     mock.DrawText(screen, false, mock.Text("MENU"), s / 4, static_cast<int>((r - 0.5) * s), 0);
@@ -320,25 +316,32 @@ Canvas Settings(const ArtSize& size, MockScreen& mock, const ImageTable::Theme& 
     for (int i = 0; i < 4; ++i)
         mock.Button(screen, 6.15 + 2 * (i % 2) + 0.0, 10.65 + 2 * (i / 2) - 0.5, 1.7, 1.7, keys[i], false);
     mock.Button(screen, 0.15, 13.2, 3.7, 1.7, mock.Text("KEY_SPACE"), false);
-    // A paragraph of help text in the small font.
-    const std::string help = mock.Text("HELP_TEXT_1");
-    std::string line;
+    // A paragraph of help text in the small font, wrapped at spaces and line feeds.
+    const FontSheet& font = mock.Font(true);
+    const std::string help = mock.Text("HELP_TEXT_1") + "\n";
+    std::string line, word;
     double y = 15.6;
-    for (size_t i = 0; i <= help.size() && y < r - 0.5; ++i) {
-        if (i == help.size() || help[i] == ' ' || help[i] == '\n') {
-            const FontSheet& font = mock.Font(true);
-            std::string word;
-            size_t start = line.rfind(' ');
-            (void)start;
-            if (mock.TextWidth(font, line) > 11.2 * s || i == help.size() || help[i] == '\n') {
-                mock.DrawText(screen, true, line, static_cast<int>(0.4 * s), static_cast<int>(y * s), 0);
-                y += static_cast<double>(font.lineHeight) / s;
-                line.clear();
-                continue;
-            }
+    for (char c : help) {
+        if (c != ' ' && c != '\n') {
+            word += c;
+            continue;
         }
-        if (i < help.size())
-            line += help[i];
+        const std::string joined = line.empty() ? word : line + " " + word;
+        if (mock.TextWidth(font, joined) > 11.2 * s && !line.empty()) {
+            mock.DrawText(screen, true, line, static_cast<int>(0.4 * s), static_cast<int>(y * s), 0);
+            y += static_cast<double>(font.lineHeight) / s;
+            line = word;
+        } else {
+            line = joined;
+        }
+        word.clear();
+        if (c == '\n') {
+            mock.DrawText(screen, true, line, static_cast<int>(0.4 * s), static_cast<int>(y * s), 0);
+            y += static_cast<double>(font.lineHeight) / s;
+            line.clear();
+        }
+        if (y > r - 0.5)
+            break;
     }
     return screen;
 }
@@ -409,17 +412,14 @@ Canvas ContactSheet(const ArtSize& size, const ArtImages& art, int themeIndex, c
             CompositePart(ground, mock.Image(theme.background), x, size.spans[3] + gap, 0, 0, size.width,
                           size.spans[3] + gap, 1.0, Colour{1, 1, 1, 1}, 1.0);
     }
-    int x = 4;
-    int rowY[2] = {4, size.spans[3] + gap + 4};
-    for (int type = 0, row = 0, column = 4; type < 28; ++type) {
+    const int rowY[2] = {4, size.spans[3] + gap + 4};
+    for (int type = 0, column = 4; type < 28; ++type) {
         const Canvas& piece = mock.Image(theme.blocks + type);
         if (column + piece.Width() > ground.Width())
             break;
         Composite(ground, piece, column, rowY[0]);
         Composite(ground, piece, column, rowY[1], mock.PieceColour(type));
         column += piece.Width() + 4;
-        (void)row;
-        x = column;
     }
     Composite(sheet, ground, gap, y);
     y += piecesHeight + gap;
@@ -452,7 +452,6 @@ Canvas ContactSheet(const ArtSize& size, const ArtImages& art, int themeIndex, c
     // The splash images at half size.
     CompositePart(sheet, art.images.at(ImageTable::SPLASH_ENGINE), gap, y, 0, 0, size.width, size.height, 0.5, Colour{1, 1, 1, 1}, 1.0);
     CompositePart(sheet, art.images.at(ImageTable::SPLASH_GAME), 2 * gap + size.width / 2, y, 0, 0, size.width, size.height, 0.5, Colour{1, 1, 1, 1}, 1.0);
-    (void)x;
     return sheet;
 }
 
