@@ -6,8 +6,8 @@ file(GLOB _art_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art/*.cpp)
 list(APPEND DATABUILD_SHARED_SOURCES ${_art_sources})
 list(APPEND DATABUILD_LIBRARIES PkgConfig::DATABUILD_FREETYPE PkgConfig::DATABUILD_PNG)
 
-# data_<width>.pak for each base size, staged by "databuild art" and packed with vorn-pak. They are
-# rebuilt when the builder or the text tables (which decide the fonts' characters) change.
+# data_<width>.pak for each base size, staged by "databuild art" and packed by "databuild pak". They
+# are rebuilt when the builder or the text tables (which decide the fonts' characters) change.
 if(VORN_BUILD_DATA)
   set(_art_data_dir ${CMAKE_BINARY_DIR}/data)
   file(GLOB _art_texts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/texts/*.xml)
@@ -18,8 +18,8 @@ if(VORN_BUILD_DATA)
       OUTPUT ${_art_data_dir}/data_${_width}.pak
       COMMAND ${CMAKE_COMMAND} -E rm -rf ${_stage}
       COMMAND databuild art ${_width} ${CMAKE_SOURCE_DIR}/data/texts ${_stage}
-      COMMAND vorn-pak create ${_art_data_dir}/data_${_width}.pak ${_stage}
-      DEPENDS databuild vorn-pak ${_art_texts}
+      COMMAND databuild pak ${_stage} ${_art_data_dir}/data_${_width}.pak
+      DEPENDS databuild ${_art_texts}
       COMMENT "Building data_${_width}.pak"
       VERBATIM)
     list(APPEND _art_paks ${_art_data_dir}/data_${_width}.pak)
