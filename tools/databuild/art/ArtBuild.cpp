@@ -102,8 +102,8 @@ bool FontRecipeOf(const ArtSize& size, int id, FontRecipe& recipe)
     case 46: recipe.pixelSize = size.fontMain; break;
     case 47: recipe.pixelSize = size.fontSmall; break;
     // The summer theme's lettering leans forward, as if in a hurry to get to the beach.
-    case 52: recipe.pixelSize = size.fontMain; recipe.slant = 0.2; break;
-    case 53: recipe.pixelSize = size.fontSmall; recipe.slant = 0.2; break;
+    case 52: recipe.pixelSize = size.fontMain; recipe.slant = 0.14; break;
+    case 53: recipe.pixelSize = size.fontSmall; recipe.slant = 0.14; break;
     default: return false;
     }
     return true;

@@ -145,9 +145,13 @@ bool BuildFontSheet(const FontRecipe& recipe, const std::vector<uint32_t>& reque
     }
     FT_Set_Pixel_Sizes(face.Get(), 0, static_cast<FT_UInt>(recipe.pixelSize));
     if (recipe.slant != 0) {
+        // Sheared about the middle of the lower-case letters rather than the baseline, so that a
+        // letter leans out about as far on the left as on the right and mostly stays within its
+        // advance: glyph rectangles are as wide as their ink, and wider ones space the text out.
         FT_Matrix shear = {0x10000, static_cast<FT_Fixed>(std::lround(recipe.slant * 0x10000)), 0,
                            0x10000};
-        FT_Set_Transform(face.Get(), &shear, nullptr);
+        FT_Vector pivot = {-static_cast<FT_Pos>(std::lround(recipe.slant * 0.27 * recipe.pixelSize * 64)), 0};
+        FT_Set_Transform(face.Get(), &shear, &pivot);
     }
 
     std::vector<uint32_t> codes = requested;
