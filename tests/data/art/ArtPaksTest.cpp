@@ -228,4 +228,42 @@ TEST_P(ArtPaks, TintedPicturesDrawInTheInkColour)
     }
 }
 
+TEST_P(ArtPaks, GlyphsDrawFromTheFontsTexture)
+{
+    if (!VornTest::HeadlessScreen())
+        GTEST_SKIP() << "no GL";
+    RegisterAtlases();
+    const std::string name = IT::FileNames()[IT::ThemeAt(0).font];
+    SmartPtr<FontEx> font(new FontEx(("device/" + name.substr(0, name.find('.')) + ".xml").c_str(),
+                                     ("device/" + name).c_str()));
+    ASSERT_TRUE(font->IsLoaded());
+    const int height = font->GetHeight();
+    SmartPtr<Surface> target(new Surface(4 * height, 2 * height, PF_RGBA8888));
+    target->FillRect(0, 0, 4 * height, 2 * height, Color{255, 255, 255, 255});
+    // "Hi" in blue, glyph after glyph as the game draws text.
+    const float scale[2] = {1.0f, 1.0f};
+    int x = 0;
+    for (u32 code : {u32('H'), u32('i')}) {
+        const FontEx::Glyph& glyph = font->GetChar(code);
+        TriangleEngine::DrawColored(target.Get(), font->GetImage(), static_cast<float>(x), 0, 0, scale, nullptr, 0,
+                                    Rect{glyph.x, glyph.y, glyph.width, glyph.height}, Color{0, 0, 255, 255});
+        x += glyph.width;
+    }
+    const VornTest::Image out = VornTest::ReadPixels(target.Get());
+    int ink = 0;
+    for (int py = 0; py < 2 * height; ++py)
+        for (int px = 0; px < 4 * height; ++px) {
+            const u8* p = out.At(px, py);
+            const bool inked = p[0] < 128 && p[2] > 200;
+            ink += inked;
+            // Ink only inside the two glyphs' rectangles, and only in the tint.
+            if (inked) {
+                EXPECT_LT(px, x);
+                EXPECT_LT(py, height);
+            }
+            EXPECT_GE(p[2], p[0]);
+        }
+    EXPECT_GT(ink, height);
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, ArtPaks, ::testing::Values(240, 320, 480, 600));

@@ -70,7 +70,9 @@ Canvas DrawById(const ArtSize& size, int id)
 std::vector<AtlasPlan> AtlasPlans(const ArtSize& size)
 {
     std::vector<AtlasPlan> plans = {
-        {"atlas_ui", {29, 30, 34, 35, 38, 41, 42, 43}},
+        // The fonts are also files of their own (beside their glyph tables); here they share a
+        // texture with the lines, so a button's frame and caption draw from one texture.
+        {"atlas_ui", {29, 30, 34, 35, 38, 41, 42, 43, 46, 47, 52, 53}},
         {"atlas_ui2", {2, 3, 9, 10, 5, 12, 14}},
         {"atlas_ui3", {33, 54, 56, 57, 58, 69, 70}},
         {"atlas_blocks", Range(71, 28)},
@@ -210,11 +212,12 @@ bool BuildArtFiles(const ArtSize& size, const std::vector<uint32_t>& characters,
         job.name = plan.stem;
         for (int id : plan.ids) {
             const auto found = art.images.find(id);
-            if (found == art.images.end()) {
+            const auto font = art.fonts.find(id);
+            if (found == art.images.end() && font == art.fonts.end()) {
                 error = plan.stem + ": image " + std::to_string(id) + " was not drawn";
                 return false;
             }
-            job.entries.push_back({AssetName(id), &found->second});
+            job.entries.push_back({AssetName(id), found != art.images.end() ? &found->second : &font->second.image});
         }
         jobs.push_back(std::move(job));
     }

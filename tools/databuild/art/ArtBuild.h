@@ -28,8 +28,8 @@ struct AtlasPlan {
 };
 
 // The atlases of a base size. Images of the same screen share an atlas: the tinted interface
-// masks, the logos, the coloured icons and frames, and one atlas per block set. The fourth
-// interface atlas exists only at 600 pixels, the size whose loading registers it.
+// masks and the fonts, the logos, the coloured icons and frames, and one atlas per block set. The
+// fourth interface atlas exists only at 600 pixels, the size whose loading registers it.
 std::vector<AtlasPlan> AtlasPlans(const ArtSize& size);
 
 // The asset name under which the game asks for an image: its device path.

@@ -302,7 +302,7 @@ Canvas SummerLogo(const ArtSize& size)
         cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
         cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
         // The sun behind the last letters.
-        const double sx = 0.82 * w, sy = 0.26 * h, sr = 0.2 * h;
+        const double sx = 0.82 * w, sy = 0.3 * h, sr = 0.17 * h;
         for (int i = 0; i < 12; ++i) {
             const double a = i * M_PI / 6;
             cairo_move_to(p, sx + std::cos(a) * sr * 1.2, sy + std::sin(a) * sr * 1.2);
