@@ -22,6 +22,8 @@ uint32_t PcmSource::Read(void* buffer, uint32_t bytes)
     if (m_position >= size)
         return 0;
     const uint32_t n = std::min(bytes, size - m_position);
+    if (n == 0)
+        return 0; // a zero-byte request may come with no buffer at all
     std::memcpy(buffer, m_bytes.data() + m_position, n);
     m_position += n;
     return n;
