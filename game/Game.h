@@ -136,6 +136,18 @@ public:
     static void DrawButtonWithImage(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
                                     float w, float h, const Vorn::SmartPtr<GLFont>& font,
                                     const Vorn::WideString& text, int icon);
+    // A framed button (cells) whose first label is set: both labels one above the other around
+    // the centre, or, with an icon, the icon and the first label.
+    static void DrawButtonTwoLabels(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                                    float w, float h, const Vorn::SmartPtr<GLFont>& font,
+                                    const Vorn::WideString& text1, const Vorn::WideString& text2,
+                                    int icon);
+    // A plain menu button (cells) shrunk by inset on every side and moved by (dx, dy): clean
+    // background, frame, and the label centred at labelX cells from the button's unmoved left.
+    static void DrawButton(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,
+                           float h, float inset, float dx, float dy,
+                           const Vorn::SmartPtr<GLFont>& font, const Vorn::WideString& label,
+                           float labelX);
 
     // --- Fields ----------------------------------------------------------------------------------
 
