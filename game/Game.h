@@ -33,6 +33,14 @@ public:
     static constexpr int KEY_PAGES = 3;
     static constexpr int KEYS_PER_PAGE = 26;
     static constexpr int KEY_GRID = 36;
+    static constexpr int LANGUAGE_COUNT = 5;
+    static constexpr int MAX_PROFILE_NAME_LENGTH = 16; // characters
+    static constexpr int TITLE_SERIES_COUNT = 516;
+    static constexpr int MODE_COUNT = 5;
+    // The guest's stored name: its file prefix and the content of "lastProfile" for it.
+    static const char* const GUEST_NAME;
+    static const Vorn::NarrowString s_appVersionName;
+    static const Vorn::NarrowString s_appVersionCode;
 
     // Screen states the board and the life-cycle hooks act on; the whole table belongs to the
     // screen state machine.
@@ -113,12 +121,115 @@ public:
     void Release();
     void OpenWebsite();
 
-    // --- Save data -------------------------------------------------------------------------------
+    // --- Save data (GameSave.cpp) -----------------------------------------------------------------
+    // Files under the save root ("profiles", "lastProfile", "save_version") and under the profile
+    // prefix ("options", "hints", "fit"). A file shorter than its record counts as missing; the
+    // Save calls return false when the file could not be written whole (the old file then stays).
 
-    void SaveHints();
+    // saveRoot or profilePrefix followed by name, as a path for the file system.
+    Vorn::NarrowString SavePath(const char* name) const;
+    Vorn::NarrowString ProfilePath(const char* name) const;
+    // Opens path for writing and closes it at once: the file is left empty.
+    static bool EmptySaveFile(const Vorn::NarrowString& path);
+
+    // The theme stored in the options of the profile the next start selects; 0 without one.
+    int ReadLastProfileTheme();
+    bool SaveVersion();
+    // The stored version name; the running one when there is none.
+    Vorn::NarrowString ReadSaveVersion();
+    bool SaveOptions();
+    // Reads the options (defaults when missing), clamps them, hands the volumes to the sound
+    // layer and writes them back. The stored theme goes to pendingTheme; nothing switches here.
+    void LoadOptions();
+    bool SaveHints();
     void LoadHints();
-    void SaveFit();
+    bool SaveFit();
     void LoadFit();
+    // Levels 0..3 open, nothing found, no hints, the profile's solved counters 0; saved.
+    void ResetProgressDefaults();
+    // Empties "fit", resets the progress and saves it and the hint counts.
+    void DeleteProgress();
+    void ClearFitFile();
+    void ClearHighscores();
+    // Bits a level's record may hold: bit 0 and one bit per stored solution of the loaded level;
+    // every bit while the level is not loaded.
+    uint64_t LevelRecordMask(int level) const;
+
+    static int ClampTheme(int value);
+    static int ClampLanguage(int value);
+    // Into 0..10; a value that is not a number becomes the default 5.
+    static float ClampVolume(float value);
+    // The volume as the sound layer's percentage 0..100.
+    static int VolumePercent(float volume);
+
+    // --- Profiles (GameProfiles.cpp) --------------------------------------------------------------
+
+    enum ProfileResult { PROFILE_CREATED, PROFILE_NAME_IN_USE, PROFILE_NAME_REFUSED };
+
+    // Reads the profile list and selects the last profile: the guest when the list is missing,
+    // when "lastProfile" is missing or names no listed profile.
+    void LoadProfiles();
+    // Makes the profile with this stored name current (the guest for GUEST_NAME or any name not
+    // in the list), saves the list and loads its statistics, options, records and hints.
+    void SelectProfile(const Vorn::WideString& name);
+    bool SaveProfiles();
+    // Adds a profile under a typed name and selects it. Refused: a name that breaks the name rules
+    // or a full list; in use: the guest's name in any language, or an existing profile's name.
+    ProfileResult CreateProfile(const Vorn::NarrowString& name);
+    // Empties the current named profile's files, removes it from the list and selects the guest.
+    // False, and nothing changed, for the guest or a name that is not in the list.
+    bool DeleteCurrentProfile();
+    bool IsGuest() const;
+    // The slot holding exactly these bytes, -1 when none does.
+    int FindProfileSlot(const Vorn::NarrowString& name) const;
+    // 1 to MAX_PROFILE_NAME_LENGTH characters of exact UTF-8, not blank, no control character and
+    // no '/'.
+    static bool IsValidProfileName(const Vorn::NarrowString& name);
+    // The literal GUEST_NAME or the text of the key "GUEST" in any language.
+    bool IsGuestText(const Vorn::WideString& name);
+    // The current profile as shown: the guest's text in the current language, else its name.
+    Vorn::WideString GetProfileDisplayName() const;
+    // Captions: the PROFILE button ("PROFILE", a space, the name) and a slot of the profile list.
+    Vorn::WideString GetProfileCaption() const;
+    Vorn::WideString GetSlotCaption(int slot) const;
+
+    // --- Language and texts (GameLanguage.cpp) ---------------------------------------------------
+
+    // "common/texts/<lang>.xml" of a language; English for a value outside the table.
+    static Vorn::NarrowString GetLanguagePath(int language);
+    // The text key of the language's button on the language screens; "" outside the table.
+    static const char* GetLanguageKey(int language);
+    // Loads the current language's table into the text dictionary; false when it cannot be read
+    // (the dictionary then keeps its texts).
+    bool LoadTexts();
+    static Vorn::WideString GetVersionName();
+    static Vorn::WideString GetVersionCode();
+    static Vorn::WideString GetVersionLabel();
+    // The text centred on the point (x, y) in cells of the display area.
+    static void DrawTextAt(const Vorn::SmartPtr<Graphics>& graphics,
+                           const Vorn::SmartPtr<GLFont>& font, const Vorn::WideString& text,
+                           float x, float y);
+    static void DrawTextAtNarrow(const Vorn::SmartPtr<Graphics>& graphics,
+                                 const Vorn::SmartPtr<GLFont>& font, const Vorn::NarrowString& text,
+                                 float x, float y);
+
+    // --- Catalogue (GameCatalogue.cpp) -----------------------------------------------------------
+
+    // The series table from the text dictionary (all named and numbered title keys).
+    void InitLevelTitles();
+    // The pack ranges of the series table into levelTitles.
+    void CopyLevelNames();
+    // packSizes, packLevels, packNames and packLockedTexts in the current language.
+    void BuildPackTables();
+    // "NAME_0k" below 10, "NAME_k" from 10 on.
+    static Vorn::NarrowString TitleSeriesKey(const char* series, int member);
+
+    // --- Volumes and theme (GameTheme.cpp) --------------------------------------------------------
+
+    // Both volumes clamped to 0..10 and handed to the sound layer; saved when asked.
+    void SetVolumes(float sfx, float music, bool save);
+    void SetVolumesAndSave(float sfx, float music);
+    void SetTheme(int newTheme);
 
     // --- Drawing ---------------------------------------------------------------------------------
 
@@ -171,6 +282,8 @@ public:
     Vorn::WideString profileName;
     Vorn::NarrowString profileNames[PROFILE_SLOTS];
     int profileCount;
+    // The guest's text in every language, read once when first needed.
+    std::vector<Vorn::WideString> guestTexts;
 
     // Options.
     bool twitch;
@@ -192,6 +305,10 @@ public:
     Outline levelOutlines[LEVEL_COUNT];
     SolutionTable levelSolutions[LEVEL_COUNT];
     Vorn::WideString levelTitles[LEVEL_COUNT];
+    Vorn::WideString titleSeries[TITLE_SERIES_COUNT];
+    Vorn::WideString packLockedTexts[PACK_COUNT];
+    // Names of the game modes in high-score file names: "FIT", then empty.
+    Vorn::NarrowString modeNames[MODE_COUNT];
 
     // Play.
     int currentPack;
@@ -238,4 +355,13 @@ public:
 private:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
+
+    // Save data helpers: the cleaned profile list as stored, and the profile "lastProfile" leads
+    // to within it (GUEST_NAME when none).
+    void ReadProfileList(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound);
+    bool ReadLastProfileName(Vorn::NarrowString& name);
+    Vorn::NarrowString ResolveLastProfile(const Vorn::NarrowString (&names)[PROFILE_SLOTS],
+                                          int count);
+    const std::vector<Vorn::WideString>& GetGuestTexts();
+    bool WriteOptions(int storedTheme);
 };
