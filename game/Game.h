@@ -126,8 +126,7 @@ public:
     // prefix ("options", "hints", "fit"). A file shorter than its record counts as missing; the
     // Save calls return false when the file could not be written whole (the old file then stays).
 
-    // saveRoot or profilePrefix followed by name, as a path for the file system.
-    Vorn::NarrowString SavePath(const char* name) const;
+    // profilePrefix followed by name, as a path for the file system.
     Vorn::NarrowString ProfilePath(const char* name) const;
     // Opens path for writing and closes it at once: the file is left empty.
     static bool EmptySaveFile(const Vorn::NarrowString& path);
