@@ -105,6 +105,8 @@ public:
     // Hook for named game events; nothing is done with them.
     void ReportEvent(const char* name);
 
+    // The save root + name ("save/" + name before a game exists).
+    static Vorn::NarrowString SavePath(const char* name);
     // The level record, 0 for a level number outside 0..199.
     uint64_t LevelRecord(int level) const;
 
@@ -238,6 +240,9 @@ public:
                                  float length, const int* table);
     static void DrawHandHorizontal(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
                                    float length, const int* table);
+    // The theme's image frame (edges and corner sheet) around a box in cells.
+    static void DrawThemedFrame(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                                float w, float h);
     // A framed box (cells) with the text centred in it.
     static void DrawTextBox(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,
                             float h, const Vorn::SmartPtr<GLFont>& font,
