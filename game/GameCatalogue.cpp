@@ -98,6 +98,11 @@ void Game::InitLevelTitles()
 
 void Game::CopyLevelNames()
 {
+    // After a language change the texts are new but the series table still holds the old
+    // language: read it again, or the level titles would stay in the language of the start.
+    // Before loading has built the table once there is nothing to refresh.
+    if (!titleSeries[0].empty())
+        InitLevelTitles();
     for (const TitleBlock& block : PACK_TITLE_BLOCKS)
         for (int i = 0; i < block.count; ++i)
             levelTitles[block.firstLevel + i] = titleSeries[block.firstSlot + i];
