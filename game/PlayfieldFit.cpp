@@ -249,7 +249,9 @@ void PlayfieldFit::OnTouchDown(int px, int py)
         dragStartScale = 1.0f;
         dragFade = 0.0f;
         dragStartX = originX + static_cast<int>(block->x * cell);
-        dragStartY = originY + static_cast<int>(block->y * cell);
+        // The drawing adds the board's top rows to the start row, as it does for tray pieces.
+        dragStartY = originY + static_cast<int>(block->y * cell) -
+                     static_cast<int>(BoardTopRows() * cell);
         dragColour = block->colour;
         pickedTrayId = -1;
         dragging = true;
