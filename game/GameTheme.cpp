@@ -74,7 +74,9 @@ void Game::SetTheme(int newTheme)
             if (entry.table == Consts::THEME_FONT) {
                 if (font)
                     font->Load(entry.table[to]);
-                help = new Help();
+                // The help pages are laid out in the font: made again once menus have made them.
+                if (help)
+                    help = new Help();
             } else if (entry.table == Consts::THEME_FONT_SMALL && smallFont) {
                 smallFont->Load(entry.table[to]);
             }
