@@ -46,7 +46,8 @@ public:
     bool HasTrayPiece(int type) override;
     void SaveGame() override;
     // Restores the game saved in "save" and "save2"; false, with nothing of the game changed,
-    // when either is missing, of the wrong size or holds values the level does not allow.
+    // when either is missing, of the wrong size or holds values the level does not allow: a tray
+    // other than the level's, a piece that does not fit or that no hidden tray entry accounts for.
     bool LoadGame() override;
     bool IsNotSolved() override { return !solved; }
     void OpenHintPanel() override;
@@ -108,6 +109,8 @@ protected:
 
 private:
     void ResetPlayState();
+    // A save that does not fit the level: the board goes back to the level as loaded.
+    bool Abandon(int levelNumber);
     void SetDragPosition(int px, int py);
     void ReturnDragToTray();
     // Hides the first shown tray entry of the piece's type, if its placement still owes that.

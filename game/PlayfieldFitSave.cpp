@@ -3,7 +3,12 @@
 //
 // "save", 4-byte little-endian fields: game mode, seven unused words, recent types[28], T, T tray
 // records, P, P placed records, play time (ms); a record is type, x, y, tray state (floats for
-// the three in the middle), colour slot. "save2": level, scroll position (float), pack.
+// the three in the middle), colour slot; both lists newest first. "save2": level, scroll position
+// (float), pack.
+//
+// A restored board is the level's, with the saved tray states and colours of its tray entries and
+// the saved pieces placed again, so that saving it again writes the same bytes.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -16,7 +21,7 @@
 namespace {
 
 const Vorn::u32 RECORD_BYTES = 20;
-const Vorn::u32 HEADER_BYTES = 144; // game mode, the unused words and the recent types
+const Vorn::u32 HEADER_BYTES = 144; // game mode, seven unused words and the recent types
 const Vorn::u32 SAVE2_BYTES = 12;
 // More tray entries than a level file can hold, or more pieces than a board has cells, is not a
 // saved game of this board.
@@ -96,12 +101,22 @@ bool PlayfieldFit::LoadGame()
     if (!board.Open(Game::SavePath("save"), MAX_SAVE_BYTES + 1))
         return false;
     Vorn::s32 mode = -1, trayRecords = -1, placedRecords = -1, savedTime = 0;
+    int savedRecent[RECENT_TYPES];
     // Only the fit game's own saves are restored.
-    if (!board.GetI32(mode) || mode != 0 || !Skip(board, HEADER_BYTES - 4))
+    if (!board.GetI32(mode) || mode != 0 || !Skip(board, 7 * 4))
         return false;
-    if (!board.GetI32(trayRecords) || trayRecords < 0 || trayRecords > MAX_TRAY_RECORDS ||
-        !Skip(board, RECORD_BYTES * static_cast<Vorn::u32>(trayRecords)))
+    for (int& type : savedRecent) {
+        Vorn::s32 value = 0;
+        if (!board.GetI32(value) || value < -1 || value >= Block::TYPE_COUNT)
+            return false;
+        type = value;
+    }
+    if (!board.GetI32(trayRecords) || trayRecords < 0 || trayRecords > MAX_TRAY_RECORDS)
         return false;
+    std::vector<PieceRecord> trayPieces(static_cast<size_t>(trayRecords));
+    for (PieceRecord& piece : trayPieces)
+        if (!ReadPiece(board, piece) || !std::isfinite(piece.trayState))
+            return false;
     if (!board.GetI32(placedRecords) || placedRecords < 0 || placedRecords > MAX_PLACED_RECORDS)
         return false;
     std::vector<PieceRecord> pieces(static_cast<size_t>(placedRecords));
@@ -111,24 +126,39 @@ bool PlayfieldFit::LoadGame()
     if (!board.GetI32(savedTime) || board.Remaining() != 0)
         return false;
 
-    // The tray comes from the level file; the pieces must fit on its board and be pieces its
-    // tray holds.
-    if (!LoadLevel(savedLevel))
-        return false;
-    int trayOfType[Block::TYPE_COUNT] = {};
-    for (const Vorn::SmartPtr<Block>& entry : tray)
-        ++trayOfType[entry->type];
-    for (const PieceRecord& piece : pieces) {
+    // The tray is the level's own: the save must agree with it entry by entry.
+    if (!LoadLevel(savedLevel) || trayPieces.size() != tray.size())
+        return Abandon(savedLevel);
+    int hiddenOfType[Block::TYPE_COUNT] = {};
+    for (size_t i = 0; i < tray.size(); ++i) {
+        const PieceRecord& piece = trayPieces[i];
+        Block& entry = *tray[i];
+        if (piece.type != entry.type || piece.x != entry.x || piece.y != entry.y ||
+            piece.colour < 0 || piece.colour >= 6)
+            return Abandon(savedLevel);
+        entry.trayState = piece.trayState == -1.0f ? -1.0f : 0.0f;
+        entry.colour = piece.colour;
+        hiddenOfType[entry.type] += entry.trayState == -1.0f;
+    }
+    // Oldest first, so that the placed list keeps its order; every piece must fit and account
+    // for exactly one hidden tray entry.
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        const PieceRecord& piece = *it;
         const int x = static_cast<int>(piece.x);
         const int y = static_cast<int>(piece.y);
-        if (--trayOfType[piece.type] < 0 || !CanPlaceBlock(piece.type, x, y)) {
-            LoadLevel(savedLevel);
-            return false;
-        }
+        if (--hiddenOfType[piece.type] < 0 || !CanPlaceBlock(piece.type, x, y))
+            return Abandon(savedLevel);
         Vorn::SmartPtr<Block> block(new Block(piece.type, piece.x, piece.y, piece.trayState));
         block->colour = piece.colour;
         PlaceBlock(block);
     }
+    // The restored tray shows which entries the pieces took; none is owed.
+    m_owedIds.clear();
+    for (int hidden : hiddenOfType)
+        if (hidden != 0)
+            return Abandon(savedLevel);
+
+    std::copy(std::begin(savedRecent), std::end(savedRecent), recentTypes);
     playTime = savedTime > 0 ? savedTime : 0;
     paused = true;
 
@@ -139,4 +169,10 @@ bool PlayfieldFit::LoadGame()
         game->currentLevel = savedLevel;
     }
     return true;
+}
+
+bool PlayfieldFit::Abandon(int levelNumber)
+{
+    LoadLevel(levelNumber);
+    return false;
 }
