@@ -1,6 +1,10 @@
 // Interface drawing through the real renderer, headless, into an offscreen target.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "ButtonDisplayer.h"
+#include "Consts.h"
 #include "Content.h"
 #include "GLFont.h"
 #include "Game.h"
@@ -40,6 +44,7 @@ protected:
     void TearDown() override
     {
         Content::s_images.clear();
+        Game::instance = nullptr;
         Vorn::g_assetDict = nullptr;
         Vorn::Vfs::Shutdown();
     }
@@ -159,4 +164,82 @@ TEST_F(InterfacePixels, ImagesLoadOnceThroughTheAssetDictionary)
     const VornTest::Image out = Read();
     EXPECT_TRUE(VornTest::Near(out, 15, 14, RED));
     EXPECT_TRUE(VornTest::Near(out, 16, 14, WHITE));
+}
+
+namespace {
+
+constexpr u32 GREY = 0xC0C0C0FFu;
+
+// A picture cached under id whose pixel (x, y) is pixel(x, y).
+void CachePicture(int id, int width, int height, const std::function<u32(int, int)>& pixel)
+{
+    SmartPtr<Image> image(new Image(width, height));
+    image->surface = VornTest::MakeRgbaSurface(width, height, pixel);
+    Content::s_images[id] = image;
+}
+
+}  // namespace
+
+TEST_F(InterfacePixels, ButtonsShowCleanBackgroundFrameAndLabel)
+{
+    Consts::Init(240, 320, true);  // cells of 20
+    StringTools::Init();
+    Images::Init();
+    Game::theme = 0;
+    SmartPtr<Game> game(new Game());
+    game->twitch = false;
+    Game::COLOR_R = 1.0f;
+    Game::COLOR_G = 0.0f;
+    Game::COLOR_B = 0.0f;
+
+    target = new Vorn::Surface(240, 320, Vorn::PF_RGBA8888);
+    target->FillRect(0, 0, 240, 320, Vorn::Color{255, 255, 255, 255});
+    graphics = new Graphics(target.Get());
+    CachePicture(Consts::THEME_BACKGROUND[0], 240, 320, [](int, int) { return GREY; });
+    // Line strips: a two-pixel line along the middle of a cell-wide strip.
+    CachePicture(Consts::THEME_LINES_VERTICAL[0], 20, 600,
+                 [](int x, int) { return x == 9 || x == 10 ? WHITE : 0u; });
+    CachePicture(Consts::THEME_LINES_HORIZONTAL[0], 600, 20,
+                 [](int, int y) { return y == 9 || y == 10 ? WHITE : 0u; });
+    VornTest::TestFontSpec spec;
+    spec.advance = 6;
+    spec.height = 8;
+    VornTest::MemoryMount* mount = VornTest::MemoryMount::Install("device/");
+    VornTest::AddTestFont(*mount, 46, spec);
+    VornTest::CacheTestFontImage(46, spec, true);
+    SmartPtr<GLFont> font(new GLFont(46));
+
+    SmartPtr<ButtonDisplayer> list(new ButtonDisplayer());
+    list->AddButton(1, Vorn::WideString(L"ab"), font, 2.0f, 2.0f, 6.0f, 3.0f, 0.2f, -1);
+    list->AddButton(2, Vorn::WideString(L"ab"), font, 2.0f, 8.0f, 6.0f, 3.0f, 0.2f, -1);
+    list->TouchDown(60, 170);
+    list->Update(1000);  // button 2 pressed: inset by 4 pixels on every side
+    list->Draw(graphics);
+    const VornTest::Image out = Read();
+
+    // Button 1: box 40..159 x 40..99, its frame lines on pixels 39 and 40 of each side.
+    EXPECT_TRUE(VornTest::Near(out, 60, 55, GREY));
+    EXPECT_TRUE(VornTest::Near(out, 20, 20, WHITE));
+    EXPECT_TRUE(VornTest::Near(out, 39, 70, RED));
+    EXPECT_TRUE(VornTest::Near(out, 40, 70, RED));
+    EXPECT_TRUE(VornTest::Near(out, 41, 70, GREY));
+    EXPECT_TRUE(VornTest::Near(out, 38, 70, WHITE));
+    EXPECT_TRUE(VornTest::Near(out, 100, 39, RED));
+    EXPECT_TRUE(VornTest::Near(out, 160, 70, RED));
+    EXPECT_TRUE(VornTest::Near(out, 100, 100, RED));
+    // Its label, 12 x 8 pixels centred on (100, 70).
+    EXPECT_TRUE(VornTest::Near(out, 94, 66, RED));
+    EXPECT_TRUE(VornTest::Near(out, 105, 73, RED));
+    EXPECT_TRUE(VornTest::Near(out, 93, 70, GREY));
+    EXPECT_TRUE(VornTest::Near(out, 106, 70, GREY));
+    EXPECT_TRUE(VornTest::Near(out, 100, 74, GREY));
+
+    // Button 2, pressed: box 44..155 x 164..215, the label still centred on (100, 190).
+    EXPECT_TRUE(VornTest::Near(out, 40, 190, WHITE));
+    EXPECT_TRUE(VornTest::Near(out, 43, 190, RED));
+    EXPECT_TRUE(VornTest::Near(out, 45, 190, GREY));
+    EXPECT_TRUE(VornTest::Near(out, 100, 162, WHITE));
+    EXPECT_TRUE(VornTest::Near(out, 100, 163, RED));
+    EXPECT_TRUE(VornTest::Near(out, 94, 186, RED));
+    EXPECT_TRUE(VornTest::Near(out, 106, 190, GREY));
 }
