@@ -3,6 +3,7 @@
 
 #include "Content.h"
 #include "GLFont.h"
+#include "GeometryTypes.h"
 #include "Game.h"
 #include "Graphics.h"
 #include "Image.h"
@@ -270,4 +271,18 @@ TEST_F(TextBlocks, AFontReloadedInPlaceLaysTheBlockOutAgain)
     ASSERT_EQ(4u, graphics->GetRecord().size());
     EXPECT_EQ(OTHER_FONT, graphics->GetRecord()[0].image);
     EXPECT_EQ(16 + 8 - 8, graphics->GetRecord()[2].y);
+}
+
+TEST(GeometryTypes, IntegerPointsTruncateTowardZero)
+{
+    EXPECT_EQ(IntPoint(2, -2), IntPoint(FloatPoint(2.9f, -2.9f)));
+    IntPoint p(7, -7);
+    p /= 2.0f;
+    EXPECT_EQ(IntPoint(3, -3), p);
+    p += IntPoint(1, 1);
+    EXPECT_EQ(IntPoint(8, -4), p * 2);
+    FloatPoint f(1.0f, 2.0f);
+    f /= 4.0f;
+    EXPECT_FLOAT_EQ(0.5f, (f + FloatPoint(0.25f, 0.0f)).x);
+    EXPECT_FLOAT_EQ(0.5f, f.y);
 }
