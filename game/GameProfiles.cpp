@@ -201,11 +201,10 @@ Game::ProfileResult Game::CreateProfile(const NarrowString& name)
     if (profileCount >= PROFILE_SLOTS)
         return PROFILE_NAME_REFUSED;
     profileNames[profileCount++] = name;
-    profileName = WideString(name);
-    guestSelected = false;
     themeChangePending = true;
-    SaveProfiles();
-    LoadProfiles();
+    // Selected from memory rather than by reading the list back: after a failed write the files
+    // would not hold the new profile.
+    SelectProfile(WideString(name));
     return PROFILE_CREATED;
 }
 
@@ -233,10 +232,7 @@ bool Game::DeleteCurrentProfile()
         profileNames[i] = profileNames[i + 1];
     profileNames[PROFILE_SLOTS - 1].clear();
     --profileCount;
-    profileName = WideString(NarrowString(GUEST_NAME));
-    guestSelected = true;
     themeChangePending = true;
-    SaveProfiles();
-    LoadProfiles();
+    SelectProfile(WideString(NarrowString(GUEST_NAME)));
     return true;
 }

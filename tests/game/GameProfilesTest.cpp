@@ -1,5 +1,7 @@
 // Profiles: the list and its damage, the last profile, the guest in every language, creating and
 // deleting.
+#include <filesystem>
+
 #include "SaveDataFixture.h"
 #include "Stats.h"
 
@@ -207,6 +209,20 @@ TEST_F(GameProfiles, DeletingMovesTheLaterSlotsUpAndEmptiesTheFiles)
     EXPECT_EQ(m_game->stats->gameCounter, 0);
     EXPECT_EQ(Saved("C_fit").size(), 1604u);
     EXPECT_EQ(Saved("C_options").size(), 28u);
+}
+
+TEST_F(GameProfiles, WithoutASaveAreaProfilesLiveOnInMemory)
+{
+    m_game->LoadProfiles();
+    std::filesystem::remove_all("data");
+    EXPECT_EQ(m_game->CreateProfile("Ann"), Game::PROFILE_CREATED);
+    EXPECT_FALSE(m_game->IsGuest());
+    EXPECT_EQ(m_game->profileCount, 1);
+    EXPECT_EQ(m_game->LevelRecord(0), 1u);
+    EXPECT_EQ(m_game->sfxVolume, 5.0f);
+    EXPECT_TRUE(m_game->DeleteCurrentProfile());
+    EXPECT_TRUE(m_game->IsGuest());
+    EXPECT_EQ(m_game->profileCount, 0);
 }
 
 TEST_F(GameProfiles, TheGuestAndUnlistedNamesAreNotDeleted)
