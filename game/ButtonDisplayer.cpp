@@ -161,7 +161,8 @@ int ButtonDisplayer::TouchUp(int x, int y, bool silent)
 void ButtonDisplayer::Step(float step)
 {
     for (ButtonRecord* button = head; button; button = button->next) {
-        if (button->id == pressed && hover == pressed)
+        // A button without id (NONE) is a caption: it must not count as pressed while nothing is.
+        if (pressed != NONE && button->id == pressed && hover == pressed)
             button->highlight += step;
         else
             button->highlight -= step;

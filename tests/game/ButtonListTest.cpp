@@ -134,6 +134,12 @@ TEST_F(ButtonLists, HighlightFollowsTheFingerAndIsClamped)
     list->UpdateFast(5, 0.5f);
     EXPECT_FLOAT_EQ(MAX, Highlight(1));
 
+    // A caption without id stays as it is while nothing is pressed.
+    Add(ButtonDisplayer::NONE, 8.0f, 8.0f, 1.0f, 1.0f);
+    list->TouchUp(10, 10, true);
+    list->Update(100);
+    EXPECT_FLOAT_EQ(0.0f, Highlight(ButtonDisplayer::NONE));
+
     SmartPtr<ButtonDisplayer> other(new ButtonDisplayer());
     other->AddButton(7, WideString(), nullptr, 0.0f, 0.0f, 1.0f, 1.0f, MAX, -1);
     other->TouchDown(5, 5);
