@@ -94,12 +94,14 @@ int StringDisplayer::Advance(wchar_t c) const
     return m_font ? m_font->GetCharAdvance(static_cast<wchar_t>(static_cast<Vorn::u16>(c))) : 0;
 }
 
-void StringDisplayer::WrapWords(const Vorn::WideString& text, int max)
+void StringDisplayer::WrapWords(const Vorn::WideString& text, int maxWidth)
 {
     m_lines.clear();
+    // Widths are summed wide: "past the box" is max + 1, which must exist for any box width.
+    const long long max = maxWidth;
     Vorn::WideString rest = text;
     size_t i = 0;
-    int w = 0;
+    long long w = 0;
     long brk = -1;
     while (!rest.empty()) {
         const wchar_t c = rest[i];
@@ -136,12 +138,13 @@ void StringDisplayer::WrapWords(const Vorn::WideString& text, int max)
     }
 }
 
-void StringDisplayer::WrapCharacters(const Vorn::WideString& text, int max)
+void StringDisplayer::WrapCharacters(const Vorn::WideString& text, int maxWidth)
 {
     m_lines.clear();
+    const long long max = maxWidth;
     Vorn::WideString rest = text;
     size_t i = 0;
-    int w = 0;
+    long long w = 0;
     long brk = -1;
     while (!rest.empty()) {
         wchar_t c = rest[i];

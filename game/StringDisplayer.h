@@ -32,10 +32,10 @@ public:
     // Carriage returns become line feeds, then the wrap of the layout mode runs.
     void Layout(const Vorn::WideString& text);
     // Greedy word wrap at the break characters; a word wider than the box is not cut.
-    void WrapWords(const Vorn::WideString& text, int max);
+    void WrapWords(const Vorn::WideString& text, int maxWidth);
     // Breaks between any two characters, keeping the noLineStart set off line starts (the layout
     // of Korean and Chinese builds).
-    void WrapCharacters(const Vorn::WideString& text, int max);
+    void WrapCharacters(const Vorn::WideString& text, int maxWidth);
 
     // text with every occurrence of from replaced by to; inserted text is not searched again.
     static Vorn::WideString ReplaceAll(const Vorn::WideString& text, const Vorn::WideString& from,

@@ -169,6 +169,7 @@ TEST_F(TextBlocks, WordWrap)
     EXPECT_EQ((Lines{L"AV AV"}), Wrap(L"AV AV", 41));
     EXPECT_EQ((Lines{}), Wrap(L"", 100));
     EXPECT_EQ((Lines{L"a"}), Wrap(L"a", 0));
+    EXPECT_EQ((Lines{L"ab\n", L"cd"}), Wrap(L"ab\ncd", 2147483647));
 }
 
 TEST_F(TextBlocks, PerCharacterLayoutKeepsPunctuationOffLineStarts)
