@@ -62,6 +62,8 @@ void DrawIconAndText(const Vorn::SmartPtr<Graphics>& graphics, const Vorn::Smart
     const int ih = picture ? picture->height : 0;
     const int gap = iw + static_cast<int>(ICON_GAP * CellF());
     const int x0 = cx - (tw + gap) / 2;
+    // The icon takes entry THEME_COLORS[theme] of the colour table, not the first word of that
+    // row: themes other than 0 show their icons in one of the first row's piece colours.
     const unsigned colour = Consts::COLORS[Consts::THEME_COLORS[Game::ThemeIndex()]];
     graphics->DrawImageColored(icon, x0, cy - ih / 2, static_cast<float>((colour >> 16) & 0xFF) / 255.0f,
                                static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
