@@ -364,3 +364,17 @@ TEST_F(BoardSave, TheGameRestoresAValidSaveOnly)
     EXPECT_FALSE(game.CreatePlayfield());
     EXPECT_EQ(game.screenState, 13);
 }
+
+TEST_F(BoardSave, TheFuzzSeedIsARestorableSave)
+{
+    bool found = false;
+    const std::vector<uint8_t> seed = VornTest::ReadBytes(
+        std::string(VORN_SOURCE_DIR) + "/fuzz/corpus/boardsave/two_pieces.bin", &found);
+    ASSERT_TRUE(found);
+    ASSERT_GT(seed.size(), 12u);
+    VornTest::WriteBytes(BoardWorld::DataName("save/save2"), {seed.begin(), seed.begin() + 12});
+    VornTest::WriteBytes(BoardWorld::DataName("save/save"), {seed.begin() + 12, seed.end()});
+    Vorn::SmartPtr<PlayfieldFit> board(new PlayfieldFit(0, 0, 1, 16));
+    ASSERT_TRUE(board->LoadGame());
+    EXPECT_EQ(board->placedCount, 2);
+}
