@@ -15,7 +15,7 @@ bool ControllerPrecise::RowLimited() const
 
 bool ControllerPrecise::CellOf(int x, int y, int& column, int& row) const
 {
-    const int cell = Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1;
+    const int cell = Playfield::CellSize();
     if (!target || x < 0 || y < 0)
         return false;
     if (x >= target->width * cell && y >= target->height * cell)
@@ -104,7 +104,7 @@ void ControllerPrecise::Draw(const Vorn::SmartPtr<Graphics>& graphics)
 {
     if (!graphics || !target)
         return;
-    const int cell = Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1;
+    const int cell = Playfield::CellSize();
     if (RowLimited())
         Game::DrawHandHorizontal(graphics, static_cast<float>(target->originX / cell), 4.0f, 10.0f,
                                  Consts::THEME_LINES_HORIZONTAL);

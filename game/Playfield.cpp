@@ -15,20 +15,6 @@
 
 namespace {
 
-// Division rounding toward minus infinity.
-int FloorDiv(int value, int divisor)
-{
-    int quotient = value / divisor;
-    if ((value % divisor != 0) && ((value < 0) != (divisor < 0)))
-        --quotient;
-    return quotient;
-}
-
-int CellSize()
-{
-    return Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1;
-}
-
 bool IsSmallType(int type)
 {
     return type > 18;
@@ -304,6 +290,19 @@ Vorn::SmartPtr<Block> Playfield::FindPlacedBlock(int id) const
         if (block->id == id)
             return block;
     return nullptr;
+}
+
+int Playfield::FloorDiv(int value, int divisor)
+{
+    int quotient = value / divisor;
+    if ((value % divisor != 0) && ((value < 0) != (divisor < 0)))
+        --quotient;
+    return quotient;
+}
+
+int Playfield::CellSize()
+{
+    return Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1;
 }
 
 int Playfield::PixelToCellX(int p)

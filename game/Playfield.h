@@ -83,6 +83,10 @@ public:
     // negative offsets).
     static int PixelToCellX(int p);
     static int PixelToCellY(int p);
+    // Division rounding toward minus infinity, for pixel offsets left of or above the origin.
+    static int FloorDiv(int value, int divisor);
+    // Consts::CELL_SIZE, at least 1.
+    static int CellSize();
 
     // --- Event log -------------------------------------------------------------------------------
 

@@ -15,19 +15,6 @@
 
 namespace {
 
-int CellSize()
-{
-    return Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1;
-}
-
-int FloorDiv(int value, int divisor)
-{
-    int quotient = value / divisor;
-    if ((value % divisor != 0) && ((value < 0) != (divisor < 0)))
-        --quotient;
-    return quotient;
-}
-
 float BoardTopRows()
 {
     return Game::instance ? Game::instance->boardTopRows : 0.0f;
@@ -64,7 +51,7 @@ Vorn::WideString CountLine(const char* key, int count, int total)
 } // namespace
 
 PlayfieldFit::PlayfieldFit(int, int, int, int boardFlags)
-    : Playfield(boardFlags | 0x14), hintPanelOpen(false), closeCornerPressed(false), dragType(0),
+    : Playfield(boardFlags | FIT_FLAGS), hintPanelOpen(false), closeCornerPressed(false), dragType(0),
       dragStartX(0), dragStartY(0), dragStartScale(1.0f), dragFade(0.0f), dragX(0.0f), dragY(0.0f),
       pickedTrayId(-1), dragColour(-1), level(0), moveCount(0), dragTimer(0), trayPieceCount(0),
       boardW(0), boardH(0), boardX0(0.0f), boardY0(0.0f), playTimer(0), solved(false),

@@ -21,6 +21,8 @@ public:
     // A release is a tap when the finger moved at most this often (and stayed within half a cell).
     static constexpr int TAP_MAX_MOVES = 10;
     static constexpr int HINT_BUTTON_USE = 0;
+    // Flags every fit board carries: 0x10, and pieces handed to AddPlacedBlock go onto the board.
+    static constexpr int FIT_FLAGS = 0x10 | FLAG_TO_BOARD;
 
     // The origin arguments are not used: loading a level sets the origin. flags are combined with
     // the fit board's own (pieces go onto the board).

@@ -23,7 +23,7 @@ Layout CurrentLayout()
 {
     const Game* game = Game::instance.Get();
     Layout layout;
-    layout.cell = Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1;
+    layout.cell = Playfield::CellSize();
     layout.top = game ? game->boardTopRows : 0.0f;
     layout.rows = game ? game->screenRows : 0.0f;
     layout.columns = game ? game->screenColumns : 0.0f;

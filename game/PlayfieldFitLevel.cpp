@@ -129,7 +129,7 @@ Outline PlayfieldFit::LoadLevelOutline(int levelNumber)
 void PlayfieldFit::BuildOutline(float originRow)
 {
     outline.clear();
-    const int cell = Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1;
+    const int cell = Playfield::CellSize();
     const float shiftCells = static_cast<float>(halfCellShift) / static_cast<float>(cell);
     const float left = boardX0 + shiftCells;
 
