@@ -7,9 +7,14 @@
 #include "Content.h"
 #include "Graphics.h"
 #include "Image.h"
+#include "Images.h"
+#include "base/AssetDict.h"
 #include "graphics/surface/Surface.h"
 #include "support/BoardWorld.h"
 #include "support/HeadlessGL.h"
+#include "support/ImageEncode.h"
+#include "support/MemoryMount.h"
+#include "vfs/Vfs.h"
 
 using Vorn::SmartPtr;
 using Vorn::u32;
@@ -135,4 +140,38 @@ TEST_F(BoardPixels, BoardPlacedPieceAndTrayLandWhereTheyBelong)
     const int red = shadow >> 24, blue = (shadow >> 8) & 0xFF;
     EXPECT_LT(red, 0xF0 - 20);
     EXPECT_GT(blue, 0xC0);
+}
+
+TEST(ContentImages, TheCacheLoadsEachIdOnce)
+{
+    if (!VornTest::HeadlessScreen())
+        GTEST_SKIP() << "no GL";
+    Images::Init();
+    Content::SetImagePath("");
+    std::vector<Vorn::u8> rgb(4 * 3 * 3, 200);
+    VornTest::MemoryMount* mount = VornTest::MemoryMount::Install("device/");
+    mount->Add("ui/logo.png", VornTest::EncodePngRgb(4, 3, rgb, false));
+    Vorn::g_assetDict = new Vorn::AssetDict();
+
+    Content::LoadImage(2);
+    ASSERT_EQ(Content::s_images.count(2), 1u);
+    const SmartPtr<Image> logo = Content::s_images[2];
+    ASSERT_TRUE(logo->GetSurface());
+    EXPECT_EQ(logo->width, 4);
+    Content::LoadImage(2);
+    EXPECT_EQ(Content::s_images[2], logo);
+    Content::LoadImage(-1);
+    Content::LoadImage(Images::COUNT);
+    EXPECT_EQ(Content::s_images.size(), 1u);
+    // An id without a picture keeps an entry that draws nothing.
+    Content::LoadImage(59);
+    EXPECT_FALSE(Content::s_images[59]->GetSurface());
+    Content::UnloadImage(2);
+    Content::UnloadImage(300);
+    EXPECT_EQ(Content::s_images.count(2), 0u);
+    EXPECT_EQ(Content::s_images.size(), 1u);
+
+    Content::s_images.clear();
+    Vorn::g_assetDict = nullptr;
+    Vorn::Vfs::Shutdown();
 }
