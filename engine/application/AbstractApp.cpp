@@ -5,6 +5,7 @@
 #include "application/DebugOverlay.h"
 #include "base/AssetDict.h"
 #include "base/TextDict.h"
+#include "sound/mixer/Mixer.h"
 #include "system/AllocPool.h"
 
 namespace Vorn {
@@ -30,8 +31,15 @@ AbstractApp::AbstractApp(u32 flags) : m_display(nullptr), m_flags(flags), m_paus
 AbstractApp::~AbstractApp()
 {
     s_application = nullptr;
-    // Release order: mixer, asset dictionary, registry, text dictionary, debug overlay. The mixer
-    // and the registry join in their places as soon as their components are part of the engine.
+    // Release order: mixer, asset dictionary, registry, text dictionary, debug overlay. The
+    // registry joins in its place as soon as its component is part of the engine.
+    //
+    // The mixer's playback thread is stopped and joined here, on the main thread: other holders
+    // (the game's sound layer lives until the process exits) could otherwise keep it running
+    // past the platform's shutdown, and the last release could fall on the thread itself.
+    if (g_mixer)
+        g_mixer->Shutdown();
+    g_mixer = nullptr;
     g_assetDict = nullptr;
     g_textDict = nullptr;
     g_debugOverlay = nullptr;

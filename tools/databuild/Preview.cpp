@@ -6,6 +6,7 @@
 #include "LevelSource.h"
 #include "Tiling.h"
 #include "TrayLayout.h"
+#include "art/ArtPreview.h"
 
 #include <cairo.h>
 
@@ -20,9 +21,10 @@ namespace {
 int RunPreview(const std::vector<std::string>& args);
 
 const CommandRegistration s_preview{
-    {"preview", "preview levels SRC_DIR OUT.png [--pack NAME] [--built DIR]",
+    {"preview", "preview levels SRC_DIR OUT.png [--pack NAME] [--built DIR] | preview art TEXTS_DIR OUT_DIR "
+     "[--size W] [--theme T] [--language L] [--screens]",
      "render the level outlines of a pack (or all) as one PNG; with --built, the built boards and "
-     "trays from DIR",
+     "trays from DIR; or contact sheets of the art per theme and size",
      &RunPreview}};
 
 const double CELL = 12.0;                    // pixels per cell on the sheet
@@ -164,6 +166,8 @@ bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes)
 int RunPreview(const std::vector<std::string>& args)
 {
     const Command& self = *FindCommand("preview");
+    if (!args.empty() && args[0] == "art")
+        return RunArtPreview(args);
     if (args.size() < 3 || args[0] != "levels")
         return UsageError(self);
     const std::string sourceDir = args[1], outputPath = args[2];

@@ -1,0 +1,252 @@
+#include "art/ArtBuild.h"
+#include "art/ArtCharacters.h"
+#include "art/ImageTable.h"
+#include "art/Recipes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <regex>
+#include <set>
+
+using namespace DataBuild;
+namespace IT = DataBuild::ImageTable;
+
+namespace {
+
+const std::string TEXTS_DIR = std::string(VORN_SOURCE_DIR) + "/data/texts";
+
+ArtSize SizeOf(int width)
+{
+    ArtSize size;
+    EXPECT_TRUE(ArtSize::ForWidth(width, size));
+    return size;
+}
+
+double Luminance(double r, double g, double b)
+{
+    auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+}
+
+const std::set<int> TINTED_SETS = {0, 7};
+
+} // namespace
+
+TEST(ArtPictures, PiecesFillTheirCellsAndNothingElse)
+{
+    for (int width : {240, 480}) {
+        const ArtSize size = SizeOf(width);
+        for (int set : {0, 6, 7, 9, 11}) {
+            for (int type = 0; type < 28; ++type) {
+                const Canvas piece = DrawBlock(size, set, type);
+                ASSERT_EQ(piece.Width(), size.PieceWidth(type));
+                ASSERT_EQ(piece.Height(), size.PieceHeight(type));
+                const double cw = static_cast<double>(piece.Width()) / size.typeColumns[type];
+                const double ch = static_cast<double>(piece.Height()) / size.typeRows[type];
+                for (int y = 0; y < piece.Height(); ++y) {
+                    for (int x = 0; x < piece.Width(); ++x) {
+                        const int column = std::min(static_cast<int>(x / cw), size.typeColumns[type] - 1);
+                        const int row = std::min(static_cast<int>(y / ch), size.typeRows[type] - 1);
+                        const bool member = (size.typeMask[type] >> (column + 4 * row)) & 1;
+                        if (!member) {
+                            ASSERT_EQ(piece.Get(x, y).a, 0)
+                                << "set " << set << " type " << type << " at " << x << "," << y;
+                        }
+                    }
+                }
+                for (int row = 0; row < size.typeRows[type]; ++row)
+                    for (int column = 0; column < size.typeColumns[type]; ++column)
+                        if ((size.typeMask[type] >> (column + 4 * row)) & 1) {
+                            EXPECT_EQ(piece.Get(static_cast<int>((column + 0.5) * cw),
+                                                static_cast<int>((row + 0.5) * ch)).a, 255);
+                        }
+            }
+        }
+    }
+}
+
+TEST(ArtPictures, TintedSetsAreLightAndTheOthersColoured)
+{
+    const ArtSize size = SizeOf(320);
+    for (int set : {0, 6, 7, 9, 11}) {
+        double lightness = 0, saturation = 0;
+        int count = 0;
+        for (int type = 0; type < 28; ++type) {
+            const Canvas piece = DrawBlock(size, set, type);
+            for (int y = 0; y < piece.Height(); ++y)
+                for (int x = 0; x < piece.Width(); ++x) {
+                    const Pixel p = piece.Get(x, y);
+                    if (p.a < 255)
+                        continue;
+                    lightness += (p.r + p.g + p.b) / (3 * 255.0);
+                    saturation += (std::max({p.r, p.g, p.b}) - std::min({p.r, p.g, p.b})) / 255.0;
+                    ++count;
+                }
+        }
+        lightness /= count;
+        saturation /= count;
+        if (TINTED_SETS.count(set)) {
+            // A tint multiplies: only a light, grey piece takes the piece colour well.
+            EXPECT_GT(lightness, 0.75) << set;
+            EXPECT_LT(saturation, 0.06) << set;
+        } else {
+            EXPECT_GT(saturation, 0.1) << set;
+        }
+    }
+}
+
+TEST(ArtPictures, FrameTilesJoinAndLeaveTheOutsideClear)
+{
+    for (int width : {320, 600}) {
+        const ArtSize size = SizeOf(width);
+        const int s = size.cell;
+        for (int id : {69, 70}) {
+            const Canvas sheet = DrawFrameTiles(size, id);
+            ASSERT_EQ(sheet.Width(), 5 * s);
+            ASSERT_EQ(sheet.Height(), 3 * s);
+            // The fill tile (1, 1) is opaque; its left and right columns continue each other,
+            // since the board repeats it cell after cell.
+            double step = 0;
+            for (int y = 0; y < s; ++y) {
+                for (int x = 0; x < s; ++x)
+                    ASSERT_EQ(sheet.Get(s + x, s + y).a, 255) << id;
+                const Pixel left = sheet.Get(s, s + y), right = sheet.Get(2 * s - 1, s + y);
+                step += std::abs(left.r - right.r) + std::abs(left.g - right.g) + std::abs(left.b - right.b);
+            }
+            EXPECT_LT(step / (3 * s), 30) << id;
+            // The top edge tile (1, 0) is clear at its top, where the board's outside lies.
+            for (int x = 0; x < s; ++x)
+                EXPECT_EQ(sheet.Get(s + x, 0).a, 0) << id;
+            // The outer corner (0, 0) is clear in its three outside quarters' far corners.
+            EXPECT_EQ(sheet.Get(0, 0).a, 0);
+            EXPECT_EQ(sheet.Get(s - 1, 0).a, 0);
+            EXPECT_EQ(sheet.Get(0, s - 1).a, 0);
+            EXPECT_EQ(sheet.Get(s - 1, s - 1).a, 255);
+        }
+    }
+}
+
+TEST(ArtPictures, BackgroundsCoverTheScreenAndCarryReadableInk)
+{
+    const ArtSize size = SizeOf(320);
+    for (int theme = 0; theme < IT::THEME_COUNT; ++theme) {
+        const IT::Theme& t = IT::ThemeAt(theme);
+        const Canvas background = DrawBackground(size, t.background);
+        ASSERT_GE(background.Width(), size.width + size.cell);
+        ASSERT_GE(background.Height(), size.height + size.cell);
+        ASSERT_TRUE(background.IsOpaque());
+        double sum = 0;
+        int count = 0;
+        for (int y = 0; y < size.height; y += 2)
+            for (int x = 0; x < size.width; x += 2) {
+                const Pixel p = background.Get(x, y);
+                sum += Luminance(p.r / 255.0, p.g / 255.0, p.b / 255.0);
+                ++count;
+            }
+        const double ground = sum / count;
+        const Colour ink = Colour::Rgb(IT::ColourWord(t.colourRow, 0));
+        const double inkLuminance = Luminance(ink.r, ink.g, ink.b);
+        const double contrast = (std::max(ground, inkLuminance) + 0.05) / (std::min(ground, inkLuminance) + 0.05);
+        EXPECT_GT(contrast, 3.0) << "theme " << theme << " background " << t.background;
+    }
+}
+
+TEST(ArtPictures, SplashImagesFillTheScreen)
+{
+    for (int width : ArtSize::Widths()) {
+        const ArtSize size = SizeOf(width);
+        for (int id : {IT::SPLASH_ENGINE, IT::SPLASH_GAME}) {
+            const Canvas splash = DrawSplash(size, id);
+            EXPECT_EQ(splash.Width(), size.width);
+            EXPECT_EQ(splash.Height(), size.height);
+            EXPECT_TRUE(splash.IsOpaque());
+        }
+        // The game fills the screen with the first splash's pixel (1, 1): it is its ground.
+        const Canvas engine = DrawSplash(size, IT::SPLASH_ENGINE);
+        const Pixel fill = engine.Get(1, 1);
+        for (const auto& corner : {std::make_pair(0, 0), std::make_pair(size.width - 1, size.height - 1)}) {
+            const Pixel p = engine.Get(corner.first, corner.second);
+            EXPECT_EQ(p.r, fill.r);
+            EXPECT_EQ(p.g, fill.g);
+            EXPECT_EQ(p.b, fill.b);
+        }
+    }
+}
+
+TEST(ArtPictures, IconsAndLogosFitWhereTheGameDrawsThem)
+{
+    for (int width : ArtSize::Widths()) {
+        const ArtSize size = SizeOf(width);
+        for (int id : {2, 3, 5, 9, 10, 12, 14}) {
+            const Canvas logo = DrawLogo(size, id);
+            EXPECT_LE(logo.Width(), size.width);
+            // Centred on half the menu's top, so it must not reach into the menu.
+            EXPECT_LE(logo.Height(), size.menuTop);
+        }
+        EXPECT_EQ(DrawIcon(size, IT::LOCKED).Width(), 2 * size.cell);
+        for (int id : {IT::LOCKED_SMALL, IT::BULB_SMALL, IT::DONE_SMALL})
+            EXPECT_LT(DrawIcon(size, id).Height(), size.cell);
+    }
+}
+
+// The whole archive of the smallest size: every image the themes use is a file or an atlas frame,
+// every atlas frame lies inside its image, and a second build gives the same bytes.
+TEST(ArtArchive, HoldsEveryUsedImageAndIsReproducible)
+{
+    std::vector<uint32_t> characters;
+    std::string error;
+    ASSERT_TRUE(LoadFontCharacters(TEXTS_DIR, characters, error)) << error;
+    const ArtSize size = SizeOf(240);
+    std::vector<ArtFile> files;
+    ASSERT_TRUE(BuildArtFiles(size, characters, 0, files, error)) << error;
+    std::map<std::string, const ArtFile*> byName;
+    for (const ArtFile& file : files)
+        byName[file.name] = &file;
+
+    std::set<std::string> frames;
+    const std::regex rect("<rect id=\"([^\"]+)\" x=\"(\\d+)\" y=\"(\\d+)\" width=\"(\\d+)\" height=\"(\\d+)\"/>");
+    for (const AtlasPlan& plan : AtlasPlans(size)) {
+        ASSERT_TRUE(byName.count(plan.stem + ".xml")) << plan.stem;
+        ASSERT_TRUE(byName.count(plan.stem + ".png")) << plan.stem;
+        Canvas image;
+        ASSERT_TRUE(DecodePng(byName[plan.stem + ".png"]->bytes, image, error)) << error;
+        const std::vector<uint8_t>& bytes = byName[plan.stem + ".xml"]->bytes;
+        const std::string xml(bytes.begin(), bytes.end());
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), rect); it != std::sregex_iterator(); ++it) {
+            const std::smatch& m = *it;
+            frames.insert(m[1]);
+            EXPECT_LE(std::stoi(m[2]) + std::stoi(m[4]), image.Width()) << m[1];
+            EXPECT_LE(std::stoi(m[3]) + std::stoi(m[5]), image.Height()) << m[1];
+        }
+    }
+    EXPECT_FALSE(byName.count("atlas_ui4.xml")); // loaded at 600 pixels only
+    for (int id : IT::UsedImageIds()) {
+        const std::string& name = IT::FileNames()[id];
+        EXPECT_TRUE(byName.count(name) || frames.count("device/" + name)) << id << " " << name;
+        if (id >= 46 && id <= 53) {
+            EXPECT_TRUE(byName.count(name.substr(0, name.find('.')) + ".xml")) << name;
+        }
+    }
+
+    std::vector<ArtFile> again;
+    ASSERT_TRUE(BuildArtFiles(size, characters, 3, again, error)) << error;
+    ASSERT_EQ(again.size(), files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(again[i].name, files[i].name);
+        EXPECT_TRUE(again[i].bytes == files[i].bytes) << files[i].name;
+    }
+}
+
+TEST(ArtArchive, AMissingGlyphFailsTheBuild)
+{
+    std::vector<uint32_t> characters = FixedFontCharacters();
+    characters.push_back(0x4E2D);
+    std::vector<ArtFile> files;
+    std::string error;
+    EXPECT_FALSE(BuildArtFiles(SizeOf(240), characters, 0, files, error));
+    EXPECT_NE(error.find("U+4E2D"), std::string::npos) << error;
+    EXPECT_TRUE(files.empty());
+}
