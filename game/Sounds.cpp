@@ -3,10 +3,7 @@
 #include "Consts.h"
 #include "Game.h"
 
-#if __has_include("audio/SoundManager.h")
 #include "audio/SoundManager.h"
-#define TESSELA_HAS_SOUND_MANAGER 1
-#endif
 
 namespace {
 
@@ -89,25 +86,15 @@ void Sounds::LoadEffect(int id, const Vorn::NarrowString& name)
 
 void Sounds::LoadSoundEx(int id, const Vorn::NarrowString& name, bool deferred)
 {
-#ifdef TESSELA_HAS_SOUND_MANAGER
     if (deferred)
         Audio::SoundManager::GetInstance()->AddSound(id, PathOf(name));
     else
         Audio::SoundManager::GetInstance()->AddAndLoadSound(id, PathOf(name));
-#else
-    (void)id;
-    (void)name;
-    (void)deferred;
-#endif
 }
 
 void Sounds::Play(int id)
 {
-#ifdef TESSELA_HAS_SOUND_MANAGER
     Audio::SoundManager::GetInstance()->Play(id, false);
-#else
-    (void)id;
-#endif
 }
 
 void Sounds::PlayDrop()
@@ -136,20 +123,14 @@ void Sounds::PlayMusic()
         return;
     const int theme = Game::instance ? Game::instance->loadedTheme : 0;
     const char* name = GetMusicSet(theme) == 1 ? NAMES[MUSIC_HELLOWEEN] : NAMES[MUSIC];
-#ifdef TESSELA_HAS_SOUND_MANAGER
     Audio::SoundManager::GetInstance()->PlayMusic(PathOf(name), true);
-#else
-    (void)name;
-#endif
     s_musicPlaying = true;
 }
 
 void Sounds::StopMusic()
 {
     s_musicPlaying = false;
-#ifdef TESSELA_HAS_SOUND_MANAGER
     Audio::SoundManager::GetInstance()->StopMusic();
-#endif
 }
 
 void Sounds::ResetMusic(int)
@@ -169,15 +150,11 @@ int Sounds::GetMusicSet(int theme)
 void Sounds::SetMusicVolume(int volume)
 {
     s_musicVolume = volume;
-#ifdef TESSELA_HAS_SOUND_MANAGER
     Audio::SoundManager::GetInstance()->SetMusicVolume(static_cast<float>(volume) * 0.01f);
-#endif
 }
 
 void Sounds::SetSoundVolume(int volume)
 {
     s_soundVolume = volume;
-#ifdef TESSELA_HAS_SOUND_MANAGER
     Audio::SoundManager::GetInstance()->SetSoundVolume(static_cast<float>(volume) * 0.01f);
-#endif
 }

@@ -46,7 +46,7 @@ std::vector<uint8_t> BuildLevel(const LevelSpec& spec)
     return bytes;
 }
 
-BoardWorld::BoardWorld(int width, int height) : m_sandbox(new Sandbox())
+BoardWorld::BoardWorld(int width, int height) : m_sandbox(new Sandbox()), m_sounds(InstallSoundRecorder())
 {
     Consts::Init(width, height, true);
     m_game = new Game();
@@ -79,6 +79,7 @@ BoardWorld::~BoardWorld()
     Game::instance = nullptr;
     Content::ForgetLevels();
     Content::s_images.clear();
+    RemoveSoundRecorder();
     m_sandbox.reset();
 }
 

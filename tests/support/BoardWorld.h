@@ -13,6 +13,7 @@
 #include "PlayfieldFit.h"
 #include "base/SmartPtr.h"
 #include "support/Sandbox.h"
+#include "support/SoundRecorder.h"
 
 namespace VornTest {
 
@@ -73,11 +74,14 @@ public:
     static std::string DataName(const std::string& savePath);
 
     Game& game() { return *m_game; }
+    // What the game played.
+    SoundRecorder& sounds() { return *m_sounds; }
     PlayfieldFit& board() { return *m_board; }
     const Vorn::SmartPtr<PlayfieldFit>& boardPtr() const { return m_board; }
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
+    SoundRecorder* m_sounds;
     Vorn::SmartPtr<Game> m_game;
     Vorn::SmartPtr<PlayfieldFit> m_board;
 };

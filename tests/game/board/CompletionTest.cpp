@@ -100,9 +100,11 @@ TEST_F(Completion, SolvedOneUpdateAfterTheLastDropAndSavedOneUpdateLater)
     Cover(SQUARE);
     EXPECT_FALSE(board->solved);
     EXPECT_TRUE(board->IsNotSolved());
+    EXPECT_EQ(world.sounds().Plays("common/sounds/whole.ogg"), 0);
     world.Frame(16);
     EXPECT_TRUE(board->solved);
     EXPECT_TRUE(board->finished);
+    EXPECT_EQ(world.sounds().Plays("common/sounds/whole.ogg"), 1);
     EXPECT_TRUE(board->solvedPending);
     bool found = true;
     world.SavedBytes("save/fit", &found);

@@ -130,6 +130,7 @@ TEST_P(Play, ADropNeedsTheFingerDownForAtLeast150Ms)
     EXPECT_EQ(board->placedCount, 1);
     EXPECT_TRUE(board->inputLock);
     EXPECT_TRUE(board->dragging);
+    EXPECT_EQ(world.sounds().Plays("common/sounds/drop.ogg"), 1); // the failed drops made none
     for (auto [cx, cy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
         EXPECT_EQ(board->Cell(cx, cy), BoardCell::COVERED);
     int tx = 0, ty = 0;
@@ -241,11 +242,13 @@ TEST_P(Play, DrawingASquareFromItsBottomRightCorner)
     EXPECT_EQ(drawing.left, 0);
     EXPECT_EQ(drawing.top, 0);
     EXPECT_EQ(drawing.count, 4);
-    // A fifth cell is refused.
+    EXPECT_EQ(world.sounds().Plays("common/sounds/single.ogg"), 4); // a click per cell
+    // A fifth cell is refused, silently.
     world.CellPoint(2, 0, x, y);
     world.Move(x, y);
     EXPECT_EQ(drawing.count, 4);
     EXPECT_EQ(drawing.mask, 0x33);
+    EXPECT_EQ(world.sounds().Plays("common/sounds/single.ogg"), 4);
 
     world.Up(x, y);
     EXPECT_EQ(drawing.state, Controller::IDLE);
@@ -273,6 +276,7 @@ TEST_P(Play, DrawnCellsMustJoinOnASideAndBeNew)
     world.CellPoint(1, 0, x, y); // back onto a drawn cell
     world.Move(x, y);
     EXPECT_EQ(drawing.count, 2);
+    EXPECT_EQ(world.sounds().Plays("common/sounds/single.ogg"), 2);
     EXPECT_EQ(drawing.mask, 0x3);
     world.Up(x, y);
     // Two cells side by side: there is no such piece in the tray, so nothing is placed.

@@ -1,7 +1,13 @@
 // The game's sound names, file paths, music sets and stored volumes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "Sounds.h"
+#include "audio/SoundManager.h"
+#include "support/BoardWorld.h"
 
 TEST(Sounds, NamesPathsAndMusicSets)
 {
@@ -34,4 +40,42 @@ TEST(Sounds, MusicStartsOnceAndVolumesAreKept)
     Sounds::SetSoundVolume(20);
     EXPECT_EQ(Sounds::GetMusicVolume(), 55);
     EXPECT_EQ(Sounds::GetSoundVolume(), 20);
+}
+
+TEST(Sounds, TheGameRegistersItsSoundsAndPlaysTheThemesMusic)
+{
+    VornTest::BoardWorld world(480, 800);
+    VornTest::SoundRecorder& recorder = world.sounds();
+    for (const char* path : {"common/sounds/music.ogg", "common/sounds/musichelloween.ogg",
+                             "common/sounds/single.ogg", "common/sounds/eraser.ogg",
+                             "common/sounds/whole.ogg", "common/sounds/drop.ogg"})
+        EXPECT_EQ(std::count(recorder.sources.begin(), recorder.sources.end(), path), 1) << path;
+    EXPECT_EQ(std::count(recorder.sources.begin(), recorder.sources.end(),
+                         "common/sounds/musicvalentines.ogg"),
+              0);
+
+    world.game().loadedTheme = 4;
+    Sounds::PlayMusic();
+    Sounds::PlayMusic();
+    ASSERT_EQ(recorder.music.size(), 1u);
+    EXPECT_EQ(recorder.music[0], "common/sounds/music.ogg");
+    Sounds::StopMusic();
+    world.game().loadedTheme = 5;
+    Sounds::PlayMusic();
+    ASSERT_EQ(recorder.music.size(), 2u);
+    EXPECT_EQ(recorder.music[1], "common/sounds/musichelloween.ogg");
+
+    Sounds::SetMusicVolume(55);
+    EXPECT_FLOAT_EQ(recorder.musicVolume, 0.55f);
+    EXPECT_FLOAT_EQ(Audio::SoundManager::GetInstance()->GetMusicVolume(), 0.55f);
+    Sounds::SetSoundVolume(30);
+    EXPECT_FLOAT_EQ(Audio::SoundManager::GetInstance()->GetSoundVolume(), 0.3f);
+
+    Sounds::PlayClick();
+    Sounds::PlayDrop();
+    Sounds::PlayWhole();
+    Sounds::PlayEraser();
+    EXPECT_EQ(recorder.played, (std::vector<std::string>{
+                                   "common/sounds/single.ogg", "common/sounds/drop.ogg",
+                                   "common/sounds/whole.ogg", "common/sounds/eraser.ogg"}));
 }
