@@ -16,27 +16,27 @@
 
 namespace VornTest {
 
-std::vector<uint8_t> BuildLevel(const LevelSpec& spec)
+std::vector<uint8_t> BuildLevel(const LevelDesign& design)
 {
-    const int height = static_cast<int>(spec.rows.size());
-    const int width = height ? static_cast<int>(spec.rows[0].size()) : 0;
-    std::vector<uint8_t> bytes = {0, static_cast<uint8_t>(spec.flags),
-                                  static_cast<uint8_t>(spec.tray.size())};
-    for (const LevelSpec::TrayPiece& piece : spec.tray) {
+    const int height = static_cast<int>(design.rows.size());
+    const int width = height ? static_cast<int>(design.rows[0].size()) : 0;
+    std::vector<uint8_t> bytes = {0, static_cast<uint8_t>(design.flags),
+                                  static_cast<uint8_t>(design.tray.size())};
+    for (const LevelDesign::TrayPiece& piece : design.tray) {
         bytes.push_back(static_cast<uint8_t>((piece.x << 4) | piece.y));
         bytes.push_back(static_cast<uint8_t>(piece.type));
     }
     bytes.push_back(static_cast<uint8_t>(((width - 1) << 4) | (height - 1)));
-    bytes.push_back(static_cast<uint8_t>((spec.x0 << 4) | spec.y0));
-    for (const std::string& row : spec.rows)
+    bytes.push_back(static_cast<uint8_t>((design.x0 << 4) | design.y0));
+    for (const std::string& row : design.rows)
         for (char c : row)
             bytes.push_back(c == '#' ? 0 : 1);
-    const int perSolution = spec.piecesPerSolution >= 0
-                                ? spec.piecesPerSolution
-                                : (spec.solutions.empty() ? 0 : static_cast<int>(spec.solutions[0].size()));
-    bytes.push_back(static_cast<uint8_t>(spec.solutions.size()));
+    const int perSolution = design.piecesPerSolution >= 0
+                                ? design.piecesPerSolution
+                                : (design.solutions.empty() ? 0 : static_cast<int>(design.solutions[0].size()));
+    bytes.push_back(static_cast<uint8_t>(design.solutions.size()));
     bytes.push_back(static_cast<uint8_t>(perSolution));
-    for (const std::vector<LevelPlacement>& solution : spec.solutions) {
+    for (const std::vector<LevelPlacement>& solution : design.solutions) {
         for (const LevelPlacement& placement : solution) {
             bytes.push_back(static_cast<uint8_t>(placement.type));
             bytes.push_back(static_cast<uint8_t>(placement.x));
@@ -83,9 +83,9 @@ BoardWorld::~BoardWorld()
     m_sandbox.reset();
 }
 
-void BoardWorld::InstallLevel(int level, const LevelSpec& spec)
+void BoardWorld::InstallLevel(int level, const LevelDesign& design)
 {
-    const std::vector<uint8_t> bytes = BuildLevel(spec);
+    const std::vector<uint8_t> bytes = BuildLevel(design);
     Content::SetBinary(level, bytes.data(), bytes.size());
     m_game->levelSolutions[level] = PlayfieldFit::ReadSolutions(level);
     if (m_game->levelRecords[level] == 0)

@@ -19,7 +19,7 @@ namespace VornTest {
 
 // A level file. Rows of the board, top first: '#' a cell to cover, any other character a cell
 // outside the puzzle.
-struct LevelSpec {
+struct LevelDesign {
     int flags = 0;
     struct TrayPiece {
         int x;
@@ -35,7 +35,7 @@ struct LevelSpec {
     int piecesPerSolution = -1; // -1: the size of the first solution (0 without solutions)
 };
 
-std::vector<uint8_t> BuildLevel(const LevelSpec& spec);
+std::vector<uint8_t> BuildLevel(const LevelDesign& design);
 
 class BoardWorld {
 public:
@@ -45,7 +45,7 @@ public:
 
     // Installs the level's bytes as level number (valid bytes only) with its solution table in the
     // game, and opens it.
-    void InstallLevel(int level, const LevelSpec& spec);
+    void InstallLevel(int level, const LevelDesign& design);
     // A board on the level as the game starts one: controller, mode, statistics record.
     Vorn::SmartPtr<PlayfieldFit> StartLevel(int level);
 

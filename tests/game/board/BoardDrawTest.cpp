@@ -14,22 +14,22 @@
 #include "support/BoardWorld.h"
 
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 namespace {
 
 const int SQUARE = 0;
 const int SINGLE = 27;
 
-LevelSpec RingWithTray()
+LevelDesign RingWithTray()
 {
-    LevelSpec spec;
-    spec.x0 = 3;
-    spec.y0 = 2;
-    spec.rows = {"###", "#.#", "###"};
-    spec.tray = {{0, 12, SQUARE}, {3, 12, SINGLE}, {6, 12, SINGLE}};
-    spec.solutions = {{{SQUARE, 3, 2}}};
-    return spec;
+    LevelDesign design;
+    design.x0 = 3;
+    design.y0 = 2;
+    design.rows = {"###", "#.#", "###"};
+    design.tray = {{0, 12, SQUARE}, {3, 12, SINGLE}, {6, 12, SINGLE}};
+    design.solutions = {{{SQUARE, 3, 2}}};
+    return design;
 }
 
 class BoardDraw : public ::testing::Test {

@@ -12,7 +12,7 @@
 #include "vfs/Vfs.h"
 
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 namespace {
 
@@ -21,17 +21,17 @@ const int BAR = 2;
 
 // A 4 x 2 board at (2, 2) coverable by two squares or two bars. Stored: the squares twice, then
 // the bars.
-LevelSpec Board4x2()
+LevelDesign Board4x2()
 {
-    LevelSpec spec;
-    spec.x0 = 2;
-    spec.y0 = 2;
-    spec.rows = {"####", "####"};
-    spec.tray = {{0, 12, SQUARE}, {3, 12, SQUARE}, {6, 12, BAR}, {6, 14, BAR}};
-    spec.solutions = {{{SQUARE, 2, 2}, {SQUARE, 4, 2}},
+    LevelDesign design;
+    design.x0 = 2;
+    design.y0 = 2;
+    design.rows = {"####", "####"};
+    design.tray = {{0, 12, SQUARE}, {3, 12, SQUARE}, {6, 12, BAR}, {6, 14, BAR}};
+    design.solutions = {{{SQUARE, 2, 2}, {SQUARE, 4, 2}},
                       {{SQUARE, 4, 2}, {SQUARE, 2, 2}},
                       {{BAR, 2, 2}, {BAR, 2, 3}}};
-    return spec;
+    return design;
 }
 
 class Completion : public ::testing::Test {
@@ -48,9 +48,9 @@ protected:
     }
     void TearDown() override { TextsManager::Instance().ResetDictionary(); }
 
-    PlayfieldFit& Start(int level, const LevelSpec& spec = Board4x2())
+    PlayfieldFit& Start(int level, const LevelDesign& design = Board4x2())
     {
-        world.InstallLevel(level, spec);
+        world.InstallLevel(level, design);
         board = world.StartLevel(level).Get();
         world.Frame(16);
         return *board;
@@ -170,10 +170,10 @@ TEST_F(Completion, TheFirstMatchingStoredSolutionIsFound)
 TEST_F(Completion, AnUnrecognisedArrangementSolvesNothing)
 {
     Game& game = world.game();
-    LevelSpec spec = Board4x2();
-    spec.solutions.resize(2); // squares only
+    LevelDesign design = Board4x2();
+    design.solutions.resize(2); // squares only
     for (int round = 0; round < 2; ++round) {
-        Start(3, spec);
+        Start(3, design);
         Cover(BAR);
         world.Frame(16);
         EXPECT_TRUE(board->solved);
@@ -254,17 +254,17 @@ TEST_F(Completion, SolvingTheLastUnsolvedLevelCompletesThePack)
 TEST_F(Completion, HintsAreHalfThePiecesAndCountedUpToThat)
 {
     Game& game = world.game();
-    LevelSpec five = Board4x2();
+    LevelDesign five = Board4x2();
     five.rows = {"##########"};
     five.solutions = {{{27, 2, 2}, {27, 3, 2}, {27, 4, 2}, {27, 5, 2}, {27, 6, 2}}};
     world.InstallLevel(10, five);
     EXPECT_EQ(game.GetHalfPieceCount(10), 2);
-    LevelSpec one = Board4x2();
+    LevelDesign one = Board4x2();
     one.rows = {"#"};
     one.solutions = {{{27, 2, 2}}};
     world.InstallLevel(11, one);
     EXPECT_EQ(game.GetHalfPieceCount(11), 0);
-    LevelSpec none = Board4x2();
+    LevelDesign none = Board4x2();
     none.solutions.clear();
     none.piecesPerSolution = 6;
     world.InstallLevel(12, none);

@@ -15,7 +15,7 @@
 #include "support/BoardWorld.h"
 
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 TEST(GameObject, StartUpTablesAndQueries)
 {
@@ -69,10 +69,10 @@ TEST(GameObject, ReleaseSavesTheGameInPlayAndEmptiesTheImageCache)
 {
     BoardWorld world(480, 800);
     Game& game = world.game();
-    LevelSpec spec;
-    spec.rows = {"##"};
-    spec.tray = {{0, 12, 26}};
-    world.InstallLevel(2, spec);
+    LevelDesign design;
+    design.rows = {"##"};
+    design.tray = {{0, 12, 26}};
+    world.InstallLevel(2, design);
     world.StartLevel(2);
     world.Frame(40);
     Content::s_images[5] = new Image(1, 1);
@@ -158,11 +158,11 @@ TEST(HandDrawnLines, TheShapeBeingDrawnShowsAsItsPiece)
     BoardWorld world(480, 800);
     for (int id = 0; id < Images::COUNT; ++id)
         Content::s_images[id] = new Image(100, 100);
-    LevelSpec spec;
-    spec.rows = {"###", "###"};
-    spec.x0 = 1;
-    spec.y0 = 1;
-    world.InstallLevel(2, spec);
+    LevelDesign design;
+    design.rows = {"###", "###"};
+    design.x0 = 1;
+    design.y0 = 1;
+    world.InstallLevel(2, design);
     PlayfieldFit& board = *world.StartLevel(2);
     Vorn::SmartPtr<Graphics> graphics(new Graphics(nullptr));
     graphics->StartRecording();

@@ -16,7 +16,7 @@
 #include "vfs/Vfs.h"
 
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 namespace {
 
@@ -33,19 +33,19 @@ protected:
 
 // A ring of cells to cover around a hole, on a board whose corner cell is outside and joined to
 // another outside cell only through a chain.
-LevelSpec RingLevel()
+LevelDesign RingLevel()
 {
-    LevelSpec spec;
-    spec.x0 = 3;
-    spec.y0 = 2;
-    spec.rows = {
+    LevelDesign design;
+    design.x0 = 3;
+    design.y0 = 2;
+    design.rows = {
         "..###",
         "#####",
         "##.##",
         "#####",
     };
-    spec.tray = {{0, 0, 27}, {10, 0, 20}, {0, 12, 0}};
-    return spec;
+    design.tray = {{0, 0, 27}, {10, 0, 20}, {0, 12, 0}};
+    return design;
 }
 
 std::set<std::tuple<float, float, int, float>> Segments(const Outline& outline, float rowOffset)
@@ -93,8 +93,8 @@ TEST_P(LevelReader, HolesStayEnclosedAndOutsideCellsReachTheBorder)
     EXPECT_EQ(board.Cell(4, 3), BoardCell::EMPTY);
 
     // Outside cells reach the border through a chain that turns back up and left.
-    LevelSpec spec;
-    spec.rows = {
+    LevelDesign design;
+    design.rows = {
         "#####",
         "#...#",
         "#.#.#",
@@ -102,7 +102,7 @@ TEST_P(LevelReader, HolesStayEnclosedAndOutsideCellsReachTheBorder)
         "#...#",
         "#.###",
     };
-    world.InstallLevel(6, spec);
+    world.InstallLevel(6, design);
     PlayfieldFit& snake = *world.StartLevel(6);
     for (auto [x, y] : {std::pair{1, 5}, {1, 4}, {2, 4}, {3, 4}, {3, 3}, {3, 2}, {3, 1}, {2, 1}, {1, 1}, {1, 2}})
         EXPECT_EQ(snake.Cell(x, y), BoardCell::OUTSIDE) << x << "," << y;
@@ -112,16 +112,16 @@ TEST_P(LevelReader, HolesStayEnclosedAndOutsideCellsReachTheBorder)
 TEST_P(LevelReader, HalfCellShiftsMoveOriginAndOutline)
 {
     const int cell = Consts::CELL_SIZE;
-    LevelSpec spec;
-    spec.x0 = 4;
-    spec.rows = {"#"};
-    spec.flags = 0;
-    world.InstallLevel(1, spec);
+    LevelDesign design;
+    design.x0 = 4;
+    design.rows = {"#"};
+    design.flags = 0;
+    world.InstallLevel(1, design);
     const Outline plain = world.StartLevel(1)->outline;
     const int plainX = world.board().originX;
 
-    spec.flags = 1;
-    world.InstallLevel(1, spec);
+    design.flags = 1;
+    world.InstallLevel(1, design);
     PlayfieldFit& left = *world.StartLevel(1);
     EXPECT_EQ(left.originX, plainX - cell / 2);
     EXPECT_EQ(left.halfCellShift, -(cell / 2));
@@ -131,17 +131,17 @@ TEST_P(LevelReader, HalfCellShiftsMoveOriginAndOutline)
                    p.x - segment.x == static_cast<float>(cell / 2) / cell;
         }));
 
-    spec.flags = 3;
-    world.InstallLevel(1, spec);
+    design.flags = 3;
+    world.InstallLevel(1, design);
     EXPECT_EQ(world.StartLevel(1)->originX, plainX);
-    spec.flags = 2;
-    world.InstallLevel(1, spec);
+    design.flags = 2;
+    world.InstallLevel(1, design);
     EXPECT_EQ(world.StartLevel(1)->originX, plainX + cell / 2);
 }
 
 TEST_P(LevelReader, OutlineOfOneCellAndOfAShapeWithAHole)
 {
-    LevelSpec one;
+    LevelDesign one;
     one.x0 = 2;
     one.y0 = 3;
     one.rows = {"#"};
@@ -179,14 +179,14 @@ TEST_P(LevelReader, OutlineOfOneCellAndOfAShapeWithAHole)
 
 TEST_P(LevelReader, SolutionsArePackedAndCapped)
 {
-    LevelSpec spec;
-    spec.x0 = 2;
-    spec.y0 = 1;
-    spec.rows = {"##"};
-    spec.solutions = {{{26, 2, 1}}, {{27, 2, 1}, {27, 3, 1}}};
-    spec.piecesPerSolution = 1; // only the first byte triple of each solution counts
-    spec.solutions[1].resize(1);
-    world.InstallLevel(9, spec);
+    LevelDesign design;
+    design.x0 = 2;
+    design.y0 = 1;
+    design.rows = {"##"};
+    design.solutions = {{{26, 2, 1}}, {{27, 2, 1}, {27, 3, 1}}};
+    design.piecesPerSolution = 1; // only the first byte triple of each solution counts
+    design.solutions[1].resize(1);
+    world.InstallLevel(9, design);
     const SolutionTable table = PlayfieldFit::ReadSolutions(9);
     ASSERT_EQ(table.Count(), 2);
     EXPECT_EQ(table.PiecesPerSolution(), 1);
@@ -197,7 +197,7 @@ TEST_P(LevelReader, SolutionsArePackedAndCapped)
     EXPECT_EQ(world.game().GetSolutionY(9, 1, 0), 1);
 
     // More than 63 stored solutions: the 64th and later have no bit in the level record.
-    LevelSpec many;
+    LevelDesign many;
     many.rows = {"#"};
     many.solutions.assign(70, {{27, 0, 0}});
     world.InstallLevel(10, many);

@@ -9,7 +9,7 @@
 #include "support/BoardWorld.h"
 
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 namespace {
 
@@ -25,15 +25,15 @@ const int SINGLE = 27;
 
 // A 4 x 2 board at cells (2, 2); the tray holds two squares, a bar and a single cell, in that
 // file order (so the single cell heads the tray).
-LevelSpec TwoRows()
+LevelDesign TwoRows()
 {
-    LevelSpec spec;
-    spec.x0 = 2;
-    spec.y0 = 2;
-    spec.rows = {"####", "####"};
-    spec.tray = {{0, 12, SQUARE}, {3, 12, SQUARE}, {6, 12, BAR}, {9, 12, SINGLE}};
-    spec.solutions = {{{SQUARE, 2, 2}, {SQUARE, 4, 2}}};
-    return spec;
+    LevelDesign design;
+    design.x0 = 2;
+    design.y0 = 2;
+    design.rows = {"####", "####"};
+    design.tray = {{0, 12, SQUARE}, {3, 12, SQUARE}, {6, 12, BAR}, {9, 12, SINGLE}};
+    design.solutions = {{{SQUARE, 2, 2}, {SQUARE, 4, 2}}};
+    return design;
 }
 
 class Play : public ::testing::TestWithParam<Size> {
@@ -81,9 +81,9 @@ INSTANTIATE_TEST_SUITE_P(BaseSizes, Play, ::testing::ValuesIn(SIZES),
 TEST_P(Play, APressPicksTheNewestTrayEntryUnderTheFinger)
 {
     // Entries at columns 0 and 1 overlap on column 1; the later one in the file is on top.
-    LevelSpec spec = TwoRows();
-    spec.tray = {{0, 12, SQUARE}, {1, 12, BAR}};
-    world.InstallLevel(4, spec);
+    LevelDesign design = TwoRows();
+    design.tray = {{0, 12, SQUARE}, {1, 12, BAR}};
+    world.InstallLevel(4, design);
     board = world.StartLevel(4).Get();
     const int cell = Consts::CELL_SIZE;
     const int y = static_cast<int>((12 + world.game().boardTopRows) * cell) + cell / 2;

@@ -7,19 +7,19 @@
 #include "support/BoardWorld.h"
 
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 namespace {
 
-LevelSpec Square(int size)
+LevelDesign Square(int size)
 {
-    LevelSpec spec;
-    spec.x0 = 2;
-    spec.y0 = 2;
-    spec.rows.assign(size, std::string(size, '#'));
-    spec.rows[size - 1][0] = '.';
-    spec.tray = {{0, 12, 0}};
-    return spec;
+    LevelDesign design;
+    design.x0 = 2;
+    design.y0 = 2;
+    design.rows.assign(size, std::string(size, '#'));
+    design.rows[size - 1][0] = '.';
+    design.tray = {{0, 12, 0}};
+    return design;
 }
 
 std::vector<HistoryRecord> Drain(Playfield& board)

@@ -15,7 +15,7 @@
 #include "support/BoardWorld.h"
 
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 namespace {
 
@@ -164,14 +164,14 @@ const int SQUARE = 0;
 const int L_SHAPE = 5;
 
 // Three tray entries (two of type 5), a board two of them fill.
-LevelSpec SavedLevel()
+LevelDesign SavedLevel()
 {
-    LevelSpec spec;
-    spec.x0 = 3;
-    spec.y0 = 1;
-    spec.rows = {"####", ".#.#", ".#.#"};
-    spec.tray = {{0, 12, L_SHAPE}, {3, 12, SQUARE}, {6, 12, L_SHAPE}};
-    return spec;
+    LevelDesign design;
+    design.x0 = 3;
+    design.y0 = 1;
+    design.rows = {"####", ".#.#", ".#.#"};
+    design.tray = {{0, 12, L_SHAPE}, {3, 12, SQUARE}, {6, 12, L_SHAPE}};
+    return design;
 }
 
 class BoardSave : public ::testing::Test {

@@ -19,7 +19,7 @@
 using Vorn::SmartPtr;
 using Vorn::u32;
 using VornTest::BoardWorld;
-using VornTest::LevelSpec;
+using VornTest::LevelDesign;
 
 namespace {
 
@@ -98,12 +98,12 @@ TEST_F(BoardPixels, BoardPlacedPieceAndTrayLandWhereTheyBelong)
     CachePiece(SINGLE);
 
     // A 4 x 3 board at cells (2, 2) whose bottom-right cell is outside the puzzle.
-    LevelSpec spec;
-    spec.x0 = 2;
-    spec.y0 = 2;
-    spec.rows = {"####", "####", "###."};
-    spec.tray = {{0, 12, SQUARE}, {6, 12, SINGLE}};
-    world->InstallLevel(2, spec);
+    LevelDesign design;
+    design.x0 = 2;
+    design.y0 = 2;
+    design.rows = {"####", "####", "###."};
+    design.tray = {{0, 12, SQUARE}, {6, 12, SINGLE}};
+    world->InstallLevel(2, design);
     PlayfieldFit& board = *world->StartLevel(2);
     world->Frame(16);
     world->DragTo(*board.Tray()[1], 0, 0);
