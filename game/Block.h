@@ -5,7 +5,10 @@
 // top left; every mask touches row 0 and column 0 of its box.
 #pragma once
 
+#include <vector>
+
 #include "base/RefCounter.h"
+#include "base/SmartPtr.h"
 
 // A piece is shared (tray, board, drag) and counted; a new piece has count 0 until its first holder
 // takes it.
@@ -38,6 +41,12 @@ public:
 
     // Slot 0..COLOR_SLOTS-1 takes the colour 0xRRGGBB, opaque; other slots are ignored.
     static void SetColor(int slot, unsigned rgb);
+
+    // Takes the cells of removedMask off the piece. When that changes its mask, what is left is
+    // cut into pieces of the small types (19 to 27, larger first), newest first in the result,
+    // with the piece's tray state and colour; otherwise the result is the piece itself.
+    static std::vector<Vorn::SmartPtr<Block>> Split(const Vorn::SmartPtr<Block>& block,
+                                                    int removedMask);
 
     Block(int type, float x, float y, float trayState);
 

@@ -1,0 +1,371 @@
+// The one game object: screen state, the current profile with its options and progress, the level
+// catalogue, the board in play with its input controller, the menus and the text and font
+// resources. The board, the interface elements and the application reach it through
+// Game::instance.
+//
+// Its operations live in several sources by subject: Game.cpp (construction, queries, the board in
+// play, pause and release), and the save data, profile, catalogue and drawing sources beside it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "BoardTypes.h"
+#include "base/NarrowString.h"
+#include "base/RefCounter.h"
+#include "base/SmartPtr.h"
+#include "base/WideString.h"
+
+class ButtonDisplayer;
+class Controller;
+class GLFont;
+class Graphics;
+class Help;
+class PlayfieldFit;
+class Stats;
+
+class Game : public Vorn::RefCounter {
+public:
+    static constexpr int LEVEL_COUNT = 200;
+    static constexpr int PACK_COUNT = 7;
+    static constexpr int PROFILE_SLOTS = 5;
+    static constexpr int MENU_COUNT = 23;
+    static constexpr int KEY_PAGES = 3;
+    static constexpr int KEYS_PER_PAGE = 26;
+    static constexpr int KEY_GRID = 36;
+    static constexpr int LANGUAGE_COUNT = 5;
+    static constexpr int MAX_PROFILE_NAME_LENGTH = 16; // characters
+    static constexpr int TITLE_SERIES_COUNT = 516;
+    static constexpr int MODE_COUNT = 5;
+    // The guest's stored name: its file prefix and the content of "lastProfile" for it.
+    static const char* const GUEST_NAME;
+    static const Vorn::NarrowString s_appVersionName;
+    static const Vorn::NarrowString s_appVersionCode;
+
+    // Screen states the board and the life-cycle hooks act on; the whole table belongs to the
+    // screen state machine.
+    static constexpr int STATE_BOOT = 0;
+    static constexpr int STATE_PLAY = 3;
+
+    // Indices of Game::menus for the lists the board uses.
+    static constexpr int MENU_NOTICE = 14; // one CONTINUE button; also the level-complete button
+    static constexpr int MENU_HINT = 17;   // the USE_HINT button of the hint panel
+
+    // Level record bits: bit 0 open, bit k (k >= 1) stored solution k - 1 found.
+    static constexpr uint64_t RECORD_OPEN = 1;
+
+    static Vorn::SmartPtr<Game> instance;
+
+    static int theme;
+    static float COLOR_R;
+    static float COLOR_G;
+    static float COLOR_B;
+    static float COLOR_BLOCK_R;
+    static float COLOR_BLOCK_G;
+    static float COLOR_BLOCK_B;
+    static int BASE_BLOCK;
+    static int controls;
+    static int imgBackground;
+    static int controlSide;
+    static int touchDownX;
+    static int touchDownY;
+    static int touchLastX;
+    static int touchLastY;
+
+    // Sets Game::instance to the new object (releasing any previous one).
+    Game();
+    ~Game() override;
+
+    // Start-up set-up after construction: pack order, image and level tables, block shapes, the
+    // name keyboard's keys.
+    void Init();
+
+    // --- Queries ---------------------------------------------------------------------------------
+
+    // rx <= px < rx + rw and ry <= py < ry + rh.
+    static bool IsInside(float px, float py, float rx, float ry, float rw, float rh);
+    // The theme clamped into the per-theme tables.
+    static int ThemeIndex();
+    // Hints a level offers: half its pieces per solution; 0 for a level without stored solutions.
+    int GetHalfPieceCount(int level) const;
+    // Set bits among bits 1..A of the level's record, A its solution count.
+    int CountFoundSolutions(int level) const;
+    // Placement k of stored solution s of the level: type, x, y (0 outside the table).
+    int GetSolutionPiece(int level, int solution, int k) const;
+    int GetSolutionX(int level, int solution, int k) const;
+    int GetSolutionY(int level, int solution, int k) const;
+    // True when no level of the pack at that position of packOrder has a non-zero record.
+    bool IsPackUntouched(int position) const;
+    // The position of a pack in packOrder, -1 when absent.
+    int PackPosition(int pack) const;
+    int NextTheme() const;
+    void SelectFirstOpenLevel();
+    Vorn::WideString GetText(const Vorn::NarrowString& key) const;
+    void UpdateButtons(int ms);
+    // Hook for named game events; nothing is done with them.
+    void ReportEvent(const char* name);
+
+    // The save root + name ("save/" + name before a game exists).
+    static Vorn::NarrowString SavePath(const char* name);
+    // The level record, 0 for a level number outside 0..199.
+    uint64_t LevelRecord(int level) const;
+
+    // --- The board in play -----------------------------------------------------------------------
+
+    Vorn::SmartPtr<Controller> CreateControllerPrecise();
+    // Restores the saved game at the end of loading. When the save is missing or invalid there is
+    // no board afterwards (playfield null) and the state is unchanged; false then.
+    bool CreatePlayfield();
+
+    // Life-cycle hooks of the application.
+    void OnPause();
+    void OnResume();
+    void Release();
+    void OpenWebsite();
+
+    // --- Save data (GameSave.cpp) -----------------------------------------------------------------
+    // Files under the save root ("profiles", "lastProfile", "save_version") and under the profile
+    // prefix ("options", "hints", "fit"). A file shorter than its record counts as missing; the
+    // Save calls return false when the file could not be written whole (the old file then stays).
+
+    // profilePrefix followed by name, as a path for the file system.
+    Vorn::NarrowString ProfilePath(const char* name) const;
+    // Opens path for writing and closes it at once: the file is left empty.
+    static bool EmptySaveFile(const Vorn::NarrowString& path);
+
+    // The theme stored in the options of the profile the next start selects; 0 without one.
+    int ReadLastProfileTheme();
+    bool SaveVersion();
+    // The stored version name; the running one when there is none.
+    Vorn::NarrowString ReadSaveVersion();
+    bool SaveOptions();
+    // Reads the options (defaults when missing), clamps them, hands the volumes to the sound
+    // layer and writes them back. The stored theme goes to pendingTheme; nothing switches here.
+    void LoadOptions();
+    bool SaveHints();
+    void LoadHints();
+    bool SaveFit();
+    void LoadFit();
+    // Levels 0..3 open, nothing found, no hints, the profile's solved counters 0; saved.
+    void ResetProgressDefaults();
+    // Empties "fit", resets the progress and saves it and the hint counts.
+    void DeleteProgress();
+    void ClearFitFile();
+    void ClearHighscores();
+    // Bits a level's record may hold: bit 0 and one bit per stored solution of the loaded level;
+    // every bit while the level is not loaded.
+    uint64_t LevelRecordMask(int level) const;
+
+    static int ClampTheme(int value);
+    static int ClampLanguage(int value);
+    // Into 0..10; a value that is not a number becomes the default 5.
+    static float ClampVolume(float value);
+    // The volume as the sound layer's percentage 0..100.
+    static int VolumePercent(float volume);
+
+    // --- Profiles (GameProfiles.cpp) --------------------------------------------------------------
+
+    enum ProfileResult { PROFILE_CREATED, PROFILE_NAME_IN_USE, PROFILE_NAME_REFUSED };
+
+    // Reads the profile list and selects the last profile: the guest when the list is missing,
+    // when "lastProfile" is missing or names no listed profile.
+    void LoadProfiles();
+    // Makes the profile with this stored name current (the guest for GUEST_NAME or any name not
+    // in the list), saves the list and loads its statistics, options, records and hints.
+    void SelectProfile(const Vorn::WideString& name);
+    bool SaveProfiles();
+    // Adds a profile under a typed name and selects it. Refused: a name that breaks the name rules
+    // or a full list; in use: the guest's name in any language, or an existing profile's name.
+    ProfileResult CreateProfile(const Vorn::NarrowString& name);
+    // Empties the current named profile's files, removes it from the list and selects the guest.
+    // False, and nothing changed, for the guest or a name that is not in the list.
+    bool DeleteCurrentProfile();
+    bool IsGuest() const;
+    // The slot holding exactly these bytes, -1 when none does.
+    int FindProfileSlot(const Vorn::NarrowString& name) const;
+    // 1 to MAX_PROFILE_NAME_LENGTH characters of exact UTF-8, not blank, no control character and
+    // no '/'.
+    static bool IsValidProfileName(const Vorn::NarrowString& name);
+    // The literal GUEST_NAME or the text of the key "GUEST" in any language.
+    bool IsGuestText(const Vorn::WideString& name);
+    // The current profile as shown: the guest's text in the current language, else its name.
+    Vorn::WideString GetProfileDisplayName() const;
+    // Captions: the PROFILE button ("PROFILE", a space, the name) and a slot of the profile list.
+    Vorn::WideString GetProfileCaption() const;
+    Vorn::WideString GetSlotCaption(int slot) const;
+
+    // --- Language and texts (GameLanguage.cpp) ---------------------------------------------------
+
+    // "common/texts/<lang>.xml" of a language; English for a value outside the table.
+    static Vorn::NarrowString GetLanguagePath(int language);
+    // The text key of the language's button on the language screens; "" outside the table.
+    static const char* GetLanguageKey(int language);
+    // Loads the current language's table into the text dictionary; false when it cannot be read
+    // (the dictionary then keeps its texts).
+    bool LoadTexts();
+    static Vorn::WideString GetVersionName();
+    static Vorn::WideString GetVersionCode();
+    static Vorn::WideString GetVersionLabel();
+    // The text centred on the point (x, y) in cells of the display area.
+    static void DrawTextAt(const Vorn::SmartPtr<Graphics>& graphics,
+                           const Vorn::SmartPtr<GLFont>& font, const Vorn::WideString& text,
+                           float x, float y);
+    static void DrawTextAtNarrow(const Vorn::SmartPtr<Graphics>& graphics,
+                                 const Vorn::SmartPtr<GLFont>& font, const Vorn::NarrowString& text,
+                                 float x, float y);
+
+    // --- Catalogue (GameCatalogue.cpp) -----------------------------------------------------------
+
+    // The series table from the text dictionary (all named and numbered title keys).
+    void InitLevelTitles();
+    // The pack ranges of the series table into levelTitles.
+    void CopyLevelNames();
+    // packSizes, packLevels, packNames and packLockedTexts in the current language.
+    void BuildPackTables();
+    // "NAME_0k" below 10, "NAME_k" from 10 on.
+    static Vorn::NarrowString TitleSeriesKey(const char* series, int member);
+
+    // --- Volumes and theme (GameTheme.cpp) --------------------------------------------------------
+
+    // Both volumes clamped to 0..10 and handed to the sound layer; saved when asked.
+    void SetVolumes(float sfx, float music, bool save);
+    void SetVolumesAndSave(float sfx, float music);
+    void SetTheme(int newTheme);
+
+    // --- Drawing ---------------------------------------------------------------------------------
+
+    // Hand-drawn lines at a cell position, length in cells, with the image of the theme from a
+    // per-theme table of Consts.
+    static void DrawHandVertical(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                                 float length, const int* table);
+    static void DrawHandHorizontal(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                                   float length, const int* table);
+    // The theme's image frame (edges and corner sheet) around a box in cells.
+    static void DrawThemedFrame(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                                float w, float h);
+    // A framed box (cells) with the text centred in it.
+    static void DrawTextBox(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,
+                            float h, const Vorn::SmartPtr<GLFont>& font,
+                            const Vorn::WideString& text);
+    // A framed button of style 1 (cells) with its text and optional icon (image id or -1).
+    static void DrawButtonWithImage(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                                    float w, float h, const Vorn::SmartPtr<GLFont>& font,
+                                    const Vorn::WideString& text, int icon);
+    // A framed button (cells) whose first label is set: both labels one above the other around
+    // the centre, or, with an icon, the icon and the first label.
+    static void DrawButtonTwoLabels(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                                    float w, float h, const Vorn::SmartPtr<GLFont>& font,
+                                    const Vorn::WideString& text1, const Vorn::WideString& text2,
+                                    int icon);
+    // A plain menu button (cells) shrunk by inset on every side and moved by (dx, dy): clean
+    // background, frame, and the label centred at labelX cells from the button's unmoved left.
+    static void DrawButton(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,
+                           float h, float inset, float dx, float dy,
+                           const Vorn::SmartPtr<GLFont>& font, const Vorn::WideString& label,
+                           float labelX);
+
+    // --- Fields ----------------------------------------------------------------------------------
+
+    // Input and timing.
+    int touchTime;
+    int framesSinceMove;
+    int packDragDistance;
+    bool fingerUp;
+    int lastFrameMs;
+
+    // Resources.
+    Vorn::SmartPtr<Help> help;
+    Vorn::SmartPtr<Stats> stats; // the profile's totals, record -1
+    Vorn::SmartPtr<GLFont> font;
+    Vorn::SmartPtr<GLFont> smallFont;
+
+    // Paths and profile.
+    Vorn::WideString saveRoot;
+    Vorn::WideString profilePrefix;
+    bool guestSelected;
+    Vorn::WideString profileName;
+    Vorn::NarrowString profileNames[PROFILE_SLOTS];
+    int profileCount;
+    // The guest's text in every language, read once when first needed.
+    std::vector<Vorn::WideString> guestTexts;
+
+    // Options.
+    bool twitch;
+    int language;
+    float musicVolume;
+    float sfxVolume;
+    int pendingTheme;
+    int loadedTheme;
+    bool themeChangePending;
+
+    // Progress and catalogue.
+    int packOrder[PACK_COUNT];
+    Vorn::WideString packNames[PACK_COUNT];
+    int packSizes[PACK_COUNT];
+    std::vector<int> packLevels[PACK_COUNT];
+    uint64_t levelRecords[LEVEL_COUNT];
+    int hintPoints;
+    uint32_t hintWords[LEVEL_COUNT];
+    Outline levelOutlines[LEVEL_COUNT];
+    SolutionTable levelSolutions[LEVEL_COUNT];
+    Vorn::WideString levelTitles[LEVEL_COUNT];
+    Vorn::WideString titleSeries[TITLE_SERIES_COUNT];
+    Vorn::WideString packLockedTexts[PACK_COUNT];
+    // Names of the game modes in high-score file names: "FIT", then empty.
+    Vorn::NarrowString modeNames[MODE_COUNT];
+
+    // Play.
+    int currentPack;
+    int pressedPack;
+    uint32_t savedGameMode;
+    bool quitConfirmOpen;
+    bool restartConfirmOpen;
+    int gameMode;
+    int currentLevel;
+    Vorn::SmartPtr<Controller> controller;
+    Vorn::SmartPtr<PlayfieldFit> playfield;
+
+    // Screens.
+    float boardTopRows;
+    Vorn::SmartPtr<ButtonDisplayer> menus[MENU_COUNT];
+    float packRowHeight;
+    float scrollPosition;
+    float scrollVelocity;
+    int screenState;
+    float aboutScroll;
+    float aboutViewRows;
+    float packScroll;
+    int returnState;
+    float menuSlide;
+    float menuRowHeight;
+    float menuMargin;
+    float screenRows;
+    float screenColumns;
+    int screenWidth;
+    int screenHeight;
+
+    // Loading and splash.
+    int loadStep;
+    int loadStepCount;
+    int fadeCounter;
+    int splashTimer;
+    int fadeLimit;
+    bool fadeOutActive;
+
+    // Name keyboard.
+    Vorn::NarrowString keyPages[KEY_PAGES][KEYS_PER_PAGE];
+    int keyGrid[KEY_GRID];
+
+private:
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Save data helpers: the cleaned profile list as stored, and the profile "lastProfile" leads
+    // to within it (GUEST_NAME when none).
+    void ReadProfileList(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound);
+    bool ReadLastProfileName(Vorn::NarrowString& name);
+    Vorn::NarrowString ResolveLastProfile(const Vorn::NarrowString (&names)[PROFILE_SLOTS],
+                                          int count);
+    const std::vector<Vorn::WideString>& GetGuestTexts();
+    bool WriteOptions(int storedTheme);
+};

@@ -1,0 +1,113 @@
+// The hand-drawn lines and framed boxes every screen shares.
+//
+// A themed line image is a long strip; each line shows a window of it as long as the line. With
+// twitch on, the window starts at a new random place on every call, so lines flicker from frame
+// to frame like a hand-drawn sketch.
+#include <cstdlib>
+
+#include "Consts.h"
+#include "GLFont.h"
+#include "Game.h"
+#include "Graphics.h"
+
+namespace {
+
+// The strip length in cells that a window may start within.
+const float STRIP_CELLS = 29.03f;
+
+int Jitter(float length)
+{
+    const int windows = static_cast<int>((STRIP_CELLS - length) * Consts::CELL_SIZE);
+    const bool twitch = Game::instance ? Game::instance->twitch : true;
+    return twitch && windows >= 1 ? std::rand() % windows : 0;
+}
+
+int ThemeImage(const int* table)
+{
+    return table ? table[Game::ThemeIndex()] : -1;
+}
+
+} // namespace
+
+void Game::DrawHandVertical(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                            float length, const int* table)
+{
+    if (!graphics)
+        return;
+    const int s = Consts::CELL_SIZE;
+    const int r = Jitter(length);
+    graphics->DrawImageEx(ThemeImage(table),
+                          static_cast<int>(Consts::DISPLAY_AREA_X + s * x - s / 2),
+                          static_cast<int>(Consts::DISPLAY_AREA_Y + s * (y - 0.015f)), 0, s / 2 + r,
+                          s, static_cast<int>(s * (length + 0.03f)), 1.0f, COLOR_R, COLOR_G,
+                          COLOR_B, 1.0f);
+}
+
+void Game::DrawHandHorizontal(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
+                              float length, const int* table)
+{
+    if (!graphics)
+        return;
+    const int s = Consts::CELL_SIZE;
+    const int r = Jitter(length);
+    graphics->DrawImageEx(ThemeImage(table),
+                          static_cast<int>(Consts::DISPLAY_AREA_X + s * (x - 0.03f)),
+                          static_cast<int>(Consts::DISPLAY_AREA_Y + s * y - s / 2), s / 2 + r, 0,
+                          static_cast<int>(s * (length + Consts::MAGIC_OFFSET_HORIZONTAL_LINE)), s,
+                          1.0f, COLOR_R, COLOR_G, COLOR_B, 1.0f);
+}
+
+void Game::DrawThemedFrame(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,
+                           float h)
+{
+    if (!graphics)
+        return;
+    const int s = Consts::CELL_SIZE;
+    const int x0 = static_cast<int>(Consts::DISPLAY_AREA_X + x * s);
+    const int y0 = static_cast<int>(Consts::DISPLAY_AREA_Y + y * s);
+    const int width = static_cast<int>(w * s);
+    const int height = static_cast<int>(h * s);
+    const int c = s / 2;
+    const int o = s % 2;
+    const int horizontal = ThemeImage(Consts::THEME_LINES_HORIZONTAL);
+    const int vertical = ThemeImage(Consts::THEME_LINES_VERTICAL);
+    const int corners = ThemeImage(Consts::THEME_CORNERS);
+    struct Piece {
+        int image, x, y, srcX, srcY, srcW, srcH;
+    };
+    const Piece pieces[] = {
+        {horizontal, x0 + c, y0 - c, s, 0, width + o - s, s},
+        {horizontal, x0 + c, y0 - c + height, s, 0, width + o - s, s},
+        {vertical, x0 - c, y0 + c, 0, s, s, height + o - s},
+        {vertical, x0 - c + width, y0 + c, 0, s, s, height + o - s},
+        {corners, x0 - c, y0 - c, 0, 0, s, s},
+        {corners, x0 - c + width, y0 - c, s, 0, s, s},
+        {corners, x0 - c + width, y0 - c + height, s, s, s, s},
+        {corners, x0 - c, y0 - c + height, 0, s, s, s},
+    };
+    for (const Piece& piece : pieces)
+        graphics->DrawImageEx(piece.image, piece.x, piece.y, piece.srcX, piece.srcY, piece.srcW,
+                              piece.srcH, 1.0f, COLOR_R, COLOR_G, COLOR_B, 1.0f);
+}
+
+void Game::DrawTextBox(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,
+                       float h, const Vorn::SmartPtr<GLFont>& textFont,
+                       const Vorn::WideString& text)
+{
+    if (!graphics)
+        return;
+    if (ThemeImage(Consts::THEME_CORNERS) != -1) {
+        DrawThemedFrame(graphics, x, y, w, h);
+    } else {
+        DrawHandVertical(graphics, x, y, h, Consts::THEME_LINES_VERTICAL);
+        DrawHandVertical(graphics, x + w, y, h, Consts::THEME_LINES_VERTICAL);
+        DrawHandHorizontal(graphics, x, y, w, Consts::THEME_LINES_HORIZONTAL);
+        DrawHandHorizontal(graphics, x, y + h, w, Consts::THEME_LINES_HORIZONTAL);
+    }
+    if (textFont) {
+        const int s = Consts::CELL_SIZE;
+        textFont->DrawTextCentered(graphics, text,
+                                   static_cast<int>((x + w * 0.5f) * s) + Consts::DISPLAY_AREA_X,
+                                   static_cast<int>((y + h * 0.5f) * s) + Consts::DISPLAY_AREA_Y);
+    }
+}

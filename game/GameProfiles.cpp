@@ -1,0 +1,238 @@
+// Profiles: the list of up to five named profiles and the guest, which of them is current, and
+// what making one current loads. The guest has no slot; its files carry the literal name GUEST,
+// and on screen it shows as the current language's text of that key.
+#include "Game.h"
+
+#include "SaveFile.h"
+#include "Stats.h"
+#include "base/TextDict.h"
+#include "vfs/Vfs.h"
+
+using Vorn::NarrowString;
+using Vorn::s32;
+using Vorn::u32;
+using Vorn::WideString;
+
+namespace {
+
+// A character takes at most four bytes of UTF-8.
+const u32 MAX_NAME_BYTES = 4 * Game::MAX_PROFILE_NAME_LENGTH;
+const u32 PROFILES_MAX_SIZE = 4 + Game::PROFILE_SLOTS * (4 + MAX_NAME_BYTES);
+const u32 LAST_PROFILE_MAX_SIZE = 4 + MAX_NAME_BYTES;
+// Deleting a profile empties its game records up to its game counter. The counter comes from a
+// file, so the search also ends after this many numbers in a row without a record.
+const int MAX_MISSING_GAME_RECORDS = 64;
+
+bool FileExists(const NarrowString& path)
+{
+    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(path.c_str()));
+    return static_cast<bool>(file);
+}
+
+} // namespace
+
+const char* const Game::GUEST_NAME = "GUEST";
+
+bool Game::IsValidProfileName(const NarrowString& name)
+{
+    if (name.empty() || name.size() > MAX_NAME_BYTES)
+        return false;
+    // The name must be exact UTF-8: it is decoded for the screen and encoded again for the file
+    // names, and both must give the same bytes. A NUL would also cut every path built from it.
+    WideString decoded(name);
+    if (NarrowString(decoded) != name || decoded.size() > static_cast<size_t>(MAX_PROFILE_NAME_LENGTH))
+        return false;
+    bool blank = true;
+    for (wchar_t c : decoded) {
+        // A '/' would make the name a folder of the save path; control characters cannot be shown.
+        if (c < 0x20 || c == 0x7F || c == L'/')
+            return false;
+        if (c != L' ')
+            blank = false;
+    }
+    return !blank;
+}
+
+const std::vector<WideString>& Game::GetGuestTexts()
+{
+    if (guestTexts.empty()) {
+        guestTexts.push_back(WideString(NarrowString(GUEST_NAME)));
+        for (int language = 0; language < LANGUAGE_COUNT; ++language) {
+            Vorn::SmartPtr<Vorn::TextDict> texts(new Vorn::TextDict());
+            if (!texts->Load(GetLanguagePath(language)))
+                continue;
+            auto found = texts->GetTexts().find(GUEST_NAME);
+            if (found != texts->GetTexts().end())
+                guestTexts.push_back(found->second);
+        }
+    }
+    return guestTexts;
+}
+
+bool Game::IsGuestText(const WideString& name)
+{
+    if (name == GetText(GUEST_NAME))
+        return true;
+    for (const WideString& text : GetGuestTexts())
+        if (name == text)
+            return true;
+    return false;
+}
+
+int Game::FindProfileSlot(const NarrowString& name) const
+{
+    for (int slot = 0; slot < profileCount; ++slot)
+        if (profileNames[slot] == name)
+            return slot;
+    return -1;
+}
+
+bool Game::IsGuest() const
+{
+    return guestSelected;
+}
+
+WideString Game::GetProfileDisplayName() const
+{
+    return guestSelected ? GetText(GUEST_NAME) : profileName;
+}
+
+WideString Game::GetProfileCaption() const
+{
+    return GetText("PROFILE") + L" " + GetProfileDisplayName();
+}
+
+WideString Game::GetSlotCaption(int slot) const
+{
+    if (slot < 0 || slot >= profileCount)
+        return GetText("EMPTY_SLOT");
+    return WideString(profileNames[slot]);
+}
+
+bool Game::SaveProfiles()
+{
+    SaveWriter list(SavePath("profiles"));
+    list.PutI32(profileCount);
+    for (int slot = 0; slot < profileCount; ++slot)
+        list.PutText(profileNames[slot]);
+    bool saved = list.Finish();
+    SaveWriter last(SavePath("lastProfile"));
+    last.PutText(NarrowString(profileName));
+    return last.Finish() && saved;
+}
+
+void Game::ReadProfileList(NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound)
+{
+    count = 0;
+    for (NarrowString& name : names)
+        name.clear();
+    SaveReader file;
+    s32 stored = 0;
+    listFound = file.Open(SavePath("profiles"), PROFILES_MAX_SIZE) && file.GetI32(stored);
+    if (!listFound)
+        return;
+    if (stored > PROFILE_SLOTS)
+        stored = PROFILE_SLOTS;
+    for (s32 i = 0; i < stored; ++i) {
+        NarrowString name;
+        if (!file.GetText(name, MAX_NAME_BYTES))
+            break;
+        // Names the game could not have accepted are dropped, and the later ones move up: an
+        // empty slot, the guest under another name, or the same profile twice.
+        bool taken = false;
+        for (int slot = 0; slot < count; ++slot)
+            taken = taken || names[slot] == name;
+        if (taken || !IsValidProfileName(name) || IsGuestText(WideString(name)))
+            continue;
+        names[count++] = name;
+    }
+}
+
+bool Game::ReadLastProfileName(NarrowString& name)
+{
+    SaveReader file;
+    return file.Open(SavePath("lastProfile"), LAST_PROFILE_MAX_SIZE) &&
+           file.GetText(name, MAX_NAME_BYTES);
+}
+
+NarrowString Game::ResolveLastProfile(const NarrowString (&names)[PROFILE_SLOTS], int count)
+{
+    NarrowString last;
+    if (!ReadLastProfileName(last))
+        return GUEST_NAME;
+    for (int slot = 0; slot < count; ++slot)
+        if (names[slot] == last)
+            return last;
+    // The guest, or a name that is not in the list: the list decides which profiles exist.
+    return GUEST_NAME;
+}
+
+void Game::LoadProfiles()
+{
+    bool listFound = false;
+    ReadProfileList(profileNames, profileCount, listFound);
+    NarrowString last = GUEST_NAME;
+    if (listFound)
+        last = ResolveLastProfile(profileNames, profileCount);
+    SelectProfile(WideString(last));
+}
+
+void Game::SelectProfile(const WideString& name)
+{
+    NarrowString stored(name);
+    guestSelected = FindProfileSlot(stored) < 0;
+    profileName = guestSelected ? WideString(NarrowString(GUEST_NAME)) : name;
+    SaveProfiles();
+    profilePrefix = saveRoot + profileName + L"_";
+    stats = Stats::Load(-1);
+    LoadOptions();
+    LoadFit();
+    if (!themeChangePending)
+        SetTheme(pendingTheme);
+    LoadHints();
+}
+
+Game::ProfileResult Game::CreateProfile(const NarrowString& name)
+{
+    if (!IsValidProfileName(name))
+        return PROFILE_NAME_REFUSED;
+    if (IsGuestText(WideString(name)) || FindProfileSlot(name) >= 0)
+        return PROFILE_NAME_IN_USE;
+    if (profileCount >= PROFILE_SLOTS)
+        return PROFILE_NAME_REFUSED;
+    profileNames[profileCount++] = name;
+    themeChangePending = true;
+    // Selected from memory rather than by reading the list back: after a failed write the files
+    // would not hold the new profile.
+    SelectProfile(WideString(name));
+    return PROFILE_CREATED;
+}
+
+bool Game::DeleteCurrentProfile()
+{
+    int slot = guestSelected ? -1 : FindProfileSlot(NarrowString(profileName));
+    if (slot < 0)
+        return false;
+    EmptySaveFile(ProfilePath("stats-1"));
+    int games = stats ? stats->gameCounter : 0;
+    for (int game = 0, missing = 0; game < games && missing < MAX_MISSING_GAME_RECORDS; ++game) {
+        NarrowString path = ProfilePath("stats");
+        path.AppendInt(game);
+        if (FileExists(path)) {
+            EmptySaveFile(path);
+            missing = 0;
+        } else {
+            ++missing;
+        }
+    }
+    EmptySaveFile(ProfilePath("hints"));
+    EmptySaveFile(ProfilePath("options"));
+    EmptySaveFile(ProfilePath("fit"));
+    for (int i = slot; i + 1 < PROFILE_SLOTS; ++i)
+        profileNames[i] = profileNames[i + 1];
+    profileNames[PROFILE_SLOTS - 1].clear();
+    --profileCount;
+    themeChangePending = true;
+    SelectProfile(WideString(NarrowString(GUEST_NAME)));
+    return true;
+}

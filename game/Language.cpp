@@ -1,0 +1,3 @@
+#include "Language.h"
+
+const Vorn::NarrowString Language::FONTS_PATH("fonts/efigs/");

@@ -1,0 +1,178 @@
+// The fit board's saved game: "save" holds the board (Playfield::SaveGame), "save2" the level, the
+// level list's position and the pack.
+//
+// "save", 4-byte little-endian fields: game mode, seven unused words, recent types[28], T, T tray
+// records, P, P placed records, play time (ms); a record is type, x, y, tray state (floats for
+// the three in the middle), colour slot; both lists newest first. "save2": level, scroll position
+// (float), pack.
+//
+// A restored board is the level's, with the saved tray states and colours of its tray entries and
+// the saved pieces placed again, so that saving it again writes the same bytes.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "BinaryFiles.h"
+#include "Content.h"
+#include "Game.h"
+#include "PlayfieldFit.h"
+#include "SaveFile.h"
+
+namespace {
+
+const Vorn::u32 RECORD_BYTES = 20;
+const Vorn::u32 HEADER_BYTES = 144; // game mode, seven unused words and the recent types
+const Vorn::u32 SAVE2_BYTES = 12;
+// More tray entries than a level file can hold, or more pieces than a board has cells, is not a
+// saved game of this board.
+const Vorn::s32 MAX_TRAY_RECORDS = 255;
+const Vorn::s32 MAX_PLACED_RECORDS = LevelFile::MAX_WIDTH * LevelFile::MAX_HEIGHT;
+const Vorn::u32 MAX_SAVE_BYTES =
+    HEADER_BYTES + 4 + RECORD_BYTES * MAX_TRAY_RECORDS + 4 + RECORD_BYTES * MAX_PLACED_RECORDS + 4;
+
+struct PieceRecord {
+    int type;
+    float x;
+    float y;
+    float trayState;
+    int colour;
+};
+
+bool ReadPiece(SaveReader& reader, PieceRecord& piece)
+{
+    Vorn::s32 type = 0, colour = 0;
+    if (!reader.GetI32(type) || !reader.GetF32(piece.x) || !reader.GetF32(piece.y) ||
+        !reader.GetF32(piece.trayState) || !reader.GetI32(colour))
+        return false;
+    piece.type = type;
+    piece.colour = colour;
+    return true;
+}
+
+bool Skip(SaveReader& reader, Vorn::u32 bytes)
+{
+    Vorn::u32 word = 0;
+    for (Vorn::u32 i = 0; i < bytes / 4; ++i)
+        if (!reader.GetU32(word))
+            return false;
+    return true;
+}
+
+// A placed piece the board can hold: a shape, a position on the grid, a colour of the six.
+bool IsPlausible(const PieceRecord& piece)
+{
+    return piece.type >= 0 && piece.type < Block::TYPE_COUNT && std::isfinite(piece.x) &&
+           std::isfinite(piece.y) && std::isfinite(piece.trayState) && piece.x >= 0.0f &&
+           piece.y >= 0.0f && piece.x < Playfield::GRID_WIDTH && piece.y < Playfield::GRID_HEIGHT &&
+           piece.colour >= 0 && piece.colour < 6;
+}
+
+} // namespace
+
+void PlayfieldFit::SaveGame()
+{
+    gameMode = 0;
+    Playfield::SaveGame();
+    SaveWriter writer(Game::SavePath("save2"));
+    if (!writer.IsOpen())
+        return;
+    Game* game = Game::instance.Get();
+    writer.PutI32(level);
+    writer.PutF32(game ? game->scrollPosition : 0.0f);
+    writer.PutI32(game ? game->currentPack : -1);
+    writer.Finish();
+}
+
+bool PlayfieldFit::LoadGame()
+{
+    SaveReader where;
+    if (!where.Open(Game::SavePath("save2"), SAVE2_BYTES + 1) || where.Size() != SAVE2_BYTES)
+        return false;
+    Vorn::s32 savedLevel = 0, savedPack = 0;
+    float scroll = 0.0f;
+    where.GetI32(savedLevel);
+    where.GetF32(scroll);
+    where.GetI32(savedPack);
+    if (!Content::GetLevel(savedLevel) || savedPack != BinaryFiles::PackOfLevel(savedLevel) ||
+        !std::isfinite(scroll))
+        return false;
+
+    SaveReader board;
+    if (!board.Open(Game::SavePath("save"), MAX_SAVE_BYTES + 1))
+        return false;
+    Vorn::s32 mode = -1, trayRecords = -1, placedRecords = -1, savedTime = 0;
+    int savedRecent[RECENT_TYPES];
+    // Only the fit game's own saves are restored.
+    if (!board.GetI32(mode) || mode != 0 || !Skip(board, 7 * 4))
+        return false;
+    for (int& type : savedRecent) {
+        Vorn::s32 value = 0;
+        if (!board.GetI32(value) || value < -1 || value >= Block::TYPE_COUNT)
+            return false;
+        type = value;
+    }
+    if (!board.GetI32(trayRecords) || trayRecords < 0 || trayRecords > MAX_TRAY_RECORDS)
+        return false;
+    std::vector<PieceRecord> trayPieces(static_cast<size_t>(trayRecords));
+    for (PieceRecord& piece : trayPieces)
+        if (!ReadPiece(board, piece) || !std::isfinite(piece.trayState))
+            return false;
+    if (!board.GetI32(placedRecords) || placedRecords < 0 || placedRecords > MAX_PLACED_RECORDS)
+        return false;
+    std::vector<PieceRecord> pieces(static_cast<size_t>(placedRecords));
+    for (PieceRecord& piece : pieces)
+        if (!ReadPiece(board, piece) || !IsPlausible(piece))
+            return false;
+    if (!board.GetI32(savedTime) || board.Remaining() != 0)
+        return false;
+
+    // The tray is the level's own: the save must agree with it entry by entry.
+    if (!LoadLevel(savedLevel) || trayPieces.size() != tray.size())
+        return Abandon(savedLevel);
+    int hiddenOfType[Block::TYPE_COUNT] = {};
+    for (size_t i = 0; i < tray.size(); ++i) {
+        const PieceRecord& piece = trayPieces[i];
+        Block& entry = *tray[i];
+        if (piece.type != entry.type || piece.x != entry.x || piece.y != entry.y ||
+            piece.colour < 0 || piece.colour >= 6)
+            return Abandon(savedLevel);
+        entry.trayState = piece.trayState == -1.0f ? -1.0f : 0.0f;
+        entry.colour = piece.colour;
+        hiddenOfType[entry.type] += entry.trayState == -1.0f;
+    }
+    // Oldest first, so that the placed list keeps its order; every piece must fit and account
+    // for exactly one hidden tray entry.
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        const PieceRecord& piece = *it;
+        const int x = static_cast<int>(piece.x);
+        const int y = static_cast<int>(piece.y);
+        if (--hiddenOfType[piece.type] < 0 || !CanPlaceBlock(piece.type, x, y))
+            return Abandon(savedLevel);
+        Vorn::SmartPtr<Block> block(new Block(piece.type, piece.x, piece.y, piece.trayState));
+        block->colour = piece.colour;
+        PlaceBlock(block);
+    }
+    // The restored tray shows which entries the pieces took; none is owed.
+    m_owedIds.clear();
+    for (int hidden : hiddenOfType)
+        if (hidden != 0)
+            return Abandon(savedLevel);
+
+    std::copy(std::begin(savedRecent), std::end(savedRecent), recentTypes);
+    playTime = savedTime > 0 ? savedTime : 0;
+    paused = true;
+
+    if (Game* game = Game::instance.Get()) {
+        game->scrollPosition = scroll;
+        game->currentPack = savedPack;
+        game->scrollVelocity = 0.0f;
+        game->currentLevel = savedLevel;
+    }
+    return true;
+}
+
+bool PlayfieldFit::Abandon(int levelNumber)
+{
+    LoadLevel(levelNumber);
+    return false;
+}

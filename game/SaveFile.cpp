@@ -1,0 +1,172 @@
+#include "SaveFile.h"
+
+#include <cstring>
+#include <utility>
+
+#include "vfs/Vfs.h"
+
+using Vorn::u32;
+using Vorn::u64;
+using Vorn::u8;
+
+namespace {
+
+// Files are read in pieces of this size, so a reader never allocates more than it has been given.
+const u32 READ_CHUNK = 4096;
+
+} // namespace
+
+SaveWriter::SaveWriter(const Vorn::NarrowString& path)
+{
+    Open(path);
+}
+
+SaveWriter::~SaveWriter()
+{
+    Finish();
+}
+
+bool SaveWriter::Open(const Vorn::NarrowString& path)
+{
+    Finish();
+    m_bytes.clear();
+    m_file = Vorn::Vfs::OpenWrite(path.c_str());
+    return IsOpen();
+}
+
+void SaveWriter::PutU32(u32 value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        m_bytes.push_back(static_cast<u8>(value >> shift));
+}
+
+void SaveWriter::PutI32(Vorn::s32 value)
+{
+    PutU32(static_cast<u32>(value));
+}
+
+void SaveWriter::PutF32(float value)
+{
+    static_assert(sizeof(float) == sizeof(u32), "floats are stored as 32-bit words");
+    u32 bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    PutU32(bits);
+}
+
+void SaveWriter::PutU64(u64 value)
+{
+    PutU32(static_cast<u32>(value));
+    PutU32(static_cast<u32>(value >> 32));
+}
+
+void SaveWriter::PutText(const Vorn::NarrowString& text)
+{
+    PutU32(static_cast<u32>(text.size()));
+    m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+}
+
+bool SaveWriter::Finish()
+{
+    if (!m_file)
+        return false;
+    Vorn::SmartPtr<Vorn::File> file(std::move(m_file));
+    u32 size = static_cast<u32>(m_bytes.size());
+    bool written = size == 0 || file->Write(m_bytes.data(), size) == size;
+    // Close explicitly: the save area only replaces the old file when every byte reached the disk,
+    // and only an explicit close tells us whether it did.
+    return file->Close() && written;
+}
+
+bool SaveReader::Open(const Vorn::NarrowString& path, u32 maxBytes)
+{
+    m_bytes.clear();
+    m_position = 0;
+    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(path.c_str()));
+    m_open = static_cast<bool>(file);
+    if (!m_open)
+        return false;
+    while (m_bytes.size() < maxBytes) {
+        u32 want = maxBytes - static_cast<u32>(m_bytes.size());
+        if (want > READ_CHUNK)
+            want = READ_CHUNK;
+        size_t old = m_bytes.size();
+        m_bytes.resize(old + want);
+        Vorn::s32 got = file->Read(m_bytes.data() + old, want);
+        if (got <= 0) {
+            m_bytes.resize(old);
+            break;
+        }
+        m_bytes.resize(old + static_cast<size_t>(got));
+    }
+    return true;
+}
+
+void SaveReader::SetBytes(const u8* data, size_t size)
+{
+    m_bytes.assign(data, data + size);
+    m_position = 0;
+    m_open = true;
+}
+
+bool SaveReader::Take(void* out, u32 count)
+{
+    if (Remaining() < count)
+        return false;
+    std::memcpy(out, m_bytes.data() + m_position, count);
+    m_position += count;
+    return true;
+}
+
+bool SaveReader::GetU32(u32& value)
+{
+    u8 bytes[4];
+    if (!Take(bytes, sizeof bytes))
+        return false;
+    value = static_cast<u32>(bytes[0]) | static_cast<u32>(bytes[1]) << 8 |
+            static_cast<u32>(bytes[2]) << 16 | static_cast<u32>(bytes[3]) << 24;
+    return true;
+}
+
+bool SaveReader::GetI32(Vorn::s32& value)
+{
+    u32 bits;
+    if (!GetU32(bits))
+        return false;
+    value = static_cast<Vorn::s32>(bits);
+    return true;
+}
+
+bool SaveReader::GetF32(float& value)
+{
+    u32 bits;
+    if (!GetU32(bits))
+        return false;
+    std::memcpy(&value, &bits, sizeof value);
+    return true;
+}
+
+bool SaveReader::GetU64(u64& value)
+{
+    if (Remaining() < 8)
+        return false;
+    u32 low = 0, high = 0;
+    GetU32(low);
+    GetU32(high);
+    value = static_cast<u64>(high) << 32 | low;
+    return true;
+}
+
+bool SaveReader::GetText(Vorn::NarrowString& text, u32 maxBytes)
+{
+    u32 start = m_position;
+    u32 count;
+    if (!GetU32(count))
+        return false;
+    if (count > maxBytes || count > Remaining()) {
+        m_position = start;
+        return false;
+    }
+    text.assign(reinterpret_cast<const char*>(m_bytes.data()) + m_position, count);
+    m_position += count;
+    return true;
+}

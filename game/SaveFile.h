@@ -1,0 +1,80 @@
+// Reading and writing the game's small save records: headerless sequences of 32-bit little-endian
+// integers and floats, 64-bit little-endian words, and texts stored as a u32 byte count followed by
+// that many UTF-8 bytes.
+//
+// A writer collects the whole record in memory and hands it to the file in one write when it is
+// finished, so a record is either written completely or reported as not written. A reader takes
+// the file's bytes once, up to a limit the caller gives, and never reads past them: every Get
+// reports whether the value was there.
+#pragma once
+
+#include <vector>
+
+#include "base/NarrowString.h"
+#include "base/SmartPtr.h"
+#include "system/Types.h"
+#include "vfs/File.h"
+
+class SaveWriter {
+public:
+    SaveWriter() = default;
+    // Opens path for writing (emptying the file); see IsOpen.
+    explicit SaveWriter(const Vorn::NarrowString& path);
+    SaveWriter(const SaveWriter&) = delete;
+    SaveWriter& operator=(const SaveWriter&) = delete;
+    // A writer that was never finished still finishes: the file gets what was put.
+    ~SaveWriter();
+
+    bool Open(const Vorn::NarrowString& path);
+    bool IsOpen() const { return static_cast<bool>(m_file); }
+
+    void PutI32(Vorn::s32 value);
+    void PutU32(Vorn::u32 value);
+    void PutF32(float value);
+    void PutU64(Vorn::u64 value);
+    // The byte count, then the bytes.
+    void PutText(const Vorn::NarrowString& text);
+
+    // Writes what was put and closes the file. True only when the file was open, took every byte
+    // and closed cleanly; the save area then holds exactly the record.
+    bool Finish();
+
+    const std::vector<Vorn::u8>& Bytes() const { return m_bytes; }
+
+private:
+    Vorn::SmartPtr<Vorn::File> m_file;
+    std::vector<Vorn::u8> m_bytes;
+};
+
+class SaveReader {
+public:
+    SaveReader() = default;
+    SaveReader(const SaveReader&) = delete;
+    SaveReader& operator=(const SaveReader&) = delete;
+
+    // Reads at most maxBytes of the file at path; bytes beyond are never looked at. False when the
+    // file cannot be opened.
+    bool Open(const Vorn::NarrowString& path, Vorn::u32 maxBytes);
+    // Reads from bytes already in memory (tests and fuzzing use the same parsing).
+    void SetBytes(const Vorn::u8* data, size_t size);
+
+    bool IsOpen() const { return m_open; }
+    Vorn::u32 Size() const { return static_cast<Vorn::u32>(m_bytes.size()); }
+    Vorn::u32 Remaining() const { return Size() - m_position; }
+
+    // Each is false, leaving value and position unchanged, when fewer bytes than the value needs
+    // remain.
+    bool GetI32(Vorn::s32& value);
+    bool GetU32(Vorn::u32& value);
+    bool GetF32(float& value);
+    bool GetU64(Vorn::u64& value);
+    // False when the stored count exceeds maxBytes or what remains.
+    bool GetText(Vorn::NarrowString& text, Vorn::u32 maxBytes);
+
+private:
+    bool Take(void* out, Vorn::u32 count);
+
+    std::vector<Vorn::u8> m_bytes;
+    Vorn::u32 m_position = 0;
+    bool m_open = false;
+};

@@ -1,0 +1,131 @@
+#include "Stats.h"
+
+#include "Game.h"
+#include "Mounts.h"
+#include "base/WideString.h"
+#include "vfs/Vfs.h"
+
+namespace {
+
+class Writer {
+public:
+    void Int(int value)
+    {
+        const uint32_t bits = static_cast<uint32_t>(value);
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<uint8_t>(bits >> shift));
+    }
+    void Byte(bool value) { bytes.push_back(value ? 1 : 0); }
+
+    std::vector<uint8_t> bytes;
+};
+
+// Reads fields in order; a field the data does not hold completely leaves its target alone.
+class Reader {
+public:
+    Reader(const uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
+
+    void Int(int& value)
+    {
+        if (m_size - m_position < 4)
+            return;
+        uint32_t bits = 0;
+        for (int i = 0; i < 4; ++i)
+            bits |= static_cast<uint32_t>(m_data[m_position + i]) << (8 * i);
+        m_position += 4;
+        value = static_cast<int>(bits);
+    }
+    void Byte(bool& value)
+    {
+        if (m_size - m_position < 1)
+            return;
+        value = m_data[m_position++] != 0;
+    }
+
+private:
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_position = 0;
+};
+
+// One description of the layout serves both directions: the totals section when totals is set,
+// then the puzzle section when the kind (as read so far) is a puzzle.
+template <class Stream>
+void Fields(Stream& stream, Stats& stats, bool totals)
+{
+    stream.Int(stats.number);
+    stream.Int(stats.kind);
+    for (int& count : stats.pieces)
+        stream.Int(count);
+    stream.Int(stats.playTime);
+    stream.Int(stats.startTime);
+    if (totals) {
+        stream.Int(stats.gameCounter);
+        for (int& counter : stats.counters)
+            stream.Int(counter);
+        stream.Int(stats.levelsSolved);
+        stream.Int(stats.solutionsFound);
+        stream.Int(stats.completions);
+    }
+    if (stats.kind == Stats::KIND_PUZZLE) {
+        stream.Int(stats.level);
+        stream.Int(stats.found);
+        stream.Byte(stats.isNew);
+    }
+}
+
+} // namespace
+
+Stats::Stats(int recordNumber)
+    : number(recordNumber), kind(KIND_PUZZLE), pieces{}, playTime(0), startTime(0), gameCounter(0),
+      counters{}, levelsSolved(0), solutionsFound(0), completions(0), found(NOT_SOLVED),
+      isNew(false), level(0)
+{
+}
+
+Vorn::NarrowString Stats::FileName(int recordNumber)
+{
+    Vorn::NarrowString name = Game::instance ? Vorn::NarrowString(Game::instance->profilePrefix)
+                                             : Vorn::NarrowString(Tessela::SAVE_MOUNT);
+    name += "stats";
+    name.AppendInt(recordNumber);
+    return name;
+}
+
+std::vector<uint8_t> Stats::Serialize() const
+{
+    Writer writer;
+    Stats copy(*this);
+    Fields(writer, copy, number == TOTALS);
+    return writer.bytes;
+}
+
+void Stats::Deserialize(const uint8_t* data, size_t size)
+{
+    // The requested number chooses the totals section, not the number the file holds.
+    Reader reader(data, size);
+    Fields(reader, *this, number == TOTALS);
+}
+
+void Stats::Save() const
+{
+    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::OpenWrite(FileName(number).c_str()));
+    if (!file)
+        return;
+    const std::vector<uint8_t> bytes = Serialize();
+    file->Write(bytes.data(), static_cast<Vorn::u32>(bytes.size()));
+}
+
+Vorn::SmartPtr<Stats> Stats::Load(int recordNumber)
+{
+    Vorn::SmartPtr<Stats> stats(new Stats(recordNumber));
+    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(FileName(recordNumber).c_str()));
+    if (!file)
+        return stats;
+    uint8_t bytes[MAX_FILE_BYTES];
+    const Vorn::s32 read = file->Read(bytes, sizeof bytes);
+    stats->Deserialize(bytes, read > 0 ? static_cast<size_t>(read) : 0);
+    // A stored number other than the one asked for would save this record under another name.
+    stats->number = recordNumber;
+    return stats;
+}

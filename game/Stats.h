@@ -1,0 +1,58 @@
+// What a player did: a profile's totals (record -1) and one record per game started.
+//
+// Each record is stored as "stats<number>" under the profile's prefix, a headerless sequence of
+// 32-bit little-endian integers:
+//   number, kind, pieces[28], play time (ms), start time (s since 1970)
+//   totals only (number -1): game counter, counters[20], levels solved, solutions found,
+//                            completions
+//   puzzle games only (kind 0): level, found, new (one byte)
+// so a totals file of kind 0 has 233 bytes and a game file of kind 0 has 137.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/NarrowString.h"
+#include "base/RefCounter.h"
+#include "base/SmartPtr.h"
+
+class Stats : public Vorn::RefCounter {
+public:
+    static constexpr int TOTALS = -1;
+    static constexpr int KIND_PUZZLE = 0;
+    static constexpr int PIECE_TYPES = 28;
+    static constexpr int COUNTER_COUNT = 20;
+    static constexpr int COUNTER_GAMES_PLAYED = 0;
+    static constexpr int NOT_SOLVED = -1;
+    static constexpr size_t MAX_FILE_BYTES = 233;
+
+    // Every field 0 but the number and found (NOT_SOLVED).
+    explicit Stats(int number);
+
+    // "stats" + number under the current profile's prefix.
+    static Vorn::NarrowString FileName(int number);
+
+    // Writes the record whole; nothing is written when the file cannot be opened.
+    void Save() const;
+    // The record stored under number; a missing file gives a new record. Fields beyond the end of
+    // a short file keep the values of a new record.
+    static Vorn::SmartPtr<Stats> Load(int number);
+
+    // The file's bytes, and their reading: sections chosen by the number (totals) and the kind.
+    std::vector<uint8_t> Serialize() const;
+    void Deserialize(const uint8_t* data, size_t size);
+
+    int number;
+    int kind;
+    int pieces[PIECE_TYPES];
+    int playTime;
+    int startTime;
+    int gameCounter;
+    int counters[COUNTER_COUNT];
+    int levelsSolved;
+    int solutionsFound;
+    int completions;
+    int found; // NOT_SOLVED, 0 for an arrangement that matches no stored solution, s + 1 for solution s
+    bool isNew; // the found solution had not been found before
+    int level;
+};

@@ -1,0 +1,112 @@
+// The game's own 200 levels, as the data build wrote them into the common archive: each loads,
+// its tray is exactly the pieces of its first stored solution, and playing that solution with
+// those pieces solves the level and is recognised as solution 1.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "BinaryFiles.h"
+#include "Content.h"
+#include "Stats.h"
+#include "support/BoardWorld.h"
+#include "vfs/PakMount.h"
+#include "vfs/Vfs.h"
+
+using VornTest::BoardWorld;
+
+namespace {
+
+const std::string PAK = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
+
+struct Size {
+    int width;
+    int height;
+};
+
+class RealLevels : public ::testing::TestWithParam<Size> {
+protected:
+    void SetUp() override
+    {
+        FILE* probe = std::fopen(PAK.c_str(), "rb");
+        if (!probe)
+            GTEST_SKIP() << "no " << PAK << " (data build switched off)";
+        std::fclose(probe);
+        world.reset(new BoardWorld(GetParam().width, GetParam().height));
+        Vorn::SmartPtr<Vorn::PakMount> pak(
+            new Vorn::PakMount(PAK.c_str(), "common/", 0, Vorn::PakMount::NATIVE_PATH));
+        ASSERT_TRUE(pak->IsValid());
+        ASSERT_TRUE(Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), pak.Get()));
+        Content::SetLevelPath("common/levels/android_full");
+    }
+
+    std::unique_ptr<BoardWorld> world;
+};
+
+int CellCount(int type)
+{
+    int count = 0;
+    for (int bit = 0; bit < 16; ++bit)
+        count += (Block::blocksDescription[type] >> bit) & 1;
+    return count;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(BaseSizes, RealLevels,
+                         ::testing::Values(Size{240, 320}, Size{320, 480}, Size{480, 800},
+                                           Size{600, 1024}),
+                         [](const ::testing::TestParamInfo<Size>& info) {
+                             return std::to_string(info.param.width) + "x" +
+                                    std::to_string(info.param.height);
+                         });
+
+TEST_P(RealLevels, EveryLevelIsSolvedByItsFirstSolution)
+{
+    Game& game = world->game();
+    for (int level = 0; level < BinaryFiles::LEVEL_COUNT; ++level) {
+        SCOPED_TRACE(BinaryFiles::files[level]);
+        ASSERT_TRUE(Content::LoadBinary(level));
+        game.levelSolutions[level] = PlayfieldFit::ReadSolutions(level);
+        game.levelRecords[level] = Game::RECORD_OPEN;
+        PlayfieldFit& board = *world->StartLevel(level);
+        world->Frame(16);
+        ASSERT_GE(PlayfieldFit::GetSolutionCount(level), 1);
+        ASSERT_LE(PlayfieldFit::GetSolutionCount(level), 63);
+        EXPECT_FALSE(board.outline.empty());
+
+        int toCover = 0;
+        for (int x = 0; x < board.width; ++x)
+            for (int y = 0; y < board.height; ++y)
+                toCover += board.Cell(x, y) == BoardCell::EMPTY;
+        std::vector<int> trayTypes, solutionTypes;
+        int trayCells = 0;
+        for (const auto& entry : board.Tray()) {
+            trayTypes.push_back(entry->type);
+            trayCells += CellCount(entry->type);
+        }
+        EXPECT_EQ(trayCells, toCover);
+
+        const SolutionTable& table = game.levelSolutions[level];
+        for (int k = 0; k < table.PiecesPerSolution(); ++k) {
+            const int entry = table.Entry(0, k);
+            const int type = SolutionPlacement::Type(entry);
+            const int x = SolutionPlacement::X(entry) - static_cast<int>(board.boardX0);
+            const int y = SolutionPlacement::Y(entry) - static_cast<int>(board.boardY0);
+            solutionTypes.push_back(type);
+            ASSERT_TRUE(board.HasTrayPiece(type));
+            ASSERT_TRUE(board.CanPlaceBlock(type, x, y)) << "piece " << k;
+            board.AddPlacedBlock(Vorn::SmartPtr<Block>(new Block(type, float(x), float(y), 3.0f)), true);
+        }
+        std::sort(trayTypes.begin(), trayTypes.end());
+        std::sort(solutionTypes.begin(), solutionTypes.end());
+        EXPECT_EQ(trayTypes, solutionTypes);
+
+        world->Frame(16);
+        EXPECT_TRUE(board.solved);
+        EXPECT_EQ(board.stats->found, 1);
+        EXPECT_EQ(game.levelRecords[level] & 2, 2u);
+    }
+}
