@@ -1,0 +1,3 @@
+# The text tables are read with pugixml.
+pkg_check_modules(DATABUILD_PUGIXML REQUIRED IMPORTED_TARGET pugixml)
+list(APPEND DATABUILD_LIBRARIES PkgConfig::DATABUILD_PUGIXML)
