@@ -17,6 +17,18 @@ standin_backend standin_get_backend(void);
 /* Tests call this before any platform call to choose a backend explicitly. */
 void standin_set_backend(standin_backend backend);
 
+/* The display the stand-in pretends to have, in pixels as the user sees it (portrait when the
+ * width is the smaller side). VORN_SCREEN=WxH overrides it (each side 1..16384); otherwise the
+ * headless backend reports 480x800 and the sdl backend the largest of the base sizes 600x1024,
+ * 480x800, 320x480 and 240x320 that fits the desktop (the smallest when none fits). Decided on
+ * first call, unless standin_set_display_size is called first. */
+void standin_get_display_size(int *width, int *height);
+/* Tests: choose the display size explicitly (non-positive values restore the automatic choice). */
+void standin_set_display_size(int width, int height);
+/* Tests: the angle orientation_get reports (0, 90, 180 or 270); any other value restores the
+ * natural one (90 for a portrait display, 0 for a landscape one). */
+void standin_set_orientation(int angle);
+
 #ifdef __cplusplus
 }
 #endif

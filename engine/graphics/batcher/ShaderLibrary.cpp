@@ -1,0 +1,199 @@
+#include "graphics/batcher/ShaderLibrary.h"
+
+// Positions are pixels of targets up to thousands wide, so the vertex stage computes them in
+// highp (always available to vertex shaders): mediump would lose the half-pixel offsets of lines
+// and outlines beyond 1024 pixels on hardware that honours it.
+
+namespace Vorn {
+namespace ShaderLibrary {
+
+const char* const PositionMacro[4] = {
+    "#define GLPOSITION gl_Position = vec4( inPos.x * screen[0] - 1.0, inPos.y * screen[1] - screen[2], 0.0, 1.0 );\n",
+    "#define GLPOSITION gl_Position = vec4( -inPos.y * screen[0] + 1.0, inPos.x * screen[1] - screen[2], 0.0, 1.0 );\n",
+    "#define GLPOSITION gl_Position = vec4( -inPos.x * screen[0] + 1.0, -inPos.y * screen[1] + screen[2], 0.0, 1.0 );\n",
+    "#define GLPOSITION gl_Position = vec4( inPos.y * screen[0] - 1.0, -inPos.x * screen[1] + screen[2], 0.0, 1.0 );\n",
+};
+
+namespace {
+
+const char TEXTURING_VERTEX[] =
+    "uniform highp vec3 screen;\n"
+    "attribute highp vec2 inPos;\n"
+    "attribute mediump vec2 inUV;\n"
+    "attribute lowp vec4 inColor;\n"
+    "varying mediump vec2 vTex;\n"
+    "varying lowp vec4 vColor;\n"
+    "void main()\n"
+    "{\n"
+    "    vTex = inUV;\n"
+    "    vColor = inColor;\n"
+    "    GLPOSITION;\n"
+    "}\n";
+
+const char UV_VERTEX[] =
+    "uniform highp vec3 screen;\n"
+    "attribute highp vec2 inPos;\n"
+    "attribute mediump vec2 inUV;\n"
+    "varying mediump vec2 vTex;\n"
+    "void main()\n"
+    "{\n"
+    "    vTex = inUV;\n"
+    "    GLPOSITION;\n"
+    "}\n";
+
+}  // namespace
+
+const char* const ColorKeyVertex = TEXTURING_VERTEX;
+const char* const TexturingCommonVertex = TEXTURING_VERTEX;
+const char* const DebugVertex = UV_VERTEX;
+const char* const TintVertex = UV_VERTEX;
+
+const char* const SolidVertex =
+    "uniform highp vec3 screen;\n"
+    "attribute highp vec2 inPos;\n"
+    "attribute lowp vec4 inColor;\n"
+    "varying lowp vec4 vColor;\n"
+    "void main()\n"
+    "{\n"
+    "    vColor = inColor;\n"
+    "    GLPOSITION;\n"
+    "}\n";
+
+const char* const BlurHorizontalVertex =
+    "uniform highp vec3 screen;\n"
+    "uniform mediump float offset;\n"
+    "attribute highp vec2 inPos;\n"
+    "attribute mediump vec2 inUV;\n"
+    "varying mediump vec2 vTex1;\n"
+    "varying mediump vec2 vTex2;\n"
+    "varying mediump vec2 vTex3;\n"
+    "varying mediump vec2 vTex4;\n"
+    "varying mediump vec2 vTex5;\n"
+    "void main()\n"
+    "{\n"
+    "    vTex1 = inUV + vec2(-2.0 * offset, 0.0);\n"
+    "    vTex2 = inUV + vec2(-offset, 0.0);\n"
+    "    vTex3 = inUV;\n"
+    "    vTex4 = inUV + vec2(offset, 0.0);\n"
+    "    vTex5 = inUV + vec2(2.0 * offset, 0.0);\n"
+    "    GLPOSITION;\n"
+    "}\n";
+
+const char* const BlurVerticalVertex =
+    "uniform highp vec3 screen;\n"
+    "uniform mediump float offset;\n"
+    "attribute highp vec2 inPos;\n"
+    "attribute mediump vec2 inUV;\n"
+    "varying mediump vec2 vTex1;\n"
+    "varying mediump vec2 vTex2;\n"
+    "varying mediump vec2 vTex3;\n"
+    "varying mediump vec2 vTex4;\n"
+    "varying mediump vec2 vTex5;\n"
+    "void main()\n"
+    "{\n"
+    "    vTex1 = inUV + vec2(0.0, -2.0 * offset);\n"
+    "    vTex2 = inUV + vec2(0.0, -offset);\n"
+    "    vTex3 = inUV;\n"
+    "    vTex4 = inUV + vec2(0.0, offset);\n"
+    "    vTex5 = inUV + vec2(0.0, 2.0 * offset);\n"
+    "    GLPOSITION;\n"
+    "}\n";
+
+// The key is compared within half a step of 8 bits: the key uniform (byte / 255 on the CPU) and
+// the texel (the GPU's own conversion of the byte) need not be the same float to the last bit.
+const char* const ColorKeyFragment =
+    "precision mediump float;\n"
+    "uniform sampler2D tex;\n"
+    "uniform lowp vec3 key;\n"
+    "varying mediump vec2 vTex;\n"
+    "varying lowp vec4 vColor;\n"
+    "void main()\n"
+    "{\n"
+    "    lowp vec4 t = texture2D(tex, vTex);\n"
+    "    if (all(lessThan(abs(t.rgb - key), vec3(0.5 / 255.0))))\n"
+    "        discard;\n"
+    "    gl_FragColor = t * vColor;\n"
+    "}\n";
+
+const char* const TexturingFragment =
+    "precision mediump float;\n"
+    "uniform sampler2D tex;\n"
+    "varying mediump vec2 vTex;\n"
+    "varying lowp vec4 vColor;\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragColor = texture2D(tex, vTex) * vColor;\n"
+    "}\n";
+
+// tex holds 1 - alpha in its red channel, tex2 the colour.
+const char* const CompositeTexturingFragment =
+    "precision mediump float;\n"
+    "uniform sampler2D tex;\n"
+    "uniform sampler2D tex2;\n"
+    "varying mediump vec2 vTex;\n"
+    "varying lowp vec4 vColor;\n"
+    "void main()\n"
+    "{\n"
+    "    lowp vec3 rgb = texture2D(tex2, vTex).rgb;\n"
+    "    lowp float alpha = 1.0 - texture2D(tex, vTex).r;\n"
+    "    gl_FragColor = vec4(rgb, alpha) * vColor;\n"
+    "}\n";
+
+const char* const AlphaTexturingFragment =
+    "precision mediump float;\n"
+    "uniform sampler2D tex;\n"
+    "varying mediump vec2 vTex;\n"
+    "varying lowp vec4 vColor;\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragColor = vColor * vec4(1.0, 1.0, 1.0, texture2D(tex, vTex).a);\n"
+    "}\n";
+
+const char* const SolidFragment =
+    "precision mediump float;\n"
+    "varying lowp vec4 vColor;\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragColor = vColor;\n"
+    "}\n";
+
+const char* const DebugFragment =
+    "precision mediump float;\n"
+    "uniform sampler2D tex;\n"
+    "uniform lowp vec3 vColor;\n"
+    "varying mediump vec2 vTex;\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragColor = vec4(0.9 * vColor, 1.0) + 0.1 * texture2D(tex, vTex);\n"
+    "}\n";
+
+const char* const TintFragment =
+    "precision mediump float;\n"
+    "uniform mediump vec3 vColor;\n"
+    "uniform sampler2D tex;\n"
+    "varying mediump vec2 vTex;\n"
+    "void main()\n"
+    "{\n"
+    "    gl_FragColor = texture2D(tex, vTex) * vec4(vColor, 1.0);\n"
+    "}\n";
+
+const char* const BlurFragment =
+    "precision mediump float;\n"
+    "uniform sampler2D tex;\n"
+    "varying mediump vec2 vTex1;\n"
+    "varying mediump vec2 vTex2;\n"
+    "varying mediump vec2 vTex3;\n"
+    "varying mediump vec2 vTex4;\n"
+    "varying mediump vec2 vTex5;\n"
+    "void main()\n"
+    "{\n"
+    "    lowp vec4 c1 = texture2D(tex, vTex1);\n"
+    "    lowp vec4 c2 = texture2D(tex, vTex2);\n"
+    "    lowp vec4 c3 = texture2D(tex, vTex3);\n"
+    "    lowp vec4 c4 = texture2D(tex, vTex4);\n"
+    "    lowp vec4 c5 = texture2D(tex, vTex5);\n"
+    "    gl_FragColor = (c1 + c5) * 0.125 + (c2 + c4) * 0.219 + c3 * 0.312;\n"
+    "}\n";
+
+}  // namespace ShaderLibrary
+}  // namespace Vorn

@@ -1,0 +1,214 @@
+#include "graphics/image/PngImageLoader.h"
+
+#include <png.h>
+
+#include <memory>
+#include <vector>
+
+namespace Vorn {
+
+namespace {
+
+// libpng reports errors through these. An error leaves libpng's state unusable, so control goes
+// back by longjmp to the guarded call that started the work; nothing is printed.
+void OnPngError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp)
+{
+}
+
+// Read callback: libpng asks for exactly length bytes; a short stream is an error.
+void ReadFromStream(png_structp png, png_bytep data, size_t length)
+{
+    SeekableStream* stream = static_cast<SeekableStream*>(png_get_io_ptr(png));
+    while (length > 0) {
+        const u32 want = length > 0x40000000u ? 0x40000000u : static_cast<u32>(length);
+        const s32 got = stream->Read(data, want);
+        if (got <= 0 || static_cast<u32>(got) > want)
+            png_error(png, "truncated");
+        data += got;
+        length -= static_cast<size_t>(got);
+    }
+}
+
+struct PngHeader {
+    png_uint_32 width;
+    png_uint_32 height;
+    int bitDepth;
+    int colorType;
+    int interlace;
+    bool transparency;
+};
+
+// The guarded calls: each sets libpng's return point and makes one call that may fail. These
+// frames hold no C++ objects, so the longjmp skips no destructor.
+bool GuardedReadInfo(png_structp png, png_infop info, PngHeader* header)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    png_get_IHDR(png, info, &header->width, &header->height, &header->bitDepth, &header->colorType,
+                 &header->interlace, nullptr, nullptr);
+    header->transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+
+    png_set_strip_16(png);
+    if (header->colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (header->colorType == PNG_COLOR_TYPE_GRAY && header->bitDepth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (header->transparency)
+        png_set_tRNS_to_alpha(png);
+    if (header->colorType & PNG_COLOR_MASK_COLOR)
+        png_set_bgr(png);
+    // Grey with a transparency chunk has an alpha channel that one alpha byte cannot carry beside
+    // the grey level: it is read as colour with alpha, like grey-and-alpha images.
+    if (header->colorType == PNG_COLOR_TYPE_GRAY_ALPHA ||
+        (header->colorType == PNG_COLOR_TYPE_GRAY && header->transparency))
+        png_set_gray_to_rgb(png);
+    if (header->interlace != PNG_INTERLACE_NONE)
+        png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    return true;
+}
+
+bool GuardedReadRow(png_structp png, png_bytep row)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_row(png, row, nullptr);
+    return true;
+}
+
+bool GuardedReadImage(png_structp png, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_image(png, rows);
+    return true;
+}
+
+bool GuardedReadEnd(png_structp png, png_infop info)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_end(png, info);
+    return true;
+}
+
+PixelFormat FormatOf(const PngHeader& header)
+{
+    switch (header.colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        return header.transparency ? PF_RGBA8888 : PF_A8;
+    case PNG_COLOR_TYPE_RGB:
+    case PNG_COLOR_TYPE_PALETTE:
+        return header.transparency ? PF_RGBA8888 : PF_RGB888;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return PF_RGBA8888;
+    default:
+        return PF_NONE;
+    }
+}
+
+}  // namespace
+
+PngImageLoader::PngImageLoader()
+    : m_width(0), m_height(0), m_format(PF_NONE), m_png(nullptr), m_info(nullptr), m_state(STATE_NEW),
+      m_interlaced(false), m_rowsRead(0)
+{
+}
+
+PngImageLoader::~PngImageLoader()
+{
+    if (!m_png)
+        return;
+    if (m_state == STATE_READY)
+        GuardedReadEnd(m_png, m_info);
+    png_destroy_read_struct(&m_png, &m_info, nullptr);
+}
+
+bool PngImageLoader::CanLoad(SeekableStream* stream)
+{
+    png_byte signature[4];
+    return stream->Read(signature, 4) == 4 && png_sig_cmp(signature, 0, 4) == 0;
+}
+
+Surface* PngImageLoader::Load()
+{
+    return MakeSurface(ReadPixels());
+}
+
+bool PngImageLoader::ReadHeader()
+{
+    if (m_state != STATE_NEW)
+        return m_state == STATE_READY;
+    m_state = STATE_FAILED;
+    if (!m_stream)
+        return false;
+    m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &OnPngError, &OnPngWarning);
+    if (!m_png)
+        return false;
+    m_info = png_create_info_struct(m_png);
+    if (!m_info)
+        return false;
+    png_set_read_fn(m_png, m_stream.Get(), &ReadFromStream);
+    png_set_sig_bytes(m_png, 0);
+    // libpng refuses larger headers itself, before it allocates for them.
+    const png_uint_32 limit = static_cast<png_uint_32>(GetSizeLimit());
+    png_set_user_limits(m_png, limit, limit);
+
+    PngHeader header = {};
+    if (!GuardedReadInfo(m_png, m_info, &header))
+        return false;
+    const PixelFormat format = FormatOf(header);
+    if (format == PF_NONE || !IsSizeAllowed(header.width, header.height))
+        return false;
+    // The transforms must give exactly the rows the format describes; anything else would write
+    // past the end of a row.
+    const size_t expected = static_cast<size_t>(header.width) * GetPixelFormatInfo(format).bytes;
+    if (png_get_rowbytes(m_png, m_info) != expected)
+        return false;
+    m_width = header.width;
+    m_height = header.height;
+    m_format = format;
+    m_interlaced = header.interlace != PNG_INTERLACE_NONE;
+    m_state = STATE_READY;
+    return true;
+}
+
+bool PngImageLoader::ReadLine(void* row)
+{
+    if (m_state != STATE_READY || m_interlaced || m_rowsRead >= m_height)
+        return false;
+    if (!GuardedReadRow(m_png, static_cast<png_bytep>(row))) {
+        m_state = STATE_FAILED;
+        return false;
+    }
+    ++m_rowsRead;
+    return true;
+}
+
+MemPixelData* PngImageLoader::ReadPixels()
+{
+    if (!ReadHeader())
+        return nullptr;
+    if (!m_interlaced)
+        return ImageLoader::ReadPixels();
+
+    std::unique_ptr<MemPixelData> pixels(new MemPixelData(Width(), Height(), m_format));
+    std::vector<png_bytep> rows(m_height);
+    for (u32 y = 0; y < m_height; ++y)
+        rows[y] = pixels->Lock() + static_cast<size_t>(y) * pixels->GetPitch();
+    if (!GuardedReadImage(m_png, rows.data())) {
+        m_state = STATE_FAILED;
+        return nullptr;
+    }
+    m_rowsRead = m_height;
+    return pixels.release();
+}
+
+}  // namespace Vorn

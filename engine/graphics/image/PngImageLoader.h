@@ -1,0 +1,47 @@
+// PNG images through libpng, decoded row by row straight into the pixel rows.
+#pragma once
+
+#include "graphics/image/ImageLoader.h"
+
+struct png_struct_def;
+struct png_info_def;
+
+namespace Vorn {
+
+class PngImageLoader final : public ImageLoader {
+public:
+    PngImageLoader();
+    // Reads the rest of the PNG up to its end chunk (so a stream that embeds the PNG stands right
+    // after it), then frees libpng's state.
+    ~PngImageLoader() override;
+
+    // True when the stream starts with the first four bytes of the PNG signature.
+    static bool CanLoad(SeekableStream* stream);
+
+    Surface* Load() override;
+
+    // Grey images become PF_A8 (the grey level is the alpha), RGB and palette images PF_RGB888,
+    // anything with alpha or a transparency chunk PF_RGBA8888; 16-bit channels are cut to 8.
+    bool ReadHeader() override;
+    int Width() override { return static_cast<int>(m_width); }
+    int Height() override { return static_cast<int>(m_height); }
+    PixelFormat Format() override { return m_format; }
+    // Not available for interlaced images, whose rows are complete only after the last pass:
+    // ReadPixels decodes those whole.
+    bool ReadLine(void* row) override;
+    MemPixelData* ReadPixels() override;
+
+private:
+    enum State { STATE_NEW, STATE_READY, STATE_FAILED };
+
+    u32 m_width;
+    u32 m_height;
+    PixelFormat m_format;
+    png_struct_def* m_png;
+    png_info_def* m_info;
+    State m_state;
+    bool m_interlaced;
+    u32 m_rowsRead;
+};
+
+}  // namespace Vorn

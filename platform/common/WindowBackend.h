@@ -1,0 +1,45 @@
+// The stand-in's windows, one implementation per backend: the common screen calls keep each
+// window's properties and hand the native work (a real window, an EGL surface, reading the
+// window back) to the backend chosen by standin_get_backend().
+#pragma once
+
+#include <memory>
+
+#include <EGL/egl.h>
+
+namespace standin {
+
+class NativeWindow {
+public:
+    virtual ~NativeWindow() = default;
+    virtual void SetTitle(const char* title) = 0;
+    // Makes the window's buffers at this size, or resizes them when they exist.
+    virtual bool MakeBuffers(int width, int height) = 0;
+    virtual void DestroyBuffers() = 0;
+    virtual EGLSurface CreateSurface(EGLDisplay display, EGLConfig config, const EGLint* attribs) = 0;
+    // Rows of R, G, B, A, top row first; width and height are the buffer size.
+    virtual bool ReadPixels(int width, int height, unsigned char* rgba, int stride) = 0;
+};
+
+class WindowBackend {
+public:
+    virtual ~WindowBackend() = default;
+    // The area a window may take on the desktop; false when there is no desktop.
+    virtual bool GetDesktopSize(int& width, int& height) = 0;
+    virtual EGLDisplay GetEGLDisplay() = 0;
+    // EGL_WINDOW_BIT or EGL_PBUFFER_BIT: what CreateSurface makes.
+    virtual EGLint GetSurfaceType() const = 0;
+    // A window without buffers; null when the backend cannot make one.
+    virtual std::unique_ptr<NativeWindow> CreateWindow() = 0;
+};
+
+// The backend of standin_get_backend(), made on first use and kept for the process.
+WindowBackend& GetWindowBackend();
+
+std::unique_ptr<WindowBackend> CreateSdlWindowBackend();
+std::unique_ptr<WindowBackend> CreateHeadlessWindowBackend();
+
+// Largest side of a window buffer the stand-in accepts (and of VORN_SCREEN).
+constexpr int MAX_WINDOW_SIDE = 16384;
+
+}  // namespace standin

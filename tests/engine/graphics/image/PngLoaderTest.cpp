@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <random>
+
+#include "Decode.h"
+#include "graphics/image/PngImageLoader.h"
+#include "support/ImageEncode.h"
+
+using namespace Vorn;
+using namespace VornTest;
+
+namespace {
+
+typedef std::vector<u8> Bytes8;
+
+u32 Crc32(const u8* data, size_t size)
+{
+    u32 crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+PngSpec Spec(int w, int h, int colorType, int depth, Bytes8 rows)
+{
+    PngSpec spec;
+    spec.width = w;
+    spec.height = h;
+    spec.colorType = colorType;
+    spec.bitDepth = depth;
+    spec.rows = std::move(rows);
+    return spec;
+}
+
+}  // namespace
+
+TEST(PngLoader, GreyBecomesAlphaOnly)
+{
+    SmartPtr<MemPixelData> grey = Decode(EncodePng(Spec(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 100, 255})));
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(PF_A8, grey->GetFormat());
+    EXPECT_EQ((Bytes8{0, 100, 255}), VornTest::Bytes(*grey));
+
+    // 1-bit grey: the bits 1, 0, 1 expand to 255, 0, 255.
+    SmartPtr<MemPixelData> bits = Decode(EncodePng(Spec(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0})));
+    ASSERT_TRUE(bits);
+    EXPECT_EQ(PF_A8, bits->GetFormat());
+    EXPECT_EQ((Bytes8{255, 0, 255}), VornTest::Bytes(*bits));
+
+    // 16-bit grey keeps the high byte.
+    SmartPtr<MemPixelData> deep = Decode(EncodePng(Spec(2, 1, PNG_COLOR_TYPE_GRAY, 16, {0x12, 0x34, 0xFE, 0xFF})));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ((Bytes8{0x12, 0xFE}), VornTest::Bytes(*deep));
+}
+
+TEST(PngLoader, GreyWithTransparencyKeepsBothGreyAndAlpha)
+{
+    PngSpec spec = Spec(2, 1, PNG_COLOR_TYPE_GRAY, 8, {7, 200});
+    spec.withTransparency = true;
+    spec.transparency = {7};
+    SmartPtr<MemPixelData> image = Decode(EncodePng(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PF_RGBA8888, image->GetFormat());
+    EXPECT_EQ((Bytes8{7, 7, 7, 0, 200, 200, 200, 255}), VornTest::Bytes(*image));
+}
+
+TEST(PngLoader, ColourRowsComeOutBlueGreenRed)
+{
+    SmartPtr<MemPixelData> rgb = Decode(EncodePngRgb(2, 2, {255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3}, false));
+    ASSERT_TRUE(rgb);
+    EXPECT_EQ(PF_RGB888, rgb->GetFormat());
+    EXPECT_EQ(6, rgb->GetPitch());
+    EXPECT_EQ((Bytes8{0, 0, 255, 0, 255, 0, 255, 0, 0, 3, 2, 1}), VornTest::Bytes(*rgb));
+
+    SmartPtr<MemPixelData> rgba = Decode(EncodePngRgb(1, 1, {10, 20, 30, 40}, true));
+    ASSERT_TRUE(rgba);
+    EXPECT_EQ(PF_RGBA8888, rgba->GetFormat());
+    EXPECT_EQ((Bytes8{30, 20, 10, 40}), VornTest::Bytes(*rgba));
+
+    // 16-bit RGB is cut to 8 bits per channel.
+    SmartPtr<MemPixelData> deep = Decode(EncodePng(Spec(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0xCD, 0x12, 0x34, 0x56, 0x78})));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(PF_RGB888, deep->GetFormat());
+    EXPECT_EQ((Bytes8{0x56, 0x12, 0xAB}), VornTest::Bytes(*deep));
+}
+
+TEST(PngLoader, RgbWithColourKeyGainsAlpha)
+{
+    PngSpec spec = Spec(2, 1, PNG_COLOR_TYPE_RGB, 8, {255, 0, 255, 1, 2, 3});
+    spec.withTransparency = true;
+    spec.transparency = {255, 0, 255};
+    SmartPtr<MemPixelData> image = Decode(EncodePng(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PF_RGBA8888, image->GetFormat());
+    EXPECT_EQ((Bytes8{255, 0, 255, 0, 3, 2, 1, 255}), VornTest::Bytes(*image));
+}
+
+TEST(PngLoader, PaletteWithAndWithoutTransparency)
+{
+    PngSpec spec = Spec(4, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x01, 0x20});
+    spec.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+    SmartPtr<MemPixelData> opaque = Decode(EncodePng(spec));
+    ASSERT_TRUE(opaque);
+    EXPECT_EQ(PF_RGB888, opaque->GetFormat());
+    EXPECT_EQ((Bytes8{30, 20, 10, 60, 50, 40, 90, 80, 70, 30, 20, 10}), VornTest::Bytes(*opaque));
+
+    spec.withTransparency = true;
+    spec.transparency = {0, 128};  // entry 2 has no alpha listed: opaque
+    SmartPtr<MemPixelData> clear = Decode(EncodePng(spec));
+    ASSERT_TRUE(clear);
+    EXPECT_EQ(PF_RGBA8888, clear->GetFormat());
+    EXPECT_EQ((Bytes8{30, 20, 10, 0, 60, 50, 40, 128, 90, 80, 70, 255, 30, 20, 10, 0}), VornTest::Bytes(*clear));
+}
+
+TEST(PngLoader, GreyAndAlphaCopiesGreyToColour)
+{
+    SmartPtr<MemPixelData> image = Decode(EncodePng(Spec(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {50, 60, 250, 255})));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(PF_RGBA8888, image->GetFormat());
+    EXPECT_EQ((Bytes8{50, 50, 50, 60, 250, 250, 250, 255}), VornTest::Bytes(*image));
+}
+
+TEST(PngLoader, InterlacedEqualsProgressiveRows)
+{
+    std::mt19937 rng(3);
+    Bytes8 pixels(13 * 9 * 4);
+    for (u8& b : pixels)
+        b = static_cast<u8>(rng());
+    PngSpec spec = Spec(13, 9, PNG_COLOR_TYPE_RGB_ALPHA, 8, pixels);
+    SmartPtr<MemPixelData> plain = Decode(EncodePng(spec));
+    spec.interlaced = true;
+    SmartPtr<MemPixelData> interlaced = Decode(EncodePng(spec));
+    ASSERT_TRUE(plain);
+    ASSERT_TRUE(interlaced);
+    EXPECT_EQ(VornTest::Bytes(*plain), VornTest::Bytes(*interlaced));
+}
+
+TEST(PngLoader, RowInterfaceMatchesWholeImage)
+{
+    Bytes8 pixels;
+    for (int i = 0; i < 5 * 4 * 3; ++i)
+        pixels.push_back(static_cast<u8>(i * 11));
+    const Bytes8 file = EncodePngRgb(5, 4, pixels, false);
+    SmartPtr<CachedFile> stream = MemoryFile(file);
+    SmartPtr<PngImageLoader> loader(new PngImageLoader());
+    loader->SetStream(stream.Get());
+    ASSERT_TRUE(loader->ReadHeader());
+    EXPECT_EQ(5, loader->Width());
+    EXPECT_EQ(4, loader->Height());
+    EXPECT_EQ(PF_RGB888, loader->Format());
+    Bytes8 rows(5 * 4 * 3);
+    for (int y = 0; y < 4; ++y)
+        ASSERT_TRUE(loader->ReadLine(rows.data() + y * 15));
+    EXPECT_FALSE(loader->ReadLine(rows.data()));  // no fifth row
+    SmartPtr<MemPixelData> whole = Decode(file);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(VornTest::Bytes(*whole), rows);
+}
+
+TEST(PngLoader, StreamStandsAfterTheImageWhenTheLoaderIsGone)
+{
+    Bytes8 file = EncodePngRgb(2, 2, Bytes8(12, 9), false);
+    const size_t pngSize = file.size();
+    file.insert(file.end(), {1, 2, 3, 4, 5});
+    SmartPtr<CachedFile> stream = MemoryFile(file);
+    {
+        SmartPtr<PngImageLoader> loader(new PngImageLoader());
+        loader->SetStream(stream.Get());
+        SmartPtr<MemPixelData> pixels(loader->ReadPixels());
+        ASSERT_TRUE(pixels);
+    }
+    EXPECT_EQ(pngSize, stream->Tell());
+}
+
+TEST(PngLoader, DamagedFilesYieldNothing)
+{
+    Bytes8 pixels(16 * 16 * 4);
+    std::mt19937 rng(5);
+    for (u8& b : pixels)
+        b = static_cast<u8>(rng() % 4 * 60);  // compressible but not trivial
+    const Bytes8 good = EncodePngRgb(16, 16, pixels, true);
+    ASSERT_TRUE(Decode(good));
+
+    // Cut anywhere before the end chunk: the image is incomplete.
+    for (size_t n = 0; n + 12 < good.size(); n += (n < 64 ? 1 : 7)) {
+        const Bytes8 cut(good.begin(), good.begin() + n);
+        EXPECT_FALSE(Decode(cut)) << "cut at " << n;
+    }
+    // A flipped byte inside the image data fails its checksum.
+    Bytes8 flipped(good);
+    flipped[good.size() / 2] ^= 0x55;
+    EXPECT_FALSE(Decode(flipped));
+    // Random damage must never crash or overrun.
+    for (int i = 0; i < 500; ++i) {
+        Bytes8 bad(good);
+        for (int k = 0; k < 3; ++k)
+            bad[8 + rng() % (bad.size() - 8)] = static_cast<u8>(rng());
+        Decode(bad);
+    }
+}
+
+TEST(PngLoader, OversizedHeadersAreRefusedBeforeAllocation)
+{
+    // A 1x1 image whose header is rewritten to claim a huge size, with a fixed checksum, so that
+    // only the size check can refuse it.
+    Bytes8 file = EncodePngRgb(1, 1, {1, 2, 3}, false);
+    auto claim = [&](u32 w, u32 h) {
+        Bytes8 bad(file);
+        const u8 size[8] = {u8(w >> 24), u8(w >> 16), u8(w >> 8), u8(w), u8(h >> 24), u8(h >> 16), u8(h >> 8), u8(h)};
+        std::copy(size, size + 8, bad.begin() + 16);
+        const u32 crc = Crc32(bad.data() + 12, 17);
+        const u8 sum[4] = {u8(crc >> 24), u8(crc >> 16), u8(crc >> 8), u8(crc)};
+        std::copy(sum, sum + 4, bad.begin() + 29);
+        return bad;
+    };
+    const u32 limit = static_cast<u32>(ImageLoader::GetSizeLimit());
+    EXPECT_FALSE(Decode(claim(limit + 1, 1)));
+    EXPECT_FALSE(Decode(claim(1, limit + 1)));
+    EXPECT_FALSE(Decode(claim(0x7FFFFFFF, 0x7FFFFFFF)));
+    // Within the limit the header is believed, but the data runs out: still nothing.
+    EXPECT_FALSE(Decode(claim(limit, 2)));
+}
