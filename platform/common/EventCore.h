@@ -62,6 +62,11 @@ void ResetNavigator();
 void RecordInvoke(const std::string& uri);
 // Media-renderer requests end with the services.
 void ResetMediaRequests();
+// Queues a media-renderer event of the state for every request on the named context.
+void PushMediaStateForContext(const std::string& context, int state);
+// Whether a track of the named context has played to its end (a request made afterwards still
+// learns of it).
+bool MediaContextEnded(const std::string& context);
 
 // The stepped clock's tick: an event drain found nothing more pending.
 void ClockDrainEnded();

@@ -43,6 +43,8 @@ public:
     static const char* const WINDOW_GROUP;
 
 private:
+    // Stops the audio thread, releases the application, then the screen surface with GL and EGL.
+    void ReleaseApplication();
     // Takes down the platform in reverse order of making; false when a destroy call failed.
     bool TearDown();
 

@@ -1,0 +1,23 @@
+#include "sound/AudioDevice.h"
+
+#include "sound/playbook/PlaybookAudioDevice.h"
+
+namespace Vorn {
+
+namespace {
+AudioDevice::Factory s_factory = nullptr;
+}
+
+AudioDevice* AudioDevice::Create(const AudioFormat& format, const AudioBufferSpec& spec)
+{
+    if (s_factory)
+        return s_factory(format, spec);
+    return new PlaybookAudioDevice(format, spec);
+}
+
+void AudioDevice::SetFactory(Factory factory)
+{
+    s_factory = factory;
+}
+
+} // namespace Vorn

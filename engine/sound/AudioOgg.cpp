@@ -1,0 +1,214 @@
+#include "sound/AudioOgg.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include <tremor/ivorbisfile.h>
+
+namespace Vorn {
+
+namespace {
+
+// Consecutive holes skipped within one read before the read gives up on the stream.
+const int MAX_HOLES = 16;
+
+// The decoder's stream callbacks over an engine file. The data source is the File*; the source
+// owns the file, so closing is left to it.
+
+// Returns whole elements read. The decoder tells a clean end from a failure by errno when the
+// result is 0, so errno is set either way.
+size_t ReadCallback(void* destination, size_t size, size_t count, void* source)
+{
+    File* file = static_cast<File*>(source);
+    if (size == 0 || count == 0) {
+        errno = 0;
+        return 0;
+    }
+    size_t bytes = size * count;
+    if (bytes / size != count || bytes > 0x7fffffff)
+        bytes = 0x7fffffff - 0x7fffffff % size;
+    const s32 n = file->Read(destination, static_cast<u32>(bytes));
+    if (n < 0) {
+        errno = EIO;
+        return 0;
+    }
+    errno = 0;
+    return static_cast<size_t>(n) / size;
+}
+
+// 0 on success, -1 when the file refuses the seek or the offset does not fit its 32-bit
+// positions; the decoder then treats the stream as not seekable instead of decoding from a place
+// it did not ask for.
+int SeekCallback(void* source, ogg_int64_t offset, int whence)
+{
+    if (offset < INT_MIN || offset > INT_MAX)
+        return -1;
+    File* file = static_cast<File*>(source);
+    return file->Seek(static_cast<int>(offset), whence) ? 0 : -1;
+}
+
+int CloseCallback(void*)
+{
+    return 0;
+}
+
+long TellCallback(void* source)
+{
+    return static_cast<long>(static_cast<File*>(source)->Tell());
+}
+
+const ov_callbacks CALLBACKS = {&ReadCallback, &SeekCallback, &CloseCallback, &TellCallback};
+
+// Decoder sample positions come from the file's granule positions: convert to bytes without
+// overflowing for any value, negative results (errors) as 0.
+u32 ToBytes(ogg_int64_t samples, u32 frameBytes)
+{
+    if (samples <= 0)
+        return 0;
+    if (samples >= static_cast<ogg_int64_t>(0xffffffffu / frameBytes))
+        return 0xffffffffu - 0xffffffffu % frameBytes;
+    return static_cast<u32>(samples) * frameBytes;
+}
+
+} // namespace
+
+AudioOgg::AudioOgg()
+    : m_decoder(nullptr), m_formatChanged(false), m_partialBytes(0), m_partialOffset(0)
+{
+}
+
+AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
+{
+    if (!file)
+        return nullptr;
+    OggVorbis_File* decoder = new OggVorbis_File;
+    std::memset(decoder, 0, sizeof(*decoder));
+    if (ov_open_callbacks(file.Get(), decoder, nullptr, 0, CALLBACKS) != 0) {
+        // A failed open has already cleared what it made.
+        delete decoder;
+        return nullptr;
+    }
+    const vorbis_info* info = ov_info(decoder, -1);
+    if (!info || info->channels < 1 || info->channels > 2 || info->rate <= 0 || info->rate > 0x7fffffffL) {
+        ov_clear(decoder);
+        delete decoder;
+        return nullptr;
+    }
+    // The decoder leaves a chained stream positioned in its last link after scanning the links;
+    // playback starts at the beginning.
+    if (ov_streams(decoder) > 1 && ov_seekable(decoder))
+        ov_pcm_seek(decoder, 0);
+    AudioOgg* source = new AudioOgg;
+    source->m_file = file;
+    source->m_decoder = decoder;
+    source->m_channels = static_cast<u32>(info->channels);
+    source->m_sampleRate = static_cast<u32>(info->rate);
+    return source;
+}
+
+AudioOgg::~AudioOgg()
+{
+    if (m_decoder) {
+        ov_clear(m_decoder);
+        delete m_decoder;
+    }
+}
+
+long AudioOgg::Decode(u8* out, u32 bytes)
+{
+    const int length = bytes > 0x7fffffffu ? 0x7fffffff : static_cast<int>(bytes);
+    int link = -1;
+    const long n = ov_read(m_decoder, reinterpret_cast<char*>(out), length, &link);
+    if (n > 0 && link > 0) {
+        // The data of a chained stream's later link comes in that link's format.
+        const vorbis_info* info = ov_info(m_decoder, link);
+        if (!info || static_cast<u32>(info->channels) != m_channels || static_cast<u32>(info->rate) != m_sampleRate) {
+            m_formatChanged = true;
+            return 0;
+        }
+    }
+    return n;
+}
+
+u32 AudioOgg::ReadPartialFrame(u8* out, u32 bytes)
+{
+    if (m_partialBytes == 0) {
+        const u32 frame = GetFrameBytes();
+        int holes = 0;
+        long n;
+        while ((n = Decode(m_partial, frame)) == OV_HOLE && ++holes <= MAX_HOLES) {
+        }
+        if (n != static_cast<long>(frame))
+            return 0;
+        m_partialBytes = frame;
+        m_partialOffset = 0;
+    }
+    const u32 n = bytes < m_partialBytes ? bytes : m_partialBytes;
+    std::memcpy(out, m_partial + m_partialOffset, n);
+    m_partialOffset += n;
+    m_partialBytes -= n;
+    return n;
+}
+
+u32 AudioOgg::Read(void* buffer, u32 bytes)
+{
+    u8* out = static_cast<u8*>(buffer);
+    u32 done = 0;
+    if (m_partialBytes && bytes)
+        done = ReadPartialFrame(out, bytes);
+    const u32 frame = GetFrameBytes();
+    int holes = 0;
+    while (done < bytes && !m_formatChanged) {
+        const u32 missing = bytes - done;
+        if (missing < frame) {
+            // The decoder hands out whole frames only; a request ending inside one is served
+            // from a frame decoded aside.
+            done += ReadPartialFrame(out + done, missing);
+            break;
+        }
+        const long n = Decode(out + done, missing - missing % frame);
+        if (n == OV_HOLE) {
+            if (++holes > MAX_HOLES)
+                break;
+            continue;
+        }
+        if (n <= 0)
+            break;
+        holes = 0;
+        done += static_cast<u32>(n);
+    }
+    return done;
+}
+
+void AudioOgg::ResetReadState()
+{
+    m_formatChanged = false;
+    m_partialBytes = 0;
+    m_partialOffset = 0;
+}
+
+void AudioOgg::Rewind()
+{
+    ResetReadState();
+    ov_time_seek(m_decoder, 0);
+}
+
+u32 AudioOgg::GetSize()
+{
+    return ToBytes(ov_pcm_total(m_decoder, -1), GetFrameBytes());
+}
+
+void AudioOgg::Seek(u32 position)
+{
+    ResetReadState();
+    ov_pcm_seek(m_decoder, position / GetFrameBytes());
+}
+
+u32 AudioOgg::Tell()
+{
+    const u32 position = ToBytes(ov_pcm_tell(m_decoder), GetFrameBytes());
+    return position - (position >= m_partialBytes ? m_partialBytes : position);
+}
+
+} // namespace Vorn

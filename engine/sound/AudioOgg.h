@@ -1,0 +1,47 @@
+// An Ogg Vorbis stream decoded while it plays, by the integer Vorbis decoder, from an engine file
+// (streaming from an archive, or a memory copy of the whole file).
+#pragma once
+
+#include "base/SmartPtr.h"
+#include "sound/AudioSource.h"
+#include "vfs/File.h"
+
+struct OggVorbis_File;
+
+namespace Vorn {
+
+class AudioOgg : public AudioSource {
+public:
+    // A source decoding file, which it keeps. Null when file is null, is not Ogg Vorbis, or holds
+    // a stream of other than one or two channels. Count 0.
+    static AudioOgg* Open(const SmartPtr<File>& file);
+    ~AudioOgg() override;
+
+    // Decodes until bytes are delivered or the stream ends. A hole in the data (lost pages) is
+    // skipped a bounded number of times in a row; any other decoder error ends the read with what
+    // was decoded, as does a chained stream whose next link changes the channel count or rate.
+    u32 Read(void* buffer, u32 bytes) override;
+    void Rewind() override;
+    // 0 when the stream cannot tell its length (not seekable).
+    u32 GetSize() override;
+    void Seek(u32 position) override;
+    u32 Tell() override;
+
+private:
+    AudioOgg();
+    // Decodes one frame into m_partial and hands out its first bytes; for requests that end
+    // inside a frame, which the decoder cannot fill.
+    u32 ReadPartialFrame(u8* out, u32 bytes);
+    // One decoder read into out; 0 at the end, negative for an error.
+    long Decode(u8* out, u32 bytes);
+    void ResetReadState();
+
+    SmartPtr<File> m_file;
+    OggVorbis_File* m_decoder;
+    bool m_formatChanged;  // the stream went on in another format: nothing more to hand out
+    u8 m_partial[4];
+    u32 m_partialBytes;    // bytes of the last decoded frame not yet handed out
+    u32 m_partialOffset;
+};
+
+} // namespace Vorn

@@ -1,0 +1,69 @@
+#include "sound/mixer/EffectVolume.h"
+
+#include <cmath>
+
+namespace Vorn {
+
+EffectVolume::EffectVolume(const AudioFormat& format, float volume)
+    : AudioEffect(format), m_volume(volume)
+{
+}
+
+EffectVolume::EffectVolume(const AudioFormat& format, float volume, const SmartPtr<EffectVolume>& master)
+    : AudioEffect(format), m_volume(volume), m_master(master)
+{
+}
+
+float EffectVolume::GetEffectiveVolume() const
+{
+    float volume = GetVolume();
+    if (m_master)
+        volume *= m_master->GetVolume();
+    return volume;
+}
+
+s32 EffectVolume::ToGain(float volume)
+{
+    const float gain = volume * 32768.0f;
+    // Volumes come from option screens and scripts unchecked: keep the conversion defined for
+    // any float (NaN is silence).
+    if (std::isnan(gain))
+        return 0;
+    if (gain >= 2147483647.0f)
+        return 2147483647;
+    if (gain <= -2147483648.0f)
+        return -2147483647 - 1;
+    return static_cast<s32>(gain);
+}
+
+void EffectVolume::Apply(s16* samples, u32 count, float volume)
+{
+    if (volume == 1.0f)
+        return;
+    if (volume > 1.0f) {
+        for (u32 i = 0; i < count; ++i) {
+            float v = volume * static_cast<float>(samples[i]);
+            // Clamping before the conversion gives the same result as converting first for every
+            // product in range, and keeps the conversion defined for those that are not.
+            v = v < -32768.0f ? -32768.0f : (v > 32767.0f ? 32767.0f : v);
+            samples[i] = static_cast<s16>(v);
+        }
+        return;
+    }
+    // Below 1.0 (and for negative or NaN volumes) in Q15. In [0, 1) the product cannot leave
+    // 16 bits; 64-bit arithmetic and the clamp cover the volumes outside that range.
+    const s64 gain = ToGain(volume);
+    for (u32 i = 0; i < count; ++i) {
+        s64 v = (static_cast<s64>(samples[i]) * gain) >> 15;
+        v = v < -32768 ? -32768 : (v > 32767 ? 32767 : v);
+        samples[i] = static_cast<s16>(v);
+    }
+}
+
+u32 EffectVolume::Process(s16* buffer, u32, u32 available)
+{
+    Apply(buffer, available / 2, GetEffectiveVolume());
+    return available;
+}
+
+} // namespace Vorn

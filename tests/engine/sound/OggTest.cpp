@@ -1,0 +1,278 @@
+#include "sound/AudioBuffer.h"
+#include "sound/AudioOgg.h"
+#include "sound/mixer/Mixer.h"
+
+#include "pakwriter/PakWriter.h"
+#include "support/Sandbox.h"
+#include "support/SoundSupport.h"
+#include "vfs/Vfs.h"
+
+#include <gtest/gtest.h>
+#include <tremor/ivorbisfile.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Vorn;
+
+namespace {
+
+// The integer decoder called directly on the file: what the engine's source must deliver.
+std::vector<s16> DecodeDirectly(const std::string& path, bool* opened = nullptr)
+{
+    std::vector<s16> out;
+    if (opened)
+        *opened = false;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return out;
+    OggVorbis_File vf;
+    if (ov_open(f, &vf, nullptr, 0) != 0) {
+        std::fclose(f);
+        return out;
+    }
+    if (opened)
+        *opened = true;
+    std::vector<char> buffer(4096);
+    int link = 0;
+    long n;
+    while ((n = ov_read(&vf, buffer.data(), static_cast<int>(buffer.size()), &link)) > 0) {
+        const s16* s = reinterpret_cast<const s16*>(buffer.data());
+        out.insert(out.end(), s, s + n / 2);
+    }
+    ov_clear(&vf);
+    return out;
+}
+
+SmartPtr<AudioSource> Create(const std::string& path, bool inMemory = false)
+{
+    return SmartPtr<AudioSource>(AudioSource::Create(path, inMemory));
+}
+
+// Files are written once per process into the install area of a sandbox, mounted on "snd/".
+class OggSource : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_sandbox = new VornTest::Sandbox;
+        s_dir = s_sandbox->Path() + "/" + VornTest::Sandbox::Native("snd");
+        std::filesystem::create_directories(s_dir);
+        bool ok = VornTest::MakeOggTone(Path("stereo.ogg"), "--seconds 1") &&
+                  VornTest::MakeOggTone(Path("mono.ogg"), "--channels 1 --rate 22050 --seconds 0.5 --freq 300") &&
+                  VornTest::MakeOggTone(Path("chained.ogg"), "--seconds 0.25 --then-channels 1") &&
+                  VornTest::MakeOggTone(Path("rechained.ogg"), "--seconds 0.25 --then-rate 22050") &&
+                  VornTest::MakeOggTone(Path("short.ogg"), "--seconds 0.05 --freq 1000");
+        ASSERT_TRUE(ok) << "vorn-oggtone failed";
+        const std::vector<uint8_t> stereo = VornTest::ReadBytes(Path("stereo.ogg"));
+        VornTest::WriteBytes(Path("empty.ogg"), {});
+        VornTest::WriteBytes(Path("noise.ogg"), VornTest::RandomBytes(5000, 7));
+        VornTest::WriteBytes(Path("truncated.ogg"), std::vector<uint8_t>(stereo.begin(), stereo.begin() + 200));
+        std::vector<uint8_t> damaged = stereo;
+        for (size_t i = damaged.size() * 2 / 3; i < damaged.size() * 2 / 3 + 64; ++i)
+            damaged[i] ^= 0x5A;
+        VornTest::WriteBytes(Path("damaged.ogg"), damaged);
+        std::vector<uint8_t> cut(stereo.begin(), stereo.begin() + stereo.size() / 2);
+        VornTest::WriteBytes(Path("cut.ogg"), cut);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_sandbox;
+        s_sandbox = nullptr;
+    }
+    void SetUp() override
+    {
+        Vfs::Init();
+        ASSERT_TRUE(Vfs::MountNative("snd/", "snd/", 0));
+    }
+    void TearDown() override { Vfs::Shutdown(); }
+
+    static std::string Path(const std::string& name) { return s_dir + "/" + name; }
+
+    static VornTest::Sandbox* s_sandbox;
+    static std::string s_dir;
+};
+
+VornTest::Sandbox* OggSource::s_sandbox = nullptr;
+std::string OggSource::s_dir;
+
+} // namespace
+
+TEST_F(OggSource, OneSecondOfStereoIs176400Bytes)
+{
+    SmartPtr<AudioSource> ogg = Create("snd/stereo.ogg");
+    ASSERT_TRUE(ogg);
+    EXPECT_EQ(ogg->GetChannels(), 2u);
+    EXPECT_EQ(ogg->GetSampleRate(), 44100u);
+    EXPECT_EQ(ogg->GetSize(), 176400u);
+
+    SmartPtr<AudioSource> mono = Create("snd/mono.ogg");
+    ASSERT_TRUE(mono);
+    EXPECT_EQ(mono->GetChannels(), 1u);
+    EXPECT_EQ(mono->GetSampleRate(), 22050u);
+    EXPECT_EQ(mono->GetSize(), 22050u);
+}
+
+TEST_F(OggSource, DecodesWhatTheDecoderGivesDirectly)
+{
+    for (const char* name : {"stereo.ogg", "mono.ogg"}) {
+        SCOPED_TRACE(name);
+        const std::vector<s16> expected = DecodeDirectly(Path(name));
+        ASSERT_FALSE(expected.empty());
+        SmartPtr<AudioSource> ogg = Create(std::string("snd/") + name);
+        ASSERT_TRUE(ogg);
+        EXPECT_EQ(expected.size() * 2, ogg->GetSize());
+        EXPECT_EQ(VornTest::ReadAll(*ogg, 4096), expected);
+        // Requests that end inside a frame are served from a frame decoded aside.
+        ogg->Rewind();
+        EXPECT_EQ(VornTest::ReadAll(*ogg, 1001), expected);
+        ogg->Rewind();
+        EXPECT_EQ(VornTest::ReadAll(*ogg, 2), expected);
+    }
+}
+
+TEST_F(OggSource, SeekTellRewindAndTheEnd)
+{
+    const std::vector<s16> expected = DecodeDirectly(Path("stereo.ogg"));
+    SmartPtr<AudioSource> ogg = Create("snd/stereo.ogg");
+    ASSERT_TRUE(ogg);
+    ogg->Seek(4000);
+    EXPECT_EQ(ogg->Tell(), 4000u);
+    s16 frame[4];
+    ASSERT_EQ(ogg->Read(frame, 8), 8u);
+    EXPECT_EQ(frame[0], expected[2000]);
+    EXPECT_EQ(frame[3], expected[2003]);
+    EXPECT_EQ(ogg->Tell(), 4008u);
+
+    // A read past the end returns the rest, the next returns nothing.
+    ogg->Seek(176400 - 100);
+    std::vector<u8> buffer(4096);
+    EXPECT_EQ(ogg->Read(buffer.data(), 4096), 100u);
+    EXPECT_EQ(ogg->Read(buffer.data(), 4096), 0u);
+
+    ogg->Rewind();
+    EXPECT_EQ(ogg->Tell(), 0u);
+    ASSERT_EQ(ogg->Read(frame, 8), 8u);
+    EXPECT_EQ(std::vector<s16>(frame, frame + 4), std::vector<s16>(expected.begin(), expected.begin() + 4));
+
+    // Tell counts the bytes handed out, also in the middle of a frame.
+    ASSERT_EQ(ogg->Read(frame, 3), 3u);
+    EXPECT_EQ(ogg->Tell(), 11u);
+    ASSERT_EQ(ogg->Read(frame, 1), 1u);
+    EXPECT_EQ(ogg->Tell(), 12u);
+}
+
+TEST_F(OggSource, MissingOrInvalidFilesGiveNoSource)
+{
+    for (const char* name : {"snd/missing.ogg", "snd/empty.ogg", "snd/noise.ogg", "snd/truncated.ogg"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(Create(name));
+        EXPECT_FALSE(Create(name, true));
+        EXPECT_FALSE(SmartPtr<AudioSource>(AudioSource::CreateStream(name)));
+    }
+    EXPECT_FALSE(SmartPtr<AudioSource>(AudioOgg::Open(SmartPtr<File>())));
+}
+
+TEST_F(OggSource, TheDecoderIsChosenByTheExactEnding)
+{
+    EXPECT_TRUE(Create("snd/stereo.ogg"));
+    ASSERT_TRUE(VornTest::WriteBytes(Path("upper.OGG"), VornTest::ReadBytes(Path("stereo.ogg"))));
+    EXPECT_FALSE(Create("snd/upper.OGG"));
+    for (const char* name : {"snd/stereo.wav", "snd/a.xm", "snd/a.rtac", "snd/a.RTAC", "ogg", "", "snd/stereo"})
+        EXPECT_FALSE(Create(name)) << name;
+    // Streams from memory copies exist for Ogg files only.
+    EXPECT_FALSE(SmartPtr<AudioSource>(AudioSource::CreateStream("snd/stereo.wav")));
+}
+
+TEST_F(OggSource, InMemoryFlagDecodesEverythingAtOnce)
+{
+    const std::vector<s16> expected = DecodeDirectly(Path("stereo.ogg"));
+    SmartPtr<AudioSource> buffer = Create("snd/stereo.ogg", true);
+    ASSERT_TRUE(buffer);
+    EXPECT_NE(dynamic_cast<AudioBuffer*>(buffer.Get()), nullptr);
+    EXPECT_EQ(buffer->GetSize(), 176400u);
+    EXPECT_EQ(buffer->GetChannels(), 2u);
+    EXPECT_EQ(buffer->GetSampleRate(), 44100u);
+    // Nothing of the decoder or its file is left: the mounts can go.
+    Vfs::Shutdown();
+    EXPECT_EQ(VornTest::ReadAll(*buffer), expected);
+}
+
+TEST_F(OggSource, StreamFromAMemoryCopyOfAFileInAPak)
+{
+    VornTest::Sandbox sandbox;
+    VornTools::PakWriter writer;
+    ASSERT_TRUE(writer.AddFileFromDisk("music/tone.ogg", Path("stereo.ogg")));
+    ASSERT_TRUE(writer.Write(VornTest::Sandbox::Native("sound.pak")));
+    ASSERT_TRUE(Vfs::MountPak("sound.pak", "common/", 0));
+
+    const std::vector<s16> expected = DecodeDirectly(Path("stereo.ogg"));
+    SmartPtr<AudioSource> stream(AudioSource::CreateStream("common/music/tone.ogg"));
+    SmartPtr<AudioSource> fromPak = Create("common/music/tone.ogg");
+    ASSERT_TRUE(stream);
+    ASSERT_TRUE(fromPak);
+    EXPECT_EQ(dynamic_cast<AudioOgg*>(stream.Get()) != nullptr, true);
+    EXPECT_EQ(VornTest::ReadAll(*fromPak), expected);
+    // The memory copy does not need the archive any more.
+    Vfs::Shutdown();
+    EXPECT_EQ(VornTest::ReadAll(*stream), expected);
+    EXPECT_FALSE(SmartPtr<AudioSource>(AudioSource::CreateStream("common/music/none.ogg")));
+}
+
+// A chained file whose second link changes the channel count or rate: the source hands out the
+// first link and stops, rather than passing on data in a format it did not announce.
+TEST_F(OggSource, ChainedLinkInAnotherFormatEndsTheStream)
+{
+    for (const char* name : {"snd/chained.ogg", "snd/rechained.ogg"}) {
+        SCOPED_TRACE(name);
+        SmartPtr<AudioSource> ogg = Create(name);
+        ASSERT_TRUE(ogg);
+        EXPECT_EQ(ogg->GetChannels(), 2u);
+        const std::vector<s16> all = VornTest::ReadAll(*ogg, 4096);
+        EXPECT_EQ(all.size(), 11025u * 2);
+        std::vector<u8> buffer(64);
+        EXPECT_EQ(ogg->Read(buffer.data(), 64), 0u);
+        ogg->Rewind();
+        EXPECT_EQ(VornTest::ReadAll(*ogg, 4096), all);
+    }
+}
+
+// Damage inside the audio, or a file cut short: the source opens when the decoder can open it,
+// delivers what the decoder makes of it (possibly nothing), and the memory buffer keeps exactly
+// that.
+TEST_F(OggSource, DamagedAndCutStreamsDecodeWhatTheyCan)
+{
+    for (const char* name : {"damaged.ogg", "cut.ogg"}) {
+        SCOPED_TRACE(name);
+        bool opens = false;
+        const std::vector<s16> expected = DecodeDirectly(Path(name), &opens);
+        SmartPtr<AudioSource> ogg = Create(std::string("snd/") + name);
+        ASSERT_EQ(static_cast<bool>(ogg), opens);
+        if (ogg) {
+            EXPECT_EQ(VornTest::ReadAll(*ogg, 4096), expected);
+        }
+        SmartPtr<AudioSource> buffer = Create(std::string("snd/") + name, true);
+        EXPECT_EQ(static_cast<bool>(buffer), !expected.empty());
+        if (buffer) {
+            EXPECT_EQ(buffer->GetSize(), expected.size() * 2);
+        }
+    }
+}
+
+TEST_F(OggSource, LoopingOggChannelWrapsSeamlessly)
+{
+    const std::vector<s16> once = DecodeDirectly(Path("short.ogg"));
+    ASSERT_FALSE(once.empty());
+    SmartPtr<Mixer> mixer(new Mixer(AudioFormat(2, 44100), AudioBufferSpec(4096, 4)));
+    SmartPtr<AudioChannel> channel = mixer->Play(Create("snd/short.ogg"), true).Lock();
+    ASSERT_TRUE(channel);
+    channel->SetLoop(true);
+    channel->SetPaused(false);
+    std::vector<u8> bytes(once.size() * 2 * 3 + 1000);
+    mixer->Read(bytes.data(), static_cast<u32>(bytes.size()));
+    const std::vector<s16> got = VornTest::Samples(bytes);
+    for (size_t i = 0; i < got.size(); ++i)
+        ASSERT_EQ(got[i], once[i % once.size()]) << i;
+}
