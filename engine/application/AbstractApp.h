@@ -20,17 +20,17 @@ class WideString;
 class AbstractApp : public RefCounter {
 public:
     // Application flags, given to the constructor (the game passes 0).
-    static const u32 FLAG_KEEP_ACTIVE = 0x8;        // losing activation does not pause
-    static const u32 FLAG_TEXTURE_AGEING = 0x40;    // keep uploaded pixel data, age idle textures
-    static const u32 FLAG_HIGH_TOUCH_IDS = 0x400;   // deliver touch ids above 255
+    static constexpr u32 FLAG_KEEP_ACTIVE = 0x8;        // losing activation does not pause
+    static constexpr u32 FLAG_TEXTURE_AGEING = 0x40;    // keep uploaded pixel data, age idle textures
+    static constexpr u32 FLAG_HIGH_TOUCH_IDS = 0x400;   // deliver touch ids above 255
 
     // Touch ids above this are dropped unless FLAG_HIGH_TOUCH_IDS is set.
-    static const u32 MAX_TOUCH_ID = 255;
+    static constexpr u32 MAX_TOUCH_ID = 255;
     // Bit of the mixer's pause mask held while the window is inactive.
-    static const u32 MIXER_PAUSE_FOCUS = 1;
+    static constexpr u32 MIXER_PAUSE_FOCUS = 1;
     // Bit of the mixer's pause mask held while the debug console shows, and the key toggling it.
-    static const u32 MIXER_PAUSE_CONSOLE = 2;
-    static const int CONSOLE_KEY = 30;
+    static constexpr u32 MIXER_PAUSE_CONSOLE = 2;
+    static constexpr int CONSOLE_KEY = 30;
 
     // One entry of the display-size table: the size of the first display.
     struct DisplaySize {
