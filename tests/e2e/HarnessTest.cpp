@@ -160,3 +160,25 @@ TEST(Harness, AFailedStartReportsItsExitCode)
     EXPECT_EQ(harness.ExitCode(), PlaybookProcess::EXIT_SCREEN_FAILED);
     EXPECT_FALSE(harness.Frame());
 }
+
+TEST(Harness, TwoRunsShareASaveAreaWhenAsked)
+{
+    VornTest::TempDir saves;
+    Harness::Options options;
+    options.data = saves.Path();
+    {
+        Harness first(options);
+        ASSERT_TRUE(first.Start(new SketchApp));
+        ASSERT_TRUE(VornTest::WriteText("data/progress", "level 7"));
+        EXPECT_EQ(first.Stop(), PlaybookProcess::EXIT_OK);
+    }
+    {
+        Harness second(options);
+        ASSERT_TRUE(second.Start(new SketchApp));
+        std::vector<uint8_t> kept = VornTest::ReadBytes("data/progress");
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), "level 7");
+    }
+    Harness fresh;
+    ASSERT_TRUE(fresh.Start(new SketchApp));
+    EXPECT_FALSE(VornTest::Exists("data/progress"));
+}

@@ -52,8 +52,13 @@ bool Harness::Start(Vorn::PlaybookApplication* app)
     std::string archives = m_options.archives.empty() ? std::string(VORN_BINARY_DIR) + "/data"
                                                       : m_options.archives;
     std::filesystem::create_directories(*m_sandbox / "app");
-    std::filesystem::create_directories(*m_sandbox / "data");
     std::filesystem::create_directory_symlink(archives, *m_sandbox / "app/native");
+    if (m_options.data.empty()) {
+        std::filesystem::create_directories(*m_sandbox / "data");
+    } else {
+        std::filesystem::create_directories(m_options.data);
+        std::filesystem::create_directory_symlink(m_options.data, *m_sandbox / "data");
+    }
     if (m_previousDirectory.empty())
         m_previousDirectory = std::filesystem::current_path().string();
     std::filesystem::current_path(m_sandbox->Path());

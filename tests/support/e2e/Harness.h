@@ -32,6 +32,9 @@ public:
         // What the sandbox's app/native/ shows; empty: the build tree's data directory (where
         // the game's archives are built).
         std::string archives;
+        // What the sandbox's data/ (the save area) is; empty: a fresh empty directory. Give two
+        // runs the same directory to see the second read what the first saved.
+        std::string data;
         // Keep what is written to the sound output (TakeAudio); otherwise it is dropped.
         bool captureAudio = true;
     };
