@@ -117,3 +117,12 @@ TEST_F(SandboxPreparation, ADataHomeThatCannotHoldTheSandboxFails)
     EXPECT_EQ(standin_prepare_sandbox(), -1);
     EXPECT_EQ(Cwd(), Real(m_dir / "start"));
 }
+
+TEST_F(SandboxPreparation, ASandboxWhoseArchivesAreNotBuiltYetIsStillOne)
+{
+    std::filesystem::create_directories("app");
+    std::filesystem::create_directories("data");
+    std::filesystem::create_directory_symlink(m_dir / "not-built", "app/native");
+    ASSERT_EQ(standin_prepare_sandbox(), 0);
+    EXPECT_EQ(Cwd(), Real(m_dir / "start"));
+}
