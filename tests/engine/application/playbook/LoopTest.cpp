@@ -269,7 +269,10 @@ INSTANTIATE_TEST_SUITE_P(Calls, FailedStart,
                                            StartFailure{"bps_initialize", -1},
                                            StartFailure{"screen_create_context", 1},
                                            StartFailure{"screen_create_window", 1},
-                                           StartFailure{"screen_create_window_group", 1}));
+                                           StartFailure{"screen_create_window_group", 1}),
+                         [](const ::testing::TestParamInfo<StartFailure>& info) {
+                             return std::string(info.param.call);
+                         });
 
 TEST(FailedStop, AFailedDestroyGivesExitCodeOneAfterTheShutdown)
 {
