@@ -5,7 +5,11 @@
 // top left; every mask touches row 0 and column 0 of its box.
 #pragma once
 
-class Block {
+#include "base/RefCounter.h"
+
+// A piece is shared (tray, board, drag) and counted; a new piece has count 0 until its first holder
+// takes it.
+class Block : public Vorn::RefCounter {
 public:
     static constexpr int TYPE_COUNT = 28;
     static constexpr int COLOR_SLOTS = 12;

@@ -12,11 +12,11 @@ class Surface;
 class Display : public RefCounter {
 public:
     // Orientation mask bits.
-    static const int ORIENTATION_90 = 1;
-    static const int ORIENTATION_0 = 2;
-    static const int ORIENTATION_270 = 4;
-    static const int ORIENTATION_180 = 8;
-    static const int ORIENTATION_ALL = 15;
+    static constexpr int ORIENTATION_90 = 1;
+    static constexpr int ORIENTATION_0 = 2;
+    static constexpr int ORIENTATION_270 = 4;
+    static constexpr int ORIENTATION_180 = 8;
+    static constexpr int ORIENTATION_ALL = 15;
 
     Display();
     ~Display() override;

@@ -40,7 +40,7 @@ public:
     // The largest texture edge: the context's limit once Init ran, else DEFAULT_MAX_TEXTURE_SIZE.
     // Image loaders refuse larger images before allocating anything for them.
     static s32 GetMaxTextureSize();
-    static const s32 DEFAULT_MAX_TEXTURE_SIZE = 4096;
+    static constexpr s32 DEFAULT_MAX_TEXTURE_SIZE = 4096;
 };
 
 }  // namespace Vorn

@@ -43,6 +43,8 @@ s32 CachedFile::Read(void* buffer, u32 count)
     u32 n = count < available ? count : available;
     if (n > 0x7FFFFFFFu)
         n = 0x7FFFFFFFu;
+    if (n == 0)
+        return 0;
     std::memcpy(buffer, m_data + m_position, n);
     m_position += n;
     return static_cast<s32>(n);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "vfs/CachedFile.h"
+#include "vfs/EncryptedFile.h"
 #include "vfs/NativeMount.h"
 #include "vfs/PakMount.h"
 #include "vfs/playbook/PlaybookFile.h"
@@ -134,6 +135,22 @@ File* OpenCached(const char* path)
 {
     std::unique_ptr<CachedFile> file(new CachedFile());
     if (!file->Open(path) || !file->IsOpen())
+        return nullptr;
+    return file.release();
+}
+
+File* OpenEncrypted(const char* path, const NarrowString& key)
+{
+    std::unique_ptr<EncryptedFile> file(new EncryptedFile(key));
+    if (!file->Open(path) || !file->IsOpen())
+        return nullptr;
+    return file.release();
+}
+
+File* CreateEncrypted(const char* path, const NarrowString& key)
+{
+    std::unique_ptr<EncryptedFile> file(new EncryptedFile(key));
+    if (!file->OpenWrite(path) || !file->IsOpen())
         return nullptr;
     return file.release();
 }

@@ -52,6 +52,9 @@ File* Open(const char* path);
 File* OpenWrite(const char* path);
 // The whole file read into memory (a CachedFile).
 File* OpenCached(const char* path);
+// An EncryptedFile with the key, read from path, or started empty to be written to path.
+File* OpenEncrypted(const char* path, const NarrowString& key);
+File* CreateEncrypted(const char* path, const NarrowString& key);
 
 } // namespace Vfs
 

@@ -41,6 +41,9 @@ public:
     bool MakeBuffers(int width, int height) override
     {
         SDL_SetWindowSize(window, width, height);
+        // Centred again at its new size, so that a window that fits the desktop lies wholly on
+        // it (what lies off screen cannot be read back).
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         SDL_ShowWindow(window);
         int w = 0, h = 0;
         SDL_GetWindowSize(window, &w, &h);

@@ -8,7 +8,7 @@
 
 namespace VornTest {
 
-struct PngSpec {
+struct PngParams {
     int width = 1;
     int height = 1;
     int colorType = 2;  // PNG colour type: 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
@@ -21,14 +21,14 @@ struct PngSpec {
     bool withTransparency = false;
 };
 
-std::vector<Vorn::u8> EncodePng(const PngSpec& spec);
+std::vector<Vorn::u8> EncodePng(const PngParams& params);
 
 // An RGB PNG of 8-bit samples from R, G, B, (A) bytes per pixel (alpha when hasAlpha).
 std::vector<Vorn::u8> EncodePngRgb(int width, int height, const std::vector<Vorn::u8>& pixels, bool hasAlpha);
 
 enum class JpegColor { GREY, YCBCR, CMYK, YCCK };
 
-struct JpegSpec {
+struct JpegParams {
     int width = 1;
     int height = 1;
     JpegColor color = JpegColor::YCBCR;
@@ -39,6 +39,6 @@ struct JpegSpec {
 };
 
 // Always starts with FF D8 FF E0 (a JFIF marker is written for every colour space).
-std::vector<Vorn::u8> EncodeJpeg(const JpegSpec& spec);
+std::vector<Vorn::u8> EncodeJpeg(const JpegParams& params);
 
 }  // namespace VornTest

@@ -191,6 +191,8 @@ TEST_F(VornPakTest, BrokenArchivesGetOneLineAndStatusOne)
     ExpectRefusal(Run({"list", m_dir.Path()}), "directory");
     ExpectRefusal(Run({"create", m_dir / "x.pak", m_dir / "missing"}), "not a directory");
     ExpectRefusal(Run({"create", m_dir / "no/dir/x.pak", m_dir / "src"}), "no/dir");
+    ExpectRefusal(Run({"create", m_dir / "src/levels/inside.pak", m_dir / "src"}), "inside");
+    EXPECT_FALSE(VornTest::Exists(m_dir / "src/levels/inside.pak"));
     EXPECT_FALSE(VornTest::Exists(m_dir / "out"));
 }
 

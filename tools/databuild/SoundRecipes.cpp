@@ -347,7 +347,7 @@ Track RenderBright()
         const int inBar = beat % 4;
         const double at = beat * fpb;
         if (inBar == 0 || inBar == 2)
-            PlayDrum(mix, Drum::KICK, at, 0.45f, 0.0f, seed++);
+            PlayDrum(mix, Drum::KICK, at, 0.36f, 0.0f, seed++);
         if ((inBar == 1 || inBar == 3) && beat >= secondSection)
             PlayDrum(mix, Drum::SNARE, at, beat >= bridge ? 0.16f : 0.12f, 0.1f, seed++);
         PlayDrum(mix, Drum::HIHAT, at, 0.035f, 0.3f, seed++);
@@ -429,8 +429,8 @@ Track RenderEerie()
         const int inBar = beat % 4;
         const double at = beat * fpb;
         if (inBar == 0 || inBar == 2) {
-            PlayDrum(mix, Drum::THUMP, at, 0.55f, 0.0f, seed++);
-            PlayDrum(mix, Drum::THUMP, at + 0.42 * fpb, 0.35f, 0.0f, seed++);
+            PlayDrum(mix, Drum::THUMP, at, 0.48f, 0.0f, seed++);
+            PlayDrum(mix, Drum::THUMP, at + 0.42 * fpb, 0.3f, 0.0f, seed++);
         }
         PlayDrum(mix, beat % 2 ? Drum::TOCK : Drum::TICK, at, 0.06f, beat % 2 ? -0.5f : 0.5f,
                  seed++);

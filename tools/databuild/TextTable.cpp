@@ -176,8 +176,11 @@ bool ParseTextTable(const std::string& bytes, const std::string& name, TextTable
     }
 
     pugi::xml_document document;
+    // The options of the engine's reader, so the builder sees the texts the game will show
+    // (a text of white space alone included).
     pugi::xml_parse_result parsed =
-        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+        document.load_buffer(bytes.data(), bytes.size(),
+                             pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
     if (!parsed) {
         errors.push_back(name + ":" + std::to_string(LineAt(bytes, parsed.offset)) +
                          ": not well-formed XML: " + parsed.description());
@@ -295,14 +298,21 @@ bool CheckTableKeys(const TextTable& table, const std::vector<TextKey>& keys,
             errors.push_back(table.name + ": missing key " + key.id);
             continue;
         }
-        if (entry->text.empty()) {
-            errors.push_back(At(table, *entry) + ": empty text");
+        if (LeadingSpace(entry->text).size() == entry->text.size()) {
+            errors.push_back(At(table, *entry) + (entry->text.empty() ? ": empty text" : ": blank text"));
             continue;
         }
         std::vector<std::string> placeholders = FindPlaceholders(entry->text);
         if (placeholders != key.placeholders)
             errors.push_back(At(table, *entry) + ": placeholders " + JoinList(placeholders) +
                              ", the game fills " + JoinList(key.placeholders));
+        // A text the game formats printf-style may hold no other per cent sign: one would be
+        // read as a conversion of its own.
+        const long formatted = std::count_if(key.placeholders.begin(), key.placeholders.end(),
+                                             [](const std::string& p) { return p[0] == '%'; });
+        if (formatted > 0 && std::count(entry->text.begin(), entry->text.end(), '%') != formatted)
+            errors.push_back(At(table, *entry) +
+                             ": a per cent sign besides the placeholder (the game formats this text)");
     }
     for (const TextEntry& entry : table.entries)
         if (!known.count(entry.id))

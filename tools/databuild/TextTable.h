@@ -41,8 +41,9 @@ bool LoadTextTable(const std::string& path, TextTable& table, std::vector<std::s
 // optional width).
 std::vector<std::string> FindPlaceholders(const std::string& text);
 
-// Checks a table against the game's keys: every key present with a non-empty text, no other key,
-// and each text holding exactly the placeholders of its key.
+// Checks a table against the game's keys: every key present with a text that is not blank, no
+// other key, each text holding exactly the placeholders of its key, and no stray per cent sign in
+// a text the game formats printf-style.
 bool CheckTableKeys(const TextTable& table, const std::vector<TextKey>& keys,
                     std::vector<std::string>& errors);
 

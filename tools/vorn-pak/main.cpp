@@ -162,6 +162,11 @@ int Create(const std::vector<std::string>& args)
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec))
         return Fail(dir + ": not a directory");
+    // An archive written inside its own source directory would be packed into the next one.
+    std::string outDir = std::filesystem::weakly_canonical(out, ec).parent_path().string() + "/";
+    std::string source = std::filesystem::canonical(dir, ec).string() + "/";
+    if (!ec && outDir.compare(0, source.size(), source) == 0)
+        return Fail(out + ": lies inside " + dir + "; write the archive elsewhere");
     VornTools::PakWriter writer(options);
     if (!writer.AddDirectory(dir) || !writer.Write(out))
         return Fail(writer.GetError());
@@ -227,7 +232,7 @@ int Extract(const std::vector<std::string>& args)
         FILE* file = std::fopen(target.c_str(), "wb");
         if (!file)
             return Fail(target.string() + ": " + std::strerror(errno));
-        bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+        bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file) == data.size();
         ok = std::fclose(file) == 0 && ok;
         if (!ok)
             return Fail(target.string() + ": write failed");

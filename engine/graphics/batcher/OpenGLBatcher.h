@@ -14,9 +14,9 @@ class PixelDataGL;
 
 class OpenGLBatcher final : public Batcher {
 public:
-    static const size_t VERTEX_CAPACITY = 16384;
-    static const size_t INDEX_CAPACITY = 16384;
-    static const size_t INDEX_BYTES = INDEX_CAPACITY * sizeof(u16);
+    static constexpr size_t VERTEX_CAPACITY = 16384;
+    static constexpr size_t INDEX_CAPACITY = 16384;
+    static constexpr size_t INDEX_BYTES = INDEX_CAPACITY * sizeof(u16);
 
     // Counters of what reached GL, for tests and benchmarks.
     struct Stats {

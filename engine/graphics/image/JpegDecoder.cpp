@@ -112,9 +112,10 @@ bool JpegDecoder::Start(SeekableStream* stream)
         return false;
     m_failed = true;
 
-    // The stream's size only sizes the first reservation; what counts is what the reads deliver.
+    // The stream's size is only a hint for a first, bounded reservation: what counts is what the
+    // reads deliver.
     const u32 claimed = stream->GetSize();
-    m_file.reserve(claimed < MAX_FILE_SIZE ? claimed : MAX_FILE_SIZE);
+    m_file.reserve(claimed < FIRST_RESERVATION ? claimed : FIRST_RESERVATION);
     const u32 CHUNK = 1u << 16;
     for (;;) {
         const size_t at = m_file.size();

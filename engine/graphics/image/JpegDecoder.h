@@ -48,6 +48,7 @@ public:
 
     // Files larger than this are not read.
     static constexpr u32 MAX_FILE_SIZE = 256u << 20;
+    static constexpr u32 FIRST_RESERVATION = 4u << 20;
     // A progressive file needs a handful of scans; thousands of tiny ones only burn time.
     static constexpr int MAX_SCANS = 1000;
 

@@ -34,10 +34,10 @@ public:
     // Framebuffer field value: none made yet. 0 is the window's own framebuffer.
     static s32 invalid_fbo;
     // Surface flag bit: linear filtering when the texture is made.
-    static const u32 FLAG_LINEAR = 2;
+    static constexpr u32 FLAG_LINEAR = 2;
     // With the application flag AbstractApp::FLAG_TEXTURE_AGEING, upload records are kept and a
     // texture idle for more frames than this loses its GL objects.
-    static const s32 MAX_IDLE_FRAMES = 50;
+    static constexpr s32 MAX_IDLE_FRAMES = 50;
 
     // An empty texture. PF_RLE and codes above PF_ETC1 become PF_RGB888. The compressed formats
     // get an upload buffer of their compressed size for a loader to fill; the others none (the

@@ -35,8 +35,8 @@ class Surface : public RefCounter, public WeakRefCounter {
 public:
     // Flag bits: colour-keyed drawing (texels of the pixel data's key colour are discarded) and
     // linear filtering (used when the texture is made).
-    static const u32 FLAG_COLORKEY = 1;
-    static const u32 FLAG_LINEAR = 2;
+    static constexpr u32 FLAG_COLORKEY = 1;
+    static constexpr u32 FLAG_LINEAR = 2;
 
     // A new GL texture of this size and pixel format (a render target or an image to fill).
     Surface(s32 width, s32 height, s32 format);
@@ -94,7 +94,7 @@ public:
     void Clear(const Color& colour);
     void Clear(u8 grey);
 
-    static const int MAX_CIRCLE_SEGMENTS = 1024;
+    static constexpr int MAX_CIRCLE_SEGMENTS = 1024;
 
     PixelData* GetPixelData() const { return m_pixelData.Get(); }
     s32 GetWidth() const { return m_width; }

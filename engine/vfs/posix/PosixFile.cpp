@@ -1,5 +1,7 @@
 #include "vfs/posix/PosixFile.h"
 
+#include <sys/stat.h>
+
 namespace Vorn {
 
 PosixFile::~PosixFile()
@@ -17,6 +19,8 @@ s32 PosixFile::Read(void* buffer, u32 count)
     // The result is signed: never deliver more than it can express.
     if (count > 0x7FFFFFFFu)
         count = 0x7FFFFFFFu;
+    if (count == 0)
+        return 0;
     return static_cast<s32>(std::fread(buffer, 1, count, m_handle));
 }
 
@@ -25,6 +29,8 @@ u32 PosixFile::Write(const void* buffer, u32 count)
     if (!m_handle)
         return 0;
     g_vfsAccess = true;
+    if (count == 0)
+        return 0;
     return static_cast<u32>(std::fwrite(buffer, 1, count, m_handle));
 }
 
@@ -66,7 +72,16 @@ bool PosixFile::OpenWithMode(const char* path, const char* mode)
     if (!path)
         return false;
     m_handle = std::fopen(path, mode);
-    return m_handle != nullptr;
+    if (!m_handle)
+        return false;
+    // stdio opens a directory for reading too; it would then claim a size it cannot deliver.
+    struct stat status;
+    if (fstat(fileno(m_handle), &status) != 0 || S_ISDIR(status.st_mode)) {
+        std::fclose(m_handle);
+        m_handle = nullptr;
+        return false;
+    }
+    return true;
 }
 
 bool PosixFile::OpenWrite(const char* path)

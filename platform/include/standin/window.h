@@ -32,7 +32,8 @@ EGLSurface standin_egl_create_window_surface(EGLDisplay display, EGLConfig confi
 /* Tests and tools: the pixels the window shows now, as rows of R, G, B, A bytes, top row first,
  * stride bytes apart (at least 4 x width). width and height must equal the window's buffer size.
  * The sdl backend reads the window back from the X server (what a screenshot shows: the last
- * frame presented); the headless backend reads the pbuffer, whose EGL surface must be current.
+ * frame presented; the window must lie wholly on the screen); the headless backend reads the
+ * pbuffer, whose EGL surface must be current.
  * Returns 0, or -1 (window without buffers, wrong size, nothing to read). */
 int standin_window_read_pixels(screen_window_t window, int width, int height, unsigned char *rgba,
                                int stride);

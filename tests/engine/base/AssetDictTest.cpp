@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "application/AbstractApp.h"
 #include "base/AssetDict.h"
+#include "base/TextDict.h"
 #include "graphics/surface/Atlas.h"
 #include "graphics/surface/Surface.h"
 #include "support/ImageEncode.h"
@@ -157,4 +159,33 @@ TEST(AssetDictNames, KeysCompareByteWise)
     EXPECT_TRUE(AssetDict::IsComma(','));
     EXPECT_FALSE(AssetDict::IsNotComma(','));
     EXPECT_TRUE(AssetDict::IsNotComma('@'));
+}
+
+namespace {
+
+// Whether the text dictionary was still installed when the asset dictionary died.
+bool s_textsAliveAtAssetRelease = false;
+
+class WatchedAssetDict : public AssetDict {
+public:
+    ~WatchedAssetDict() override { s_textsAliveAtAssetRelease = static_cast<bool>(g_textDict); }
+};
+
+class PlainApp : public AbstractApp {
+public:
+    PlainApp() : AbstractApp(0) {}
+};
+
+}  // namespace
+
+TEST(AssetDictGlobal, TheApplicationReleasesItBeforeTheTexts)
+{
+    SmartPtr<PlainApp> app(new PlainApp);
+    g_textDict = new TextDict;
+    g_assetDict = new WatchedAssetDict;
+    WeakPtr<TextDict> texts(g_textDict);
+    app = nullptr;
+    EXPECT_FALSE(g_assetDict);
+    EXPECT_TRUE(s_textsAliveAtAssetRelease);
+    EXPECT_FALSE(texts.Lock());
 }

@@ -95,6 +95,8 @@ TEST(PosixFile, WritesReadsSeeksAndSizes)
     SmartPtr<PosixFile> file(new PosixFile());
     ASSERT_TRUE(file->OpenWrite("f.bin"));
     EXPECT_TRUE(file->WriteString("0123456789"));
+    EXPECT_TRUE(file->WriteString(""));
+    EXPECT_EQ(file->Write(nullptr, 0), 0u);
     EXPECT_EQ(file->GetSize(), 10u);
     EXPECT_EQ(file->Tell(), 10u); // GetSize restores the position
     EXPECT_TRUE(file->Flush());
@@ -111,6 +113,7 @@ TEST(PosixFile, WritesReadsSeeksAndSizes)
     EXPECT_EQ(file->Tell(), 3u); // the refused seek did not move
     EXPECT_EQ(file->Read(buffer, 2), 2);
     EXPECT_EQ(std::string(buffer, 2), "34");
+    EXPECT_EQ(file->Read(nullptr, 0), 0);
 }
 
 TEST(PosixFile, ClosedFileAnswersNothingAndLeavesTheActivityFlag)
@@ -172,6 +175,7 @@ TEST(CachedFile, SeeksPastTheEndReadNothingAndNegativePositionsAreRefused)
     EXPECT_FALSE(file.Seek(-5, SeekableStream::FROM_END));
     EXPECT_FALSE(file.Seek(0, 7));
     EXPECT_EQ(file.Tell(), 1u);
+    EXPECT_EQ(file.Read(nullptr, 0), 0);
     EXPECT_EQ(file.Read(buffer, 8), 3);
     EXPECT_EQ(std::string(buffer, 3), "bcd");
     EXPECT_TRUE(file.Seek(-4, SeekableStream::FROM_END));

@@ -43,6 +43,7 @@ TEST(Vfs, TheNewestMatchingMountDecides)
     EXPECT_EQ(Slurp("a/b/x"), "<none>");
     EXPECT_EQ(Slurp("a/only"), "outer only");
     EXPECT_EQ(Slurp("c/only"), "<none>");
+    EXPECT_EQ(Slurp("a/b"), "<none>"); // a directory is not a file
 }
 
 TEST(Vfs, FallThroughAsksTheOlderMounts)

@@ -44,15 +44,15 @@ protected:
     SmartPtr<Surface> target;
 };
 
-PngSpec Spec(int w, int h, int colorType, int depth, Bytes8 rows)
+PngParams Params(int w, int h, int colorType, int depth, Bytes8 rows)
 {
-    PngSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.colorType = colorType;
-    spec.bitDepth = depth;
-    spec.rows = std::move(rows);
-    return spec;
+    PngParams params;
+    params.width = w;
+    params.height = h;
+    params.colorType = colorType;
+    params.bitDepth = depth;
+    params.rows = std::move(rows);
+    return params;
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ TEST_F(DrawLoaded, RgbAndRgbaPng)
 
 TEST_F(DrawLoaded, GreyPngDrawsAsAlphaOfTheDrawingColour)
 {
-    Image out = Draw(EncodePng(Spec(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 128, 255})));
+    Image out = Draw(EncodePng(Params(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 128, 255})));
     EXPECT_EQ(0x000000FFu, out.Pixel(0, 0));
     EXPECT_TRUE(Near(out, 1, 0, 0x808080FFu)) << std::hex << out.Pixel(1, 0);
     EXPECT_EQ(0xFFFFFFFFu, out.Pixel(2, 0));
@@ -80,16 +80,16 @@ TEST_F(DrawLoaded, GreyPngDrawsAsAlphaOfTheDrawingColour)
 
 TEST_F(DrawLoaded, PalettePngWithAndWithoutTransparency)
 {
-    PngSpec spec = Spec(3, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2});
-    spec.palette = {255, 0, 0, 0, 0, 255, 9, 9, 9};
-    Image out = Draw(EncodePng(spec));
+    PngParams params = Params(3, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2});
+    params.palette = {255, 0, 0, 0, 0, 255, 9, 9, 9};
+    Image out = Draw(EncodePng(params));
     EXPECT_EQ(0xFF0000FFu, out.Pixel(0, 0));
     EXPECT_EQ(0x0000FFFFu, out.Pixel(1, 0));
     EXPECT_EQ(0x090909FFu, out.Pixel(2, 0));
 
-    spec.withTransparency = true;
-    spec.transparency = {0, 255, 0};
-    out = Draw(EncodePng(spec));
+    params.withTransparency = true;
+    params.transparency = {0, 255, 0};
+    out = Draw(EncodePng(params));
     EXPECT_EQ(0x000000FFu, out.Pixel(0, 0));
     EXPECT_EQ(0x0000FFFFu, out.Pixel(1, 0));
     EXPECT_EQ(0x000000FFu, out.Pixel(2, 0));
@@ -97,23 +97,23 @@ TEST_F(DrawLoaded, PalettePngWithAndWithoutTransparency)
 
 TEST_F(DrawLoaded, SixteenBitPng)
 {
-    Image out = Draw(EncodePng(Spec(1, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, {0x12, 0xFF, 0x34, 0x00, 0x56, 0x77, 0xFF, 0xFF})));
+    Image out = Draw(EncodePng(Params(1, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, {0x12, 0xFF, 0x34, 0x00, 0x56, 0x77, 0xFF, 0xFF})));
     EXPECT_EQ(0x123456FFu, out.Pixel(0, 0));
 }
 
 TEST_F(DrawLoaded, JpegAndJpga)
 {
-    JpegSpec spec;
-    spec.width = 8;
-    spec.height = 8;
+    JpegParams params;
+    params.width = 8;
+    params.height = 8;
     for (int i = 0; i < 64; ++i)
-        spec.pixels.insert(spec.pixels.end(), {40, 160, 220});
-    Image out = Draw(EncodeJpeg(spec));
+        params.pixels.insert(params.pixels.end(), {40, 160, 220});
+    Image out = Draw(EncodeJpeg(params));
     EXPECT_TRUE(Near(out, 3, 3, 0x28A0DCFFu, 4)) << std::hex << out.Pixel(3, 3);
 
     MemoryMount* mount = MemoryMount::Install("j/");
-    mount->Add("c.jpg", EncodeJpeg(spec));
-    JpegSpec alpha;
+    mount->Add("c.jpg", EncodeJpeg(params));
+    JpegParams alpha;
     alpha.width = 8;
     alpha.height = 8;
     alpha.color = JpegColor::GREY;

@@ -28,9 +28,9 @@ bool MakesLoaderOf(const Bytes8& bytes)
 TEST(ImageLoaderFactory, RecognisesFormatsByContent)
 {
     const Bytes8 png = EncodePngRgb(1, 1, {1, 2, 3}, false);
-    JpegSpec spec;
-    spec.pixels = {1, 2, 3};
-    const Bytes8 jpeg = EncodeJpeg(spec);
+    JpegParams params;
+    params.pixels = {1, 2, 3};
+    const Bytes8 jpeg = EncodeJpeg(params);
     const std::string jpga = "JPGA 1\nx\ny\n";
     EXPECT_TRUE(MakesLoaderOf<PngImageLoader>(png));
     EXPECT_TRUE(MakesLoaderOf<JpegImageLoader>(jpeg));
@@ -72,11 +72,11 @@ TEST(ImageLoaderFactory, ExtensionListIsBuiltOnce)
 TEST(ImageLoaderFactory, FindsFilesByExtensionAndLoadsByContent)
 {
     MemoryMount* mount = MemoryMount::Install("d/");
-    JpegSpec spec;
-    spec.pixels = {1, 2, 3};
-    mount->Add("both.jpg", EncodeJpeg(spec));
+    JpegParams params;
+    params.pixels = {1, 2, 3};
+    mount->Add("both.jpg", EncodeJpeg(params));
     mount->Add("both.png", EncodePngRgb(1, 1, {1, 2, 3}, false));
-    mount->Add("only.jpg", EncodeJpeg(spec));
+    mount->Add("only.jpg", EncodeJpeg(params));
     mount->Add("fake.pvr", EncodePngRgb(1, 1, {1, 2, 3}, false));
 
     EXPECT_EQ("d/both.png", ImageLoader::FindImageFile("d/both."));

@@ -15,15 +15,15 @@ namespace {
 
 typedef std::vector<u8> Bytes8;
 
-JpegSpec Solid(int w, int h, JpegColor color, std::initializer_list<u8> value)
+JpegParams Solid(int w, int h, JpegColor color, std::initializer_list<u8> value)
 {
-    JpegSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.color = color;
+    JpegParams params;
+    params.width = w;
+    params.height = h;
+    params.color = color;
     for (int i = 0; i < w * h; ++i)
-        spec.pixels.insert(spec.pixels.end(), value);
-    return spec;
+        params.pixels.insert(params.pixels.end(), value);
+    return params;
 }
 
 // JPEG is lossy: values within a few steps of what was written count as equal.
@@ -49,7 +49,7 @@ TEST(JpegLoader, GreyAndColour)
     EXPECT_EQ(48, red->GetPitch());
     ExpectNear({0, 0, 255, 0, 0, 255}, red->LockConst() + 3 * 16 * 5, 4, "red as B, G, R");
 
-    JpegSpec progressive = Solid(24, 24, JpegColor::YCBCR, {20, 200, 90});
+    JpegParams progressive = Solid(24, 24, JpegColor::YCBCR, {20, 200, 90});
     progressive.progressive = true;
     SmartPtr<MemPixelData> decoded = Decode(EncodeJpeg(progressive));
     ASSERT_TRUE(decoded);
@@ -74,13 +74,13 @@ TEST(JpegLoader, FourComponentImagesAreRefused)
 
 TEST(JpegLoader, DamagedAndOversizedFilesYieldNothing)
 {
-    JpegSpec spec;
-    spec.width = 32;
-    spec.height = 32;
+    JpegParams params;
+    params.width = 32;
+    params.height = 32;
     std::mt19937 rng(9);
     for (int i = 0; i < 32 * 32 * 3; ++i)
-        spec.pixels.push_back(static_cast<u8>(rng()));
-    const Bytes8 good = EncodeJpeg(spec);
+        params.pixels.push_back(static_cast<u8>(rng()));
+    const Bytes8 good = EncodeJpeg(params);
     ASSERT_TRUE(Decode(good));
 
     // The data ends before the image does.
@@ -108,12 +108,12 @@ protected:
         Bytes8 colour;
         for (int i = 0; i < 16 * 8; ++i)
             colour.insert(colour.end(), {u8(i < 64 ? 250 : 10), 128, u8(i < 64 ? 10 : 250)});
-        JpegSpec spec;
-        spec.width = 16;
-        spec.height = 8;
-        spec.pixels = colour;
-        mount->Add("c.jpg", EncodeJpeg(spec));
-        JpegSpec alpha = Solid(16, 8, JpegColor::GREY, {0});
+        JpegParams params;
+        params.width = 16;
+        params.height = 8;
+        params.pixels = colour;
+        mount->Add("c.jpg", EncodeJpeg(params));
+        JpegParams alpha = Solid(16, 8, JpegColor::GREY, {0});
         for (int i = 0; i < 16 * 8; ++i)
             alpha.pixels[i] = (i % 16) < 8 ? 0 : 255;
         mount->Add("a.jpg", EncodeJpeg(alpha));
@@ -160,4 +160,28 @@ TEST_F(JpgaLoader, BrokenDescriptionsYieldNothing)
     EXPECT_FALSE(LoadText("JPGA 1\nj/c.jpg\nj/small.jpg\n"));   // sizes differ
     EXPECT_FALSE(LoadText("JPGA 1\nj/a.jpg\nj/c.jpg\n"));       // swapped
     EXPECT_FALSE(LoadText("JPGA 1" + std::string(5000, 'x') + "\nj/c.jpg\nj/a.jpg\n"));
+}
+
+TEST(JpegLoader, EndlessScansAreCutShort)
+{
+    JpegParams params = Solid(8, 8, JpegColor::YCBCR, {10, 20, 30});
+    params.progressive = true;
+    const Bytes8 good = EncodeJpeg(params);
+    ASSERT_TRUE(Decode(good));
+    // Repeat the last scan: each copy is one more scan for the decoder to read.
+    size_t lastScan = 0;
+    for (size_t i = 0; i + 1 < good.size(); ++i)
+        if (good[i] == 0xFF && good[i + 1] == 0xDA)
+            lastScan = i;
+    ASSERT_GT(lastScan, 0u);
+    const Bytes8 scan(good.begin() + lastScan, good.end() - 2);
+    auto withCopies = [&](int copies) {
+        Bytes8 file(good.begin(), good.end() - 2);
+        for (int i = 0; i < copies; ++i)
+            file.insert(file.end(), scan.begin(), scan.end());
+        file.insert(file.end(), {0xFF, 0xD9});
+        return file;
+    };
+    EXPECT_TRUE(Decode(withCopies(20)));
+    EXPECT_FALSE(Decode(withCopies(1200)));
 }

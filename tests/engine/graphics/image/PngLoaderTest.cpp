@@ -26,44 +26,44 @@ u32 Crc32(const u8* data, size_t size)
     return ~crc;
 }
 
-PngSpec Spec(int w, int h, int colorType, int depth, Bytes8 rows)
+PngParams Params(int w, int h, int colorType, int depth, Bytes8 rows)
 {
-    PngSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.colorType = colorType;
-    spec.bitDepth = depth;
-    spec.rows = std::move(rows);
-    return spec;
+    PngParams params;
+    params.width = w;
+    params.height = h;
+    params.colorType = colorType;
+    params.bitDepth = depth;
+    params.rows = std::move(rows);
+    return params;
 }
 
 }  // namespace
 
 TEST(PngLoader, GreyBecomesAlphaOnly)
 {
-    SmartPtr<MemPixelData> grey = Decode(EncodePng(Spec(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 100, 255})));
+    SmartPtr<MemPixelData> grey = Decode(EncodePng(Params(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 100, 255})));
     ASSERT_TRUE(grey);
     EXPECT_EQ(PF_A8, grey->GetFormat());
     EXPECT_EQ((Bytes8{0, 100, 255}), VornTest::Bytes(*grey));
 
     // 1-bit grey: the bits 1, 0, 1 expand to 255, 0, 255.
-    SmartPtr<MemPixelData> bits = Decode(EncodePng(Spec(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0})));
+    SmartPtr<MemPixelData> bits = Decode(EncodePng(Params(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0})));
     ASSERT_TRUE(bits);
     EXPECT_EQ(PF_A8, bits->GetFormat());
     EXPECT_EQ((Bytes8{255, 0, 255}), VornTest::Bytes(*bits));
 
     // 16-bit grey keeps the high byte.
-    SmartPtr<MemPixelData> deep = Decode(EncodePng(Spec(2, 1, PNG_COLOR_TYPE_GRAY, 16, {0x12, 0x34, 0xFE, 0xFF})));
+    SmartPtr<MemPixelData> deep = Decode(EncodePng(Params(2, 1, PNG_COLOR_TYPE_GRAY, 16, {0x12, 0x34, 0xFE, 0xFF})));
     ASSERT_TRUE(deep);
     EXPECT_EQ((Bytes8{0x12, 0xFE}), VornTest::Bytes(*deep));
 }
 
 TEST(PngLoader, GreyWithTransparencyKeepsBothGreyAndAlpha)
 {
-    PngSpec spec = Spec(2, 1, PNG_COLOR_TYPE_GRAY, 8, {7, 200});
-    spec.withTransparency = true;
-    spec.transparency = {7};
-    SmartPtr<MemPixelData> image = Decode(EncodePng(spec));
+    PngParams params = Params(2, 1, PNG_COLOR_TYPE_GRAY, 8, {7, 200});
+    params.withTransparency = true;
+    params.transparency = {7};
+    SmartPtr<MemPixelData> image = Decode(EncodePng(params));
     ASSERT_TRUE(image);
     EXPECT_EQ(PF_RGBA8888, image->GetFormat());
     EXPECT_EQ((Bytes8{7, 7, 7, 0, 200, 200, 200, 255}), VornTest::Bytes(*image));
@@ -83,7 +83,7 @@ TEST(PngLoader, ColourRowsComeOutBlueGreenRed)
     EXPECT_EQ((Bytes8{30, 20, 10, 40}), VornTest::Bytes(*rgba));
 
     // 16-bit RGB is cut to 8 bits per channel.
-    SmartPtr<MemPixelData> deep = Decode(EncodePng(Spec(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0xCD, 0x12, 0x34, 0x56, 0x78})));
+    SmartPtr<MemPixelData> deep = Decode(EncodePng(Params(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0xCD, 0x12, 0x34, 0x56, 0x78})));
     ASSERT_TRUE(deep);
     EXPECT_EQ(PF_RGB888, deep->GetFormat());
     EXPECT_EQ((Bytes8{0x56, 0x12, 0xAB}), VornTest::Bytes(*deep));
@@ -91,10 +91,10 @@ TEST(PngLoader, ColourRowsComeOutBlueGreenRed)
 
 TEST(PngLoader, RgbWithColourKeyGainsAlpha)
 {
-    PngSpec spec = Spec(2, 1, PNG_COLOR_TYPE_RGB, 8, {255, 0, 255, 1, 2, 3});
-    spec.withTransparency = true;
-    spec.transparency = {255, 0, 255};
-    SmartPtr<MemPixelData> image = Decode(EncodePng(spec));
+    PngParams params = Params(2, 1, PNG_COLOR_TYPE_RGB, 8, {255, 0, 255, 1, 2, 3});
+    params.withTransparency = true;
+    params.transparency = {255, 0, 255};
+    SmartPtr<MemPixelData> image = Decode(EncodePng(params));
     ASSERT_TRUE(image);
     EXPECT_EQ(PF_RGBA8888, image->GetFormat());
     EXPECT_EQ((Bytes8{255, 0, 255, 0, 3, 2, 1, 255}), VornTest::Bytes(*image));
@@ -102,16 +102,16 @@ TEST(PngLoader, RgbWithColourKeyGainsAlpha)
 
 TEST(PngLoader, PaletteWithAndWithoutTransparency)
 {
-    PngSpec spec = Spec(4, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x01, 0x20});
-    spec.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90};
-    SmartPtr<MemPixelData> opaque = Decode(EncodePng(spec));
+    PngParams params = Params(4, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x01, 0x20});
+    params.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+    SmartPtr<MemPixelData> opaque = Decode(EncodePng(params));
     ASSERT_TRUE(opaque);
     EXPECT_EQ(PF_RGB888, opaque->GetFormat());
     EXPECT_EQ((Bytes8{30, 20, 10, 60, 50, 40, 90, 80, 70, 30, 20, 10}), VornTest::Bytes(*opaque));
 
-    spec.withTransparency = true;
-    spec.transparency = {0, 128};  // entry 2 has no alpha listed: opaque
-    SmartPtr<MemPixelData> clear = Decode(EncodePng(spec));
+    params.withTransparency = true;
+    params.transparency = {0, 128};  // entry 2 has no alpha listed: opaque
+    SmartPtr<MemPixelData> clear = Decode(EncodePng(params));
     ASSERT_TRUE(clear);
     EXPECT_EQ(PF_RGBA8888, clear->GetFormat());
     EXPECT_EQ((Bytes8{30, 20, 10, 0, 60, 50, 40, 128, 90, 80, 70, 255, 30, 20, 10, 0}), VornTest::Bytes(*clear));
@@ -119,7 +119,7 @@ TEST(PngLoader, PaletteWithAndWithoutTransparency)
 
 TEST(PngLoader, GreyAndAlphaCopiesGreyToColour)
 {
-    SmartPtr<MemPixelData> image = Decode(EncodePng(Spec(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {50, 60, 250, 255})));
+    SmartPtr<MemPixelData> image = Decode(EncodePng(Params(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {50, 60, 250, 255})));
     ASSERT_TRUE(image);
     EXPECT_EQ(PF_RGBA8888, image->GetFormat());
     EXPECT_EQ((Bytes8{50, 50, 50, 60, 250, 250, 250, 255}), VornTest::Bytes(*image));
@@ -131,10 +131,10 @@ TEST(PngLoader, InterlacedEqualsProgressiveRows)
     Bytes8 pixels(13 * 9 * 4);
     for (u8& b : pixels)
         b = static_cast<u8>(rng());
-    PngSpec spec = Spec(13, 9, PNG_COLOR_TYPE_RGB_ALPHA, 8, pixels);
-    SmartPtr<MemPixelData> plain = Decode(EncodePng(spec));
-    spec.interlaced = true;
-    SmartPtr<MemPixelData> interlaced = Decode(EncodePng(spec));
+    PngParams params = Params(13, 9, PNG_COLOR_TYPE_RGB_ALPHA, 8, pixels);
+    SmartPtr<MemPixelData> plain = Decode(EncodePng(params));
+    params.interlaced = true;
+    SmartPtr<MemPixelData> interlaced = Decode(EncodePng(params));
     ASSERT_TRUE(plain);
     ASSERT_TRUE(interlaced);
     EXPECT_EQ(VornTest::Bytes(*plain), VornTest::Bytes(*interlaced));

@@ -345,7 +345,8 @@ public:
     s32 Read(void* buffer, u32 count) override
     {
         const size_t n = std::min<size_t>(count, data.size() - pos);
-        std::memcpy(buffer, data.data() + pos, n);
+        if (n)
+            std::memcpy(buffer, data.data() + pos, n);
         pos += n;
         return static_cast<s32>(n);
     }

@@ -1,10 +1,13 @@
 #include "Command.h"
 #include "TextKeys.h"
 #include "TextTable.h"
+#include "support/Sandbox.h"
+
+#include "base/TextDict.h"
+#include "vfs/Vfs.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -62,23 +65,6 @@ bool Refused(const std::string& bytes, const std::string& expectedPart)
     return false;
 }
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessela-texts-XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        if (!path.empty())
-            std::filesystem::remove_all(path, ec);
-    }
-    std::filesystem::path path;
-};
-
 } // namespace
 
 TEST(TextTables, ShippedTablesHaveEveryKeyAndAgreeWithEnglish)
@@ -128,6 +114,43 @@ TEST(TextTables, ShippedTablesUseLineFeedsOnlyAndEndTheirLastLine)
         EXPECT_EQ(bytes.back(), '\n') << language;
         EXPECT_NE(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << language << " starts with a BOM";
     }
+}
+
+TEST(TextTables, TheGamesOwnReaderReadsTheSameTexts)
+{
+    // The builder reads the tables strictly with its own parser; the game reads them with the
+    // engine's text dictionary. Both must see the same ids and the same texts.
+    VornTest::Sandbox sandbox;
+    for (const std::string& language : TextLanguages())
+        ASSERT_TRUE(VornTest::WriteText(VornTest::Sandbox::Native("texts/" + language + ".xml"),
+                                        ReadAll(TEXTS_DIR + "/" + language + ".xml")));
+    ASSERT_TRUE(Vorn::Vfs::MountNative("texts/", "texts/", 0));
+    for (const std::string& language : TextLanguages()) {
+        SCOPED_TRACE(language);
+        TextTable table;
+        std::vector<std::string> errors;
+        ASSERT_TRUE(LoadTextTable(TEXTS_DIR + "/" + language + ".xml", table, errors)) << Lines(errors);
+        Vorn::SmartPtr<Vorn::TextDict> dict = new Vorn::TextDict;
+        ASSERT_TRUE(dict->Load(Vorn::NarrowString("texts/" + language + ".xml")));
+        EXPECT_EQ(dict->GetTexts().size(), table.entries.size());
+        for (const TextEntry& entry : table.entries)
+            EXPECT_TRUE(dict->GetText(Vorn::NarrowString(entry.id)) ==
+                        Vorn::WideString(Vorn::NarrowString(entry.text)))
+                << entry.id;
+    }
+}
+
+TEST(TextTableParse, WhiteSpaceAloneIsAText)
+{
+    std::vector<std::string> errors;
+    TextTable table = Parse(Table("<string id=\"A\"> </string>\n<string id=\"B\">\n</string>\n"), errors);
+    ASSERT_TRUE(errors.empty()) << Lines(errors);
+    ASSERT_EQ(table.entries.size(), 2u);
+    EXPECT_EQ(table.entries[0].text, " ");
+    EXPECT_EQ(table.entries[1].text, "\n");
+    EXPECT_FALSE(CheckTableKeys(table, {{"A", {}}, {"B", {}}}, errors));
+    EXPECT_EQ(errors.size(), 2u) << Lines(errors);
+    EXPECT_NE(Lines(errors).find("A: blank text"), std::string::npos) << Lines(errors);
 }
 
 TEST(TextKeys, ListHoldsTheGamesSpellingsAndSeriesBoundaries)
@@ -271,6 +294,15 @@ TEST(TextTableCheck, RefusesMissingExtraEmptyAndMisplacedPlaceholders)
     EXPECT_NE(all.find("t.xml:5: BAKC"), std::string::npos) << "messages carry the line: " << all;
 
     errors.clear();
+    TextTable percent = Parse(Table("<string id=\"HINTS\">%d left (100%)</string>\n"
+                                    "<string id=\"TITLE\">Loading 50%</string>\n"
+                                    "<string id=\"BACK\">%n%x</string>\n"),
+                              errors);
+    EXPECT_FALSE(CheckTableKeys(percent, keys, errors));
+    ASSERT_EQ(errors.size(), 1u) << Lines(errors);
+    EXPECT_NE(errors[0].find("HINTS: a per cent sign"), std::string::npos) << errors[0];
+
+    errors.clear();
     TextTable empty = Parse(Table("<string id=\"HINTS\">%d</string>\n<string id=\"TITLE\"></string>\n"
                                   "<string id=\"BACK\">  </string>\n"),
                             errors);
@@ -322,10 +354,9 @@ TEST(TextCharacters, ListsEachCharacterOnceInCodePointOrder)
 
 TEST(TextsCommand, StagesTheTablesUnchangedAndWritesTheCharacterList)
 {
-    TempDir temp;
-    ASSERT_FALSE(temp.path.empty());
-    const std::filesystem::path out = temp.path / "stage";
-    const std::filesystem::path chars = temp.path / "fonts" / "chars.txt";
+    VornTest::TempDir temp;
+    const std::filesystem::path out = temp / "stage";
+    const std::filesystem::path chars = temp / "fonts/chars.txt";
     ASSERT_EQ(RunCommandLine({"texts", TEXTS_DIR, out.string(), "--chars", chars.string()}), 0);
     for (const std::string& language : TextLanguages())
         EXPECT_EQ(ReadAll(out / "texts" / (language + ".xml")),
@@ -345,9 +376,8 @@ TEST(TextsCommand, StagesTheTablesUnchangedAndWritesTheCharacterList)
 
 TEST(TextsCommand, FailsWithoutWritingWhenATableIsWrong)
 {
-    TempDir temp;
-    ASSERT_FALSE(temp.path.empty());
-    const std::filesystem::path src = temp.path / "src";
+    VornTest::TempDir temp;
+    const std::filesystem::path src = temp / "src";
     std::filesystem::create_directories(src);
     for (const std::string& language : TextLanguages())
         std::filesystem::copy_file(TEXTS_DIR + "/" + language + ".xml", src / (language + ".xml"));
@@ -357,7 +387,7 @@ TEST(TextsCommand, FailsWithoutWritingWhenATableIsWrong)
     de.erase(at, de.find('\n', at) + 1 - at);
     WriteAll(src / "de.xml", de);
 
-    const std::filesystem::path out = temp.path / "stage";
+    const std::filesystem::path out = temp / "stage";
     EXPECT_EQ(RunCommandLine({"texts", src.string(), out.string()}), 1);
     EXPECT_FALSE(std::filesystem::exists(out));
 

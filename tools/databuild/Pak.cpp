@@ -1,0 +1,39 @@
+// The "pak" command: packs a staged archive tree into a pak archive.
+#include "Command.h"
+
+#include "pakwriter/PakWriter.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace DataBuild {
+
+namespace {
+
+int RunPak(const std::vector<std::string>& args);
+
+const CommandRegistration s_pak{{"pak", "pak STAGE_DIR OUT.pak",
+                                 "pack every file below STAGE_DIR, named by its path there",
+                                 &RunPak}};
+
+int RunPak(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return UsageError(*FindCommand("pak"));
+    struct stat info;
+    if (stat(args[0].c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return Fail(args[0] + ": not a directory");
+    VornTools::PakWriter writer;
+    if (!writer.AddDirectory(args[0]))
+        return Fail(args[0] + ": " + writer.GetError());
+    if (writer.GetFileCount() == 0)
+        return Fail(args[0] + ": nothing to pack");
+    if (!writer.Write(args[1]))
+        return Fail(args[1] + ": " + writer.GetError());
+    std::printf("%s: %zu files\n", args[1].c_str(), writer.GetFileCount());
+    return 0;
+}
+
+} // namespace
+
+} // namespace DataBuild
