@@ -2,3 +2,20 @@
 pkg_check_modules(BENCH_LZMA REQUIRED IMPORTED_TARGET liblzma)
 target_sources(bench_pak_read PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/Sandbox.cpp)
 target_link_libraries(bench_pak_read PRIVATE vorn_pakwriter PkgConfig::BENCH_LZMA)
+
+# Sound benchmarks: they make their Ogg files with vorn-oggtone when they start; the decoding
+# benchmark also calls the integer Vorbis decoder directly as its baseline, and the mixing one
+# packs its files into a pak archive.
+foreach(_b bench_ogg_decode bench_mix_ogg)
+  if(TARGET ${_b})
+    add_dependencies(${_b} vorn-oggtone)
+    target_compile_definitions(${_b} PRIVATE VORN_OGGTONE="$<TARGET_FILE:vorn-oggtone>")
+  endif()
+endforeach()
+if(TARGET bench_ogg_decode)
+  pkg_check_modules(BENCH_TREMOR REQUIRED IMPORTED_TARGET vorbisidec)
+  target_link_libraries(bench_ogg_decode PRIVATE PkgConfig::BENCH_TREMOR)
+endif()
+if(TARGET bench_mix_ogg)
+  target_link_libraries(bench_mix_ogg PRIVATE vorn_pakwriter)
+endif()

@@ -17,6 +17,7 @@
 namespace Vorn {
 
 class Atlas;
+class AudioSource;
 class Surface;
 
 class AssetDict : public RefCounter {
@@ -43,6 +44,15 @@ public:
     bool LoadAtlas(const NarrowString& spec);
     // Releases the atlas of spec; frames nobody else holds die, and their names lock to null.
     void UnloadAtlas(const NarrowString& spec);
+
+    // The sound source of spec, shared by name: the live one named spec, or else a new one from
+    // LoadAudioSource, named weakly (the caller's reference keeps it). Null, and no entry, when
+    // the spec gives no source.
+    SmartPtr<AudioSource> GetAudioSource(const NarrowString& spec);
+    // A new source for a sound spec, split at the last '@': "path" streams by the factory,
+    // "path@cache" is an Ogg stream over a memory copy of the file, "path@buffer" is decoded
+    // whole into memory; other options count as none. Count 0.
+    static AudioSource* LoadAudioSource(const NarrowString& spec);
 
     AssetMap& GetAssets() { return m_assets; }
     const AtlasMap& GetAtlases() const { return m_atlases; }

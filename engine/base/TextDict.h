@@ -11,6 +11,8 @@
 #include "base/WideString.h"
 #include "system/Types.h"
 
+struct lua_State;
+
 namespace Vorn {
 
 class TextDict : public RefCounter, public WeakRefCounter {
@@ -31,6 +33,10 @@ public:
     static u32 Substitute(WideString& text, const NarrowString& name, const WideString& value);
 
     const TextMap& GetTexts() const { return m_texts; }
+
+    // Script-callable: the text of the id given as the first argument, from g_textDict, as one
+    // UTF-8 string result. No script of this program registers it.
+    static int LuaGet(lua_State* state);
 
 private:
     TextMap m_texts;

@@ -12,7 +12,7 @@ class AudioBuffer : public AudioSource {
 public:
     // The most a buffer keeps: six minutes of stereo at 44100 Hz and then some. A decoder's size
     // comes from its file, so the buffer grows with what is actually decoded, never by the claim.
-    static const u32 MAX_BYTES = 128u << 20;
+    static constexpr u32 MAX_BYTES = 128u << 20;
 
     // Reads source to its end (at most MAX_BYTES) and keeps the bytes actually read; the source is
     // released before this returns. Null when source is null or gives no data. Count 0.

@@ -1,7 +1,7 @@
 // vorn-oggtone: writes a sine tone as an Ogg Vorbis file.
 //
 //   vorn-oggtone OUT.ogg [--rate HZ] [--channels 1|2] [--seconds S] [--freq HZ] [--amplitude A]
-//                        [--quality Q] [--then-channels 1|2] [--then-rate HZ]
+//                        [--noise A] [--quality Q] [--then-channels 1|2] [--then-rate HZ]
 //
 // Stereo files carry the tone on the left and 1.5 times its frequency on the right, so that
 // swapped or mixed channels show. --then-channels / --then-rate append a second link to the
@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -23,6 +24,7 @@ struct Tone {
     double seconds = 1.0;
     double freq = 440.0;
     double amplitude = 0.5;
+    double noise = 0.0;  // white noise under the tone: music-like, hard to compress further
     float quality = 0.4f;
 };
 
@@ -68,14 +70,18 @@ bool EncodeLink(const Tone& tone, int serial, FILE* out)
     const double pi = 3.14159265358979323846;
     long at = 0;
     bool ended = false;
+    uint32_t seed = 12345u + static_cast<uint32_t>(serial);
     while (ok && !ended) {
         const long n = std::min(chunk, frames - at);
         if (n > 0) {
             float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
             for (int c = 0; c < tone.channels; ++c) {
                 const double f = tone.freq * (c == 0 ? 1.0 : 1.5);
-                for (long i = 0; i < n; ++i)
-                    buffer[c][i] = static_cast<float>(tone.amplitude * std::sin(2.0 * pi * f * (at + i) / tone.rate));
+                for (long i = 0; i < n; ++i) {
+                    seed = seed * 1664525u + 1013904223u;
+                    const double white = (static_cast<double>(seed >> 8) / 8388608.0 - 1.0) * tone.noise;
+                    buffer[c][i] = static_cast<float>(tone.amplitude * std::sin(2.0 * pi * f * (at + i) / tone.rate) + white);
+                }
             }
             vorbis_analysis_wrote(&dsp, static_cast<int>(n));
             at += n;
@@ -114,7 +120,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: vorn-oggtone OUT.ogg [--rate HZ] [--channels 1|2] [--seconds S] [--freq HZ]\n"
-                 "                    [--amplitude A] [--quality Q] [--then-channels 1|2] [--then-rate HZ]\n");
+                 "                    [--amplitude A] [--noise A] [--quality Q] [--then-channels 1|2]\n"
+                 "                    [--then-rate HZ]\n");
     return 2;
 }
 
@@ -140,6 +147,7 @@ int main(int argc, char** argv)
         else if (option == "--seconds") tone.seconds = v;
         else if (option == "--freq") tone.freq = v;
         else if (option == "--amplitude") tone.amplitude = v;
+        else if (option == "--noise") tone.noise = v;
         else if (option == "--quality") tone.quality = static_cast<float>(v);
         else if (option == "--then-channels") thenChannels = static_cast<int>(v);
         else if (option == "--then-rate") thenRate = static_cast<long>(v);

@@ -33,7 +33,8 @@ u32 EffectScale::Process(s16* buffer, u32 input, u32)
     const u32 inputFrames = input / frameBytes;
     if (m_copy.size() < input)
         m_copy.resize(input);
-    std::memcpy(m_copy.data(), buffer, input);
+    if (input)
+        std::memcpy(m_copy.data(), buffer, input);
 
     u8* out = reinterpret_cast<u8*>(buffer);
     const u32 outputFrames = m_outputBytes / frameBytes;

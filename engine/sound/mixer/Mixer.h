@@ -21,9 +21,9 @@ namespace Vorn {
 class Mixer : public AudioStream {
 public:
     // Pause mask bits.
-    static const u32 PAUSE_FOCUS = 1;    // the application lost focus
-    static const u32 PAUSE_CONSOLE = 2;  // debug console open, or a script failed
-    static const u32 PAUSE_SUSPEND = 4;  // suspension
+    static constexpr u32 PAUSE_FOCUS = 1;    // the application lost focus
+    static constexpr u32 PAUSE_CONSOLE = 2;  // debug console open, or a script failed
+    static constexpr u32 PAUSE_SUSPEND = 4;  // suspension
 
     // A mixer with no output device: nothing reads it until Create's start (tests pull Read
     // themselves).
