@@ -83,13 +83,20 @@ bool PlaybookProcess::TearDown()
         bps_shutdown();
         m_servicesUp = false;
     }
+    // A handle whose destroy failed is kept: the destructor tries once more.
     if (m_window) {
-        ok = screen_destroy_window(m_window) == 0 && ok;
-        m_window = nullptr;
+        if (screen_destroy_window(m_window) == 0)
+            m_window = nullptr;
+        else
+            ok = false;
     }
     if (m_context) {
-        ok = screen_destroy_context(m_context) == 0 && ok;
-        m_context = nullptr;
+        if (screen_destroy_context(m_context) == 0) {
+            m_context = nullptr;
+            m_window = nullptr;   // went with its context
+        } else {
+            ok = false;
+        }
     }
     return ok;
 }

@@ -69,6 +69,7 @@ bool Harness::Start(Vorn::PlaybookApplication* app)
         m_process.reset();
         return false;
     }
+    KeepGLDriverLoaded();
     m_last = Vorn::GetTime();
     return true;
 }

@@ -17,6 +17,7 @@
 #include "standin/events.h"
 #include "standin/standin.h"
 #include "standin/window.h"
+#include "support/HeadlessGL.h"
 #include "support/Sandbox.h"
 
 using namespace Vorn;
@@ -69,6 +70,7 @@ protected:
         app = new LoopApp;
         process.reset(new PlaybookProcess(app));
         ASSERT_EQ(process->Start(), PlaybookProcess::EXIT_OK);
+        VornTest::KeepGLDriverLoaded();
         last = GetTime();
     }
     void TearDown() override
@@ -182,15 +184,15 @@ TEST_F(Loop, WindowStatesAndActivationPauseAndResumeWithTheSoundDevice)
 
 TEST_F(Loop, OrientationChecksAreAcceptedAndAChangeMakesANewDisplay)
 {
-    Display* first = app->GetDisplay();
+    SmartPtr<Display> first(app->GetDisplay());
     standin_queue_navigator_event(NAVIGATOR_ORIENTATION_CHECK, 180);
     ASSERT_TRUE(Pass());
     EXPECT_EQ(standin_orientation_response(), 1);
-    EXPECT_EQ(app->GetDisplay(), first);
+    EXPECT_EQ(app->GetDisplay(), first.Get());
 
     standin_queue_navigator_event(NAVIGATOR_ORIENTATION, 180);
     ASSERT_TRUE(Pass());
-    ASSERT_NE(app->GetDisplay(), first);
+    ASSERT_NE(app->GetDisplay(), first.Get());
     EXPECT_EQ(app->GetDisplay()->GetScreen(), first->GetScreen()) << "one window surface";
     ASSERT_EQ(app->GetDisplaySizes().size(), 1u) << "the first size stays";
     EXPECT_EQ(app->frames, 2);
@@ -282,6 +284,7 @@ TEST(FailedStop, AFailedDestroyGivesExitCodeOneAfterTheShutdown)
         LoopApp* app = new LoopApp;
         PlaybookProcess process(app);
         ASSERT_EQ(process.Start(), PlaybookProcess::EXIT_OK);
+        VornTest::KeepGLDriverLoaded();
         ASSERT_EQ(standin_fail_call(call, 1), 0);
         EXPECT_EQ(process.Stop(), PlaybookProcess::EXIT_SCREEN_FAILED) << call;
         EXPECT_FALSE(s_alive);
