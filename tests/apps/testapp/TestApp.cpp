@@ -69,6 +69,8 @@ public:
 
     void Render(Surface* screen) override
     {
+        if (++m_drawn == 1)
+            Report("first frame");
         Color colour = m_down ? Color{255, 0, 0, 255} : Color{0, 0, 96, 255};
         screen->Clear(colour);
     }
@@ -96,6 +98,7 @@ private:
     long Milliseconds() const { return std::lround(m_seconds * 1000.0); }
 
     int m_frames = 0;
+    int m_drawn = 0;
     double m_seconds = 0.0;
     bool m_down = false;
 };
