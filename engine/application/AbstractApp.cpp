@@ -221,10 +221,10 @@ bool AbstractApp::IsMovieFinished()
     return !m_moviePlayer || m_moviePlayer->IsFinished();
 }
 
-void AbstractApp::PlayMovie(const char* file, int volume)
+void AbstractApp::PlayMovie(const NarrowString& file, int volume)
 {
     m_moviePlayer = new PlaybookMoviePlayer;
-    m_moviePlayer->Play(NarrowString(file), volume);
+    m_moviePlayer->Play(file, volume);
 }
 
 void AbstractApp::ResumeMovie()

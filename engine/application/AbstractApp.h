@@ -12,6 +12,7 @@
 namespace Vorn {
 
 class BatcherFreeze;
+class NarrowString;
 class Display;
 class MoviePlayerInterface;
 class Surface;
@@ -90,7 +91,7 @@ public:
     void UpdateDisplaySize(int width, int height);
 
     bool IsMovieFinished();
-    void PlayMovie(const char* file, int volume);
+    void PlayMovie(const NarrowString& file, int volume);
     void ResumeMovie();
     void PauseMovie();
     void FreezeBatcher();

@@ -47,6 +47,8 @@ public:
     // Moves pending native events into the queue (PushEvent). drainStart: the first poll of an
     // event drain. waitMs > 0: when nothing was pending, wait up to that long for something.
     virtual void Pump(bool drainStart, int waitMs) = 0;
+    // Whether an empty poll of a backgrounded application waits (stepped headless runs never do).
+    virtual bool ThrottlesBackground() const = 0;
     // navigator_invoke: hands uri over; false with a reason when it could not be.
     virtual bool Invoke(const std::string& uri, std::string& error) = 0;
     // The services start (starting) or stop: forget per-session state.

@@ -267,3 +267,16 @@ TEST(EventsBeforeStart, NothingIsDeliveredBeforeTheServicesStart)
     EXPECT_EQ(screen_request_events(reinterpret_cast<screen_context_t>(0x1)), -1);
     EXPECT_EQ(mmrenderer_request_events("ctx", 0, nullptr), 0);
 }
+
+TEST_F(Events, SteppedRunsNeverWaitInTheBackground)
+{
+    standin_queue_navigator_event(NAVIGATOR_WINDOW_INACTIVE, 0);
+    ASSERT_NE(Next(), nullptr);
+    timeval before, after;
+    gettimeofday(&before, nullptr);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(Next(), nullptr);
+    gettimeofday(&after, nullptr);
+    long long us = (after.tv_sec - before.tv_sec) * 1000000LL + (after.tv_usec - before.tv_usec);
+    EXPECT_LT(us, 100000) << "twenty empty polls";
+}
