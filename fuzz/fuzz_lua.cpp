@@ -107,7 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
 
-    Lua lua(HEAP_BYTES, nullptr);
+    // The caller's block, as a surface with a heap of its own would pass it.
+    static unsigned char block[HEAP_BYTES];
+    Lua lua(HEAP_BYTES, block);
     if (!lua.IsValid())
         return 0;
     lua_sethook(lua.GetState(), &Stop, LUA_MASKCOUNT, INSTRUCTION_LIMIT);

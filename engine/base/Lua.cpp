@@ -1,5 +1,6 @@
 #include "base/Lua.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -121,13 +122,16 @@ const char* const PROFILE_REPORT =
 bool ReadWhole(SeekableStream* stream, std::vector<char>& out)
 {
     out.clear();
-    const u32 piece = 64u << 10;
+    // The size the stream claims only chooses the first piece (one byte more, to see the end).
+    u32 piece = std::min<u32>(stream->GetSize(), 64u << 10) + 1;
     for (;;) {
         const size_t have = out.size();
         if (have > Lua::MAX_SCRIPT_BYTES)
             return false;
         out.resize(have + piece);
         const s32 n = stream->Read(out.data() + have, piece);
+        // After a short read the end is near: a small probe confirms it.
+        piece = n >= 0 && static_cast<u32>(n) < piece ? 256 : 64u << 10;
         out.resize(have + (n > 0 ? static_cast<size_t>(n) : 0));
         if (n <= 0)
             return true;

@@ -1,26 +1,103 @@
 #include "sound/AudioOgg.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include <tremor/ivorbisfile.h>
 
+#include "vfs/CachedFile.h"
+
 namespace Vorn {
+
+// The decoder reads 1 KiB at a time and seeks about while it opens. A file streaming from a pak
+// archive shares one decompressing reader with every other file of the archive: several streams
+// reading 1 KiB each in turn would make it decode its compressed blocks again for every read. So
+// the source reads ahead in pieces of an archive block, and answers small reads and near seeks
+// from what it holds.
+struct AudioOgg::Input {
+    static const u32 READ_AHEAD = 64u << 10;
+
+    SmartPtr<File> file;
+    bool buffered;
+    std::vector<u8> buffer;
+    u32 start;   // file position of buffer[0]
+    u32 length;  // bytes held
+    u32 offset;  // read position in the buffer
+
+    explicit Input(const SmartPtr<File>& f)
+        : file(f), buffered(dynamic_cast<CachedFile*>(f.Get()) == nullptr), start(f->Tell()), length(0), offset(0)
+    {
+    }
+
+    // Bytes delivered, or -1 when the file failed before anything was delivered.
+    s32 Read(u8* out, u32 bytes)
+    {
+        if (!buffered)
+            return file->Read(out, bytes);
+        u32 done = 0;
+        while (done < bytes) {
+            if (offset == length) {
+                if (buffer.empty())
+                    buffer.resize(READ_AHEAD);
+                start += length;
+                offset = length = 0;
+                const s32 n = file->Read(buffer.data(), READ_AHEAD);
+                if (n < 0)
+                    return done ? static_cast<s32>(done) : -1;
+                if (n == 0)
+                    break;
+                length = static_cast<u32>(n);
+            }
+            const u32 n = std::min(bytes - done, length - offset);
+            std::memcpy(out + done, buffer.data() + offset, n);
+            offset += n;
+            done += n;
+        }
+        return static_cast<s32>(done);
+    }
+
+    u32 Tell() { return buffered ? start + offset : file->Tell(); }
+
+    bool Seek(s64 position, int whence)
+    {
+        if (!buffered)
+            return position >= INT_MIN && position <= INT_MAX && file->Seek(static_cast<int>(position), whence);
+        s64 target = position;
+        if (whence == SeekableStream::FROM_CURRENT)
+            target += Tell();
+        else if (whence == SeekableStream::FROM_END)
+            target += file->GetSize();
+        else if (whence != SeekableStream::FROM_START)
+            return false;
+        if (target < 0 || target > 0x7fffffff)
+            return false;
+        if (target >= start && target <= static_cast<s64>(start) + length) {
+            offset = static_cast<u32>(target - start);
+            return true;
+        }
+        if (!file->Seek(static_cast<int>(target), SeekableStream::FROM_START))
+            return false;
+        start = static_cast<u32>(target);
+        offset = length = 0;
+        return true;
+    }
+};
 
 namespace {
 
 // Consecutive holes skipped within one read before the read gives up on the stream.
 const int MAX_HOLES = 16;
 
-// The decoder's stream callbacks over an engine file. The data source is the File*; the source
-// owns the file, so closing is left to it.
+// The decoder's stream callbacks over the source's input. The source owns the file, so closing is
+// left to it.
 
 // Returns whole elements read. The decoder tells a clean end from a failure by errno when the
 // result is 0, so errno is set either way.
 size_t ReadCallback(void* destination, size_t size, size_t count, void* source)
 {
-    File* file = static_cast<File*>(source);
     if (size == 0 || count == 0) {
         errno = 0;
         return 0;
@@ -28,7 +105,7 @@ size_t ReadCallback(void* destination, size_t size, size_t count, void* source)
     size_t bytes = size * count;
     if (bytes / size != count || bytes > 0x7fffffff)
         bytes = 0x7fffffff - 0x7fffffff % size;
-    const s32 n = file->Read(destination, static_cast<u32>(bytes));
+    const s32 n = static_cast<AudioOgg::Input*>(source)->Read(static_cast<u8*>(destination), static_cast<u32>(bytes));
     if (n < 0) {
         errno = EIO;
         return 0;
@@ -42,10 +119,7 @@ size_t ReadCallback(void* destination, size_t size, size_t count, void* source)
 // it did not ask for.
 int SeekCallback(void* source, ogg_int64_t offset, int whence)
 {
-    if (offset < INT_MIN || offset > INT_MAX)
-        return -1;
-    File* file = static_cast<File*>(source);
-    return file->Seek(static_cast<int>(offset), whence) ? 0 : -1;
+    return static_cast<AudioOgg::Input*>(source)->Seek(offset, whence) ? 0 : -1;
 }
 
 int CloseCallback(void*)
@@ -55,7 +129,7 @@ int CloseCallback(void*)
 
 long TellCallback(void* source)
 {
-    return static_cast<long>(static_cast<File*>(source)->Tell());
+    return static_cast<long>(static_cast<AudioOgg::Input*>(source)->Tell());
 }
 
 const ov_callbacks CALLBACKS = {&ReadCallback, &SeekCallback, &CloseCallback, &TellCallback};
@@ -82,9 +156,10 @@ AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
 {
     if (!file)
         return nullptr;
+    std::unique_ptr<Input> input(new Input(file));
     OggVorbis_File* decoder = new OggVorbis_File;
     std::memset(decoder, 0, sizeof(*decoder));
-    if (ov_open_callbacks(file.Get(), decoder, nullptr, 0, CALLBACKS) != 0) {
+    if (ov_open_callbacks(input.get(), decoder, nullptr, 0, CALLBACKS) != 0) {
         // A failed open has already cleared what it made.
         delete decoder;
         return nullptr;
@@ -100,7 +175,7 @@ AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
     if (ov_streams(decoder) > 1 && ov_seekable(decoder))
         ov_pcm_seek(decoder, 0);
     AudioOgg* source = new AudioOgg;
-    source->m_file = file;
+    source->m_input = std::move(input);
     source->m_decoder = decoder;
     source->m_channels = static_cast<u32>(info->channels);
     source->m_sampleRate = static_cast<u32>(info->rate);

@@ -2,6 +2,8 @@
 // (streaming from an archive, or a memory copy of the whole file).
 #pragma once
 
+#include <memory>
+
 #include "base/SmartPtr.h"
 #include "sound/AudioSource.h"
 #include "vfs/File.h"
@@ -27,6 +29,9 @@ public:
     void Seek(u32 position) override;
     u32 Tell() override;
 
+    // The file as the decoder reads it: through a read-ahead buffer, unless it is a memory copy.
+    struct Input;
+
 private:
     AudioOgg();
     // Decodes one frame into m_partial and hands out its first bytes; for requests that end
@@ -36,7 +41,7 @@ private:
     long Decode(u8* out, u32 bytes);
     void ResetReadState();
 
-    SmartPtr<File> m_file;
+    std::unique_ptr<Input> m_input;
     OggVorbis_File* m_decoder;
     bool m_formatChanged;  // the stream went on in another format: nothing more to hand out
     u8 m_partial[4];

@@ -178,7 +178,7 @@ u32 AudioChannel::ReadSource(u8* destination, u32 bytes)
     u32 got = 0;
     u32 passStart = ~0u;
     for (;;) {
-        got += m_source->Read(destination + got, bytes - got);
+        got += std::min(m_source->Read(destination + got, bytes - got), bytes - got);
         if (got >= bytes || !GetLoop())
             return got;
         // Whole frames only before the wrap, so the data after it keeps its channel alignment.

@@ -50,9 +50,18 @@ void EffectVolume::Apply(s16* samples, u32 count, float volume)
         }
         return;
     }
-    // Below 1.0 (and for negative or NaN volumes) in Q15. In [0, 1) the product cannot leave
-    // 16 bits; 64-bit arithmetic and the clamp cover the volumes outside that range.
+    // Below 1.0 (and for negative or NaN volumes) in Q15. For gains within one unit the product
+    // fits 32 bits and the result 16 bits (the one exception, -32768 x -32768, is clamped);
+    // 64-bit arithmetic covers the volumes beyond.
     const s64 gain = ToGain(volume);
+    if (gain >= -32768 && gain <= 32768) {
+        const s32 g = static_cast<s32>(gain);
+        for (u32 i = 0; i < count; ++i) {
+            const s32 v = (static_cast<s32>(samples[i]) * g) >> 15;
+            samples[i] = static_cast<s16>(v > 32767 ? 32767 : v);
+        }
+        return;
+    }
     for (u32 i = 0; i < count; ++i) {
         s64 v = (static_cast<s64>(samples[i]) * gain) >> 15;
         v = v < -32768 ? -32768 : (v > 32767 ? 32767 : v);

@@ -221,6 +221,42 @@ TEST_F(OggSource, StreamFromAMemoryCopyOfAFileInAPak)
     EXPECT_FALSE(SmartPtr<AudioSource>(AudioSource::CreateStream("common/music/none.ogg")));
 }
 
+// Streams of one archive share its decompressing reader: read in turn, each still decodes what it
+// decodes alone (the tone files compress, so the archive holds them in LZMA-coded blocks).
+TEST_F(OggSource, InterleavedStreamsFromOnePakDecodeAsAlone)
+{
+    VornTest::Sandbox sandbox;
+    VornTools::PakWriter writer;
+    ASSERT_TRUE(writer.AddFileFromDisk("a.ogg", Path("stereo.ogg")));
+    ASSERT_TRUE(writer.AddFileFromDisk("b.ogg", Path("mono.ogg")));
+    ASSERT_TRUE(writer.AddFileFromDisk("c.ogg", Path("short.ogg")));
+    ASSERT_TRUE(writer.Write(VornTest::Sandbox::Native("sound.pak")));
+    ASSERT_TRUE(Vfs::MountPak("sound.pak", "p/", 0));
+    const char* const names[] = {"stereo.ogg", "mono.ogg", "short.ogg", "stereo.ogg"};
+    const char* const paths[] = {"p/a.ogg", "p/b.ogg", "p/c.ogg", "p/a.ogg"};
+    std::vector<SmartPtr<AudioSource> > sources;
+    std::vector<std::vector<s16> > got(4);
+    for (const char* path : paths) {
+        sources.push_back(Create(path));
+        ASSERT_TRUE(sources.back());
+    }
+    sources[3]->Seek(40000);  // the second stream of one file starts elsewhere
+    std::vector<u8> buffer(1500);
+    for (bool more = true; more;) {
+        more = false;
+        for (size_t i = 0; i < sources.size(); ++i) {
+            const u32 n = sources[i]->Read(buffer.data(), 1500);
+            const std::vector<s16> s = VornTest::Samples(std::vector<u8>(buffer.begin(), buffer.begin() + n));
+            got[i].insert(got[i].end(), s.begin(), s.end());
+            more = more || n > 0;
+        }
+    }
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(got[i], DecodeDirectly(Path(names[i]))) << names[i];
+    const std::vector<s16> stereo = DecodeDirectly(Path("stereo.ogg"));
+    EXPECT_EQ(got[3], std::vector<s16>(stereo.begin() + 20000, stereo.end()));
+}
+
 // A chained file whose second link changes the channel count or rate: the source hands out the
 // first link and stops, rather than passing on data in a format it did not announce.
 TEST_F(OggSource, ChainedLinkInAnotherFormatEndsTheStream)
