@@ -5,7 +5,15 @@
 #include "application/AppGlobals.h"
 #include "application/DebugOverlay.h"
 #include "application/MoviePlayerInterface.h"
+#include "application/playbook/PlaybookMoviePlayer.h"
+#include "base/AssetDict.h"
+#include "base/Registry.h"
 #include "base/TextDict.h"
+#include "graphics/Display.h"
+#include "graphics/batcher/Batcher.h"
+#include "graphics/pixeldata/PixelDataGL.h"
+#include "graphics/playbook/PlaybookSurface.h"
+#include "sound/mixer/Mixer.h"
 #include "system/AllocPool.h"
 
 namespace Vorn {
@@ -34,8 +42,14 @@ AbstractApp::AbstractApp(u32 flags) : m_flags(flags), m_paused(false)
 AbstractApp::~AbstractApp()
 {
     s_application = nullptr;
-    // Release order: mixer, asset dictionary, registry, text dictionary, debug overlay, application
-    // globals.
+    // The mixer's playback thread is stopped and joined first, on this (the main) thread: another
+    // holder (the game's sound layer lives until the process exits) could otherwise keep it
+    // running while the services it reads go away, and into static destruction.
+    if (g_mixer)
+        g_mixer->Shutdown();
+    g_mixer = nullptr;
+    g_assetDict = nullptr;
+    g_registry = nullptr;
     g_textDict = nullptr;
     g_debugOverlay = nullptr;
     g_appGlobals = nullptr;
@@ -62,12 +76,30 @@ void AbstractApp::Tick(float seconds)
 
 void AbstractApp::RenderFrame()
 {
+    // Held for the frame: an orientation change inside the application's drawing may replace
+    // the display.
+    SmartPtr<Surface> screen(m_display ? m_display->GetScreen() : nullptr);
+    // Only the platform's window surface presents frames; a display without one draws nothing.
+    PlaybookSurface* window = dynamic_cast<PlaybookSurface*>(screen.Get());
+    if (window && window->BeginFrame()) {
+        Render(window);
+        if (g_debugOverlay)
+            g_debugOverlay->Render(window);
+        AfterRender(window);
+        window->Flip();
+    }
+    screen = nullptr;
+    if (m_flags & FLAG_TEXTURE_AGEING)
+        PixelDataGL::AgeAll();
 }
 
 void AbstractApp::OnActivate(bool active)
 {
     if (!(m_flags & FLAG_KEEP_ACTIVE))
         m_paused = !active;
+    // While the focus bit is set the mixer gives up its output device and playback thread.
+    if (g_mixer)
+        g_mixer->Pause(MIXER_PAUSE_FOCUS, !active);
     OnFocus(active);
 }
 
@@ -130,6 +162,9 @@ void AbstractApp::DispatchKeyDown(int key)
         }
         if (key == CONSOLE_KEY) {
             DebugOverlay::s_consoleEnabled = !DebugOverlay::s_consoleEnabled;
+            // Sound stays silent while the console shows.
+            if (g_mixer)
+                g_mixer->Pause(MIXER_PAUSE_CONSOLE, DebugOverlay::s_consoleEnabled);
             return;
         }
         if (DebugOverlay::s_consoleEnabled) {
@@ -158,6 +193,16 @@ void AbstractApp::DispatchKeyUp(int key)
 void AbstractApp::SetDisplay(Display* display)
 {
     m_display = display;
+    // The table keeps the first display's size; later displays (orientation changes) leave it.
+    if (m_displaySizes.empty() && display) {
+        Surface* screen = display->GetScreen();
+        DisplaySize size = {0, 0, 0};
+        if (screen) {
+            size.width = static_cast<u32>(screen->GetWidth());
+            size.height = static_cast<u32>(screen->GetHeight());
+        }
+        m_displaySizes.push_back(size);
+    }
 }
 
 void AbstractApp::UpdateDisplaySize(int width, int height)
@@ -176,8 +221,10 @@ bool AbstractApp::IsMovieFinished()
     return !m_moviePlayer || m_moviePlayer->IsFinished();
 }
 
-void AbstractApp::PlayMovie(const char*, int)
+void AbstractApp::PlayMovie(const NarrowString& file, int volume)
 {
+    m_moviePlayer = new PlaybookMoviePlayer;
+    m_moviePlayer->Play(file, volume);
 }
 
 void AbstractApp::ResumeMovie()
@@ -197,8 +244,10 @@ void AbstractApp::FreezeBatcher()
     m_batcherFreeze = new BatcherFreeze;
 }
 
-void AbstractApp::SetRenderScale(float)
+void AbstractApp::SetRenderScale(float scale)
 {
+    if (g_batcher)
+        g_batcher->SetScale(scale);
 }
 
 } // namespace Vorn

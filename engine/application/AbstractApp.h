@@ -12,6 +12,7 @@
 namespace Vorn {
 
 class BatcherFreeze;
+class NarrowString;
 class Display;
 class MoviePlayerInterface;
 class Surface;
@@ -20,17 +21,17 @@ class WideString;
 class AbstractApp : public RefCounter {
 public:
     // Application flags, given to the constructor (the game passes 0).
-    static const u32 FLAG_KEEP_ACTIVE = 0x8;        // losing activation does not pause
-    static const u32 FLAG_TEXTURE_AGEING = 0x40;    // keep uploaded pixel data, age idle textures
-    static const u32 FLAG_HIGH_TOUCH_IDS = 0x400;   // deliver touch ids above 255
+    static constexpr u32 FLAG_KEEP_ACTIVE = 0x8;        // losing activation does not pause
+    static constexpr u32 FLAG_TEXTURE_AGEING = 0x40;    // keep uploaded pixel data, age idle textures
+    static constexpr u32 FLAG_HIGH_TOUCH_IDS = 0x400;   // deliver touch ids above 255
 
     // Touch ids above this are dropped unless FLAG_HIGH_TOUCH_IDS is set.
-    static const u32 MAX_TOUCH_ID = 255;
+    static constexpr u32 MAX_TOUCH_ID = 255;
     // Bit of the mixer's pause mask held while the window is inactive.
-    static const u32 MIXER_PAUSE_FOCUS = 1;
+    static constexpr u32 MIXER_PAUSE_FOCUS = 1;
     // Bit of the mixer's pause mask held while the debug console shows, and the key toggling it.
-    static const u32 MIXER_PAUSE_CONSOLE = 2;
-    static const int CONSOLE_KEY = 30;
+    static constexpr u32 MIXER_PAUSE_CONSOLE = 2;
+    static constexpr int CONSOLE_KEY = 30;
 
     // One entry of the display-size table: the size of the first display.
     struct DisplaySize {
@@ -90,7 +91,7 @@ public:
     void UpdateDisplaySize(int width, int height);
 
     bool IsMovieFinished();
-    void PlayMovie(const char* file, int volume);
+    void PlayMovie(const NarrowString& file, int volume);
     void ResumeMovie();
     void PauseMovie();
     void FreezeBatcher();

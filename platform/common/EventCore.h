@@ -47,6 +47,8 @@ public:
     // Moves pending native events into the queue (PushEvent). drainStart: the first poll of an
     // event drain. waitMs > 0: when nothing was pending, wait up to that long for something.
     virtual void Pump(bool drainStart, int waitMs) = 0;
+    // Whether an empty poll of a backgrounded application waits (stepped headless runs never do).
+    virtual bool ThrottlesBackground() const = 0;
     // navigator_invoke: hands uri over; false with a reason when it could not be.
     virtual bool Invoke(const std::string& uri, std::string& error) = 0;
     // The services start (starting) or stop: forget per-session state.
@@ -62,6 +64,11 @@ void ResetNavigator();
 void RecordInvoke(const std::string& uri);
 // Media-renderer requests end with the services.
 void ResetMediaRequests();
+// Queues a media-renderer event of the state for every request on the named context.
+void PushMediaStateForContext(const std::string& context, int state);
+// Whether a track of the named context has played to its end (a request made afterwards still
+// learns of it).
+bool MediaContextEnded(const std::string& context);
 
 // The stepped clock's tick: an event drain found nothing more pending.
 void ClockDrainEnded();

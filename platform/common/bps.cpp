@@ -193,7 +193,7 @@ extern "C" int bps_get_event(bps_event_t** event, int timeout_ms)
             }
         }
         int wait = timeout_ms;
-        if (wait == 0 && background)
+        if (wait == 0 && background && backend.ThrottlesBackground())
             wait = standin::BACKGROUND_WAIT_MS;
         if (wait == 0)
             break;

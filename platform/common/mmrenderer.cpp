@@ -5,6 +5,7 @@
 
 #include "EventCore.h"
 #include "bps/mmrenderer.h"
+#include "standin/events.h"
 
 namespace {
 
@@ -37,18 +38,37 @@ void ResetMediaRequests()
     r.list.clear();
 }
 
+void PushMediaStateForContext(const std::string& context, int state)
+{
+    std::vector<void*> targets;
+    {
+        Requests& r = GetRequests();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        for (const Request& request : r.list)
+            if (request.context == context)
+                targets.push_back(request.userdata);
+    }
+    for (void* userdata : targets)
+        standin_queue_media_event(state, userdata);
+}
+
 }  // namespace standin
 
 extern "C" int mmrenderer_request_events(const char* ctxname, int flags, void* userdata)
 {
     if (!ctxname || flags != 0 || !standin::ServicesRunning())
         return 0;
-    Requests& r = GetRequests();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    Request request{r.nextId++, ctxname, userdata};
-    r.list.push_back(request);
-    standin::SetRequested(standin::DOMAIN_MMRENDERER, true);
-    return request.id;
+    int id;
+    {
+        Requests& r = GetRequests();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        id = r.nextId++;
+        r.list.push_back(Request{id, ctxname, userdata});
+        standin::SetRequested(standin::DOMAIN_MMRENDERER, true);
+    }
+    if (standin::MediaContextEnded(ctxname))
+        standin_queue_media_event(MMR_STATE_STOPPED, userdata);
+    return id;
 }
 
 extern "C" int mmrenderer_stop_events(int request_id)

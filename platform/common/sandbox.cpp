@@ -111,7 +111,9 @@ std::string ArchiveDirectory()
     for (const std::string& dir : candidates)
         if (IsDirectory(dir))
             return Absolute(dir);
-    return candidates.empty() ? std::string() : candidates.front();
+    // Nothing built or installed yet: where the build puts the archives.
+    return *VORN_BUILD_DATA_DIR ? std::string(VORN_BUILD_DATA_DIR)
+                                : (candidates.empty() ? std::string() : candidates.front());
 }
 
 // Points root/app/native at target. The link is replaced in one rename, so a second instance
@@ -138,8 +140,10 @@ bool LinkArchives(const std::string& root, const std::string& target)
 
 extern "C" int standin_prepare_sandbox(void)
 {
-    // Started in a sandbox already (a test's, or one laid out by hand).
-    if (IsDirectory("app/native") && IsDirectory("data"))
+    // Started in a sandbox already (a test's, or one laid out by hand); its app/native may be a
+    // link to archives not built yet.
+    struct stat native;
+    if (lstat("app/native", &native) == 0 && IsDirectory("data"))
         return 0;
     std::string dataHome = DataHome();
     if (dataHome.empty()) {

@@ -1,5 +1,7 @@
 // Headless events: nothing comes from a window system. Tests queue events in process
 // (standin/events.h); a whole run takes its events from the script VORN_EVENTS names.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,11 +13,19 @@
 namespace standin {
 namespace {
 
+const int MAX_WAIT_MS = 10;
+
 class HeadlessEventBackend final : public EventBackend {
 public:
-    void Pump(bool drainStart, int) override
+    // Time is stepped: an application in the background polls at full speed.
+    bool ThrottlesBackground() const override { return false; }
+
+    void Pump(bool drainStart, int waitMs) override
     {
-        // Time is stepped here: an empty poll never waits.
+        // Only a caller's own wait (a timeout) passes real time here; it is spent in short
+        // slices so that events another thread queues are seen.
+        if (waitMs > 0)
+            usleep(static_cast<useconds_t>(waitMs < MAX_WAIT_MS ? waitMs : MAX_WAIT_MS) * 1000u);
         if (!drainStart)
             return;
         std::lock_guard<std::mutex> lock(ScriptMutex());

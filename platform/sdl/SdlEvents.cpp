@@ -46,6 +46,8 @@ public:
         m_owners.resize(TOUCH_SLOTS);
     }
 
+    bool ThrottlesBackground() const override { return true; }
+
     void Pump(bool, int waitMs) override
     {
         ReapOpeners();

@@ -1,10 +1,12 @@
 #include "application/playbook/PlaybookApplication.h"
 
 #include "application/playbook/Clock.h"
+#include "application/playbook/PlaybookMoviePlayer.h"
 #include "base/NarrowString.h"
 #include "base/WideString.h"
 #include "bps/mmrenderer.h"
 #include "bps/navigator.h"
+#include "graphics/playbook/PlaybookDisplay.h"
 
 namespace Vorn {
 
@@ -28,6 +30,7 @@ void PlaybookApplication::SetScreen(screen_context_t context, screen_window_t wi
 
 void PlaybookApplication::CreateDisplay()
 {
+    SetDisplay(PlaybookDisplay::Create(m_context, m_window));
     Initialize();
 }
 
@@ -100,7 +103,9 @@ void PlaybookApplication::HandleNavigatorEvent(bps_event_t* event)
         navigator_orientation_check_response(event, true);
         break;
     case NAVIGATOR_ORIENTATION:
+        // The window buffers are rebuilt for the new angle with the new display.
         navigator_event_get_orientation_angle(event);
+        SetDisplay(PlaybookDisplay::Create(m_context, m_window));
         break;
     case NAVIGATOR_WINDOW_ACTIVE:
         OnActivate(true);
@@ -148,7 +153,15 @@ void PlaybookApplication::HandleScreenEvent(bps_event_t* event)
 
 void PlaybookApplication::HandleMediaEvent(bps_event_t* event)
 {
-    (void)event;
+    if (mmrenderer_event_get_state(event) != MMR_STATE_STOPPED && !m_movieSkip)
+        return;
+    // The user data is the player that asked for the events; a player withdraws its request
+    // before it goes, so a delivered event never names a dead one.
+    auto player = static_cast<PlaybookMoviePlayer*>(mmrenderer_event_get_userdata(event));
+    if (!player)
+        return;
+    player->Stop(true);
+    m_movieSkip = false;
 }
 
 } // namespace Vorn

@@ -4,9 +4,7 @@
 
 #include "application/AbstractApp.h"
 #include "bps/bps.h"
-#include "screen/screen_events.h"
-
-typedef struct _screen_window* screen_window_t;
+#include "screen/screen.h"
 
 namespace Vorn {
 

@@ -1,6 +1,8 @@
 #include "application/playbook/PlaybookProcess.h"
 
 #include "bps/navigator.h"
+#include "graphics/playbook/PlaybookSurface.h"
+#include "sound/mixer/Mixer.h"
 
 namespace Vorn {
 
@@ -13,7 +15,7 @@ PlaybookProcess::PlaybookProcess(PlaybookApplication* app)
 
 PlaybookProcess::~PlaybookProcess()
 {
-    m_app = nullptr;
+    ReleaseApplication();
     TearDown();
 }
 
@@ -28,25 +30,25 @@ int PlaybookProcess::Start()
     // A failed start releases the application and takes down what was made, so that nothing of
     // the platform is left half made behind the exit code.
     if (navigator_request_events(0) != BPS_SUCCESS) {
-        m_app = nullptr;
+        ReleaseApplication();
         TearDown();
         return EXIT_NO_NAVIGATOR;
     }
     if (screen_create_context(&m_context, SCREEN_APPLICATION_CONTEXT) != 0) {
         m_context = nullptr;
-        m_app = nullptr;
+        ReleaseApplication();
         TearDown();
         return EXIT_SCREEN_FAILED;
     }
     screen_request_events(m_context);
     if (screen_create_window(&m_window, m_context) != 0) {
         m_window = nullptr;
-        m_app = nullptr;
+        ReleaseApplication();
         TearDown();
         return EXIT_SCREEN_FAILED;
     }
     if (screen_create_window_group(m_window, WINDOW_GROUP) != 0) {
-        m_app = nullptr;
+        ReleaseApplication();
         TearDown();
         return EXIT_SCREEN_FAILED;
     }
@@ -59,8 +61,19 @@ int PlaybookProcess::Stop()
 {
     if (m_app)
         m_app->Finish();
-    m_app = nullptr;
+    ReleaseApplication();
     return TearDown() ? EXIT_OK : EXIT_SCREEN_FAILED;
+}
+
+void PlaybookProcess::ReleaseApplication()
+{
+    // The playback thread reads files and sounds the application's services hold: it is stopped
+    // and joined before they go, even while something else still holds the mixer.
+    if (g_mixer)
+        g_mixer->Shutdown();
+    m_app = nullptr;
+    // GL and EGL go while the window they draw into still exists.
+    PlaybookSurface::ReleaseScreen();
 }
 
 bool PlaybookProcess::TearDown()
@@ -70,13 +83,20 @@ bool PlaybookProcess::TearDown()
         bps_shutdown();
         m_servicesUp = false;
     }
+    // A handle whose destroy failed is kept: the destructor tries once more.
     if (m_window) {
-        ok = screen_destroy_window(m_window) == 0 && ok;
-        m_window = nullptr;
+        if (screen_destroy_window(m_window) == 0)
+            m_window = nullptr;
+        else
+            ok = false;
     }
     if (m_context) {
-        ok = screen_destroy_context(m_context) == 0 && ok;
-        m_context = nullptr;
+        if (screen_destroy_context(m_context) == 0) {
+            m_context = nullptr;
+            m_window = nullptr;   // went with its context
+        } else {
+            ok = false;
+        }
     }
     return ok;
 }

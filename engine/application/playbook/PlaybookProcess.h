@@ -11,9 +11,9 @@ namespace Vorn {
 class PlaybookProcess {
 public:
     // Process exit codes.
-    static const int EXIT_OK = 0;
-    static const int EXIT_SCREEN_FAILED = 1;       // a screen call failed
-    static const int EXIT_NO_NAVIGATOR = -1;       // navigator events could not be requested
+    static constexpr int EXIT_OK = 0;
+    static constexpr int EXIT_SCREEN_FAILED = 1;       // a screen call failed
+    static constexpr int EXIT_NO_NAVIGATOR = -1;       // navigator events could not be requested
 
     // Holds one reference to app (which may be null: then Start fails with EXIT_SCREEN_FAILED).
     explicit PlaybookProcess(PlaybookApplication* app);
@@ -43,6 +43,8 @@ public:
     static const char* const WINDOW_GROUP;
 
 private:
+    // Stops the audio thread, releases the application, then the screen surface with GL and EGL.
+    void ReleaseApplication();
     // Takes down the platform in reverse order of making; false when a destroy call failed.
     bool TearDown();
 

@@ -21,9 +21,9 @@ void bps_shutdown(void);
  * timeout_ms (0: do not wait; -1: wait for ever). The event stays valid until the next call.
  * Events of a service are delivered only while they are requested (navigator_request_events,
  * screen_request_events, mmrenderer_request_events); others are dropped. Before bps_initialize
- * the result is BPS_FAILURE with *event NULL. A backgrounded application (its window last reported
- * inactive or not full screen) may wait a few milliseconds here when nothing is pending, even
- * with timeout 0, as the tablet throttles it. */
+ * the result is BPS_FAILURE with *event NULL. On the desktop a backgrounded application (its
+ * window last reported inactive or not full screen) waits a few milliseconds here when nothing is
+ * pending, even with timeout 0, as the tablet throttles it; stepped headless runs never wait. */
 int bps_get_event(bps_event_t **event, int timeout_ms);
 /* The service that sent the event (compare with navigator_get_domain() and the like). */
 int bps_event_get_domain(bps_event_t *event);

@@ -20,10 +20,12 @@
  *
  * Sandbox: on the tablet an application starts in a directory holding app/native/ (its install
  * data) and data/ (its writable files). bps_initialize makes the working directory such a
- * directory unless it already is one (it holds both app/native and data): the directory
+ * directory unless it already is one (it holds app/native, even as a dangling link, and the
+ * directory data): the directory
  * $XDG_DATA_HOME/tessela (default ~/.local/share/tessela) with data/ in it and app/native a link to
  * the game's archives: VORN_DATA_DIR, else the first of <executable>/../share/tessela, the build
- * tree's data directory and the installed data directory that holds data_common.pak. */
+ * tree's data directory and the installed data directory that holds data_common.pak (when none
+ * does, the first that exists, else the build tree's data directory). */
 #pragma once
 
 #include <stddef.h>
