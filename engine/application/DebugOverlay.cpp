@@ -4,6 +4,7 @@ namespace Vorn {
 
 SmartPtr<DebugOverlay> g_debugOverlay;
 bool DebugOverlay::s_consoleEnabled = false;
+bool g_debugOverlayException = false;
 
 void DebugOverlay::Print(const NarrowString& text, RemoteConnection* connection)
 {

@@ -1,5 +1,7 @@
 // The on-screen debug overlay and console. This program never creates one (g_debugOverlay stays
-// null); the engine keeps the few entry points other components call when it exists.
+// null); the engine keeps the entry points the application base class and other components call
+// when it exists. The console's own handling of input and drawing is not part of this engine; the
+// defaults here take the input and draw nothing.
 #pragma once
 
 #include <vector>
@@ -9,6 +11,8 @@
 #include "base/SmartPtr.h"
 
 namespace Vorn {
+
+class Surface;
 
 class DebugOverlay : public RefCounter {
 public:
@@ -21,6 +25,17 @@ public:
 
     const std::vector<NarrowString>& GetConsoleLines() const { return m_consoleLines; }
 
+    // Once per tick, with the unscaled frame time, before the application's update.
+    virtual void Update(float /*seconds*/) {}
+    // Once per drawn frame, after the application's drawing.
+    virtual void Render(Surface* /*screen*/) {}
+    // Input while the console is shown.
+    virtual void OnTouchDown(int /*x*/, int /*y*/, int /*id*/) {}
+    virtual void OnTouchMove(int /*x*/, int /*y*/, int /*id*/) {}
+    virtual void OnTouchUp(int /*x*/, int /*y*/, int /*id*/) {}
+    virtual void OnKeyDown(int /*key*/) {}
+    virtual void OnKeyUp(int /*key*/) {}
+
     // True while the console is shown.
     static bool s_consoleEnabled;
 
@@ -29,5 +44,7 @@ private:
 };
 
 extern SmartPtr<DebugOverlay> g_debugOverlay;
+// True while the overlay's exception screen is shown; the next touch or key dismisses it.
+extern bool g_debugOverlayException;
 
 } // namespace Vorn

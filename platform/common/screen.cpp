@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "screen/screen.h"
+#include "standin/events.h"
 #include "standin/standin.h"
 #include "standin/window.h"
 #include "WindowBackend.h"
@@ -120,6 +121,8 @@ extern "C" int screen_create_context(screen_context_t* pctx, int flags)
 {
     if (!pctx || flags != SCREEN_APPLICATION_CONTEXT)
         return Fail(EINVAL);
+    if (standin_should_fail("screen_create_context"))
+        return Fail(ENOMEM);
     screen_context_t ctx = new _screen_context;
     Contexts().insert(ctx);
     *pctx = ctx;
@@ -130,6 +133,8 @@ extern "C" int screen_destroy_context(screen_context_t ctx)
 {
     if (!ctx || !Contexts().count(ctx))
         return Fail(EINVAL);
+    if (standin_should_fail("screen_destroy_context"))
+        return Fail(EBUSY);
     for (screen_window_t win : ctx->windows)
         DestroyWindow(win);
     Contexts().erase(ctx);
@@ -141,6 +146,8 @@ extern "C" int screen_create_window(screen_window_t* pwin, screen_context_t ctx)
 {
     if (!pwin || !ctx || !Contexts().count(ctx))
         return Fail(EINVAL);
+    if (standin_should_fail("screen_create_window"))
+        return Fail(ENOMEM);
     std::unique_ptr<standin::NativeWindow> native = standin::GetWindowBackend().CreateWindow();
     if (!native)
         return Fail(ENODEV);
@@ -164,6 +171,8 @@ extern "C" int screen_create_window_group(screen_window_t win, const char* name)
 {
     if (!LiveWindow(win) || !name)
         return Fail(EINVAL);
+    if (standin_should_fail("screen_create_window_group"))
+        return Fail(EEXIST);
     win->group = name;
     win->native->SetTitle(name);
     return 0;
@@ -173,6 +182,8 @@ extern "C" int screen_destroy_window(screen_window_t win)
 {
     if (!LiveWindow(win))
         return Fail(EINVAL);
+    if (standin_should_fail("screen_destroy_window"))
+        return Fail(EBUSY);
     auto& list = win->context->windows;
     list.erase(std::remove(list.begin(), list.end(), win), list.end());
     DestroyWindow(win);

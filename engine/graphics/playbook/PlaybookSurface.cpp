@@ -177,6 +177,11 @@ void PlaybookSurface::BuildWindowBuffers(int angle)
 
     m_eglSurface = standin_egl_create_window_surface(m_eglDisplay, m_eglConfig, m_window, nullptr);
     eglMakeCurrent(m_eglDisplay, m_eglSurface, m_eglSurface, m_eglContext);
+    // Swaps wait for the display's refresh (the window's swap interval, 1): the swap is what
+    // paces the event loop.
+    int swapInterval = 1;
+    screen_get_window_property_iv(m_window, SCREEN_PROPERTY_SWAP_INTERVAL, &swapInterval);
+    eglSwapInterval(m_eglDisplay, swapInterval);
 }
 
 }  // namespace Vorn

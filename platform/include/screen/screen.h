@@ -3,6 +3,9 @@
  * property numbers and semantics: every call returns 0 on success, or -1 with errno set. */
 #pragma once
 
+/* Input events of the windows: screen_request_events and the event properties. */
+#include "screen/screen_events.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif

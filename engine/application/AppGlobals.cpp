@@ -1,0 +1,8 @@
+#include "application/AppGlobals.h"
+
+namespace Vorn {
+
+SmartPtr<AppGlobals> g_appGlobals;
+std::vector<SmartPtr<Joystick>> g_joysticks;
+
+} // namespace Vorn

@@ -1,0 +1,18 @@
+// A full-screen movie: the application holds at most one and releases it once it has finished.
+#pragma once
+
+#include "base/NarrowString.h"
+#include "base/RefCounter.h"
+
+namespace Vorn {
+
+class MoviePlayerInterface : public RefCounter {
+public:
+    // Starts the movie file of the install area at volume 0..100 (negative: leave the volume).
+    virtual bool Play(const NarrowString& /*file*/, int /*volume*/) { return false; }
+    virtual bool IsFinished() { return true; }
+    virtual void Resume() {}
+    virtual void Pause() {}
+};
+
+} // namespace Vorn

@@ -1,0 +1,167 @@
+#include "application/playbook/PlaybookApplication.h"
+
+#include "application/playbook/Clock.h"
+#include "application/playbook/PlaybookMoviePlayer.h"
+#include "base/NarrowString.h"
+#include "base/WideString.h"
+#include "bps/mmrenderer.h"
+#include "bps/navigator.h"
+#include "graphics/playbook/PlaybookDisplay.h"
+
+namespace Vorn {
+
+PlaybookApplication* PlaybookApplication::s_instance = nullptr;
+
+PlaybookApplication::PlaybookApplication(u32 flags)
+    : AbstractApp(flags), m_quit(false), m_movieSkip(false), m_context(nullptr), m_window(nullptr)
+{
+    s_instance = this;
+}
+
+PlaybookApplication::~PlaybookApplication()
+{
+}
+
+void PlaybookApplication::SetScreen(screen_context_t context, screen_window_t window)
+{
+    m_context = context;
+    m_window = window;
+}
+
+void PlaybookApplication::CreateDisplay()
+{
+    SetDisplay(PlaybookDisplay::Create(m_context, m_window));
+    Initialize();
+}
+
+void PlaybookApplication::Run()
+{
+    u64 last = GetTime();
+    while (RunPass(last)) {
+    }
+}
+
+bool PlaybookApplication::RunPass(u64& last)
+{
+    // Every pending event is handled before the next frame, so a burst of moves arrives whole;
+    // an exit in the middle of it still lets the events behind it through.
+    bps_event_t* event = nullptr;
+    for (;;) {
+        event = nullptr;
+        bps_get_event(&event, 0);
+        if (!event)
+            break;
+        HandleEvent(event);
+    }
+    if (m_quit)
+        return false;
+    u64 now = GetTime();
+    float seconds = static_cast<float>(now - last) * 0.001f;
+    last = now;
+    Tick(seconds);
+    return true;
+}
+
+void PlaybookApplication::Finish()
+{
+    Release();
+}
+
+void PlaybookApplication::Quit()
+{
+    m_quit = true;
+}
+
+bool PlaybookApplication::OpenUrl(const WideString& url)
+{
+    NarrowString address(url);
+    return navigator_invoke(address.c_str(), nullptr) == BPS_SUCCESS;
+}
+
+void PlaybookApplication::HandleEvent(bps_event_t* event)
+{
+    int domain = bps_event_get_domain(event);
+    if (domain == navigator_get_domain())
+        HandleNavigatorEvent(event);
+    else if (domain == screen_get_domain())
+        HandleScreenEvent(event);
+    else if (domain == mmrenderer_get_domain())
+        HandleMediaEvent(event);
+}
+
+void PlaybookApplication::HandleNavigatorEvent(bps_event_t* event)
+{
+    switch (bps_event_get_code(event)) {
+    case NAVIGATOR_EXIT:
+        m_quit = true;
+        break;
+    case NAVIGATOR_WINDOW_STATE:
+        OnActivate(navigator_event_get_window_state(event) == NAVIGATOR_WINDOW_FULLSCREEN);
+        break;
+    case NAVIGATOR_ORIENTATION_CHECK:
+        navigator_event_get_orientation_angle(event);
+        navigator_orientation_check_response(event, true);
+        break;
+    case NAVIGATOR_ORIENTATION:
+        // The window buffers are rebuilt for the new angle with the new display.
+        navigator_event_get_orientation_angle(event);
+        SetDisplay(PlaybookDisplay::Create(m_context, m_window));
+        break;
+    case NAVIGATOR_WINDOW_ACTIVE:
+        OnActivate(true);
+        break;
+    case NAVIGATOR_WINDOW_INACTIVE:
+        OnActivate(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void PlaybookApplication::HandleScreenEvent(bps_event_t* event)
+{
+    screen_event_t screenEvent = screen_event_get_event(event);
+    int type = 0;
+    int position[2] = {0, 0};
+    int id = 0;
+    // All three are read whatever the type; a property the event lacks leaves its value alone.
+    screen_get_event_property_iv(screenEvent, SCREEN_PROPERTY_TYPE, &type);
+    screen_get_event_property_iv(screenEvent, SCREEN_PROPERTY_SOURCE_POSITION, position);
+    screen_get_event_property_iv(screenEvent, SCREEN_PROPERTY_TOUCH_ID, &id);
+
+    const bool touch = type == SCREEN_EVENT_MTOUCH_TOUCH || type == SCREEN_EVENT_MTOUCH_MOVE ||
+                       type == SCREEN_EVENT_MTOUCH_RELEASE;
+    if (touch && !IsMovieFinished())
+        m_movieSkip = true;
+
+    // The id is passed on as the platform gave it; the base class drops what is out of range.
+    u32 touchId = static_cast<u32>(id);
+    switch (type) {
+    case SCREEN_EVENT_MTOUCH_TOUCH:
+        DispatchTouchDown(position[0], position[1], touchId);
+        break;
+    case SCREEN_EVENT_MTOUCH_MOVE:
+        DispatchTouchMove(position[0], position[1], touchId);
+        break;
+    case SCREEN_EVENT_MTOUCH_RELEASE:
+        DispatchTouchUp(position[0], position[1], touchId);
+        break;
+    default:
+        break;
+    }
+}
+
+void PlaybookApplication::HandleMediaEvent(bps_event_t* event)
+{
+    if (mmrenderer_event_get_state(event) != MMR_STATE_STOPPED && !m_movieSkip)
+        return;
+    // The user data is the player that asked for the events; a player withdraws its request
+    // before it goes, so a delivered event never names a dead one.
+    auto player = static_cast<PlaybookMoviePlayer*>(mmrenderer_event_get_userdata(event));
+    if (!player)
+        return;
+    player->Stop(true);
+    m_movieSkip = false;
+}
+
+} // namespace Vorn

@@ -1,0 +1,56 @@
+// The platform shell: binds an application to the screen context and window the process entry
+// made, drains the platform's events and ticks the application once per pass.
+#pragma once
+
+#include "application/AbstractApp.h"
+#include "bps/bps.h"
+#include "screen/screen.h"
+
+namespace Vorn {
+
+class PlaybookApplication : public AbstractApp {
+public:
+    // Sets s_instance to the new object. The game passes flags 0.
+    explicit PlaybookApplication(u32 flags);
+    // s_instance is left as it is: the shell's pointer is only read while the application runs.
+    ~PlaybookApplication() override;
+
+    // Stored by the process entry before the display is made.
+    void SetScreen(screen_context_t context, screen_window_t window);
+    screen_context_t GetScreenContext() const { return m_context; }
+    screen_window_t GetWindow() const { return m_window; }
+
+    // Makes the display, hands it to the application and runs the application's start-up.
+    void CreateDisplay();
+    // The event loop: passes until the quit flag is seen at the end of a drain.
+    void Run();
+    // One pass: every pending event is handled; then, unless the quit flag is set, the
+    // application ticks with the time since last, which becomes now. False when the loop ends.
+    bool RunPass(u64& last);
+    // The application's shutdown slot.
+    void Finish();
+
+    // Sets the quit flag.
+    void Quit() override;
+    // Opens a web address with the platform; true when the platform took it.
+    bool OpenUrl(const WideString& url) override;
+
+    bool IsQuitRequested() const { return m_quit; }
+
+    // The shell's application; set by the constructor.
+    static PlaybookApplication* s_instance;
+
+protected:
+    void HandleEvent(bps_event_t* event);
+    void HandleNavigatorEvent(bps_event_t* event);
+    void HandleScreenEvent(bps_event_t* event);
+    void HandleMediaEvent(bps_event_t* event);
+
+    bool m_quit;
+    // Set by a touch while a movie plays: the next media-renderer event stops the movie.
+    bool m_movieSkip;
+    screen_context_t m_context;
+    screen_window_t m_window;
+};
+
+} // namespace Vorn

@@ -1,0 +1,82 @@
+// Internal to the stand-in: the event queue behind bps_get_event, the events it holds, and the
+// per-backend source of native events.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bps/bps.h"
+
+struct _screen_event {
+    int type = 0;
+    int position[2] = {0, 0};
+    int touchId = 0;
+};
+
+struct bps_event_t {
+    int domain = 0;
+    unsigned int code = 0;
+    int value = 0;                  // navigator: window state or orientation angle
+    _screen_event screen;           // screen domain
+    int mediaState = 0;             // media-renderer domain
+    void* userdata = nullptr;
+};
+
+namespace standin {
+
+// Service domains, as bps_event_get_domain reports them.
+enum Domain { DOMAIN_NAVIGATOR = 1, DOMAIN_SCREEN = 2, DOMAIN_MMRENDERER = 3, DOMAIN_COUNT = 4 };
+
+// Queues an event behind those pending. Any thread.
+void PushEvent(const bps_event_t& event);
+void PushNavigatorEvent(unsigned int code, int value);
+void PushTouch(int type, int x, int y, int id);
+
+// Drops the undelivered media-renderer events that carry userdata.
+void DropMediaEvents(void* userdata);
+
+bool ServicesRunning();
+// Whether events of the domain are delivered (a service asked for them).
+void SetRequested(Domain domain, bool requested);
+
+// The source of native events of a backend: the desktop's window system, or the headless event
+// script. Called on the thread that polls.
+class EventBackend {
+public:
+    virtual ~EventBackend() = default;
+    // Moves pending native events into the queue (PushEvent). drainStart: the first poll of an
+    // event drain. waitMs > 0: when nothing was pending, wait up to that long for something.
+    virtual void Pump(bool drainStart, int waitMs) = 0;
+    // Whether an empty poll of a backgrounded application waits (stepped headless runs never do).
+    virtual bool ThrottlesBackground() const = 0;
+    // navigator_invoke: hands uri over; false with a reason when it could not be.
+    virtual bool Invoke(const std::string& uri, std::string& error) = 0;
+    // The services start (starting) or stop: forget per-session state.
+    virtual void Reset(bool starting) = 0;
+};
+
+EventBackend& GetEventBackend();
+std::unique_ptr<EventBackend> CreateSdlEventBackend();
+std::unique_ptr<EventBackend> CreateHeadlessEventBackend();
+
+// The navigator's per-session state (orientation answers) and the headless record of invokes.
+void ResetNavigator();
+void RecordInvoke(const std::string& uri);
+// Media-renderer requests end with the services.
+void ResetMediaRequests();
+// Queues a media-renderer event of the state for every request on the named context.
+void PushMediaStateForContext(const std::string& context, int state);
+// Whether a track of the named context has played to its end (a request made afterwards still
+// learns of it).
+bool MediaContextEnded(const std::string& context);
+
+// The stepped clock's tick: an event drain found nothing more pending.
+void ClockDrainEnded();
+
+// Reads the failures VORN_FAIL names (once per process).
+void LoadFailuresFromEnvironment();
+
+// A text for the caller to free with bps_free.
+char* CopyForCaller(const std::string& text);
+
+}  // namespace standin

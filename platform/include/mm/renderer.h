@@ -1,0 +1,56 @@
+/* The media renderer's client library and its parameter dictionaries. Our own declarations of the
+ * subset the engine calls, with the tablet's names and semantics.
+ *
+ * The stand-in has no video decoder: a context accepts its outputs and a track whose file exists,
+ * and playing it ends at once: the context reports MMR_STATE_STOPPED to every client that asked
+ * for its events (bps/mmrenderer.h). */
+#pragma once
+
+#include <stdint.h>
+#include <sys/types.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct mmr_connection mmr_connection_t;
+typedef struct mmr_context mmr_context_t;
+typedef struct strm_dict strm_dict_t;
+
+/* A connection to the renderer (name: NULL for the default one); NULL on failure. */
+mmr_connection_t *mmr_connect(const char *name);
+void mmr_disconnect(mmr_connection_t *connection);
+
+/* A named playback context; NULL on failure (a null connection or name). */
+mmr_context_t *mmr_context_create(mmr_connection_t *connection, const char *name, uint32_t flags,
+                                  mode_t mode);
+int mmr_context_destroy(mmr_context_t *ctx);
+
+/* Attaches an output ("screen:..." of type "video", "audio:..." of type "audio"); its id, or -1. */
+int mmr_output_attach(mmr_context_t *ctx, const char *url, const char *type);
+int mmr_output_detach(mmr_context_t *ctx, unsigned output_id);
+/* Sets the output's parameters; the dictionary is consumed whatever the result. 0 or -1. */
+int mmr_output_parameters(mmr_context_t *ctx, unsigned output_id, strm_dict_t *parms);
+/* Attaches the input: a "file://" URL of an existing file, of type "track". 0 or -1. */
+int mmr_input_attach(mmr_context_t *ctx, const char *url, const char *type);
+/* Playback speed in thousandths of normal (0 pauses). 0 or -1 (no input attached). */
+int mmr_speed_set(mmr_context_t *ctx, int speed);
+int mmr_play(mmr_context_t *ctx);
+int mmr_stop(mmr_context_t *ctx);
+
+/* Dictionaries of text values. strm_dict_set returns the dictionary to use from then on (the one
+ * passed in is consumed) or NULL on failure. */
+strm_dict_t *strm_dict_new(void);
+strm_dict_t *strm_dict_set(strm_dict_t *dict, const char *key, const char *value);
+/* The value of key, or NULL. */
+const char *strm_dict_find_value(const strm_dict_t *dict, const char *key);
+int strm_dict_destroy(strm_dict_t *dict);
+
+/* Stand-in controls for tests: the volume text last set on an audio output ("" for none), and the
+ * number of contexts open. */
+const char *standin_mmr_last_volume(void);
+int standin_mmr_open_contexts(void);
+
+#ifdef __cplusplus
+}
+#endif

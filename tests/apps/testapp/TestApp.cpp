@@ -1,0 +1,115 @@
+// A small application run through the engine's real process entry. It reports on stdout what
+// reaches it (start-up, touches with the time they arrive at, focus, shutdown), draws frames that
+// show whether a finger is down, and keeps the sound engine running, with a second holder of the
+// mixer as the game's sound layer has, so that every exit happens with a live playback thread.
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "application/playbook/CreateApplication.h"
+#include "application/playbook/PlaybookApplication.h"
+#include "graphics/Display.h"
+#include "graphics/surface/Surface.h"
+#include "sound/mixer/Mixer.h"
+
+using namespace Vorn;
+
+// Leaks of the system's GL driver and desktop libraries at exit, not ours: not reported when the
+// program runs under LeakSanitizer.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:_dri.so\nleak:libgallium\nleak:libEGL_mesa\nleak:libglapi\nleak:libLLVM\n"
+           "leak:libdbus-1\nleak:libX11\nleak:libSDL2\n";
+}
+
+namespace {
+
+// Lives until static destruction, like a sound manager singleton.
+SmartPtr<Mixer> s_soundLayer;
+
+void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+void Report(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::putchar('\n');
+    std::fflush(stdout);
+}
+
+// After main returns: the playback thread must be gone by now.
+void ReportAudioAtExit()
+{
+    Report("exit audio-thread=%d", s_soundLayer && s_soundLayer->HasDevice() ? 1 : 0);
+}
+
+class TestApp final : public PlaybookApplication {
+public:
+    TestApp() : PlaybookApplication(0) {}
+
+    void Initialize() override
+    {
+        Surface* screen = GetDisplay() ? GetDisplay()->GetScreen() : nullptr;
+        Report("start %dx%d", screen ? screen->GetWidth() : 0, screen ? screen->GetHeight() : 0);
+        g_mixer = Mixer::Create(AudioFormat(), AudioBufferSpec());
+        s_soundLayer = g_mixer;
+        std::atexit(ReportAudioAtExit);
+    }
+
+    void Release() override { Report("release frames=%d ms=%ld", m_frames, Milliseconds()); }
+
+    void Update(float seconds) override
+    {
+        ++m_frames;
+        m_seconds += seconds;
+    }
+
+    void Render(Surface* screen) override
+    {
+        if (++m_drawn == 1)
+            Report("first frame");
+        Color colour = m_down ? Color{255, 0, 0, 255} : Color{0, 0, 96, 255};
+        screen->Clear(colour);
+    }
+
+    void OnFocus(bool focused) override { Report("focus %d", focused ? 1 : 0); }
+
+    void OnTouchDown(int x, int y, int id) override
+    {
+        m_down = true;
+        Report("touch-down %d %d %d at %ldms", x, y, id, Milliseconds());
+    }
+
+    void OnTouchMove(int x, int y, int id) override
+    {
+        Report("touch-move %d %d %d at %ldms", x, y, id, Milliseconds());
+    }
+
+    void OnTouchUp(int x, int y, int id) override
+    {
+        m_down = false;
+        Report("touch-up %d %d %d at %ldms", x, y, id, Milliseconds());
+    }
+
+private:
+    long Milliseconds() const { return std::lround(m_seconds * 1000.0); }
+
+    int m_frames = 0;
+    int m_drawn = 0;
+    double m_seconds = 0.0;
+    bool m_down = false;
+};
+
+} // namespace
+
+namespace Tessela {
+
+Vorn::PlaybookApplication* CreateApplication()
+{
+    return new TestApp;
+}
+
+} // namespace Tessela

@@ -1,0 +1,241 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/Registry.h"
+#include "base/Xml.h"
+#include "support/Sandbox.h"
+#include "vfs/Vfs.h"
+
+using namespace Vorn;
+
+namespace {
+
+struct Heard {
+    std::vector<std::string> paths;
+};
+
+void Listen(void* user, const std::string& path, RegistryKey*)
+{
+    static_cast<Heard*>(user)->paths.push_back(path);
+}
+
+// A registry without its machine subtree, for exact documents.
+std::string WithoutMachine(Registry& registry)
+{
+    registry.GetRoot().children.erase("machine");
+    return registry.SaveToString("/");
+}
+
+} // namespace
+
+TEST(Registry, SettingAKeyMakesItsNodesAndTellsTheListenersOnItsPrefixes)
+{
+    SmartPtr<Registry> registry(new Registry);
+    Heard heard[5];
+    const char* prefixes[] = {"", "/", "/a", "/a/b", "/a/b/c"};
+    for (int i = 0; i < 5; ++i)
+        registry->AddCallback(prefixes[i], Listen, &heard[i], __FILE__, "test", __LINE__);
+
+    EXPECT_TRUE(registry->SetInt("/a/b", 5));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(heard[i].paths, std::vector<std::string>{"/a/b"}) << prefixes[i];
+    EXPECT_TRUE(heard[4].paths.empty());
+
+    s32 value = 0;
+    EXPECT_TRUE(registry->TryGet("/a/b", value));
+    EXPECT_EQ(value, 5);
+    EXPECT_NE(registry->FindNode("/a", false, false), nullptr);
+}
+
+TEST(Registry, PathsThatNameNoKeyAreRefused)
+{
+    SmartPtr<Registry> registry(new Registry);
+    Heard heard;
+    registry->AddCallback("/", Listen, &heard, __FILE__, "test", __LINE__);
+    EXPECT_FALSE(registry->SetInt("/x", 1)) << "a key directly under the root";
+    EXPECT_FALSE(registry->SetInt("/a/", 1));
+    EXPECT_FALSE(registry->SetInt("a/b", 1));
+    EXPECT_FALSE(registry->SetInt(nullptr, 1));
+    EXPECT_FALSE(registry->SetInt(("/a/" + std::string(300, 'k')).c_str(), 1));
+    EXPECT_TRUE(heard.paths.empty());
+    s32 value = 9;
+    EXPECT_FALSE(registry->TryGet("/a/missing", value));
+    EXPECT_EQ(value, 9);
+}
+
+TEST(Registry, KeysChangeTypeWithTheirValues)
+{
+    SmartPtr<Registry> registry(new Registry);
+    ASSERT_TRUE(registry->SetInt("/s/k", 7));
+    ASSERT_TRUE(registry->SetString("/s/k", "seven"));
+    RegistryKey* key = registry->FindKey("/s/k", false);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->GetType(), RegistryKey::TYPE_STRING);
+    EXPECT_STREQ(key->GetText(), "seven");
+    ASSERT_TRUE(registry->SetFloat("/s/k", 2.5f));
+    EXPECT_EQ(key->GetType(), RegistryKey::TYPE_FLOAT);
+    EXPECT_STREQ(key->GetText(), "");
+    EXPECT_EQ(key->GetFloat(), 2.5f);
+    ASSERT_TRUE(registry->SetBool("/s/k", true));
+    bool flag = false;
+    EXPECT_TRUE(registry->TryGet("/s/k", flag));
+    EXPECT_TRUE(flag);
+}
+
+TEST(Registry, ACallbackAddedDuringANotificationWaitsForTheNextOne)
+{
+    SmartPtr<Registry> registry(new Registry);
+    struct Adder {
+        Registry* registry;
+        Heard late;
+        int calls = 0;
+    } adder{registry.Get(), {}, 0};
+    registry->AddCallback("/a", [](void* user, const std::string&, RegistryKey*) {
+        Adder* a = static_cast<Adder*>(user);
+        if (a->calls++ == 0)
+            a->registry->AddCallback("/a", Listen, &a->late, __FILE__, "test", __LINE__);
+    }, &adder, __FILE__, "test", __LINE__);
+    registry->SetInt("/a/x", 1);
+    EXPECT_TRUE(adder.late.paths.empty());
+    registry->SetInt("/a/x", 2);
+    EXPECT_EQ(adder.late.paths.size(), 1u);
+    EXPECT_TRUE(registry->RemoveCallback("/a", Listen, &adder.late));
+    EXPECT_FALSE(registry->RemoveCallback("/a", Listen, &adder.late));
+}
+
+TEST(Registry, SavesTheDocumentLineByLine)
+{
+    SmartPtr<Registry> registry(new Registry);
+    registry->SetInt("/a/b", 5);
+    EXPECT_EQ(WithoutMachine(*registry),
+              "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+              "<registry>\n"
+              "\t<node name=\"/\">\n"
+              "\t\t<node name=\"a\">\n"
+              "\t\t\t<key name=\"b\" type=\"int\">5</key>\n"
+              "\t\t</node>\n"
+              "\t</node>\n"
+              "</registry>\n");
+    EXPECT_EQ(registry->SaveToString("/missing"), "");
+}
+
+TEST(Registry, EverySavedValueLoadsBackAsItWas)
+{
+    SmartPtr<Registry> source(new Registry);
+    source->SetBool("/game/sound/on", true);
+    source->SetInt("/game/sound/volume", -12);
+    source->SetFloat("/game/speed", 1.25f);
+    // Markup characters in names and texts must not break the document.
+    source->SetString("/game/names/<odd> & \"quoted\"", "a < b & c > \"d\"");
+    source->FindKey("/game/unset", true);
+    std::string text = source->SaveToString("/game");
+    ASSERT_FALSE(text.empty());
+
+    SmartPtr<Registry> copy(new Registry);
+    ASSERT_TRUE(copy->LoadFromString(text, false, nullptr));
+    bool on = false;
+    s32 volume = 0;
+    float speed = 0.0f;
+    NarrowString name;
+    EXPECT_TRUE(copy->TryGet("/game/sound/on", on));
+    EXPECT_TRUE(on);
+    EXPECT_TRUE(copy->TryGet("/game/sound/volume", volume));
+    EXPECT_EQ(volume, -12);
+    EXPECT_TRUE(copy->TryGet("/game/speed", speed));
+    EXPECT_EQ(speed, 1.25f);
+    EXPECT_TRUE(copy->TryGet("/game/names/<odd> & \"quoted\"", name));
+    EXPECT_EQ(name, "a < b & c > \"d\"");
+    EXPECT_EQ(copy->FindKey("/game/unset", false), nullptr) << "an unset key is not written";
+}
+
+TEST(Registry, LoadingKeepsWhatItCannotReadAndAnnouncesEveryKey)
+{
+    SmartPtr<Registry> registry(new Registry);
+    registry->SetBool("/o/flag", true);
+    registry->SetInt("/o/count", 3);
+    Heard heard;
+    registry->AddCallback("/o", Listen, &heard, __FILE__, "test", __LINE__);
+    ASSERT_TRUE(registry->LoadFromString(
+        "<registry><node name=\"/o\">"
+        "<key name=\"flag\" type=\"bool\">yes</key>"
+        "<key name=\"count\" type=\"int\">0x10</key>"
+        "<key name=\"other\" type=\"colour\">red</key>"
+        "<node name=\"deep\"><key name=\"k\" type=\"string\">v</key></node>"
+        "</node><node name=\"/ignored\"/></registry>",
+        true, nullptr));
+    bool flag = false;
+    s32 count = 0;
+    EXPECT_TRUE(registry->TryGet("/o/flag", flag));
+    EXPECT_TRUE(flag) << "yes is no bool";
+    EXPECT_TRUE(registry->TryGet("/o/count", count));
+    EXPECT_EQ(count, 16);
+    ASSERT_NE(registry->FindKey("/o/other", false), nullptr);
+    EXPECT_EQ(registry->FindKey("/o/other", false)->GetType(), RegistryKey::TYPE_UNSET);
+    // Every key element is announced, whether or not its value was taken.
+    std::vector<std::string> expected = {"/o/flag", "/o/count", "/o/other", "/o/deep/k"};
+    EXPECT_EQ(heard.paths, expected);
+    EXPECT_EQ(registry->FindNode("/ignored", false, false), nullptr);
+}
+
+TEST(Registry, LoadingIntoTheRootDoesNotDoubleTheSlash)
+{
+    SmartPtr<Registry> registry(new Registry);
+    Heard heard;
+    registry->AddCallback("/audio", Listen, &heard, __FILE__, "test", __LINE__);
+    ASSERT_TRUE(registry->LoadFromString(
+        "<registry><node name=\"/\"><node name=\"audio\">"
+        "<key name=\"volume\" type=\"float\">0.5</key></node></node></registry>",
+        true, nullptr));
+    EXPECT_EQ(heard.paths, std::vector<std::string>{"/audio/volume"});
+}
+
+TEST(Registry, DocumentsThatAreNoRegistryAreRefused)
+{
+    SmartPtr<Registry> registry(new Registry);
+    EXPECT_FALSE(registry->LoadFromString("<settings><node name=\"/a\"/></settings>", false, nullptr));
+    EXPECT_FALSE(registry->LoadFromString("<registry></registry>", false, nullptr));
+    EXPECT_FALSE(registry->LoadFromString("<registry><node/></registry>", false, nullptr));
+    EXPECT_FALSE(registry->LoadFromString("<registry><node", false, nullptr));
+    EXPECT_TRUE(registry->LoadFromString("<registry><node/></registry>", false, "/base"));
+    EXPECT_NE(registry->FindNode("/base", false, false), nullptr);
+}
+
+TEST(Registry, MachineKeysReportAndRefuseChanges)
+{
+    SmartPtr<Registry> registry(new Registry);
+    NarrowString platform;
+    EXPECT_TRUE(registry->TryGet("/machine/platform", platform));
+    EXPECT_EQ(platform, "unknown");
+    s32 width = -1;
+    EXPECT_TRUE(registry->TryGet("/machine/resolution/x", width));
+    EXPECT_EQ(width, 0) << "no application, no display";
+    EXPECT_FALSE(registry->SetInt("/machine/resolution/x", 5));
+    EXPECT_FALSE(registry->SetInt("/machine/new", 5)) << "nothing is added to the machine's facts";
+    EXPECT_EQ(registry->FindKey("/machine/new", false), nullptr);
+    ASSERT_TRUE(registry->LoadFromString(
+        "<registry><node name=\"/machine\"><key name=\"platform\" type=\"string\">mine</key>"
+        "</node></registry>", false, nullptr));
+    EXPECT_TRUE(registry->TryGet("/machine/platform", platform));
+    EXPECT_EQ(platform, "unknown");
+    std::string saved = registry->SaveToString("/machine/gl");
+    EXPECT_NE(saved.find("<key name=\"texsize\" type=\"int\">"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<key name=\"vendor\" type=\"string\">"), std::string::npos) << saved;
+}
+
+TEST(Registry, SavedToAFileAndLoadedFromIt)
+{
+    VornTest::Sandbox sandbox;
+    Vfs::MountNative("./", "save/", 3);
+    SmartPtr<Registry> registry(new Registry);
+    registry->SetInt("/p/level", 12);
+    ASSERT_TRUE(registry->SavePlain("save/settings.xml", "/p"));
+    SmartPtr<Registry> copy(new Registry);
+    ASSERT_TRUE(copy->LoadPlain("save/settings.xml", false, nullptr));
+    s32 level = 0;
+    EXPECT_TRUE(copy->TryGet("/p/level", level));
+    EXPECT_EQ(level, 12);
+    EXPECT_FALSE(registry->SavePlain("save/other.xml", "/missing"));
+    EXPECT_FALSE(copy->LoadPlain("save/none.xml", false, nullptr));
+}
