@@ -79,9 +79,11 @@ TEST(Images, ThemeTablesPointIntoTheTable)
         SCOPED_TRACE(t);
         EXPECT_EQ(t, Consts::THEME_COLORS[t]);
         EXPECT_EQ(-1, Consts::THEME_CORNERS[t]);
-        for (const int* table : imageTables)
-            if (table[t] != -1)
+        for (const int* table : imageTables) {
+            if (table[t] != -1) {
                 EXPECT_FALSE(Images::files[table[t]].empty()) << table[t];
+            }
+        }
         // Block sets start at a type-0 picture.
         EXPECT_EQ(0, (Consts::THEME_BLOCKS[t] - Images::FIRST_BLOCK) % Images::BLOCK_TYPES);
         EXPECT_NE(std::string::npos, Images::files[Consts::THEME_BLOCKS[t]].find("/00.png"));
