@@ -160,47 +160,36 @@ void Graphics::DrawImageColored(int image, int x, int y, float r, float g, float
 void Graphics::DrawImageEx(int image, int x, int y, int srcX, int srcY, int srcW, int srcH,
                            float scale, float r, float g, float b, float a)
 {
-    if (!FindImage(image))
-        return;
-    DrawCall call = MakeCall(Call::EX, image, x, y);
-    call.srcX = srcX;
-    call.srcY = srcY;
-    call.srcW = srcW;
-    call.srcH = srcH;
-    call.scale = scale;
-    Tint(call, r, g, b, a);
-    if (Vorn::Surface* source = Begin(call)) {
-        source->SetAlpha(ToByte(a));
-        const float scales[2] = {scale, scale};
-        const float pivot[2] = {0.0f, 0.0f};
-        Vorn::TriangleEngine::DrawColored(target.Get(), source, static_cast<float>(x),
-                                          static_cast<float>(y), 0.0f, scales, pivot,
-                                          Vorn::TriangleEngine::FLIP_NONE, SourceRect(call),
-                                          Vorn::Color{ToByte(r), ToByte(g), ToByte(b), ToByte(a)});
-    }
+    DrawImageExMirrored(image, x, y, srcX, srcY, srcW, srcH, scale, r, g, b, a, false);
 }
 
 void Graphics::DrawImageExFlipped(int image, int x, int y, int srcX, int srcY, int srcW, int srcH,
                                   float scale, float r, float g, float b, float a)
 {
+    DrawImageExMirrored(image, x, y, srcX, srcY, srcW, srcH, scale, r, g, b, a, true);
+}
+
+void Graphics::DrawImageExMirrored(int image, int x, int y, int srcX, int srcY, int srcW, int srcH,
+                                   float scale, float r, float g, float b, float a, bool flipped)
+{
     if (!FindImage(image))
         return;
-    DrawCall call = MakeCall(Call::EX_FLIPPED, image, x, y);
+    DrawCall call = MakeCall(flipped ? Call::EX_FLIPPED : Call::EX, image, x, y);
     call.srcX = srcX;
     call.srcY = srcY;
     call.srcW = srcW;
     call.srcH = srcH;
     call.scale = scale;
-    call.flipped = true;
+    call.flipped = flipped;
     Tint(call, r, g, b, a);
     if (Vorn::Surface* source = Begin(call)) {
         source->SetAlpha(ToByte(a));
         const float scales[2] = {scale, scale};
         const float pivot[2] = {0.0f, 0.0f};
-        Vorn::TriangleEngine::DrawColored(target.Get(), source, static_cast<float>(x),
-                                          static_cast<float>(y), 0.0f, scales, pivot,
-                                          Vorn::TriangleEngine::FLIP_HORIZONTAL, SourceRect(call),
-                                          Vorn::Color{ToByte(r), ToByte(g), ToByte(b), ToByte(a)});
+        Vorn::TriangleEngine::DrawColored(
+            target.Get(), source, static_cast<float>(x), static_cast<float>(y), 0.0f, scales, pivot,
+            flipped ? Vorn::TriangleEngine::FLIP_HORIZONTAL : Vorn::TriangleEngine::FLIP_NONE,
+            SourceRect(call), Vorn::Color{ToByte(r), ToByte(g), ToByte(b), ToByte(a)});
     }
 }
 

@@ -94,6 +94,8 @@ public:
     Vorn::SmartPtr<Vorn::Surface> target;
 
 private:
+    void DrawImageExMirrored(int image, int x, int y, int srcX, int srcY, int srcW, int srcH,
+                             float scale, float r, float g, float b, float a, bool flipped);
     // The cached image with a surface to draw, after recording the call; null when nothing is to
     // be drawn on the target.
     Vorn::Surface* Begin(const DrawCall& call);
