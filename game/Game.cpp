@@ -16,6 +16,7 @@
 #include "PlayfieldFit.h"
 #include "Sounds.h"
 #include "Stats.h"
+#include "StringDisplayer.h"
 #include "TextsManager.h"
 
 Vorn::SmartPtr<Game> Game::instance;
@@ -35,6 +36,11 @@ int Game::touchDownX = 0;
 int Game::touchDownY = 0;
 int Game::touchLastX = 0;
 int Game::touchLastY = 0;
+Vorn::NarrowString Game::typedName;
+int Game::keyPage = 1;
+Vorn::WideString Game::keyboardPrompt;
+float Game::aboutScrollRange = 0.0f;
+float Game::packPreviewClock = 0.0f;
 
 namespace {
 

@@ -23,6 +23,7 @@ class Graphics;
 class Help;
 class PlayfieldFit;
 class Stats;
+class StringDisplayer;
 
 class Game : public Vorn::RefCounter {
 public:
@@ -42,14 +43,61 @@ public:
     static const Vorn::NarrowString s_appVersionName;
     static const Vorn::NarrowString s_appVersionCode;
 
-    // Screen states the board and the life-cycle hooks act on; the whole table belongs to the
-    // screen state machine.
+    // Screen states. Every screen, dialog and notice is one number; numbers not listed have no
+    // behaviour. The values are fixed: the board stores its return screen in saved games.
     static constexpr int STATE_BOOT = 0;
+    static constexpr int STATE_MAIN_MENU = 2;
     static constexpr int STATE_PLAY = 3;
+    static constexpr int STATE_LEVELS = 5;
+    static constexpr int STATE_KEYBOARD = 6;
+    static constexpr int STATE_OPTIONS = 8;
+    static constexpr int STATE_ABOUT = 9;
+    static constexpr int STATE_MORE = 10;
+    static constexpr int STATE_HELP = 12;
+    static constexpr int STATE_PACKS = 13;
+    static constexpr int STATE_CONFIRM_DELETE_PROGRESS = 14;
+    static constexpr int STATE_CONFIRM_CLEAR_HIGHSCORES = 15; // no button leads here
+    static constexpr int STATE_PROFILES = 16;
+    static constexpr int STATE_DATA = 17;
+    static constexpr int STATE_CONFIRM_DELETE_PROFILE = 18;
+    static constexpr int STATE_STATS = 19;
+    static constexpr int STATE_NAME_IN_USE = 20;
+    static constexpr int STATE_PROFILE_DELETED = 21;
+    static constexpr int STATE_GUEST_NOT_DELETABLE = 22;
+    static constexpr int STATE_PACK_COMPLETED = 23;
+    static constexpr int STATE_PACK_OPENED = 24;
+    static constexpr int STATE_WELCOME = 25;
+    static constexpr int STATE_QUESTION = 27; // nothing enters it
+    static constexpr int STATE_LANGUAGE = 34;
+    static constexpr int STATE_FIRST_LANGUAGE = 35;
+    static constexpr int STATE_SPLASH = 100;
+    static constexpr int STATE_CROSSFADE = 101;
+    static constexpr int STATE_LOADING = 102;
+    // Size of the per-state tables (dialogTexts).
+    static constexpr int STATE_TABLE_SIZE = 36;
 
-    // Indices of Game::menus for the lists the board uses.
+    // Indices of Game::menus: one button list per screen (the board's lists included).
+    static constexpr int MENU_MAIN = 0;
+    static constexpr int MENU_OPTIONS = 1;
+    static constexpr int MENU_PAUSE = 2;
+    static constexpr int MENU_SETTINGS = 3;  // the settings panel in play
+    static constexpr int MENU_YES_NO = 4;    // every confirmation, in menus and in play
+    static constexpr int MENU_HELP = 5;      // the help screen and the help panel in play
+    static constexpr int MENU_ABOUT = 6;
+    static constexpr int MENU_MORE = 7;
+    static constexpr int MENU_PACKS = 8;
+    static constexpr int MENU_LEVELS = 9;
+    static constexpr int MENU_PROFILES = 10;
+    static constexpr int MENU_DATA = 11;
+    static constexpr int MENU_STATS = 12;
+    static constexpr int MENU_WELCOME = 13;
     static constexpr int MENU_NOTICE = 14; // one CONTINUE button; also the level-complete button
+    static constexpr int MENU_LANGUAGE = 15;
+    static constexpr int MENU_FIRST_LANGUAGE = 16;
     static constexpr int MENU_HINT = 17;   // the USE_HINT button of the hint panel
+    static constexpr int MENU_QUESTION = 18;
+    static constexpr int MENU_SPARE_CONTINUE_A = 19; // built and animated, never drawn or touched
+    static constexpr int MENU_SPARE_CONTINUE_B = 20;
 
     // Level record bits: bit 0 open, bit k (k >= 1) stored solution k - 1 found.
     static constexpr uint64_t RECORD_OPEN = 1;
@@ -264,6 +312,61 @@ public:
                            const Vorn::SmartPtr<GLFont>& font, const Vorn::WideString& label,
                            float labelX);
 
+    // --- Frame, loading and application hooks (GameUpdate.cpp, GameLoad.cpp) --------------------
+
+    // One frame of timers, animations, the boot and loading states, list scrolling and the board.
+    void Update(int ms);
+    // Runs loading stage 0..9; any other value does nothing.
+    void LoadStep(int step);
+    // The per-resolution archive's mount point followed by name.
+    static Vorn::NarrowString DevicePath(const char* name);
+
+    // --- Touches (GameTouch.cpp) ------------------------------------------------------------------
+
+    // Base pixels, one finger: down, any moves, up.
+    void OnTouchDown(int x, int y);
+    void OnTouchMove(int x, int y);
+    void OnTouchUp(int x, int y);
+    // The name keyboard's touch-up: hit test and key action, with its own transitions.
+    void CommitProfileName(int x, int y);
+    // Opens the keyboard on the capitals page with an empty name and the prompt shown above it.
+    void OpenNameKeyboard(const Vorn::WideString& prompt);
+
+    // --- Menus (GameMenus.cpp, GameMenuScreens.cpp) ------------------------------------------------
+
+    // Every button list, dialog text, the about text and the help pages in the current language.
+    void CreateMenus();
+    void RebuildMenus();
+    void DrawAbout(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawOptions(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawMoreMenu(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawLanguageMenu(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawFirstLanguageMenu(const Vorn::SmartPtr<Graphics>& graphics);
+    // A panel of clean background in a frame (cells), with the text centred when font is set.
+    static void DrawPanel(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,
+                          float h, const Vorn::SmartPtr<GLFont>& font,
+                          const Vorn::WideString& text);
+    Vorn::WideString GetThemeName(int theme) const;
+    Vorn::WideString BuildAboutText() const;
+    static Vorn::WideString FormatNumber(int n);
+
+    // --- Painting (GamePaint.cpp, GameLevels.cpp, GameStatsScreen.cpp, GameKeyboard.cpp) ----------
+
+    // One whole frame into the graphics context's target, in base pixels.
+    void Render(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderPackSelect(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderLevelSelect(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderStats(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderKeyboard(const Vorn::SmartPtr<Graphics>& graphics);
+    // Turns a level into a running board and enters play.
+    void StartLevel(int level);
+    void DrawLogo(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawHelp(const Vorn::SmartPtr<Graphics>& graphics);
+    // A level's outline with the theme's level edge images, at pixel (x, y), scaled.
+    void DrawOutline(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float scale,
+                     const Outline& outline);
+
     // --- Fields ----------------------------------------------------------------------------------
 
     // Input and timing.
@@ -355,6 +458,32 @@ public:
     // Name keyboard.
     Vorn::NarrowString keyPages[KEY_PAGES][KEYS_PER_PAGE];
     int keyGrid[KEY_GRID];
+    static Vorn::NarrowString typedName;     // UTF-8, the name typed so far
+    static int keyPage;                      // 0 small letters, 1 capitals, 2 digits and signs
+    static Vorn::WideString keyboardPrompt;
+    bool keyboardOpen = false;
+    bool nameHasText = false;
+    bool namingProfile = false;
+
+    // Menus and screens.
+    static float aboutScrollRange;
+    Vorn::SmartPtr<StringDisplayer> dialogTexts[STATE_TABLE_SIZE]; // by screen state
+    Vorn::SmartPtr<StringDisplayer> aboutText;
+    bool languageApplied = false;
+    static float packPreviewClock;
+    int solutionCycleMs = 0;
+    Vorn::SmartPtr<Stats> statsRecord;
+
+    // --- Private state of the flow sources (each section belongs to the named source) ------------
+    // GameUpdate.cpp / GameLoad.cpp:
+
+    // GameTouch.cpp:
+
+    // GameMenus.cpp / GameMenuScreens.cpp:
+
+    // GamePaint.cpp / GameLevels.cpp / GameStatsScreen.cpp / GameKeyboard.cpp:
+
+    // (end of the flow sections)
 
 private:
     Game(const Game&) = delete;
