@@ -1,6 +1,6 @@
 #include "TextKeys.h"
 
-#include <cstdio>
+#include "TitleKeys.h"
 
 namespace DataBuild {
 
@@ -49,49 +49,6 @@ const char* const INTERFACE_KEYS[] = {
 // The hint line replaces "%d" by the number of hints left.
 const char* const HINT_COUNT_KEYS[] = {"HINT_LEFT", "HINTS_LEFT"};
 
-// Titles of the first four packs: one fixed key per level, in level order (misspellings are the
-// keys the game asks for).
-const char* const NAMED_TITLE_KEYS[] = {
-    // beginner, levels 0-26
-    "BEGINNER_SQR2X2", "BEGINNER_RECT2X3", "BEGINNER_TWO_SQUARES_2X2", "BEGINNER_RECT2X4",
-    "BEGINNER_RECT4X2", "BEGINNER_FAN", "BEGINNER_RISING_SUN", "BEGINNER_SMALL_CROSS",
-    "BEGINNER_RECT4X3", "BEGINNER_MISSING_CORNERS", "BEGINNER_BUTTON", "BEGINNER_SQR4X4",
-    "BEGINNER_SMALL2", "BEGINNER_BELL", "BEGINNER_ALIEN", "BEGINNER_NOIDEA", "BEGINNER_RECT4X5",
-    "BEGINNER_LEMON", "BEGGINER_ALMOST_TWO_3X3", "BEGINNER_A", "BEGINNER_HOURGLASS",
-    "BEGINNER_FIRE_DEMON", "BEGINNER_RECT6X4", "BEGINNER_LARGER_CROSS", "BEGINNER_MASK",
-    "BEGINNER_WIDE_ARMS", "BEGINNER_DIAMOND",
-    // letters, levels 27-52
-    "LETTER_INDIA", "LETTER_JULIET", "LETTER_LIMA", "LETTER_TANGO", "LETTER_CHARLIE",
-    "LETTER_FOXTROT", "LETTER_VICTOR", "LETTER_KILO", "LETTER_ALPHA", "LETTER_DELTA",
-    "LETTER_HOTEL", "LETTER_UNIFORM", "LETTER_ECHO", "LETTER_OSCAR", "LETTER_SIERRA",
-    "LETTER_GOLF", "LETTER_ROMEO", "LETTER_BRAVO", "LETTER_QUEBEC", "LETTER_ZULU",
-    "LETTER_NOVEMBER", "LETTER_PAPA", "LETTER_YANKEE", "LETTER_X", "LETTER_MIKE",
-    "LETTER_WHISKEY",
-    // things, levels 53-84
-    "THINGS_DOG", "THINGS_LAMA", "THINGS_AXE", "THINGS_NOTE", "THINGS_GIRAFFE", "THINGS_CAMEL",
-    "THINGS_YACHT", "THINGS_ELEPHANT", "THINGS_MICE", "THINGS_CRUISER", "THINGS_BATTERY",
-    "THINGS_DRINK", "THINGS_ALLADIN", "THINGS_HOUSE", "THINGS_PLANE", "THINGS_ESKIMO",
-    "THINGS_CHOPPER", "THINGS_CASTLE", "THINGS_SMILEY", "THINGS_CHOOCHOO", "THINGS_OLDSHIP",
-    "THINGS_OWL", "THINGS_BUILDING", "THINGS_SPIDER", "THINGS_CROWN", "THINGS_MONSTER",
-    "THINGS_MEDUSA", "THINGS_SPORTSCAR", "THINGS_KEY", "THINGS_LOCK", "THINGS_FISH",
-    "THINGS_TANK",
-    // shapes, levels 85-109
-    "SHAPE_UPPERLEFT", "SHAPE_PLUS_MINUS", "SHAPE_GOING_UP", "SHAPE_SQR6X6", "SHAPE_SWIRL",
-    "SHAPE_UPPERRIGHT", "SHAPE_DOUBLE", "SHAPE_GOING_DOWN", "SHAPE_LARGER",
-    "SHAPE_DIAGONAL_OVERLAP", "SHAPE_IT_HAS_HOLE", "SHAPE_HALF_CIRCLE", "SHAPE_STAR",
-    "SHAPE_THE_MOON", "SHAPE_DIAGONAL", "SHAPE_NOT_SOLID", "SHAPE_CROSSED_RECT",
-    "SHAPE_LARGE_CROSS", "SHAPE_CROSS_ON_SQUARE", "SHAPE_EMPTY_DIAMOND", "SHAPE_XLIKE",
-    "SHAPE_CIRCLE_OF_LIFE", "SHAPE_NOT_SQR", "SHAPE_DIFFERENT_CROSS", "SHAPE_EXT_SQR",
-};
-
-// The numbered title series of the last three packs: member k has the key NAME_0k for k < 10 and
-// NAME_k from 10 on.
-struct TitleSeries {
-    const char* name;
-    int count;
-};
-const TitleSeries TITLE_SERIES[] = {{"GAMES", 36}, {"HELLOWEEN", 20}, {"ZOMBIE", 34}};
-
 std::vector<TextKey> BuildKeys()
 {
     std::vector<TextKey> keys;
@@ -102,15 +59,10 @@ std::vector<TextKey> BuildKeys()
                 key.placeholders.push_back("%d");
         keys.push_back(key);
     }
-    for (const char* id : NAMED_TITLE_KEYS)
-        keys.push_back({id, {}});
-    for (const TitleSeries& series : TITLE_SERIES) {
-        for (int k = 1; k <= series.count; ++k) {
-            char id[32];
-            std::snprintf(id, sizeof id, "%s_%02d", series.name, k);
-            keys.push_back({id, {}});
-        }
-    }
+    // The titles in level order: the slots of the series table the packs show.
+    for (const TitleKeys::Block& block : TitleKeys::PACK_BLOCKS)
+        for (int i = 0; i < block.count; ++i)
+            keys.push_back({TitleKeys::SlotKey(block.firstSlot + i), {}});
     return keys;
 }
 

@@ -2,7 +2,7 @@
 // registered with the asset dictionary, images found by their asset names, fonts made from their
 // glyph tables, and a few of them drawn through the renderer.
 #include "art/ArtSize.h"
-#include "art/ImageTable.h"
+#include "ImageTable.h"
 #include "base/AssetDict.h"
 #include "graphics/FontEx.h"
 #include "graphics/surface/Surface.h"
@@ -22,7 +22,7 @@
 
 using namespace Vorn;
 using namespace DataBuild;
-namespace IT = DataBuild::ImageTable;
+using IT = ImageTable;
 
 namespace {
 
@@ -107,7 +107,7 @@ protected:
     // else the file loaded with the image extensions tried.
     SmartPtr<Surface> ImageOf(int id)
     {
-        const NarrowString name(("device/" + IT::FileNames()[id]).c_str());
+        const NarrowString name(("device/" + IT::FileName(id)).c_str());
         SmartPtr<Surface> surface = g_assetDict->FindAsset<Surface>(name);
         if (!surface)
             surface = AssetDict::LoadSurface(name);
@@ -124,12 +124,12 @@ TEST_P(ArtPaks, EveryImageTheThemesUseLoadsAtItsSize)
 {
     RegisterAtlases();
     const int s = m_size.cell;
-    for (int id : IT::UsedImageIds()) {
+    for (int id : IT::UsedIds()) {
         SmartPtr<Surface> surface = ImageOf(id);
-        ASSERT_TRUE(surface) << id << " " << IT::FileNames()[id];
+        ASSERT_TRUE(surface) << id << " " << IT::FileName(id);
         const int w = surface->GetWidth(), h = surface->GetHeight();
-        if (id >= IT::FIRST_BLOCK_IMAGE) {
-            const int type = (id - IT::FIRST_BLOCK_IMAGE) % 28;
+        if (id >= IT::FIRST_BLOCK) {
+            const int type = (id - IT::FIRST_BLOCK) % 28;
             EXPECT_EQ(w, m_size.PieceWidth(type)) << id;
             EXPECT_EQ(h, m_size.PieceHeight(type)) << id;
         } else if (id >= 15 && id <= 28) {
@@ -170,9 +170,9 @@ TEST_P(ArtPaks, FontsHoldEveryCharacterAtOneHeight)
 {
     RegisterAtlases();
     const std::set<u32> characters = TextCharacters();
-    for (const IT::Theme* theme : {&IT::ThemeAt(0), &IT::ThemeAt(4)}) {
+    for (const IT::Theme* theme : {&IT::THEME_ROWS[0], &IT::THEME_ROWS[4]}) {
         for (int id : {theme->font, theme->fontSmall}) {
-            const std::string name = IT::FileNames()[id];
+            const std::string name = IT::FileName(id);
             const std::string stem = name.substr(0, name.find('.'));
             SmartPtr<FontEx> font(new FontEx(("device/" + stem + ".xml").c_str(), ("device/" + name).c_str()));
             ASSERT_TRUE(font->IsLoaded()) << name;
@@ -233,7 +233,7 @@ TEST_P(ArtPaks, GlyphsDrawFromTheFontsTexture)
     if (!VornTest::HeadlessScreen())
         GTEST_SKIP() << "no GL";
     RegisterAtlases();
-    const std::string name = IT::FileNames()[IT::ThemeAt(0).font];
+    const std::string name = IT::FileName(IT::THEME_ROWS[0].font);
     SmartPtr<FontEx> font(new FontEx(("device/" + name.substr(0, name.find('.')) + ".xml").c_str(),
                                      ("device/" + name).c_str()));
     ASSERT_TRUE(font->IsLoaded());

@@ -1,7 +1,7 @@
 #include "art/ArtBuild.h"
 
 #include "art/Drawing.h"
-#include "art/ImageTable.h"
+#include "ImageTable.h"
 #include "art/Recipes.h"
 
 #include <algorithm>
@@ -37,8 +37,8 @@ bool IsBackground(int id)
 
 Canvas DrawById(const ArtSize& size, int id)
 {
-    using namespace ImageTable;
-    if (id == SPLASH_ENGINE || id == SPLASH_GAME)
+    using IT = ImageTable;
+    if (id == IT::SPLASH_ENGINE || id == IT::SPLASH_GAME)
         return DrawSplash(size, id);
     if (id >= 2 && id <= 14)
         return DrawLogo(size, id);
@@ -50,17 +50,17 @@ Canvas DrawById(const ArtSize& size, int id)
         return DrawLineStrip(size, true);
     if (id >= 38 && id <= 40)
         return DrawLineStrip(size, false);
-    if (id == GUIDE_VERTICAL || id == GUIDE_HORIZONTAL)
-        return DrawGuide(size, id == GUIDE_VERTICAL);
-    if (id == GRID)
+    if (id == IT::GUIDE_VERTICAL || id == IT::GUIDE_HORIZONTAL)
+        return DrawGuide(size, id == IT::GUIDE_VERTICAL);
+    if (id == IT::GRID)
         return DrawGrid(size);
     if (id >= 54 && id <= 58)
         return DrawIcon(size, id);
     if (id >= 67 && id <= 70)
         return DrawFrameTiles(size, id);
-    if (id >= FIRST_BLOCK_IMAGE && id < FIRST_BLOCK_IMAGE + BLOCK_SET_COUNT * BLOCK_TYPES) {
-        const int offset = id - FIRST_BLOCK_IMAGE;
-        return DrawBlock(size, offset / BLOCK_TYPES, offset % BLOCK_TYPES);
+    if (id >= IT::FIRST_BLOCK && id < IT::FIRST_BLOCK + IT::BLOCK_SETS * IT::BLOCK_TYPES) {
+        const int offset = id - IT::FIRST_BLOCK;
+        return DrawBlock(size, offset / IT::BLOCK_TYPES, offset % IT::BLOCK_TYPES);
     }
     return Canvas();
 }
@@ -91,9 +91,9 @@ std::vector<AtlasPlan> AtlasPlans(const ArtSize& size)
 
 std::string AssetName(int id)
 {
-    if (id < 0 || id >= ImageTable::IMAGE_COUNT)
+    if (id < 0 || id >= ImageTable::COUNT)
         return std::string();
-    return "device/" + ImageTable::FileNames()[id];
+    return "device/" + ImageTable::FileName(id);
 }
 
 bool FontRecipeOf(const ArtSize& size, int id, FontRecipe& recipe)
@@ -150,13 +150,13 @@ bool DrawArtImages(const ArtSize& size, const std::vector<int>& ids,
         FontRecipe recipe;
         if (FontRecipeOf(size, id, recipe)) {
             if (!BuildFontSheet(recipe, characters, sheets[i], errors[i]))
-                errors[i] = ImageTable::FileNames()[id] + ": " + errors[i];
+                errors[i] = ImageTable::FileName(id) + ": " + errors[i];
             return;
         }
         canvases[i] = DrawById(size, id);
         if (!canvases[i].IsValid())
             errors[i] = "no recipe for image " + std::to_string(id) + " (" +
-                        ImageTable::FileNames()[id] + ")";
+                        ImageTable::FileName(id) + ")";
     });
     for (size_t i = 0; i < ids.size(); ++i) {
         if (!errors[i].empty()) {
@@ -175,7 +175,7 @@ bool BuildArtFiles(const ArtSize& size, const std::vector<uint32_t>& characters,
                    std::vector<ArtFile>& files, std::string& error)
 {
     files.clear();
-    const std::vector<int> ids = ImageTable::UsedImageIds();
+    const std::vector<int> ids = ImageTable::UsedIds();
     ArtImages art;
     if (!DrawArtImages(size, ids, characters, threads, art, error))
         return false;
@@ -200,10 +200,10 @@ bool BuildArtFiles(const ArtSize& size, const std::vector<uint32_t>& characters,
     std::vector<Job> jobs;
     for (const auto& image : art.images) {
         if (!atlased.count(image.first))
-            jobs.push_back({ImageTable::FileNames()[image.first], &image.second, "", {}, {}});
+            jobs.push_back({ImageTable::FileName(image.first), &image.second, "", {}, {}});
     }
     for (const auto& font : art.fonts) {
-        const std::string& name = ImageTable::FileNames()[font.first];
+        const std::string& name = ImageTable::FileName(font.first);
         jobs.push_back({name, &font.second.image, "", {}, {}});
         jobs.push_back({name.substr(0, name.find('.')) + ".xml", nullptr, font.second.DescriptionXml(), {}, {}});
     }

@@ -46,7 +46,7 @@ struct ArtImages {
 // Runs the tasks on up to threads threads (0: as many as the machine has, at most 8).
 void RunParallel(size_t count, int threads, const std::function<void(size_t)>& task);
 
-// Draws the given ids (as ImageTable::UsedImageIds gives them) at one size. The fonts must hold
+// Draws the given ids (as ImageTable::UsedIds gives them) at one size. The fonts must hold
 // characters; a missing glyph fails the build.
 bool DrawArtImages(const ArtSize& size, const std::vector<int>& ids,
                    const std::vector<uint32_t>& characters, int threads, ArtImages& out,

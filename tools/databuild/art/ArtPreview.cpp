@@ -5,7 +5,7 @@
 #include "art/ArtBuild.h"
 #include "art/ArtCharacters.h"
 #include "art/Drawing.h"
-#include "art/ImageTable.h"
+#include "ImageTable.h"
 #include "art/Noise.h"
 
 #include <algorithm>
@@ -37,10 +37,10 @@ std::vector<uint32_t> Decode(const std::string& utf8)
 class MockScreen {
 public:
     MockScreen(const ArtSize& size, const ArtImages& art, int theme, const TextTable& texts)
-        : m_size(size), m_art(art), m_theme(ImageTable::ThemeAt(theme)), m_texts(texts),
+        : m_size(size), m_art(art), m_theme(ImageTable::THEME_ROWS[theme]), m_colours(ImageTable::COLOR_ROWS[theme]), m_texts(texts),
           m_rng(MixSeed(theme, size.width)), m_s(size.cell)
     {
-        const unsigned ink = ImageTable::ColourWord(m_theme.colourRow, 0);
+        const unsigned ink = m_colours[0];
         m_ink = Colour::Rgb(ink);
     }
 
@@ -65,7 +65,7 @@ public:
     Colour Ink() const { return m_ink; }
     Colour PieceColour(int slot) const
     {
-        return Colour::Rgb(ImageTable::ColourWord(m_theme.colourRow, 1 + slot % 6));
+        return Colour::Rgb(m_colours[1 + slot % 6]);
     }
 
     void Background(Canvas& target) const
@@ -158,6 +158,7 @@ private:
     const ArtSize& m_size;
     const ArtImages& m_art;
     const ImageTable::Theme& m_theme;
+    const unsigned* m_colours;
     const TextTable& m_texts;
     Rng m_rng;
     int m_s;
@@ -370,7 +371,7 @@ bool WriteSheet(const std::string& path, const Canvas& sheet)
 
 std::vector<Canvas> MockScreens(const ArtSize& size, const ArtImages& art, int themeIndex, const TextTable& texts)
 {
-    const ImageTable::Theme& theme = ImageTable::ThemeAt(themeIndex);
+    const ImageTable::Theme& theme = ImageTable::THEME_ROWS[themeIndex];
     MockScreen mock(size, art, themeIndex, texts);
     std::vector<Canvas> screens;
     screens.push_back(MainMenu(size, mock));
@@ -381,7 +382,7 @@ std::vector<Canvas> MockScreens(const ArtSize& size, const ArtImages& art, int t
 
 Canvas ContactSheet(const ArtSize& size, const ArtImages& art, int themeIndex, const TextTable& texts)
 {
-    const ImageTable::Theme& theme = ImageTable::ThemeAt(themeIndex);
+    const ImageTable::Theme& theme = ImageTable::THEME_ROWS[themeIndex];
     MockScreen mock(size, art, themeIndex, texts);
     const int gap = 16, s = size.cell;
     const std::vector<Canvas> screens = MockScreens(size, art, themeIndex, texts);
@@ -473,8 +474,12 @@ int RunArtPreview(const std::vector<std::string>& args)
         }
         if (args[i] == "--size" && i + 1 < args.size())
             widths.push_back(std::atoi(args[++i].c_str()));
-        else if (args[i] == "--theme" && i + 1 < args.size())
-            themes.push_back(std::atoi(args[++i].c_str()));
+        else if (args[i] == "--theme" && i + 1 < args.size()) {
+            const int theme = std::atoi(args[++i].c_str());
+            if (theme < 0 || theme >= ImageTable::THEMES)
+                return Fail("preview: no theme " + args[i]);
+            themes.push_back(theme);
+        }
         else if (args[i] == "--language" && i + 1 < args.size())
             language = args[++i];
         else
@@ -483,7 +488,7 @@ int RunArtPreview(const std::vector<std::string>& args)
     if (widths.empty())
         widths = ArtSize::Widths();
     if (themes.empty())
-        for (int t = 0; t < ImageTable::THEME_COUNT; ++t)
+        for (int t = 0; t < ImageTable::THEMES; ++t)
             themes.push_back(t);
     std::vector<uint32_t> characters;
     std::string error;
@@ -500,20 +505,7 @@ int RunArtPreview(const std::vector<std::string>& args)
         if (!ArtSize::ForWidth(width, size))
             return Fail("preview: no base size of width " + std::to_string(width));
         // Only the images of the chosen themes.
-        std::vector<int> ids = {ImageTable::SPLASH_ENGINE, ImageTable::SPLASH_GAME, ImageTable::GUIDE_VERTICAL,
-                                ImageTable::GUIDE_HORIZONTAL, ImageTable::GRID, ImageTable::LOCKED,
-                                ImageTable::LOCKED_SMALL, ImageTable::BULB_SMALL, ImageTable::DONE_SMALL};
-        for (int t : themes) {
-            const ImageTable::Theme& theme = ImageTable::ThemeAt(t);
-            for (int id : {theme.background, theme.logo, theme.progressBar, theme.linesVertical,
-                           theme.linesHorizontal, theme.ingame, theme.font, theme.fontSmall})
-                if (id != ImageTable::NO_IMAGE)
-                    ids.push_back(id);
-            for (int type = 0; type < 28; ++type)
-                ids.push_back(theme.blocks + type);
-        }
-        std::sort(ids.begin(), ids.end());
-        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        const std::vector<int> ids = ImageTable::UsedIds(themes);
         ArtImages art;
         if (!DrawArtImages(size, ids, characters, 0, art, error))
             return Fail("preview: " + error);

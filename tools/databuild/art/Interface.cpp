@@ -1,7 +1,7 @@
 // Interface pictures shared by the themes: line strips, drag guides, the board grid, volume bars,
 // status icons and the frame tile sheets.
 #include "art/Drawing.h"
-#include "art/ImageTable.h"
+#include "ImageTable.h"
 #include "art/Noise.h"
 #include "art/Recipes.h"
 

@@ -1,5 +1,5 @@
 #include "art/ArtSize.h"
-#include "art/ImageTable.h"
+#include "ImageTable.h"
 #include "art/Recipes.h"
 
 #include <gtest/gtest.h>

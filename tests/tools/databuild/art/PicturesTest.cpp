@@ -1,6 +1,6 @@
 #include "art/ArtBuild.h"
 #include "art/ArtCharacters.h"
-#include "art/ImageTable.h"
+#include "ImageTable.h"
 #include "art/Recipes.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <set>
 
 using namespace DataBuild;
-namespace IT = DataBuild::ImageTable;
+using IT = ImageTable;
 
 namespace {
 
@@ -132,8 +132,8 @@ TEST(ArtPictures, FrameTilesJoinAndLeaveTheOutsideClear)
 TEST(ArtPictures, BackgroundsCoverTheScreenAndCarryReadableInk)
 {
     const ArtSize size = SizeOf(320);
-    for (int theme = 0; theme < IT::THEME_COUNT; ++theme) {
-        const IT::Theme& t = IT::ThemeAt(theme);
+    for (int theme = 0; theme < IT::THEMES; ++theme) {
+        const IT::Theme& t = IT::THEME_ROWS[theme];
         const Canvas background = DrawBackground(size, t.background);
         ASSERT_GE(background.Width(), size.width + size.cell);
         ASSERT_GE(background.Height(), size.height + size.cell);
@@ -147,7 +147,7 @@ TEST(ArtPictures, BackgroundsCoverTheScreenAndCarryReadableInk)
                 ++count;
             }
         const double ground = sum / count;
-        const Colour ink = Colour::Rgb(IT::ColourWord(t.colourRow, 0));
+        const Colour ink = Colour::Rgb(IT::COLOR_ROWS[theme][0]);
         const double inkLuminance = Luminance(ink.r, ink.g, ink.b);
         const double contrast = (std::max(ground, inkLuminance) + 0.05) / (std::min(ground, inkLuminance) + 0.05);
         EXPECT_GT(contrast, 3.0) << "theme " << theme << " background " << t.background;
@@ -223,8 +223,8 @@ TEST(ArtArchive, HoldsEveryUsedImageAndIsReproducible)
         }
     }
     EXPECT_FALSE(byName.count("atlas_ui4.xml")); // loaded at 600 pixels only
-    for (int id : IT::UsedImageIds()) {
-        const std::string& name = IT::FileNames()[id];
+    for (int id : IT::UsedIds()) {
+        const std::string name = IT::FileName(id);
         EXPECT_TRUE(byName.count(name) || frames.count("device/" + name)) << id << " " << name;
         if (id >= 46 && id <= 53) {
             EXPECT_TRUE(byName.count(name.substr(0, name.find('.')) + ".xml")) << name;
