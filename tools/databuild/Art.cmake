@@ -25,5 +25,12 @@ if(VORN_BUILD_DATA)
       VERBATIM)
     list(APPEND _art_paks ${_art_data_dir}/data_${_width}.pak)
   endforeach()
-  add_custom_target(tessela_art ALL DEPENDS ${_art_paks})
+  # The application icon; the installer takes it from here.
+  add_custom_command(
+    OUTPUT ${_art_data_dir}/tessela.png
+    COMMAND databuild icon ${_art_data_dir}/tessela.png
+    DEPENDS databuild
+    COMMENT "Drawing tessela.png"
+    VERBATIM)
+  add_custom_target(tessela_art ALL DEPENDS ${_art_paks} ${_art_data_dir}/tessela.png)
 endif()

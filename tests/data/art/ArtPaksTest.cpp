@@ -267,3 +267,23 @@ TEST_P(ArtPaks, GlyphsDrawFromTheFontsTexture)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ArtPaks, ::testing::Values(240, 320, 480, 600));
+
+TEST(ArtIcon, BuildWritesA256PixelPngWithAlpha)
+{
+    const std::string path = std::string(VORN_BINARY_DIR) + "/data/tessela.png";
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        GTEST_SKIP() << "no " << path << " (data build switched off)";
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GE(bytes.size(), 33u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(bytes.substr(12, 4), "IHDR");
+    auto word = [&](size_t at) {
+        return (static_cast<unsigned char>(bytes[at]) << 24) | (static_cast<unsigned char>(bytes[at + 1]) << 16) |
+               (static_cast<unsigned char>(bytes[at + 2]) << 8) | static_cast<unsigned char>(bytes[at + 3]);
+    };
+    EXPECT_EQ(word(16), 256u);
+    EXPECT_EQ(word(20), 256u);
+    EXPECT_EQ(bytes[24], 8);  // bits per channel
+    EXPECT_EQ(bytes[25], 6);  // RGBA: the margin around the plate is transparent
+}
