@@ -245,10 +245,11 @@ Canvas OldPaper(const ArtSize& size)
         const double spot = blotch.Fbm(x / (0.5 * c), y / (0.5 * c), 3);
         if (spot > 0.45)
             colour = colour.Mix(stain.Scaled(0.85), 0.5 * Smooth(0.45, 0.7, spot));
-        // Darkened, uneven edges, measured from the screen's own edges.
+        // Darkened, uneven edges, measured from the screen's own edges. Kept narrow and light:
+        // the bottom labels sit in the corners and the dark ink must stay readable there.
         const double edge = std::min({x, y, screenW - x, screenH - y}) / c;
-        const double ragged = edge + 0.35 * burn.Fbm(x / c, y / c, 3);
-        colour = colour.Mix(scorch, 0.75 * Smooth(0.9, 0.0, ragged));
+        const double ragged = edge + 0.3 * burn.Fbm(x / c, y / c, 3);
+        colour = colour.Mix(scorch, 0.5 * Smooth(0.6, 0.0, ragged));
         return colour;
     });
     return canvas;
