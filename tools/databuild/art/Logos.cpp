@@ -160,10 +160,10 @@ Canvas ChalkLogo(const ArtSize& size)
         cairo_set_line_width(p, 0.06 * title.size);
         cairo_stroke(p);
         const double cell = std::min(0.15 * h, 0.045 * w), line = std::max(1.0, 0.1 * cell);
-        FillPiece(p, 39, 0.03 * w, 0.12 * h, cell, Colour::Rgb(0xFF95A9, 0.35), Colour::Rgb(0xFF95A9), line);
-        FillPiece(p, 17, 0.03 * w + 0.6 * cell, 0.88 * h - 2 * cell, cell, Colour::Rgb(0xFFD463, 0.35), Colour::Rgb(0xFFD463), line);
-        FillPiece(p, 802, w - 0.03 * w - 2 * cell, 0.1 * h, cell, Colour::Rgb(0x33F2F5, 0.35), Colour::Rgb(0x33F2F5), line);
-        FillPiece(p, 3, w - 0.03 * w - 2 * cell, 0.9 * h - cell, cell, Colour::Rgb(0x50FF71, 0.35), Colour::Rgb(0x50FF71), line);
+        FillPiece(p, 39, 0.03 * w, 0.12 * h, cell, Colour::Rgb(0xFF95A9, 0.6), Colour::Rgb(0xFF95A9), line);
+        FillPiece(p, 17, 0.03 * w + 0.6 * cell, 0.88 * h - 2 * cell, cell, Colour::Rgb(0xFFD463, 0.6), Colour::Rgb(0xFFD463), line);
+        FillPiece(p, 802, w - 0.03 * w - 2 * cell, 0.1 * h, cell, Colour::Rgb(0x33F2F5, 0.6), Colour::Rgb(0x33F2F5), line);
+        FillPiece(p, 3, w - 0.03 * w - 2 * cell, 0.9 * h - cell, cell, Colour::Rgb(0x50FF71, 0.6), Colour::Rgb(0x50FF71), line);
     }
     // Chalk on slate: the strokes are grainy and streaked.
     const Noise grain(MixSeed(3, 1)), streak(MixSeed(3, 2));
