@@ -1,6 +1,11 @@
 #include "Game.h"
 
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <string>
 
 #include "BinaryFiles.h"
 #include "Block.h"
@@ -18,6 +23,7 @@
 #include "Stats.h"
 #include "StringDisplayer.h"
 #include "TextsManager.h"
+#include "application/playbook/PlaybookApplication.h"
 
 Vorn::SmartPtr<Game> Game::instance;
 
@@ -52,6 +58,50 @@ const char* const THIRD_KEY_PAGE[Game::KEYS_PER_PAGE] = {
 const int KEY_GRID_CODES[Game::KEY_GRID] = {
     0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,
     18, 19, 20, 21, 22, 23, -1, -1, 24, 25, -2, -2, -3, -3, -4, -4, -2, -2};
+
+// The README installed beside the binary (<prefix>/bin -> <prefix>/share/doc/tessela), else the
+// one of the source tree the binary was built from.
+const char* const INSTALLED_README = "/../share/doc/tessela/README.md";
+#ifndef TESSELA_SOURCE_README
+#define TESSELA_SOURCE_README ""
+#endif
+
+bool IsFile(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string ExecutableDirectory()
+{
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+    if (n <= 0)
+        return "";
+    const std::string path(buffer, static_cast<size_t>(n));
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+// A file address for an absolute path: every byte outside the unreserved set and '/' escaped.
+std::string FileAddress(const std::string& path)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    std::string address = "file://";
+    for (unsigned char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' ||
+                           c == '_' || c == '~';
+        if (plain) {
+            address += static_cast<char>(c);
+        } else {
+            address += '%';
+            address += HEX[c >> 4];
+            address += HEX[c & 15];
+        }
+    }
+    return address;
+}
 
 } // namespace
 
@@ -205,6 +255,20 @@ Vorn::WideString Game::GetText(const Vorn::NarrowString& key) const
 
 void Game::ReportEvent(const char*) {}
 
+Vorn::NarrowString Game::WebsiteAddress()
+{
+    const std::string exeDir = ExecutableDirectory();
+    std::string readme = exeDir.empty() ? std::string() : exeDir + INSTALLED_README;
+    if (readme.empty() || !IsFile(readme))
+        readme = TESSELA_SOURCE_README;
+    if (readme.empty())
+        return Vorn::NarrowString();
+    char resolved[PATH_MAX];
+    if (realpath(readme.c_str(), resolved))
+        readme = resolved;
+    return Vorn::NarrowString(FileAddress(readme));
+}
+
 // --- The board in play ---------------------------------------------------------------------------
 
 Vorn::SmartPtr<Controller> Game::CreateControllerPrecise()
@@ -263,4 +327,11 @@ void Game::Release()
     if (stats)
         stats->Save();
     Content::s_images.clear();
+}
+
+void Game::OpenWebsite()
+{
+    const Vorn::NarrowString address = WebsiteAddress();
+    if (!address.empty() && Vorn::PlaybookApplication::s_instance)
+        Vorn::PlaybookApplication::s_instance->OpenUrl(Vorn::WideString(address));
 }

@@ -476,6 +476,14 @@ public:
 
     // --- Private state of the flow sources (each section belongs to the named source) ------------
     // GameUpdate.cpp / GameLoad.cpp:
+    // True when "save" holds a game of the fit mode (its mode word goes to savedGameMode).
+    bool HasGameInProgress();
+    // The end of loading: the saved game restored, else the first screen for the profile.
+    void FinishLoading();
+    // Loading's last stage: every level's outline and solution table, then the titles.
+    void LoadLevelTables();
+    // The address the website button opens.
+    static Vorn::NarrowString WebsiteAddress();
 
     // GameTouch.cpp:
 

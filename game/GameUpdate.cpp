@@ -1,0 +1,236 @@
+// One frame of the game: the timers and animations every screen shares, a pending theme switch,
+// the boot, splash and loading states up to the first real screen, the buttons that move with the
+// screen, the scrolling lists and the board in play.
+#include "Game.h"
+
+#include "ButtonDisplayer.h"
+#include "Consts.h"
+#include "Content.h"
+#include "Language.h"
+#include "PlayfieldFit.h"
+#include "SaveFile.h"
+#include "Sounds.h"
+
+namespace {
+
+// A longer frame (a stall, a debugger, a suspended process) counts as no time at all.
+constexpr int MAX_FRAME_MS = 2000;
+constexpr int TOUCH_TIME_LIMIT = 9999;
+constexpr float MENU_SLIDE_PER_MS = 12.0f;
+
+constexpr int SPLASH_MIN_MS = 2500;
+constexpr int CROSSFADE_FRAMES = 10; // the cross-fade leaves after this many + 1 frames
+constexpr int FADE_OUT_FRAMES = 5;
+constexpr int LAST_LOAD_STAGE = 9;
+constexpr int SPLASH_FIRST = 0;
+constexpr int SPLASH_SECOND = 1;
+
+// List easing and coasting.
+constexpr float SNAP_SHARE = 0.1f;
+constexpr float COAST_DECAY = 0.85f;
+constexpr float LEVELS_STOP_SPEED = 0.02f;
+constexpr float STATS_STOP_SPEED = 0.05f;
+
+// The first word of "save": the game mode of the board in it.
+constexpr Vorn::u32 SAVE_MODE_BYTES = 4;
+
+// Eases toward the nearer whole entry by a tenth of the remaining distance.
+float Snap(float position)
+{
+    const float fraction = position - static_cast<float>(static_cast<int>(position));
+    if (fraction >= 0.5f)
+        return position + (1.0f - fraction) * SNAP_SHARE;
+    return position - fraction * SNAP_SHARE;
+}
+
+void Coast(float& position, float& velocity, float stopSpeed)
+{
+    position += velocity;
+    velocity *= COAST_DECAY;
+    if (velocity > -stopSpeed && velocity < stopSpeed)
+        velocity = 0.0f;
+}
+
+} // namespace
+
+void Game::UpdateButtons(int ms)
+{
+    for (const Vorn::SmartPtr<ButtonDisplayer>& list : menus)
+        if (list)
+            list->Update(ms);
+}
+
+void Game::Update(int ms)
+{
+    if (ms > MAX_FRAME_MS || ms < 0)
+        ms = 0;
+    lastFrameMs = ms;
+    ++framesSinceMove;
+    UpdateButtons(ms);
+    if (touchTime <= TOUCH_TIME_LIMIT)
+        touchTime += ms;
+    if (menuSlide > 0.0f) {
+        menuSlide -= MENU_SLIDE_PER_MS * static_cast<float>(ms);
+        if (menuSlide < 0.0f)
+            menuSlide = 0.0f;
+    }
+    if (themeChangePending) {
+        SetTheme(pendingTheme);
+        themeChangePending = false;
+    }
+    imgBackground = Consts::THEME_BACKGROUND[ThemeIndex()];
+
+    if (fadeOutActive) {
+        if (fadeCounter <= fadeLimit) {
+            ++fadeCounter;
+        } else if (fadeCounter == fadeLimit + 1) {
+            Content::UnloadImage(SPLASH_SECOND);
+            ++fadeCounter;
+        }
+    }
+
+    const float m = menuMargin;
+    const float rowHeight = menuRowHeight;
+    const float rows = screenRows;
+    const float columns = screenColumns;
+    if (screenState == STATE_MAIN_MENU && menus[MENU_NOTICE]) {
+        menus[MENU_NOTICE]->SetRect(0, m, m + rows - rowHeight, columns - 2.0f * m,
+                                    rowHeight - 2.0f * m, 2.0f * m);
+        menus[MENU_NOTICE]->SetText3(0, GetText("BACK"));
+    }
+
+    switch (screenState) {
+    case STATE_BOOT:
+        loadStep = 0;
+        splashTimer = 0;
+        fadeOutActive = false;
+        loadStepCount = LAST_LOAD_STAGE;
+        theme = ReadLastProfileTheme();
+        loadedTheme = theme;
+        Content::LoadImage(SPLASH_FIRST);
+        screenState = STATE_SPLASH;
+        break;
+
+    case STATE_SPLASH:
+        splashTimer += ms;
+        if (loadStep <= loadStepCount / 2) {
+            LoadStep(loadStep);
+            ++loadStep;
+        }
+        if (splashTimer > SPLASH_MIN_MS) {
+            fadeCounter = 0;
+            fadeLimit = CROSSFADE_FRAMES;
+            screenState = STATE_CROSSFADE;
+        }
+        break;
+
+    case STATE_CROSSFADE:
+        ++fadeCounter;
+        if (fadeCounter > fadeLimit) {
+            splashTimer = 0;
+            screenState = STATE_LOADING;
+        }
+        break;
+
+    case STATE_LOADING:
+        splashTimer += ms;
+        if (loadStep <= loadStepCount) {
+            // The last stage reads the level bytes and the board offset the menus load and set.
+            if (loadStep == loadStepCount)
+                CreateMenus();
+            LoadStep(loadStep);
+            ++loadStep;
+        } else if (splashTimer > SPLASH_MIN_MS) {
+            FinishLoading();
+        }
+        break;
+
+    case STATE_MAIN_MENU:
+        if (menus[MENU_YES_NO]) {
+            menus[MENU_YES_NO]->SetRect(0, m, m + rows - 2.0f * rowHeight, columns - 2.0f * m,
+                                        rowHeight - 2.0f * m, 2.0f * m);
+            menus[MENU_YES_NO]->SetRect(1, m, m + rows - rowHeight, columns - 2.0f * m,
+                                        rowHeight - 2.0f * m, 2.0f * m);
+        }
+        break;
+
+    case STATE_PLAY:
+        if (menus[MENU_YES_NO]) {
+            const float x = m + columns * 0.0625f;
+            const float w = columns * 0.875f - 2.0f * m;
+            menus[MENU_YES_NO]->SetRect(0, x, m + rows - 3.0f * rowHeight, w,
+                                        rowHeight - 2.0f * m, 2.0f * m);
+            menus[MENU_YES_NO]->SetRect(1, x, m + rows - 2.0f * rowHeight, w,
+                                        rowHeight - 2.0f * m, 2.0f * m);
+        }
+        if (playfield)
+            playfield->Tick(ms);
+        break;
+
+    case STATE_LEVELS:
+        if (fingerUp) {
+            if (scrollVelocity == 0.0f)
+                scrollPosition = Snap(scrollPosition);
+            else
+                Coast(scrollPosition, scrollVelocity, LEVELS_STOP_SPEED);
+        }
+        // The upper bound depends on the pack and is kept by the level page's painter.
+        if (scrollPosition < 0.0f)
+            scrollPosition = 0.0f;
+        break;
+
+    case STATE_STATS:
+        if (!fingerUp)
+            break;
+        if (scrollVelocity == 0.0f) {
+            const float fraction =
+                scrollPosition - static_cast<float>(static_cast<int>(scrollPosition));
+            if (fraction > 0.999f && fraction < 1.02f)
+                fingerUp = false;
+            else
+                scrollPosition = Snap(scrollPosition);
+        } else {
+            Coast(scrollPosition, scrollVelocity, STATS_STOP_SPEED);
+        }
+        break;
+
+    case STATE_HELP:
+        // The help pages' buttons animate at twice the speed of the other screens'.
+        if (menus[MENU_HELP])
+            menus[MENU_HELP]->Update(ms);
+        break;
+
+    default:
+        break;
+    }
+}
+
+bool Game::HasGameInProgress()
+{
+    // The board empties "save" when a game ends, so a file too short for its mode word is no game;
+    // nor is a game of any mode but fit, the only one this game writes.
+    SaveReader save;
+    Vorn::u32 mode = 0;
+    if (!save.Open(SavePath("save"), SAVE_MODE_BYTES) || !save.GetU32(mode) || mode != 0)
+        return false;
+    savedGameMode = mode;
+    return true;
+}
+
+void Game::FinishLoading()
+{
+    fadeCounter = 0;
+    fadeOutActive = true;
+    fadeLimit = FADE_OUT_FRAMES;
+    // The first splash picture is not shown again on any path.
+    Content::UnloadImage(SPLASH_FIRST);
+    // A save that does not restore (another level's tray, a piece that does not fit, a missing
+    // "save2") leaves no board: the game starts as if none had been left.
+    if (!HasGameInProgress() || !CreatePlayfield()) {
+        if (IsGuest())
+            screenState = Language::EFIGS ? STATE_FIRST_LANGUAGE : STATE_WELCOME;
+        else
+            screenState = STATE_MAIN_MENU;
+    }
+    Sounds::PlayMusic();
+}

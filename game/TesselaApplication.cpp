@@ -1,0 +1,183 @@
+#include "TesselaApplication.h"
+
+#include "Consts.h"
+#include "Content.h"
+#include "Game.h"
+#include "Graphics.h"
+#include "Language.h"
+#include "Mounts.h"
+#include "StringTools.h"
+#include "TextsManager.h"
+#include "application/AppGlobals.h"
+#include "application/playbook/CreateApplication.h"
+#include "base/AssetDict.h"
+#include "graphics/Display.h"
+#include "graphics/pixeldata/PixelData.h"
+#include "graphics/surface/Surface.h"
+#include "vfs/Vfs.h"
+#include "vfs/VfsMount.h"
+
+namespace Vorn {
+NarrowString g_applicationName("Tessela");
+}
+
+namespace Tessela {
+
+namespace {
+
+const char* const VERSION_NAME = "1.0";
+const char* const VERSION_CODE = "1";
+const char* const COMMON_ARCHIVE = "data_common.pak";
+
+} // namespace
+
+std::string TesselaApplication::s_appVersionName(VERSION_NAME);
+std::string TesselaApplication::s_appVersionCode(VERSION_CODE);
+int TesselaApplication::s_baseScreenWidth = 0;
+int TesselaApplication::s_baseScreenHeight = 0;
+
+Vorn::PlaybookApplication* CreateApplication()
+{
+    return new TesselaApplication();
+}
+
+TesselaApplication::TesselaApplication()
+    : Vorn::PlaybookApplication(0), surfaceWidth(0), surfaceHeight(0)
+{
+    Vorn::g_assetDict = new Vorn::AssetDict();
+}
+
+TesselaApplication::~TesselaApplication()
+{
+    offscreen = nullptr;
+    graphics = nullptr;
+    game = nullptr;
+}
+
+void TesselaApplication::Initialize()
+{
+    if (GetDisplay())
+        GetDisplay()->SetOrientation(Vorn::Display::ORIENTATION_90);
+    ResetVersionStrings();
+    Vorn::Vfs::Init();
+    StringTools::Init();
+    TextsManager::Instance().ResetDictionary();
+    MountData();
+    Content::SetImagePath("");
+    Consts::Init(s_baseScreenWidth, s_baseScreenHeight, Language::EFIGS);
+    Content::SetLevelPath(Vorn::NarrowString(COMMON_MOUNT) + "levels/android_full");
+    graphics = new Graphics(nullptr);
+    game = new Game();
+    game->screenWidth = Consts::SCREEN_WIDTH;
+    game->screenHeight = Consts::SCREEN_HEIGHT;
+    game->Init();
+}
+
+void TesselaApplication::Release()
+{
+    if (game)
+        game->Release();
+}
+
+void TesselaApplication::OnKeyDown(int) {}
+
+void TesselaApplication::OnKeyUp(int) {}
+
+void TesselaApplication::OnFocus(bool focused)
+{
+    if (!game)
+        return;
+    if (focused)
+        game->OnResume();
+    else
+        game->OnPause();
+}
+
+void TesselaApplication::Update(float seconds)
+{
+    if (game)
+        game->Update(static_cast<int>(seconds * 1000.0));
+}
+
+void TesselaApplication::Render(Vorn::Surface* screen)
+{
+    if (!game || !graphics || !offscreen || !screen)
+        return;
+    if (!graphics->target)
+        graphics->target = offscreen;
+    offscreen->Clear(Vorn::Color{255, 255, 255, 255});
+    game->Render(graphics);
+    // The engine clears an RGBA target to alpha 0, so what the game leaves uncovered would let the
+    // previous frame show through the stretch: the screen is cleared to the same white under it.
+    screen->Clear(Vorn::Color{255, 255, 255, 255});
+    screen->StretchBlit(offscreen.Get(),
+                        Vorn::Rect{0, 0, offscreen->GetWidth(), offscreen->GetHeight()});
+}
+
+void TesselaApplication::OnTouchDown(int x, int y, int id)
+{
+    if (game && ToBase(x, y, id))
+        game->OnTouchDown(x, y);
+}
+
+void TesselaApplication::OnTouchUp(int x, int y, int id)
+{
+    if (game && ToBase(x, y, id))
+        game->OnTouchUp(x, y);
+}
+
+void TesselaApplication::OnTouchMove(int x, int y, int id)
+{
+    if (game && ToBase(x, y, id))
+        game->OnTouchMove(x, y);
+}
+
+void TesselaApplication::MountData()
+{
+    ScreenSize(surfaceWidth, surfaceHeight);
+    const BaseSize base = ChooseBaseSize(surfaceWidth);
+    s_baseScreenWidth = base.width;
+    s_baseScreenHeight = base.height;
+
+    // Archive paths are taken under the install area (app/native/), which the platform points at
+    // the built or installed archives. A missing archive mounts nothing; its readers keep their
+    // defaults.
+    Vorn::Vfs::MountPak(base.archive, DEVICE_MOUNT, 0);
+    Vorn::Vfs::MountPak(COMMON_ARCHIVE, COMMON_MOUNT, 0);
+    Vorn::Vfs::MountNative("./", SAVE_MOUNT,
+                           Vorn::VfsMount::FALL_THROUGH | Vorn::VfsMount::SAVE_STORAGE);
+
+    Vorn::Surface* screen = GetDisplay() ? GetDisplay()->GetScreen() : nullptr;
+    Vorn::PixelData* screenData = screen ? screen->GetPixelData() : nullptr;
+    const Vorn::s32 format = screenData ? screenData->GetFormat() : Vorn::PF_RGBA8888;
+    offscreen = new Vorn::Surface(s_baseScreenWidth, s_baseScreenHeight, format);
+    offscreen->SetFlags(offscreen->GetFlags() | Vorn::Surface::FLAG_LINEAR);
+}
+
+void TesselaApplication::ResetVersionStrings()
+{
+    s_appVersionName = VERSION_NAME;
+    s_appVersionCode = VERSION_CODE;
+}
+
+void TesselaApplication::ScreenSize(int& width, int& height) const
+{
+    Vorn::Surface* screen = GetDisplay() ? GetDisplay()->GetScreen() : nullptr;
+    width = screen ? screen->GetWidth() : 0;
+    height = screen ? screen->GetHeight() : 0;
+}
+
+bool TesselaApplication::ToBase(int& x, int& y, int id) const
+{
+    if (!IsPlayingTouch(id))
+        return false;
+    // The surface is measured at each touch: a rotation may have changed it since start-up.
+    int width = 0;
+    int height = 0;
+    ScreenSize(width, height);
+    x = ScaleTouch(x, s_baseScreenWidth, width);
+    y = ScaleTouch(y, s_baseScreenHeight, height);
+    return true;
+}
+
+} // namespace Tessela

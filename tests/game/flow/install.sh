@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix, checks the layout, and starts the installed game
+# headless outside the build tree: it must find its archives beside itself, load, reach its first
+# screen, save into $XDG_DATA_HOME/tessela and exit cleanly.
+set -uo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" > "$work/install.log" 2>&1 || { cat "$work/install.log"; fail "install"; }
+
+for file in bin/tessela share/tessela/data_common.pak share/tessela/data_240.pak \
+            share/tessela/data_320.pak share/tessela/data_480.pak share/tessela/data_600.pak \
+            share/applications/tessela.desktop share/doc/tessela/README.md; do
+  [ -e "$prefix/$file" ] || fail "missing $file"
+done
+[ -x "$prefix/bin/tessela" ] || fail "bin/tessela is not executable"
+grep -q '^Exec=tessela$' "$prefix/share/applications/tessela.desktop" || fail "desktop entry"
+if [ -e "$build/data/tessela.png" ]; then
+  [ -e "$prefix/share/icons/hicolor/256x256/apps/tessela.png" ] || fail "icon"
+fi
+
+# Splash and loading take a little over five seconds of the stepped clock (16 ms a frame).
+printf 'frames 450\nexit\n' > "$work/run.events"
+mkdir "$work/elsewhere"
+(cd "$work/elsewhere" && XDG_DATA_HOME="$work/xdg" VORN_PLATFORM=headless VORN_SCREEN=480x800 \
+   VORN_EVENTS="$work/run.events" "$prefix/bin/tessela" > "$work/out" 2> "$work/err")
+status=$?
+[ "$status" -eq 0 ] || { cat "$work/out" "$work/err"; fail "exit status $status"; }
+
+sandbox="$work/xdg/tessela"
+[ "$(readlink -f "$sandbox/app/native")" = "$(readlink -f "$prefix/share/tessela")" ] \
+  || fail "app/native is $(readlink -f "$sandbox/app/native"), not the installed archives"
+[ -s "$sandbox/data/._save_version" ] || { ls -la "$sandbox/data"; fail "the game saved nothing"; }
+echo ok
