@@ -1,0 +1,410 @@
+// Menu construction: the geometry of the lists at two base sizes, the captions in the language of
+// the profile and after a language change, the profile captions, the dialog and about texts, and
+// what a construction loads.
+#include <cmath>
+#include <cstdio>
+
+#include "BinaryFiles.h"
+#include "ButtonDisplayer.h"
+#include "GLFont.h"
+#include "Help.h"
+#include "Image.h"
+#include "SaveDataFixture.h"
+#include "StringDisplayer.h"
+#include "StringTools.h"
+#include "audio/SoundManager.h"
+#include "support/GameFont.h"
+#include "support/SoundRecorder.h"
+#include "vfs/PakMount.h"
+
+using namespace SaveDataTest;
+using Vorn::SmartPtr;
+using Vorn::WideString;
+
+namespace {
+
+constexpr float EPS = 1e-4f;
+
+struct Rect {
+    float x, y, w, h;
+};
+
+class Menus : public SaveDataFixture {
+protected:
+    void SetUp() override
+    {
+        SaveDataFixture::SetUp();
+        StringTools::Init();
+        m_recorder = new VornTest::SoundRecorder();
+        Audio::SoundManager::InstallForTests(SmartPtr<Audio::AudioDevice>(m_recorder));
+        // Beside the fixture's mounts: Install would start a new mount list.
+        m_device = new VornTest::MemoryMount("device/");
+        ASSERT_TRUE(Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), m_device.Get()));
+        for (int id : {Consts::THEME_FONT[0], Consts::THEME_FONT_SMALL[0]}) {
+            VornTest::AddTestFont(*m_device, id, m_spec);
+            VornTest::CacheTestFontImage(id, m_spec, false);
+        }
+        m_game->font = new GLFont(Consts::THEME_FONT[0]);
+        m_game->smallFont = new GLFont(Consts::THEME_FONT_SMALL[0]);
+    }
+
+    void TearDown() override
+    {
+        VornTest::RemoveSoundRecorder();
+        SaveDataFixture::TearDown();
+        Content::s_images.clear();
+        Consts::Init(480, 800, true);
+        Game::theme = 0;
+    }
+
+    const ButtonRecord* Button(int list, int id) const
+    {
+        const SmartPtr<ButtonDisplayer>& menu = m_game->menus[list];
+        for (const ButtonRecord* b = menu ? menu->GetHead() : nullptr; b; b = b->next)
+            if (b->id == id)
+                return b;
+        return nullptr;
+    }
+
+    void ExpectRect(int list, int id, Rect expected) const
+    {
+        const ButtonRecord* b = Button(list, id);
+        ASSERT_NE(b, nullptr) << "list " << list << " id " << id;
+        EXPECT_NEAR(b->x, expected.x, EPS) << "list " << list << " id " << id;
+        EXPECT_NEAR(b->y, expected.y, EPS) << "list " << list << " id " << id;
+        EXPECT_NEAR(b->w, expected.w, EPS) << "list " << list << " id " << id;
+        EXPECT_NEAR(b->h, expected.h, EPS) << "list " << list << " id " << id;
+    }
+
+    WideString Caption(int list, int id) const
+    {
+        const ButtonRecord* b = Button(list, id);
+        return b ? b->label3 : WideString(L"<no button>");
+    }
+
+    // The options of the guest as its file holds them.
+    void StoreGuestOptions(int theme, int language)
+    {
+        Store("GUEST_options",
+              Record().I32(theme).I32(0).F32(5.0f).F32(5.0f).I32(0).I32(language).U32(0));
+    }
+
+    static Record ProfileList(const std::vector<std::string>& names)
+    {
+        Record record;
+        record.I32(static_cast<int32_t>(names.size()));
+        for (const std::string& name : names)
+            record.Text(name);
+        return record;
+    }
+
+    VornTest::TestFontSpec m_spec;
+    VornTest::SoundRecorder* m_recorder = nullptr;
+    SmartPtr<VornTest::MemoryMount> m_device;
+};
+
+TEST_F(Menus, GeometryAt480x800)
+{
+    m_game->CreateMenus();
+    EXPECT_FLOAT_EQ(m_game->menuMargin, 0.2f);
+    EXPECT_FLOAT_EQ(m_game->menuRowHeight, 3.4375f);
+    EXPECT_FLOAT_EQ(m_game->screenColumns, 12.0f);
+    EXPECT_FLOAT_EQ(m_game->screenRows, 20.0f);
+    EXPECT_FLOAT_EQ(m_game->boardTopRows, 2.0f);
+    EXPECT_NEAR(Game::aboutScrollRange, 20.0f - 3.4375f - 1.4f, EPS);
+    EXPECT_EQ(m_game->currentPack, -1);
+    EXPECT_EQ(m_game->pressedPack, -1);
+    EXPECT_EQ(m_game->currentLevel, 0);
+
+    const float s6 = 550.0f / 240.0f;
+    const float s5 = 550.0f / 200.0f;
+    ExpectRect(Game::MENU_MAIN, 0, {0.2f, 6.45f, 11.6f, 2.35f});
+    ExpectRect(Game::MENU_MAIN, 10, {0.2f, 6.45f + 2.75f, 11.6f, 2.35f});
+    ExpectRect(Game::MENU_MAIN, 11, {0.2f, 6.45f + 8.25f, 11.6f, 2.35f});
+    ExpectRect(Game::MENU_MAIN, 6, {0.2f, 6.45f + 11.0f, 11.6f, 2.35f});
+    ExpectRect(Game::MENU_PROFILES, 0, {0.2f, 6.45f, 11.6f, 1.8917f});
+    ExpectRect(Game::MENU_PROFILES, 4, {0.2f, 6.45f + 4 * s6, 11.6f, s6 - 0.4f});
+    ExpectRect(Game::MENU_PROFILES, 5, {0.2f, 6.45f + 5 * s6, 5.6f, s6 - 0.4f});
+    ExpectRect(Game::MENU_PROFILES, 6, {6.2f, 6.45f + 5 * s6, 5.6f, s6 - 0.4f});
+    ExpectRect(Game::MENU_LANGUAGE, 5, {0.2f, 6.45f + 5 * s6, 11.6f, s6 - 0.4f});
+    ExpectRect(Game::MENU_FIRST_LANGUAGE, 4, {0.2f, 6.45f + 4 * s5, 11.6f, s5 - 0.4f});
+    ExpectRect(Game::MENU_YES_NO, 0, {0.2f, 13.325f, 11.6f, 3.0375f});
+    ExpectRect(Game::MENU_YES_NO, 1, {0.2f, 16.7625f, 11.6f, 3.0375f});
+    ExpectRect(Game::MENU_NOTICE, 0, {0.2f, 20.0f - 0.2f - 3.4375f, 11.6f, 3.0375f});
+    ExpectRect(Game::MENU_PAUSE, 0, {0.2f, 0.2f + 20.0f - 5 * 3.4375f, 11.6f, 3.0375f});
+    ExpectRect(Game::MENU_PAUSE, 3, {0.2f, 16.7625f, 11.6f, 3.0375f});
+    ExpectRect(Game::MENU_MORE, 2, {6.2f, 6.45f + 3.4375f, 5.6f, 3.0375f});
+    ExpectRect(Game::MENU_OPTIONS, 4, {0.2f, 6.45f + 6.875f, 5.6f, 3.0375f});
+    ExpectRect(Game::MENU_DATA, 0, {0.2f, 6.45f + 6.875f, 11.6f, 6.475f});
+    ExpectRect(Game::MENU_WELCOME, 0, {0.2f, 20.2f - 3 * 3.4375f, 11.6f, 6.475f});
+    ExpectRect(Game::MENU_HELP, 2, {0.2f + 0.666f * 12, 16.7625f, 0.333f * 12 - 0.4f, 3.0375f});
+    ExpectRect(Game::MENU_SETTINGS, 4, {6.2f, 6.45f + 3.4375f, 5.6f, 3.0375f});
+    // Not short enough for the compact level page.
+    ExpectRect(Game::MENU_LEVELS, 0, {0.2f, 6.45f + 10.3125f, 0.6f * 12 - 0.4f, 3.0375f});
+    ExpectRect(Game::MENU_LEVELS, 1, {0.6f * 12 + 0.2f, 6.45f + 10.3125f, 0.4f * 12 - 0.4f, 3.0375f});
+}
+
+TEST_F(Menus, ShortScreensGetTheCompactLevelPage)
+{
+    Consts::Init(240, 320, true);
+    m_game->CreateMenus();
+    EXPECT_FLOAT_EQ(m_game->menuRowHeight, 2.5f);
+    ExpectRect(Game::MENU_LEVELS, 0, {0.2f, 14.2f, 0.6f * 12 - 0.4f, 1.6f});
+    ExpectRect(Game::MENU_LEVELS, 1, {0.6f * 12 + 0.2f, 14.2f, 0.4f * 12 - 0.4f, 1.6f});
+    EXPECT_FLOAT_EQ(m_game->boardTopRows, 0.0f);
+}
+
+TEST_F(Menus, EveryListHasTheIdsTheScreensActOn)
+{
+    m_game->CreateMenus();
+    const struct {
+        int list;
+        std::vector<int> ids; // in the order they were added: last first in the list
+    } lists[] = {
+        {Game::MENU_MAIN, {0, 10, 11, 6}},
+        {Game::MENU_MORE, {0, 1, 2, 3, 4}},
+        {Game::MENU_OPTIONS, {1, 5, 4, 6, 2}},
+        {Game::MENU_DATA, {1, 2, 0}},
+        {Game::MENU_LANGUAGE, {0, 1, 2, 3, 4, 5}},
+        {Game::MENU_FIRST_LANGUAGE, {0, 1, 2, 3, 4}},
+        {Game::MENU_PROFILES, {0, 1, 2, 3, 4, 5, 6}},
+        {Game::MENU_WELCOME, {0, 1}},
+        {Game::MENU_PACKS, {0}},
+        {Game::MENU_LEVELS, {0, 1}},
+        {Game::MENU_ABOUT, {0}},
+        {Game::MENU_STATS, {0}},
+        {Game::MENU_HELP, {0, 1, 2}},
+        {Game::MENU_YES_NO, {0, 1}},
+        {Game::MENU_QUESTION, {0, 1}},
+        {Game::MENU_NOTICE, {0}},
+        {Game::MENU_PAUSE, {0, 4, 1, 2, 3}},
+        {Game::MENU_SETTINGS, {1, 4, 3}},
+        {Game::MENU_HINT, {0}},
+        {Game::MENU_SPARE_CONTINUE_A, {0}},
+        {Game::MENU_SPARE_CONTINUE_B, {0}},
+    };
+    for (const auto& entry : lists) {
+        ASSERT_TRUE(m_game->menus[entry.list]) << entry.list;
+        std::vector<int> ids;
+        for (const ButtonRecord* b = m_game->menus[entry.list]->GetHead(); b; b = b->next)
+            ids.insert(ids.begin(), b->id);
+        EXPECT_EQ(ids, entry.ids) << "list " << entry.list;
+    }
+
+    // Fonts, highlights and the special buttons.
+    EXPECT_EQ(Button(Game::MENU_PAUSE, 0)->font, m_game->font);
+    EXPECT_EQ(Button(Game::MENU_MAIN, 0)->font, m_game->smallFont);
+    EXPECT_FLOAT_EQ(Button(Game::MENU_MAIN, 0)->max, 0.4f);
+    EXPECT_FLOAT_EQ(Button(Game::MENU_SPARE_CONTINUE_A, 0)->max, 0.2f);
+    const ButtonRecord* twitch = Button(Game::MENU_OPTIONS, 5);
+    EXPECT_EQ(twitch->style, 0);
+    EXPECT_FLOAT_EQ(twitch->extra, 0.24f * 12.0f);
+    EXPECT_EQ(Button(Game::MENU_SETTINGS, 4)->style, 1);
+    EXPECT_EQ(Button(Game::MENU_OPTIONS, 1)->label1, Text("THEME"));
+    EXPECT_EQ(Button(Game::MENU_SETTINGS, 1)->label1, Text("THEME"));
+    EXPECT_EQ(Caption(Game::MENU_HELP, 0), WideString(L"<"));
+    EXPECT_EQ(Caption(Game::MENU_HELP, 1), WideString(L">"));
+    EXPECT_EQ(Caption(Game::MENU_LANGUAGE, 3), Text("GERMAN"));
+    EXPECT_EQ(Caption(Game::MENU_PAUSE, 3), Text("QUIT_GAME"));
+    EXPECT_EQ(m_game->modeNames[0], "FIT");
+    EXPECT_TRUE(m_game->modeNames[4].empty());
+}
+
+TEST_F(Menus, TheHintButtonIsCentredOnItsCaption)
+{
+    m_game->CreateMenus();
+    const ButtonRecord* hint = Button(Game::MENU_HINT, 0);
+    ASSERT_NE(hint, nullptr);
+    // The test font's glyphs are 10 pixels wide: a quarter cell each.
+    const float tw = static_cast<float>(Text("USE_HINT").size()) * 0.25f;
+    EXPECT_NEAR(hint->w, tw + 0.8f, EPS);
+    EXPECT_NEAR(hint->x + hint->w / 2.0f, 6.0f, EPS);
+    EXPECT_NEAR(hint->y, 2.0f + 13.2f, EPS);
+    EXPECT_FLOAT_EQ(hint->h, 1.6f);
+    EXPECT_FLOAT_EQ(hint->max, 0.2f);
+}
+
+TEST_F(Menus, QuestionsLeaveTwoRowsAndNoticesOne)
+{
+    m_game->CreateMenus();
+    const int questions[] = {Game::STATE_CONFIRM_DELETE_PROGRESS, Game::STATE_CONFIRM_CLEAR_HIGHSCORES,
+                             Game::STATE_CONFIRM_DELETE_PROFILE, Game::STATE_QUESTION};
+    const int notices[] = {Game::STATE_NAME_IN_USE, Game::STATE_PROFILE_DELETED,
+                           Game::STATE_GUEST_NOT_DELETABLE};
+    int withText = 0;
+    for (int state = 0; state < Game::STATE_TABLE_SIZE; ++state)
+        withText += m_game->dialogTexts[state] ? 1 : 0;
+    EXPECT_EQ(withText, 7);
+    // Boxes in pixels: x 8 and 464 wide (centred text: x is the middle), y 258; heights 267
+    // (questions) and 404 (notices), 26 and 40 lines of the 10-pixel test font.
+    for (int state : questions) {
+        const SmartPtr<StringDisplayer>& text = m_game->dialogTexts[state];
+        ASSERT_TRUE(text) << state;
+        EXPECT_EQ(text->GetX(), 8 + 464 / 2) << state;
+        EXPECT_EQ(text->GetY(), 258) << state;
+        EXPECT_EQ(text->GetVisibleLineCount(), 26) << state;
+    }
+    for (int state : notices) {
+        ASSERT_TRUE(m_game->dialogTexts[state]) << state;
+        EXPECT_EQ(m_game->dialogTexts[state]->GetVisibleLineCount(), 40) << state;
+    }
+    const std::vector<WideString>& lines = m_game->dialogTexts[Game::STATE_PROFILE_DELETED]->GetLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(Text("PROFILE_DELETED").find(lines[0]), 0u);
+}
+
+TEST_F(Menus, TheAboutThumbIsTheShareOfTheTextShown)
+{
+    // Built once in the texts as they stand.
+    m_game->languageApplied = true;
+    const float range = 20.0f - 3.4375f - 1.4f;
+    // 630 pixels of box: 63 lines of the test font; 126 lines show half.
+    std::string credits;
+    for (int line = 0; line < 125; ++line)
+        credits += "x\n";
+    m_common->Add("texts/long.xml", "<texts><string id='ABOUT_CREDITS_01'>" + credits +
+                                         "</string></texts>");
+    ASSERT_TRUE(TextsManager::Instance().LoadTexts("common/texts/long.xml"));
+    m_game->aboutScroll = 3.0f;
+    m_game->CreateMenus();
+    ASSERT_TRUE(m_game->aboutText);
+    EXPECT_EQ(m_game->aboutText->GetVisibleLineCount(), 63);
+    const int lines = m_game->aboutText->GetLineCount();
+    EXPECT_GT(lines, 63);
+    EXPECT_NEAR(m_game->aboutViewRows, 63.0f / static_cast<float>(lines) * range, EPS);
+    EXPECT_FLOAT_EQ(m_game->aboutScroll, 0.0f);
+
+    // A text that fits takes the whole track, never more; a font without lines gives no thumb
+    // rather than a division by zero.
+    m_common->Add("texts/short.xml", "<texts><string id='ABOUT_CREDITS_01'>x</string></texts>");
+    ASSERT_TRUE(TextsManager::Instance().LoadTexts("common/texts/short.xml"));
+    m_game->CreateMenus();
+    EXPECT_NEAR(m_game->aboutViewRows, range, EPS);
+    m_game->smallFont = nullptr;
+    m_game->CreateMenus();
+    EXPECT_TRUE(std::isfinite(m_game->aboutViewRows));
+    EXPECT_LE(m_game->aboutViewRows, range + EPS);
+}
+
+TEST_F(Menus, TheFirstConstructionSpeaksTheProfilesLanguage)
+{
+    // The guest's options ask for German while the texts of the start are English.
+    StoreGuestOptions(0, 3);
+    const WideString english = Text("PLAY");
+    m_game->InitLevelTitles();
+    m_game->CreateMenus();
+    EXPECT_TRUE(m_game->languageApplied);
+    EXPECT_EQ(m_game->language, 3);
+    Vorn::SmartPtr<Vorn::TextDict> german(new Vorn::TextDict());
+    ASSERT_TRUE(german->Load("common/texts/de.xml"));
+    const WideString play = german->GetTexts().at("PLAY");
+    ASSERT_NE(play, english);
+    EXPECT_EQ(Caption(Game::MENU_MAIN, 0), play);
+    EXPECT_EQ(m_game->packNames[0], german->GetTexts().at("PACK_BEGINNER"));
+    EXPECT_EQ(m_game->levelTitles[0], german->GetTexts().at("BEGINNER_SQR2X2"));
+    EXPECT_TRUE(Exists("save_version"));
+}
+
+TEST_F(Menus, ALanguageChangeRebuildsEverythingAndKeepsTheProfiles)
+{
+    Store("profiles", ProfileList({"Ann", "Bob"}));
+    Store("lastProfile", Record().Text("Bob"));
+    m_game->CreateMenus();
+    ASSERT_EQ(m_game->profileName, WideString(L"Bob"));
+    m_game->InitLevelTitles();
+    SmartPtr<ButtonDisplayer> oldMain = m_game->menus[Game::MENU_MAIN];
+    SmartPtr<Help> oldHelp = m_game->help;
+    const WideString englishYes = Caption(Game::MENU_YES_NO, 0);
+
+    // What the language screen does: the choice is saved before the rebuild reads it back.
+    m_game->language = 1;
+    ASSERT_TRUE(m_game->SaveOptions());
+    ASSERT_TRUE(m_game->LoadTexts());
+    m_game->RebuildMenus();
+
+    EXPECT_EQ(m_game->language, 1);
+    EXPECT_NE(Caption(Game::MENU_YES_NO, 0), englishYes);
+    EXPECT_EQ(Caption(Game::MENU_YES_NO, 0), Text("QUESTION_YES"));
+    EXPECT_EQ(Caption(Game::MENU_MAIN, 10), Text("MENU_MORE"));
+    EXPECT_EQ(Caption(Game::MENU_MAIN, 6), Text("PROFILE") + L" Bob");
+    EXPECT_EQ(Caption(Game::MENU_PROFILES, 0), WideString(L"Ann"));
+    EXPECT_EQ(Caption(Game::MENU_PROFILES, 1), WideString(L"Bob"));
+    EXPECT_EQ(Caption(Game::MENU_PROFILES, 2), Text("EMPTY_SLOT"));
+    EXPECT_EQ(Caption(Game::MENU_PROFILES, 5), Text("GUEST"));
+    EXPECT_EQ(m_game->packNames[3], Text("PACK_GEOMETRY"));
+    EXPECT_EQ(m_game->levelTitles[53], Text("THINGS_DOG"));
+    EXPECT_EQ(Text("DELETE_GUEST").find(m_game->dialogTexts[Game::STATE_GUEST_NOT_DELETABLE]->GetLines()[0]), 0u);
+    const WideString about = m_game->BuildAboutText();
+    EXPECT_NE(about.find(Text("ABOUT_VERSION")), WideString::npos);
+    ASSERT_TRUE(m_game->help && m_game->help != oldHelp);
+    ASSERT_FALSE(m_game->help->pages[0]->GetLines().empty());
+    EXPECT_EQ(Text("HELP_TEXT_1").find(m_game->help->pages[0]->GetLines()[0]), 0u);
+
+    // The screens use only the new lists; the old ones are emptied, not left holding fonts.
+    EXPECT_NE(m_game->menus[Game::MENU_MAIN], oldMain);
+    EXPECT_EQ(oldMain->GetCount(), 0);
+    EXPECT_EQ(m_game->menus[Game::MENU_MAIN]->GetCount(), 4);
+}
+
+TEST_F(Menus, SlotCaptionsWithFiveProfilesAndWithNone)
+{
+    Store("profiles", ProfileList({"Ann", "Bob", "Cy", "Dee", "Zoë"}));
+    Store("lastProfile", Record().Text("Cy"));
+    m_game->CreateMenus();
+    const wchar_t* names[] = {L"Ann", L"Bob", L"Cy", L"Dee", L"Zoë"};
+    for (int slot = 0; slot < Game::PROFILE_SLOTS; ++slot)
+        EXPECT_EQ(Caption(Game::MENU_PROFILES, slot), WideString(names[slot])) << slot;
+    EXPECT_EQ(Caption(Game::MENU_MAIN, 6), Text("PROFILE") + L" Cy");
+
+    Store("profiles", ProfileList({}));
+    m_game->RebuildMenus();
+    for (int slot = 0; slot < Game::PROFILE_SLOTS; ++slot)
+        EXPECT_EQ(Caption(Game::MENU_PROFILES, slot), Text("EMPTY_SLOT")) << slot;
+    EXPECT_TRUE(m_game->IsGuest());
+    EXPECT_EQ(Caption(Game::MENU_MAIN, 6), Text("PROFILE") + L" " + Text("GUEST"));
+}
+
+TEST_F(Menus, TheThemeButtonsNameTheProfilesTheme)
+{
+    StoreGuestOptions(2, 0);
+    m_game->CreateMenus();
+    EXPECT_EQ(Game::theme, 2);
+    EXPECT_EQ(Button(Game::MENU_OPTIONS, 1)->label2, Text("THEME_WOOD"));
+    EXPECT_EQ(Button(Game::MENU_SETTINGS, 1)->label2, Text("THEME_WOOD"));
+}
+
+TEST_F(Menus, SoundsLoadOnTheFirstConstructionOnly)
+{
+    m_game->CreateMenus();
+    EXPECT_FALSE(m_recorder->sources.empty());
+    // A new, empty sound manager: a rebuild must not register the sounds again.
+    m_recorder = new VornTest::SoundRecorder();
+    Audio::SoundManager::InstallForTests(SmartPtr<Audio::AudioDevice>(m_recorder));
+    m_game->RebuildMenus();
+    EXPECT_TRUE(m_recorder->sources.empty());
+}
+
+TEST_F(Menus, EveryConstructionLoadsTheLevels)
+{
+    const std::string pak = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
+    if (FILE* probe = std::fopen(pak.c_str(), "rb"))
+        std::fclose(probe);
+    else
+        GTEST_SKIP() << "no " << pak;
+    SmartPtr<Vorn::PakMount> levels(
+        new Vorn::PakMount(pak.c_str(), "levels-pak/", 0, Vorn::PakMount::NATIVE_PATH));
+    ASSERT_TRUE(levels->IsValid());
+    ASSERT_TRUE(Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), levels.Get()));
+    BinaryFiles::Init();
+    Content::SetLevelPath("levels-pak/levels/android_full");
+    Content::ForgetLevels();
+    m_game->CreateMenus();
+    for (int level = 0; level < Game::LEVEL_COUNT; ++level)
+        EXPECT_NE(Content::GetLevel(level), nullptr) << level;
+    Content::ForgetLevels();
+    m_game->RebuildMenus();
+    EXPECT_NE(Content::GetLevel(199), nullptr);
+    Content::SetLevelPath("");
+}
+
+} // namespace
