@@ -364,7 +364,8 @@ public:
     void DrawLogo(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawHelp(const Vorn::SmartPtr<Graphics>& graphics);
-    // A level's outline with the theme's level edge images, at pixel (x, y), scaled.
+    // A level's outline with the theme's level edge images, its origin at cell (x, y) and every
+    // length divided by scale (12 / row height shrinks a 12-cell board to one row).
     void DrawOutline(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float scale,
                      const Outline& outline);
 

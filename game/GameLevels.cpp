@@ -4,6 +4,7 @@
 // level pages are a horizontal pager with one level per page and a strip of small outlines below.
 // Everything is read from Game every frame; only the preview clock runs on.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <ctime>
 
@@ -122,8 +123,10 @@ void Game::StartLevel(int level)
     if (!stats)
         stats = Stats::Load(Stats::TOTALS);
     Vorn::SmartPtr<Stats> record(new Stats(std::max(stats->gameCounter, 0)));
-    ++stats->gameCounter;
-    ++stats->counters[Stats::COUNTER_GAMES_PLAYED];
+    // Counters read from a damaged file may already stand at the top of their range.
+    for (int* counter : {&stats->gameCounter, &stats->counters[Stats::COUNTER_GAMES_PLAYED]})
+        if (*counter < INT_MAX)
+            ++*counter;
     record->kind = Stats::KIND_PUZZLE;
     record->found = Stats::NOT_SOLVED;
     record->level = level;
