@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "BoardTypes.h"
@@ -363,7 +364,8 @@ public:
     void DrawLogo(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawHelp(const Vorn::SmartPtr<Graphics>& graphics);
-    // A level's outline with the theme's level edge images, at pixel (x, y), scaled.
+    // A level's outline with the theme's level edge images, its origin at cell (x, y) and every
+    // length divided by scale (12 / row height shrinks a 12-cell board to one row).
     void DrawOutline(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float scale,
                      const Outline& outline);
 
@@ -490,6 +492,36 @@ public:
     // GameMenus.cpp / GameMenuScreens.cpp:
 
     // GamePaint.cpp / GameLevels.cpp / GameStatsScreen.cpp / GameKeyboard.cpp:
+    // The other themes' fonts by font image id, made when the name keyboard opens and kept for the
+    // rest of the run.
+    std::map<int, Vorn::SmartPtr<GLFont>> themeFontCache;
+    // The image cache's entry for the id; an entry holding no image is inserted when it is absent.
+    static Vorn::SmartPtr<class Image>& GetImageSlot(int id);
+    // Makes a font in themeFontCache for every theme's font image other than the current theme's
+    // that has none yet (the name keyboard's preload when it opens).
+    void CacheThemeFonts();
+    // The pause panels of the board in play besides the quit and restart questions. The touch
+    // handling in play sets them and declares the same pair: one pair stays when the two meet.
+    bool settingsPanelOpen = false;
+    bool helpPanelOpen = false;
+    // counter / limit within 0..1, in floating point; 1 for a fade of no frames.
+    static float FadeFraction(int counter, int limit);
+    // Parts of the screen painter: play with its pause panels, the pack notices, the welcome.
+    void RenderPlay(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderNotice(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderWelcome(const Vorn::SmartPtr<Graphics>& graphics);
+    // Texts drawn one after another as one line: its left edge, centre (GLFont::CENTER) or right
+    // edge (GLFont::RIGHT) at x, y the line's vertical centre (pixels).
+    static void DrawTextPieces(const Vorn::SmartPtr<Graphics>& graphics,
+                               const Vorn::SmartPtr<GLFont>& font,
+                               const std::vector<Vorn::WideString>& pieces, int x, int y,
+                               int flags);
+    // The level page's entry shown centred, (int)(scrollPosition + 0.2) kept within the pack: the
+    // touch handling starts the same entry.
+    int LevelPageEntry() const;
+    // One level page (level, its pack position, the page's place in pages from the screen's left).
+    void RenderLevelPage(const Vorn::SmartPtr<Graphics>& graphics, int level, int entry,
+                         float page);
 
     // (end of the flow sections)
 

@@ -3,12 +3,17 @@
 // A themed line image is a long strip; each line shows a window of it as long as the line. With
 // twitch on, the window starts at a new random place on every call, so lines flicker from frame
 // to frame like a hand-drawn sketch.
+#include <algorithm>
 #include <cstdlib>
 
+#include "ButtonDisplayer.h"
 #include "Consts.h"
+#include "Content.h"
 #include "GLFont.h"
 #include "Game.h"
 #include "Graphics.h"
+#include "Help.h"
+#include "Image.h"
 
 namespace {
 
@@ -109,5 +114,88 @@ void Game::DrawTextBox(const Vorn::SmartPtr<Graphics>& graphics, float x, float 
         textFont->DrawTextCentered(graphics, text,
                                    static_cast<int>((x + w * 0.5f) * s) + Consts::DISPLAY_AREA_X,
                                    static_cast<int>((y + h * 0.5f) * s) + Consts::DISPLAY_AREA_Y);
+    }
+}
+
+void Game::DrawOutline(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float scale,
+                       const Outline& outline)
+{
+    // The divisor shrinks a 12-cell board into a preview; one that is not a positive size has no
+    // preview to give.
+    if (!graphics || !(scale > 0.0f))
+        return;
+    const float f = 1.0f / scale;
+    for (const OutlineSegment& segment : outline) {
+        if (segment.direction != OutlineSegment::VERTICAL)
+            DrawHandHorizontal(graphics, x + f * segment.x, y + f * segment.y, f * segment.length,
+                               Consts::THEME_LEVEL_EDGES_HORIZONTAL);
+        else
+            DrawHandVertical(graphics, x + f * segment.x, y + f * segment.y, f * segment.length,
+                             Consts::THEME_LEVEL_EDGES_VERTICAL);
+    }
+}
+
+void Game::DrawLogo(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    if (!graphics)
+        return;
+    graphics->DrawImageCentered(ThemeImage(Consts::THEME_LOGOS),
+                                Consts::DISPLAY_AREA_X + 6 * Consts::CELL_SIZE,
+                                Consts::MAIN_MENU_Y / 2,
+                                Graphics::ALIGN_CENTER_X | Graphics::ALIGN_CENTER_Y);
+}
+
+void Game::DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    if (graphics && menus[MENU_MAIN])
+        menus[MENU_MAIN]->DrawOffset(graphics, menuSlide, 0.0f);
+}
+
+void Game::DrawHelp(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    if (!graphics)
+        return;
+    if (help)
+        help->Draw(graphics);
+    if (menus[MENU_HELP])
+        menus[MENU_HELP]->Draw(graphics);
+}
+
+Vorn::SmartPtr<Image>& Game::GetImageSlot(int id)
+{
+    return Content::s_images[id];
+}
+
+void Game::CacheThemeFonts()
+{
+    const int current = ThemeImage(Consts::THEME_FONT);
+    const int count = std::min(Consts::THEMES_COUNT, static_cast<int>(Consts::MAX_THEMES));
+    for (int t = 0; t < count; ++t) {
+        const int fontImage = Consts::THEME_FONT[t];
+        if (fontImage == current || themeFontCache.count(fontImage))
+            continue;
+        Content::LoadImage(fontImage);
+        themeFontCache[fontImage] = new GLFont(fontImage);
+    }
+}
+
+void Game::DrawTextPieces(const Vorn::SmartPtr<Graphics>& graphics,
+                          const Vorn::SmartPtr<GLFont>& font,
+                          const std::vector<Vorn::WideString>& pieces, int x, int y, int flags)
+{
+    if (!graphics || !font)
+        return;
+    // Each piece is measured on its own, so the pieces meet exactly where the widths say.
+    int total = 0;
+    for (const Vorn::WideString& piece : pieces)
+        total += font->GetTextWidth(piece);
+    int left = x;
+    if (flags & GLFont::CENTER)
+        left -= total / 2;
+    else if (flags & GLFont::RIGHT)
+        left -= total;
+    for (const Vorn::WideString& piece : pieces) {
+        font->DrawText(graphics, piece, left, y, 0);
+        left += font->GetTextWidth(piece);
     }
 }
