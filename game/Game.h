@@ -500,6 +500,9 @@ public:
     void OnPlayTouchMove(int x, int y, float dy);
     void OnPlayTouchUp(int x, int y);
     void OnLevelCompleteContinue();
+    // The entry of currentLevel in currentPack; when that pack does not hold it, the pack that
+    // does becomes current with the page at the level. -1 (nothing changed) for a level of no pack.
+    int LocateCurrentLevel();
     void OnPausePanelTouchUp(int x, int y);
 
     // GameMenus.cpp / GameMenuScreens.cpp:

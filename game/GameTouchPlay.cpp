@@ -150,6 +150,33 @@ void Game::OnPlayTouchUp(int x, int y)
         OnPausePanelTouchUp(x, y);
 }
 
+int Game::LocateCurrentLevel()
+{
+    auto entryOf = [this](int pack) {
+        const std::vector<int>& levels = packLevels[pack];
+        const int count = std::min(packSizes[pack], static_cast<int>(levels.size()));
+        for (int entry = 0; entry < count; ++entry)
+            if (levels[entry] == currentLevel)
+                return entry;
+        return -1;
+    };
+    if (currentPack >= 0 && currentPack < PACK_COUNT) {
+        const int entry = entryOf(currentPack);
+        if (entry >= 0)
+            return entry;
+    }
+    // A restored game never went through the pack list and the level page: both follow the level.
+    for (int pack = 0; pack < PACK_COUNT; ++pack) {
+        const int entry = entryOf(pack);
+        if (entry >= 0) {
+            currentPack = pack;
+            scrollPosition = static_cast<float>(entry);
+            return entry;
+        }
+    }
+    return -1;
+}
+
 void Game::OnLevelCompleteContinue()
 {
     PlayfieldFit* board = playfield.Get();
@@ -160,28 +187,14 @@ void Game::OnLevelCompleteContinue()
         return;
     }
 
-    // The search starts at the level just played, in its own pack. A restored game never went
-    // through the level page, so the pack and the page position are taken from the level itself.
-    int pack = currentPack;
-    int start = -1;
-    auto entryOf = [this](int p) {
-        const std::vector<int>& levels = packLevels[p];
-        auto found = std::find(levels.begin(), levels.end(), currentLevel);
-        return found == levels.end() ? -1 : static_cast<int>(found - levels.begin());
-    };
-    if (pack >= 0 && pack < PACK_COUNT)
-        start = entryOf(pack);
-    for (int p = 0; start < 0 && p < PACK_COUNT; ++p) {
-        start = entryOf(p);
-        if (start >= 0)
-            pack = p;
-    }
+    // The search starts at the level just played, in its own pack.
+    const int start = LocateCurrentLevel();
     if (start < 0) {
         // The level is in no pack: there is no next level to look for.
         SelectFirstOpenLevel();
         return;
     }
-    currentPack = pack;
+    const int pack = currentPack;
 
     const std::vector<int>& levels = packLevels[pack];
     const int count = std::min(packSizes[pack], static_cast<int>(levels.size()));
@@ -270,6 +283,8 @@ void Game::OnPausePanelTouchUp(int x, int y)
             }
             board->ClearSavedGame();
             quitConfirmOpen = false;
+            // Back to the level page, which needs the pack of the level (a restored game has none).
+            LocateCurrentLevel();
             screenState = STATE_LEVELS;
         }
         return;

@@ -105,6 +105,19 @@ TEST_F(GameTouchPlay, QuittingEarlyWithNothingPlacedTakesTheGameBack)
     EXPECT_FALSE(Exists("GUEST_stats4")) << "the short game leaves no record";
 }
 
+TEST_F(GameTouchPlay, QuittingARestoredGameOpensThePageOfItsLevel)
+{
+    Rows(Game::MENU_YES_NO, {0, 1}, 14.0f);
+    Pause();
+    m_game->quitConfirmOpen = true;
+    m_game->currentPack = -1;
+    m_game->currentLevel = 60;
+    Tap(Px(6), RowY(0, 14.0f));
+    EXPECT_EQ(m_game->screenState, Game::STATE_LEVELS);
+    EXPECT_EQ(m_game->currentPack, 2);
+    EXPECT_EQ(m_game->scrollPosition, 7.0f);
+}
+
 TEST_F(GameTouchPlay, QuittingAfterTenSecondsOrAPieceSavesTheStatistics)
 {
     Rows(Game::MENU_YES_NO, {0, 1}, 14.0f);
