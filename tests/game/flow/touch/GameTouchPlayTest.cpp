@@ -63,14 +63,12 @@ TEST_F(GameTouchPlay, PauseMenuOpensAndClosesItsPanels)
 
     TapRow(2);
     ASSERT_TRUE(m_game->settingsPanelOpen);
-    const int theme = m_game->pendingTheme;
     const bool twitch = m_game->twitch;
     TapRow(1);
     EXPECT_NE(m_game->twitch, twitch);
     TapRow(0);
     EXPECT_TRUE(m_game->themeChangePending);
     EXPECT_EQ(m_game->pendingTheme, m_game->NextTheme());
-    (void)theme;
     // The settings row of the panel (from 0.2 + 20 - 2 x 3.4375 = 13.325 cells) slides the volumes.
     m_game->OnTouchDown(Px(9.0f), Px(14.0f));
     EXPECT_FLOAT_EQ(m_game->musicVolume, 5.0f);
