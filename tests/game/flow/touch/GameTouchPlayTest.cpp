@@ -43,9 +43,22 @@ TEST_F(GameTouchPlay, ThePauseButtonNeedsPressAndReleaseInItsCorner)
     m_game->controlSide = 1;
     Tap(Px(1), cornerY);
     EXPECT_FALSE(m_board->paused) << "the column is on the right now";
+    EXPECT_TRUE(m_board->hintPanelOpen) << "and the left corner is the hint button";
+    m_board->hintPanelOpen = false;
     m_board->finished = true;
     Tap(Px(11), cornerY);
     EXPECT_TRUE(m_board->paused) << "on the right the column pauses a completed board too";
+
+    // The hint button sits in the other corner and needs a running board.
+    m_board->finished = false;
+    Tap(Px(1), cornerY);
+    EXPECT_FALSE(m_board->hintPanelOpen) << "paused";
+    m_board->paused = false;
+    Drag(Px(1), Px(15), Px(1), cornerY);
+    EXPECT_FALSE(m_board->hintPanelOpen);
+    Tap(Px(1), cornerY);
+    EXPECT_TRUE(m_board->hintPanelOpen);
+    EXPECT_FALSE(m_board->paused);
 }
 
 TEST_F(GameTouchPlay, PauseMenuOpensAndClosesItsPanels)
