@@ -488,6 +488,32 @@ public:
     static Vorn::NarrowString WebsiteAddress();
 
     // GameTouch.cpp:
+    // The board's pause panels besides the quit and restart questions: the in-game settings and
+    // the help pages. Set and cleared by the touch handling in play; the play painter reads them.
+    bool settingsPanelOpen = false;
+    bool helpPanelOpen = false;
+    // The level page's entry shown centred, 0 .. pack size - 1 (0 without a valid pack). The
+    // painter rounds the same way, so PLAY and a tap start the level the page shows.
+    int ShownLevelEntry() const;
+    // The level of that entry, -1 without one.
+    int ShownLevel() const;
+    // Whether a point (cells) lies in the pack list's rows, and the pack under it (-1 for none).
+    bool InPackRows(float cellX, float cellY) const;
+    int PackAt(float cellX, float cellY) const;
+    // Both volume sliders at (cellX, cellY) with the slider row's top at rowTop (cells).
+    void RunVolumeSliders(float cellX, float cellY, float rowTop);
+    // Captions that name profiles: the profile list's slots and the main menu's PROFILE button.
+    void ShowProfileCaptions();
+    // The per-state halves of the touch handlers (GameTouch.cpp and GameTouchPlay.cpp).
+    void OnMenuTouchUp(int id, float cellX, float cellY, int x, int y);
+    void OnPlayTouchDown(int x, int y);
+    void OnPlayTouchMove(int x, int y, float dy);
+    void OnPlayTouchUp(int x, int y);
+    void OnLevelCompleteContinue();
+    // The entry of currentLevel in currentPack; when that pack does not hold it, the pack that
+    // does becomes current with the page at the level. -1 (nothing changed) for a level of no pack.
+    int LocateCurrentLevel();
+    void OnPausePanelTouchUp(int x, int y);
 
     // GameMenus.cpp / GameMenuScreens.cpp:
 
