@@ -526,10 +526,6 @@ public:
     // Makes a font in themeFontCache for every theme's font image other than the current theme's
     // that has none yet (the name keyboard's preload when it opens).
     void CacheThemeFonts();
-    // The pause panels of the board in play besides the quit and restart questions. The touch
-    // handling in play sets them and declares the same pair: one pair stays when the two meet.
-    bool settingsPanelOpen = false;
-    bool helpPanelOpen = false;
     // counter / limit within 0..1, in floating point; 1 for a fade of no frames.
     static float FadeFraction(int counter, int limit);
     // Parts of the screen painter: play with its pause panels, the pack notices, the welcome.
@@ -542,9 +538,6 @@ public:
                                const Vorn::SmartPtr<GLFont>& font,
                                const std::vector<Vorn::WideString>& pieces, int x, int y,
                                int flags);
-    // The level page's entry shown centred, (int)(scrollPosition + 0.2) kept within the pack: the
-    // touch handling starts the same entry.
-    int LevelPageEntry() const;
     // One level page (level, its pack position, the page's place in pages from the screen's left).
     void RenderLevelPage(const Vorn::SmartPtr<Graphics>& graphics, int level, int entry,
                          float page);

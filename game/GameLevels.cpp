@@ -284,7 +284,7 @@ void Game::RenderLevelSelect(const SmartPtr<Graphics>& graphics)
         scrollPosition = 0.0f;
     if (scrollPosition > size - 1)
         scrollPosition = static_cast<float>(size - 1);
-    const int centre = LevelPageEntry();
+    const int centre = ShownLevelEntry();
     const int level = packLevels[pack][centre];
     const float shift = centre - scrollPosition;
     const float t = boardTopRows;
@@ -313,15 +313,6 @@ void Game::RenderLevelSelect(const SmartPtr<Graphics>& graphics)
     DrawHandVertical(graphics, 7.0f, t + 13.65f, 0.4f, Consts::THEME_LINES_VERTICAL);
     DrawHandHorizontal(graphics, 5.0f, t + 14.0f, 2.0f, Consts::THEME_LINES_HORIZONTAL);
     DrawMenu(*this, graphics, MENU_LEVELS);
-}
-
-int Game::LevelPageEntry() const
-{
-    const int size = PackSize(*this, currentPack);
-    if (size <= 0 || std::isnan(scrollPosition))
-        return 0;
-    const int entry = static_cast<int>(scrollPosition + 0.2f);
-    return std::min(std::max(entry, 0), size - 1);
 }
 
 void Game::RenderLevelPage(const SmartPtr<Graphics>& graphics, int level, int entry, float page)

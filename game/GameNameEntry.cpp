@@ -56,6 +56,7 @@ void Game::OpenNameKeyboard(const Vorn::WideString& prompt)
     keyPage = PAGE_CAPITALS;
     keyboardPrompt = prompt;
     typedName.clear();
+    CacheThemeFonts();
     screenState = STATE_KEYBOARD;
 }
 

@@ -102,12 +102,10 @@ void Game::SetTheme(int newTheme)
     ColourOf(colours[7], COLOR_BLOCK_R, COLOR_BLOCK_G, COLOR_BLOCK_B);
     for (int slot = 0; slot < 6; ++slot)
         Block::SetColor(slot, colours[slot + 1]);
-#if TESSELA_FLOW_COMPLETE
     // The THEME buttons of the options and of the settings panel name the theme in use.
     for (int list : {MENU_OPTIONS, MENU_SETTINGS})
         if (menus[list])
             menus[list]->SetText2(1, GetThemeName(to));
-#endif
     imgBackground = Consts::THEME_BACKGROUND[to];
     SaveOptions();
 }

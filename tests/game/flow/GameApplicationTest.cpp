@@ -1,9 +1,7 @@
 // The application class run through the process entry, headless: the base size and the offscreen
 // target for a window between two base sizes, and touches scaled into base pixels, first finger
-// only. The application links once every section of the game flow exists.
+// only.
 #include <gtest/gtest.h>
-
-#if TESSELA_FLOW_COMPLETE
 
 #include "Consts.h"
 #include "Game.h"
@@ -44,5 +42,3 @@ TEST(GameApplication, AWindowBetweenBaseSizesPlaysAtTheSmallerOne)
     harness.Frame(16);
     EXPECT_EQ(harness.Stop(), 0);
 }
-
-#endif

@@ -170,7 +170,7 @@ TEST(GameLevels, LevelPageShowsTheEntryPlayStarts)
         game.scrollPosition = position;
         const CallList calls = LevelPage(world);
         const int entry = static_cast<int>(position + 0.2f);
-        EXPECT_EQ(entry, game.LevelPageEntry());
+        EXPECT_EQ(entry, game.ShownLevelEntry());
         // The page of that entry is the one the pager places at the entry's shift.
         const auto titles = FindTexts(ReadTexts(calls), "T" + std::to_string(entry));
         ASSERT_EQ(1u, titles.size()) << position;
@@ -182,7 +182,7 @@ TEST(GameLevels, LevelPageShowsTheEntryPlayStarts)
     game.scrollPosition = 40.0f;
     LevelPage(world);
     EXPECT_FLOAT_EQ(26.0f, game.scrollPosition);
-    EXPECT_EQ(26, game.LevelPageEntry());
+    EXPECT_EQ(26, game.ShownLevelEntry());
 }
 
 TEST(GameLevels, LevelPageRecordsShowOnlyStoredSolutions)

@@ -13,7 +13,6 @@ namespace TouchTest {
 // What the stand-ins of other sections' methods saw (GameTouchStubs.cpp).
 extern std::vector<int> g_startedLevels;
 extern int g_menuRebuilds;
-extern int g_websiteOpens;
 
 constexpr int CELL = 40;
 
@@ -29,7 +28,6 @@ protected:
         SaveDataFixture::SetUp();
         g_startedLevels.clear();
         g_menuRebuilds = 0;
-        g_websiteOpens = 0;
         m_game->Init();
         m_game->menuMargin = 0.2f;
         m_game->menuRowHeight = 3.4375f;

@@ -6,7 +6,6 @@ namespace TouchTest {
 
 std::vector<int> g_startedLevels;
 int g_menuRebuilds = 0;
-int g_websiteOpens = 0;
 
 } // namespace TouchTest
 
@@ -22,9 +21,4 @@ __attribute__((weak)) void Game::StartLevel(int level)
 __attribute__((weak)) void Game::RebuildMenus()
 {
     ++TouchTest::g_menuRebuilds;
-}
-
-__attribute__((weak)) void Game::OpenWebsite()
-{
-    ++TouchTest::g_websiteOpens;
 }
