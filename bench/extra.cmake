@@ -23,3 +23,12 @@ if(TARGET bench_mix_ogg)
     target_compile_definitions(bench_mix_ogg PRIVATE VORN_DATABUILD="$<TARGET_FILE:databuild>")
   endif()
 endif()
+
+# The game's frame and start-up run the whole game through the end-to-end harness, on the
+# archives the normal build makes.
+if(TARGET bench_game_frame)
+  target_link_libraries(bench_game_frame PRIVATE vorn_test_support)
+  if(TARGET tessela_data)
+    add_dependencies(bench_game_frame tessela_data)
+  endif()
+endif()
