@@ -10,6 +10,7 @@
 // Baseline: the bare application's start and first frame (the platform, window and display without
 // any game data).
 //
+// GAME_FRAME_PNG=directory saves a picture of each timed game screen there.
 // Prints ms per frame and draw calls per frame; the goals are printed beside the figures and
 // nothing is checked against them.
 #include <benchmark/benchmark.h>
@@ -185,6 +186,9 @@ void GameFrame(benchmark::State& state, bool play)
     TimeFrames(state, harness);
     if (GameOf(harness)->screenState != expected)
         state.SkipWithError("the screen changed while timing");
+    // GAME_FRAME_PNG=dir keeps a picture of each timed screen, to see what was measured.
+    if (const char* dir = std::getenv("GAME_FRAME_PNG"))
+        harness.SaveWindowPng(std::string(dir) + (play ? "/play.png" : "/pack_list.png"));
     harness.Stop();
 }
 
