@@ -42,6 +42,10 @@ public:
     // Taps a point in cells.
     void TapCell(float cellX, float cellY, int holdMs = 80);
 
+    // Drags every piece of the level in play from the tray to its place in the first stored
+    // solution; false when a piece of that solution is not in the tray.
+    bool SolveByDragging();
+
     // Saves what the window shows as dir/name.png (dir is made when missing).
     bool Screenshot(const std::string& dir, const std::string& name);
 
