@@ -51,16 +51,6 @@ std::vector<Placement> BoardSolution(Game& game, int level)
     return out;
 }
 
-// A tray entry of the type still in the tray.
-const Block* TrayEntry(PlayfieldFit& board, int type)
-{
-    for (const auto& block : board.Tray()) {
-        if (block->type == type && block->trayState >= 0.0f)
-            return block.Get();
-    }
-    return nullptr;
-}
-
 class Play {
 public:
     Play(Harness& harness, GameDriver& driver) : h(harness), d(driver) {}
@@ -68,31 +58,6 @@ public:
     void Down(float px, float py) { Touch(&Harness::TouchDown, px, py); }
     void Move(float px, float py) { Touch(&Harness::TouchMove, px, py); }
     void Up(float px, float py) { Touch(&Harness::TouchUp, px, py); }
-
-    // Drags the tray entry onto board cell (tx, ty), holding it long enough to lift it.
-    bool DragPiece(const Placement& p)
-    {
-        Game& game = *GameDriver::GetGame();
-        PlayfieldFit& board = *game.playfield;
-        const Block* entry = TrayEntry(board, p.type);
-        if (!entry)
-            return false;
-        const int cell = Consts::CELL_SIZE;
-        float x = Consts::DISPLAY_AREA_X + entry->x * cell + cell;
-        float y = (entry->y + game.boardTopRows) * cell + cell;
-        Down(x, y);
-        h.Frame(100);
-        h.Frame(100);
-        float dx = board.originX + p.x * cell + Block::blocksWidth[p.type] / 2.0f;
-        float dy = board.originY + p.y * cell + Block::blocksHeight[p.type] / 2.0f;
-        Move((x + dx) / 2, (y + dy) / 2);
-        h.Frame(16);
-        Move(dx, dy);
-        h.Frame(16);
-        Up(dx, dy);
-        h.Frame(16);
-        return true;
-    }
 
     // Draws the piece's cells as one gesture: each new cell is reached from a drawn neighbour.
     void DrawPiece(const Placement& p)
@@ -160,6 +125,7 @@ TEST(GamePlay, FirstStartPlaysTwoLevelsAndTheNextStartFindsTheProgress)
     Harness::Options options;
     options.data = saves.Path();
     const std::string shots = VornTest::ScreenshotDir();
+    int second = 0;
     {
         Harness h(options);
         GameDriver d(h);
@@ -194,9 +160,7 @@ TEST(GamePlay, FirstStartPlaysTwoLevelsAndTheNextStartFindsTheProgress)
         h.Frames(10);
         d.Screenshot(shots, "play");
 
-        Play play(h, d);
-        for (const Placement& p : BoardSolution(game, 0))
-            ASSERT_TRUE(play.DragPiece(p)) << "no tray piece of type " << p.type;
+        ASSERT_TRUE(d.SolveByDragging());
         h.Frames(60);
         EXPECT_FALSE(game.playfield->IsNotSolved());
         d.Screenshot(shots, "level-complete");
@@ -206,8 +170,9 @@ TEST(GamePlay, FirstStartPlaysTwoLevelsAndTheNextStartFindsTheProgress)
         ASSERT_TRUE(d.TapButton(Game::MENU_NOTICE, 0));
         h.Frames(10);
         ASSERT_EQ(game.screenState, Game::STATE_PLAY);
-        const int second = game.currentLevel;
+        second = game.currentLevel;
         ASSERT_NE(second, 0);
+        Play play(h, d);
         for (const Placement& p : BoardSolution(game, second))
             play.DrawPiece(p);
         h.Frames(60);
@@ -222,6 +187,7 @@ TEST(GamePlay, FirstStartPlaysTwoLevelsAndTheNextStartFindsTheProgress)
         ASSERT_TRUE(d.WaitUntilLoaded());
         Game& game = *GameDriver::GetGame();
         EXPECT_NE(game.levelRecords[0] & ~Game::RECORD_OPEN, 0u) << "progress kept";
+        EXPECT_NE(game.levelRecords[second] & ~Game::RECORD_OPEN, 0u) << "the drawn level kept";
         EXPECT_GE(game.stats->counters[0], 2) << "games played kept";
         EXPECT_EQ(h.Stop(), 0);
     }
