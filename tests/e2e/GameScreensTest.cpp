@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Consts.h"
+#include "GLFont.h"
 #include "Game.h"
 #include "Help.h"
 #include "PlayfieldFit.h"
@@ -111,6 +112,12 @@ TEST(GameScreens, EveryScreenReachedByTouchWithAPictureOfEach)
     s.Go(Game::MENU_MORE, 1, Game::STATE_ABOUT, "about");
     s.Go(Game::MENU_ABOUT, 0, Game::STATE_MORE);
     s.Go(Game::MENU_MORE, 2, Game::STATE_HELP, "help-page-1");
+    // The page buttons' arrows are literal captions: the font must hold them, not show its
+    // replacement glyph.
+    ASSERT_TRUE(g.smallFont);
+    for (wchar_t arrow : {L'<', L'>'})
+        EXPECT_NE(g.smallFont->GetCharAdvance(arrow), g.smallFont->GetCharAdvance(0xFFFD))
+            << "no glyph for " << static_cast<char>(arrow);
     ASSERT_TRUE(g.help);
     const int firstPage = g.help->currentPage;
     ASSERT_TRUE(d.TapButton(Game::MENU_HELP, 1));
