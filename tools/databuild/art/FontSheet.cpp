@@ -98,8 +98,9 @@ std::vector<uint32_t> FixedFontCharacters()
     // Page 2 of the name keyboard; the digits also serve numbers, "-" negative ones.
     for (char c : std::string("1234567890+-!?.,|=()[]{}:;"))
         codes.push_back(static_cast<unsigned char>(c));
-    // Numbers and counts are joined with these in the interface ("3/27", "1h 2m 3s").
-    for (char c : std::string("/%"))
+    // Numbers and counts are joined with these in the interface ("3/27", "1h 2m 3s"); the help
+    // pages' arrows are literal captions that no text table holds.
+    for (char c : std::string("/%<>"))
         codes.push_back(static_cast<unsigned char>(c));
     std::sort(codes.begin(), codes.end());
     codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
