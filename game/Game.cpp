@@ -276,22 +276,32 @@ Vorn::SmartPtr<Controller> Game::CreateControllerPrecise()
     return Vorn::SmartPtr<Controller>(new ControllerPrecise());
 }
 
-bool Game::CreatePlayfield()
+Vorn::SmartPtr<PlayfieldFit> Game::NewBoard() const
 {
-    // Saves of other game modes are not made by this game.
-    if (savedGameMode != 0)
-        return false;
-    stats = Stats::Load(Stats::TOTALS);
-    Vorn::SmartPtr<PlayfieldFit> board(new PlayfieldFit(
+    return Vorn::SmartPtr<PlayfieldFit>(new PlayfieldFit(
         Consts::OFFSET_X, static_cast<int>(Consts::CELL_SIZE * boardTopRows), 1, 16));
-    if (!board->LoadGame())
-        return false;
+}
+
+void Game::PutBoardInPlay(const Vorn::SmartPtr<PlayfieldFit>& board)
+{
     playfield = board;
     controls = Consts::ALLOW_BLOCK_DRAWING ? 0 : 2;
     controller = CreateControllerPrecise();
     controller->target = board.Get();
     board->SetController(controller);
     board->SetMode(controlSide);
+}
+
+bool Game::CreatePlayfield()
+{
+    // Saves of other game modes are not made by this game.
+    if (savedGameMode != 0)
+        return false;
+    stats = Stats::Load(Stats::TOTALS);
+    Vorn::SmartPtr<PlayfieldFit> board = NewBoard();
+    if (!board->LoadGame())
+        return false;
+    PutBoardInPlay(board);
     screenState = STATE_PLAY;
     board->ClearSavedGame();
     // The restored game keeps its own record, the last one started; the counters do not change.

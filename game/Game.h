@@ -165,6 +165,10 @@ public:
     // Restores the saved game at the end of loading. When the save is missing or invalid there is
     // no board afterwards (playfield null) and the state is unchanged; false then.
     bool CreatePlayfield();
+    // A board of the play screen's geometry, not yet in play.
+    Vorn::SmartPtr<PlayfieldFit> NewBoard() const;
+    // Makes the board the one in play, with a new input controller and the control side.
+    void PutBoardInPlay(const Vorn::SmartPtr<PlayfieldFit>& board);
 
     // Life-cycle hooks of the application.
     void OnPause();

@@ -107,17 +107,11 @@ void Game::StartLevel(int level)
     // A locked level, or one whose file is missing or invalid, starts nothing and changes nothing.
     if (LevelRecord(level) == 0 || !Content::GetLevel(level))
         return;
-    Vorn::SmartPtr<PlayfieldFit> board(new PlayfieldFit(
-        Consts::OFFSET_X, static_cast<int>(Consts::CELL_SIZE * boardTopRows), 1, 16));
+    Vorn::SmartPtr<PlayfieldFit> board = NewBoard();
     if (!board->LoadLevel(level))
         return;
     currentLevel = level;
-    playfield = board;
-    controls = Consts::ALLOW_BLOCK_DRAWING ? 0 : 2;
-    controller = CreateControllerPrecise();
-    controller->target = board.Get();
-    board->SetController(controller);
-    board->SetMode(controlSide);
+    PutBoardInPlay(board);
 
     // The game takes the number the counter has before this start adds it.
     if (!stats)
