@@ -15,6 +15,8 @@
 // nothing is checked against them.
 #include <benchmark/benchmark.h>
 
+#include "BestOfReporter.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -255,63 +257,27 @@ void BareStart(benchmark::State& state)
     }
 }
 
-// Keeps each benchmark's best time and its draw calls over the repetitions (the run least
-// disturbed by other work on the machine) and prints the figures and ratios after the report.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration)
-                continue;
-            const std::string name = run.run_name.function_name;
-            const double time = run.GetAdjustedRealTime();
-            const auto known = m_times.find(name);
-            if (known == m_times.end() || time < known->second)
-                m_times[name] = time;
-            const auto draws = run.counters.find("draws/frame");
-            if (draws != run.counters.end())
-                m_draws[name] = draws->second.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
+// The figures and ratios, from the best run of each benchmark.
+void PrintFigures(const BestOfReporter& reporter)
+{
+    const double bare = reporter.Best("bare_frame");
+    std::printf("\nFrame at %d x %d (goal on llvmpipe: under 4 ms and under 40 draw calls)\n",
+                WIDTH, HEIGHT);
+    for (const char* name : {"bare_frame", "pack_list_frame", "play_frame"}) {
+        const double t = reporter.Best(name);
+        if (t <= 0)
+            continue;
+        std::printf("  %-16s %7.3f ms  %6.1f draw calls", name, t, reporter.Counter(name));
+        if (bare > 0 && std::string(name) != "bare_frame")
+            std::printf("  %.2f x the bare frame", t / bare);
+        std::printf("\n");
     }
-
-    void Print() const
-    {
-        const double bare = Time("bare_frame");
-        std::printf("\nFrame at %d x %d (goal on llvmpipe: under 4 ms and under 40 draw calls)\n",
-                    WIDTH, HEIGHT);
-        for (const char* name : {"bare_frame", "pack_list_frame", "play_frame"}) {
-            const double t = Time(name);
-            if (t <= 0)
-                continue;
-            std::printf("  %-16s %7.3f ms  %6.1f draw calls", name, t, Draws(name));
-            if (bare > 0 && std::string(name) != "bare_frame")
-                std::printf("  %.2f x the bare frame", t / bare);
-            std::printf("\n");
-        }
-        const double game = Time("game_start"), bareStart = Time("bare_start");
-        if (game > 0 && bareStart > 0)
-            std::printf("Start-up to the first screen (splash timers skipped): game %.1f ms, "
-                        "bare application %.1f ms; game / bare = %.2f, game - bare = %.1f ms\n",
-                        game, bareStart, game / bareStart, game - bareStart);
-    }
-
-private:
-    double Time(const char* name) const
-    {
-        const auto t = m_times.find(name);
-        return t == m_times.end() ? 0.0 : t->second;
-    }
-    double Draws(const char* name) const
-    {
-        const auto d = m_draws.find(name);
-        return d == m_draws.end() ? 0.0 : d->second;
-    }
-
-    std::map<std::string, double> m_times;
-    std::map<std::string, double> m_draws;
-};
+    const double game = reporter.Best("game_start"), bareStart = reporter.Best("bare_start");
+    if (game > 0 && bareStart > 0)
+        std::printf("Start-up to the first screen (splash timers skipped): game %.1f ms, "
+                    "bare application %.1f ms; game / bare = %.2f, game - bare = %.1f ms\n",
+                    game, bareStart, game / bareStart, game - bareStart);
+}
 
 }  // namespace
 
@@ -334,9 +300,9 @@ int main(int argc, char** argv)
             ->Iterations(5)
             ->Repetitions(3);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    BestOfReporter reporter(BestOfReporter::REAL_TIME, "draws/frame");
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.Print();
+    PrintFigures(reporter);
     benchmark::Shutdown();
     return 0;
 }

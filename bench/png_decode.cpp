@@ -3,6 +3,8 @@
 // decode rate as a ratio of libpng's.
 #include <benchmark/benchmark.h>
 
+#include "BestOfReporter.h"
+
 #include <png.h>
 
 #include <cmath>
@@ -181,46 +183,25 @@ void LibpngLoop(benchmark::State& state, const TestFile* file)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * file->width * file->height);
 }
 
-// Keeps each benchmark's best CPU time per iteration over its repetitions (the run least
-// disturbed by other work on the machine), to print the ratios after the normal report.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration)
-                continue;
-            const std::string name = run.run_name.function_name;
-            const double time = run.GetAdjustedCPUTime();
-            const auto known = m_times.find(name);
-            if (known == m_times.end() || time < known->second)
-                m_times[name] = time;
-        }
-        ConsoleReporter::ReportRuns(runs);
+// The engine's decode rate as a ratio of the libpng loop's per file, from the best run of each.
+void PrintRatios(const BestOfReporter& reporter)
+{
+    std::printf("\nPNG decode rate, engine loader / libpng read loop (goal >= 0.9):\n");
+    double product = 1;
+    int count = 0;
+    for (const TestFile& file : Files()) {
+        const double engine = reporter.Best("engine/" + file.name);
+        const double libpng = reporter.Best("libpng/" + file.name);
+        if (engine <= 0 || libpng <= 0)
+            continue;
+        const double ratio = libpng / engine;
+        product *= ratio;
+        ++count;
+        std::printf("  %-12s %.3f\n", file.name.c_str(), ratio);
     }
-
-    void PrintRatios() const
-    {
-        std::printf("\nPNG decode rate, engine loader / libpng read loop (goal >= 0.9):\n");
-        double product = 1;
-        int count = 0;
-        for (const TestFile& file : Files()) {
-            const auto engine = m_times.find("engine/" + file.name);
-            const auto libpng = m_times.find("libpng/" + file.name);
-            if (engine == m_times.end() || libpng == m_times.end() || engine->second <= 0)
-                continue;
-            const double ratio = libpng->second / engine->second;
-            product *= ratio;
-            ++count;
-            std::printf("  %-12s %.3f\n", file.name.c_str(), ratio);
-        }
-        if (count)
-            std::printf("  %-12s %.3f\n", "geomean", std::pow(product, 1.0 / count));
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
+    if (count)
+        std::printf("  %-12s %.3f\n", "geomean", std::pow(product, 1.0 / count));
+}
 
 }  // namespace
 
@@ -236,9 +217,9 @@ int main(int argc, char** argv)
             ->Repetitions(5);
     }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    BestOfReporter reporter(BestOfReporter::CPU_TIME);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

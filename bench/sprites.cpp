@@ -4,6 +4,8 @@
 // engine's frame rate as a ratio of the loop's.
 #include <benchmark/benchmark.h>
 
+#include "BestOfReporter.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -198,38 +200,17 @@ void HandLoopFrames(benchmark::State& state)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-// Keeps each benchmark's best real time per frame over its repetitions (the run least disturbed
-// by other work on the machine), to print the ratio after the normal report.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration)
-                continue;
-            const std::string name = run.run_name.function_name;
-            const double time = run.GetAdjustedRealTime();
-            const auto known = m_times.find(name);
-            if (known == m_times.end() || time < known->second)
-                m_times[name] = time;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio() const
-    {
-        const auto engine = m_times.find("engine");
-        const auto loop = m_times.find("hand_loop");
-        if (engine == m_times.end() || loop == m_times.end() || engine->second <= 0)
-            return;
-        std::printf("\n10,000 sprites per frame: engine %.2f ms, hand loop %.2f ms; engine rate / "
-                    "loop rate = %.3f (goal >= 0.8)\n",
-                    engine->second, loop->second, loop->second / engine->second);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
+// The engine's frame rate as a ratio of the hand loop's, from the best run of each.
+void PrintRatio(const BestOfReporter& reporter)
+{
+    const double engine = reporter.Best("engine");
+    const double loop = reporter.Best("hand_loop");
+    if (engine <= 0 || loop <= 0)
+        return;
+    std::printf("\n10,000 sprites per frame: engine %.2f ms, hand loop %.2f ms; engine rate / "
+                "loop rate = %.3f (goal >= 0.8)\n",
+                engine, loop, loop / engine);
+}
 
 }  // namespace
 
@@ -249,9 +230,9 @@ int main(int argc, char** argv)
         ->UseRealTime()
         ->Repetitions(5);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    BestOfReporter reporter(BestOfReporter::REAL_TIME);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio();
+    PrintRatio(reporter);
     benchmark::Shutdown();
     return 0;
 }
