@@ -51,7 +51,9 @@ void Uri::Clear()
 void Uri::Parse(const NarrowString& text)
 {
     Clear();
-    NarrowString decoded = PercentDecode(text);
+    // The text is split first and each part decoded afterwards: an escaped ':', '/', '@', '?' or
+    // '#' is data of its part, never a separator.
+    const NarrowString& decoded = text;
 
     size_t colon = decoded.find(':');
     if (colon == NarrowString::npos)
@@ -97,13 +99,13 @@ void Uri::Parse(const NarrowString& text)
         newHost = authority;
     }
 
-    scheme = newScheme;
-    user = newUser;
-    host = newHost;
-    port = newPort;
-    path = newPath;
-    query = newQuery;
-    fragment = newFragment;
+    scheme = PercentDecode(newScheme);
+    user = PercentDecode(newUser);
+    host = PercentDecode(newHost);
+    port = PercentDecode(newPort);
+    path = PercentDecode(newPath);
+    query = PercentDecode(newQuery);
+    fragment = PercentDecode(newFragment);
 }
 
 NarrowString Uri::Encode(const NarrowString& text, const char* keep)

@@ -28,7 +28,10 @@ TEST(Uri, ParsesIntoSevenParts)
         {"http://u:p@h:1/p", {"http", "u:p", "h", "1", "/p", "", ""}},
         {"no colon at all", {"", "", "", "", "", "", ""}},
         {"http:/a//b", {"", "", "", "", "", "", ""}},   // "//" not right after the ':'
-        {"%68ttp://%41", {"http", "", "A", "", "", "", ""}}, // decoded before splitting
+        {"%68ttp://%41", {"http", "", "A", "", "", "", ""}},
+        // Split before decoding: escaped separators stay data of their part.
+        {"http://u%40v@h%3a1:2/a%3fb%23c", {"http", "u@v", "h:1", "2", "/a?b#c", "", ""}},
+        {"x:%2f%2fhost", {"x", "", "", "", "//host", "", ""}},
         {"x:%4", {"x", "", "", "", "%4", "", ""}},
         {"x:%zz%2", {"x", "", "", "", "%zz%2", "", ""}},
         {"x:a%2fb", {"x", "", "", "", "a/b", "", ""}},
