@@ -55,6 +55,9 @@ public:
     static AudioSource* LoadAudioSource(const NarrowString& spec);
 
     AssetMap& GetAssets() { return m_assets; }
+    // A second set of names, of the same kind as the named assets; the console marks the names
+    // it shares with them. Nothing in the engine fills it.
+    AssetMap& GetCachedAssets() { return m_cachedAssets; }
     const AtlasMap& GetAtlases() const { return m_atlases; }
 
     // The live object named name, stored as WeakPtr<T>; null when the name is absent or its
@@ -74,6 +77,7 @@ public:
 
 private:
     AssetMap m_assets;
+    AssetMap m_cachedAssets;
     AtlasMap m_atlases;
 };
 

@@ -338,6 +338,12 @@ bool Registry::RemoveCallback(const std::string& path, CallbackFunction fn, void
     return false;
 }
 
+std::vector<Registry::Callback> Registry::GetCallbacks()
+{
+    std::lock_guard<std::mutex> lock(m_callbackMutex);
+    return m_callbacks;
+}
+
 void Registry::NotifyCallbacks(const std::string& path, RegistryKey* key)
 {
     std::vector<std::pair<CallbackFunction, void*>> calls;

@@ -131,6 +131,8 @@ public:
     bool LoadPlain(const char* fileName, bool notify, const char* basePath);
 
     Node& GetRoot() { return m_root; }
+    // A copy of the callback list, taken under its lock (for listings).
+    std::vector<Callback> GetCallbacks();
 
 private:
     void CreateMachineKeys();

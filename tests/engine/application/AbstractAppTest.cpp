@@ -328,15 +328,17 @@ TEST_F(Application, ResizingUpdatesTheFirstSizeRecord)
 TEST(DebugOverlay, PrintSplitsLines)
 {
     EXPECT_FALSE(g_debugOverlay);
-    SmartPtr<DebugOverlay> overlay(new DebugOverlay);
+    SmartPtr<DebugOverlay> overlay(new RecordingOverlay);
     overlay->Print("Fatal error reading file a.lua", nullptr);
     overlay->Print("line one\nline two\n", nullptr);
     const std::vector<NarrowString>& lines = overlay->GetConsoleLines();
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ("Fatal error reading file a.lua", lines[0]);
-    EXPECT_EQ("line one", lines[1]);
-    EXPECT_EQ("line two", lines[2]);
-    EXPECT_EQ("", lines[3]);
+    // After the version banner the console starts with.
+    ASSERT_EQ(5u, lines.size());
+    EXPECT_EQ(Version::String, lines[0]);
+    EXPECT_EQ("Fatal error reading file a.lua", lines[1]);
+    EXPECT_EQ("line one", lines[2]);
+    EXPECT_EQ("line two", lines[3]);
+    EXPECT_EQ("", lines[4]);
     EXPECT_FALSE(DebugOverlay::s_consoleEnabled);
 }
 
