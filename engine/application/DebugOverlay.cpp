@@ -782,6 +782,11 @@ u16 DebugOverlay::GetRemotePort() const
     return m_listenSocket ? m_listenSocket->GetPort() : 0;
 }
 
+u32 DebugOverlay::GetRemoteAddress() const
+{
+    return m_listenSocket ? m_listenSocket->GetAddress() : 0;
+}
+
 void* DebugOverlay::RemoteConnectionEntry(void* connection)
 {
     auto* record = static_cast<RemoteConnection*>(connection);

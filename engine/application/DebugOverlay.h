@@ -104,6 +104,8 @@ public:
     // False when the port cannot be had.
     bool OpenRemotePort(u16 port = REMOTE_PORT);
     u16 GetRemotePort() const;
+    // The address the remote console listens on (host order), 0 when closed.
+    u32 GetRemoteAddress() const;
     size_t GetRemoteConnectionCount() const { return m_connections.size(); }
     // Thread entry of a connection.
     static void* RemoteConnectionEntry(void* connection);

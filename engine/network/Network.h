@@ -75,6 +75,8 @@ public:
     // The port actually bound (the one chosen by the system when Listen was given 0); 0 when not
     // listening.
     virtual u16 GetPort() = 0;
+    // The address bound, in host order; 0 when not listening.
+    virtual u32 GetAddress() = 0;
     bool IsListening() { return GetState() == STATE_LISTENING; }
 };
 

@@ -187,15 +187,24 @@ StreamSocket* UnixListenSocket::Accept()
                                 UnixStreamSocket::KIND_STREAM, true);
 }
 
-u16 UnixListenSocket::GetPort()
+bool UnixListenSocket::GetLocal(sockaddr_in& local)
 {
     if (m_state != STATE_LISTENING)
-        return 0;
-    sockaddr_in local;
+        return false;
     socklen_t length = sizeof(local);
-    if (getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&local), &length) != 0)
-        return 0;
-    return ntohs(local.sin_port);
+    return getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&local), &length) == 0;
+}
+
+u16 UnixListenSocket::GetPort()
+{
+    sockaddr_in local;
+    return GetLocal(local) ? ntohs(local.sin_port) : 0;
+}
+
+u32 UnixListenSocket::GetAddress()
+{
+    sockaddr_in local;
+    return GetLocal(local) ? ntohl(local.sin_addr.s_addr) : 0;
 }
 
 UnixNetwork::UnixNetwork()

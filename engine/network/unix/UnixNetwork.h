@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include <netinet/in.h>
+
 #include "network/Network.h"
 
 namespace Vorn {
@@ -44,8 +46,11 @@ public:
     StreamSocket* Accept() override;
     int GetState() override { return m_state; }
     u16 GetPort() override;
+    u32 GetAddress() override;
 
 private:
+    bool GetLocal(sockaddr_in& local);
+
     int m_descriptor;
     int m_state;
 };

@@ -1,0 +1,263 @@
+// The remote console over real loopback connections, with the test's thread as the main thread
+// that updates the overlay: greeting, commands and their effects, accepting, reaping, clients
+// that vanish, and shutdown with clients still connected.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Version.h"
+#include "application/AbstractApp.h"
+#include "application/DebugOverlay.h"
+#include "base/Registry.h"
+
+using namespace Vorn;
+
+namespace {
+
+class Console : public DebugOverlay {
+public:
+    using DebugOverlay::DebugOverlay;
+};
+
+class QuitApp : public AbstractApp {
+public:
+    QuitApp() : AbstractApp(0) {}
+    void Quit() override { ++quits; }
+    int quits = 0;
+};
+
+// A plain POSIX client, so the console is tested against sockets it did not make.
+class Client {
+public:
+    explicit Client(u16 port)
+    {
+        m_fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected = connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    }
+    ~Client() { Close(); }
+    void Close()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = -1;
+    }
+    void Send(const std::string& text) { send(m_fd, text.data(), text.size(), MSG_NOSIGNAL); }
+    // Lines ending in "\r\n" received so far (without it); pump runs between waits.
+    template <class Pump>
+    std::vector<std::string> ReadLines(size_t count, Pump pump)
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (m_lines.size() < count && std::chrono::steady_clock::now() < deadline) {
+            pump();
+            pollfd entry = {m_fd, POLLIN, 0};
+            if (poll(&entry, 1, 5) == 1) {
+                char buffer[4096];
+                ssize_t n = recv(m_fd, buffer, sizeof(buffer), 0);
+                if (n <= 0) {
+                    closed = true;
+                    break;
+                }
+                m_pending.append(buffer, static_cast<size_t>(n));
+                size_t end;
+                while ((end = m_pending.find("\r\n")) != std::string::npos) {
+                    m_lines.push_back(m_pending.substr(0, end));
+                    m_pending.erase(0, end + 2);
+                }
+            }
+        }
+        std::vector<std::string> lines(m_lines.begin(), m_lines.begin() + std::min(count, m_lines.size()));
+        m_lines.erase(m_lines.begin(), m_lines.begin() + lines.size());
+        return lines;
+    }
+
+    bool connected = false;
+    bool closed = false;
+
+private:
+    int m_fd = -1;
+    std::string m_pending;
+    std::vector<std::string> m_lines;
+};
+
+class RemoteConsole : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        console = new Console;
+        // Port 0: the system chooses, so parallel test runs never meet.
+        ASSERT_TRUE(console->OpenRemotePort(0));
+        port = console->GetRemotePort();
+        ASSERT_NE(port, 0);
+    }
+    void TearDown() override
+    {
+        console = nullptr;
+        g_registry = nullptr;
+        g_timeSkew.store(1.0f);
+    }
+    void Pump() { console->Update(0.016f); }
+    std::vector<std::string> Read(Client& client, size_t count)
+    {
+        return client.ReadLines(count, [this] { Pump(); });
+    }
+    // Updates until the console holds count connections (bounded).
+    void PumpUntilConnections(size_t count)
+    {
+        for (int i = 0; i < 500 && console->GetRemoteConnectionCount() != count; ++i) {
+            Pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    SmartPtr<Console> console;
+    u16 port = 0;
+};
+
+TEST_F(RemoteConsole, ListensOnLoopbackOnly)
+{
+    EXPECT_EQ(console->GetRemoteAddress(), Network::LOOPBACK);
+}
+
+TEST_F(RemoteConsole, GreetsAndServesCommandsOnTheMainThread)
+{
+    QuitApp app;
+    g_registry = new Registry;
+    Client client(port);
+    ASSERT_TRUE(client.connected);
+    auto greeting = Read(client, 2);
+    ASSERT_EQ(greeting.size(), 2u);
+    EXPECT_EQ(greeting[0], Version::String);
+    EXPECT_NE(greeting[1].find(" remote debug connection"), std::string::npos);
+
+    client.Send("help\n");
+    auto help = Read(client, 15);
+    ASSERT_EQ(help.size(), 15u);
+    EXPECT_EQ(help[0], "1. assets: show managed assets");
+    EXPECT_EQ(help[14], "13. pool: pool allocator stats");
+
+    client.Send("regset /game/level 7\r\nreglist\ntimeskew 0.5\nlogging\nnonsense\n");
+    std::vector<std::string> replies;
+    while (replies.empty() || replies.back() != "Unknown command") {
+        auto line = Read(client, 1);
+        if (line.empty())
+            break;
+        replies.push_back(line[0]);
+    }
+    ASSERT_GE(replies.size(), 6u);
+    EXPECT_EQ(replies[0], "\x01\xC0\xC0\xFF[root]");
+    EXPECT_EQ(replies[1], "  \x01\xC0\xC0\xFF[game]");
+    EXPECT_EQ(replies[2], "    \x01\x80\xFF\x80level\x01\xFF\xFF\xFF: 7");
+    EXPECT_EQ(std::vector<std::string>(replies.end() - 3, replies.end()),
+              (std::vector<std::string>{"Time skew: 0.500000",
+                                        "VORN_MSG logging not available on remote connections",
+                                        "Unknown command"}));
+    s32 level = 0;
+    EXPECT_TRUE(g_registry->TryGet("/game/level", level));
+    EXPECT_EQ(level, 7);
+    EXPECT_FLOAT_EQ(g_timeSkew.load(), 0.5f);
+    EXPECT_FALSE(console->IsLoggingEnabled());
+
+    // Remote commands never join the local console or its history.
+    EXPECT_TRUE(console->GetHistory().empty());
+    EXPECT_EQ(console->GetConsoleLines().size(), 1u);
+
+    client.Send("exit\n");
+    for (int i = 0; i < 500 && app.quits == 0; ++i) {
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(app.quits, 1);
+}
+
+TEST_F(RemoteConsole, AcceptsOneClientPerFrameAndReapsTheGone)
+{
+    Client first(port);
+    Client second(port);
+    ASSERT_TRUE(first.connected && second.connected);
+    // Both are queued in the kernel before the next frame.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Pump();
+    EXPECT_EQ(console->GetRemoteConnectionCount(), 1u);
+    Pump();
+    EXPECT_EQ(console->GetRemoteConnectionCount(), 2u);
+
+    first.Close();
+    PumpUntilConnections(1);
+    EXPECT_EQ(console->GetRemoteConnectionCount(), 1u);
+    EXPECT_EQ(Read(second, 2).size(), 2u) << "the other client is still served";
+}
+
+TEST_F(RemoteConsole, AClientThatVanishesMidReplyCostsNothing)
+{
+    for (int round = 0; round < 5; ++round) {
+        Client client(port);
+        ASSERT_TRUE(client.connected);
+        // Many commands and gone before the replies: the writes meet a closed peer.
+        std::string burst;
+        for (int i = 0; i < 50; ++i)
+            burst += "help\n";
+        client.Send(burst);
+        client.Close();
+        PumpUntilConnections(1);
+        PumpUntilConnections(0);
+        EXPECT_EQ(console->GetRemoteConnectionCount(), 0u);
+    }
+    // A client that connects and leaves before the greeting.
+    {
+        Client client(port);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PumpUntilConnections(1);
+    PumpUntilConnections(0);
+    EXPECT_EQ(console->GetRemoteConnectionCount(), 0u);
+}
+
+TEST_F(RemoteConsole, LongLinesWithoutLineFeedEndTheConnection)
+{
+    Client client(port);
+    PumpUntilConnections(1);
+    client.Send(std::string(DebugOverlay::MAX_REMOTE_LINE + 10, 'x'));
+    PumpUntilConnections(0);
+    EXPECT_EQ(console->GetRemoteConnectionCount(), 0u);
+}
+
+TEST_F(RemoteConsole, ShutdownSaysGoodbyeAndJoinsEveryThread)
+{
+    Client idle(port);
+    Client busy(port);
+    PumpUntilConnections(2);
+    ASSERT_EQ(console->GetRemoteConnectionCount(), 2u);
+    EXPECT_EQ(Read(idle, 2).size(), 2u);
+    EXPECT_EQ(Read(busy, 2).size(), 2u);
+    // One client waits in its read, the other has a command queued that no frame will run.
+    busy.Send("help\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    console = nullptr;   // joins both threads, or this test hangs
+    auto noPump = [] {};
+    EXPECT_EQ(idle.ReadLines(1, noPump), std::vector<std::string>{"Application is shutting down. KTHXBAI"});
+    EXPECT_EQ(busy.ReadLines(1, noPump), std::vector<std::string>{"Application is shutting down. KTHXBAI"});
+}
+
+TEST(RemoteConsolePort, APortInUseIsRefused)
+{
+    SmartPtr<Console> first(new Console);
+    ASSERT_TRUE(first->OpenRemotePort(0));
+    SmartPtr<Console> second(new Console);
+    EXPECT_FALSE(second->OpenRemotePort(first->GetRemotePort()));
+    EXPECT_EQ(second->GetRemotePort(), 0);
+}
+
+} // namespace
