@@ -73,6 +73,9 @@ public:
     // A new overlay in g_debugOverlay, replacing (and releasing) any previous one. Needs a current
     // GL context for its font and icons.
     static DebugOverlay* Create();
+    // An overlay without its pictures, not installed (Create loads them): text then draws
+    // nothing, everything else works. Needs no GL.
+    DebugOverlay();
     ~DebugOverlay() override;
 
     // Once per tick, with the unscaled frame time, before the application's update: blink, console
@@ -135,9 +138,6 @@ public:
     static int s_counter;
 
 protected:
-    // The console without its pictures (Create loads them): text then draws nothing, the rest
-    // works. For tests that need no GL.
-    DebugOverlay();
     void LoadImages();
 
 private:

@@ -1,9 +1,19 @@
 #include "base/Registry.h"
 
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
 
 #include "base/Xml.h"
 #include "base/XmlIterator.h"
+#include "vfs/File.h"
 #include "vfs/Vfs.h"
 
 namespace Vorn {
@@ -26,6 +36,68 @@ void AppendEscaped(std::string& out, const std::string& text)
         default: out += c; break;
         }
     }
+}
+
+// Skips the white space a number may start with.
+const char* SkipSpace(const char* text)
+{
+    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r')
+        ++text;
+    return text;
+}
+
+bool ParseFloat(const char* text, float& value)
+{
+    if (!text)
+        return false;
+    text = SkipSpace(text);
+    if (*text == '+')
+        ++text;
+    float parsed;
+    std::from_chars_result result = std::from_chars(text, text + std::strlen(text), parsed);
+    if (result.ec != std::errc())
+        return false;
+    value = parsed;
+    return true;
+}
+
+// Six decimals, as the document has always had them, when those give the value back; otherwise the
+// shortest text that does (a small or huge value would lose its digits in six decimals).
+std::string FormatFloat(float value)
+{
+    char buffer[64];
+    std::to_chars_result fixed = std::to_chars(buffer, buffer + sizeof(buffer),
+                                               static_cast<double>(value), std::chars_format::fixed, 6);
+    float back;
+    if (fixed.ec == std::errc() && ParseFloat(std::string(buffer, fixed.ptr).c_str(), back) &&
+        back == value)
+        return std::string(buffer, fixed.ptr);
+    std::to_chars_result shortest = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    return shortest.ec == std::errc() ? std::string(buffer, shortest.ptr) : std::string("0");
+}
+
+// An int in the forms "%i" reads (decimal, 0x hexadecimal, 0 octal, signed); a value outside
+// 32 bits is refused instead of wrapping.
+bool ParseInt(const char* text, s32& value)
+{
+    if (!text)
+        return false;
+    text = SkipSpace(text);
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = std::strtoll(text, &end, 0);
+    if (end == text || errno == ERANGE || parsed < -2147483648LL || parsed > 2147483647LL)
+        return false;
+    value = static_cast<s32>(parsed);
+    return true;
+}
+
+// A script number as a key value: whole numbers that fit become ints, the rest floats.
+bool SetNumber(Registry& registry, const char* path, double number)
+{
+    if (number == std::floor(number) && number >= -2147483648.0 && number <= 2147483647.0)
+        return registry.SetInt(path, static_cast<s32>(number));
+    return registry.SetFloat(path, static_cast<float>(number));
 }
 
 void AppendTabs(std::string& out, int depth)
@@ -54,7 +126,7 @@ void WriteNode(std::string& out, const Registry::Node& node, const std::string& 
             break;
         case RegistryKey::TYPE_FLOAT:
             type = "float";
-            value.AppendFloat(key.GetFloat());
+            value = FormatFloat(key.GetFloat());
             break;
         case RegistryKey::TYPE_STRING:
             type = "string";
@@ -105,12 +177,13 @@ void LoadNode(Registry& registry, Registry::Node& node, XmlTag element, const st
             if (it.GetText(value))
                 key->SetBool(value);
         } else if (type && std::strcmp(type, "int") == 0) {
-            int value;
-            if (it.GetText(value))
+            s32 value;
+            if (ParseInt(it.GetText(), value))
                 key->SetInt(value);
         } else if (type && std::strcmp(type, "float") == 0) {
             float value;
-            if (it.GetText(value))
+            // Not a number at all reads as 0, as the engine's float texts always have.
+            if (ParseFloat(it.GetText(), value) || it.GetText(value))
                 key->SetFloat(value);
         } else if (type && std::strcmp(type, "string") == 0) {
             const char* text = it.GetText();
@@ -346,15 +419,30 @@ std::vector<Registry::Callback> Registry::GetCallbacks()
 
 void Registry::NotifyCallbacks(const std::string& path, RegistryKey* key)
 {
-    std::vector<std::pair<CallbackFunction, void*>> calls;
+    struct Call {
+        CallbackFunction fn;
+        void* user;
+        std::string path;
+    };
+    std::vector<Call> calls;
     {
         std::lock_guard<std::mutex> lock(m_callbackMutex);
         for (const Callback& c : m_callbacks)
             if (path.compare(0, c.path.size(), c.path) == 0)
-                calls.emplace_back(c.fn, c.user);
+                calls.push_back(Call{c.fn, c.user, c.path});
     }
-    for (const auto& call : calls)
-        call.first(call.second, path, key);
+    // The list is not held while callbacks run, so they may change it. A callback added now
+    // waits for the next change; one removed now (its user may be gone with it) is not called.
+    for (const Call& call : calls) {
+        bool registered = false;
+        {
+            std::lock_guard<std::mutex> lock(m_callbackMutex);
+            for (const Callback& c : m_callbacks)
+                registered = registered || (c.fn == call.fn && c.user == call.user && c.path == call.path);
+        }
+        if (registered)
+            call.fn(call.user, path, key);
+    }
 }
 
 std::string Registry::SaveToString(const char* path)
@@ -380,6 +468,96 @@ bool Registry::SavePlain(const char* fileName, const char* path)
     // The close decides whether the text reached the disk (a save-area file is renamed into
     // place there).
     return file->Close() && written;
+}
+
+bool Registry::Save(const char* fileName, const char* key, const char* path)
+{
+    std::string text = SaveToString(path);
+    if (text.empty() || !fileName)
+        return false;
+    SmartPtr<File> file(Vfs::CreateEncrypted(fileName, NarrowString(key ? key : "")));
+    if (!file)
+        return false;
+    bool written = file->WriteString(text);
+    // Closing enciphers and writes the file; its result says whether all of it arrived.
+    return file->Close() && written;
+}
+
+bool Registry::LoadEncrypted(const char* fileName, const char* key, bool notify, const char* basePath)
+{
+    if (!fileName)
+        return false;
+    SmartPtr<File> file(Vfs::OpenEncrypted(fileName, NarrowString(key ? key : "")));
+    if (!file)
+        return false;
+    SmartPtr<Xml> document = Xml::CreateFromStream(file.Get());
+    return document && Load(*document, notify, basePath);
+}
+
+template <>
+bool Registry::Get<bool>(const char* path)
+{
+    bool value = false;
+    TryGet(path, value);
+    return value;
+}
+
+template <>
+s32 Registry::Get<s32>(const char* path)
+{
+    s32 value = 0;
+    TryGet(path, value);
+    return value;
+}
+
+template <>
+float Registry::Get<float>(const char* path)
+{
+    float value = 0.0f;
+    TryGet(path, value);
+    return value;
+}
+
+template <>
+NarrowString Registry::Get<NarrowString>(const char* path)
+{
+    NarrowString value;
+    TryGet(path, value);
+    return value;
+}
+
+// Script errors unwind with longjmp: the arguments are checked before anything with a destructor
+// exists in these frames.
+int Registry::LuaGet(lua_State* state)
+{
+    const char* path = luaL_checkstring(state, 1);
+    Registry* registry = g_registry.Get();
+    RegistryKey* key = registry ? registry->FindKey(path, false) : nullptr;
+    switch (key ? key->GetType() : RegistryKey::TYPE_UNSET) {
+    case RegistryKey::TYPE_BOOL: lua_pushboolean(state, key->GetBool()); break;
+    case RegistryKey::TYPE_INT: lua_pushnumber(state, key->GetInt()); break;
+    case RegistryKey::TYPE_FLOAT: lua_pushnumber(state, key->GetFloat()); break;
+    case RegistryKey::TYPE_STRING: lua_pushstring(state, key->GetText()); break;
+    default: lua_pushnil(state); break;
+    }
+    return 1;
+}
+
+int Registry::LuaSet(lua_State* state)
+{
+    const char* path = luaL_checkstring(state, 1);
+    Registry* registry = g_registry.Get();
+    bool set = false;
+    if (registry) {
+        if (lua_type(state, 2) == LUA_TBOOLEAN)
+            set = registry->SetBool(path, lua_toboolean(state, 2) != 0);
+        else if (lua_isnumber(state, 2))
+            set = SetNumber(*registry, path, lua_tonumber(state, 2));
+        else if (lua_type(state, 2) == LUA_TSTRING)
+            set = registry->SetString(path, lua_tostring(state, 2));
+    }
+    lua_pushboolean(state, set);
+    return 1;
 }
 
 bool Registry::Load(const Xml& document, bool notify, const char* basePath)

@@ -15,6 +15,8 @@
 #include "base/SmartPtr.h"
 #include "system/Types.h"
 
+struct lua_State;
+
 namespace Vorn {
 
 class Xml;
@@ -101,6 +103,10 @@ public:
     bool SetFloat(const char* path, float value);
     bool SetString(const char* path, const char* value);
 
+    // The key's value as T (bool, s32, float or NarrowString); a missing key gives T().
+    template <class T>
+    T Get(const char* path);
+
     // False, with the output unchanged, when the key does not exist.
     bool TryGet(const char* path, bool& value);
     bool TryGet(const char* path, s32& value);
@@ -121,6 +127,9 @@ public:
     // Writes SaveToString(path) to a file of the virtual file system; true when all of it was
     // written and the file closed cleanly.
     bool SavePlain(const char* fileName, const char* path);
+    // The same, enciphered with key (a NUL-terminated text the caller keeps; the registry stores
+    // none). On a save mount the previous file stays whole until the new one is complete.
+    bool Save(const char* fileName, const char* key, const char* path);
 
     // Loads the first "node" element under a "registry" root into basePath (when non-empty) or the
     // path its name attribute gives. Keys are set through their own setters (a protected key keeps
@@ -129,6 +138,14 @@ public:
     bool Load(const Xml& document, bool notify, const char* basePath);
     bool LoadFromString(const NarrowString& text, bool notify, const char* basePath);
     bool LoadPlain(const char* fileName, bool notify, const char* basePath);
+    // Loads a file written by Save; false for a missing file, a wrong key or a broken document.
+    bool LoadEncrypted(const char* fileName, const char* key, bool notify, const char* basePath);
+
+    // Script functions over g_registry. LuaGet(path): the key's value, nil when there is no such
+    // key (or no registry). LuaSet(path, value): a boolean, a number (a whole one that fits an
+    // int is stored as an int, any other as a float), or a text; returns whether it was set.
+    static int LuaGet(lua_State* state);
+    static int LuaSet(lua_State* state);
 
     Node& GetRoot() { return m_root; }
     // A copy of the callback list, taken under its lock (for listings).
@@ -142,6 +159,15 @@ private:
     bool m_building;
     std::mutex m_callbackMutex;
 };
+
+template <>
+bool Registry::Get<bool>(const char* path);
+template <>
+s32 Registry::Get<s32>(const char* path);
+template <>
+float Registry::Get<float>(const char* path);
+template <>
+NarrowString Registry::Get<NarrowString>(const char* path);
 
 extern SmartPtr<Registry> g_registry;
 

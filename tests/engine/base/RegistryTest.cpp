@@ -7,8 +7,12 @@
 #include "base/Xml.h"
 #include "support/Sandbox.h"
 #include "vfs/Vfs.h"
+#include "vfs/playbook/PlaybookGameSaveFile.h"
+
+#include <unistd.h>
 
 using namespace Vorn;
+using VornTest::Sandbox;
 
 namespace {
 
@@ -238,4 +242,131 @@ TEST(Registry, SavedToAFileAndLoadedFromIt)
     EXPECT_EQ(level, 12);
     EXPECT_FALSE(registry->SavePlain("save/other.xml", "/missing"));
     EXPECT_FALSE(copy->LoadPlain("save/none.xml", false, nullptr));
+}
+
+namespace {
+
+const char* const KEY = "a key of the caller's";
+
+std::string FileBytes(const std::string& path)
+{
+    bool found = false;
+    std::vector<Vorn::u8> bytes = VornTest::ReadBytes(path, &found);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+TEST(Registry, SavedEncipheredAndLoadedBackWithTheKeyOnly)
+{
+    VornTest::Sandbox sandbox;
+    Vfs::MountNative("./", "save/", 3);
+    SmartPtr<Registry> registry(new Registry);
+    registry->SetInt("/p/level", 12);
+    registry->SetString("/p/name", "secret name");
+    ASSERT_TRUE(registry->Save("save/settings", KEY, "/p"));
+    const std::string stored = FileBytes(Sandbox::Data("._settings"));
+    ASSERT_GT(stored.size(), 9u);
+    EXPECT_EQ(stored[0], '\x01');
+    EXPECT_EQ((stored.size() - 1) % 8, 0u);
+    EXPECT_EQ(stored.find("secret"), std::string::npos) << "nothing readable on disk";
+
+    SmartPtr<Registry> copy(new Registry);
+    EXPECT_FALSE(copy->LoadEncrypted("save/settings", "another key", false, nullptr));
+    EXPECT_EQ(copy->FindKey("/p/level", false), nullptr);
+    EXPECT_FALSE(copy->LoadPlain("save/settings", false, nullptr)) << "no document in the clear";
+    ASSERT_TRUE(copy->LoadEncrypted("save/settings", KEY, false, nullptr));
+    EXPECT_EQ(copy->Get<s32>("/p/level"), 12);
+    EXPECT_EQ(copy->Get<NarrowString>("/p/name"), "secret name");
+    EXPECT_EQ(copy->Get<s32>("/p/missing"), 0);
+    EXPECT_FALSE(copy->Get<bool>("/p/missing"));
+
+    EXPECT_FALSE(registry->Save("save/other", KEY, "/missing"));
+    EXPECT_FALSE(copy->LoadEncrypted("save/none", KEY, false, nullptr));
+}
+
+TEST(Registry, AFullDiskKeepsThePreviousEncipheredSave)
+{
+    VornTest::Sandbox sandbox;
+    Vfs::MountNative("./", "save/", 3);
+    SmartPtr<Registry> registry(new Registry);
+    registry->SetInt("/p/level", 1);
+    ASSERT_TRUE(registry->Save("save/settings", KEY, "/p"));
+    const std::string before = FileBytes(Sandbox::Data("._settings"));
+    if (symlink("/dev/full", (Sandbox::Data("._settings") + PlaybookGameSaveFile::TEMPORARY_SUFFIX).c_str()) != 0)
+        GTEST_SKIP() << "cannot link /dev/full";
+    registry->SetString("/p/long", std::string(100000, 'x').c_str());
+    EXPECT_FALSE(registry->Save("save/settings", KEY, "/p"));
+    EXPECT_EQ(FileBytes(Sandbox::Data("._settings")), before);
+    SmartPtr<Registry> copy(new Registry);
+    ASSERT_TRUE(copy->LoadEncrypted("save/settings", KEY, false, nullptr));
+    EXPECT_EQ(copy->Get<s32>("/p/level"), 1);
+}
+
+TEST(Registry, NumbersKeepTheirValueThroughTheDocument)
+{
+    SmartPtr<Registry> source(new Registry);
+    const float floats[] = {1.25f, 1e-7f, 5e9f, -3.4e38f, 0.1f, 123456.789f};
+    for (size_t i = 0; i < sizeof(floats) / sizeof(floats[0]); ++i)
+        source->SetFloat(("/f/v" + std::to_string(i)).c_str(), floats[i]);
+    source->SetInt("/i/min", -2147483647 - 1);
+    std::string text = source->SaveToString("/");
+    EXPECT_NE(text.find(">1.250000<"), std::string::npos) << "plain values keep six decimals";
+    SmartPtr<Registry> copy(new Registry);
+    ASSERT_TRUE(copy->LoadFromString(text, false, nullptr));
+    for (size_t i = 0; i < sizeof(floats) / sizeof(floats[0]); ++i)
+        EXPECT_EQ(copy->Get<float>(("/f/v" + std::to_string(i)).c_str()), floats[i]) << i;
+    EXPECT_EQ(copy->Get<s32>("/i/min"), -2147483647 - 1);
+
+    // An int text beyond 32 bits is refused rather than wrapped.
+    SmartPtr<Registry> target(new Registry);
+    target->SetInt("/n/big", 3);
+    ASSERT_TRUE(target->LoadFromString(
+        "<registry><node name=\"/n\"><key name=\"big\" type=\"int\">5000000000</key>"
+        "<key name=\"hex\" type=\"int\">0x10</key></node></registry>",
+        false, nullptr));
+    EXPECT_EQ(target->Get<s32>("/n/big"), 3);
+    EXPECT_EQ(target->Get<s32>("/n/hex"), 16);
+}
+
+TEST(Registry, LongPathsAreRefusedWhole)
+{
+    SmartPtr<Registry> registry(new Registry);
+    std::string path = "/a/" + std::string(300, 'k');
+    EXPECT_FALSE(registry->SetInt(path.c_str(), 1));
+    EXPECT_EQ(registry->FindKey(path.c_str(), false), nullptr);
+    EXPECT_TRUE(registry->GetRoot().children.count("a") == 0) << "nothing made for a refused path";
+}
+
+namespace {
+
+struct Remover {
+    Registry* registry;
+    std::vector<std::string> calls;
+    Heard* other = nullptr;
+};
+
+void RemoveSelf(void* user, const std::string&, RegistryKey*)
+{
+    auto* remover = static_cast<Remover*>(user);
+    remover->calls.push_back("self");
+    remover->registry->RemoveCallback("/r", &RemoveSelf, user);
+    // Also takes the next listener away: it must not be called with a user that may be gone.
+    remover->registry->RemoveCallback("/r", &Listen, remover->other);
+}
+
+} // namespace
+
+TEST(Registry, ACallbackRemovedDuringANotificationIsNotCalledAgain)
+{
+    SmartPtr<Registry> registry(new Registry);
+    Heard other;
+    Remover remover{registry.Get(), {}, &other};
+    registry->AddCallback("/r", &RemoveSelf, &remover, __FILE__, "test", __LINE__);
+    registry->AddCallback("/r", &Listen, &other, __FILE__, "test", __LINE__);
+    registry->SetInt("/r/x", 1);
+    registry->SetInt("/r/x", 2);
+    EXPECT_EQ(remover.calls.size(), 1u);
+    EXPECT_TRUE(other.paths.empty());
+    EXPECT_TRUE(registry->GetCallbacks().empty());
 }
