@@ -11,6 +11,8 @@ struct _screen_event {
     int type = 0;
     int position[2] = {0, 0};
     int touchId = 0;
+    int keyFlags = 0;
+    int keySym = 0;
 };
 
 struct bps_event_t {
@@ -31,6 +33,7 @@ enum Domain { DOMAIN_NAVIGATOR = 1, DOMAIN_SCREEN = 2, DOMAIN_MMRENDERER = 3, DO
 void PushEvent(const bps_event_t& event);
 void PushNavigatorEvent(unsigned int code, int value);
 void PushTouch(int type, int x, int y, int id);
+void PushKey(int flags, int sym);
 
 // Drops the undelivered media-renderer events that carry userdata.
 void DropMediaEvents(void* userdata);

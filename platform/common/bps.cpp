@@ -6,6 +6,7 @@
 
 #include "EventCore.h"
 #include "bps/navigator.h"
+#include "screen/screen_events.h"
 #include "standin/events.h"
 #include "standin/standin.h"
 
@@ -90,6 +91,17 @@ void PushTouch(int type, int x, int y, int id)
     event.screen.position[0] = x;
     event.screen.position[1] = y;
     event.screen.touchId = id;
+    PushEvent(event);
+}
+
+void PushKey(int flags, int sym)
+{
+    bps_event_t event;
+    event.domain = DOMAIN_SCREEN;
+    event.code = 0;
+    event.screen.type = SCREEN_EVENT_KEYBOARD;
+    event.screen.keyFlags = flags;
+    event.screen.keySym = sym;
     PushEvent(event);
 }
 
@@ -239,6 +251,11 @@ extern "C" void standin_queue_navigator_event(unsigned int code, int value)
 extern "C" void standin_queue_touch(int type, int x, int y, int id)
 {
     standin::PushTouch(type, x, y, id);
+}
+
+extern "C" void standin_queue_key(int flags, int sym)
+{
+    standin::PushKey(flags, sym);
 }
 
 extern "C" void standin_queue_media_event(int state, void* userdata)

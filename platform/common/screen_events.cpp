@@ -53,8 +53,15 @@ extern "C" int screen_get_event_property_iv(screen_event_t ev, int pname, int* p
     case SCREEN_PROPERTY_TOUCH_ID:
         param[0] = ev->touchId;
         return 0;
+    case SCREEN_PROPERTY_KEY_FLAGS:
+    case SCREEN_PROPERTY_KEY_SYM:
+        if (ev->type != SCREEN_EVENT_KEYBOARD)
+            break;
+        param[0] = pname == SCREEN_PROPERTY_KEY_FLAGS ? ev->keyFlags : ev->keySym;
+        return 0;
     default:
-        errno = EINVAL;
-        return -1;
+        break;
     }
+    errno = EINVAL;
+    return -1;
 }

@@ -25,3 +25,19 @@ extern "C" void standin_set_backend(standin_backend backend)
 {
     s_backend.store(backend);
 }
+
+extern "C" int standin_debug_overlay(void)
+{
+    const char* env = std::getenv("VORN_DEBUG_OVERLAY");
+    return env && *env && std::strcmp(env, "0") != 0 ? 1 : 0;
+}
+
+extern "C" int standin_remote_console_port(void)
+{
+    const char* env = std::getenv("VORN_REMOTE_CONSOLE");
+    if (!env || !*env)
+        return 0;
+    char* end = nullptr;
+    long port = std::strtol(env, &end, 10);
+    return *end == '\0' && port >= 1 && port <= 65535 ? static_cast<int>(port) : 0;
+}

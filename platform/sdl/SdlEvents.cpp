@@ -121,6 +121,34 @@ private:
                         m_openers.end());
     }
 
+    // The desktop keyboard as the tablet's attached keyboard: printable keys report their
+    // character, a few others their symbol; the rest is not passed on.
+    bool Key(const SDL_KeyboardEvent& key)
+    {
+        static const struct {
+            SDL_Keycode sdl;
+            int sym;
+        } SPECIAL[] = {
+            {SDLK_BACKSPACE, KEYSYM_BACKSPACE}, {SDLK_RETURN, KEYSYM_RETURN},
+            {SDLK_KP_ENTER, KEYSYM_RETURN},     {SDLK_LEFT, KEYSYM_LEFT},
+            {SDLK_RIGHT, KEYSYM_RIGHT},         {SDLK_UP, KEYSYM_UP},
+            {SDLK_DOWN, KEYSYM_DOWN},           {SDLK_PAGEUP, KEYSYM_PAGE_UP},
+            {SDLK_PAGEDOWN, KEYSYM_PAGE_DOWN},  {SDLK_LSHIFT, KEYSYM_SHIFT},
+            {SDLK_RSHIFT, KEYSYM_SHIFT},        {SDLK_F12, KEYSYM_F12},
+        };
+        const SDL_Keycode code = key.keysym.sym;
+        int sym = 0;
+        if (code >= 0x20 && code < 0x7F)
+            sym = static_cast<int>(code);
+        for (const auto& entry : SPECIAL)
+            if (entry.sdl == code)
+                sym = entry.sym;
+        if (sym == 0)
+            return false;
+        PushKey(key.type == SDL_KEYDOWN ? KEY_FLAG_DOWN : 0, sym);
+        return true;
+    }
+
     bool Translate(const SDL_Event& event)
     {
         switch (event.type) {
@@ -144,6 +172,9 @@ private:
         case SDL_FINGERMOTION:
         case SDL_FINGERUP:
             return Finger(event.tfinger);
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            return Key(event.key);
         default:
             return false;
         }

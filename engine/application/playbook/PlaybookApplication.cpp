@@ -1,5 +1,6 @@
 #include "application/playbook/PlaybookApplication.h"
 
+#include "application/DebugOverlay.h"
 #include "application/playbook/Clock.h"
 #include "application/playbook/PlaybookMoviePlayer.h"
 #include "base/NarrowString.h"
@@ -7,8 +8,37 @@
 #include "bps/mmrenderer.h"
 #include "bps/navigator.h"
 #include "graphics/playbook/PlaybookDisplay.h"
+#include "standin/standin.h"
 
 namespace Vorn {
+
+namespace {
+
+// The engine's key code of a keyboard symbol; 0 for keys the engine has no code for.
+int EngineKeyCode(int sym)
+{
+    static const struct {
+        int sym;
+        int code;
+    } KEYS[] = {
+        {KEYSYM_LEFT, 1}, {KEYSYM_RIGHT, 2}, {KEYSYM_UP, 3}, {KEYSYM_DOWN, 4},
+        {KEYSYM_RETURN, 6}, {KEYSYM_BACKSPACE, 9}, {KEYSYM_SHIFT, 10},
+        {KEYSYM_PAGE_DOWN, 25}, {KEYSYM_PAGE_UP, 26}, {' ', 27},
+        {KEYSYM_F12, AbstractApp::CONSOLE_KEY}, {'`', AbstractApp::CONSOLE_KEY},
+        {'\'', 31}, {'/', 32}, {'.', 33}, {'=', 34}, {';', 35}, {',', 36}, {'-', 37}, {'[', 38},
+        {']', 39},
+    };
+    if (sym >= '0' && sym <= '9')
+        return 13 + (sym - '0');
+    if (sym >= 'a' && sym <= 'z')
+        return 40 + (sym - 'a');
+    for (const auto& key : KEYS)
+        if (key.sym == sym)
+            return key.code;
+    return 0;
+}
+
+} // namespace
 
 PlaybookApplication* PlaybookApplication::s_instance = nullptr;
 
@@ -32,6 +62,13 @@ void PlaybookApplication::CreateDisplay()
 {
     SetDisplay(PlaybookDisplay::Create(m_context, m_window));
     Initialize();
+    // The tablet has no such switches; the desktop stand-in reads them from the environment.
+    const int remotePort = standin_remote_console_port();
+    if (standin_debug_overlay() || remotePort > 0) {
+        DebugOverlay* overlay = DebugOverlay::Create();
+        if (remotePort > 0)
+            overlay->OpenRemotePort(static_cast<u16>(remotePort));
+    }
 }
 
 void PlaybookApplication::Run()
@@ -136,6 +173,19 @@ void PlaybookApplication::HandleScreenEvent(bps_event_t* event)
 
     // The id is passed on as the platform gave it; the base class drops what is out of range.
     u32 touchId = static_cast<u32>(id);
+    if (type == SCREEN_EVENT_KEYBOARD) {
+        int flags = 0;
+        int sym = 0;
+        screen_get_event_property_iv(screenEvent, SCREEN_PROPERTY_KEY_FLAGS, &flags);
+        screen_get_event_property_iv(screenEvent, SCREEN_PROPERTY_KEY_SYM, &sym);
+        if (int key = EngineKeyCode(sym)) {
+            if (flags & KEY_FLAG_DOWN)
+                DispatchKeyDown(key);
+            else
+                DispatchKeyUp(key);
+        }
+        return;
+    }
     switch (type) {
     case SCREEN_EVENT_MTOUCH_TOUCH:
         DispatchTouchDown(position[0], position[1], touchId);

@@ -41,6 +41,8 @@ extern "C" {
 void standin_queue_navigator_event(unsigned int code, int value);
 /* type: SCREEN_EVENT_MTOUCH_TOUCH, _MOVE or _RELEASE. */
 void standin_queue_touch(int type, int x, int y, int id);
+/* A keyboard event: flags KEY_FLAG_DOWN or 0, sym a key symbol (screen/screen_events.h). */
+void standin_queue_key(int flags, int sym);
 /* A media-renderer event with the state and the user data of a request. */
 void standin_queue_media_event(int state, void *userdata);
 /* Events queued and not yet delivered. */

@@ -29,6 +29,12 @@ void standin_set_display_size(int width, int height);
  * natural one (90 for a portrait display, 0 for a landscape one). */
 void standin_set_orientation(int angle);
 
+/* Developer switches, read from the environment on each call. VORN_DEBUG_OVERLAY=1: the engine
+ * makes its debug overlay (console key: F12 or `). VORN_REMOTE_CONSOLE=PORT: it also serves the
+ * overlay's console on 127.0.0.1:PORT (1..65535; anything else is 0, off). */
+int standin_debug_overlay(void);
+int standin_remote_console_port(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,11 +1,6 @@
 // The remote console over real loopback connections, with the test's thread as the main thread
 // that updates the overlay: greeting, commands and their effects, accepting, reaping, clients
 // that vanish, and shutdown with clients still connected.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -18,6 +13,7 @@
 #include "application/AbstractApp.h"
 #include "application/DebugOverlay.h"
 #include "base/Registry.h"
+#include "support/LoopbackClient.h"
 
 using namespace Vorn;
 
@@ -36,60 +32,10 @@ public:
 };
 
 // A plain POSIX client, so the console is tested against sockets it did not make.
-class Client {
+class Client : public VornTest::LoopbackClient {
 public:
-    explicit Client(u16 port)
-    {
-        m_fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected = connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    }
-    ~Client() { Close(); }
-    void Close()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
-    }
-    void Send(const std::string& text) { send(m_fd, text.data(), text.size(), MSG_NOSIGNAL); }
-    // Lines ending in "\r\n" received so far (without it); pump runs between waits.
-    template <class Pump>
-    std::vector<std::string> ReadLines(size_t count, Pump pump)
-    {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (m_lines.size() < count && std::chrono::steady_clock::now() < deadline) {
-            pump();
-            pollfd entry = {m_fd, POLLIN, 0};
-            if (poll(&entry, 1, 5) == 1) {
-                char buffer[4096];
-                ssize_t n = recv(m_fd, buffer, sizeof(buffer), 0);
-                if (n <= 0) {
-                    closed = true;
-                    break;
-                }
-                m_pending.append(buffer, static_cast<size_t>(n));
-                size_t end;
-                while ((end = m_pending.find("\r\n")) != std::string::npos) {
-                    m_lines.push_back(m_pending.substr(0, end));
-                    m_pending.erase(0, end + 2);
-                }
-            }
-        }
-        std::vector<std::string> lines(m_lines.begin(), m_lines.begin() + std::min(count, m_lines.size()));
-        m_lines.erase(m_lines.begin(), m_lines.begin() + lines.size());
-        return lines;
-    }
-
-    bool connected = false;
-    bool closed = false;
-
-private:
-    int m_fd = -1;
-    std::string m_pending;
-    std::vector<std::string> m_lines;
+    using LoopbackClient::LoopbackClient;
+    bool connected = IsConnected();
 };
 
 class RemoteConsole : public ::testing::Test {
@@ -149,13 +95,7 @@ TEST_F(RemoteConsole, GreetsAndServesCommandsOnTheMainThread)
     EXPECT_EQ(help[14], "13. pool: pool allocator stats");
 
     client.Send("regset /game/level 7\r\nreglist\ntimeskew 0.5\nlogging\nnonsense\n");
-    std::vector<std::string> replies;
-    while (replies.empty() || replies.back() != "Unknown command") {
-        auto line = Read(client, 1);
-        if (line.empty())
-            break;
-        replies.push_back(line[0]);
-    }
+    std::vector<std::string> replies = client.ReadUntil("Unknown command", [this] { Pump(); });
     ASSERT_GE(replies.size(), 6u);
     EXPECT_EQ(replies[0], "\x01\xC0\xC0\xFF[root]");
     EXPECT_EQ(replies[1], "  \x01\xC0\xC0\xFF[game]");
