@@ -1,0 +1,82 @@
+// The developer tools over the real game, started headless the way a developer starts it with
+// the stand-in's switches: the console opened with its key over the running game, and the same
+// interpreter driven from a loopback client until "exit" ends the game.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "application/AbstractApp.h"
+#include "application/DebugOverlay.h"
+#include "application/playbook/CreateApplication.h"
+#include "screen/screen_events.h"
+#include "standin/events.h"
+#include "support/LoopbackClient.h"
+#include "support/e2e/Harness.h"
+
+using namespace Vorn;
+using VornTest::Harness;
+
+namespace {
+
+class EnvironmentSwitch {
+public:
+    EnvironmentSwitch(const char* name, const std::string& value) : m_name(name)
+    {
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvironmentSwitch() { unsetenv(m_name); }
+
+private:
+    const char* m_name;
+};
+
+} // namespace
+
+TEST(RemoteConsoleGame, ADeveloperDrivesTheRunningGame)
+{
+    const int port = VornTest::LoopbackClient::FreePort();
+    ASSERT_NE(port, 0);
+    EnvironmentSwitch overlay("VORN_DEBUG_OVERLAY", "1");
+    EnvironmentSwitch remote("VORN_REMOTE_CONSOLE", std::to_string(port));
+    Harness h;
+    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+    ASSERT_TRUE(g_debugOverlay);
+    h.Frames(5);
+
+    // The console over the game: the key opens it, a typed command runs, the key closes it.
+    standin_queue_key(KEY_FLAG_DOWN, KEYSYM_F12);
+    h.Frame();
+    EXPECT_TRUE(DebugOverlay::s_consoleEnabled);
+    for (int sym : {'h', 'e', 'l', 'p'})
+        standin_queue_key(KEY_FLAG_DOWN, sym);
+    standin_queue_key(KEY_FLAG_DOWN, KEYSYM_RETURN);
+    h.Frame();
+    EXPECT_EQ(g_debugOverlay->GetConsoleLines().back(), "13. pool: pool allocator stats");
+    standin_queue_key(KEY_FLAG_DOWN, KEYSYM_F12);
+    h.Frame();
+    EXPECT_FALSE(DebugOverlay::s_consoleEnabled);
+
+    VornTest::LoopbackClient client(port);
+    ASSERT_TRUE(client.IsConnected());
+    bool running = true;
+    auto frame = [&] { running = running && h.Frame(); };
+    std::vector<std::string> greeting = client.ReadLines(2, frame);
+    ASSERT_EQ(greeting.size(), 2u);
+    EXPECT_EQ(greeting[1], "Tessela remote debug connection");
+    client.Send("help\n");
+    EXPECT_EQ(client.ReadLines(15, frame).size(), 15u);
+    // The game makes no registry; the console says so.
+    client.Send("reglist\nregset /a/b 1\ntimeskew 0.5\n");
+    EXPECT_EQ(client.ReadLines(3, frame),
+              (std::vector<std::string>{"Registry not available", "Registry not available",
+                                        "Time skew: 0.500000"}));
+    client.Send("exit\n");
+    for (int i = 0; i < 300 && running; ++i)
+        frame();
+    EXPECT_FALSE(running) << "exit ends the game";
+    EXPECT_EQ(h.ExitCode(), 0);
+    g_timeSkew.store(1.0f);
+    DebugOverlay::s_consoleEnabled = false;
+}
