@@ -51,6 +51,7 @@ const unsigned char EDGE_H = 0xB3, EDGE_V = 0xB4;
 
 // A connection thread only reads, queues and writes.
 const size_t CONNECTION_STACK_SIZE = 0xA000;
+const int SEND_TIMEOUT_MS = 2000;
 const int SCROLL_PAGE = 20;
 const int HSCROLL_STEP = 10;
 const int DRAG_LINE_PIXELS = 7;
@@ -852,6 +853,8 @@ void DebugOverlay::UpdateRemote()
             std::unique_ptr<RemoteConnection> connection(new RemoteConnection);
             connection->overlay = this;
             connection->socket = accepted;
+            // A client that stops reading must not hold its thread, or the shutdown, for ever.
+            accepted->SetSendTimeout(SEND_TIMEOUT_MS);
             Print(Version::String, connection.get());
             const NarrowString name = &g_applicationName ? g_applicationName : NarrowString();
             Print(name + " remote debug connection", connection.get());

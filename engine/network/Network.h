@@ -61,6 +61,8 @@ public:
     virtual int GetState() = 0;
     // Ends the connection in both directions; a thread blocked in Read on it returns.
     virtual void Shutdown() = 0;
+    // A blocking Write that cannot hand its bytes on within ms fails (0: wait for ever).
+    virtual void SetSendTimeout(int ms) = 0;
 };
 
 class ListenSocket : public RefCounter {

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -147,6 +148,15 @@ void UnixStreamSocket::Shutdown()
 {
     if (m_descriptor >= 0)
         shutdown(m_descriptor, SHUT_RDWR);
+}
+
+void UnixStreamSocket::SetSendTimeout(int ms)
+{
+    timeval timeout;
+    timeout.tv_sec = ms / 1000;
+    timeout.tv_usec = (ms % 1000) * 1000;
+    if (m_descriptor >= 0)
+        setsockopt(m_descriptor, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
 }
 
 UnixListenSocket::UnixListenSocket(int descriptor) : m_descriptor(descriptor), m_state(STATE_IDLE)

@@ -24,6 +24,7 @@ public:
     int Connect(u32 address, u16 port) override;
     int GetState() override { return m_state.load(std::memory_order_acquire); }
     void Shutdown() override;
+    void SetSendTimeout(int ms) override;
 
     // How long a non-blocking read waits for each piece, and a non-blocking connect in all.
     static constexpr int READ_WAIT_MS = 100;

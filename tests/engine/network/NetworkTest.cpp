@@ -238,3 +238,22 @@ TEST(NetworkLookup, CancelWhileRunningAndAfterFinishing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NetworkTest, AWriteToAPeerThatStopsReadingGivesUpAfterItsTimeout)
+{
+    SmartPtr<StreamSocket> client, server;
+    Connect(true, client, server);
+    server->SetSendTimeout(100);
+    std::vector<char> block(256 * 1024, 'z');
+    auto start = std::chrono::steady_clock::now();
+    bool stalled = false;
+    // The kernel buffers take the first blocks; then a write must end within its timeout.
+    for (int i = 0; i < 200 && !stalled; ++i)
+        stalled = server->Write(block.data(), static_cast<u32>(block.size())) < block.size();
+    EXPECT_TRUE(stalled);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+} // namespace
