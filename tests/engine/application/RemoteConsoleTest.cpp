@@ -62,9 +62,11 @@ protected:
     // Updates until the console holds count connections (bounded).
     void PumpUntilConnections(size_t count)
     {
-        for (int i = 0; i < 500 && console->GetRemoteConnectionCount() != count; ++i) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (console->GetRemoteConnectionCount() != count &&
+               std::chrono::steady_clock::now() < deadline) {
             Pump();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
 
@@ -115,9 +117,10 @@ TEST_F(RemoteConsole, GreetsAndServesCommandsOnTheMainThread)
     EXPECT_EQ(console->GetConsoleLines().size(), 1u);
 
     client.Send("exit\n");
-    for (int i = 0; i < 500 && app.quits == 0; ++i) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (app.quits == 0 && std::chrono::steady_clock::now() < deadline) {
         Pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_EQ(app.quits, 1);
 }
