@@ -1,0 +1,92 @@
+// The desktop keyboard through the sdl backend: printable keys as their character, the console's
+// keys as their symbols, everything else dropped. Needs an X server (run by platform_desktop_xvfb).
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "bps/bps.h"
+#include "bps/navigator.h"
+#include "screen/screen.h"
+#include "standin/standin.h"
+#include "support/HeadlessGL.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+class SdlKeys : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X server (DISPLAY unset)";
+        standin_set_backend(STANDIN_BACKEND_SDL);
+        standin_set_display_size(200, 300);
+        ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
+        ASSERT_EQ(screen_create_context(&context, SCREEN_APPLICATION_CONTEXT), 0);
+        ASSERT_EQ(screen_request_events(context), 0);
+        ASSERT_EQ(screen_create_window(&window, context), 0);
+        VornTest::KeepGLDriverLoaded();
+        SDL_Delay(100);
+        Drain();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        Drain();
+    }
+    void TearDown() override
+    {
+        if (context)
+            screen_destroy_context(context);
+        bps_shutdown();
+    }
+    // "down SYM" / "up SYM" for each keyboard event of one drain.
+    std::vector<std::string> Drain()
+    {
+        std::vector<std::string> seen;
+        for (;;) {
+            bps_event_t* e = nullptr;
+            bps_get_event(&e, 0);
+            if (!e)
+                return seen;
+            if (bps_event_get_domain(e) != screen_get_domain())
+                continue;
+            screen_event_t s = screen_event_get_event(e);
+            int type = 0, flags = 0, sym = 0;
+            screen_get_event_property_iv(s, SCREEN_PROPERTY_TYPE, &type);
+            if (type != SCREEN_EVENT_KEYBOARD)
+                continue;
+            screen_get_event_property_iv(s, SCREEN_PROPERTY_KEY_FLAGS, &flags);
+            screen_get_event_property_iv(s, SCREEN_PROPERTY_KEY_SYM, &sym);
+            seen.push_back(std::string(flags & KEY_FLAG_DOWN ? "down " : "up ") + std::to_string(sym));
+        }
+    }
+    static void Key(Uint32 type, SDL_Keycode code)
+    {
+        SDL_Event e = {};
+        e.type = type;
+        e.key.keysym.sym = code;
+        SDL_PushEvent(&e);
+    }
+
+    VornTest::Sandbox sandbox;
+    screen_context_t context = nullptr;
+    screen_window_t window = nullptr;
+};
+
+TEST_F(SdlKeys, KeysBecomeKeyboardEvents)
+{
+    Key(SDL_KEYDOWN, SDLK_F12);
+    Key(SDL_KEYUP, SDLK_F12);
+    Key(SDL_KEYDOWN, SDLK_a);
+    Key(SDL_KEYDOWN, SDLK_BACKQUOTE);
+    Key(SDL_KEYDOWN, SDLK_RETURN);
+    Key(SDL_KEYDOWN, SDLK_LSHIFT);
+    Key(SDL_KEYDOWN, SDLK_F1);   // no symbol: dropped
+    EXPECT_EQ(Drain(), (std::vector<std::string>{
+                           "down " + std::to_string(KEYSYM_F12), "up " + std::to_string(KEYSYM_F12),
+                           "down 97", "down 96", "down " + std::to_string(KEYSYM_RETURN),
+                           "down " + std::to_string(KEYSYM_SHIFT)}));
+}
+
+} // namespace
