@@ -15,6 +15,7 @@
 #include "screen/screen_events.h"
 #include "standin/events.h"
 #include "support/LoopbackClient.h"
+#include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
 
 using namespace Vorn;
@@ -56,9 +57,16 @@ TEST(RemoteConsoleGame, ADeveloperDrivesTheRunningGame)
     standin_queue_key(KEY_FLAG_DOWN, KEYSYM_RETURN);
     h.Frame();
     EXPECT_EQ(g_debugOverlay->GetConsoleLines().back(), "13. pool: pool allocator stats");
+    h.Frame();
+    h.SaveWindowPng(VornTest::ScreenshotDir() + "/debug-console.png");
     standin_queue_key(KEY_FLAG_DOWN, KEYSYM_F12);
     h.Frame();
     EXPECT_FALSE(DebugOverlay::s_consoleEnabled);
+    // The read-outs over the game: frame rate and the plots.
+    g_debugOverlay->showFps = true;
+    g_debugOverlay->ExecuteCommand("plot", nullptr);
+    h.Frames(40);
+    h.SaveWindowPng(VornTest::ScreenshotDir() + "/debug-plots.png");
 
     VornTest::LoopbackClient client(port);
     ASSERT_TRUE(client.IsConnected());
