@@ -229,7 +229,7 @@ u64 ImageLoader::Remaining(SeekableStream* stream)
 
 bool ImageLoader::StartsWith(SeekableStream* stream, const char* bytes, u32 count)
 {
-    u8 head[16];
+    u8 head[32];
     if (count > sizeof head)
         return false;
     return stream->Read(head, count) == static_cast<s32>(count) && std::memcmp(head, bytes, count) == 0;
