@@ -1,5 +1,6 @@
 #include "graphics/image/AnimImageLoader.h"
 
+#include <map>
 #include <vector>
 
 #include "base/AssetDict.h"
@@ -54,6 +55,9 @@ Surface* AnimImageLoader::Load()
     NarrowString script;
     root.GetAttribute("script", script);
 
+    // Frames that repeat a picture share it, so each name is obtained once: a description whose
+    // frames name animations costs one load per distinct name and level, not one per frame.
+    std::map<NarrowString, SmartPtr<Surface>> pictures;
     std::vector<AnimatedSurface::Frame> frames;
     for (XmlIterator frame(xml->GetRoot(), "frame"); frame.IsValid(); frame.Next()) {
         NarrowString image;
@@ -65,7 +69,10 @@ Surface* AnimImageLoader::Load()
         frame.GetAttribute("x", x);
         frame.GetAttribute("y", y);
         AnimatedSurface::Frame record;
-        record.surface = LoadPicture(image);
+        auto known = pictures.find(image);
+        if (known == pictures.end())
+            known = pictures.emplace(image, LoadPicture(image)).first;
+        record.surface = known->second;
         if (!record.surface)
             return nullptr;
         record.seconds = static_cast<float>(milliseconds) * 0.001f;
