@@ -157,6 +157,23 @@ void DecodeDxt5(const u8* blocks, int width, int height, u8* destination, size_t
     }
 }
 
+namespace {
+
+// Base colour plus modifier clamped to 0..255, for every sum the format can make.
+const int CLAMP_OFFSET = 256;
+struct ClampTable {
+    u8 values[768];
+    ClampTable()
+    {
+        for (int i = 0; i < 768; ++i)
+            values[i] = static_cast<u8>(std::min(255, std::max(0, i - CLAMP_OFFSET)));
+    }
+    u8 operator[](int i) const { return values[i]; }
+};
+const ClampTable CLAMP;
+
+}  // namespace
+
 void DecodeEtc1(const u8* blocks, int width, int height, u8* destination, size_t pitch)
 {
     static const int MODIFIERS[8][4] = {
@@ -183,20 +200,30 @@ void DecodeEtc1(const u8* blocks, int width, int height, u8* destination, size_t
                     base[1][c] = (blocks[c] & 15) * 17;
                 }
             }
-            const int* table[2] = {MODIFIERS[blocks[3] >> 5], MODIFIERS[(blocks[3] >> 2) & 7]};
-            const bool flip = (blocks[3] & 1) != 0;
-            const u32 bits = (static_cast<u32>(blocks[4]) << 24) | (static_cast<u32>(blocks[5]) << 16) |
-                             (static_cast<u32>(blocks[6]) << 8) | blocks[7];
-            const int columns = BlockSpan(bx, width);
-            for (int y = 0; y < rows; ++y) {
-                u8* out = destination + static_cast<size_t>(by * 4 + y) * pitch + static_cast<size_t>(bx) * 12;
-                for (int x = 0; x < columns; ++x, out += 3) {
-                    const int i = x * 4 + y;  // pixels are numbered down the columns
-                    const int index = static_cast<int>(((bits >> (i + 16)) & 1) * 2 + ((bits >> i) & 1));
-                    const int sub = flip ? (y >= 2) : (x >= 2);
-                    const int modifier = table[sub][index];
+            // The four colours of each sub-block, clamped once, as bytes B, G, R.
+            u8 colours[2][4][3];
+            const int codewords[2] = {blocks[3] >> 5, (blocks[3] >> 2) & 7};
+            for (int sub = 0; sub < 2; ++sub) {
+                for (int index = 0; index < 4; ++index) {
+                    const int modifier = MODIFIERS[codewords[sub]][index];
                     for (int c = 0; c < 3; ++c)
-                        out[2 - c] = static_cast<u8>(std::min(255, std::max(0, base[sub][c] + modifier)));
+                        colours[sub][index][2 - c] = CLAMP[base[sub][c] + modifier + CLAMP_OFFSET];
+                }
+            }
+            // Pixels are numbered down the columns: bit x * 4 + y of each index half.
+            const u32 msb = (static_cast<u32>(blocks[4]) << 8) | blocks[5];
+            const u32 lsb = (static_cast<u32>(blocks[6]) << 8) | blocks[7];
+            const u32 flipMask = (blocks[3] & 1) ? 0xCCCC : 0xFF00;  // pixels of the second sub-block
+            const int columns = BlockSpan(bx, width);
+            u8* row = destination + static_cast<size_t>(by * 4) * pitch + static_cast<size_t>(bx) * 12;
+            for (int y = 0; y < rows; ++y, row += pitch) {
+                u8* out = row;
+                for (int x = 0; x < columns; ++x, out += 3) {
+                    const int i = x * 4 + y;
+                    const u8* colour = colours[(flipMask >> i) & 1][(((msb >> i) & 1) << 1) | ((lsb >> i) & 1)];
+                    out[0] = colour[0];
+                    out[1] = colour[1];
+                    out[2] = colour[2];
                 }
             }
         }
