@@ -485,6 +485,16 @@ TEST(PvrLoader, RefusesWhatItCannotRead)
     const Bytes8 data = Repeat(PvrtcWord(0xE4, BLACK_TO_WHITE), 4);
     ExpectEveryTruncationRefused(PvrV2(8, 8, 12, 4, false, data));
     ExpectEveryTruncationRefused(PvrV3(8, 8, 2, data, Text("metadata")));
+    {
+        // Mipmap levels after the top image are stepped over, never read into the texture.
+        CompressedOverride override(OpenGL::COMPRESSED_ALL);
+        Bytes8 mipmapped = data;
+        Append(mipmapped, Bytes8(32, 0xEE));
+        SmartPtr<Surface> surface = LoadBytes(PvrV2(8, 8, 12, 4, false, mipmapped));
+        ASSERT_TRUE(TextureOf(surface));
+        ASSERT_EQ(data.size(), TextureOf(surface)->GetUploadRecord()->bufferSize);
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), TextureOf(surface)->LockConst()));
+    }
     for (auto mode : {OpenGL::COMPRESSED_NONE, OpenGL::COMPRESSED_ALL}) {
         CompressedOverride override(mode);
         // 8 bits per pixel: recognised by its pixel type, but no format.
