@@ -32,3 +32,18 @@ if(TARGET bench_game_frame)
     add_dependencies(bench_game_frame tessela_data)
   endif()
 endif()
+
+# The texture decoding benchmark's reference decoders (and encoders of its data): libsquish and
+# libetc1. Without them it is not built.
+if(TARGET bench_texture_decode)
+  find_path(BENCH_SQUISH_INCLUDE squish.h)
+  find_library(BENCH_SQUISH_LIBRARY squish)
+  find_path(BENCH_ETC1_INCLUDE android/ETC1/etc1.h)
+  find_library(BENCH_ETC1_LIBRARY ETC1 PATH_SUFFIXES android)
+  if(BENCH_SQUISH_INCLUDE AND BENCH_SQUISH_LIBRARY AND BENCH_ETC1_INCLUDE AND BENCH_ETC1_LIBRARY)
+    target_include_directories(bench_texture_decode PRIVATE ${BENCH_SQUISH_INCLUDE} ${BENCH_ETC1_INCLUDE})
+    target_link_libraries(bench_texture_decode PRIVATE ${BENCH_SQUISH_LIBRARY} ${BENCH_ETC1_LIBRARY})
+  else()
+    set_target_properties(bench_texture_decode PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endif()
+endif()

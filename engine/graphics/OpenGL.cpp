@@ -14,6 +14,8 @@ namespace Vorn {
 namespace {
 
 OpenGL::Capabilities s_caps = {};
+OpenGL::Capabilities s_reportedCaps = {};  // s_caps less what is disabled
+OpenGL::CompressedOverride s_compressedOverride = OpenGL::COMPRESSED_AS_DETECTED;
 NarrowString s_vendor;
 NarrowString s_renderer;
 NarrowString s_version;
@@ -88,7 +90,17 @@ void OpenGL::Shutdown()
 
 const OpenGL::Capabilities& OpenGL::GetCaps()
 {
-    return s_caps;
+    s_reportedCaps = s_caps;
+    if (s_compressedOverride != COMPRESSED_AS_DETECTED) {
+        const u8 value = s_compressedOverride == COMPRESSED_ALL ? 1 : 0;
+        s_reportedCaps.pvr = s_reportedCaps.dxtc = s_reportedCaps.etc = value;
+    }
+    return s_reportedCaps;
+}
+
+void OpenGL::SetCompressedOverride(CompressedOverride mode)
+{
+    s_compressedOverride = mode;
 }
 
 const NarrowString& OpenGL::GetVendor()

@@ -28,6 +28,13 @@ public:
     // every shader program; the objects survive and make their GL objects again on next use.
     static void Shutdown();
 
+    // What the capability record reports of pvr, dxtc and etc: what the context can do, none
+    // (every compressed image takes its software decoding) or all (compressed images keep their
+    // blocks even where they cannot be drawn, for tests of the upload buffers). Tests run both
+    // paths on the same files this way; the image extension list follows at its next use.
+    enum CompressedOverride { COMPRESSED_AS_DETECTED, COMPRESSED_NONE, COMPRESSED_ALL };
+    static void SetCompressedOverride(CompressedOverride mode);
+
     static const Capabilities& GetCaps();
     static const NarrowString& GetVendor();
     static const NarrowString& GetRenderer();

@@ -4,9 +4,16 @@
 #include <memory>
 
 #include "graphics/OpenGL.h"
+#include "graphics/image/AnimImageLoader.h"
+#include "graphics/image/DdsImageLoader.h"
+#include "graphics/image/EtcImageLoader.h"
+#include "graphics/image/ImageLoader565.h"
 #include "graphics/image/JpegImageLoader.h"
 #include "graphics/image/JpgaImageLoader.h"
 #include "graphics/image/PngImageLoader.h"
+#include "graphics/image/PvrImageLoader.h"
+#include "graphics/image/PvrPlusImageLoader.h"
+#include "graphics/image/RLEImageLoader.h"
 #include "graphics/surface/Surface.h"
 #include "vfs/Vfs.h"
 
@@ -29,8 +36,13 @@ struct LoaderEntry {
 const LoaderEntry s_loaders[] = {
     {&PngImageLoader::CanLoad, &MakeLoader<PngImageLoader>},
     {&JpegImageLoader::CanLoad, &MakeLoader<JpegImageLoader>},
-    // Between these two, in this order, come the loaders of: animation XML, "CRLE", "C565",
-    // "DDS ", PVRTC in a PVR container, ETC1 in a PVR container, "PVR+".
+    {&AnimImageLoader::CanLoad, &MakeLoader<AnimImageLoader>},
+    {&RLEImageLoader::CanLoad, &MakeLoader<RLEImageLoader>},
+    {&ImageLoader565::CanLoad, &MakeLoader<ImageLoader565>},
+    {&DdsImageLoader::CanLoad, &MakeLoader<DdsImageLoader>},
+    {&PvrImageLoader::CanLoad, &MakeLoader<PvrImageLoader>},
+    {&EtcImageLoader::CanLoad, &MakeLoader<EtcImageLoader>},
+    {&PvrPlusImageLoader::CanLoad, &MakeLoader<PvrPlusImageLoader>},
     {&JpgaImageLoader::CanLoad, &MakeLoader<JpgaImageLoader>},
 };
 
@@ -132,8 +144,13 @@ const char* const* ImageLoader::GetExtensions()
 {
     static const char* s_extensions[MAX_EXTENSIONS + 1];
     static bool s_built = false;
-    if (!s_built) {
-        const OpenGL::Capabilities& caps = OpenGL::GetCaps();
+    static u8 s_builtFrom[3];
+    const OpenGL::Capabilities& caps = OpenGL::GetCaps();
+    const u8 from[3] = {caps.dxtc, caps.etc, caps.pvr};
+    // The same array always; its entries follow the compressed-texture capabilities, which change
+    // only when the GL context is first inspected or a test overrides them.
+    if (!s_built || std::memcmp(from, s_builtFrom, sizeof from) != 0) {
+        std::memcpy(s_builtFrom, from, sizeof from);
         struct Candidate {
             const char* extension;
             bool present;
@@ -185,10 +202,18 @@ Surface* ImageLoader::MakeSurface(MemPixelData* pixels)
 
 bool ImageLoader::ReadExactly(void* buffer, u32 count)
 {
+    return ReadExactly(m_stream.Get(), buffer, count);
+}
+
+bool ImageLoader::ReadExactly(SeekableStream* stream, void* buffer, u64 count)
+{
+    if (!stream)
+        return false;
     u8* at = static_cast<u8*>(buffer);
     while (count > 0) {
-        const s32 got = m_stream->Read(at, count);
-        if (got <= 0 || static_cast<u32>(got) > count)
+        const u32 want = count > 0x40000000u ? 0x40000000u : static_cast<u32>(count);
+        const s32 got = stream->Read(at, want);
+        if (got <= 0 || static_cast<u32>(got) > want)
             return false;
         at += got;
         count -= static_cast<u32>(got);
@@ -196,9 +221,15 @@ bool ImageLoader::ReadExactly(void* buffer, u32 count)
     return true;
 }
 
+u64 ImageLoader::Remaining(SeekableStream* stream)
+{
+    const u32 size = stream->GetSize(), at = stream->Tell();
+    return at < size ? size - at : 0;
+}
+
 bool ImageLoader::StartsWith(SeekableStream* stream, const char* bytes, u32 count)
 {
-    u8 head[16];
+    u8 head[32];
     if (count > sizeof head)
         return false;
     return stream->Read(head, count) == static_cast<s32>(count) && std::memcmp(head, bytes, count) == 0;

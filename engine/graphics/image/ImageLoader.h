@@ -50,7 +50,8 @@ public:
     static Surface* Load(const NarrowString& path);
 
     // Extensions (no dot) in the order an image is looked for, null-terminated: the compressed
-    // formats the GPU takes first, then "png", "jpga", "jpg". Built once, on the first call.
+    // formats the GPU takes first, then "png", "jpga", "jpg". Always the same array, filled on
+    // the first call and again whenever the compressed-texture capabilities have changed.
     static const char* const* GetExtensions();
     // The first base + extension that opens, in the order above; empty when none does. base keeps
     // its trailing dot.
@@ -63,6 +64,11 @@ public:
     // True when width and height both lie in 1 .. GetSizeLimit() (compared in 64 bits, so any
     // value a header field can hold is judged correctly).
     static bool IsSizeAllowed(s64 width, s64 height);
+
+    // Reads exactly count bytes from a stream; false when fewer arrived.
+    static bool ReadExactly(SeekableStream* stream, void* buffer, u64 count);
+    // Bytes from the stream's position to its end.
+    static u64 Remaining(SeekableStream* stream);
 
 protected:
     // A new surface over pixels, or null when pixels is null: the end of every streaming Load.

@@ -59,7 +59,8 @@ private:
 
 Surface::Surface()
     : m_flags(0), m_clip{0, 0, 0, 0}, m_alpha(0), m_drawOffsetX(0), m_drawOffsetY(0), m_textureOriginX(0),
-      m_textureOriginY(0), m_width(0), m_height(0), m_pieceCount(0), m_pieces(nullptr)
+      m_textureOriginY(0), m_width(0), m_height(0), m_pieceCount(0), m_pieces(nullptr),
+      m_piecesBorrowed(false)
 {
 }
 
@@ -96,7 +97,8 @@ Surface::Surface(PixelData* data) : Surface()
 
 Surface::~Surface()
 {
-    delete[] m_pieces;
+    if (!m_piecesBorrowed)
+        delete[] m_pieces;
 }
 
 bool Surface::Update(float)
@@ -119,13 +121,23 @@ Surface* Surface::Clone()
 
 void Surface::AllocPieces(u32 count)
 {
-    delete[] m_pieces;
+    if (!m_piecesBorrowed)
+        delete[] m_pieces;
+    m_piecesBorrowed = false;
     m_pieces = nullptr;
     m_pieceCount = 0;
     if (count == 0)
         return;
     m_pieces = new SurfacePiece[count]();
     m_pieceCount = count;
+}
+
+void Surface::BorrowPieces(u32 count, SurfacePiece* pieces)
+{
+    AllocPieces(0);
+    m_pieces = pieces;
+    m_pieceCount = pieces ? count : 0;
+    m_piecesBorrowed = true;
 }
 
 void Surface::SetPiece(u32 index, const SurfacePiece& piece)

@@ -129,6 +129,9 @@ protected:
         m_width = w;
         m_height = h;
     }
+    // Shows another surface's piece array without owning it: this surface never frees it, and
+    // AllocPieces gives it an array of its own again. The owner must outlive the borrowing.
+    void BorrowPieces(u32 count, SurfacePiece* pieces);
 
 private:
     // The source rectangle clamped to the source's image: x0, y0, w, h.
@@ -152,6 +155,7 @@ private:
     s32 m_height;
     u32 m_pieceCount;
     SurfacePiece* m_pieces;
+    bool m_piecesBorrowed;
 };
 
 }  // namespace Vorn

@@ -5,6 +5,9 @@
 #include <png.h>
 
 #include "Decode.h"
+#include "ImageFiles.h"
+#include "graphics/pixeldata/PixelDataRLE.h"
+#include "graphics/surface/AnimatedSurface.h"
 #include "base/AssetDict.h"
 #include "graphics/surface/Surface.h"
 #include "support/HeadlessGL.h"
@@ -139,5 +142,45 @@ TEST_F(DrawLoaded, SixteenBitOptionDrawsQuantisedColour)
     Image out = ReadPixels(target.Get());
     // 5-6-5 keeps the top 5, 6 and 5 bits; GL widens them back.
     EXPECT_TRUE(Near(out, 0, 0, 0xFF8408FFu, 4)) << std::hex << out.Pixel(0, 0);
+    Vfs::Shutdown();
+}
+
+TEST_F(DrawLoaded, C565AndCrle)
+{
+    // Red, green, blue, white in 5:6:5.
+    Image out = Draw(C565File(4, 1, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0xFF, 0xFF}));
+    EXPECT_EQ(0xFF0000FFu, out.Pixel(0, 0));
+    EXPECT_EQ(0x00FF00FFu, out.Pixel(1, 0));
+    EXPECT_EQ(0x0000FFFFu, out.Pixel(2, 0));
+    EXPECT_EQ(0xFFFFFFFFu, out.Pixel(3, 0));
+
+    // Transparent, then opaque red twice, then half-transparent white.
+    const Bytes8 runs = {PixelDataRLE::ROW_MARKER, 14, 0,    PixelDataRLE::OP_TRANSPARENT, 1, 0,
+                         PixelDataRLE::OP_OPAQUE_REPEAT, 2, 0, 0x00, 0xF8, PixelDataRLE::OP_TRANSLUCENT_LITERAL, 1, 0,
+                         16, 0xFF, 0xFF};
+    out = Draw(CrleFile(4, 1, runs));
+    EXPECT_EQ(0x000000FFu, out.Pixel(0, 0));
+    EXPECT_EQ(0xFF0000FFu, out.Pixel(1, 0));
+    EXPECT_EQ(0xFF0000FFu, out.Pixel(2, 0));
+    EXPECT_TRUE(Near(out, 3, 0, 0x848484FFu, 6)) << std::hex << out.Pixel(3, 0);
+}
+
+TEST_F(DrawLoaded, AnimationDrawsItsCurrentFrameAtItsOffset)
+{
+    MemoryMount* mount = MemoryMount::Install("d/");
+    mount->Add("red.png", EncodePngRgb(1, 1, {255, 0, 0}, false));
+    mount->Add("green.png", EncodePngRgb(1, 1, {0, 255, 0}, false));
+    mount->Add("anim.xml", std::string("<?xml version=\"1.0\"?><anim><frame image=\"d/red.png\" time=\"10\"/>"
+                                       "<frame image=\"d/green.png\" time=\"10\" x=\"2\" y=\"1\"/></anim>"));
+    SmartPtr<Surface> anim(ImageLoader::Load(NarrowString("d/anim.xml")));
+    ASSERT_TRUE(anim);
+    target->Blit(0, 0, anim.Get(), Rect{0, 0, 1, 1});
+    EXPECT_EQ(0xFF0000FFu, ReadPixels(target.Get()).Pixel(0, 0));
+    anim->Update(0.02f);
+    target->FillRect(0, 0, 16, 16, Color{0, 0, 0, 255});
+    target->Blit(0, 0, anim.Get(), Rect{0, 0, 1, 1});
+    Image out = ReadPixels(target.Get());
+    EXPECT_EQ(0x000000FFu, out.Pixel(0, 0));
+    EXPECT_EQ(0x00FF00FFu, out.Pixel(2, 1));
     Vfs::Shutdown();
 }

@@ -1,0 +1,148 @@
+#include "graphics/image/PvrImageLoader.h"
+
+#include <cstring>
+
+#include "graphics/OpenGL.h"
+#include "graphics/image/CompressedImage.h"
+#include "graphics/image/TextureCodecs.h"
+
+namespace Vorn {
+
+namespace {
+
+u32 ReadU32(const u8* p)
+{
+    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
+           (static_cast<u32>(p[3]) << 24);
+}
+
+bool IsPowerOfTwo(u32 v)
+{
+    return v != 0 && (v & (v - 1)) == 0;
+}
+
+bool AcceptPvrtc(u32 version, u64 kind)
+{
+    if (version == PvrHeader::VERSION2)
+        return kind == 12 || kind == 13 || kind == 24 || kind == 25;
+    return kind <= 3;
+}
+
+}  // namespace
+
+bool PvrHeader::Read(SeekableStream* stream)
+{
+    u8 header[SIZE];
+    if (!stream || !ImageLoader::ReadExactly(stream, header, SIZE))
+        return false;
+    version = ReadU32(header);
+    if (version == VERSION2) {
+        if (std::memcmp(header + 44, "PVR!", 4) != 0)
+            return false;
+        height = ReadU32(header + 4);
+        width = ReadU32(header + 8);
+        const u32 flags = ReadU32(header + 16);
+        pixelType = flags & 0xFF;
+        alpha = (flags & 0x8000) != 0;
+        dataSize = ReadU32(header + 20);
+        bitsPerPixel = ReadU32(header + 24);
+        return true;
+    }
+    if (version != VERSION3)
+        return false;
+    pixelFormat = static_cast<u64>(ReadU32(header + 8)) | (static_cast<u64>(ReadU32(header + 12)) << 32);
+    height = ReadU32(header + 24);
+    width = ReadU32(header + 28);
+    metadataSize = ReadU32(header + 48);
+    if (metadataSize > ImageLoader::Remaining(stream))
+        return false;
+    return stream->Seek(static_cast<int>(metadataSize), SeekableStream::FROM_CURRENT);
+}
+
+bool PvrHeader::Probe(SeekableStream* stream, bool (*accept)(u32 version, u64 kind), bool acceptSwapped)
+{
+    u8 first[4];
+    if (stream->Read(first, 4) != 4)
+        return false;
+    const u32 version = ReadU32(first);
+    if (version == VERSION3_SWAPPED)
+        return acceptSwapped;
+    if (version != VERSION2 && version != VERSION3)
+        return false;
+    u8 header[SIZE];
+    if (!stream->Seek(-4, SeekableStream::FROM_CURRENT) || stream->Read(header, SIZE) != static_cast<s32>(SIZE))
+        return false;
+    if (version == VERSION2)
+        return std::memcmp(header + 44, "PVR!", 4) == 0 && accept(version, ReadU32(header + 16) & 0xFF);
+    if (ReadU32(header + 12) != 0)
+        return false;
+    return accept(version, ReadU32(header + 8));
+}
+
+PvrImageLoader::PvrImageLoader() : m_width(0), m_height(0), m_format(PF_NONE), m_dataSize(0) {}
+
+bool PvrImageLoader::CanLoad(SeekableStream* stream)
+{
+    return PvrHeader::Probe(stream, &AcceptPvrtc, true);
+}
+
+int PvrImageLoader::GetBitsPerPixel() const
+{
+    return m_format == PF_PVRTC2_RGB || m_format == PF_PVRTC2_RGBA ? 2 : 4;
+}
+
+bool PvrImageLoader::ReadPvrHeader()
+{
+    PvrHeader header;
+    if (!header.Read(m_stream.Get()))
+        return false;
+    m_format = PF_NONE;
+    if (header.version == PvrHeader::VERSION2) {
+        if (header.bitsPerPixel == 2)
+            m_format = header.alpha ? PF_PVRTC2_RGBA : PF_PVRTC2_RGB;
+        else if (header.bitsPerPixel == 4)
+            m_format = header.alpha ? PF_PVRTC4_RGBA : PF_PVRTC4_RGB;
+    } else if (header.pixelFormat <= 1) {
+        m_format = header.pixelFormat == 0 ? PF_PVRTC2_RGB : PF_PVRTC2_RGBA;
+    } else if (header.pixelFormat <= 3) {
+        m_format = PF_PVRTC4_RGBA;
+    }
+    if (m_format == PF_NONE || !IsSizeAllowed(header.width, header.height) || !IsPowerOfTwo(header.width) ||
+        !IsPowerOfTwo(header.height))
+        return false;
+    m_width = header.width;
+    m_height = header.height;
+    const u64 topImage = TextureCodecs::CompressedDataSize(m_format, m_width, m_height);
+    if (header.version == PvrHeader::VERSION2) {
+        // The data size covers every mipmap level; the top image comes first.
+        if (header.dataSize < topImage)
+            return false;
+        m_dataSize = header.dataSize;
+    } else {
+        m_dataSize = static_cast<u32>(topImage);
+    }
+    return m_dataSize <= Remaining(m_stream.Get());
+}
+
+Surface* PvrImageLoader::Load()
+{
+    if (!ReadPvrHeader())
+        return nullptr;
+    const u32 start = m_stream->Tell();
+    Surface* surface = CompressedImage::Load(m_stream.Get(), m_format, m_width, m_height, OpenGL::GetCaps().pvr != 0);
+    // Past the further mipmap levels, to whatever follows the file (the alpha image of a PVR+).
+    if (surface)
+        m_stream->Seek(static_cast<int>(start + m_dataSize), SeekableStream::FROM_START);
+    return surface;
+}
+
+bool PvrImageLoader::Decompress(const void* source, void* destination) const
+{
+    if (m_format == PF_NONE || !source || !destination)
+        return false;
+    TextureCodecs::DecodePvrtc(static_cast<const u8*>(source), static_cast<int>(m_width), static_cast<int>(m_height),
+                               GetBitsPerPixel(), static_cast<u8*>(destination), static_cast<size_t>(m_width) * 4);
+    return true;
+}
+
+}  // namespace Vorn

@@ -1,0 +1,415 @@
+#include "graphics/image/TextureCodecs.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace Vorn {
+
+namespace TextureCodecs {
+
+namespace {
+
+u16 ReadU16(const u8* p)
+{
+    return static_cast<u16>(p[0] | (p[1] << 8));
+}
+
+u32 ReadU32(const u8* p)
+{
+    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
+           (static_cast<u32>(p[3]) << 24);
+}
+
+// A 5:6:5 word with green moved to bits 21-26, so that red and blue (bits 11-15 and 0-4) and
+// green can be interpolated together in one 32-bit operation; the gaps take the fractions.
+u32 Spread(u32 c)
+{
+    return (c & 0xF81F) | ((c & 0x07E0) << 16);
+}
+
+// Back to 5:6:5. All six bits of green are kept: an interpolated colour whose ends share their
+// green must keep that green exactly, as GPUs decode it.
+u16 Pack(u32 x)
+{
+    return static_cast<u16>((x & 0xF81F) | ((x & 0x07E00000) >> 16));
+}
+
+// 5:6:5 widened to bytes B, G, R by bit replication.
+void Widen565(u16 c, u8* bgr)
+{
+    const u32 r = c >> 11, g = (c >> 5) & 63, b = c & 31;
+    bgr[0] = static_cast<u8>((b << 3) | (b >> 2));
+    bgr[1] = static_cast<u8>((g << 2) | (g >> 4));
+    bgr[2] = static_cast<u8>((r << 3) | (r >> 2));
+}
+
+int BlocksAcross(int side)
+{
+    return (side + 3) / 4;
+}
+
+// The pixels of block (bx, by) that lie inside the image.
+int BlockSpan(int block, int side)
+{
+    return std::min(4, side - block * 4);
+}
+
+}  // namespace
+
+u64 CompressedDataSize(PixelFormat format, u64 width, u64 height)
+{
+    if (width < 1 || height < 1)
+        return 0;
+    switch (format) {
+    case PF_DXT1:
+    case PF_ETC1:
+        return ((width + 3) / 4) * ((height + 3) / 4) * 8;
+    case PF_DXT5:
+        return ((width + 3) / 4) * ((height + 3) / 4) * 16;
+    case PF_PVRTC4_RGB:
+    case PF_PVRTC4_RGBA:
+        return std::max<u64>(width, 8) * std::max<u64>(height, 8) / 2;
+    case PF_PVRTC2_RGB:
+    case PF_PVRTC2_RGBA:
+        return std::max<u64>(width, 16) * std::max<u64>(height, 8) / 4;
+    default:
+        return 0;
+    }
+}
+
+void Dxt1Palette(u16 c0, u16 c1, bool fourColour, u16 palette[4])
+{
+    const u32 p0 = Spread(c0), p1 = Spread(c1);
+    palette[0] = c0;
+    palette[1] = c1;
+    if (fourColour || c0 > c1) {
+        // 5/16 and 21/32 stand for one and two thirds; modulo 2^32 a negative difference works
+        // like a positive one, and the low 27 bits hold every field.
+        const u32 d = p1 - p0;
+        palette[2] = Pack(p0 + (((5u * d) >> 4) & 0x07FFFFFFu));
+        palette[3] = Pack(p0 + ((21u * d) >> 5));
+    } else {
+        palette[2] = Pack((p0 + p1) >> 1);
+        palette[3] = 0;
+    }
+}
+
+void DecodeDxt1(const u8* blocks, int width, int height, u8* destination, size_t pitch)
+{
+    const int across = BlocksAcross(width), down = BlocksAcross(height);
+    for (int by = 0; by < down; ++by) {
+        const int rows = BlockSpan(by, height);
+        for (int bx = 0; bx < across; ++bx, blocks += 8) {
+            u16 palette[4];
+            Dxt1Palette(ReadU16(blocks), ReadU16(blocks + 2), false, palette);
+            u32 indices = ReadU32(blocks + 4);
+            const int columns = BlockSpan(bx, width);
+            for (int y = 0; y < rows; ++y, indices >>= 8) {
+                u8* out = destination + static_cast<size_t>(by * 4 + y) * pitch + static_cast<size_t>(bx) * 8;
+                for (int x = 0; x < columns; ++x) {
+                    const u16 c = palette[(indices >> (2 * x)) & 3];
+                    out[2 * x] = static_cast<u8>(c);
+                    out[2 * x + 1] = static_cast<u8>(c >> 8);
+                }
+            }
+        }
+    }
+}
+
+void DecodeDxt5(const u8* blocks, int width, int height, u8* destination, size_t pitch)
+{
+    const int across = BlocksAcross(width), down = BlocksAcross(height);
+    for (int by = 0; by < down; ++by) {
+        const int rows = BlockSpan(by, height);
+        for (int bx = 0; bx < across; ++bx, blocks += 16) {
+            const u32 a0 = blocks[0], a1 = blocks[1];
+            u8 alphas[8] = {static_cast<u8>(a0), static_cast<u8>(a1)};
+            if (a0 > a1) {
+                for (u32 i = 1; i < 7; ++i)
+                    alphas[i + 1] = static_cast<u8>(((7 - i) * a0 + i * a1) / 7);
+            } else {
+                for (u32 i = 1; i < 5; ++i)
+                    alphas[i + 1] = static_cast<u8>(((5 - i) * a0 + i * a1) / 5);
+                alphas[6] = 0;
+                alphas[7] = 255;
+            }
+            u64 alphaIndices = 0;
+            for (int i = 0; i < 6; ++i)
+                alphaIndices |= static_cast<u64>(blocks[2 + i]) << (8 * i);
+
+            u16 palette[4];
+            Dxt1Palette(ReadU16(blocks + 8), ReadU16(blocks + 10), true, palette);
+            u8 colours[4][4];
+            for (int i = 0; i < 4; ++i)
+                Widen565(palette[i], colours[i]);
+            const u32 indices = ReadU32(blocks + 12);
+            const int columns = BlockSpan(bx, width);
+            for (int y = 0; y < rows; ++y) {
+                u8* out = destination + static_cast<size_t>(by * 4 + y) * pitch + static_cast<size_t>(bx) * 16;
+                for (int x = 0; x < columns; ++x, out += 4) {
+                    const int i = y * 4 + x;
+                    std::memcpy(out, colours[(indices >> (2 * i)) & 3], 3);
+                    out[3] = alphas[(alphaIndices >> (3 * i)) & 7];
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+// Base colour plus modifier clamped to 0..255, for every sum the format can make.
+const int CLAMP_OFFSET = 256;
+struct ClampTable {
+    u8 values[768];
+    ClampTable()
+    {
+        for (int i = 0; i < 768; ++i)
+            values[i] = static_cast<u8>(std::min(255, std::max(0, i - CLAMP_OFFSET)));
+    }
+    u8 operator[](int i) const { return values[i]; }
+};
+const ClampTable CLAMP;
+
+}  // namespace
+
+void DecodeEtc1(const u8* blocks, int width, int height, u8* destination, size_t pitch)
+{
+    static const int MODIFIERS[8][4] = {
+        {2, 8, -2, -8},     {5, 17, -5, -17},   {9, 29, -9, -29},     {13, 42, -13, -42},
+        {18, 60, -18, -60}, {24, 80, -24, -80}, {33, 106, -33, -106}, {47, 183, -47, -183},
+    };
+    const int across = BlocksAcross(width), down = BlocksAcross(height);
+    for (int by = 0; by < down; ++by) {
+        const int rows = BlockSpan(by, height);
+        for (int bx = 0; bx < across; ++bx, blocks += 8) {
+            // base[sub-block][channel R, G, B]
+            int base[2][3];
+            if (blocks[3] & 2) {
+                for (int c = 0; c < 3; ++c) {
+                    const int v = blocks[c] >> 3;
+                    const int delta = (blocks[c] & 3) - (blocks[c] & 4);  // signed 3 bits
+                    const int v2 = (v + delta) & 31;
+                    base[0][c] = (v << 3) | (v >> 2);
+                    base[1][c] = (v2 << 3) | (v2 >> 2);
+                }
+            } else {
+                for (int c = 0; c < 3; ++c) {
+                    base[0][c] = (blocks[c] >> 4) * 17;
+                    base[1][c] = (blocks[c] & 15) * 17;
+                }
+            }
+            // The four colours of each sub-block, clamped once, as bytes B, G, R.
+            u8 colours[2][4][3];
+            const int codewords[2] = {blocks[3] >> 5, (blocks[3] >> 2) & 7};
+            for (int sub = 0; sub < 2; ++sub) {
+                for (int index = 0; index < 4; ++index) {
+                    const int modifier = MODIFIERS[codewords[sub]][index];
+                    for (int c = 0; c < 3; ++c)
+                        colours[sub][index][2 - c] = CLAMP[base[sub][c] + modifier + CLAMP_OFFSET];
+                }
+            }
+            // Pixels are numbered down the columns: bit x * 4 + y of each index half.
+            const u32 msb = (static_cast<u32>(blocks[4]) << 8) | blocks[5];
+            const u32 lsb = (static_cast<u32>(blocks[6]) << 8) | blocks[7];
+            const u32 flipMask = (blocks[3] & 1) ? 0xCCCC : 0xFF00;  // pixels of the second sub-block
+            const int columns = BlockSpan(bx, width);
+            u8* row = destination + static_cast<size_t>(by * 4) * pitch + static_cast<size_t>(bx) * 12;
+            for (int y = 0; y < rows; ++y, row += pitch) {
+                u8* out = row;
+                for (int x = 0; x < columns; ++x, out += 3) {
+                    const int i = x * 4 + y;
+                    const u8* colour = colours[(flipMask >> i) & 1][(((msb >> i) & 1) << 1) | ((lsb >> i) & 1)];
+                    out[0] = colour[0];
+                    out[1] = colour[1];
+                    out[2] = colour[2];
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+// The two colours of a PVRTC word as 5-bit red, green, blue and 4-bit alpha.
+struct PvrtcColours {
+    int a[4];
+    int b[4];
+};
+
+// Widens a field of bits bits to 5 by repeating its top bits.
+int To5(u32 value, int bits)
+{
+    return static_cast<int>((value << (5 - bits)) | (value >> (2 * bits - 5)));
+}
+
+void UnpackColour(u32 half, bool isB, int* out)
+{
+    if (half & 0x8000) {
+        out[0] = static_cast<int>((half >> 10) & 31);
+        out[1] = static_cast<int>((half >> 5) & 31);
+        out[2] = isB ? static_cast<int>(half & 31) : To5((half >> 1) & 15, 4);
+        out[3] = 15;
+    } else {
+        out[0] = To5((half >> 8) & 15, 4);
+        out[1] = To5((half >> 4) & 15, 4);
+        out[2] = isB ? To5(half & 15, 4) : To5((half >> 1) & 7, 3);
+        out[3] = static_cast<int>(((half >> 12) & 7) << 1);
+    }
+}
+
+// The word's place in the data: Morton order over the word grid, row bits at the even places,
+// column bits at the odd ones; the longer side's remaining bits above.
+u32 Twiddle(u32 x, u32 y, u32 across, u32 down)
+{
+    const u32 shorter = std::min(across, down);
+    u32 t = 0;
+    int k = 0;
+    for (u32 bit = 1; bit < shorter; bit <<= 1, ++k) {
+        if (y & bit)
+            t |= 1u << (2 * k);
+        if (x & bit)
+            t |= 1u << (2 * k + 1);
+    }
+    const u32 rest = (across > down ? x : y) >> k;
+    return t | (rest << (2 * k));
+}
+
+}  // namespace
+
+void DecodePvrtc(const u8* data, int width, int height, int bitsPerPixel, u8* destination, size_t pitch)
+{
+    const bool twoBit = bitsPerPixel == 2;
+    const int blockW = twoBit ? 8 : 4, blockH = 4;
+    const int across = std::max(width / blockW, 2), down = std::max(height / blockH, 2);
+    const int texW = across * blockW, texH = down * blockH;
+    const size_t words = static_cast<size_t>(across) * static_cast<size_t>(down);
+
+    std::vector<PvrtcColours> colours(words);
+    std::vector<u32> modulation(words);
+    std::vector<u8> modeBits(words);
+    for (int wy = 0; wy < down; ++wy) {
+        for (int wx = 0; wx < across; ++wx) {
+            const u8* word = data + static_cast<size_t>(Twiddle(wx, wy, across, down)) * 8;
+            const size_t at = static_cast<size_t>(wy) * across + wx;
+            const u32 colour = ReadU32(word + 4);
+            modulation[at] = ReadU32(word);
+            modeBits[at] = colour & 1;
+            UnpackColour(colour & 0xFFFF, false, colours[at].a);
+            UnpackColour(colour >> 16, true, colours[at].b);
+        }
+    }
+
+    // Per texel: the 2-bit modulation value (0xFF: interpolated from the neighbours), then the
+    // weight in eighths of colour B, with 0x80 marking punch-through alpha.
+    const size_t texels = static_cast<size_t>(texW) * static_cast<size_t>(texH);
+    std::vector<u8> values(texels);
+    std::vector<u8> weight(texels);
+    static const u8 WEIGHTS[4] = {0, 3, 5, 8};
+    static const u8 PUNCH_WEIGHTS[4] = {0, 4, 0x80 | 4, 8};
+    std::vector<u8> interpolation(twoBit ? words : 0);  // 0 none, 1 four neighbours, 2 across, 3 down
+    for (int wy = 0; wy < down; ++wy) {
+        for (int wx = 0; wx < across; ++wx) {
+            const size_t at = static_cast<size_t>(wy) * across + wx;
+            u32 bits = modulation[at];
+            u8* valueRow = &values[static_cast<size_t>(wy * blockH) * texW + static_cast<size_t>(wx * blockW)];
+            u8* weightRow = &weight[static_cast<size_t>(wy * blockH) * texW + static_cast<size_t>(wx * blockW)];
+            for (int y = 0; y < blockH; ++y, valueRow += texW, weightRow += texW) {
+                for (int x = 0; x < blockW; ++x) {
+                    if (!twoBit) {
+                        const u32 v = (bits >> (2 * (y * 4 + x))) & 3;
+                        weightRow[x] = modeBits[at] ? PUNCH_WEIGHTS[v] : WEIGHTS[v];
+                    } else if (!modeBits[at]) {
+                        const u32 v = ((bits >> (y * 8 + x)) & 1) * 3;
+                        valueRow[x] = static_cast<u8>(v);
+                    }
+                }
+            }
+            if (twoBit && modeBits[at]) {
+                interpolation[at] = (bits & 1) ? ((bits >> 20) & 1 ? 3 : 2) : 1;
+                if (bits & 1)
+                    bits = (bits & ~(1u << 20)) | (((bits >> 21) & 1) << 20);
+                bits = (bits & ~1u) | ((bits >> 1) & 1);
+                valueRow = &values[static_cast<size_t>(wy * blockH) * texW + static_cast<size_t>(wx * blockW)];
+                for (int y = 0; y < blockH; ++y, valueRow += texW) {
+                    for (int x = 0; x < blockW; ++x) {
+                        if (((x ^ y) & 1) == 0) {
+                            valueRow[x] = static_cast<u8>(bits & 3);
+                            bits >>= 2;
+                        } else {
+                            valueRow[x] = 0xFF;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    if (twoBit) {
+        auto valueAt = [&](int x, int y) {
+            x = (x + texW) % texW;
+            y = (y + texH) % texH;
+            return WEIGHTS[values[static_cast<size_t>(y) * texW + x] & 3];
+        };
+        for (int y = 0; y < texH; ++y) {
+            for (int x = 0; x < texW; ++x) {
+                const size_t at = static_cast<size_t>(y) * texW + x;
+                if (values[at] != 0xFF) {
+                    weight[at] = WEIGHTS[values[at]];
+                    continue;
+                }
+                const int mode = interpolation[static_cast<size_t>(y / blockH) * across + x / blockW];
+                if (mode == 1)
+                    weight[at] = static_cast<u8>(
+                        (valueAt(x - 1, y) + valueAt(x + 1, y) + valueAt(x, y - 1) + valueAt(x, y + 1) + 2) / 4);
+                else if (mode == 2)
+                    weight[at] = static_cast<u8>((valueAt(x - 1, y) + valueAt(x + 1, y) + 1) / 2);
+                else
+                    weight[at] = static_cast<u8>((valueAt(x, y - 1) + valueAt(x, y + 1) + 1) / 2);
+            }
+        }
+    }
+
+    // Colours A and B stand at the centres of their words' blocks and are interpolated
+    // bilinearly between them, in units of 1/64 of the 5-bit (or 4-bit alpha) value.
+    const int scale = 64 / (blockW * blockH);
+    const int outW = std::min(width, texW), outH = std::min(height, texH);
+    for (int py = 0; py < outH; ++py) {
+        const int sy = py - blockH / 2 + texH;  // kept positive: wraps around the grid
+        const int wy0 = (sy / blockH) % down, wy1 = (wy0 + 1) % down, fy = sy % blockH;
+        u8* out = destination + static_cast<size_t>(py) * pitch;
+        for (int px = 0; px < outW; ++px, out += 4) {
+            const int sx = px - blockW / 2 + texW;
+            const int wx0 = (sx / blockW) % across, wx1 = (wx0 + 1) % across, fx = sx % blockW;
+            const PvrtcColours& p = colours[static_cast<size_t>(wy0) * across + wx0];
+            const PvrtcColours& q = colours[static_cast<size_t>(wy0) * across + wx1];
+            const PvrtcColours& r = colours[static_cast<size_t>(wy1) * across + wx0];
+            const PvrtcColours& s = colours[static_cast<size_t>(wy1) * across + wx1];
+            const int wp = (blockW - fx) * (blockH - fy), wq = fx * (blockH - fy), wr = (blockW - fx) * fy,
+                      ws = fx * fy;
+            int a[4], b[4];
+            for (int c = 0; c < 4; ++c) {
+                const int va = (p.a[c] * wp + q.a[c] * wq + r.a[c] * wr + s.a[c] * ws) * scale;
+                const int vb = (p.b[c] * wp + q.b[c] * wq + r.b[c] * wr + s.b[c] * ws) * scale;
+                if (c < 3) {
+                    a[c] = (va >> 3) + (va >> 8);
+                    b[c] = (vb >> 3) + (vb >> 8);
+                } else {
+                    a[c] = (va >> 6) + (va >> 2);
+                    b[c] = (vb >> 6) + (vb >> 2);
+                }
+            }
+            const u8 w = weight[static_cast<size_t>(py) * texW + px];
+            const int m = w & 0x0F;
+            // R, G, B, A into bytes B, G, R, A.
+            out[2] = static_cast<u8>((a[0] * (8 - m) + b[0] * m) / 8);
+            out[1] = static_cast<u8>((a[1] * (8 - m) + b[1] * m) / 8);
+            out[0] = static_cast<u8>((a[2] * (8 - m) + b[2] * m) / 8);
+            out[3] = (w & 0x80) ? 0 : static_cast<u8>((a[3] * (8 - m) + b[3] * m) / 8);
+        }
+    }
+}
+
+}  // namespace TextureCodecs
+
+}  // namespace Vorn
