@@ -12,6 +12,7 @@
 #include "standin/events.h"
 #include "standin/standin.h"
 #include "standin/window.h"
+#include "Application.h"
 #include "WindowBackend.h"
 
 struct _screen_window {
@@ -154,6 +155,7 @@ extern "C" int screen_create_window(screen_window_t* pwin, screen_context_t ctx)
     auto win = new _screen_window;
     win->context = ctx;
     win->native = std::move(native);
+    win->native->SetTitle(standin::APP_TITLE);
     int w = 0, h = 0;
     standin_get_display_size(&w, &h);
     // A new window's buffers are the size of the panel in its natural (landscape) position.
@@ -173,8 +175,9 @@ extern "C" int screen_create_window_group(screen_window_t win, const char* name)
         return Fail(EINVAL);
     if (standin_should_fail("screen_create_window_group"))
         return Fail(EEXIST);
+    // The group names the window for the platform's services; the title the desktop shows is
+    // the application's own name.
     win->group = name;
-    win->native->SetTitle(name);
     return 0;
 }
 

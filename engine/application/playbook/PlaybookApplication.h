@@ -22,7 +22,8 @@ public:
 
     // Makes the display, hands it to the application and runs the application's start-up.
     void CreateDisplay();
-    // The event loop: passes until the quit flag is seen at the end of a drain.
+    // The event loop: passes until the quit flag is seen at the end of a drain, each paced to the
+    // display's refresh rate when presenting a frame does not wait for the display.
     void Run();
     // One pass: every pending event is handled; then, unless the quit flag is set, the
     // application ticks with the time since last, which becomes now. False when the loop ends.
