@@ -1,7 +1,11 @@
 // Screen contexts and windows of the stand-in: handle bookkeeping and the property table are
 // common; the real window behind a screen window belongs to the backend (WindowBackend.h).
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cerrno>
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <memory>
 #include <set>
@@ -300,6 +304,20 @@ extern "C" EGLSurface standin_egl_create_window_surface(EGLDisplay display, EGLC
     if (!LiveWindow(window) || !window->hasBuffers)
         return EGL_NO_SURFACE;
     return window->native->CreateSurface(display, config, attrib_list);
+}
+
+extern "C" void standin_egl_keep_driver_loaded(void)
+{
+    // Mesa's drivers: <name>_dri.so, or libgallium-<version>.so in later releases. A second,
+    // never closed reference that may not unload keeps the loaded one in place.
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            const char* name = info->dlpi_name;
+            if (name && (std::strstr(name, "_dri.so") || std::strstr(name, "libgallium")))
+                dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
 }
 
 extern "C" int standin_window_read_pixels(screen_window_t window, int width, int height,

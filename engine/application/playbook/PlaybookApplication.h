@@ -38,6 +38,12 @@ public:
 
     bool IsQuitRequested() const { return m_quit; }
 
+    // Called by the application's start-up when it cannot run (its data is missing): the process
+    // then ends after the start-up, before the loop, with PlaybookProcess::EXIT_START_FAILED.
+    // The application says what is wrong itself.
+    void AbandonStart() { m_startAbandoned = true; }
+    bool IsStartAbandoned() const { return m_startAbandoned; }
+
     // The shell's application; set by the constructor.
     static PlaybookApplication* s_instance;
 
@@ -48,6 +54,7 @@ protected:
     void HandleMediaEvent(bps_event_t* event);
 
     bool m_quit;
+    bool m_startAbandoned = false;
     // Set by a touch while a movie plays: the next media-renderer event stops the movie.
     bool m_movieSkip;
     screen_context_t m_context;
