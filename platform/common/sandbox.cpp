@@ -134,9 +134,8 @@ std::string ArchiveDirectory()
                                 : (candidates.empty() ? std::string() : candidates.front());
 }
 
-// Points root/app/native at target. The link is replaced in one rename, so a second instance
-// starting at the same moment never sees it missing. A real directory there is the user's and
-// stays.
+// Points the link at target. The link is replaced in one rename, so a second instance starting
+// at the same moment never sees it missing.
 bool PointLink(const std::string& link, const std::string& target)
 {
     std::string temporary = link.substr(0, link.rfind('/')) + "/.native-" + std::to_string(getpid());
@@ -157,6 +156,8 @@ std::string LinkTarget(const std::string& link)
     return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
 
+// Points root/app/native at target, and records where it pointed before. A real directory there
+// is the user's and stays.
 bool LinkArchives(const std::string& root, const std::string& target)
 {
     std::string link = root + "/app/native";
@@ -211,9 +212,9 @@ extern "C" void standin_discard_sandbox(void)
         else
             PointLink(made.link, made.previousTarget);
     }
-    if (!made.startDirectory.empty() && chdir(made.startDirectory.c_str()) != 0) {
-        // Nothing to go back to; the directories below are still taken away.
-    }
+    // Without a directory to go back to, the ones below are still taken away.
+    if (!made.startDirectory.empty() && chdir(made.startDirectory.c_str()) != 0)
+        made.startDirectory.clear();
     // Newest first, and only while empty: nothing that holds a file is removed.
     for (auto it = made.directories.rbegin(); it != made.directories.rend(); ++it)
         rmdir(it->c_str());
