@@ -38,14 +38,20 @@ grep -qE '^touch-down 100 200 0 at [0-9]+ms$' "$work/out" || fail "the click did
 grep -qE '^touch-up 100 200 0 at [0-9]+ms$' "$work/out" || fail "the release did not arrive"
 refuse_line "$work/out" "^touch-move"
 
-"$xclose" "$window" || fail "could not ask the window to close"
-for _ in $(seq 600); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the application did not exit after the window was closed"
-wait "$pid"
-status=$?
+# close_window: asks the window to close and waits for the application's exit; status is its
+# exit status.
+close_window() {
+    "$xclose" "$window" || fail "could not ask the window to close"
+    for _ in $(seq 600); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the application did not exit after the window was closed"
+    wait "$pid"
+    status=$?
+}
+
+close_window
 [ "$status" -eq 0 ] || fail "exit status $status"
 expect_line "$work/out" "exit audio-thread=0"
 grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/out" || fail "no shutdown"
@@ -76,9 +82,7 @@ pid=$!
 window=$(timeout 90 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
 [ -n "$window" ] || fail "no window with the sound device"
 wait_for_line "$work/out" "^first frame$" 90
-"$xclose" "$window" || fail "could not ask the window to close"
-wait "$pid"
-status=$?
+close_window
 [ "$status" -eq 0 ] || fail "exit status $status with the sound device"
 expect_line "$work/out" "audio-sink 1"
 expect_line "$work/out" "exit audio-thread=0"
