@@ -16,6 +16,15 @@
 #include "graphics/surface/Surface.h"
 #include "vfs/Vfs.h"
 #include "vfs/VfsMount.h"
+#include "vfs/playbook/PlaybookFile.h"
+
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace Vorn {
 NarrowString g_applicationName("Tessela");
@@ -28,6 +37,39 @@ namespace {
 const char* const VERSION_NAME = "1.0";
 const char* const VERSION_CODE = "1";
 const char* const COMMON_ARCHIVE = "data_common.pak";
+
+struct ArchiveMount {
+    const char* name;
+    const char* mountPoint;
+};
+
+// The directory the install area shows, for messages: where app/native/ leads, even when that
+// is nowhere.
+std::string InstallDirectory()
+{
+    const std::string area = Vorn::PlaybookFile::INSTALL_ROOT;
+    char buffer[PATH_MAX];
+    if (realpath(area.c_str(), buffer))
+        return buffer;
+    const std::string link = area.substr(0, area.size() - 1);
+    const ssize_t n = readlink(link.c_str(), buffer, sizeof(buffer) - 1);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : link;
+}
+
+// Says on stderr why the archive could not be mounted: not there, there but not readable, or
+// not an archive at all.
+void ReportArchive(const char* name)
+{
+    const std::string directory = InstallDirectory();
+    const std::string path = std::string(Vorn::PlaybookFile::INSTALL_ROOT) + name;
+    struct stat st;
+    const char* problem = "is missing from";
+    if (stat(path.c_str(), &st) == 0)
+        problem = access(path.c_str(), R_OK) != 0 || !S_ISREG(st.st_mode) ? "cannot be read in"
+                                                                          : "is damaged in";
+    std::fprintf(stderr, "tessela: cannot start: the game's archive %s %s %s\n", name, problem,
+                 directory.c_str());
+}
 
 } // namespace
 
@@ -62,7 +104,11 @@ void TesselaApplication::Initialize()
     Vorn::Vfs::Init();
     StringTools::Init();
     TextsManager::Instance().ResetDictionary();
-    MountData();
+    if (!MountData()) {
+        // Nothing is drawn and nothing is saved: the process ends here with its message.
+        AbandonStart();
+        return;
+    }
     Content::SetImagePath("");
     Consts::Init(s_baseScreenWidth, s_baseScreenHeight, Language::EFIGS);
     Content::SetLevelPath(Vorn::NarrowString(COMMON_MOUNT) + "levels/android_full");
@@ -132,7 +178,7 @@ void TesselaApplication::OnTouchMove(int x, int y, int id)
         game->OnTouchMove(x, y);
 }
 
-void TesselaApplication::MountData()
+bool TesselaApplication::MountData()
 {
     ScreenSize(surfaceWidth, surfaceHeight);
     const BaseSize base = ChooseBaseSize(surfaceWidth);
@@ -140,10 +186,18 @@ void TesselaApplication::MountData()
     s_baseScreenHeight = base.height;
 
     // Archive paths are taken under the install area (app/native/), which the platform points at
-    // the built or installed archives. A missing archive mounts nothing; its readers keep their
-    // defaults.
-    Vorn::Vfs::MountPak(base.archive, DEVICE_MOUNT, 0);
-    Vorn::Vfs::MountPak(COMMON_ARCHIVE, COMMON_MOUNT, 0);
+    // the built or installed archives. Without either archive there is nothing to show: each one
+    // missing is said, and the start-up ends.
+    bool mounted = true;
+    for (const ArchiveMount& archive :
+         {ArchiveMount{base.archive, DEVICE_MOUNT}, ArchiveMount{COMMON_ARCHIVE, COMMON_MOUNT}}) {
+        if (!Vorn::Vfs::MountPak(archive.name, archive.mountPoint, 0)) {
+            ReportArchive(archive.name);
+            mounted = false;
+        }
+    }
+    if (!mounted)
+        return false;
     Vorn::Vfs::MountNative("./", SAVE_MOUNT,
                            Vorn::VfsMount::FALL_THROUGH | Vorn::VfsMount::SAVE_STORAGE);
 
@@ -152,6 +206,7 @@ void TesselaApplication::MountData()
     const Vorn::s32 format = screenData ? screenData->GetFormat() : Vorn::PF_RGBA8888;
     offscreen = new Vorn::Surface(s_baseScreenWidth, s_baseScreenHeight, format);
     offscreen->SetFlags(offscreen->GetFlags() | Vorn::Surface::FLAG_LINEAR);
+    return true;
 }
 
 void TesselaApplication::ResetVersionStrings()

@@ -71,8 +71,10 @@ public:
     void OnTouchUp(int x, int y, int id) override;
     void OnTouchMove(int x, int y, int id) override;
 
-    // Base size and archive from the window surface, the mounts, and the offscreen target.
-    void MountData();
+    // Base size and archive from the window surface, the mounts, and the offscreen target. False
+    // when an archive is missing or cannot be read, each such archive said on stderr: the game
+    // cannot run without them.
+    bool MountData();
     static void ResetVersionStrings();
 
     Game* GetGame() const { return game.Get(); }

@@ -26,6 +26,8 @@ public:
     virtual ~WindowBackend() = default;
     // The area a window may take on the desktop; false when there is no desktop.
     virtual bool GetDesktopSize(int& width, int& height) = 0;
+    // Frames per second of the desktop's display; 0 when it does not say.
+    virtual int GetRefreshRate() = 0;
     virtual EGLDisplay GetEGLDisplay() = 0;
     // EGL_WINDOW_BIT or EGL_PBUFFER_BIT: what CreateSurface makes.
     virtual EGLint GetSurfaceType() const = 0;

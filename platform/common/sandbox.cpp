@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Application.h"
 #include "standin/events.h"
 
 #ifndef VORN_BUILD_DATA_DIR
@@ -25,8 +26,21 @@
 
 namespace {
 
-const char* const APP_DIR_NAME = "tessela";
 const char* const MARKER_ARCHIVE = "data_common.pak";
+
+// What the last preparation made, so that a start that fails can take it away again.
+struct Made {
+    std::string startDirectory;            // the working directory before
+    std::vector<std::string> directories;  // in the order they were made
+    std::string link;                      // app/native, when it was made or re-pointed
+    std::string previousTarget;            // where it pointed before; empty when it was new
+};
+
+Made& LastMade()
+{
+    static Made* s_made = new Made;  // never destroyed: a late call at exit still finds it
+    return *s_made;
+}
 
 bool IsDirectory(const std::string& path)
 {
@@ -42,7 +56,11 @@ bool IsFile(const std::string& path)
 
 bool MakeDirectory(const std::string& path)
 {
-    return mkdir(path.c_str(), 0755) == 0 || (errno == EEXIST && IsDirectory(path));
+    if (mkdir(path.c_str(), 0755) == 0) {
+        LastMade().directories.push_back(path);
+        return true;
+    }
+    return errno == EEXIST && IsDirectory(path);
 }
 
 // mkdir -p for an absolute path.
@@ -100,7 +118,7 @@ std::string ArchiveDirectory()
     std::vector<std::string> candidates;
     std::string exeDir = ExecutableDirectory();
     if (!exeDir.empty())
-        candidates.push_back(exeDir + "/../share/" + APP_DIR_NAME);
+        candidates.push_back(exeDir + "/../share/" + standin::APP_ID);
     if (*VORN_BUILD_DATA_DIR)
         candidates.push_back(VORN_BUILD_DATA_DIR);
     if (*VORN_INSTALL_DATA_DIR)
@@ -116,16 +134,11 @@ std::string ArchiveDirectory()
                                 : (candidates.empty() ? std::string() : candidates.front());
 }
 
-// Points root/app/native at target. The link is replaced in one rename, so a second instance
-// starting at the same moment never sees it missing. A real directory there is the user's and
-// stays.
-bool LinkArchives(const std::string& root, const std::string& target)
+// Points the link at target. The link is replaced in one rename, so a second instance starting
+// at the same moment never sees it missing.
+bool PointLink(const std::string& link, const std::string& target)
 {
-    std::string link = root + "/app/native";
-    struct stat st;
-    if (lstat(link.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return true;
-    std::string temporary = root + "/app/.native-" + std::to_string(getpid());
+    std::string temporary = link.substr(0, link.rfind('/')) + "/.native-" + std::to_string(getpid());
     unlink(temporary.c_str());
     if (symlink(target.c_str(), temporary.c_str()) != 0)
         return false;
@@ -136,10 +149,38 @@ bool LinkArchives(const std::string& root, const std::string& target)
     return true;
 }
 
+std::string LinkTarget(const std::string& link)
+{
+    char buffer[PATH_MAX];
+    ssize_t n = readlink(link.c_str(), buffer, sizeof(buffer) - 1);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
+
+// Points root/app/native at target, and records where it pointed before. A real directory there
+// is the user's and stays.
+bool LinkArchives(const std::string& root, const std::string& target)
+{
+    std::string link = root + "/app/native";
+    struct stat st;
+    const bool exists = lstat(link.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        return true;
+    std::string previous = exists && S_ISLNK(st.st_mode) ? LinkTarget(link) : std::string();
+    if (previous == target)
+        return true;
+    if (!PointLink(link, target))
+        return false;
+    LastMade().link = link;
+    LastMade().previousTarget = previous;
+    return true;
+}
+
 }  // namespace
 
 extern "C" int standin_prepare_sandbox(void)
 {
+    Made& made = LastMade();
+    made = Made();
     // Started in a sandbox already (a test's, or one laid out by hand); its app/native may be a
     // link to archives not built yet.
     struct stat native;
@@ -147,14 +188,35 @@ extern "C" int standin_prepare_sandbox(void)
         return 0;
     std::string dataHome = DataHome();
     if (dataHome.empty()) {
-        std::fprintf(stderr, "tessela: no home directory for the save data\n");
+        standin::Say("no home directory for the save data");
         return -1;
     }
-    std::string root = dataHome + "/" + APP_DIR_NAME;
+    char start[PATH_MAX];
+    made.startDirectory = getcwd(start, sizeof(start)) ? start : "";
+    std::string root = dataHome + "/" + standin::APP_ID;
     if (!MakeDirectories(root + "/data") || !MakeDirectory(root + "/app") ||
         !LinkArchives(root, ArchiveDirectory()) || chdir(root.c_str()) != 0) {
-        std::fprintf(stderr, "tessela: cannot prepare %s: %s\n", root.c_str(), std::strerror(errno));
+        standin::Say("cannot prepare %s: %s", root.c_str(), std::strerror(errno));
+        standin_discard_sandbox();
         return -1;
     }
     return 0;
+}
+
+extern "C" void standin_discard_sandbox(void)
+{
+    Made& made = LastMade();
+    if (!made.link.empty()) {
+        if (made.previousTarget.empty())
+            unlink(made.link.c_str());
+        else
+            PointLink(made.link, made.previousTarget);
+    }
+    // Without a directory to go back to, the ones below are still taken away.
+    if (!made.startDirectory.empty() && chdir(made.startDirectory.c_str()) != 0)
+        made.startDirectory.clear();
+    // Newest first, and only while empty: nothing that holds a file is removed.
+    for (auto it = made.directories.rbegin(); it != made.directories.rend(); ++it)
+        rmdir(it->c_str());
+    made = Made();
 }

@@ -1,7 +1,11 @@
 // Screen contexts and windows of the stand-in: handle bookkeeping and the property table are
 // common; the real window behind a screen window belongs to the backend (WindowBackend.h).
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cerrno>
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <memory>
 #include <set>
@@ -12,6 +16,7 @@
 #include "standin/events.h"
 #include "standin/standin.h"
 #include "standin/window.h"
+#include "Application.h"
 #include "WindowBackend.h"
 
 struct _screen_window {
@@ -154,6 +159,7 @@ extern "C" int screen_create_window(screen_window_t* pwin, screen_context_t ctx)
     auto win = new _screen_window;
     win->context = ctx;
     win->native = std::move(native);
+    win->native->SetTitle(standin::APP_TITLE);
     int w = 0, h = 0;
     standin_get_display_size(&w, &h);
     // A new window's buffers are the size of the panel in its natural (landscape) position.
@@ -173,8 +179,9 @@ extern "C" int screen_create_window_group(screen_window_t win, const char* name)
         return Fail(EINVAL);
     if (standin_should_fail("screen_create_window_group"))
         return Fail(EEXIST);
+    // The group names the window for the platform's services; the title the desktop shows is
+    // the application's own name.
     win->group = name;
-    win->native->SetTitle(name);
     return 0;
 }
 
@@ -297,6 +304,20 @@ extern "C" EGLSurface standin_egl_create_window_surface(EGLDisplay display, EGLC
     if (!LiveWindow(window) || !window->hasBuffers)
         return EGL_NO_SURFACE;
     return window->native->CreateSurface(display, config, attrib_list);
+}
+
+extern "C" void standin_egl_keep_driver_loaded(void)
+{
+    // Mesa's drivers: <name>_dri.so, or libgallium-<version>.so in later releases. A second,
+    // never closed reference that may not unload keeps the loaded one in place.
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            const char* name = info->dlpi_name;
+            if (name && (std::strstr(name, "_dri.so") || std::strstr(name, "libgallium")))
+                dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
 }
 
 extern "C" int standin_window_read_pixels(screen_window_t window, int width, int height,

@@ -1,8 +1,13 @@
 #include "standin/standin.h"
 
 #include <atomic>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "Application.h"
 
 namespace {
 std::atomic<int> s_backend{-1};
@@ -41,3 +46,19 @@ extern "C" int standin_remote_console_port(void)
     long port = std::strtol(env, &end, 10);
     return *end == '\0' && port >= 1 && port <= 65535 ? static_cast<int>(port) : 0;
 }
+
+namespace standin {
+
+void Say(const char* format, ...)
+{
+    // Formatted whole first, so that the line reaches stderr in one write.
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    std::string line = std::string(APP_ID) + ": " + text + "\n";
+    std::fputs(line.c_str(), stderr);
+}
+
+}  // namespace standin

@@ -64,6 +64,7 @@ private:
 class HeadlessWindowBackend final : public WindowBackend {
 public:
     bool GetDesktopSize(int&, int&) override { return false; }
+    int GetRefreshRate() override { return 0; }
 
     EGLDisplay GetEGLDisplay() override
     {

@@ -1,9 +1,11 @@
 // The desktop's PCM output: an SDL audio device in queue mode, opened with exactly the handle's
 // format (SDL converts for the hardware). The blocking write of the tablet is a wait while more
 // than PCM_BLOCKS_AHEAD blocks are queued.
+#include "../common/Application.h"
 #include "../common/PcmSink.h"
 
 #include <SDL2/SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <mutex>
@@ -17,6 +19,40 @@ namespace {
 std::mutex s_sdlMutex;
 int s_sdlUsers = 0;
 bool s_sdlDummy = false;
+bool s_silenceSaid = false;
+
+// The sound library's report function (its snd_lib_error_handler_t).
+using SoundLibraryReport = void (*)(const char* file, int line, const char* function, int err,
+                                    const char* format, ...);
+
+void IgnoreReport(const char*, int, const char*, int, const char*, ...) {}
+
+// The desktop's sound library reports every device it fails to find on stderr, eight lines on a
+// machine without a sound card; failing to open a device is an answer SDL handles, so those
+// reports are dropped. The library is the one SDL loads, and stays loaded with the handler set.
+void QuietSoundLibrary()
+{
+    static bool s_done = false;
+    if (s_done)
+        return;
+    s_done = true;
+    void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return;
+    using SetReport = int (*)(SoundLibraryReport);
+    auto setReport = reinterpret_cast<SetReport>(dlsym(library, "snd_lib_error_set_handler"));
+    if (setReport)
+        setReport(IgnoreReport);
+}
+
+// Said once per process: the game goes on without sound.
+void SaySilent()
+{
+    if (s_silenceSaid)
+        return;
+    s_silenceSaid = true;
+    standin::Say("no sound device could be opened; playing without sound");
+}
 
 SDL_AudioDeviceID OpenDevice(const standin::PcmFormat& format)
 {
@@ -39,6 +75,7 @@ SDL_AudioDeviceID OpenWithFallback(const standin::PcmFormat& format, bool& dummy
         dummy = s_sdlDummy;
         return OpenDevice(format);
     }
+    QuietSoundLibrary();
     const char* drivers[] = {nullptr, "dummy"};
     for (const char* driver : drivers) {
         if (SDL_AudioInit(driver) != 0)
@@ -47,6 +84,9 @@ SDL_AudioDeviceID OpenWithFallback(const standin::PcmFormat& format, bool& dummy
         if (device) {
             s_sdlDummy = driver != nullptr || SDL_strcmp(SDL_GetCurrentAudioDriver(), "dummy") == 0;
             dummy = s_sdlDummy;
+            // The dummy driver chosen by the user (SDL_AUDIODRIVER) is no surprise to report.
+            if (driver)
+                SaySilent();
             return device;
         }
         SDL_AudioQuit();
@@ -118,8 +158,10 @@ std::unique_ptr<PcmSink> MakeSdlSink(const PcmFormat& format)
     std::lock_guard<std::mutex> lock(s_sdlMutex);
     bool dummy = false;
     const SDL_AudioDeviceID device = OpenWithFallback(format, dummy);
-    if (!device)
+    if (!device) {
+        SaySilent();
         return MakeNullSink(format);
+    }
     ++s_sdlUsers;
     return std::make_unique<SdlPcmSink>(device, dummy, format);
 }

@@ -143,6 +143,14 @@ public:
         return true;
     }
 
+    int GetRefreshRate() override
+    {
+        SDL_DisplayMode mode;
+        if (!StartVideo() || SDL_GetCurrentDisplayMode(0, &mode) != 0)
+            return 0;
+        return mode.refresh_rate;
+    }
+
     EGLDisplay GetEGLDisplay() override
     {
         if (display != EGL_NO_DISPLAY || !StartVideo())

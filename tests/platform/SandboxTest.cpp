@@ -126,3 +126,40 @@ TEST_F(SandboxPreparation, ASandboxWhoseArchivesAreNotBuiltYetIsStillOne)
     ASSERT_EQ(standin_prepare_sandbox(), 0);
     EXPECT_EQ(Cwd(), Real(m_dir / "start"));
 }
+
+TEST_F(SandboxPreparation, DiscardingAFreshSandboxLeavesNothing)
+{
+    ASSERT_EQ(standin_prepare_sandbox(), 0);
+    ASSERT_TRUE(VornTest::Exists(m_dir / "xdg/tessela/data"));
+    standin_discard_sandbox();
+    EXPECT_FALSE(VornTest::Exists(m_dir / "xdg")) << "every directory it made is gone";
+    EXPECT_EQ(Cwd(), Real(m_dir / "start"));
+    standin_discard_sandbox();  // a second time: nothing left to do
+    EXPECT_EQ(Cwd(), Real(m_dir / "start"));
+}
+
+TEST_F(SandboxPreparation, DiscardingKeepsWhatWasThereAndPutsTheArchivesBack)
+{
+    ASSERT_EQ(standin_prepare_sandbox(), 0);
+    VornTest::WriteText("data/save", "kept");
+    ASSERT_EQ(chdir((m_dir / "start").c_str()), 0);
+
+    // A later start pointed at other archives gives up.
+    setenv("VORN_DATA_DIR", (m_dir / "other").c_str(), 1);
+    ASSERT_EQ(standin_prepare_sandbox(), 0);
+    EXPECT_EQ(Real("app/native"), Real(m_dir / "other"));
+    standin_discard_sandbox();
+    EXPECT_EQ(Real(m_dir / "xdg/tessela/app/native"), Real(m_dir / "archives"));
+    bool found = false;
+    VornTest::ReadBytes(m_dir / "xdg/tessela/data/save", &found);
+    EXPECT_TRUE(found);
+
+    // A directory that holds a file is never taken away, even one the start made.
+    unsetenv("XDG_DATA_HOME");
+    ASSERT_EQ(chdir((m_dir / "start").c_str()), 0);
+    ASSERT_EQ(standin_prepare_sandbox(), 0);
+    VornTest::WriteText("data/written", "x");
+    standin_discard_sandbox();
+    EXPECT_TRUE(VornTest::Exists(m_dir / "home/.local/share/tessela/data/written"));
+    EXPECT_FALSE(VornTest::Exists(m_dir / "home/.local/share/tessela/app/native"));
+}

@@ -2,6 +2,7 @@
 
 #include "application/DebugOverlay.h"
 #include "application/playbook/Clock.h"
+#include "application/playbook/FramePacer.h"
 #include "application/playbook/PlaybookMoviePlayer.h"
 #include "base/NarrowString.h"
 #include "base/WideString.h"
@@ -73,9 +74,12 @@ void PlaybookApplication::CreateDisplay()
 
 void PlaybookApplication::Run()
 {
+    // Paced to the display the platform reports (none when its clock is simulated), so that a
+    // swap that returns at once does not turn the loop into a spin.
+    FramePacer pacer(standin_display_refresh_rate());
     u64 last = GetTime();
-    while (RunPass(last)) {
-    }
+    while (RunPass(last))
+        pacer.EndPass();
 }
 
 bool PlaybookApplication::RunPass(u64& last)

@@ -22,7 +22,8 @@ public:
 
     // Makes the display, hands it to the application and runs the application's start-up.
     void CreateDisplay();
-    // The event loop: passes until the quit flag is seen at the end of a drain.
+    // The event loop: passes until the quit flag is seen at the end of a drain, each paced to the
+    // display's refresh rate when presenting a frame does not wait for the display.
     void Run();
     // One pass: every pending event is handled; then, unless the quit flag is set, the
     // application ticks with the time since last, which becomes now. False when the loop ends.
@@ -37,6 +38,12 @@ public:
 
     bool IsQuitRequested() const { return m_quit; }
 
+    // Called by the application's start-up when it cannot run (its data is missing): the process
+    // then ends after the start-up, before the loop, with PlaybookProcess::EXIT_START_FAILED.
+    // The application says what is wrong itself.
+    void AbandonStart() { m_startAbandoned = true; }
+    bool IsStartAbandoned() const { return m_startAbandoned; }
+
     // The shell's application; set by the constructor.
     static PlaybookApplication* s_instance;
 
@@ -47,6 +54,7 @@ protected:
     void HandleMediaEvent(bps_event_t* event);
 
     bool m_quit;
+    bool m_startAbandoned = false;
     // Set by a touch while a movie plays: the next media-renderer event stops the movie.
     bool m_movieSkip;
     screen_context_t m_context;

@@ -3,6 +3,23 @@
 #include "bps/navigator.h"
 #include "graphics/playbook/PlaybookSurface.h"
 #include "sound/mixer/Mixer.h"
+#include "standin/events.h"
+#include "standin/window.h"
+
+// LeakSanitizer reports at exit, after EGL has unloaded the GL driver: what the driver leaks can
+// then be neither symbolised nor suppressed by name, and whether it leaks depends on the driver
+// build of the machine. Sanitizer builds keep the driver loaded, so that leak checking stays on
+// for our own code.
+#if defined(__SANITIZE_ADDRESS__)
+#define VORN_SANITIZED_BUILD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORN_SANITIZED_BUILD 1
+#endif
+#endif
+#ifndef VORN_SANITIZED_BUILD
+#define VORN_SANITIZED_BUILD 0
+#endif
 
 namespace Vorn {
 
@@ -27,34 +44,39 @@ int PlaybookProcess::Start()
     bps_initialize();
     m_servicesUp = true;
 
-    // A failed start releases the application and takes down what was made, so that nothing of
-    // the platform is left half made behind the exit code.
-    if (navigator_request_events(0) != BPS_SUCCESS) {
-        ReleaseApplication();
-        TearDown();
-        return EXIT_NO_NAVIGATOR;
-    }
+    if (navigator_request_events(0) != BPS_SUCCESS)
+        return FailStart(EXIT_NO_NAVIGATOR);
     if (screen_create_context(&m_context, SCREEN_APPLICATION_CONTEXT) != 0) {
         m_context = nullptr;
-        ReleaseApplication();
-        TearDown();
-        return EXIT_SCREEN_FAILED;
+        return FailStart(EXIT_SCREEN_FAILED);
     }
     screen_request_events(m_context);
     if (screen_create_window(&m_window, m_context) != 0) {
         m_window = nullptr;
-        ReleaseApplication();
-        TearDown();
-        return EXIT_SCREEN_FAILED;
+        return FailStart(EXIT_SCREEN_FAILED);
     }
-    if (screen_create_window_group(m_window, WINDOW_GROUP) != 0) {
-        ReleaseApplication();
-        TearDown();
-        return EXIT_SCREEN_FAILED;
-    }
+    if (screen_create_window_group(m_window, WINDOW_GROUP) != 0)
+        return FailStart(EXIT_SCREEN_FAILED);
     m_app->SetScreen(m_context, m_window);
     m_app->CreateDisplay();
+#if VORN_SANITIZED_BUILD
+    standin_egl_keep_driver_loaded();
+#endif
+    // The start-up has said what is wrong; its shutdown slot does not run for a start it gave up.
+    if (m_app->IsStartAbandoned())
+        return FailStart(EXIT_START_FAILED);
     return EXIT_OK;
+}
+
+int PlaybookProcess::FailStart(int code)
+{
+    // A failed start releases the application and takes down what was made, so that nothing of
+    // the platform is left half made behind the exit code, nor a directory made for a run that
+    // never ran.
+    ReleaseApplication();
+    TearDown();
+    standin_discard_sandbox();
+    return code;
 }
 
 int PlaybookProcess::Stop()

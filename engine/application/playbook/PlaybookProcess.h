@@ -14,6 +14,7 @@ public:
     static constexpr int EXIT_OK = 0;
     static constexpr int EXIT_SCREEN_FAILED = 1;       // a screen call failed
     static constexpr int EXIT_NO_NAVIGATOR = -1;       // navigator events could not be requested
+    static constexpr int EXIT_START_FAILED = 1;        // the application's start-up gave up
 
     // Holds one reference to app (which may be null: then Start fails with EXIT_SCREEN_FAILED).
     explicit PlaybookProcess(PlaybookApplication* app);
@@ -24,8 +25,9 @@ public:
 
     // Platform services, navigator events, screen context, window and window group "VornApplication",
     // then the display and the application's start-up. Returns EXIT_OK when the loop may run;
-    // otherwise the exit code, with everything made so far taken down and the application
-    // released.
+    // otherwise the exit code (EXIT_START_FAILED when the start-up abandoned the start), with
+    // everything made so far taken down, the application released without its shutdown slot,
+    // and the platform's preparation of the application's directory undone.
     int Start();
     // After the loop: the application's shutdown slot, the audio thread stopped, the application
     // released (its destructor releases the global services), the screen surface, the platform
@@ -47,6 +49,9 @@ private:
     void ReleaseApplication();
     // Takes down the platform in reverse order of making; false when a destroy call failed.
     bool TearDown();
+    // A start that cannot go on: the application released, the platform taken down, and nothing
+    // of the start left behind. Returns code.
+    int FailStart(int code);
 
     SmartPtr<PlaybookApplication> m_app;
     bool m_servicesUp;

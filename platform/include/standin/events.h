@@ -82,8 +82,13 @@ int standin_load_event_script(const char *path, char **message);
 int standin_event_script_running(void);
 
 /* The sandbox as bps_initialize prepares it: 0 on success (the working directory is the
- * sandbox), -1 otherwise. */
+ * sandbox), -1 otherwise (then nothing of it is left). */
 int standin_prepare_sandbox(void);
+/* Takes away what the last standin_prepare_sandbox made, for a start that fails: the app/native
+ * link it made is removed, or pointed back where it pointed before; the directories it made are
+ * removed while they are empty; the working directory is the one it started in. A sandbox that
+ * was there already is left as it is. */
+void standin_discard_sandbox(void);
 
 #ifdef __cplusplus
 }

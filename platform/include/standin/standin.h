@@ -20,9 +20,15 @@ void standin_set_backend(standin_backend backend);
 /* The display the stand-in pretends to have, in pixels as the user sees it (portrait when the
  * width is the smaller side). VORN_SCREEN=WxH overrides it (each side 1..16384); otherwise the
  * headless backend reports 480x800 and the sdl backend the largest of the base sizes 600x1024,
- * 480x800, 320x480 and 240x320 that fits the desktop (the smallest when none fits). Decided on
- * first call, unless standin_set_display_size is called first. */
+ * 480x800, 320x480 and 240x320 that fits the desktop (the smallest when none fits). A VORN_SCREEN
+ * smaller than 240x320 gets the smallest base size instead, and one that is no such size is
+ * ignored; either way stderr says so. Decided on first call, unless standin_set_display_size is
+ * called first. */
 void standin_get_display_size(int *width, int *height);
+/* Frames per second the application's frames are paced to when presenting one does not wait for
+ * the display: the desktop display's refresh rate (60 when it gives none). 0 while the clock is
+ * stepped (standin_clock_set_step): then time is simulated and frames are not paced. */
+int standin_display_refresh_rate(void);
 /* Tests: choose the display size explicitly (non-positive values restore the automatic choice). */
 void standin_set_display_size(int width, int height);
 /* Tests: the angle orientation_get reports (0, 90, 180 or 270); any other value restores the

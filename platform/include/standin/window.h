@@ -29,6 +29,11 @@ EGLBoolean standin_egl_choose_config(EGLDisplay display, const EGLint *attrib_li
 EGLSurface standin_egl_create_window_surface(EGLDisplay display, EGLConfig config,
                                              screen_window_t window, const EGLint *attrib_list);
 
+/* Keeps the GL driver that EGL loaded in the process until it exits, even after eglTerminate (for
+ * leak checkers, which report at exit: a driver unloaded by then cannot be named in a report or a
+ * suppression). */
+void standin_egl_keep_driver_loaded(void);
+
 /* Tests and tools: the pixels the window shows now, as rows of R, G, B, A bytes, top row first,
  * stride bytes apart (at least 4 x width). width and height must equal the window's buffer size.
  * The sdl backend reads the window back from the X server (what a screenshot shows: the last

@@ -125,6 +125,11 @@ typedef struct snd_pcm_channel_setup {
     int32_t status;
 } snd_pcm_channel_setup_t;
 
+/* The desktop's own sound library shares several of these names (snd_pcm_close, snd_pcm_info) and
+ * is loaded into the same process by SDL, which calls them: the stand-in's definitions stay
+ * inside the program, so that SDL's calls reach the library and ours reach the stand-in. */
+#pragma GCC visibility push(hidden)
+
 /* Opens the named device ("pcmPreferred" is the user's preferred output). */
 int snd_pcm_open_name(snd_pcm_t **handle, const char *name, int mode);
 int snd_pcm_close(snd_pcm_t *handle);
@@ -141,6 +146,8 @@ int snd_pcm_plugin_setup(snd_pcm_t *handle, snd_pcm_channel_setup_t *setup);
 /* Queues size bytes (whole frames); blocks while the device holds more than about two blocks of
  * 4096 bytes not yet played. Returns size, or a negative errno when the handle is not prepared. */
 ssize_t snd_pcm_plugin_write(snd_pcm_t *handle, const void *buffer, size_t size);
+
+#pragma GCC visibility pop
 
 #ifdef __cplusplus
 }

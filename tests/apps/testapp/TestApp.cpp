@@ -12,6 +12,8 @@
 #include "graphics/Display.h"
 #include "graphics/surface/Surface.h"
 #include "sound/mixer/Mixer.h"
+#include "standin/audio.h"
+#include "standin/standin.h"
 
 using namespace Vorn;
 
@@ -54,12 +56,17 @@ public:
     {
         Surface* screen = GetDisplay() ? GetDisplay()->GetScreen() : nullptr;
         Report("start %dx%d", screen ? screen->GetWidth() : 0, screen ? screen->GetHeight() : 0);
+        Report("display-rate %d", standin_display_refresh_rate());
         g_mixer = Mixer::Create(AudioFormat(), AudioBufferSpec());
         s_soundLayer = g_mixer;
         std::atexit(ReportAudioAtExit);
     }
 
-    void Release() override { Report("release frames=%d ms=%ld", m_frames, Milliseconds()); }
+    void Release() override
+    {
+        Report("release frames=%d ms=%ld", m_frames, Milliseconds());
+        Report("audio-sink %d", static_cast<int>(standin_audio_last_sink()));
+    }
 
     void Update(float seconds) override
     {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <EGL/egl.h>
@@ -10,6 +12,7 @@
 #include "bps/bps.h"
 #include "bps/orientation.h"
 #include "screen/screen.h"
+#include "standin/events.h"
 #include "standin/standin.h"
 #include "standin/window.h"
 
@@ -115,20 +118,54 @@ TEST_F(ScreenTest, BuffersRecordTheirCount)
 
 TEST_F(ScreenTest, DisplaySizeFromTheEnvironmentWhenItIsWellFormed)
 {
+    // A size that is not used is said on stderr, with the size used instead; a well-formed one
+    // and an empty one are taken silently.
     const struct {
         const char* text;
         int w, h;
-    } rows[] = {{"800x480", 800, 480}, {"240x320", 240, 320}, {"abc", 480, 800},
-                {"0x500", 480, 800},   {"99999x5", 480, 800}, {"480x800x", 480, 800},
-                {"-3x4", 480, 800},    {"", 480, 800}};
+        const char* said;
+    } rows[] = {{"800x480", 800, 480, ""},
+                {"240x320", 240, 320, ""},
+                {"", 480, 800, ""},
+                {"abc", 480, 800, "VORN_SCREEN=abc is not a size such as 480x800; using 480x800"},
+                {"0x500", 480, 800, "not a size"},
+                {"480x800x", 480, 800, "not a size"},
+                {"-3x4", 480, 800, "not a size"},
+                {" 480x800", 480, 800, "not a size"},
+                {"99999x5", 480, 800, "VORN_SCREEN=99999x5 is larger than 16384 pixels a side"},
+                {"99999999999999x800", 480, 800, "larger than"},
+                {"100x100", 240, 320,
+                 "VORN_SCREEN=100x100 is smaller than the smallest screen the game is drawn for; "
+                 "using 240x320"},
+                {"239x800", 240, 320, "smaller"},
+                {"300x200", 320, 240, "using 320x240"}};
     for (const auto& row : rows) {
         setenv("VORN_SCREEN", row.text, 1);
         standin_set_display_size(0, 0);
         int w = 0, h = 0;
+        testing::internal::CaptureStderr();
         standin_get_display_size(&w, &h);
+        standin_get_display_size(&w, &h);
+        const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(w, row.w) << row.text;
         EXPECT_EQ(h, row.h) << row.text;
+        if (*row.said) {
+            EXPECT_NE(said.find(row.said), std::string::npos) << row.text << ": " << said;
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said once: " << said;
+        } else {
+            EXPECT_EQ(said, "") << row.text;
+        }
     }
+}
+
+TEST_F(ScreenTest, FramesArePacedToTheDisplayOnlyInRealTime)
+{
+    const int step = standin_clock_get_step();
+    standin_clock_set_step(16);
+    EXPECT_EQ(standin_display_refresh_rate(), 0) << "a stepped clock is not paced";
+    standin_clock_set_step(0);
+    EXPECT_EQ(standin_display_refresh_rate(), 60) << "no display to ask: the usual rate";
+    standin_clock_set_step(step);
 }
 
 TEST_F(ScreenTest, OrientationIsTheNaturalOneUnlessChosen)

@@ -276,6 +276,38 @@ INSTANTIATE_TEST_SUITE_P(Calls, FailedStart,
                              return std::string(info.param.call);
                          });
 
+namespace {
+
+// A start-up that finds it cannot run; what reached it is kept past its end.
+std::vector<std::string> s_givenUpLog;
+
+class GivingUpApp : public LoopApp {
+public:
+    ~GivingUpApp() override { s_givenUpLog = log; }
+    void Initialize() override
+    {
+        LoopApp::Initialize();
+        AbandonStart();
+    }
+};
+
+} // namespace
+
+TEST(AbandonedStart, EndsWithExitCodeOneWithoutTheLoopOrTheShutdown)
+{
+    standin_set_backend(STANDIN_BACKEND_HEADLESS);
+    VornTest::Sandbox sandbox;
+    PlaybookProcess process(new GivingUpApp);
+    EXPECT_EQ(process.Start(), PlaybookProcess::EXIT_START_FAILED);
+    EXPECT_EQ(process.GetApplication(), nullptr);
+    EXPECT_FALSE(s_alive);
+    EXPECT_EQ(s_givenUpLog, std::vector<std::string>{"initialize"})
+        << "no shutdown slot for a start given up";
+    bps_event_t* event = nullptr;
+    EXPECT_EQ(bps_get_event(&event, 0), BPS_FAILURE) << "the platform services are down";
+    EXPECT_EQ(process.Stop(), PlaybookProcess::EXIT_OK) << "nothing left to take down";
+}
+
 TEST(FailedStop, AFailedDestroyGivesExitCodeOneAfterTheShutdown)
 {
     standin_set_backend(STANDIN_BACKEND_HEADLESS);

@@ -1,0 +1,15 @@
+// Internal to the stand-in: the application it runs, as the tablet would know it from the
+// application's manifest, and how the stand-in speaks to the person who started it.
+#pragma once
+
+namespace standin {
+
+// Names the application's directory under the data home.
+constexpr const char* APP_ID = "tessela";
+// The title of its window on the desktop.
+constexpr const char* APP_TITLE = "Tessela";
+
+// One line on stderr: APP_ID, ": " and the message.
+void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace standin
