@@ -262,16 +262,19 @@ std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string&
 
     const bool headless = standin_get_backend() == STANDIN_BACKEND_HEADLESS;
     bool ok = SetOption(handle, "pause", "yes");
-    if (ctx.videoOutput < 0)
-        ok = ok && SetOption(handle, "vid", "no") && SetOption(handle, "vo", "null");
-    else if (ctx.videoWindow == 0)
+    // Without an output a track still plays its length (nothing to show or hear): mpv ends a
+    // file at once when it has no track to play.
+    if (ctx.videoOutput < 0 || ctx.videoWindow == 0)
         ok = ok && SetOption(handle, "vo", "null");
-    else
+    else {
+        // The window is an X11 one (on Wayland desktops through XWayland): mpv must draw through
+        // X11 too, or it would open a window of its own. Where GL is only a software renderer,
+        // mpv's plain X11 output draws for less.
+        SetOption(handle, "gpu-context", "x11egl");
         ok = ok && SetOption(handle, "wid", std::to_string(ctx.videoWindow)) &&
              SetOption(handle, "vo", "gpu,x11");
-    if (ctx.audioOutput < 0)
-        ok = ok && SetOption(handle, "aid", "no") && SetOption(handle, "ao", "null");
-    else if (headless)
+    }
+    if (ctx.audioOutput < 0 || headless)
         ok = ok && SetOption(handle, "ao", "null");
     else
         // As the mixer does: a machine without a sound card plays on, silently.
@@ -423,23 +426,17 @@ extern "C" int mmr_output_attach(mmr_context_t* ctx, const char* url, const char
         }
         player = ctx->player;
     }
-    // Attached to a player already running: it takes the output up with its next picture or sound.
-    if (player) {
-        if (video) {
-            if (window)
-                mpv_set_property_string(player->handle, "wid", std::to_string(window).c_str());
-            mpv_set_property_string(player->handle, "vid", "auto");
-        } else {
-            mpv_set_property_string(player->handle, "aid", "auto");
-        }
-    }
+    // Attached to a player already running: the picture comes back, or the sound (the player
+    // keeps the outputs it was made with).
+    if (player)
+        mpv_set_property_string(player->handle, video ? "vid" : "mute", video ? "auto" : "no");
     return id;
 }
 
 extern "C" int mmr_output_detach(mmr_context_t* ctx, unsigned output_id)
 {
     std::shared_ptr<Player> player;
-    const char* track = nullptr;
+    bool video = false;
     {
         MediaState& state = GetState();
         std::lock_guard<std::mutex> lock(state.mutex);
@@ -449,17 +446,17 @@ extern "C" int mmr_output_detach(mmr_context_t* ctx, unsigned output_id)
         if (id >= 0 && id == ctx->videoOutput) {
             ctx->videoOutput = -1;
             ctx->videoWindow = 0;
-            track = "vid";
+            video = true;
         } else if (id >= 0 && id == ctx->audioOutput) {
             ctx->audioOutput = -1;
-            track = "aid";
         } else {
             return -1;
         }
         player = ctx->player;
     }
+    // The track goes on without the output: its picture hidden, or its sound muted.
     if (player)
-        mpv_set_property_string(player->handle, track, "no");
+        mpv_set_property_string(player->handle, video ? "vid" : "mute", video ? "no" : "yes");
     return 0;
 }
 
