@@ -150,6 +150,9 @@ TEST_F(Renderer, AnInputIsAReadableFileByItsPathAsItStands)
     EXPECT_EQ(mmr_input_attach(ctx, "file://clip.mp4", "track"), -1) << "a relative path";
     // An escape is not decoded: "%63lip.mp4" names no file here.
     EXPECT_EQ(mmr_input_attach(ctx, ("file://" + *s_videos / "%63lip.mp4").c_str(), "track"), -1);
+    // A playlist is no track, even one that names a good one.
+    ASSERT_TRUE(VornTest::WriteText(*s_videos / "list.mp4", "#EXTM3U\n" + *s_videos / "clip.mp4" + "\n"));
+    EXPECT_EQ(mmr_input_attach(ctx, ("file://" + *s_videos / "list.mp4").c_str(), "track"), -1);
     EXPECT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
     EXPECT_EQ(mmr_speed_set(ctx, -1), -1);
     EXPECT_EQ(mmr_speed_set(ctx, 5), -1);
