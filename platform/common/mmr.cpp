@@ -234,6 +234,13 @@ std::string QueryValue(const std::string& url, const std::string& key)
     return std::string();
 }
 
+// Thousandths of normal speed as mpv's factor ("1.500"), whatever the locale's decimal point.
+std::string SpeedFactor(int speed)
+{
+    std::string fraction = std::to_string(1000 + speed % 1000).substr(1);
+    return std::to_string(speed / 1000) + "." + fraction;
+}
+
 bool SetOption(mpv_handle* handle, const char* name, const std::string& value)
 {
     return mpv_set_option_string(handle, name, value.c_str()) >= 0;
@@ -282,7 +289,7 @@ std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string&
     if (!ctx.volume.empty())
         ok = ok && SetOption(handle, "volume", ctx.volume);
     if (ctx.speed > 0)
-        ok = ok && SetOption(handle, "speed", std::to_string(ctx.speed / 1000.0));
+        ok = ok && SetOption(handle, "speed", SpeedFactor(ctx.speed));
     if (!ok || mpv_initialize(handle) < 0) {
         mpv_terminate_destroy(handle);
         return nullptr;
@@ -549,7 +556,7 @@ extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
         player = ctx->player;
     }
     if (speed > 0 &&
-        mpv_set_property_string(player->handle, "speed", std::to_string(speed / 1000.0).c_str()) < 0)
+        mpv_set_property_string(player->handle, "speed", SpeedFactor(speed).c_str()) < 0)
         return -1;
     bool playing;
     {
