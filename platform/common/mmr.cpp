@@ -208,12 +208,14 @@ void Retire(std::shared_ptr<Player> player)
     if (!player)
         return;
     {
+        // Woken under the lock: the event thread destroys the handle once it sees the player
+        // retired, which it can only see after this.
         std::lock_guard<std::mutex> lock(player->mutex);
         player->retired = true;
         player->playing = false;
         player->changed.notify_all();
+        mpv_wakeup(player->handle);
     }
-    mpv_wakeup(player->handle);
     MediaState& state = GetState();
     std::lock_guard<std::mutex> lock(state.mutex);
     state.retired.push_back(std::move(player));
@@ -246,8 +248,8 @@ bool SetOption(mpv_handle* handle, const char* name, const std::string& value)
     return mpv_set_option_string(handle, name, value.c_str()) >= 0;
 }
 
-// A player for the file at path with the context's outputs, its file loaded and paused, or null
-// when mpv cannot be set up.
+// A player for the file at path with the context's outputs, paused, its file being loaded (see
+// WaitForLoad), or null when mpv cannot be set up.
 std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string& path)
 {
     mpv_handle* handle = mpv_create();
