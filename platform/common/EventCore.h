@@ -67,10 +67,10 @@ void ResetNavigator();
 void RecordInvoke(const std::string& uri);
 // Media-renderer requests end with the services.
 void ResetMediaRequests();
-// Queues a media-renderer event of the state for every request on the named context.
+// Queues a media-renderer event of the state for every request on the named context. Any thread.
 void PushMediaStateForContext(const std::string& context, int state);
-// Whether a track of the named context has played to its end (a request made afterwards still
-// learns of it).
+// Whether a track of the named context has stopped since it was last played (a request made
+// afterwards still learns of it). Takes the renderer's locks: not to be called under the requests'.
 bool MediaContextEnded(const std::string& context);
 
 // The stepped clock's tick: an event drain found nothing more pending.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include <EGL/egl.h>
 
@@ -19,6 +20,9 @@ public:
     virtual EGLSurface CreateSurface(EGLDisplay display, EGLConfig config, const EGLint* attribs) = 0;
     // Rows of R, G, B, A, top row first; width and height are the buffer size.
     virtual bool ReadPixels(int width, int height, unsigned char* rgba, int stride) = 0;
+    // The window system's handle of the window, for a video player that embeds its picture in
+    // it (an X11 window id on the desktop); 0 where nothing can be shown.
+    virtual unsigned long EmbedHandle() { return 0; }
 };
 
 class WindowBackend {
@@ -40,6 +44,10 @@ WindowBackend& GetWindowBackend();
 
 std::unique_ptr<WindowBackend> CreateSdlWindowBackend();
 std::unique_ptr<WindowBackend> CreateHeadlessWindowBackend();
+
+// The embed handle (NativeWindow::EmbedHandle) of the window that made the named window group;
+// false when no live window made it.
+bool FindWindowGroup(const std::string& group, unsigned long& handle);
 
 // Largest side of a window buffer the stand-in accepts (and of VORN_SCREEN).
 constexpr int MAX_WINDOW_SIDE = 16384;

@@ -1,15 +1,133 @@
-// The media renderer's client side, without a decoder: contexts, outputs and inputs are
-// bookkept and checked, and a played track ends at once.
+// The media renderer's client side over libmpv: each context with an input owns one mpv player.
+// The player draws into the window of the video output's window group (embedded in the desktop
+// window; headless, it decodes without a picture) and plays its sound on the machine's audio
+// output, or on mpv's null output when there is none. A thread per player waits for mpv's events
+// and turns the end of playback into the context's media-renderer events, so the caller's frame
+// loop never waits for mpv.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <mpv/client.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "EventCore.h"
+#include "WindowBackend.h"
 #include "bps/mmrenderer.h"
 #include "mm/renderer.h"
+#include "standin/standin.h"
+
+namespace {
+
+// How long attaching an input may take to open and probe the file.
+const std::chrono::seconds LOAD_TIMEOUT(5);
+// While a track plays, its context reports its state this often: a client that waits for any
+// event of the renderer (a touch skipping a movie) hears from it soon.
+const double STATUS_INTERVAL_SECONDS = 0.1;
+const int NORMAL_SPEED = 1000;
+// mpv's playback speed lies between 0.01 and 100 times normal.
+const int MIN_SPEED = 10;
+const int MAX_SPEED = 100000;
+
+std::atomic<int> s_livePlayers{0};
+
+// One mpv player. The main thread sets it up and controls it; its event thread reads mpv's
+// events and, once the player is retired, destroys the handle (mpv's shutdown takes a while).
+struct Player {
+    enum class Load { PENDING, LOADED, FAILED };
+
+    Player(mpv_handle* h, const std::string& name, const std::string& file)
+        : handle(h), context(name), path(file)
+    {
+        ++s_livePlayers;
+    }
+
+    mpv_handle* const handle;
+    const std::string context;
+    const std::string path;
+    std::thread thread;
+    std::atomic<bool> done{false};
+
+    // Guards everything below; held while the event thread queues the context's events, so a
+    // retired player queues none.
+    std::mutex mutex;
+    std::condition_variable changed;
+    Load load = Load::PENDING;  // the first load of the input
+    bool loaded = false;        // mpv holds the file (it unloads it at its end)
+    bool playing = false;       // from mmr_play to the end of the track or mmr_stop
+    bool ended = false;         // stopped since the last mmr_play
+    bool paused = true;
+    bool retired = false;
+};
+
+void RunEvents(Player* player)
+{
+    auto lastStatus = std::chrono::steady_clock::now();
+    bool shutdown = false;
+    for (;;) {
+        mpv_event* event = shutdown ? nullptr : mpv_wait_event(player->handle, STATUS_INTERVAL_SECONDS);
+        std::unique_lock<std::mutex> lock(player->mutex);
+        if (player->retired)
+            break;
+        if (shutdown) {
+            // mpv has gone on its own; nothing more will come.
+            player->changed.wait(lock, [player] { return player->retired; });
+            break;
+        }
+        switch (event->event_id) {
+        case MPV_EVENT_FILE_LOADED:
+            player->loaded = true;
+            if (player->load == Player::Load::PENDING) {
+                player->load = Player::Load::LOADED;
+                player->changed.notify_all();
+            }
+            break;
+        case MPV_EVENT_SHUTDOWN:
+            shutdown = true;
+            [[fallthrough]];
+        case MPV_EVENT_END_FILE: {
+            auto end = static_cast<mpv_event_end_file*>(event->data);
+            // A playlist would go on to open what it names: a track is a media file itself.
+            if (end && end->reason == MPV_END_FILE_REASON_REDIRECT)
+                mpv_command_string(player->handle, "stop");
+            player->loaded = false;
+            if (player->load == Player::Load::PENDING) {
+                player->load = Player::Load::FAILED;
+                player->changed.notify_all();
+            } else if (player->playing) {
+                player->playing = false;
+                player->ended = true;
+                standin::PushMediaStateForContext(player->context, MMR_STATE_STOPPED);
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (player->playing && !player->paused &&
+            now - lastStatus >= std::chrono::duration<double>(STATUS_INTERVAL_SECONDS)) {
+            lastStatus = now;
+            standin::PushMediaStateForContext(player->context, MMR_STATE_PLAYING);
+        }
+    }
+    mpv_terminate_destroy(player->handle);
+    --s_livePlayers;
+    player->done = true;
+}
+
+}  // namespace
 
 struct mmr_connection {
     int contexts = 0;
@@ -19,11 +137,12 @@ struct mmr_context {
     mmr_connection_t* connection = nullptr;
     std::string name;
     int nextOutput = 0;
-    std::set<int> audioOutputs;
-    std::set<int> outputs;
-    bool input = false;
-    bool ended = false;
-    int speed = 1000;
+    int videoOutput = -1;
+    unsigned long videoWindow = 0;  // the embed handle of the output's window; 0: no picture
+    int audioOutput = -1;
+    std::string volume;  // "" until set
+    int speed = NORMAL_SPEED;
+    std::shared_ptr<Player> player;  // once an input is attached
 };
 
 struct strm_dict {
@@ -36,6 +155,7 @@ struct MediaState {
     std::mutex mutex;
     std::set<mmr_context_t*> contexts;
     std::string lastVolume;
+    std::vector<std::shared_ptr<Player>> retired;  // their threads are joined once done
 };
 
 MediaState& GetState()
@@ -49,9 +169,172 @@ bool Live(MediaState& state, mmr_context_t* ctx)
     return ctx && state.contexts.count(ctx) != 0;
 }
 
-bool StartsWith(const char* text, const char* prefix)
+bool StartsWith(const std::string& text, const char* prefix)
 {
-    return std::string(text).compare(0, std::string(prefix).size(), prefix) == 0;
+    return text.compare(0, std::string(prefix).size(), prefix) == 0;
+}
+
+// Joins the threads of retired players that have finished, or of all of them.
+void Reap(bool all)
+{
+    std::vector<std::shared_ptr<Player>> finished;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        for (auto it = state.retired.begin(); it != state.retired.end();) {
+            if (all || (*it)->done) {
+                finished.push_back(*it);
+                it = state.retired.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& player : finished)
+        if (player->thread.joinable())
+            player->thread.join();
+}
+
+// Players still shutting down when the process ends are waited for, so that mpv is not torn
+// down under them.
+struct ExitReaper {
+    ~ExitReaper() { Reap(true); }
+};
+
+// Hands the player to its event thread for shutting down; returns at once.
+void Retire(std::shared_ptr<Player> player)
+{
+    static ExitReaper s_exitReaper;
+    if (!player)
+        return;
+    {
+        // Woken under the lock: the event thread destroys the handle once it sees the player
+        // retired, which it can only see after this.
+        std::lock_guard<std::mutex> lock(player->mutex);
+        player->retired = true;
+        player->playing = false;
+        player->changed.notify_all();
+        mpv_wakeup(player->handle);
+    }
+    MediaState& state = GetState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.retired.push_back(std::move(player));
+}
+
+// The value of key in the query of a URL ("screen:?winid=a&wingrp=b"); "" when absent.
+std::string QueryValue(const std::string& url, const std::string& key)
+{
+    size_t start = url.find('?');
+    while (start != std::string::npos) {
+        ++start;
+        size_t end = url.find('&', start);
+        std::string pair = url.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (StartsWith(pair, (key + "=").c_str()))
+            return pair.substr(key.size() + 1);
+        start = end;
+    }
+    return std::string();
+}
+
+// Thousandths of normal speed as mpv's factor ("1.500"), whatever the locale's decimal point.
+std::string SpeedFactor(int speed)
+{
+    std::string fraction = std::to_string(1000 + speed % 1000).substr(1);
+    return std::to_string(speed / 1000) + "." + fraction;
+}
+
+bool SetOption(mpv_handle* handle, const char* name, const std::string& value)
+{
+    return mpv_set_option_string(handle, name, value.c_str()) >= 0;
+}
+
+// A player for the file at path with the context's outputs, paused, its file being loaded (see
+// WaitForLoad), or null when mpv cannot be set up.
+std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string& path)
+{
+    mpv_handle* handle = mpv_create();
+    if (!handle)
+        return nullptr;
+    // The renderer plays what it is given and nothing else: no configuration files, scripts,
+    // key bindings, on-screen controls or side files, and no files a track refers to. Clicks and
+    // keys on the picture go to the application's window underneath it.
+    static const char* const QUIET[][2] = {
+        {"config", "no"},           {"terminal", "no"},          {"idle", "yes"},
+        {"load-scripts", "no"},     {"ytdl", "no"},              {"osc", "no"},
+        {"input-default-bindings", "no"}, {"input-vo-keyboard", "no"}, {"input-cursor", "no"},
+        {"cursor-autohide", "no"},  {"sub-auto", "no"},          {"audio-file-auto", "no"},
+        {"cover-art-auto", "no"},   {"access-references", "no"}, {"ordered-chapters", "no"},
+        {"load-unsafe-playlists", "no"}, {"resume-playback", "no"}, {"force-window", "no"},
+    };
+    for (const auto& option : QUIET)
+        SetOption(handle, option[0], option[1]);
+
+    const bool headless = standin_get_backend() == STANDIN_BACKEND_HEADLESS;
+    bool ok = SetOption(handle, "pause", "yes");
+    // Without an output a track still plays its length (nothing to show or hear): mpv ends a
+    // file at once when it has no track to play.
+    if (ctx.videoOutput < 0 || ctx.videoWindow == 0)
+        ok = ok && SetOption(handle, "vo", "null");
+    else {
+        // The window is an X11 one (on Wayland desktops through XWayland): mpv must draw through
+        // X11 too, or it would open a window of its own. Where GL is only a software renderer,
+        // mpv's plain X11 output draws for less.
+        SetOption(handle, "gpu-context", "x11egl");
+        ok = ok && SetOption(handle, "wid", std::to_string(ctx.videoWindow)) &&
+             SetOption(handle, "vo", "gpu,x11");
+    }
+    if (ctx.audioOutput < 0 || headless)
+        ok = ok && SetOption(handle, "ao", "null");
+    else
+        // As the mixer does: a machine without a sound card plays on, silently.
+        ok = ok && SetOption(handle, "audio-fallback-to-null", "yes");
+    if (!ctx.volume.empty())
+        ok = ok && SetOption(handle, "volume", ctx.volume);
+    if (ctx.speed > 0)
+        ok = ok && SetOption(handle, "speed", SpeedFactor(ctx.speed));
+    if (!ok || mpv_initialize(handle) < 0) {
+        mpv_terminate_destroy(handle);
+        return nullptr;
+    }
+
+    auto player = std::make_shared<Player>(handle, ctx.name, path);
+    player->thread = std::thread(RunEvents, player.get());
+    const char* load[] = {"loadfile", path.c_str(), nullptr};
+    if (mpv_command(handle, load) < 0) {
+        std::lock_guard<std::mutex> lock(player->mutex);
+        player->load = Player::Load::FAILED;
+    }
+    return player;
+}
+
+// Waits until the player's first load succeeded or failed; true when it holds the file.
+bool WaitForLoad(Player& player)
+{
+    std::unique_lock<std::mutex> lock(player.mutex);
+    player.changed.wait_for(lock, LOAD_TIMEOUT,
+                            [&player] { return player.load != Player::Load::PENDING; });
+    return player.load == Player::Load::LOADED;
+}
+
+bool SetPaused(Player& player, bool paused)
+{
+    {
+        std::lock_guard<std::mutex> lock(player.mutex);
+        player.paused = paused;
+    }
+    return mpv_set_property_string(player.handle, "pause", paused ? "yes" : "no") >= 0;
+}
+
+// Whether text is a whole decimal number from 0 to 100.
+bool ValidVolume(const char* text)
+{
+    if (!text || !*text)
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    return errno == 0 && *end == '\0' && value >= 0 && value <= 100 && text[0] != '-' &&
+           text[0] != '+' && text[0] != ' ';
 }
 
 }  // namespace
@@ -60,11 +343,19 @@ namespace standin {
 
 bool MediaContextEnded(const std::string& context)
 {
-    MediaState& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    for (mmr_context_t* ctx : state.contexts)
-        if (ctx->name == context && ctx->ended)
+    std::vector<std::shared_ptr<Player>> players;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        for (mmr_context_t* ctx : state.contexts)
+            if (ctx->name == context && ctx->player)
+                players.push_back(ctx->player);
+    }
+    for (auto& player : players) {
+        std::lock_guard<std::mutex> lock(player->mutex);
+        if (player->ended)
             return true;
+    }
     return false;
 }
 
@@ -85,6 +376,7 @@ extern "C" mmr_context_t* mmr_context_create(mmr_connection_t* connection, const
 {
     if (!connection || !name || !*name)
         return nullptr;
+    Reap(false);
     auto ctx = new mmr_context;
     ctx->connection = connection;
     ctx->name = name;
@@ -96,104 +388,243 @@ extern "C" mmr_context_t* mmr_context_create(mmr_connection_t* connection, const
 
 extern "C" int mmr_context_destroy(mmr_context_t* ctx)
 {
-    MediaState& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (!Live(state, ctx))
-        return -1;
-    state.contexts.erase(ctx);
-    delete ctx;
+    std::shared_ptr<Player> player;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (!Live(state, ctx))
+            return -1;
+        state.contexts.erase(ctx);
+        player = std::move(ctx->player);
+        delete ctx;
+    }
+    Retire(std::move(player));
+    Reap(false);
     return 0;
 }
 
 extern "C" int mmr_output_attach(mmr_context_t* ctx, const char* url, const char* type)
 {
-    MediaState& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (!Live(state, ctx) || !url || !type)
+    if (!url || !type)
         return -1;
-    const std::string kind(type);
-    const bool video = kind == "video" && StartsWith(url, "screen:");
-    const bool audio = kind == "audio" && StartsWith(url, "audio:");
+    const std::string address(url), kind(type);
+    const bool video = kind == "video" && StartsWith(address, "screen:");
+    const bool audio = kind == "audio" && address == "audio:default";
     if (!video && !audio)
         return -1;
-    int id = ctx->nextOutput++;
-    ctx->outputs.insert(id);
-    if (audio)
-        ctx->audioOutputs.insert(id);
+    // The picture goes into the window of the named group (winid names the renderer's own window
+    // in it).
+    unsigned long window = 0;
+    if (video && (QueryValue(address, "winid").empty() ||
+                  !standin::FindWindowGroup(QueryValue(address, "wingrp"), window)))
+        return -1;
+
+    std::shared_ptr<Player> player;
+    int id;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (!Live(state, ctx) || (video && ctx->videoOutput >= 0) || (audio && ctx->audioOutput >= 0))
+            return -1;
+        id = ctx->nextOutput++;
+        if (video) {
+            ctx->videoOutput = id;
+            ctx->videoWindow = window;
+        } else {
+            ctx->audioOutput = id;
+        }
+        player = ctx->player;
+    }
+    // Attached to a player already running: the picture comes back, or the sound (the player
+    // keeps the outputs it was made with).
+    if (player)
+        mpv_set_property_string(player->handle, video ? "vid" : "mute", video ? "auto" : "no");
     return id;
 }
 
 extern "C" int mmr_output_detach(mmr_context_t* ctx, unsigned output_id)
 {
-    MediaState& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (!Live(state, ctx) || !ctx->outputs.erase(static_cast<int>(output_id)))
-        return -1;
-    ctx->audioOutputs.erase(static_cast<int>(output_id));
+    std::shared_ptr<Player> player;
+    bool video = false;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (!Live(state, ctx))
+            return -1;
+        const int id = static_cast<int>(output_id);
+        if (id >= 0 && id == ctx->videoOutput) {
+            ctx->videoOutput = -1;
+            ctx->videoWindow = 0;
+            video = true;
+        } else if (id >= 0 && id == ctx->audioOutput) {
+            ctx->audioOutput = -1;
+        } else {
+            return -1;
+        }
+        player = ctx->player;
+    }
+    // The track goes on without the output: its picture hidden, or its sound muted.
+    if (player)
+        mpv_set_property_string(player->handle, video ? "vid" : "mute", video ? "no" : "yes");
     return 0;
 }
 
 extern "C" int mmr_output_parameters(mmr_context_t* ctx, unsigned output_id, strm_dict_t* parms)
 {
     int result = -1;
+    std::shared_ptr<Player> player;
+    std::string volume;
     {
         MediaState& state = GetState();
         std::lock_guard<std::mutex> lock(state.mutex);
-        if (Live(state, ctx) && ctx->outputs.count(static_cast<int>(output_id)) && parms) {
-            const char* volume = strm_dict_find_value(parms, "volume");
-            if (volume && ctx->audioOutputs.count(static_cast<int>(output_id)))
-                state.lastVolume = volume;
+        const int id = static_cast<int>(output_id);
+        if (Live(state, ctx) && id >= 0 && (id == ctx->videoOutput || id == ctx->audioOutput) &&
+            parms) {
+            const char* value = strm_dict_find_value(parms, "volume");
             result = 0;
+            if (value && id == ctx->audioOutput) {
+                if (ValidVolume(value)) {
+                    volume = value;
+                    ctx->volume = volume;
+                    state.lastVolume = volume;
+                    player = ctx->player;
+                } else {
+                    result = -1;
+                }
+            }
         }
     }
     strm_dict_destroy(parms);
+    if (player && mpv_set_property_string(player->handle, "volume", volume.c_str()) < 0)
+        result = -1;
     return result;
 }
 
 extern "C" int mmr_input_attach(mmr_context_t* ctx, const char* url, const char* type)
 {
+    if (!url || !type || std::string(type) != "track" || !StartsWith(url, "file://"))
+        return -1;
+    // The path as it stands: mpv would decode escapes in a URL and take other schemes.
+    const std::string path(url + 7);
+    struct stat info;
+    if (path.empty() || path[0] != '/' || stat(path.c_str(), &info) != 0 ||
+        !S_ISREG(info.st_mode) || access(path.c_str(), R_OK) != 0)
+        return -1;
+
+    mmr_context_t copy;
+    std::shared_ptr<Player> previous;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (!Live(state, ctx))
+            return -1;
+        previous = std::move(ctx->player);
+        copy.name = ctx->name;
+        copy.videoOutput = ctx->videoOutput;
+        copy.videoWindow = ctx->videoWindow;
+        copy.audioOutput = ctx->audioOutput;
+        copy.volume = ctx->volume;
+        copy.speed = ctx->speed;
+    }
+    Retire(std::move(previous));
+
+    std::shared_ptr<Player> player = StartPlayer(copy, path);
+    // A file mpv cannot open or make sense of is refused here, as the renderer refuses it.
+    if (!player || !WaitForLoad(*player)) {
+        Retire(std::move(player));
+        return -1;
+    }
     MediaState& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (!Live(state, ctx) || !url || !type || std::string(type) != "track" ||
-        !StartsWith(url, "file://"))
+    std::unique_lock<std::mutex> lock(state.mutex);
+    if (!Live(state, ctx)) {
+        lock.unlock();
+        Retire(std::move(player));
         return -1;
-    if (access(url + 7, R_OK) != 0)
-        return -1;
-    ctx->input = true;
+    }
+    ctx->player = std::move(player);
     return 0;
 }
 
 extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
 {
-    MediaState& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (!Live(state, ctx) || !ctx->input || speed < 0)
+    std::shared_ptr<Player> player;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (!Live(state, ctx) || !ctx->player || speed < 0 || (speed > 0 && speed < MIN_SPEED) ||
+            speed > MAX_SPEED)
+            return -1;
+        ctx->speed = speed;
+        player = ctx->player;
+    }
+    if (speed > 0 &&
+        mpv_set_property_string(player->handle, "speed", SpeedFactor(speed).c_str()) < 0)
         return -1;
-    ctx->speed = speed;
+    bool playing;
+    {
+        std::lock_guard<std::mutex> lock(player->mutex);
+        playing = player->playing;
+    }
+    if (playing && !SetPaused(*player, speed == 0))
+        return -1;
     return 0;
 }
 
 extern "C" int mmr_play(mmr_context_t* ctx)
 {
-    std::string name;
+    std::shared_ptr<Player> player;
+    int speed;
     {
         MediaState& state = GetState();
         std::lock_guard<std::mutex> lock(state.mutex);
-        if (!Live(state, ctx) || !ctx->input)
+        if (!Live(state, ctx) || !ctx->player)
             return -1;
-        ctx->ended = true;
-        name = ctx->name;
+        player = ctx->player;
+        speed = ctx->speed;
     }
-    // Nothing to decode: the track is over as soon as it starts.
-    standin::PushMediaStateForContext(name, MMR_STATE_STOPPED);
+    bool reload;
+    {
+        std::lock_guard<std::mutex> lock(player->mutex);
+        reload = !player->loaded;
+        player->playing = true;
+        player->ended = false;
+    }
+    // A track that has played to its end starts again from the beginning.
+    if (reload) {
+        const char* load[] = {"loadfile", player->path.c_str(), nullptr};
+        mpv_command_async(player->handle, 0, load);
+    }
+    if (!SetPaused(*player, speed == 0)) {
+        std::lock_guard<std::mutex> lock(player->mutex);
+        player->playing = false;
+        return -1;
+    }
     return 0;
 }
 
 extern "C" int mmr_stop(mmr_context_t* ctx)
 {
-    MediaState& state = GetState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    return Live(state, ctx) ? 0 : -1;
+    std::shared_ptr<Player> player;
+    std::string name;
+    {
+        MediaState& state = GetState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (!Live(state, ctx))
+            return -1;
+        player = ctx->player;
+        name = ctx->name;
+    }
+    if (!player)
+        return 0;
+    SetPaused(*player, true);
+    mpv_command_string(player->handle, "seek 0 absolute");
+    std::lock_guard<std::mutex> lock(player->mutex);
+    if (player->playing) {
+        player->playing = false;
+        player->ended = true;
+        standin::PushMediaStateForContext(name, MMR_STATE_STOPPED);
+    }
+    return 0;
 }
 
 extern "C" strm_dict_t* strm_dict_new(void)
@@ -239,4 +670,10 @@ extern "C" int standin_mmr_open_contexts(void)
     MediaState& state = GetState();
     std::lock_guard<std::mutex> lock(state.mutex);
     return static_cast<int>(state.contexts.size());
+}
+
+extern "C" int standin_mmr_live_players(void)
+{
+    Reap(false);
+    return s_livePlayers.load();
 }

@@ -245,6 +245,17 @@ extern "C" int screen_destroy_window_buffers(screen_window_t win)
     return 0;
 }
 
+bool standin::FindWindowGroup(const std::string& group, unsigned long& handle)
+{
+    for (screen_window_t win : Windows()) {
+        if (win->group == group && !group.empty()) {
+            handle = win->native->EmbedHandle();
+            return true;
+        }
+    }
+    return false;
+}
+
 // The EGL bridge.
 
 extern "C" EGLDisplay standin_egl_get_display(void)

@@ -97,6 +97,12 @@ public:
         return true;
     }
 
+    unsigned long EmbedHandle() override
+    {
+        SDL_SysWMinfo info;
+        return GetInfo(info) ? static_cast<unsigned long>(info.info.x11.window) : 0;
+    }
+
     Display* GetXDisplay()
     {
         SDL_SysWMinfo info;

@@ -174,6 +174,8 @@ void PlaybookApplication::HandleScreenEvent(bps_event_t* event)
                        type == SCREEN_EVENT_MTOUCH_RELEASE;
     if (touch && !IsMovieFinished())
         m_movieSkip = true;
+    if (touch && IsMovieTouch(type, id))
+        return;
 
     // The id is passed on as the platform gave it; the base class drops what is out of range.
     u32 touchId = static_cast<u32>(id);
@@ -203,6 +205,26 @@ void PlaybookApplication::HandleScreenEvent(bps_event_t* event)
     default:
         break;
     }
+}
+
+bool PlaybookApplication::IsMovieTouch(int type, int id)
+{
+    // A touch that ends a movie must not also reach the application as a tap on whatever lies
+    // under the picture; neither do its moves and its release, which come after the movie is
+    // gone. A finger already down when the movie began still has its release delivered.
+    if (type == SCREEN_EVENT_MTOUCH_TOUCH) {
+        if (!IsMovieFinished()) {
+            m_movieTouches.insert(id);
+            return true;
+        }
+        m_movieTouches.erase(id);
+        return false;
+    }
+    if (!m_movieTouches.count(id))
+        return false;
+    if (type == SCREEN_EVENT_MTOUCH_RELEASE)
+        m_movieTouches.erase(id);
+    return true;
 }
 
 void PlaybookApplication::HandleMediaEvent(bps_event_t* event)

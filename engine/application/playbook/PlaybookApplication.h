@@ -2,6 +2,8 @@
 // made, drains the platform's events and ticks the application once per pass.
 #pragma once
 
+#include <set>
+
 #include "application/AbstractApp.h"
 #include "bps/bps.h"
 #include "screen/screen.h"
@@ -52,11 +54,15 @@ protected:
     void HandleNavigatorEvent(bps_event_t* event);
     void HandleScreenEvent(bps_event_t* event);
     void HandleMediaEvent(bps_event_t* event);
+    // Whether a touch event belongs to a touch that began while a movie played.
+    bool IsMovieTouch(int type, int id);
 
     bool m_quit;
     bool m_startAbandoned = false;
     // Set by a touch while a movie plays: the next media-renderer event stops the movie.
     bool m_movieSkip;
+    // Touches that began on a movie, until their release: the movie's, not the application's.
+    std::set<int> m_movieTouches;
     screen_context_t m_context;
     screen_window_t m_window;
 };

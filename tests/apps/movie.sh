@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The movie example program with a video made here by ffmpeg. Headless: the movie plays its whole
+# length and the run ends with exit code 0; a file that is no movie exits with 2. On the desktop
+# (run under xvfb-run with "desktop" as the third argument): a click on the picture ends the movie
+# at once, and the click does not reach the application under it.
+set -uo pipefail
+app=$1
+mode=${2:-headless}
+. "$(dirname "$0")/common.sh"
+make_scratch
+command -v ffmpeg > /dev/null || fail "ffmpeg is missing (scripts/install-deps installs it)"
+seconds=2
+[ "$mode" = desktop ] && seconds=8
+ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=25:duration=$seconds" \
+    -f lavfi -i "sine=frequency=440:duration=$seconds" -c:v mpeg4 -c:a aac -shortest "$work/intro.mp4" \
+    || fail "ffmpeg could not make the test video"
+
+if [ "$mode" = headless ]; then
+    VORN_PLATFORM=headless "$app" "$work/intro.mp4" 50 > "$work/out" 2> "$work/err"
+    status=$?
+    [ "$status" -eq 0 ] || { cat "$work/out" "$work/err"; fail "exit status $status"; }
+    expect_line "$work/out" "playing intro.mp4"
+    ms=$(sed -n 's/^finished after \([0-9]*\) ms$/\1/p' "$work/out")
+    [ -n "$ms" ] || { cat "$work/out"; fail "the movie did not finish"; }
+    [ "$ms" -ge 1700 ] || fail "the movie ended after $ms ms, before its end"
+
+    head -c 5000 /dev/urandom > "$work/noise.mp4"
+    VORN_PLATFORM=headless "$app" "$work/noise.mp4" > "$work/out" 2> "$work/err"
+    status=$?
+    [ "$status" -eq 2 ] || { cat "$work/out" "$work/err"; fail "a file that is no movie: exit status $status"; }
+    expect_line "$work/out" "cannot play noise.mp4"
+    echo "ok"
+    exit 0
+fi
+
+export VORN_PLATFORM=sdl
+"$app" "$work/intro.mp4" > "$work/out" 2> "$work/err" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+# The window is centred on the virtual screen (its picture is a child window of the same
+# process, so a search by process would find either): the click goes near the screen's middle,
+# not onto it: the pointer starts there, and a move there with --sync would wait for ever.
+wait_for_line "$work/out" "^playing intro.mp4$" 60
+# The picture is up once the player has shown its first frames.
+sleep 1.5
+xdotool mousemove --sync 600 480
+sleep 0.3
+xdotool click 1
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && { cat "$work/out"; fail "the click did not end the movie"; }
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || { cat "$work/out"; grep -v '^ALSA' "$work/err"; fail "exit status $status"; }
+ms=$(sed -n 's/^finished after \([0-9]*\) ms$/\1/p' "$work/out")
+[ -n "$ms" ] && [ "$ms" -lt 7000 ] || { cat "$work/out"; fail "the movie did not end at the click"; }
+refuse_line "$work/out" "^touch-"
+echo "ok"

@@ -1,0 +1,179 @@
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "application/playbook/Clock.h"
+#include "application/playbook/PlaybookApplication.h"
+#include "application/playbook/PlaybookProcess.h"
+#include "graphics/Display.h"
+#include "graphics/surface/Surface.h"
+#include "mm/renderer.h"
+#include "sound/mixer/Mixer.h"
+#include "standin/standin.h"
+#include "standin/window.h"
+#include "support/HeadlessGL.h"
+#include "support/Sandbox.h"
+#include "support/TestVideo.h"
+
+using namespace Vorn;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const int WIDTH = 240;
+const int HEIGHT = 320;
+const Color BACKGROUND = {0, 0, 96, 255};
+// Pixels in the middle third of the window.
+const int MIDDLE = (2 * WIDTH / 3 - WIDTH / 3) * (2 * HEIGHT / 3 - HEIGHT / 3);
+
+// Draws its own frame in one colour, under the movie when one plays.
+class FrameApp : public PlaybookApplication {
+public:
+    FrameApp() : PlaybookApplication(0) {}
+    void Render(Surface* screen) override { screen->Clear(BACKGROUND); }
+    void OnTouchDown(int, int, int) override { ++touches; }
+    int touches = 0;
+};
+
+// What the window shows: its pixels as the X server has them.
+struct Shot {
+    std::vector<unsigned char> rgba;
+    bool ok = false;
+
+    bool IsBackground(int x, int y) const
+    {
+        const unsigned char* p = &rgba[(static_cast<size_t>(y) * WIDTH + x) * 4];
+        return p[0] < 8 && p[1] < 8 && p[2] > 88 && p[2] < 104;
+    }
+    // Distinct colours (to 5 bits a channel) in the middle third of the window.
+    size_t MiddleColours() const
+    {
+        std::set<unsigned> colours;
+        for (int y = HEIGHT / 3; y < 2 * HEIGHT / 3; ++y)
+            for (int x = WIDTH / 3; x < 2 * WIDTH / 3; ++x) {
+                const unsigned char* p = &rgba[(static_cast<size_t>(y) * WIDTH + x) * 4];
+                colours.insert((p[0] >> 3) << 10 | (p[1] >> 3) << 5 | (p[2] >> 3));
+            }
+        return colours.size();
+    }
+    int MiddleBackground() const
+    {
+        int count = 0;
+        for (int y = HEIGHT / 3; y < 2 * HEIGHT / 3; ++y)
+            for (int x = WIDTH / 3; x < 2 * WIDTH / 3; ++x)
+                count += IsBackground(x, y) ? 1 : 0;
+        return count;
+    }
+};
+
+// The real process start on the desktop backend, in a window of 240 x 320 (run under xvfb-run by
+// the ctest "movie_window_xvfb"); skipped where no X server is reachable.
+class MovieWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X server (DISPLAY unset)";
+        ASSERT_TRUE(VornTest::MakeTestVideo(videos / "intro.mp4", 6.0, 160, 120))
+            << "ffmpeg could not make the test video (scripts/install-deps installs it)";
+        ASSERT_EQ(symlink((videos / "intro.mp4").c_str(), VornTest::Sandbox::Native("intro.mp4").c_str()), 0);
+        standin_set_backend(STANDIN_BACKEND_SDL);
+        standin_set_display_size(WIDTH, HEIGHT);
+        app = new FrameApp;
+        process.reset(new PlaybookProcess(app));
+        ASSERT_EQ(process->Start(), PlaybookProcess::EXIT_OK);
+        VornTest::KeepGLDriverLoaded();
+        last = GetTime();
+    }
+    void TearDown() override
+    {
+        process.reset();
+        g_mixer = nullptr;
+    }
+
+    // Passes of the loop for a while, at about the display's rate.
+    void Run(double seconds)
+    {
+        const auto start = Clock::now();
+        while (std::chrono::duration<double>(Clock::now() - start).count() < seconds) {
+            app->RunPass(last);
+            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        }
+    }
+    Shot Take()
+    {
+        Shot shot;
+        shot.rgba.resize(static_cast<size_t>(WIDTH) * HEIGHT * 4);
+        shot.ok = standin_window_read_pixels(app->GetWindow(), WIDTH, HEIGHT, shot.rgba.data(), WIDTH * 4) == 0;
+        return shot;
+    }
+
+    VornTest::TempDir videos;
+    VornTest::Sandbox sandbox;
+    FrameApp* app = nullptr;
+    std::unique_ptr<PlaybookProcess> process;
+    u64 last = 0;
+};
+
+} // namespace
+
+TEST_F(MovieWindow, TheMovieShowsInTheWindowAndTheApplicationsFrameComesBack)
+{
+    Run(0.5);
+    Shot before = Take();
+    ASSERT_TRUE(before.ok);
+    EXPECT_EQ(before.MiddleBackground(), MIDDLE) << "the application's own frame";
+
+    app->PlayMovie("intro.mp4", 30);
+    ASSERT_FALSE(app->IsMovieFinished());
+    // The picture comes up within moments (the player chooses its output first).
+    Shot during;
+    for (int i = 0; i < 40 && (!during.ok || during.MiddleBackground() != 0); ++i) {
+        Run(0.1);
+        during = Take();
+    }
+    ASSERT_TRUE(during.ok);
+    EXPECT_FALSE(app->IsMovieFinished());
+    EXPECT_GE(during.MiddleColours(), 6u) << "the test pattern's bars";
+    EXPECT_EQ(during.MiddleBackground(), 0) << "the picture covers the application's frame";
+
+    const auto start = Clock::now();
+    while (!app->IsMovieFinished() && Clock::now() - start < std::chrono::seconds(15))
+        Run(0.05);
+    EXPECT_TRUE(app->IsMovieFinished());
+    Run(0.5);
+    Shot after = Take();
+    ASSERT_TRUE(after.ok);
+    EXPECT_EQ(after.MiddleBackground(), MIDDLE) << "the application's frame is back";
+    EXPECT_TRUE([] {
+        const auto begin = Clock::now();
+        while (standin_mmr_live_players() != 0 && Clock::now() - begin < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return standin_mmr_live_players() == 0;
+    }());
+}
+
+TEST_F(MovieWindow, AClickOnThePictureEndsTheMovie)
+{
+    Run(0.3);
+    app->PlayMovie("intro.mp4", 30);
+    Run(1.0);
+    ASSERT_FALSE(app->IsMovieFinished());
+    // The window is centred on the virtual screen of 1280 x 1024, where the pointer starts (a
+    // move there with --sync would wait for ever).
+    const std::string click = "xdotool mousemove --sync 600 480 sleep 0.2 click 1";
+    ASSERT_EQ(std::system(click.c_str()), 0) << "xdotool (scripts/install-deps installs it)";
+    const auto start = Clock::now();
+    while (!app->IsMovieFinished() && Clock::now() - start < std::chrono::seconds(1))
+        Run(0.05);
+    EXPECT_TRUE(app->IsMovieFinished()) << "the click ends the movie";
+    Run(0.3);
+    EXPECT_EQ(app->touches, 0) << "and does not reach the application";
+}

@@ -1,0 +1,208 @@
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "bps/bps.h"
+#include "bps/mmrenderer.h"
+#include "mm/renderer.h"
+#include "screen/screen.h"
+#include "standin/events.h"
+#include "standin/standin.h"
+#include "support/Sandbox.h"
+#include "support/TestVideo.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char* const CONTEXT = "RendererTest";
+const char* const VIDEO = "screen:?winid=Picture&wingrp=TestGroup";
+
+// A context on the headless backend, a window that made the group "TestGroup", and a video of
+// one second.
+class Renderer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_videos = new VornTest::TempDir;
+        s_made = VornTest::MakeTestVideo(*s_videos / "clip.mp4", 1.0, 64, 48);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_videos;
+        s_videos = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_made) << "ffmpeg could not make the test video (scripts/install-deps installs it)";
+        standin_set_backend(STANDIN_BACKEND_HEADLESS);
+        bps_shutdown();
+        ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
+        ASSERT_EQ(screen_create_context(&screen, SCREEN_APPLICATION_CONTEXT), 0);
+        ASSERT_EQ(screen_create_window(&window, screen), 0);
+        ASSERT_EQ(screen_create_window_group(window, "TestGroup"), 0);
+        connection = mmr_connect(nullptr);
+        ASSERT_NE(connection, nullptr);
+        ctx = mmr_context_create(connection, CONTEXT, 0, 0777);
+        ASSERT_NE(ctx, nullptr);
+        url = "file://" + *s_videos / "clip.mp4";
+    }
+    void TearDown() override
+    {
+        if (ctx) {
+            EXPECT_EQ(mmr_context_destroy(ctx), 0);
+        }
+        if (connection)
+            mmr_disconnect(connection);
+        if (screen)
+            screen_destroy_context(screen);
+        bps_shutdown();
+    }
+
+    // The state of the next media event within the time, or -1.
+    static int NextState(double seconds)
+    {
+        const auto start = Clock::now();
+        for (;;) {
+            bps_event_t* event = nullptr;
+            bps_get_event(&event, 0);
+            if (event && bps_event_get_domain(event) == mmrenderer_get_domain())
+                return mmrenderer_event_get_state(event);
+            if (std::chrono::duration<double>(Clock::now() - start).count() > seconds)
+                return -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    // Waits for a stopped event, passing over the playing ones; false when none came in time.
+    static bool WaitForStopped(double seconds)
+    {
+        const auto start = Clock::now();
+        while (std::chrono::duration<double>(Clock::now() - start).count() < seconds)
+            if (NextState(0.05) == MMR_STATE_STOPPED)
+                return true;
+        return false;
+    }
+
+    static VornTest::TempDir* s_videos;
+    static bool s_made;
+    VornTest::Sandbox sandbox;
+    screen_context_t screen = nullptr;
+    screen_window_t window = nullptr;
+    mmr_connection_t* connection = nullptr;
+    mmr_context_t* ctx = nullptr;
+    std::string url;
+    int userdata = 0;
+};
+
+VornTest::TempDir* Renderer::s_videos = nullptr;
+bool Renderer::s_made = false;
+
+} // namespace
+
+TEST_F(Renderer, OutputsNameAWindowGroupThatExistsAndComeOneOfEachKind)
+{
+    EXPECT_EQ(mmr_output_attach(ctx, "screen:?winid=Picture&wingrp=Elsewhere", "video"), -1);
+    EXPECT_EQ(mmr_output_attach(ctx, "screen:?wingrp=TestGroup", "video"), -1) << "no window id";
+    EXPECT_EQ(mmr_output_attach(ctx, VIDEO, "audio"), -1);
+    EXPECT_EQ(mmr_output_attach(ctx, "audio:headphones", "audio"), -1);
+    const int video = mmr_output_attach(ctx, VIDEO, "video");
+    ASSERT_GE(video, 0);
+    EXPECT_EQ(mmr_output_attach(ctx, VIDEO, "video"), -1) << "one picture per context";
+    const int audio = mmr_output_attach(ctx, "audio:default", "audio");
+    ASSERT_GE(audio, 0);
+    EXPECT_NE(audio, video);
+    EXPECT_EQ(mmr_output_detach(ctx, static_cast<unsigned>(video)), 0);
+    EXPECT_EQ(mmr_output_detach(ctx, static_cast<unsigned>(video)), -1);
+    EXPECT_GE(mmr_output_attach(ctx, VIDEO, "video"), 0) << "attachable again once detached";
+}
+
+TEST_F(Renderer, OnlyAWholeVolumeFromZeroToAHundredIsTaken)
+{
+    const int audio = mmr_output_attach(ctx, "audio:default", "audio");
+    ASSERT_GE(audio, 0);
+    auto set = [&](const char* text) {
+        return mmr_output_parameters(ctx, static_cast<unsigned>(audio),
+                                     strm_dict_set(strm_dict_new(), "volume", text));
+    };
+    EXPECT_EQ(set("0"), 0);
+    EXPECT_EQ(set("100"), 0);
+    EXPECT_STREQ(standin_mmr_last_volume(), "100");
+    for (const char* bad : {"101", "-1", "", "50x", " 5", "+5", "99999999999999999999"})
+        EXPECT_EQ(set(bad), -1) << "'" << bad << "'";
+    EXPECT_STREQ(standin_mmr_last_volume(), "100");
+    ASSERT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
+    EXPECT_EQ(set("40"), 0) << "and set on a player that runs";
+}
+
+TEST_F(Renderer, AnInputIsAReadableFileByItsPathAsItStands)
+{
+    ASSERT_GE(mmr_output_attach(ctx, VIDEO, "video"), 0);
+    EXPECT_EQ(mmr_speed_set(ctx, 1000), -1) << "no input yet";
+    EXPECT_EQ(mmr_play(ctx), -1);
+    EXPECT_EQ(mmr_input_attach(ctx, url.c_str(), "video"), -1);
+    EXPECT_EQ(mmr_input_attach(ctx, ("http://" + *s_videos / "clip.mp4").c_str(), "track"), -1);
+    EXPECT_EQ(mmr_input_attach(ctx, ("file://" + s_videos->Path()).c_str(), "track"), -1) << "a directory";
+    EXPECT_EQ(mmr_input_attach(ctx, "file://clip.mp4", "track"), -1) << "a relative path";
+    // An escape is not decoded: "%63lip.mp4" names no file here.
+    EXPECT_EQ(mmr_input_attach(ctx, ("file://" + *s_videos / "%63lip.mp4").c_str(), "track"), -1);
+    // A playlist is no track, even one that names a good one.
+    ASSERT_TRUE(VornTest::WriteText(*s_videos / "list.mp4", "#EXTM3U\n" + *s_videos / "clip.mp4" + "\n"));
+    EXPECT_EQ(mmr_input_attach(ctx, ("file://" + *s_videos / "list.mp4").c_str(), "track"), -1);
+    EXPECT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
+    EXPECT_EQ(mmr_speed_set(ctx, -1), -1);
+    EXPECT_EQ(mmr_speed_set(ctx, 5), -1);
+    EXPECT_EQ(mmr_speed_set(ctx, 100001), -1);
+    EXPECT_EQ(mmr_speed_set(ctx, 2000), 0);
+    EXPECT_EQ(mmr_speed_set(ctx, 0), 0);
+}
+
+TEST_F(Renderer, TheEndAndAStopAreReportedAsStoppedAndAnEndedTrackPlaysAgain)
+{
+    ASSERT_GE(mmr_output_attach(ctx, VIDEO, "video"), 0);
+    ASSERT_GE(mmr_output_attach(ctx, "audio:default", "audio"), 0);
+    ASSERT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
+    ASSERT_GT(mmrenderer_request_events(CONTEXT, 0, &userdata), 0);
+    EXPECT_EQ(NextState(0.3), -1) << "nothing while it waits to be played";
+
+    ASSERT_EQ(mmr_play(ctx), 0);
+    EXPECT_EQ(NextState(1.0), MMR_STATE_PLAYING) << "a playing track reports its state";
+    const auto start = Clock::now();
+    ASSERT_TRUE(WaitForStopped(5.0));
+    EXPECT_GT(std::chrono::duration<double>(Clock::now() - start).count(), 0.5);
+
+    ASSERT_EQ(mmr_play(ctx), 0) << "from the start again";
+    EXPECT_EQ(NextState(1.0), MMR_STATE_PLAYING);
+    ASSERT_EQ(mmr_stop(ctx), 0);
+    EXPECT_TRUE(WaitForStopped(0.5));
+    EXPECT_EQ(NextState(0.3), -1) << "a stopped track is quiet";
+}
+
+TEST_F(Renderer, ARequestAfterTheEndStillLearnsOfIt)
+{
+    ASSERT_GE(mmr_output_attach(ctx, "audio:default", "audio"), 0);
+    ASSERT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
+    ASSERT_EQ(mmr_play(ctx), 0);
+    ASSERT_EQ(mmr_stop(ctx), 0);
+    ASSERT_GT(mmrenderer_request_events(CONTEXT, 0, &userdata), 0);
+    EXPECT_EQ(NextState(0.5), MMR_STATE_STOPPED);
+}
+
+TEST_F(Renderer, ADestroyedContextsPlayerShutsDownInTheBackground)
+{
+    // Without outputs the track still plays its length.
+    ASSERT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
+    ASSERT_EQ(mmr_play(ctx), 0);
+    EXPECT_GE(standin_mmr_live_players(), 1);
+    ASSERT_EQ(mmr_context_destroy(ctx), 0);
+    ctx = nullptr;
+    const auto begin = Clock::now();
+    while (standin_mmr_live_players() != 0 && Clock::now() - begin < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(standin_mmr_live_players(), 0);
+    EXPECT_EQ(NextState(0.2), -1);
+}
