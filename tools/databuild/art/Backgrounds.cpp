@@ -128,9 +128,9 @@ Canvas Wood(const ArtSize& size)
         // captions and text run across them in the theme's dark ink.
         const double toLeft = x - left, toRight = right - x;
         if (toRight < 1.6)
-            colour = colour.Mix(Colour::Rgb(0x9C7446), 0.55 * Smooth(1.6, 0.4, toRight));
+            colour = colour.Mix(Colour::Rgb(0x8A6238), 0.18 * Smooth(1.6, 0.4, toRight));
         if (toLeft < 0.12 * c)
-            colour = colour.Scaled(1 + 0.08 * Smooth(0.12 * c, 0.0, toLeft));
+            colour = colour.Scaled(1 + 0.04 * Smooth(0.12 * c, 0.0, toLeft));
         return colour;
     });
     return canvas;

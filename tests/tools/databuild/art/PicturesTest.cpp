@@ -164,22 +164,29 @@ double Lightness(double luminance)
 }
 
 // How the theme's ink reads on a rectangle of its background: the lowest contrast of the ink on
-// any pixel (as the accessibility guidelines measure it), and how far the pixel that strays most
-// from the rectangle's typical lightness strays, as a share of the ink's distance from it. A seam,
-// a margin line or a glint crossing the rectangle strays far; grain and paper fibre do not.
+// any pixel (as the accessibility guidelines measure it); how far the pixel that strays most from
+// the rectangle's typical lightness strays, as a share of the ink's distance from it (a glint or a
+// dark blotch strays far, grain and paper fibre do not); and, in the same share, how far the
+// strongest thin line across the rectangle stands out from the ground two pixels either side of it
+// (a seam, a margin rule or a plank joint does, the broad streaks of wood grain do not).
 struct Ground {
     double lowestContrast = 0;
     double stray = 0;
+    double line = 0;
 };
 
 Ground GroundOf(const Canvas& background, const Colour& ink, int x0, int y0, int x1, int y1)
 {
     const double inkLuminance = Luminance(ink.r, ink.g, ink.b);
-    std::vector<double> luminances;
-    for (int y = std::max(0, y0); y < y1; ++y)
-        for (int x = std::max(0, x0); x < x1; ++x) {
+    x0 = std::max(0, x0);
+    y0 = std::max(0, y0);
+    std::vector<double> luminances, columns(std::max(0, x1 - x0)), rows(std::max(0, y1 - y0));
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
             const Pixel p = background.Get(x, y);
             luminances.push_back(Luminance(p.r / 255.0, p.g / 255.0, p.b / 255.0));
+            columns[x - x0] += Lightness(luminances.back()) / (y1 - y0);
+            rows[y - y0] += Lightness(luminances.back()) / (x1 - x0);
         }
     Ground ground;
     if (luminances.empty())
@@ -194,6 +201,12 @@ Ground GroundOf(const Canvas& background, const Colour& ink, int x0, int y0, int
         ground.lowestContrast = std::min(ground.lowestContrast, contrast);
         ground.stray = std::max(ground.stray, std::fabs(Lightness(l) - typical) / inkDistance);
     }
+    const int reach = 2;
+    for (const std::vector<double>* means : {&columns, &rows})
+        for (int i = reach; i + reach < static_cast<int>(means->size()); ++i) {
+            const double around = ((*means)[i - reach] + (*means)[i + reach]) / 2;
+            ground.line = std::max(ground.line, std::fabs((*means)[i] - around) / inkDistance);
+        }
     return ground;
 }
 
@@ -218,6 +231,7 @@ TEST(ArtPictures, CornerLabelsSitOnACleanGround)
                     "size " + std::to_string(width) + " theme " + std::to_string(theme) + (right ? " right" : " left");
                 EXPECT_GT(ground.lowestContrast, 4.5) << where;
                 EXPECT_LT(ground.stray, 0.3) << where;
+                EXPECT_LT(ground.line, 0.2) << where;
             }
         }
     }
@@ -225,7 +239,8 @@ TEST(ArtPictures, CornerLabelsSitOnACleanGround)
 
 // Buttons, captions and text blocks reach to 0.2 cells from the screen's edges; the level title
 // and the help text may stand anywhere in between. Nowhere there may the ground take the ink's
-// contrast away, and the grain of a theme stays the same from size to size.
+// contrast away or draw a line through the text (the notebook's faint rules are the most it may
+// show), and the grain of a theme stays the same from size to size.
 TEST(ArtPictures, TextAreasKeepTheInkReadableAtEverySize)
 {
     for (int theme = 0; theme < IT::THEMES; ++theme) {
@@ -238,6 +253,7 @@ TEST(ArtPictures, TextAreasKeepTheInkReadableAtEverySize)
             const Ground ground =
                 GroundOf(background, ink, inset, inset, size.width - inset, size.height - inset);
             EXPECT_GT(ground.lowestContrast, 3.0) << "size " << width << " theme " << theme;
+            EXPECT_LT(ground.line, 0.2) << "size " << width << " theme " << theme;
             strays.push_back(ground.stray);
         }
         const auto range = std::minmax_element(strays.begin(), strays.end());
