@@ -1,5 +1,7 @@
 // Theme backgrounds: each the screen plus a cell right and below, opaque, textured, and kept calm
-// where text sits so the theme's ink stays readable on it.
+// where text sits so the theme's ink stays readable on it. Buttons, text boxes and the play
+// screen's corner labels reach to 0.2 cells from the screen's edges: lines that belong to a theme's
+// look (a margin, a seam) stay in the band outside that, and everything inside it is texture only.
 #include "art/Drawing.h"
 #include "art/Noise.h"
 #include "art/Recipes.h"
@@ -25,18 +27,22 @@ Canvas Notebook(const ArtSize& size)
     const Colour paper = Colour::Rgb(0xFBFAF2), rule = Colour::Rgb(0x8FB2E0);
     const Colour margin = Colour::Rgb(0xE58C8A);
     const double ruleWidth = std::max(1.0, c / 32.0);
-    const double marginX = std::round(0.62 * c), marginWidth = std::max(1.0, c / 26.0);
-    // Ruled lines fall on the board's rows, so in play the rules and the board grid agree.
+    // The margin rule keeps to the band at the left edge that no button or text reaches.
+    const double marginWidth = std::max(1.0, c / 26.0), marginX = std::max(0.5 * marginWidth + 0.5, 0.08 * c);
+    // Ruled lines fall on the board's rows, so in play the rules and the board grid agree. The
+    // page's foot is left blank, as on real paper: the bottom row's labels sit there, and on sizes
+    // whose board rows do not end at the screen's bottom a last rule would run through them.
     const int phase = size.gridPhaseY;
+    const double lastRule = size.height - 0.95 * c;
     ShadePixels(canvas, [&](double x, double y) {
         Colour colour = paper.Scaled(1 + 0.012 * fibre.Fbm(x / 2.5, y / 2.5, 2) +
                                      0.018 * cloud.Fbm(x / (3 * c), y / (3 * c), 3));
         const double offset = std::fmod(y - phase + 100 * c, c);
         const double distance = std::min(offset, c - offset);
         const double faded = 0.75 + 0.25 * ink.At(x / (2 * c), y / c);
-        colour = colour.Mix(rule, 0.75 * faded * EdgeCoverage(ruleWidth / 2 - distance + 0.5));
-        const double m = std::min(std::fabs(x - marginX), std::fabs(x - marginX - 3 * marginWidth));
-        colour = colour.Mix(margin, 0.8 * EdgeCoverage(marginWidth / 2 - m + 0.5));
+        if (y < lastRule)
+            colour = colour.Mix(rule, 0.75 * faded * EdgeCoverage(ruleWidth / 2 - distance + 0.5));
+        colour = colour.Mix(margin, 0.8 * EdgeCoverage(marginWidth / 2 - std::fabs(x - marginX) + 0.5));
         return colour;
     });
     return canvas;
@@ -118,12 +124,13 @@ Canvas Wood(const ArtSize& size)
         const double sharp = std::pow(ring, 3.0);
         Colour colour = light.Mix(dark, 0.65 * sharp + 0.15 * tone.Fbm(x / (2 * c), y / (6 * c), 3));
         colour = colour.Scaled(1 + shades[plank] + 0.04 * fibre.Fbm(x / 1.5, y / (0.4 * c), 2));
-        // Plank joints: a dark gap with a light bevel on the right-hand plank.
+        // Plank joints: a fine groove with a light bevel on the right-hand plank, kept light, since
+        // captions and text run across them in the theme's dark ink.
         const double toLeft = x - left, toRight = right - x;
         if (toRight < 1.6)
-            colour = colour.Mix(Colour::Rgb(0x5A3A1C), 0.75 * Smooth(1.6, 0.4, toRight));
+            colour = colour.Mix(Colour::Rgb(0x8A6238), 0.18 * Smooth(1.6, 0.4, toRight));
         if (toLeft < 0.12 * c)
-            colour = colour.Scaled(1 + 0.08 * Smooth(0.12 * c, 0.0, toLeft));
+            colour = colour.Scaled(1 + 0.04 * Smooth(0.12 * c, 0.0, toLeft));
         return colour;
     });
     return canvas;
@@ -208,8 +215,8 @@ Canvas Summer(const ArtSize& size)
     const double c = size.cell, h = canvas.Height();
     const Cells caustic(MixSeed(26, 1), 0.85), causticFine(MixSeed(26, 2), 0.85);
     const Noise warp(MixSeed(26, 3)), glint(MixSeed(26, 4)), tone(MixSeed(26, 5));
-    // Deep enough that the theme's sandy ink reads on it.
-    const Colour shallow = Colour::Rgb(0x0C6A82), deep = Colour::Rgb(0x063752);
+    // Deep enough that the theme's sandy ink reads on it everywhere, the light threads included.
+    const Colour shallow = Colour::Rgb(0x09445A), deep = Colour::Rgb(0x052D44);
     ShadePixels(canvas, [&](double x, double y) {
         Colour colour = shallow.Mix(deep, Smooth(0.0, 1.0, y / h));
         colour = colour.Scaled(1 + 0.05 * tone.Fbm(x / (4 * c), y / (4 * c), 3));
@@ -220,10 +227,11 @@ Canvas Summer(const ArtSize& size)
         caustic.Distances(wx / (1.6 * c), wy / (1.1 * c), f1, f2);
         causticFine.Distances(wx / (0.7 * c), wy / (0.5 * c), g1, g2);
         const double threads = Smooth(0.14, 0.02, f2 - f1) * 0.7 + Smooth(0.12, 0.02, g2 - g1) * 0.3;
-        colour = colour.Mix(Colour::Rgb(0x9FE8E8), 0.2 * threads * (1.1 - 0.5 * y / h));
+        colour = colour.Mix(Colour::Rgb(0x4FA8BA), 0.15 * threads * (1.1 - 0.5 * y / h));
+        // Glints: faint, so that no point of light breaks up the letters above it.
         const double sparkle = glint.At(x / 3.0, y / 3.0);
         if (sparkle > 0.86)
-            colour = colour.Mix(Colour{1, 1, 1, 1}, 0.45 * (sparkle - 0.86) / 0.14);
+            colour = colour.Mix(Colour::Rgb(0x5FB8C8), 0.25 * (sparkle - 0.86) / 0.14);
         return colour;
     });
     return canvas;
@@ -249,7 +257,7 @@ Canvas OldPaper(const ArtSize& size)
         // the bottom labels sit in the corners and the dark ink must stay readable there.
         const double edge = std::min({x, y, screenW - x, screenH - y}) / c;
         const double ragged = edge + 0.3 * burn.Fbm(x / c, y / c, 3);
-        colour = colour.Mix(scorch, 0.5 * Smooth(0.6, 0.0, ragged));
+        colour = colour.Mix(scorch, 0.4 * Smooth(0.5, 0.0, ragged));
         return colour;
     });
     return canvas;
@@ -264,8 +272,9 @@ Canvas RedLeather(const ArtSize& size)
     const Noise tone(MixSeed(19, 3)), wear(MixSeed(19, 4));
     const Colour leather = Colour::Rgb(0x7E1A1F);
     const Colour thread = Colour::Rgb(0xE9D3A6);
-    const double inset = 0.16 * c, stitch = std::max(3.0, 0.3 * c), gap = std::max(2.0, 0.15 * c);
-    const double threadWidth = std::max(0.8, 0.045 * c);
+    // The seam runs in the band along the screen's edges that buttons and labels leave free.
+    const double threadWidth = std::max(0.8, 0.035 * c), inset = std::max(threadWidth + 0.6, 0.08 * c);
+    const double stitch = std::max(3.0, 0.3 * c), gap = std::max(2.0, 0.15 * c);
     ShadePixels(canvas, [&](double x, double y) {
         double f1, f2, g1, g2;
         grain.Distances(x / (0.16 * c), y / (0.16 * c), f1, f2);
@@ -301,11 +310,13 @@ Canvas Zombie(const ArtSize& size)
         colour = colour.Scaled(1 + 0.08 * tone.Fbm(x / (3 * c), y / (3 * c), 4) +
                                0.03 * grain.At(x / 1.5, y / 1.5));
         const double glow = std::exp(-std::hypot(x - moonX, y - moonY) / (3.5 * c));
-        colour = colour.Mix(Colour::Rgb(0x9DB58A), 0.35 * glow);
+        colour = colour.Mix(Colour::Rgb(0x6F8A5E), 0.3 * glow);
+        // A sickly moon behind the haze: pale enough to be seen, dim enough that the pale ink of
+        // a long level title reads across it.
         const double d = std::hypot(x - moonX, y - moonY);
         if (d < moonR + 1) {
             const double crater = 0.9 + 0.1 * tone.Fbm(x / (0.3 * c), y / (0.3 * c), 3);
-            colour = colour.Mix(Colour::Rgb(0xDCE5BE).Scaled(crater), EdgeCoverage(moonR - d));
+            colour = colour.Mix(Colour::Rgb(0x76845E).Scaled(crater), EdgeCoverage(moonR - d));
         }
         const double mist = Smooth(-0.1, 0.7, fog.Fbm(x / (5 * c), y / (1.2 * c), 4)) *
                             Smooth(0.25 * h, 0.85 * h, y);

@@ -93,17 +93,11 @@ Canvas DrawGuide(const ArtSize& size, bool vertical)
 
 Canvas DrawGrid(const ArtSize& size)
 {
-    Canvas canvas(size.BackgroundWidth(), size.BackgroundHeight(), Canvas::MASK);
-    const int width = size.cell >= 50 ? 2 : 1;
-    canvas.Flush();
-    for (int y = 0; y < canvas.Height(); ++y) {
-        uint8_t* row = canvas.Row(y);
-        const bool rowLine = ((y - size.gridPhaseY) % size.cell + size.cell) % size.cell < width;
-        for (int x = 0; x < canvas.Width(); ++x)
-            row[x] = (rowLine || x % size.cell < width) ? 200 : 0;
-    }
-    canvas.MarkDirty();
-    return canvas;
+    // The game lays this image over the background wherever the board has no cell to cover, and
+    // loads it at the largest size only: any line in it would turn that one size's play screen
+    // into graph paper that stops short at the panels drawn over it. It stays clear, so every size
+    // shows its theme the same way.
+    return Canvas(size.BackgroundWidth(), size.BackgroundHeight(), Canvas::MASK);
 }
 
 Canvas DrawProgressBar(const ArtSize& size, int id)

@@ -154,6 +154,113 @@ TEST(ArtPictures, BackgroundsCoverTheScreenAndCarryReadableInk)
     }
 }
 
+namespace {
+
+// Perceived lightness (CIE L*, 0..100) of a relative luminance.
+double Lightness(double luminance)
+{
+    const double f = luminance > 0.008856 ? std::cbrt(luminance) : 7.787 * luminance + 16.0 / 116.0;
+    return 116 * f - 16;
+}
+
+// How the theme's ink reads on a rectangle of its background: the lowest contrast of the ink on
+// any pixel (as the accessibility guidelines measure it); how far the pixel that strays most from
+// the rectangle's typical lightness strays, as a share of the ink's distance from it (a glint or a
+// dark blotch strays far, grain and paper fibre do not); and, in the same share, how far the
+// strongest thin line across the rectangle stands out from the ground two pixels either side of it
+// (a seam, a margin rule or a plank joint does, the broad streaks of wood grain do not).
+struct Ground {
+    double lowestContrast = 0;
+    double stray = 0;
+    double line = 0;
+};
+
+Ground GroundOf(const Canvas& background, const Colour& ink, int x0, int y0, int x1, int y1)
+{
+    const double inkLuminance = Luminance(ink.r, ink.g, ink.b);
+    x0 = std::max(0, x0);
+    y0 = std::max(0, y0);
+    std::vector<double> luminances, columns(std::max(0, x1 - x0)), rows(std::max(0, y1 - y0));
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const Pixel p = background.Get(x, y);
+            luminances.push_back(Luminance(p.r / 255.0, p.g / 255.0, p.b / 255.0));
+            columns[x - x0] += Lightness(luminances.back()) / (y1 - y0);
+            rows[y - y0] += Lightness(luminances.back()) / (x1 - x0);
+        }
+    Ground ground;
+    if (luminances.empty())
+        return ground;
+    std::vector<double> sorted = luminances;
+    std::sort(sorted.begin(), sorted.end());
+    const double typical = Lightness(sorted[sorted.size() / 2]);
+    const double inkDistance = std::fabs(Lightness(inkLuminance) - typical);
+    ground.lowestContrast = 1e9;
+    for (double l : luminances) {
+        const double contrast = (std::max(l, inkLuminance) + 0.05) / (std::min(l, inkLuminance) + 0.05);
+        ground.lowestContrast = std::min(ground.lowestContrast, contrast);
+        ground.stray = std::max(ground.stray, std::fabs(Lightness(l) - typical) / inkDistance);
+    }
+    const int reach = 2;
+    for (const std::vector<double>* means : {&columns, &rows})
+        for (int i = reach; i + reach < static_cast<int>(means->size()); ++i) {
+            const double around = ((*means)[i - reach] + (*means)[i + reach]) / 2;
+            ground.line = std::max(ground.line, std::fabs((*means)[i] - around) / inkDistance);
+        }
+    return ground;
+}
+
+} // namespace
+
+// The play screen's corner labels (MENU, and HINTS or BACK) are small text in the bottom row's
+// corners, the longest caption about four cells wide: on every theme and size their ground must be
+// calm and far enough from the ink for small text.
+TEST(ArtPictures, CornerLabelsSitOnACleanGround)
+{
+    for (int width : ArtSize::Widths()) {
+        const ArtSize size = SizeOf(width);
+        const double c = size.cell, rows = static_cast<double>(size.height) / c;
+        const int top = static_cast<int>((rows - 0.85) * c), bottom = static_cast<int>((rows - 0.15) * c);
+        for (int theme = 0; theme < IT::THEMES; ++theme) {
+            const Canvas background = DrawBackground(size, IT::THEME_ROWS[theme].background);
+            const Colour ink = Colour::Rgb(IT::COLOR_ROWS[theme][0]);
+            for (bool right : {false, true}) {
+                const int x0 = static_cast<int>(right ? size.width - 4.2 * c : 0.2 * c);
+                const Ground ground = GroundOf(background, ink, x0, top, x0 + static_cast<int>(4 * c), bottom);
+                const std::string where =
+                    "size " + std::to_string(width) + " theme " + std::to_string(theme) + (right ? " right" : " left");
+                EXPECT_GT(ground.lowestContrast, 4.5) << where;
+                EXPECT_LT(ground.stray, 0.3) << where;
+                EXPECT_LT(ground.line, 0.2) << where;
+            }
+        }
+    }
+}
+
+// Buttons, captions and text blocks reach to 0.2 cells from the screen's edges; the level title
+// and the help text may stand anywhere in between. Nowhere there may the ground take the ink's
+// contrast away or draw a line through the text (the notebook's faint rules are the most it may
+// show), and the grain of a theme stays the same from size to size.
+TEST(ArtPictures, TextAreasKeepTheInkReadableAtEverySize)
+{
+    for (int theme = 0; theme < IT::THEMES; ++theme) {
+        const Colour ink = Colour::Rgb(IT::COLOR_ROWS[theme][0]);
+        std::vector<double> strays;
+        for (int width : ArtSize::Widths()) {
+            const ArtSize size = SizeOf(width);
+            const int inset = static_cast<int>(0.15 * size.cell);
+            const Canvas background = DrawBackground(size, IT::THEME_ROWS[theme].background);
+            const Ground ground =
+                GroundOf(background, ink, inset, inset, size.width - inset, size.height - inset);
+            EXPECT_GT(ground.lowestContrast, 3.0) << "size " << width << " theme " << theme;
+            EXPECT_LT(ground.line, 0.2) << "size " << width << " theme " << theme;
+            strays.push_back(ground.stray);
+        }
+        const auto range = std::minmax_element(strays.begin(), strays.end());
+        EXPECT_LT(*range.second - *range.first, 0.2) << "theme " << theme;
+    }
+}
+
 TEST(ArtPictures, SplashImagesFillTheScreen)
 {
     for (int width : ArtSize::Widths()) {

@@ -105,6 +105,22 @@ TEST(TextTables, ShippedTablesAreTranslated)
     }
 }
 
+TEST(TextTables, ShippedTablesNameThePauseMenuAsTheRestOfTheGameDoes)
+{
+    for (const std::string& language : TextLanguages()) {
+        TextTable table;
+        std::vector<std::string> errors;
+        ASSERT_TRUE(LoadTextTable(TEXTS_DIR + "/" + language + ".xml", table, errors)) << Lines(errors);
+        auto text = [&](const char* id) { return table.Find(id) ? table.Find(id)->text : std::string(id); };
+        // The pause menu's options open the screen the More menu calls its options: one name.
+        EXPECT_EQ(text("SETTINGS"), text("OPTIONS")) << language;
+        // The help page on pausing names the pause menu's buttons by their captions.
+        const std::string help = text("HELP_TEXT_4");
+        for (const char* id : {"MENU", "RESTART", "SETTINGS", "QUIT_GAME"})
+            EXPECT_NE(help.find(text(id)), std::string::npos) << language << ": " << id << " \"" << text(id) << "\"";
+    }
+}
+
 TEST(TextTables, ShippedTablesUseLineFeedsOnlyAndEndTheirLastLine)
 {
     for (const std::string& language : TextLanguages()) {
