@@ -14,6 +14,8 @@ using Vorn::WideString;
 constexpr float KEY_INSET = 0.15f;
 constexpr float KEY_SIZE = 1.7f;
 constexpr float WIDE_KEY = 3.7f;
+// Room a caption leaves to its key's frame on each side, in cells.
+constexpr float CAPTION_MARGIN = 0.3f;
 
 // Special keys: caption key, grid square (column, row) of the box's corner and its size in
 // squares.
@@ -42,8 +44,12 @@ void Game::RenderKeyboard(const Vorn::SmartPtr<Graphics>& graphics)
     // A page outside the three would read past the key labels.
     const int page = keyPage >= 0 && keyPage < KEY_PAGES ? keyPage : 1;
     auto square = [&](int column, int row, float w, float h, const WideString& caption) {
+        // A caption too long for the key in the main font ("Abbrechen") takes the small one, so
+        // that it never touches the key's frame.
+        const float room = (w - 2.0f * CAPTION_MARGIN) * Consts::CELL_SIZE;
+        const bool fits = !font || font->GetTextWidth(caption) <= room || !smallFont;
         DrawTextBox(graphics, left + KEY_INSET + 2.0f * column, top + KEY_INSET + 2.0f * row, w, h,
-                    font, caption);
+                    fits ? font : smallFont, caption);
     };
 
     for (int column = 0; column < 6; ++column)
