@@ -135,6 +135,13 @@ TEST_P(GameSizes, MenusLevelPageAndPlayScreens)
     Go(Game::MENU_DATA, 0, Game::STATE_OPTIONS);
     Go(Game::MENU_OPTIONS, 2, Game::STATE_MORE);
     Go(Game::MENU_MORE, 4, Game::STATE_MAIN_MENU);
+    // The name keyboard with nothing typed: its enter key reads "Abbrechen".
+    Go(Game::MENU_MAIN, 6, Game::STATE_PROFILES);
+    Go(Game::MENU_PROFILES, 0, Game::STATE_KEYBOARD);
+    Shot("name-keyboard");
+    d.TapCell(2.0f * 4 + 2.0f, g.screenRows - 12.0f + 2.0f * 4 + 2.0f);
+    ASSERT_TRUE(d.WaitForState(Game::STATE_PROFILES, 40)) << d.State();
+    Go(Game::MENU_PROFILES, 6, Game::STATE_MAIN_MENU);
 
     // Every level open and some solved, so that the late packs show their outlines and marks.
     for (int level = 0; level < Game::LEVEL_COUNT; ++level)
