@@ -92,8 +92,9 @@ Colour NaturePiece(const PieceContext& piece, double x, double y, const Cells& v
     value += 0.06 * Smooth(0.3 * c, 0.0, at.edge) * Bevel(piece, x, y, inset, radius, 0.25 * c);
     const double rim = Smooth(std::max(1.5, 0.09 * c), 0.0, at.edge);
     value = value * (1 - 0.3 * rim);
-    const double seam = Smooth(std::max(0.9, 0.035 * c), 0.0, at.seam);
-    value -= 0.12 * seam;
+    // Seams wide and dark enough to part the cells at the tray's scale too.
+    const double seam = Smooth(std::max(2.2, 0.06 * c), 0.0, at.seam);
+    value -= 0.3 * seam;
     value = std::clamp(value, 0.0, 1.0);
     return Colour{value, value * 0.99, value * 0.97, EdgeCoverage(at.edge)};
 }
@@ -122,8 +123,9 @@ Colour WoodPiece(const PieceContext& piece, double x, double y, const Noise& gra
     const double bevel = Bevel(piece, x, y, inset, radius, depth) * Smooth(depth, 0.0, at.edge);
     colour = bevel > 0 ? colour.Mix(Colour{1, 1, 1, 1}, 0.35 * bevel)
                        : colour.Mix(Colour{0, 0, 0, 1}, -0.35 * bevel);
-    const double groove = Smooth(std::max(0.9, 0.03 * c), 0.0, at.seam);
-    colour = colour.Scaled(1 - 0.22 * groove);
+    // Grooves wide and dark enough to part the cells at the tray's scale too.
+    const double groove = Smooth(std::max(2.2, 0.06 * c), 0.0, at.seam);
+    colour = colour.Scaled(1 - 0.45 * groove);
     const double outline = Smooth(std::max(1.2, 0.045 * c), 0.0, at.edge);
     colour = colour.Mix(Colour::Rgb(0x3E220D), 0.6 * outline);
     colour.a = EdgeCoverage(at.edge);
@@ -162,8 +164,9 @@ Colour SummerPiece(const PieceContext& piece, double x, double y, const Noise& w
     const double bevel = Bevel(piece, x, y, inset, radius, 0.1 * c) * Smooth(0.1 * c, 0.0, at.edge);
     colour = bevel > 0 ? colour.Mix(Colour{1, 1, 1, 1}, 0.25 * bevel)
                        : colour.Mix(Colour{0, 0, 0, 1}, -0.25 * bevel);
-    const double seam = Smooth(std::max(0.8, 0.025 * c), 0.0, at.seam);
-    colour = colour.Scaled(1 - 0.15 * seam);
+    // Seams wide and dark enough to part the cells at the tray's scale too.
+    const double seam = Smooth(std::max(2.2, 0.055 * c), 0.0, at.seam);
+    colour = colour.Mix(base.Scaled(0.55), 0.75 * seam);
     const double outline = Smooth(std::max(1.0, 0.035 * c), 0.0, at.edge);
     colour = colour.Mix(base.Scaled(0.55), 0.8 * outline);
     colour.a = EdgeCoverage(at.edge);

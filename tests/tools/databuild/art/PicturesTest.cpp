@@ -125,6 +125,29 @@ TEST(ArtPictures, TheInkTintedSetShowsItsCellsInTheAlpha)
     }
 }
 
+// The sets drawn in their own colours part their cells by a dark seam that stays at least two
+// pixels wide, so that it survives the tray's scale (0.45): a 2x2 block must not read as one cell.
+TEST(ArtPictures, ColouredSetsPartTheirCellsByASeam)
+{
+    auto luminance = [](const Pixel& p) { return (p.r + p.g + p.b) / 3.0; };
+    for (int width : {240, 480, 600}) {
+        const ArtSize size = SizeOf(width);
+        for (int set : {6, 7, 9, 11}) {
+            const Canvas piece = DrawBlock(size, set, 0); // the 2x2 square
+            const int cell = piece.Width() / 2;
+            double middle = 0, seam = 0;
+            int middles = 0, seams = 0;
+            for (int y = cell / 4; y < 3 * cell / 4; ++y) {
+                for (int x = cell / 4; x < 3 * cell / 4; ++x, ++middles)
+                    middle += luminance(piece.Get(x, y));
+                for (int x = cell - 1; x <= cell; ++x, ++seams)
+                    seam += luminance(piece.Get(x, y));
+            }
+            EXPECT_LT(seam / seams, 0.85 * middle / middles) << "set " << set << " at " << width;
+        }
+    }
+}
+
 TEST(ArtPictures, FrameTilesJoinAndLeaveTheOutsideClear)
 {
     for (int width : {320, 600}) {
