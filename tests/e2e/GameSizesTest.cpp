@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "BinaryFiles.h"
 #include "Block.h"
 #include "Consts.h"
 #include "Game.h"
@@ -154,13 +155,18 @@ TEST_P(GameSizes, MenusLevelPageAndPlayScreens)
         if (theme == 0)
             Shot(prefix + "main-menu");
         Go(Game::MENU_MAIN, 0, Game::STATE_PACKS);
-        // The zombie pack's level page, centred on its pistol.
+        // The zombie pack's level page, centred on its pistol, one of the widest outlines.
+        int pistol = 0;
+        while (pistol + 1 < g.packSizes[6] &&
+               std::string(BinaryFiles::files[g.packLevels[6][pistol]]).find("luger") ==
+                   std::string::npos)
+            ++pistol;
         g.currentPack = 6;
-        g.scrollPosition = 7.0f;
+        g.scrollPosition = static_cast<float>(pistol);
         g.screenState = Game::STATE_LEVELS;
         Shot(prefix + "level-page");
-        g.levelRecords[g.packLevels[6][7]] = Game::RECORD_OPEN;
-        g.StartLevel(g.packLevels[6][7]);
+        g.levelRecords[g.packLevels[6][pistol]] = Game::RECORD_OPEN;
+        g.StartLevel(g.packLevels[6][pistol]);
         ASSERT_EQ(g.screenState, Game::STATE_PLAY);
         Shot(prefix + "play-wide");
         CarryFirstBlock();
