@@ -37,13 +37,15 @@ constexpr float CLOSED_VEIL_ALPHA = 0.95f;
 constexpr float BOARD_COLUMNS = 12.0f;
 // The strip of small outlines on the level pages, in cells from the board's top row: each outline
 // stands on its slot's middle with its foot at STRIP_FOOT, its status mark right under it, and the
-// bracket under the centred slot below both. The tallest outline (11 rows) shrunk by the divisor
-// stays under the line above the strip; the widest (11 columns) leaves most of a cell between
-// neighbours two cells apart.
+// bracket under the centred slot below both. An outline is shrunk a sixth, as the board is in a
+// slot, or further until it fits a box of STRIP_WIDTH x STRIP_HEIGHT: so it stays under the line
+// above the strip and leaves most of a cell between neighbours two cells apart.
 constexpr float STRIP_LINE = 12.0f;
 constexpr float STRIP_FOOT = 13.25f;
 constexpr float STRIP_MARK = 13.32f;
-constexpr float STRIP_DIVISOR = 10.0f;
+constexpr float STRIP_DIVISOR = 6.0f;
+constexpr float STRIP_WIDTH = 1.2f;
+constexpr float STRIP_HEIGHT = 1.1f;
 constexpr float STRIP_SLOT = 2.0f;
 
 int PixelX(float x)
@@ -331,9 +333,10 @@ void Game::RenderLevelSelect(const SmartPtr<Graphics>& graphics)
         // so that neighbours never touch and a mark never covers an outline.
         const float middle = STRIP_SLOT * (shift + k) + 5.0f + STRIP_SLOT / 2.0f;
         const OutlineBox box = BoxOf(levelOutlines[stripLevel]);
-        DrawOutline(graphics, middle - (box.left + box.right) / (2.0f * STRIP_DIVISOR),
-                    t + STRIP_FOOT - box.bottom / STRIP_DIVISOR, STRIP_DIVISOR,
-                    levelOutlines[stripLevel]);
+        const float divisor = std::max({STRIP_DIVISOR, (box.right - box.left) / STRIP_WIDTH,
+                                        (box.bottom - box.top) / STRIP_HEIGHT});
+        DrawOutline(graphics, middle - (box.left + box.right) / (2.0f * divisor),
+                    t + STRIP_FOOT - box.bottom / divisor, divisor, levelOutlines[stripLevel]);
         const uint64_t record = Record(*this, stripLevel);
         const int mark = record == 0 ? IMAGE_LOCKED_SMALL
                                      : (record == RECORD_OPEN ? IMAGE_BULB_SMALL : IMAGE_DONE_SMALL);
