@@ -33,7 +33,7 @@ constexpr float BAR_STEP_CELLS = 0.58823526f;
 constexpr float BAR_SCALE = 0.85f;
 // How much of the play screen a panel over it hides: the board stays faintly there, so the player
 // still sees where they are, but no line or block of it reads between the panel's buttons.
-constexpr float PANEL_VEIL_ALPHA = 0.9f;
+constexpr float PANEL_VEIL_ALPHA = 0.95f;
 
 // Screens that are a question or a notice over the background: the logo or not, the screen's text
 // block (Game::dialogTexts by state) or not, and one button list.

@@ -207,7 +207,7 @@ TEST(GamePaint, PanelsOverThePlayScreenHideTheBoard)
                 calls[i].srcW == Consts::SCREEN_WIDTH && calls[i].srcH == Consts::SCREEN_HEIGHT)
                 veil = i;
         ASSERT_LT(veil, calls.size()) << "panel " << panel;
-        EXPECT_GE(calls[veil].a, 0.85f) << "panel " << panel;
+        EXPECT_GE(calls[veil].a, 0.9f) << "panel " << panel;
         ASSERT_LT(veil + 1, calls.size());
         EXPECT_EQ(calls[veil + 1].image, Game::imgBackground);
         EXPECT_FLOAT_EQ(calls[veil + 1].a, 1.0f);
