@@ -167,6 +167,14 @@ TEST_P(RealLevels, EveryLevelDrawsInsideTheScreenClearOfTheCornerLabels)
             }
             EXPECT_GT(drawn, 0);
         }
+        // The level page draws the same outline at full size from its page's left edge.
+        Vorn::SmartPtr<PlayfieldFit> preview(new PlayfieldFit(0, 0, 1, 16));
+        for (const OutlineSegment& segment : preview->LoadLevelOutline(level)) {
+            const bool vertical = segment.direction == OutlineSegment::VERTICAL;
+            const float right = segment.x + (vertical ? 0.0f : segment.length);
+            EXPECT_GE(segment.x, 0.5f) << "on the level page";
+            EXPECT_LE(right, 11.5f) << "on the level page";
+        }
     }
     Game::theme = 0;
     Content::s_images.clear();
