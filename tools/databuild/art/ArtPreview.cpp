@@ -176,10 +176,10 @@ Canvas MainMenu(const ArtSize& size, MockScreen& mock)
     const double rh = (size.height - size.menuTop) / (4 * c), y0 = size.menuTop / c;
     const double k = size.width / c;
     const std::pair<double, std::string> rows[] = {
-        {0, mock.Text("PLAY")}, {0.8, mock.Text("MENU_MORE")},
-        {2.4, mock.Text("MENU_VISIT_WEBSITE")}, {3.2, mock.Text("PROFILE") + " " + mock.Text("GUEST")}};
+        {0, mock.Text("PLAY")}, {1, mock.Text("MENU_MORE")},
+        {2, mock.Text("MENU_VISIT_WEBSITE")}, {3, mock.Text("PROFILE") + " " + mock.Text("GUEST")}};
     for (const auto& row : rows)
-        mock.Button(screen, 0.2, y0 + 0.2 + row.first * rh, k - 0.4, 0.8 * rh - 0.4, row.second);
+        mock.Button(screen, 0.2, y0 + 0.2 + row.first * rh, k - 0.4, rh - 0.4, row.second);
     return screen;
 }
 
