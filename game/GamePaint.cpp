@@ -266,8 +266,10 @@ void Game::RenderPlay(const SmartPtr<Graphics>& graphics)
     const float r = screenRows;
     if (settingsPanelOpen) {
         DrawMenu(*this, graphics, MENU_SETTINGS);
+        // The twitch box, as on the options screen, left of the TWITCH caption.
         if (menus[MENU_SETTINGS])
-            DrawTwitchBox(graphics, w * 0.75f - 2.15f, menus[MENU_SETTINGS]->GetButtonY(4) + h / 2.0f - m);
+            DrawTwitchBox(graphics, w * 0.75f - 2.15f,
+                          menus[MENU_SETTINGS]->GetButtonY(4) + h / 2.0f - m);
         const float top = r - 2.0f * h;
         DrawPanel(graphics, m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font, WideString());
         DrawPanel(graphics, w / 2.0f + m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font,
