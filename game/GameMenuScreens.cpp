@@ -94,7 +94,7 @@ void DrawLanguageMark(const SmartPtr<ButtonDisplayer>& list, int language, float
         if (button->id != language || language < 0 || language >= Game::LANGUAGE_COUNT)
             continue;
         Content::LoadImage(IMAGE_CURRENT_LANGUAGE);
-        graphics->DrawImageCentered(IMAGE_CURRENT_LANGUAGE, PixelX(button->x + slide + 0.6f),
+        graphics->DrawImageCentered(IMAGE_CURRENT_LANGUAGE, PixelX(button->x + slide + 0.8f),
                                     PixelY(button->y + button->h / 2.0f), Graphics::ALIGN_CENTER_Y);
         return;
     }
