@@ -344,6 +344,9 @@ public:
     void RebuildMenus();
     void DrawAbout(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawOptions(const Vorn::SmartPtr<Graphics>& graphics);
+    // The twitch option's box, ticked when on, its tick's left edge at left and its middle at
+    // middle (cells): on the options screen and in the settings panel in play.
+    void DrawTwitchBox(const Vorn::SmartPtr<Graphics>& graphics, float left, float middle);
     void DrawMoreMenu(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawLanguageMenu(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawFirstLanguageMenu(const Vorn::SmartPtr<Graphics>& graphics);

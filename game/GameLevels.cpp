@@ -33,8 +33,20 @@ constexpr float PREVIEW_CLOCK_RATE = 0.00012f;
 constexpr int PREVIEWS_PER_ROW = 5;
 constexpr float VEIL_ALPHA = 0.85f;
 constexpr float CLOSED_VEIL_ALPHA = 0.95f;
-// The board's width in cells, which previews shrink to a row's height or a strip slot.
+// The board's width in cells, which previews shrink to a row's height.
 constexpr float BOARD_COLUMNS = 12.0f;
+// The strip of small outlines on the level pages, in cells from the board's top row: each outline
+// stands on its slot's middle with its foot at STRIP_FOOT, its status mark right under it, and the
+// bracket under the centred slot below both. An outline is shrunk a sixth, as the board is in a
+// slot, or further until it fits a box of STRIP_WIDTH x STRIP_HEIGHT: so it stays under the line
+// above the strip and leaves most of a cell between neighbours two cells apart.
+constexpr float STRIP_LINE = 12.0f;
+constexpr float STRIP_FOOT = 13.25f;
+constexpr float STRIP_MARK = 13.32f;
+constexpr float STRIP_DIVISOR = 6.0f;
+constexpr float STRIP_WIDTH = 1.2f;
+constexpr float STRIP_HEIGHT = 1.1f;
+constexpr float STRIP_SLOT = 2.0f;
 
 int PixelX(float x)
 {
@@ -84,6 +96,32 @@ int PackSize(const Game& game, int pack)
     if (pack < 0 || pack >= Game::PACK_COUNT)
         return 0;
     return std::min(game.packSizes[pack], static_cast<int>(game.packLevels[pack].size()));
+}
+
+// The box an outline's lines span, in its own cells.
+struct OutlineBox {
+    float left, top, right, bottom;
+};
+
+OutlineBox BoxOf(const Outline& outline)
+{
+    OutlineBox box{0.0f, 0.0f, 0.0f, 0.0f};
+    bool first = true;
+    for (const OutlineSegment& segment : outline) {
+        const bool vertical = segment.direction == OutlineSegment::VERTICAL;
+        const float right = segment.x + (vertical ? 0.0f : segment.length);
+        const float bottom = segment.y + (vertical ? segment.length : 0.0f);
+        if (first) {
+            box = OutlineBox{segment.x, segment.y, right, bottom};
+            first = false;
+            continue;
+        }
+        box.left = std::min(box.left, segment.x);
+        box.top = std::min(box.top, segment.y);
+        box.right = std::max(box.right, right);
+        box.bottom = std::max(box.bottom, bottom);
+    }
+    return box;
 }
 
 // The rank-th found solution (counting from 0 in bit order) of a record, as a solution index.
@@ -291,12 +329,20 @@ void Game::RenderLevelSelect(const SmartPtr<Graphics>& graphics)
         const int stripLevel = packLevels[pack][entry];
         if (stripLevel < 0 || stripLevel >= LEVEL_COUNT || levelOutlines[stripLevel].empty())
             continue;
-        const float x = 2.0f * (shift + k) + 5.0f;
-        DrawOutline(graphics, x, t + 12.0f, 6.0f, levelOutlines[stripLevel]);
+        // Each outline centred on its slot whatever its place on the board, standing on its mark,
+        // so that neighbours never touch and a mark never covers an outline.
+        const float middle = STRIP_SLOT * (shift + k) + 5.0f + STRIP_SLOT / 2.0f;
+        const OutlineBox box = BoxOf(levelOutlines[stripLevel]);
+        const float divisor = std::max({STRIP_DIVISOR, (box.right - box.left) / STRIP_WIDTH,
+                                        (box.bottom - box.top) / STRIP_HEIGHT});
+        DrawOutline(graphics, middle - (box.left + box.right) / (2.0f * divisor),
+                    t + STRIP_FOOT - box.bottom / divisor, divisor, levelOutlines[stripLevel]);
         const uint64_t record = Record(*this, stripLevel);
         const int mark = record == 0 ? IMAGE_LOCKED_SMALL
                                      : (record == RECORD_OPEN ? IMAGE_BULB_SMALL : IMAGE_DONE_SMALL);
-        DrawMark(graphics, mark, x + 1.35f, t + 13.35f);
+        Content::LoadImage(mark);
+        graphics->DrawImageCentered(mark, PixelX(middle), PixelY(t + STRIP_MARK),
+                                    Graphics::ALIGN_CENTER_X);
     }
 
     for (int j = -1; j <= 1; ++j)
@@ -360,7 +406,7 @@ void Game::RenderLevelPage(const SmartPtr<Graphics>& graphics, int level, int en
             textY);
     }
 
-    DrawHandHorizontal(graphics, -1.0f, t + 12.0f, 14.0f, Consts::THEME_LINES_HORIZONTAL);
+    DrawHandHorizontal(graphics, -1.0f, t + STRIP_LINE, 14.0f, Consts::THEME_LINES_HORIZONTAL);
 
     if (!inPack || levelOutlines[level].empty())
         return;

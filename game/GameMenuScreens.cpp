@@ -23,8 +23,9 @@ using Vorn::WideString;
 
 namespace {
 
-constexpr int IMAGE_TWITCH_OFF = 56;
 constexpr int IMAGE_TWITCH_ON = 58;
+// The tick that marks the language in use on the language lists.
+constexpr int IMAGE_CURRENT_LANGUAGE = 58;
 constexpr int THEME_UNTINTED_BARS = 4;
 // A volume bar's picture is drawn at this scale; 0.58823526 cells of source per 10 % make a full
 // bar 5 cells long on screen.
@@ -82,7 +83,39 @@ void DrawSlider(const SmartPtr<Graphics>& graphics, float left, float y, int vol
                            y, SLIDER_HEIGHT, Consts::THEME_LINES_VERTICAL);
 }
 
+// The tick left of the caption of the list's button for the language in use, moved with the
+// sliding list; drawn in its own colours, as on the options' twitch box.
+void DrawLanguageMark(const SmartPtr<ButtonDisplayer>& list, int language, float slide,
+                      const SmartPtr<Graphics>& graphics)
+{
+    if (!list)
+        return;
+    for (const ButtonRecord* button = list->GetHead(); button; button = button->next) {
+        if (button->id != language || language < 0 || language >= Game::LANGUAGE_COUNT)
+            continue;
+        Content::LoadImage(IMAGE_CURRENT_LANGUAGE);
+        graphics->DrawImageCentered(IMAGE_CURRENT_LANGUAGE, PixelX(button->x + slide + 0.8f),
+                                    PixelY(button->y + button->h / 2.0f), Graphics::ALIGN_CENTER_Y);
+        return;
+    }
+}
+
 } // namespace
+
+void Game::DrawTwitchBox(const SmartPtr<Graphics>& graphics, float left, float middle)
+{
+    // An empty box is off, a ticked one on. (The padlock picture, which marks locked levels,
+    // would read as "locked", not as "off".)
+    Content::LoadImage(IMAGE_TWITCH_ON);
+    const Image* box = Graphics::FindImage(IMAGE_TWITCH_ON);
+    const float iw = box ? static_cast<float>(box->width) : 0.0f;
+    const float ih = box ? static_cast<float>(box->height) : 0.0f;
+    DrawTextBox(graphics, left - 0.15f, middle - 0.7f * ih / Cell(), 1.55f * iw / Cell(),
+                1.4f * ih / Cell(), font, WideString());
+    if (twitch)
+        graphics->DrawImageCentered(IMAGE_TWITCH_ON, static_cast<int>(left * Cell()),
+                                    static_cast<int>(middle * Cell()), Graphics::ALIGN_CENTER_Y);
+}
 
 // --- Box painter ---------------------------------------------------------------------------------
 
@@ -111,6 +144,7 @@ void Game::DrawLanguageMenu(const SmartPtr<Graphics>& graphics)
     DrawMenuBackdrop(graphics);
     if (menus[MENU_LANGUAGE])
         menus[MENU_LANGUAGE]->DrawOffset(graphics, menuSlide, 0.0f);
+    DrawLanguageMark(menus[MENU_LANGUAGE], language, menuSlide, graphics);
 }
 
 void Game::DrawFirstLanguageMenu(const SmartPtr<Graphics>& graphics)
@@ -120,6 +154,7 @@ void Game::DrawFirstLanguageMenu(const SmartPtr<Graphics>& graphics)
     DrawMenuBackdrop(graphics);
     if (menus[MENU_FIRST_LANGUAGE])
         menus[MENU_FIRST_LANGUAGE]->DrawOffset(graphics, menuSlide, 0.0f);
+    DrawLanguageMark(menus[MENU_FIRST_LANGUAGE], language, menuSlide, graphics);
 }
 
 void Game::DrawOptions(const SmartPtr<Graphics>& graphics)
@@ -153,17 +188,7 @@ void Game::DrawOptions(const SmartPtr<Graphics>& graphics)
     DrawTextBox(graphics, musicLeft, sy, SLIDER_LENGTH, SLIDER_HEIGHT, font, WideString());
 
     // The twitch box sits left of the TWITCH caption, centred on the button's middle.
-    Content::LoadImage(IMAGE_TWITCH_ON);
-    Content::LoadImage(IMAGE_TWITCH_OFF);
-    const Image* box = Graphics::FindImage(IMAGE_TWITCH_ON);
-    const float iw = box ? static_cast<float>(box->width) : 0.0f;
-    const float ih = box ? static_cast<float>(box->height) : 0.0f;
-    const float ty = (list ? list->GetButtonY(5) : 0.0f) + rh / 2.0f - m;
-    DrawTextBox(graphics, k * 0.75f - 2.3f, ty - 0.7f * ih / Cell(), 1.55f * iw / Cell(),
-                1.4f * ih / Cell(), font, WideString());
-    graphics->DrawImageCentered(twitch ? IMAGE_TWITCH_ON : IMAGE_TWITCH_OFF,
-                                static_cast<int>((k * 0.75f - 2.15f) * Cell()),
-                                static_cast<int>(ty * Cell()), Graphics::ALIGN_CENTER_Y);
+    DrawTwitchBox(graphics, k * 0.75f - 2.15f, (list ? list->GetButtonY(5) : 0.0f) + rh / 2.0f - m);
 }
 
 void Game::DrawAbout(const SmartPtr<Graphics>& graphics)

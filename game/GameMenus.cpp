@@ -182,14 +182,14 @@ void Game::CreateMenus()
     const float row = rh - 0.4f;
     const float top = y0 + 0.2f;
 
-    // Main menu: rows of 0.8 Rh; the third row is left free.
-    const float mainRow = 0.8f * rh;
+    // Main menu: its four buttons fill the rows under the logo as the other four-row menus do,
+    // with no empty row between them.
     ReplaceList(menus[MENU_MAIN],
                 MakeList(*this,
-                         {Key(0, "PLAY", 0.2f, top, full, mainRow - 0.4f),
-                          Key(10, "MENU_MORE", 0.2f, top + mainRow, full, mainRow - 0.4f),
-                          Key(11, "MENU_VISIT_WEBSITE", 0.2f, top + 2.4f * rh, full, mainRow - 0.4f),
-                          Key(6, "PROFILE", 0.2f, top + 3.2f * rh, full, mainRow - 0.4f)},
+                         {Key(0, "PLAY", 0.2f, top, full, row),
+                          Key(10, "MENU_MORE", 0.2f, top + rh, full, row),
+                          Key(11, "MENU_VISIT_WEBSITE", 0.2f, top + 2.0f * rh, full, row),
+                          Key(6, "PROFILE", 0.2f, top + 3.0f * rh, full, row)},
                          smallFont, max));
 
     ReplaceList(menus[MENU_MORE], MakeList(*this,
@@ -219,12 +219,13 @@ void Game::CreateMenus()
         ReplaceList(menus[MENU_OPTIONS], options);
     }
 
-    // Data: no button leads to the high-score question.
+    // Data: no button leads to the high-score question. BACK takes the bottom row, as high as
+    // the other buttons and where every other menu has its BACK.
     ReplaceList(menus[MENU_DATA],
                 MakeList(*this,
                          {Key(1, "DELETE_PROFILE", 0.2f, top, full, row),
                           Key(2, "DELETE_DATA", 0.2f, top + rh, full, row),
-                          Key(0, "BACK", 0.2f, top + 2.0f * rh, full, 2.0f * rh - 0.4f)},
+                          Key(0, "BACK", 0.2f, top + 3.0f * rh, full, row)},
                          smallFont, max));
 
     {
@@ -310,7 +311,9 @@ void Game::CreateMenus()
         SmartPtr<ButtonDisplayer> settings(new ButtonDisplayer());
         settings->AddTextButton(1, GetText("THEME"), GetText("NOTEBOOK"), smallFont, 0.2f,
                                 top + rh, half, row, max, -1);
-        settings->AddButton(4, GetText("TWITCH"), smallFont, right, top + rh, half, row, max, -1);
+        // As on the options screen: the caption leaves the button's left part to the twitch box.
+        settings->AddButtonEx(4, GetText("TWITCH"), smallFont, right, top + rh, half, row, max,
+                              0.24f * k, 0, -1);
         settings->AddButton(3, GetText("BACK"), smallFont, 0.2f, top + 3.0f * rh, full, row, max,
                             -1);
         ReplaceList(menus[MENU_SETTINGS], settings);

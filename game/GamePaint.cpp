@@ -31,6 +31,9 @@ constexpr int UNTINTED_BARS_THEME = 4;
 // Width of a volume bar's source per volume step, in cells: ten steps at scale 0.85 give 5 cells.
 constexpr float BAR_STEP_CELLS = 0.58823526f;
 constexpr float BAR_SCALE = 0.85f;
+// How much of the play screen a panel over it hides: the board stays faintly there, so the player
+// still sees where they are, but no line or block of it reads between the panel's buttons.
+constexpr float PANEL_VEIL_ALPHA = 0.95f;
 
 // Screens that are a question or a notice over the background: the logo or not, the screen's text
 // block (Game::dialogTexts by state) or not, and one button list.
@@ -99,6 +102,15 @@ void DrawSplashFill(const SmartPtr<Graphics>& graphics)
 {
     graphics->DrawImageEx(FIRST_SPLASH, 0, 0, 1, 1, 1, 1,
                           static_cast<float>(Consts::SCREEN_HEIGHT), 1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// The background drawn over the whole screen at the veil's alpha. The alpha stays with the picture
+// for the draws that take none (the box fills), so one opaque pixel of it puts it back.
+void DrawVeil(const SmartPtr<Graphics>& graphics)
+{
+    graphics->DrawImageEx(Game::imgBackground, 0, 0, 0, 0, Consts::SCREEN_WIDTH,
+                          Consts::SCREEN_HEIGHT, 1.0f, 1.0f, 1.0f, 1.0f, PANEL_VEIL_ALPHA);
+    graphics->DrawImageEx(Game::imgBackground, 0, 0, 0, 0, 1, 1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 // The volume bars of the in-game settings panel, a knob line on each and a box around each.
@@ -246,12 +258,18 @@ void Game::RenderPlay(const SmartPtr<Graphics>& graphics)
     if (!board->paused)
         return;
 
+    // Every panel of the pause hides the play screen under it.
+    DrawVeil(graphics);
     const float m = menuMargin;
     const float h = menuRowHeight;
     const float w = screenColumns;
     const float r = screenRows;
     if (settingsPanelOpen) {
         DrawMenu(*this, graphics, MENU_SETTINGS);
+        // The twitch box, as on the options screen, left of the TWITCH caption.
+        if (menus[MENU_SETTINGS])
+            DrawTwitchBox(graphics, w * 0.75f - 2.15f,
+                          menus[MENU_SETTINGS]->GetButtonY(4) + h / 2.0f - m);
         const float top = r - 2.0f * h;
         DrawPanel(graphics, m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font, WideString());
         DrawPanel(graphics, w / 2.0f + m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font,

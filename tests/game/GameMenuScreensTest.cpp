@@ -187,19 +187,50 @@ TEST_F(MenuScreens, TheTwitchBoxShowsTheOption)
 {
     // Centred on the TWITCH button's middle: y = 6.25 + 3.4375 / 2 cells.
     const int ty = static_cast<int>((6.45f + 3.4375f / 2.0f - 0.2f) * 40.0f);
+    // On: the tick in the box. Off: the box stays empty; the padlock, which marks locked levels,
+    // would read as "locked".
     for (bool on : {true, false}) {
         m_game->twitch = on;
         m_graphics->ClearRecord();
         m_game->DrawOptions(m_graphics);
-        const std::vector<Graphics::DrawCall> shown = Calls(on ? TWITCH_ON : TWITCH_OFF, Call::CENTERED);
-        ASSERT_EQ(shown.size(), 1u) << on;
-        EXPECT_TRUE(Calls(on ? TWITCH_OFF : TWITCH_ON, Call::CENTERED).empty());
+        EXPECT_TRUE(Calls(TWITCH_OFF, Call::CENTERED).empty());
+        const std::vector<Graphics::DrawCall> shown = Calls(TWITCH_ON, Call::CENTERED);
+        ASSERT_EQ(shown.size(), on ? 1u : 0u) << on;
+        if (!on)
+            continue;
         EXPECT_EQ(shown[0].x, static_cast<int>((9.0f - 2.15f) * 40.0f));
         EXPECT_EQ(shown[0].y, ty - 10);
     }
     // Its frame is 1.55 box widths wide and 1.4 box heights high, from 0.75 K - 2.3 cells.
     EXPECT_EQ(VerticalLinesAt(6.45f + 3.4375f / 2.0f - 0.2f - 0.35f, 0.7f),
               (std::vector<int>{248, 294}));
+}
+
+// Both language lists tick the language in use, on its own button's row, and only that one.
+TEST_F(MenuScreens, TheLanguageListsMarkTheLanguageInUse)
+{
+    for (int language : {0, 3}) {
+        m_game->language = language;
+        for (bool first : {false, true}) {
+            m_graphics->ClearRecord();
+            if (first)
+                m_game->DrawFirstLanguageMenu(m_graphics);
+            else
+                m_game->DrawLanguageMenu(m_graphics);
+            const std::vector<Graphics::DrawCall> ticks = Calls(TWITCH_ON, Call::CENTERED);
+            ASSERT_EQ(ticks.size(), 1u) << language << first;
+            const ButtonRecord* button = nullptr;
+            for (const ButtonRecord* b =
+                     m_game->menus[first ? Game::MENU_FIRST_LANGUAGE : Game::MENU_LANGUAGE]->GetHead();
+                 b; b = b->next)
+                if (b->id == language)
+                    button = b;
+            ASSERT_TRUE(button);
+            const float middle = (button->y + button->h / 2.0f) * 40.0f;
+            EXPECT_NEAR(ticks[0].y + 10, middle, 1.5f);
+            EXPECT_GE(ticks[0].x, static_cast<int>(button->x * 40.0f));
+        }
+    }
 }
 
 TEST_F(MenuScreens, TheAboutTextScrollsWithItsThumb)

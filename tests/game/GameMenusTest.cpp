@@ -118,10 +118,6 @@ TEST_F(Menus, GeometryAt480x800)
 
     const float s6 = 550.0f / 240.0f;
     const float s5 = 550.0f / 200.0f;
-    ExpectRect(Game::MENU_MAIN, 0, {0.2f, 6.45f, 11.6f, 2.35f});
-    ExpectRect(Game::MENU_MAIN, 10, {0.2f, 6.45f + 2.75f, 11.6f, 2.35f});
-    ExpectRect(Game::MENU_MAIN, 11, {0.2f, 6.45f + 8.25f, 11.6f, 2.35f});
-    ExpectRect(Game::MENU_MAIN, 6, {0.2f, 6.45f + 11.0f, 11.6f, 2.35f});
     ExpectRect(Game::MENU_PROFILES, 0, {0.2f, 6.45f, 11.6f, 1.8917f});
     ExpectRect(Game::MENU_PROFILES, 4, {0.2f, 6.45f + 4 * s6, 11.6f, s6 - 0.4f});
     ExpectRect(Game::MENU_PROFILES, 5, {0.2f, 6.45f + 5 * s6, 5.6f, s6 - 0.4f});
@@ -135,13 +131,47 @@ TEST_F(Menus, GeometryAt480x800)
     ExpectRect(Game::MENU_PAUSE, 3, {0.2f, 16.7625f, 11.6f, 3.0375f});
     ExpectRect(Game::MENU_MORE, 2, {6.2f, 6.45f + 3.4375f, 5.6f, 3.0375f});
     ExpectRect(Game::MENU_OPTIONS, 4, {0.2f, 6.45f + 6.875f, 5.6f, 3.0375f});
-    ExpectRect(Game::MENU_DATA, 0, {0.2f, 6.45f + 6.875f, 11.6f, 6.475f});
     ExpectRect(Game::MENU_WELCOME, 0, {0.2f, 20.2f - 3 * 3.4375f, 11.6f, 6.475f});
     ExpectRect(Game::MENU_HELP, 2, {0.2f + 0.666f * 12, 16.7625f, 0.333f * 12 - 0.4f, 3.0375f});
     ExpectRect(Game::MENU_SETTINGS, 4, {6.2f, 6.45f + 3.4375f, 5.6f, 3.0375f});
     // Not short enough for the compact level page.
     ExpectRect(Game::MENU_LEVELS, 0, {0.2f, 6.45f + 10.3125f, 0.6f * 12 - 0.4f, 3.0375f});
     ExpectRect(Game::MENU_LEVELS, 1, {0.6f * 12 + 0.2f, 6.45f + 10.3125f, 0.4f * 12 - 0.4f, 3.0375f});
+}
+
+// The four-row menus fill the area under the logo row by row: no row is left empty between two
+// buttons, and no button is taller than a row (the data menu's BACK included).
+TEST_F(Menus, FourRowMenusHaveNoEmptyRowAndNoStretchedButton)
+{
+    for (const auto& size : {std::make_pair(240, 320), std::make_pair(320, 480),
+                             std::make_pair(480, 800), std::make_pair(600, 1024)}) {
+        Consts::Init(size.first, size.second, true);
+        m_game->CreateMenus();
+        const float rh = m_game->menuRowHeight;
+        const float top = static_cast<float>(Consts::MAIN_MENU_Y) / Consts::CELL_SIZE + 0.2f;
+        for (int list : {Game::MENU_MAIN, Game::MENU_MORE, Game::MENU_DATA, Game::MENU_OPTIONS}) {
+            std::vector<bool> used(4, false);
+            for (const ButtonRecord* b = m_game->menus[list]->GetHead(); b; b = b->next) {
+                const float row = (b->y - top) / rh;
+                EXPECT_NEAR(row, std::round(row), EPS) << "list " << list << " id " << b->id;
+                EXPECT_LE(b->h, rh - 0.4f + EPS) << "list " << list << " id " << b->id;
+                if (row > -0.5f && row < 3.5f)
+                    used[static_cast<int>(std::round(row))] = true;
+            }
+            // Rows below the last button may stay free (the data menu's third), none between.
+            int last = 3;
+            while (last > 0 && !used[last])
+                --last;
+            if (list == Game::MENU_OPTIONS)
+                used[1] = true; // the volume sliders' row
+            if (list == Game::MENU_DATA)
+                used[2] = true; // BACK stands on the bottom row, as everywhere
+            for (int row = 0; row <= last; ++row)
+                EXPECT_TRUE(used[row]) << "list " << list << " row " << row << " at "
+                                       << size.first << "x" << size.second;
+            EXPECT_EQ(last, 3) << "list " << list;
+        }
+    }
 }
 
 TEST_F(Menus, ShortScreensGetTheCompactLevelPage)
@@ -199,7 +229,9 @@ TEST_F(Menus, EveryListHasTheIdsTheScreensActOn)
     const ButtonRecord* twitch = Button(Game::MENU_OPTIONS, 5);
     EXPECT_EQ(twitch->style, 0);
     EXPECT_FLOAT_EQ(twitch->extra, 0.24f * 12.0f);
-    EXPECT_EQ(Button(Game::MENU_SETTINGS, 4)->style, 1);
+    // In play the same option leaves the same room for its box.
+    EXPECT_EQ(Button(Game::MENU_SETTINGS, 4)->style, 0);
+    EXPECT_FLOAT_EQ(Button(Game::MENU_SETTINGS, 4)->extra, 0.24f * 12.0f);
     EXPECT_EQ(Button(Game::MENU_OPTIONS, 1)->label1, Text("THEME"));
     EXPECT_EQ(Button(Game::MENU_SETTINGS, 1)->label1, Text("THEME"));
     EXPECT_EQ(Caption(Game::MENU_HELP, 0), WideString(L"<"));

@@ -118,9 +118,11 @@ std::string VerifyLevel(const LevelFile& level)
         level.originY + level.height - 1 > PlayArea::BOARD_LAST_ROW)
         return "the board leaves rows " + std::to_string(PlayArea::BOARD_FIRST_ROW) + " to " +
                std::to_string(PlayArea::BOARD_LAST_ROW);
-    if ((shiftBits == LevelFile::FLAG_SHIFT_LEFT && level.originX < 1) ||
-        (shiftBits == LevelFile::FLAG_SHIFT_RIGHT && level.originX + level.width > 11))
-        return "the shifted board leaves the screen";
+    // Its outline half a cell clear of the screen's edges.
+    const int leftMargin = shiftBits == LevelFile::FLAG_SHIFT_RIGHT ? 0 : 1;
+    const int rightMargin = shiftBits == LevelFile::FLAG_SHIFT_LEFT ? 0 : 1;
+    if (level.originX < leftMargin || level.originX + level.width + rightMargin > PlayArea::COLUMNS)
+        return "the board's outline comes within half a cell of the screen's edge";
 
     // Tray boxes: on the play area, clear of the board, its holes and each other.
     std::vector<bool> taken = PlayArea::BoardCells(source.width, source.height, source.cells,

@@ -9,8 +9,9 @@ namespace DataBuild {
 struct LevelSource {
     enum Shift { SHIFT_NONE = 0, SHIFT_LEFT = 1, SHIFT_RIGHT = 2 };
 
-    // The published limits of an outline (data/levels/README.md derives them from the screen).
-    static constexpr int MAX_WIDTH = 12;
+    // The published limits of an outline (data/levels/README.md derives them from the screen):
+    // the outline keeps half a cell clear of both screen edges, where its lines would be cut.
+    static constexpr int MAX_WIDTH = 10;
     static constexpr int MAX_SHIFTED_WIDTH = 11;
     static constexpr int MAX_HEIGHT = 11;
     static constexpr int MAX_CELLS = 72;

@@ -109,9 +109,10 @@ std::vector<bool> PlayArea::BoardCells(int width, int height, const std::vector<
 
 LayoutPlanner::LayoutPlanner(const LevelSource& source) : m_source(source)
 {
-    // A shifted board straddles one more screen column, on the side it is shifted to.
-    const int leftMargin = source.shift == LevelSource::SHIFT_LEFT ? 1 : 0;
-    const int rightMargin = source.shift == LevelSource::SHIFT_RIGHT ? 1 : 0;
+    // The outline keeps half a cell clear of both screen edges, whose lines would be cut there: a
+    // board keeps a whole column free on each side, except on the side it is shifted away from.
+    const int leftMargin = source.shift == LevelSource::SHIFT_RIGHT ? 0 : 1;
+    const int rightMargin = source.shift == LevelSource::SHIFT_LEFT ? 0 : 1;
     for (int y = PlayArea::BOARD_FIRST_ROW; y + source.height - 1 <= PlayArea::BOARD_LAST_ROW; ++y)
         for (int x = leftMargin; x + source.width + rightMargin <= PlayArea::COLUMNS; ++x)
             m_placements.push_back(Placement{x, y});

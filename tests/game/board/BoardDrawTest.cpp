@@ -130,10 +130,23 @@ TEST_F(BoardDraw, TrayShadowsAndTheDraggedPiece)
     EXPECT_EQ(Count(calls, Playfield::IMAGE_GUIDE_VERTICAL), 1);
     EXPECT_EQ(Count(calls, Playfield::IMAGE_GUIDE_HORIZONTAL), 1);
 
+    // Over the hole no landing place is shown: the only full-size copy is the carried one.
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [&](const auto& c) { return c.image == singleImage && c.scale == 1.0f; }),
+              1);
+
+    // Where it fits, a faint copy marks the cell it will land on, under the carried piece.
     world.DropPoint(SINGLE, 0, 0, x, y);
     world.Move(x, y);
     calls = Draw();
     EXPECT_FLOAT_EQ(calls.back().a, 1.0f);
+    ASSERT_GE(calls.size(), 2u);
+    const Graphics::DrawCall& landing = calls[calls.size() - 2];
+    EXPECT_EQ(landing.image, singleImage);
+    EXPECT_EQ(landing.x, board->originX);
+    EXPECT_EQ(landing.y, board->originY);
+    EXPECT_FLOAT_EQ(landing.a, faint);
+    EXPECT_FLOAT_EQ(landing.r, Game::COLOR_BLOCK_R);
 
     // Placed: drawn at its cell in its colour; its tray entry stays a shadow.
     world.Up(x, y);
@@ -148,6 +161,23 @@ TEST_F(BoardDraw, TrayShadowsAndTheDraggedPiece)
     EXPECT_EQ(placed->y, board->originY);
     EXPECT_FLOAT_EQ(placed->r, Block::blockColors[board->Placed()[0]->colour][0]);
     EXPECT_EQ(Count(calls, Playfield::IMAGE_GUIDE_VERTICAL), 0);
+
+    // Lifted off the board again, the piece is carried in its own colour, not the tray's tint.
+    const int colour = board->Placed()[0]->colour;
+    float saved[4];
+    std::copy(Block::blockColors[colour], Block::blockColors[colour] + 4, saved);
+    Block::SetColor(colour, 0x123456);
+    world.CellPoint(0, 0, x, y);
+    world.Down(x, y);
+    world.Frame(16);
+    world.DropPoint(SINGLE, 2, 0, x, y);
+    world.Move(x, y);
+    calls = Draw();
+    ASSERT_TRUE(board->dragging);
+    EXPECT_EQ(calls.back().image, singleImage);
+    EXPECT_FLOAT_EQ(calls.back().r, 0x12 / 255.0f);
+    EXPECT_FLOAT_EQ(calls.back().b, 0x56 / 255.0f);
+    std::copy(saved, saved + 4, Block::blockColors[colour]);
 }
 
 TEST_F(BoardDraw, TheCompletionPanelMarksThePacksProgress)

@@ -9,7 +9,11 @@
 #include <vector>
 
 #include "BinaryFiles.h"
+#include "Consts.h"
 #include "Content.h"
+#include "Graphics.h"
+#include "Image.h"
+#include "Images.h"
 #include "Stats.h"
 #include "support/BoardWorld.h"
 #include "vfs/PakMount.h"
@@ -109,4 +113,69 @@ TEST_P(RealLevels, EveryLevelIsSolvedByItsFirstSolution)
         EXPECT_EQ(board.stats->found, 1);
         EXPECT_EQ(game.levelRecords[level] & 2, 2u);
     }
+}
+
+// What a player sees of every level, at every size: the whole outline (or the theme's frame tiles)
+// and every tray piece lie inside the screen and clear of the MENU and HINTS labels in the corners
+// of the bottom row. Lines are drawn as strips a cell wide centred on the cell edges, so an outline
+// touching a screen edge would lose half of its line there.
+TEST_P(RealLevels, EveryLevelDrawsInsideTheScreenClearOfTheCornerLabels)
+{
+    Game& game = world->game();
+    for (int id = 0; id < Images::COUNT; ++id)
+        Content::s_images[id] = new Image(4096, 4096);
+    Vorn::SmartPtr<Graphics> graphics(new Graphics(nullptr));
+    graphics->StartRecording();
+    const int s = Consts::CELL_SIZE;
+    const int screenW = Consts::SCREEN_WIDTH, screenH = Consts::SCREEN_HEIGHT;
+    const int labelTop = static_cast<int>((game.screenRows - 1.0f) * s);
+    const int labelWidth = 3 * s;
+    const int themes[] = {0, 7}; // hand-drawn outline, frame tiles
+    for (int level = 0; level < BinaryFiles::LEVEL_COUNT; ++level) {
+        SCOPED_TRACE(BinaryFiles::files[level]);
+        ASSERT_TRUE(Content::LoadBinary(level));
+        game.levelSolutions[level] = PlayfieldFit::ReadSolutions(level);
+        game.levelRecords[level] = Game::RECORD_OPEN;
+        PlayfieldFit& board = *world->StartLevel(level);
+        world->Frame(16);
+        for (int theme : themes) {
+            Game::theme = theme;
+            graphics->ClearRecord();
+            board.Draw(graphics);
+            int drawn = 0;
+            for (const Graphics::DrawCall& call : graphics->GetRecord()) {
+                const bool line = call.image == Consts::THEME_LINES_VERTICAL[theme] ||
+                                  call.image == Consts::THEME_LINES_HORIZONTAL[theme];
+                const bool tile = call.image == Consts::THEME_INGAME[theme];
+                const bool piece =
+                    call.image >= Game::BASE_BLOCK && call.image < Game::BASE_BLOCK + Block::TYPE_COUNT;
+                if (!line && !tile && !piece)
+                    continue;
+                ++drawn;
+                const int left = call.x, top = call.y;
+                const int right = left + static_cast<int>(call.srcW * call.scale);
+                const int bottom = top + static_cast<int>(call.srcH * call.scale);
+                const std::string what = (piece ? "tray piece" : line ? "outline" : "frame tile") +
+                                         std::string(" at ") + std::to_string(left) + "," +
+                                         std::to_string(top) + " - " + std::to_string(right) + "," +
+                                         std::to_string(bottom) + ", theme " + std::to_string(theme);
+                EXPECT_TRUE(left >= 0 && top >= 0 && right <= screenW && bottom <= screenH)
+                    << what << " leaves the " << screenW << "x" << screenH << " screen";
+                const bool inLabelRow = bottom > labelTop;
+                EXPECT_FALSE(inLabelRow && (left < labelWidth || right > screenW - labelWidth))
+                    << what << " meets a corner label";
+            }
+            EXPECT_GT(drawn, 0);
+        }
+        // The level page draws the same outline at full size from its page's left edge.
+        Vorn::SmartPtr<PlayfieldFit> preview(new PlayfieldFit(0, 0, 1, 16));
+        for (const OutlineSegment& segment : preview->LoadLevelOutline(level)) {
+            const bool vertical = segment.direction == OutlineSegment::VERTICAL;
+            const float right = segment.x + (vertical ? 0.0f : segment.length);
+            EXPECT_GE(segment.x, 0.5f) << "on the level page";
+            EXPECT_LE(right, 11.5f) << "on the level page";
+        }
+    }
+    Game::theme = 0;
+    Content::s_images.clear();
 }

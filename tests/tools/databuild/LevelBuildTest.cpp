@@ -194,10 +194,10 @@ TEST(LevelBuild, VerifyCatchesSpoiledFiles)
 TEST(LevelBuild, FailsWithAReasonWhenTheTrayCannotFit)
 {
     // A ring whose hole takes the middle of the screen: room for six boxes below, far too few.
-    std::string ring = std::string(12, '#') + "\n";
+    std::string ring = std::string(10, '#') + "\n";
     for (int row = 0; row < 9; ++row)
-        ring += "##" + std::string(8, '.') + "##\n";
-    ring += std::string(12, '#') + "\n";
+        ring += "##" + std::string(6, '.') + "##\n";
+    ring += std::string(10, '#') + "\n";
     LevelSource source = Outline(ring);
     BuiltLevel built;
     std::string error;

@@ -66,16 +66,17 @@ TEST(LevelSource, RefusesBadOptionsAndCharacters)
 
 TEST(LevelSource, RefusesOutlinesBeyondTheLimits)
 {
-    EXPECT_TRUE(Contains(Error(std::string(13, '#') + "\n"), "13 cells wide"));
+    // An outline keeps half a cell clear of both screen edges: 10 columns, 11 when shifted.
+    EXPECT_TRUE(Contains(Error(std::string(11, '#') + "\n"), "11 cells wide"));
     EXPECT_TRUE(Contains(Error("; shift: right\n" + std::string(12, '#') + "\n"), "half-cell"));
     std::string tall;
     for (int row = 0; row < 12; ++row)
         tall += "#\n";
     EXPECT_TRUE(Contains(Error(tall), "12 rows high"));
     std::string big;
-    for (int row = 0; row < 7; ++row)
-        big += std::string(11, '#') + "\n"; // 77 cells
-    EXPECT_TRUE(Contains(Error(big), "77 cells"));
+    for (int row = 0; row < 8; ++row)
+        big += std::string(10, '#') + "\n"; // 80 cells
+    EXPECT_TRUE(Contains(Error(big), "80 cells"));
     EXPECT_TRUE(Contains(Error("#.#\n"), "not one piece"));
     EXPECT_TRUE(Contains(Error("#.\n.#\n"), "not one piece")); // corners do not join
 
@@ -83,9 +84,12 @@ TEST(LevelSource, RefusesOutlinesBeyondTheLimits)
     LevelSource source;
     std::string error, edge;
     for (int row = 0; row < 6; ++row)
-        edge += std::string(12, '#') + "\n";
+        edge += std::string(10, '#') + "\n";
+    edge += "##\n";
     EXPECT_TRUE(ParseLevelSource(edge, source, error)) << error;
-    EXPECT_EQ(source.CellCount(), 72);
+    EXPECT_EQ(source.CellCount(), 62);
+    EXPECT_TRUE(ParseLevelSource("; shift: left\n" + std::string(11, '#') + "\n", source, error))
+        << error;
 }
 
 TEST(LevelSource, ReportsUnreadableFilesByName)

@@ -29,10 +29,12 @@ void ExpectValid(const LevelSource& source, const TrayLayout& layout, size_t box
     ASSERT_EQ(layout.boxes.size(), boxCount);
     EXPECT_GE(layout.originY, PlayArea::BOARD_FIRST_ROW);
     EXPECT_LE(layout.originY + source.height - 1, PlayArea::BOARD_LAST_ROW);
-    const int left = layout.originX - (layout.shift == LevelSource::SHIFT_LEFT ? 1 : 0);
-    const int right = layout.originX + source.width + (layout.shift == LevelSource::SHIFT_RIGHT);
-    EXPECT_GE(left, 0);
-    EXPECT_LE(right, PlayArea::COLUMNS);
+    // The outline, in screen columns, keeps half a cell clear of both screen edges.
+    const double shift = layout.shift == LevelSource::SHIFT_LEFT    ? -0.5
+                         : layout.shift == LevelSource::SHIFT_RIGHT ? 0.5
+                                                                    : 0.0;
+    EXPECT_GE(layout.originX + shift, 0.5);
+    EXPECT_LE(layout.originX + shift + source.width, PlayArea::COLUMNS - 0.5);
     std::vector<bool> taken = PlayArea::BoardCells(source.width, source.height, source.cells,
                                                    layout.originX, layout.originY, layout.shift);
     for (const TrayBox& box : layout.boxes) {
@@ -96,7 +98,7 @@ TEST(LayoutPlanner, PlacesEveryBoxWithinTheRules)
 {
     const std::vector<std::string> outlines = {
         "##\n##\n",
-        Rectangle(12, 6),
+        Rectangle(10, 6),
         Rectangle(6, 11),
         "; shift: left\n" + Rectangle(11, 4),
         "; shift: right\n#####\n#...#\n#####\n",
@@ -118,11 +120,11 @@ TEST(LayoutPlanner, PlacesEveryBoxWithinTheRules)
 
 TEST(LayoutPlanner, KnowsHowMuchRoomThereIs)
 {
-    // A full-width board of six rows leaves rows 7..14: three full rows of six boxes and four
-    // boxes between the buttons.
-    EXPECT_EQ(LayoutPlanner(Outline(Rectangle(12, 6))).Capacity(), 22);
+    // The widest board of six rows leaves rows 7..14: three full rows of six boxes and four
+    // boxes between the buttons (the single columns beside the board hold none).
+    EXPECT_EQ(LayoutPlanner(Outline(Rectangle(10, 6))).Capacity(), 22);
     // Five rows high: four rows of six boxes, wherever the board goes.
-    EXPECT_EQ(LayoutPlanner(Outline(Rectangle(12, 5))).Capacity(), 24);
+    EXPECT_EQ(LayoutPlanner(Outline(Rectangle(10, 5))).Capacity(), 24);
     // A small board leaves almost all of the 12 x 14 area.
     EXPECT_GE(LayoutPlanner(Outline("##\n##\n")).Capacity(), 36);
 }

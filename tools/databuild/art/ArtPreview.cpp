@@ -67,6 +67,8 @@ public:
     {
         return Colour::Rgb(m_colours[1 + slot % 6]);
     }
+    // The tint of the tray's pieces and of a piece carried from it.
+    Colour TrayTint() const { return Colour::Rgb(m_colours[7]); }
 
     void Background(Canvas& target) const
     {
@@ -174,10 +176,10 @@ Canvas MainMenu(const ArtSize& size, MockScreen& mock)
     const double rh = (size.height - size.menuTop) / (4 * c), y0 = size.menuTop / c;
     const double k = size.width / c;
     const std::pair<double, std::string> rows[] = {
-        {0, mock.Text("PLAY")}, {0.8, mock.Text("MENU_MORE")},
-        {2.4, mock.Text("MENU_VISIT_WEBSITE")}, {3.2, mock.Text("PROFILE") + " " + mock.Text("GUEST")}};
+        {0, mock.Text("PLAY")}, {1, mock.Text("MENU_MORE")},
+        {2, mock.Text("MENU_VISIT_WEBSITE")}, {3, mock.Text("PROFILE") + " " + mock.Text("GUEST")}};
     for (const auto& row : rows)
-        mock.Button(screen, 0.2, y0 + 0.2 + row.first * rh, k - 0.4, 0.8 * rh - 0.4, row.second);
+        mock.Button(screen, 0.2, y0 + 0.2 + row.first * rh, k - 0.4, rh - 0.4, row.second);
     return screen;
 }
 
@@ -265,10 +267,10 @@ Canvas Play(const ArtSize& size, MockScreen& mock, const ImageTable::Theme& them
         const double alpha = (i == 2 || i == 5) ? theme.blockAlpha : 1.0;
         CompositePart(screen, image, static_cast<int>(cx - static_cast<int>(image.Width() * scale * 0.5)),
                       static_cast<int>(cy - static_cast<int>(image.Height() * scale * 0.5)), 0, 0,
-                      image.Width(), image.Height(), scale, mock.PieceColour(i), alpha);
+                      image.Width(), image.Height(), scale, mock.TrayTint(), alpha);
     }
     // The dragged piece keeps its tray tint and grows to full size.
-    Composite(screen, mock.Image(theme.blocks + 16), ox + 4 * s + s / 3, oy + 3 * s + s / 4, mock.PieceColour(2), 1.0);
+    Composite(screen, mock.Image(theme.blocks + 16), ox + 4 * s + s / 3, oy + 3 * s + s / 4, mock.TrayTint(), 1.0);
     mock.DrawText(screen, false, mock.Text("BEGINNER_HOURGLASS"), 6 * s, static_cast<int>((s + top * s) * 0.5), 2);
     const double r = rows;
     mock.DrawText(screen, false, mock.Text("MENU"), s / 4, static_cast<int>((r - 0.5) * s), 0);

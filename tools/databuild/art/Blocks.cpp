@@ -39,25 +39,37 @@ double Bevel(const PieceContext& piece, double x, double y, double inset, double
 Colour PlainPiece(const PieceContext& piece, double x, double y, const Noise& grain,
                   const Noise& wobble)
 {
-    // Coloured pencil on white: the tint turns the light fill into the piece's colour and the
-    // grey outline into a darker shade of it.
+    // Coloured pencil on paper. The tint turns the light fill into the piece's colour and the grey
+    // lines into a darker shade of it; the tray and a carried piece are tinted with the theme's
+    // ink, which can be black, so the drawing also lives in the alpha: an opaque outline and seams
+    // between the cells, each with a pale margin inside it, and a hatched, not quite opaque fill.
+    // Under any tint, even black, the piece reads as its cells, at full size and in the tray.
     const double c = piece.cell;
     const double inset = 0.05 * c, radius = 0.13 * c;
     const CellShape::Sample at = piece.shape.Rounded(x, y, inset, radius);
     if (at.edge < -1)
         return Colour{0, 0, 0, 0};
     const double line = std::max(1.0, 0.075 * c) * (1 + 0.25 * wobble.At(x / (0.5 * c), y / (0.5 * c)));
-    const double stroke = 0.5 + 0.5 * std::sin((x - y) / std::max(1.2, 0.05 * c) +
-                                               2.0 * grain.At(x / (0.7 * c), y / (0.7 * c)));
-    double value = 0.9 + 0.07 * stroke + 0.03 * grain.Fbm(x * 0.6, y * 0.6, 2);
+    const double seamLine = std::max(0.8, 0.045 * c);
+    const double margin = std::max(1.2, 0.1 * c);
+    const double hatch = 0.5 + 0.5 * std::sin((x - y) / std::max(1.0, 0.045 * c) +
+                                              2.0 * grain.At(x / (0.7 * c), y / (0.7 * c)));
+    double value = 0.9 + 0.07 * hatch + 0.03 * grain.Fbm(x * 0.6, y * 0.6, 2);
     // A lighter glint along the top left, a touch of shade toward the bottom right.
     value += 0.05 * Smooth(0.25 * c, 0.0, at.edge) * Bevel(piece, x, y, inset, radius, 0.2 * c);
     value -= 0.05 * (x + y) / (piece.shape.CellWidth() * 4 + piece.shape.CellHeight() * 4);
-    const double seam = Smooth(std::max(0.8, 0.03 * c) + 0.6, std::max(0.8, 0.03 * c) - 0.4, at.seam);
-    value = value * (1 - 0.3 * seam);
+    double alpha = 0.72 + 0.2 * hatch;
+    // The pale margin inside the outline and on both sides of every seam.
+    const double nearLine = std::min(at.edge - line, at.seam - seamLine);
+    alpha *= 1 - 0.55 * Smooth(margin + 0.5, margin - 0.5, nearLine);
+    value = std::min(1.0, value + 0.06 * Smooth(margin + 0.5, margin - 0.5, nearLine));
+    const double seam = Smooth(seamLine + 0.6, seamLine - 0.4, at.seam);
+    value = value * (1 - seam) + 0.55 * seam;
+    alpha = std::max(alpha, seam);
     const double outline = Smooth(line + 0.6, line - 0.4, at.edge);
     value = value * (1 - outline) + 0.38 * outline;
-    return Colour{value, value, value, EdgeCoverage(at.edge)};
+    alpha = std::max(alpha, outline);
+    return Colour{value, value, value, alpha * EdgeCoverage(at.edge)};
 }
 
 Colour NaturePiece(const PieceContext& piece, double x, double y, const Cells& veins,
@@ -80,8 +92,9 @@ Colour NaturePiece(const PieceContext& piece, double x, double y, const Cells& v
     value += 0.06 * Smooth(0.3 * c, 0.0, at.edge) * Bevel(piece, x, y, inset, radius, 0.25 * c);
     const double rim = Smooth(std::max(1.5, 0.09 * c), 0.0, at.edge);
     value = value * (1 - 0.3 * rim);
-    const double seam = Smooth(std::max(0.9, 0.035 * c), 0.0, at.seam);
-    value -= 0.12 * seam;
+    // Seams wide and dark enough to part the cells at the tray's scale too.
+    const double seam = Smooth(std::max(2.2, 0.06 * c), 0.0, at.seam);
+    value -= 0.3 * seam;
     value = std::clamp(value, 0.0, 1.0);
     return Colour{value, value * 0.99, value * 0.97, EdgeCoverage(at.edge)};
 }
@@ -110,8 +123,9 @@ Colour WoodPiece(const PieceContext& piece, double x, double y, const Noise& gra
     const double bevel = Bevel(piece, x, y, inset, radius, depth) * Smooth(depth, 0.0, at.edge);
     colour = bevel > 0 ? colour.Mix(Colour{1, 1, 1, 1}, 0.35 * bevel)
                        : colour.Mix(Colour{0, 0, 0, 1}, -0.35 * bevel);
-    const double groove = Smooth(std::max(0.9, 0.03 * c), 0.0, at.seam);
-    colour = colour.Scaled(1 - 0.22 * groove);
+    // Grooves wide and dark enough to part the cells at the tray's scale too.
+    const double groove = Smooth(std::max(2.2, 0.06 * c), 0.0, at.seam);
+    colour = colour.Scaled(1 - 0.45 * groove);
     const double outline = Smooth(std::max(1.2, 0.045 * c), 0.0, at.edge);
     colour = colour.Mix(Colour::Rgb(0x3E220D), 0.6 * outline);
     colour.a = EdgeCoverage(at.edge);
@@ -150,8 +164,9 @@ Colour SummerPiece(const PieceContext& piece, double x, double y, const Noise& w
     const double bevel = Bevel(piece, x, y, inset, radius, 0.1 * c) * Smooth(0.1 * c, 0.0, at.edge);
     colour = bevel > 0 ? colour.Mix(Colour{1, 1, 1, 1}, 0.25 * bevel)
                        : colour.Mix(Colour{0, 0, 0, 1}, -0.25 * bevel);
-    const double seam = Smooth(std::max(0.8, 0.025 * c), 0.0, at.seam);
-    colour = colour.Scaled(1 - 0.15 * seam);
+    // Seams wide and dark enough to part the cells at the tray's scale too.
+    const double seam = Smooth(std::max(2.2, 0.055 * c), 0.0, at.seam);
+    colour = colour.Mix(base.Scaled(0.55), 0.75 * seam);
     const double outline = Smooth(std::max(1.0, 0.035 * c), 0.0, at.edge);
     colour = colour.Mix(base.Scaled(0.55), 0.8 * outline);
     colour.a = EdgeCoverage(at.edge);

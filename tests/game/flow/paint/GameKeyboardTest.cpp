@@ -94,3 +94,25 @@ TEST(GameKeyboard, OtherThemesFontsAreMadeOncePerPicture)
     EXPECT_EQ(first, game.themeFontCache.begin()->second.Get());
     EXPECT_EQ(0u, game.themeFontCache.count(Consts::THEME_FONT[0]));
 }
+
+// The word keys take the small font together when one caption would touch its key's frame in the
+// main font; the letters keep the main font.
+TEST(GameKeyboard, WordKeysThatWouldTouchTheirFrameShareTheSmallFont)
+{
+    Game::typedName = "";
+    for (const auto& size : {std::make_pair(480, 800), std::make_pair(240, 320)}) {
+        PaintWorld world(size.first, size.second);
+        // Ten glyphs of ten pixels: room in a wide key at 40-pixel cells, not at 20-pixel ones.
+        const bool roomy = size.first == 480;
+        const int main = Consts::THEME_FONT[0], small = Consts::THEME_FONT_SMALL[0];
+        const auto runs = Keyboard(world);
+        for (const char* key : {"KEY_DELETE", "KEY_SHIFT", "KEY_SPACE", "CANCEL"}) {
+            const auto found = FindTexts(runs, key);
+            ASSERT_EQ(found.size(), 1u) << key;
+            EXPECT_EQ(found[0].font, roomy ? main : small) << key << " at " << size.first;
+        }
+        const auto letter = FindTexts(runs, "A");
+        ASSERT_FALSE(letter.empty());
+        EXPECT_EQ(letter[0].font, main);
+    }
+}

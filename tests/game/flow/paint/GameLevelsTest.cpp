@@ -261,3 +261,92 @@ TEST(GameLevels, StartLevelStartsOnlyAnOpenLevelWithItsFile)
     EXPECT_GT(record.startTime, 0);
     EXPECT_TRUE(world.world().SavedBytes("save/save").empty());
 }
+
+// The strip of small outlines under the level page, at every size: the widest and tallest outline
+// a level may have next to the smallest placed high on its board. Neighbouring outlines keep
+// clear of each other, each status mark stands under its own outline without touching any, and
+// the strip stays below the line above it.
+TEST(GameLevels, LevelPageStripOutlinesNeverTouchAndMarksStandUnderThem)
+{
+    const Outline widest = {{0.5f, 1.0f, OutlineSegment::VERTICAL, 11.0f},
+                            {11.5f, 1.0f, OutlineSegment::VERTICAL, 11.0f},
+                            {0.5f, 1.0f, OutlineSegment::HORIZONTAL, 11.0f},
+                            {0.5f, 12.0f, OutlineSegment::HORIZONTAL, 11.0f}};
+    const Outline small = {{5.0f, 1.0f, OutlineSegment::VERTICAL, 2.0f},
+                           {7.0f, 1.0f, OutlineSegment::VERTICAL, 2.0f},
+                           {5.0f, 1.0f, OutlineSegment::HORIZONTAL, 2.0f},
+                           {5.0f, 3.0f, OutlineSegment::HORIZONTAL, 2.0f}};
+    for (const auto& size : {std::make_pair(240, 320), std::make_pair(320, 480),
+                             std::make_pair(480, 800), std::make_pair(600, 1024)}) {
+        PaintWorld world(size.first, size.second);
+        Game& game = world.game();
+        const int s = Consts::CELL_SIZE;
+        const int icon = static_cast<int>(0.65f * s + 0.5f);
+        for (int id : {56, 57, 58})
+            Content::s_images[id] = new Image(icon, icon);
+        game.currentPack = 0;
+        for (int k = 0; k < game.packSizes[0]; ++k) {
+            const int level = game.packLevels[0][k];
+            game.levelOutlines[level] = k % 2 ? small : widest;
+            game.levelRecords[level] = k % 3 == 0 ? 0 : (k % 3 == 1 ? 1 : 3);
+        }
+        game.scrollPosition = 10.0f;
+        const CallList calls = LevelPage(world);
+        const float stripTop = (game.boardTopRows + 12.0f) * s;
+        // Above the bracket under the centred slot (and the buttons below it), drawn with the
+        // same line pictures.
+        const float stripBottom = (game.boardTopRows + 13.6f) * s;
+
+        // Each strip line as the span of its centre line; lines of one outline overlap or touch.
+        struct Span {
+            float left, right, top, bottom;
+        };
+        std::vector<Span> lines, marks;
+        for (const Graphics::DrawCall& c : calls) {
+            const bool vertical = c.image == Consts::THEME_LEVEL_EDGES_VERTICAL[0];
+            const bool horizontal = c.image == Consts::THEME_LEVEL_EDGES_HORIZONTAL[0];
+            const Span line = vertical ? Span{c.x + s / 2.0f, c.x + s / 2.0f, float(c.y), float(c.y + c.srcH)}
+                                       : Span{float(c.x), float(c.x + c.srcW), c.y + s / 2.0f, c.y + s / 2.0f};
+            // (The stand-in button list below the strip draws lines too, all longer.)
+            const bool stripSized = line.right - line.left < 2.0f * s;
+            if ((vertical || horizontal) && stripSized && line.top > stripTop + 1 &&
+                line.bottom < stripBottom)
+                lines.push_back(line);
+            else if (c.image == 56 || c.image == 57 || c.image == 58)
+                marks.push_back({float(c.x), float(c.x + icon), float(c.y), float(c.y + icon)});
+        }
+        ASSERT_FALSE(lines.empty());
+        std::sort(lines.begin(), lines.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
+        std::vector<Span> outlines;
+        for (const Span& line : lines) {
+            if (!outlines.empty() && line.left <= outlines.back().right + 1.0f) {
+                Span& o = outlines.back();
+                o.right = std::max(o.right, line.right);
+                o.top = std::min(o.top, line.top);
+                o.bottom = std::max(o.bottom, line.bottom);
+            } else {
+                outlines.push_back(line);
+            }
+        }
+        const std::string where = std::to_string(size.first) + "x" + std::to_string(size.second);
+        EXPECT_GE(outlines.size(), 5u) << where;
+        EXPECT_EQ(marks.size(), outlines.size()) << where;
+        // A hand-drawn line is about a tenth of a cell thick: half a cell between centre lines
+        // leaves clear paper between neighbours.
+        for (size_t i = 1; i < outlines.size(); ++i)
+            EXPECT_GE(outlines[i].left - outlines[i - 1].right, 0.5f * s) << where << " slot " << i;
+        for (const Span& o : outlines)
+            EXPECT_GE(o.top, stripTop + 0.1f * s) << where;
+        for (const Span& mark : marks) {
+            bool under = false;
+            for (const Span& o : outlines) {
+                const bool across = mark.right > o.left - 0.1f * s && mark.left < o.right + 0.1f * s;
+                EXPECT_FALSE(across && mark.top < o.bottom + 0.05f * s) << where << " a mark on an outline";
+                under = under || (across && mark.top - o.bottom < 0.3f * s);
+            }
+            EXPECT_TRUE(under) << where << " a mark apart from its outline";
+        }
+        for (int id : {56, 57, 58})
+            Content::s_images.erase(id);
+    }
+}

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "Block.h"
 #include "ButtonDisplayer.h"
 #include "Consts.h"
 #include "Controller.h"
@@ -176,6 +177,41 @@ TEST(GamePaint, PausedPlayShowsExactlyOnePanel)
     EXPECT_EQ(std::set<std::string>{MenuName(Game::MENU_HELP)}, lists());
     game.settingsPanelOpen = true;
     EXPECT_EQ(std::set<std::string>{MenuName(Game::MENU_SETTINGS)}, lists());
+}
+
+// Every panel of the pause hides the play screen: after the board's last draw and before the
+// panel's first, the background covers the whole screen, mostly opaque, and its alpha is back to
+// opaque for the box fills that follow.
+TEST(GamePaint, PanelsOverThePlayScreenHideTheBoard)
+{
+    PaintWorld world(480, 800);
+    Game& game = world.game();
+    world.InstallLevel(0);
+    game.StartLevel(0);
+    game.playfield->paused = true;
+    for (int panel = 0; panel < 5; ++panel) {
+        game.settingsPanelOpen = panel == 1;
+        game.helpPanelOpen = panel == 2;
+        game.quitConfirmOpen = panel == 3;
+        game.restartConfirmOpen = panel == 4;
+        const CallList calls = world.RecordFrame();
+        size_t lastBlock = 0;
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].image >= Game::BASE_BLOCK &&
+                calls[i].image < Game::BASE_BLOCK + Block::TYPE_COUNT)
+                lastBlock = i;
+        size_t veil = calls.size();
+        for (size_t i = lastBlock; i < calls.size() && veil == calls.size(); ++i)
+            if (calls[i].call == Graphics::Call::EX && calls[i].image == Game::imgBackground &&
+                calls[i].x == 0 && calls[i].y == 0 &&
+                calls[i].srcW == Consts::SCREEN_WIDTH && calls[i].srcH == Consts::SCREEN_HEIGHT)
+                veil = i;
+        ASSERT_LT(veil, calls.size()) << "panel " << panel;
+        EXPECT_GE(calls[veil].a, 0.9f) << "panel " << panel;
+        ASSERT_LT(veil + 1, calls.size());
+        EXPECT_EQ(calls[veil + 1].image, Game::imgBackground);
+        EXPECT_FLOAT_EQ(calls[veil + 1].a, 1.0f);
+    }
 }
 
 TEST(GamePaint, SettingsPanelBarsFollowTheVolumes)

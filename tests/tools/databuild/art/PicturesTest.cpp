@@ -57,11 +57,13 @@ TEST(ArtPictures, PiecesFillTheirCellsAndNothingElse)
                         }
                     }
                 }
+                // The ink-drawn set keeps its fill a little transparent (see below).
+                const int least = set == 0 ? 170 : 255;
                 for (int row = 0; row < size.typeRows[type]; ++row)
                     for (int column = 0; column < size.typeColumns[type]; ++column)
                         if ((size.typeMask[type] >> (column + 4 * row)) & 1) {
-                            EXPECT_EQ(piece.Get(static_cast<int>((column + 0.5) * cw),
-                                                static_cast<int>((row + 0.5) * ch)).a, 255);
+                            EXPECT_GE(piece.Get(static_cast<int>((column + 0.5) * cw),
+                                                static_cast<int>((row + 0.5) * ch)).a, least);
                         }
             }
         }
@@ -72,18 +74,17 @@ TEST(ArtPictures, TintedSetsAreLightAndTheOthersColoured)
 {
     const ArtSize size = SizeOf(320);
     for (int set : {0, 6, 7, 9, 11}) {
-        double lightness = 0, saturation = 0;
-        int count = 0;
+        // Weighted by coverage: what a tint shows of each pixel.
+        double lightness = 0, saturation = 0, count = 0;
         for (int type = 0; type < 28; ++type) {
             const Canvas piece = DrawBlock(size, set, type);
             for (int y = 0; y < piece.Height(); ++y)
                 for (int x = 0; x < piece.Width(); ++x) {
                     const Pixel p = piece.Get(x, y);
-                    if (p.a < 255)
-                        continue;
-                    lightness += (p.r + p.g + p.b) / (3 * 255.0);
-                    saturation += (std::max({p.r, p.g, p.b}) - std::min({p.r, p.g, p.b})) / 255.0;
-                    ++count;
+                    const double w = p.a / 255.0;
+                    lightness += w * (p.r + p.g + p.b) / (3 * 255.0);
+                    saturation += w * (std::max({p.r, p.g, p.b}) - std::min({p.r, p.g, p.b})) / 255.0;
+                    count += w;
                 }
         }
         lightness /= count;
@@ -94,6 +95,55 @@ TEST(ArtPictures, TintedSetsAreLightAndTheOthersColoured)
             EXPECT_LT(saturation, 0.06) << set;
         } else {
             EXPECT_GT(saturation, 0.1) << set;
+        }
+    }
+}
+
+// The plain set is also drawn tinted with the theme's ink, black in some themes, where only its
+// alpha shows: walking from one cell's middle to its neighbour's, the alpha must dip in the pale
+// margin and peak on the seam between them, so that a 2x2 block reads as four cells and not as
+// one square, at full size and in the tray.
+TEST(ArtPictures, TheInkTintedSetShowsItsCellsInTheAlpha)
+{
+    for (int width : {240, 320, 480, 600}) {
+        const ArtSize size = SizeOf(width);
+        for (int type : {0, 2, 26}) { // the square, the bar of four, the domino
+            const Canvas piece = DrawBlock(size, 0, type);
+            const double cw = static_cast<double>(piece.Width()) / size.typeColumns[type];
+            const int y = static_cast<int>(0.5 * piece.Height() / size.typeRows[type]);
+            int lowest = 255, seam = 0;
+            for (int x = static_cast<int>(0.5 * cw); x <= static_cast<int>(1.5 * cw); ++x) {
+                const int a = piece.Get(x, y).a;
+                if (x < cw)
+                    lowest = std::min(lowest, a);
+                seam = std::max(seam, a);
+            }
+            const int middle = piece.Get(static_cast<int>(0.5 * cw), y).a;
+            EXPECT_EQ(seam, 255) << width << " type " << type;
+            EXPECT_LT(lowest, middle - 60) << width << " type " << type;
+        }
+    }
+}
+
+// The sets drawn in their own colours part their cells by a dark seam that stays at least two
+// pixels wide, so that it survives the tray's scale (0.45): a 2x2 block must not read as one cell.
+TEST(ArtPictures, ColouredSetsPartTheirCellsByASeam)
+{
+    auto luminance = [](const Pixel& p) { return (p.r + p.g + p.b) / 3.0; };
+    for (int width : {240, 480, 600}) {
+        const ArtSize size = SizeOf(width);
+        for (int set : {6, 7, 9, 11}) {
+            const Canvas piece = DrawBlock(size, set, 0); // the 2x2 square
+            const int cell = piece.Width() / 2;
+            double middle = 0, seam = 0;
+            int middles = 0, seams = 0;
+            for (int y = cell / 4; y < 3 * cell / 4; ++y) {
+                for (int x = cell / 4; x < 3 * cell / 4; ++x, ++middles)
+                    middle += luminance(piece.Get(x, y));
+                for (int x = cell - 1; x <= cell; ++x, ++seams)
+                    seam += luminance(piece.Get(x, y));
+            }
+            EXPECT_LT(seam / seams, 0.85 * middle / middles) << "set " << set << " at " << width;
         }
     }
 }
