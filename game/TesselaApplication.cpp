@@ -16,6 +16,7 @@
 #include "graphics/surface/Surface.h"
 #include "vfs/Vfs.h"
 #include "vfs/VfsMount.h"
+#include "vfs/playbook/PlaybookGameSaveFile.h"
 
 namespace Vorn {
 NarrowString g_applicationName("Tessela");
@@ -146,6 +147,8 @@ void TesselaApplication::MountData()
     Vorn::Vfs::MountPak(COMMON_ARCHIVE, COMMON_MOUNT, 0);
     Vorn::Vfs::MountNative("./", SAVE_MOUNT,
                            Vorn::VfsMount::FALL_THROUGH | Vorn::VfsMount::SAVE_STORAGE);
+    // A save cut short by a kill leaves its temporary file; the save it was replacing is intact.
+    Vorn::PlaybookGameSaveFile::RemoveLeftovers();
 
     Vorn::Surface* screen = GetDisplay() ? GetDisplay()->GetScreen() : nullptr;
     Vorn::PixelData* screenData = screen ? screen->GetPixelData() : nullptr;
