@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -151,6 +152,8 @@ void ExpectResumed(const Harness::Options& options, int level, const std::vector
     EXPECT_EQ(h.Stop(), 0);
 }
 
+const char* const KILLED_RUN_DIR = "VORN_TEST_KILLED_RUN_DIR";
+
 bool FileExists(const std::string& path)
 {
     return access(path.c_str(), F_OK) == 0;
@@ -209,35 +212,49 @@ TEST(GameResume, AClosedWindowKeepsTheLevelInProgress)
     }
 }
 
+// The first run of the next test, in a process of its own: it plays into a level in progress,
+// loses the focus and is killed outright. Run only by that test, which names its save area.
+TEST(GameResume, DISABLED_FirstRunKilledAfterAFocusLoss)
+{
+    const char* dir = std::getenv(KILLED_RUN_DIR);
+    if (!dir)
+        GTEST_SKIP() << "started by AKilledGameResumesWhatItHadWhenItLostTheFocus";
+    Harness::Options options;
+    options.data = dir;
+    Harness h(options);
+    GameDriver d(h);
+    std::vector<Piece> placed;
+    int playTime = 0;
+    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+    ASSERT_TRUE(StartSecondLevel(h, d));
+    ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
+    h.Activate(false);
+    h.Frame();
+    {
+        std::ofstream out(std::string(dir) + "/placed.txt");
+        out << GameDriver::GetGame()->currentLevel << " " << playTime << "\n";
+        for (const Piece& p : placed)
+            out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
+    }
+    // A save cut short, as a kill in the middle of writing leaves it.
+    std::ofstream(std::string(dir) + "/data/._save.tmp") << "half";
+    kill(getpid(), SIGKILL);
+}
+
 TEST(GameResume, AKilledGameResumesWhatItHadWhenItLostTheFocus)
 {
     VornTest::TempDir saves;
     Harness::Options options;
     options.data = saves.Path();
     const std::string results = saves.Path() + "/placed.txt";
-    // The first run is a process of its own, killed outright after its window lost the focus.
+    // A fresh process of this program, so that nothing this one has set up is shared with it.
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        Harness h(options);
-        GameDriver d(h);
-        std::vector<Piece> placed;
-        int playTime = 0;
-        if (!h.Start(Tessela::CreateApplication()) || !StartSecondLevel(h, d) ||
-            !PlaceOnePiece(h, d, placed, playTime))
-            _exit(3);
-        h.Activate(false);
-        h.Frame();
-        {
-            std::ofstream out(results);
-            out << GameDriver::GetGame()->currentLevel << " " << playTime << "\n";
-            for (const Piece& p : placed)
-                out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
-        }
-        // A save cut short, as a kill in the middle of writing leaves it.
-        std::ofstream(saves.Path() + "/data/._save.tmp") << "half";
-        kill(getpid(), SIGKILL);
-        _exit(4);
+        setenv(KILLED_RUN_DIR, saves.Path().c_str(), 1);
+        execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
+              "--gtest_filter=GameResume.DISABLED_FirstRunKilledAfterAFocusLoss", nullptr);
+        _exit(127);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
