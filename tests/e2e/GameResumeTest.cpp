@@ -289,19 +289,22 @@ TEST(GameControls, ClicksTakePlacedPiecesOffAndQuickDragsMoveThem)
     // A quick flick from the tray, under a tenth of a second, places the piece.
     ASSERT_TRUE(d.DragSolutionPiece(0, 60));
     h.Frames(2);
-    ASSERT_EQ(game.playfield->placedCount, 1) << "a flick onto free cells places";
+    EXPECT_EQ(game.playfield->placedCount, 1) << "a flick onto free cells places";
+    if (game.playfield->placedCount == 0) {
+        ASSERT_TRUE(d.DragSolutionPiece(0));
+        h.Frames(2);
+        ASSERT_EQ(game.playfield->placedCount, 1);
+    }
 
     const int type = game.playfield->Placed()[0]->type;
     const float firstX = game.playfield->Placed()[0]->x;
     const float firstY = game.playfield->Placed()[0]->y;
-    // Window point of the middle of the placed piece's first cell.
-    int mask = Block::blocksDescription[type];
-    int cx = 0, cy = 0;
-    while (!Block::HasCell(mask, cx, cy))
-        if (++cx == 4) {
-            cx = 0;
-            ++cy;
-        }
+    // The click goes to the cell under the piece's middle, where a piece carried off and put
+    // down centred on the finger would land on its own place again.
+    const int mask = Block::blocksDescription[type];
+    const int cx = Block::blocksWidth[type] / 2 / cell;
+    const int cy = Block::blocksHeight[type] / 2 / cell;
+    ASSERT_TRUE(Block::HasCell(mask, cx, cy)) << "type " << type;
     const float px = game.playfield->originX + (firstX + cx + 0.5f) * cell;
     const float py = game.playfield->originY + (firstY + cy + 0.5f) * cell;
     int wx = 0, wy = 0;

@@ -233,6 +233,18 @@ TEST_P(Play, ATapOrClickOfAnyLengthTakesAPlacedPieceOff)
         EXPECT_EQ(Shown(BAR), 1) << hold;
         for (int cx = 0; cx < 4; ++cx)
             EXPECT_EQ(board->Cell(cx, 1), BoardCell::EMPTY) << hold;
+
+        // A square clicked in its top-left cell: carried centred on the finger, it would land
+        // on its own place again, so that nothing would seem to happen.
+        world.DragTo(Entry(SQUARE), 0, 0);
+        ASSERT_EQ(board->placedCount, 1) << hold;
+        world.CellPoint(0, 0, x, y);
+        world.Down(x, y);
+        world.Frame(hold);
+        world.Up(x, y);
+        world.Frame(16);
+        EXPECT_EQ(board->placedCount, 0) << "square, " << hold;
+        EXPECT_EQ(Shown(SQUARE), 2) << hold;
     }
 }
 
