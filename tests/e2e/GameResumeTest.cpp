@@ -358,5 +358,12 @@ TEST(GameControls, ClicksTakePlacedPiecesOffAndQuickDragsMoveThem)
     ASSERT_EQ(board.placedCount, 1) << "a quick drag does not send the piece to the tray";
     EXPECT_EQ(board.Placed()[0]->x, static_cast<float>(toX));
     EXPECT_EQ(board.Placed()[0]->y, static_cast<float>(toY));
+
+    // Hidden (minimised), the game saves the level in progress at once.
+    const std::string save = h.SandboxPath() + "/data/._save";
+    EXPECT_TRUE(VornTest::ReadBytes(save).empty());
+    h.SetWindowState(NAVIGATOR_WINDOW_INVISIBLE);
+    h.Frame();
+    EXPECT_GT(VornTest::ReadBytes(save).size(), 148u) << "a board with a piece on it";
     EXPECT_EQ(h.Stop(), 0);
 }
