@@ -313,13 +313,15 @@ bool Game::CreatePlayfield()
 void Game::OnPause()
 {
     Sounds::StopMusic();
-    if (screenState != STATE_PLAY || !playfield)
-        return;
-    // A drag or a drawing in progress ends now: the finger that made it is gone.
-    if (controller)
-        controller->Cancel();
-    playfield->paused = true;
-    playfield->SaveStats();
+    if (screenState == STATE_PLAY && playfield) {
+        // A drag or a drawing in progress ends now: the finger that made it is gone.
+        if (controller)
+            controller->Cancel();
+        playfield->paused = true;
+        playfield->SaveStats();
+    }
+    // A hidden game may be ended without another word from the platform.
+    KeepGameInProgress();
 }
 
 void Game::OnResume()
@@ -332,6 +334,7 @@ void Game::OnResume()
 void Game::Release()
 {
     Sounds::StopMusic();
+    KeepGameInProgress();
     if (screenState == STATE_PLAY && playfield && playfield->IsNotSolved() && playfield->stats)
         playfield->stats->Save();
     if (stats)

@@ -170,7 +170,7 @@ public:
     // Makes the board the one in play, with a new input controller and the control side.
     void PutBoardInPlay(const Vorn::SmartPtr<PlayfieldFit>& board);
 
-    // Life-cycle hooks of the application.
+    // Life-cycle hooks of the application. Both leave the board in play saved for the next start.
     void OnPause();
     void OnResume();
     void Release();
@@ -183,6 +183,10 @@ public:
 
     // profilePrefix followed by name, as a path for the file system.
     Vorn::NarrowString ProfilePath(const char* name) const;
+    // Writes the board in play to "save" and "save2" while its level is unsolved, so that the next
+    // start resumes it; a board solved or left empties "save". Before any board exists this
+    // session nothing is touched: "save" still holds the game the loading will restore.
+    void KeepGameInProgress();
     // Opens path for writing and closes it at once: the file is left empty.
     static bool EmptySaveFile(const Vorn::NarrowString& path);
 

@@ -9,6 +9,8 @@
 
 #include "Consts.h"
 #include "Content.h"
+#include "Controller.h"
+#include "PlayfieldFit.h"
 #include "SaveFile.h"
 #include "Sounds.h"
 #include "Stats.h"
@@ -74,6 +76,21 @@ uint64_t Game::LevelRecordMask(int level) const
         return ~uint64_t(0);
     int solutions = file->solutionCount;
     return solutions >= 63 ? ~uint64_t(0) : (uint64_t(1) << (solutions + 1)) - 1;
+}
+
+void Game::KeepGameInProgress()
+{
+    PlayfieldFit* board = playfield.Get();
+    if (!board)
+        return;
+    if (screenState != STATE_PLAY || !board->IsLoaded() || !board->IsNotSolved()) {
+        board->ClearSavedGame();
+        return;
+    }
+    // A piece in the finger goes back to the tray first: the save holds only what lies still.
+    if (board->dragging && controller)
+        controller->Cancel();
+    board->SaveGame();
 }
 
 bool Game::EmptySaveFile(const NarrowString& path)

@@ -61,7 +61,8 @@ bool Playfield::HasTrayPiece(int)
 
 void Playfield::SaveGame()
 {
-    ClearSavedGame();
+    // The save area replaces the old file only once the new one is whole, so the old game is
+    // not emptied first: a kill in the middle keeps it.
     SaveWriter writer(Vorn::NarrowString(Game::SavePath("save")));
     if (!writer.IsOpen())
         return;

@@ -56,7 +56,7 @@ PlayfieldFit::PlayfieldFit(int, int, int, int boardFlags)
       pickedTrayId(-1), dragColour(-1), level(0), moveCount(0), dragTimer(0), trayPieceCount(0),
       boardW(0), boardH(0), boardX0(0.0f), boardY0(0.0f), playTimer(0), solved(false),
       solvedPending(false), inputLock(false), hintButtonEnabled(false), loaded(false), m_dropId(-1),
-      m_touchDownX(0), m_touchDownY(0)
+      m_touchDownX(0), m_touchDownY(0), m_pickX(0), m_pickY(0), m_dragMoved(false)
 {
 }
 
@@ -172,6 +172,23 @@ void PlayfieldFit::SetDragPosition(int px, int py)
     dragY = (static_cast<float>(py - Block::blocksHeight[dragType] / 2) - cell * topRows) / cell;
 }
 
+void PlayfieldFit::BeginCarry(int px, int py)
+{
+    dragging = true;
+    m_pickX = px;
+    m_pickY = py;
+    m_dragMoved = false;
+    SetDragPosition(px, py);
+}
+
+void PlayfieldFit::FollowFinger(int px, int py)
+{
+    SetDragPosition(px, py);
+    const int slack = CellSize() / 2;
+    if (std::abs(px - m_pickX) > slack || std::abs(py - m_pickY) > slack)
+        m_dragMoved = true;
+}
+
 void PlayfieldFit::DragTargetCell(int& tx, int& ty) const
 {
     const int cell = CellSize();
@@ -219,8 +236,7 @@ void PlayfieldFit::OnTouchDown(int px, int py)
         dragStartY = cell + static_cast<int>(entry->y * cell) -
                      static_cast<int>(Block::blocksHeight[dragType] * Consts::BLOCK_SCALE * 0.5f);
         dragColour = -1;
-        dragging = true;
-        SetDragPosition(px, py);
+        BeginCarry(px, py);
         return;
     }
 
@@ -241,8 +257,7 @@ void PlayfieldFit::OnTouchDown(int px, int py)
                      static_cast<int>(BoardTopRows() * cell);
         dragColour = block->colour;
         pickedTrayId = -1;
-        dragging = true;
-        SetDragPosition(px, py);
+        BeginCarry(px, py);
         RemoveBlock(id);
         return;
     }
@@ -265,7 +280,7 @@ void PlayfieldFit::OnTouchMove(int px, int py)
         return;
     }
     if (dragging)
-        SetDragPosition(px, py);
+        FollowFinger(px, py);
     if (controller)
         controller->TouchMove(px - originX, py - originY);
     ++moveCount;
@@ -300,8 +315,12 @@ void PlayfieldFit::OnTouchUp(int px, int py)
 
     if (dragging) {
         int tx = 0, ty = 0;
+        // The release point counts too: a flick may bring no move event between press and
+        // release. A piece that never left the finger's slack was tapped, however long the
+        // press lasted.
+        FollowFinger(px, py);
         DragTargetCell(tx, ty);
-        if (CanPlaceBlock(dragType, tx, ty) && dragTimer >= MIN_DRAG_MS) {
+        if (m_dragMoved && CanPlaceBlock(dragType, tx, ty)) {
             inputLock = true;
             Vorn::SmartPtr<Block> block(new Block(dragType, static_cast<float>(tx),
                                                   static_cast<float>(ty), 0.0f));

@@ -14,8 +14,8 @@
 
 class PlayfieldFit : public Playfield {
 public:
-    // A drop needs the piece to have been held at least this long.
-    static constexpr int MIN_DRAG_MS = 150;
+    // How long the finger has been down is counted (up to the limit) but decides nothing: a
+    // mouse click lasts 100 to 250 ms and a flick less, so only movement tells a drag from a tap.
     static constexpr int DRAG_TIMER_LIMIT = 1000;
     static constexpr int PLAY_TIMER_LIMIT = 60000;
     // A release is a tap when the finger moved at most this often (and stayed within half a cell).
@@ -114,6 +114,9 @@ private:
     // A save that does not fit the level: the board goes back to the level as loaded.
     bool Abandon(int levelNumber);
     void SetDragPosition(int px, int py);
+    // Starts carrying a piece picked up at (px, py); FollowFinger moves it with the finger.
+    void BeginCarry(int px, int py);
+    void FollowFinger(int px, int py);
     void ReturnDragToTray();
     // Hides the first shown tray entry of the piece's type, if its placement still owes that.
     void SettleTrayEntry(int id);
@@ -136,4 +139,10 @@ private:
     // Where the last press that hit nothing went down, relative to the origin.
     int m_touchDownX;
     int m_touchDownY;
+    // Where the press that picked up the dragged piece went down (screen pixels), and whether the
+    // finger has since gone farther than a tap's slack from there. A piece carried only within
+    // that slack was tapped: it goes to the tray, which is how a placed piece is taken off.
+    int m_pickX;
+    int m_pickY;
+    bool m_dragMoved;
 };

@@ -72,6 +72,10 @@ bool IsPlausible(const PieceRecord& piece)
 void PlayfieldFit::SaveGame()
 {
     gameMode = 0;
+    // Pieces drawn in this frame still owe their tray entries; a save must show them taken, as
+    // the restore checks.
+    while (!m_owedIds.empty())
+        SettleTrayEntry(m_owedIds.front());
     Playfield::SaveGame();
     SaveWriter writer(Game::SavePath("save2"));
     if (!writer.IsOpen())

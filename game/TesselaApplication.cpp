@@ -17,6 +17,7 @@
 #include "vfs/Vfs.h"
 #include "vfs/VfsMount.h"
 #include "vfs/playbook/PlaybookFile.h"
+#include "vfs/playbook/PlaybookGameSaveFile.h"
 
 #include <limits.h>
 #include <sys/stat.h>
@@ -200,6 +201,8 @@ bool TesselaApplication::MountData()
         return false;
     Vorn::Vfs::MountNative("./", SAVE_MOUNT,
                            Vorn::VfsMount::FALL_THROUGH | Vorn::VfsMount::SAVE_STORAGE);
+    // A save cut short by a kill leaves its temporary file; the save it was replacing is intact.
+    Vorn::PlaybookGameSaveFile::RemoveLeftovers();
 
     Vorn::Surface* screen = GetDisplay() ? GetDisplay()->GetScreen() : nullptr;
     Vorn::PixelData* screenData = screen ? screen->GetPixelData() : nullptr;

@@ -1,6 +1,7 @@
 // vorn-pak as a user runs it: create, list, extract, and its messages on bad input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -223,4 +224,72 @@ TEST_F(VornPakTest, ExtractNeverWritesOutsideTheOutputDirectory)
     std::filesystem::create_directories(m_dir / "out");
     ExpectRefusal(Run({"extract", m_dir / "evil.pak", m_dir / "out"}), "../escaped");
     EXPECT_FALSE(VornTest::Exists(m_dir / "escaped"));
+}
+
+TEST_F(VornPakTest, ExtractNeverWritesThroughALink)
+{
+    MakeSource();
+    ASSERT_EQ(Run({"create", m_dir / "out.pak", m_dir / "src"}).status, 0);
+    VornTest::WriteText(m_dir / "victim.txt", "keep me\n");
+    std::filesystem::create_directories(m_dir / "elsewhere");
+    namespace fs = std::filesystem;
+
+    // A link where a file goes, a link where a directory goes (one level down and at the top).
+    struct Case {
+        const char* link;
+        fs::path target;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {"readme.txt", m_dir / "victim.txt", "readme.txt"},
+        {"levels", m_dir / "elsewhere", "levels"},
+        {"levels/pack1", m_dir / "elsewhere", "pack1"},
+        {"texts/en.xml", m_dir / "victim.txt", "en.xml"},
+    };
+    for (const Case& c : cases) {
+        const fs::path out = m_dir / (std::string("out-") + std::to_string(&c - cases));
+        fs::create_directories((out / c.link).parent_path());
+        fs::create_symlink(c.target, out / c.link);
+        ExpectRefusal(Run({"extract", m_dir / "out.pak", out}), c.mentions);
+        EXPECT_TRUE(fs::is_symlink(out / c.link)) << c.link;
+        EXPECT_EQ(Slurp(m_dir / "victim.txt"), "keep me\n") << c.link;
+        EXPECT_TRUE(fs::is_empty(m_dir / "elsewhere")) << c.link;
+    }
+
+    // A file there already is replaced, not written into: a hard link to it keeps its content.
+    const fs::path out = m_dir / "out-hard";
+    fs::create_directories(out);
+    fs::create_hard_link(m_dir / "victim.txt", out / "readme.txt");
+    ASSERT_EQ(Run({"extract", m_dir / "out.pak", out}).status, 0);
+    EXPECT_EQ(Slurp(out / "readme.txt"), "hello\n");
+    EXPECT_EQ(Slurp(m_dir / "victim.txt"), "keep me\n");
+}
+
+TEST_F(VornPakTest, CreateStoresALinkToAFileUnderItsOwnNameAndWarnsOfTheRest)
+{
+    namespace fs = std::filesystem;
+    MakeSource();
+    VornTest::WriteText(m_dir / "outside.txt", "from outside\n");
+    fs::create_symlink("readme.txt", m_dir / "src/inside-link.txt");
+    fs::create_symlink(m_dir / "outside.txt", m_dir / "src/texts/outside-link.txt");
+    fs::create_symlink(m_dir / "missing", m_dir / "src/dangling");
+    fs::create_symlink(m_dir / "src/levels", m_dir / "src/levels-link");
+    ASSERT_EQ(mkfifo((m_dir / "src/fifo").c_str(), 0600), 0);
+
+    Result created = Run({"create", m_dir / "out.pak", m_dir / "src"});
+    ASSERT_EQ(created.status, 0) << created.err;
+    EXPECT_EQ(Lines(created.err), 3u) << created.err;
+    for (const char* skipped : {"dangling", "levels-link", "fifo"})
+        EXPECT_NE(created.err.find(skipped), std::string::npos) << created.err;
+
+    Result listed = Run({"list", m_dir / "out.pak"});
+    EXPECT_NE(listed.out.find("inside-link.txt"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("texts/outside-link.txt"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.find("dangling"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.find("levels-link"), std::string::npos) << listed.out;
+    ASSERT_EQ(Run({"extract", m_dir / "out.pak", m_dir / "out"}).status, 0);
+    EXPECT_EQ(Slurp(m_dir / "out/inside-link.txt"), "hello\n");
+    EXPECT_EQ(Slurp(m_dir / "out/texts/outside-link.txt"), "from outside\n");
+    EXPECT_FALSE(fs::is_symlink(m_dir / "out/inside-link.txt"));
+    EXPECT_NE(Run({"--help"}).out.find("symbolic link"), std::string::npos);
 }

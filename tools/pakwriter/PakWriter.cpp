@@ -112,20 +112,50 @@ bool PakWriter::AddDirectory(const std::string& directory, const std::string& pr
     fs::recursive_directory_iterator it(directory, ec), end;
     if (ec)
         return Fail("cannot read directory " + directory + ": " + ec.message());
+    // Names are the paths as found below the directory, links not resolved: a link is named by
+    // itself, wherever it points.
+    const fs::path base = fs::path(directory).lexically_normal();
     for (; it != end; it.increment(ec)) {
         if (ec)
             return Fail("cannot read directory " + directory + ": " + ec.message());
-        if (!it->is_regular_file(ec))
-            continue;
-        std::string relative = fs::relative(it->path(), directory, ec).generic_string();
+        const fs::path& path = it->path();
+        const fs::file_status own = it->symlink_status(ec);
         if (ec)
-            return Fail("cannot name " + it->path().string());
-        if (!AddFileFromDisk(prefix + relative, it->path().string()))
+            return Fail("cannot read " + path.string() + ": " + ec.message());
+        fs::file_status content = own;
+        if (fs::is_symlink(own)) {
+            // The iterator does not descend into linked directories, so there are no loops.
+            content = fs::status(path, ec);
+            if (ec || !fs::exists(content)) {
+                Warn("skipped " + path.string() + ": a symbolic link to nothing");
+                ec.clear();
+                continue;
+            }
+            if (fs::is_directory(content)) {
+                Warn("skipped " + path.string() + ": a symbolic link to a directory");
+                continue;
+            }
+        } else if (fs::is_directory(own)) {
+            continue;
+        }
+        if (!fs::is_regular_file(content)) {
+            Warn("skipped " + path.string() + ": not a regular file (a FIFO, socket or device)");
+            continue;
+        }
+        std::string relative = path.lexically_normal().lexically_relative(base).generic_string();
+        if (relative.empty() || relative.compare(0, 3, "../") == 0)
+            return Fail("cannot name " + path.string());
+        if (!AddFileFromDisk(prefix + relative, path.string()))
             return false;
     }
     if (ec)
         return Fail("cannot read directory " + directory + ": " + ec.message());
     return true;
+}
+
+void PakWriter::Warn(const std::string& message)
+{
+    m_warnings.push_back(message);
 }
 
 bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)

@@ -28,8 +28,12 @@ public:
     bool AddFile(const std::string& name, std::vector<uint8_t>&& data);
     bool AddFileFromDisk(const std::string& name, const std::string& path);
     // Adds every regular file below directory, named by its path relative to it, after prefix
-    // (empty, or ending in '/').
+    // (empty, or ending in '/'). A symbolic link to a file is stored under the link's own name
+    // with the content of the file it points to; links to directories or to nothing, FIFOs,
+    // sockets and devices are skipped, each with a warning (GetWarnings).
     bool AddDirectory(const std::string& directory, const std::string& prefix = std::string());
+    // What was skipped so far, one line each.
+    const std::vector<std::string>& GetWarnings() const { return m_warnings; }
 
     size_t GetFileCount() const { return m_files.size(); }
 
@@ -56,10 +60,12 @@ private:
     };
 
     bool Fail(const std::string& message);
+    void Warn(const std::string& message);
 
     Options m_options;
     std::map<std::string, std::vector<uint8_t>, NameLess> m_files;
     std::string m_error;
+    std::vector<std::string> m_warnings;
     BlockFileWriter::Stats m_stats;
 };
 

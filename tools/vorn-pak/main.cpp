@@ -1,4 +1,8 @@
 // vorn-pak: create, list and extract pak archives.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -26,12 +30,18 @@ const char* const USAGE =
 const char* const HELP =
     "Creates, lists and extracts pak archives, the read-only file archives of the Vorn engine.\n"
     "\n"
-    "  create OUT.pak DIR   pack every file below DIR, named by its path relative to DIR\n"
+    "  create OUT.pak DIR   pack every file below DIR, named by its path relative to DIR;\n"
+    "                       a symbolic link to a file is stored under the link's own name\n"
+    "                       with the content of the file it points to; links to directories,\n"
+    "                       dangling links, FIFOs, sockets and devices are skipped with a\n"
+    "                       warning\n"
     "                       --block-size N  bytes per compressed block (default 64K; 1K to 16M;\n"
     "                                       a K or M suffix multiplies by 1024 or 1024*1024)\n"
     "  list PAK             print each file's size and name, in the archive's order\n"
     "  extract PAK OUTDIR [NAME...]\n"
-    "                       write every file (or the named ones) below OUTDIR\n"
+    "                       write every file (or the named ones) below OUTDIR, made when\n"
+    "                       missing; nothing is written through a symbolic link below OUTDIR\n"
+    "                       (such a file is refused) and nothing outside it\n"
     "\n"
     "Names are looked up without regard to case. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
@@ -112,6 +122,89 @@ bool IsSafeName(const std::string& name)
     }
 }
 
+// The output directory, made when missing (with its parents); the user's own path, so a link
+// there is followed. Everything below it is opened through this descriptor.
+int OpenOutputDirectory(const std::string& path, std::string& error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        error = path + ": " + std::strerror(errno);
+    return fd;
+}
+
+// Writes data as name below the directory open as root. No part of the way is a link that is
+// followed: a directory on the way is opened with O_NOFOLLOW, and a link, or anything else that
+// is not a directory, where one is needed refuses the file; so does a link, directory or special
+// file where the file goes. An existing file is replaced, not written into, so that a hard link
+// to a file elsewhere is left alone.
+bool WriteBelow(int root, const std::string& rootName, const std::string& name,
+                const std::vector<char>& data, std::string& error)
+{
+    const std::string shown = rootName + "/" + name;
+    int dir = dup(root);
+    size_t start = 0;
+    for (;;) {
+        const size_t slash = name.find('/', start);
+        if (slash == std::string::npos)
+            break;
+        const std::string part = name.substr(start, slash - start);
+        start = slash + 1;
+        if (mkdirat(dir, part.c_str(), 0755) != 0 && errno != EEXIST) {
+            error = shown + ": cannot make directory " + part + ": " + std::strerror(errno);
+            close(dir);
+            return false;
+        }
+        const int next = openat(dir, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int why = errno;
+        close(dir);
+        if (next < 0) {
+            error = shown + ": refusing to write through " + part +
+                    (why == ELOOP ? " (a symbolic link)" : why == ENOTDIR ? " (not a directory)"
+                                                                          : std::string(": ") + std::strerror(why));
+            return false;
+        }
+        dir = next;
+    }
+    const std::string leaf = name.substr(start);
+    struct stat info;
+    if (fstatat(dir, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            error = shown + ": refusing to replace " +
+                    (S_ISLNK(info.st_mode) ? "a symbolic link" : S_ISDIR(info.st_mode) ? "a directory" : "a special file");
+            close(dir);
+            return false;
+        }
+        if (unlinkat(dir, leaf.c_str(), 0) != 0) {
+            error = shown + ": " + std::strerror(errno);
+            close(dir);
+            return false;
+        }
+    }
+    // O_EXCL: whatever appears there in the meantime, nothing is opened but a new file.
+    const int fd = openat(dir, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int why = errno;
+    close(dir);
+    if (fd < 0) {
+        error = shown + ": " + std::strerror(why);
+        return false;
+    }
+    size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<size_t>(n);
+    }
+    const bool ok = close(fd) == 0 && written == data.size();
+    if (!ok)
+        error = shown + ": write failed";
+    return ok;
+}
+
 bool ReadEntry(const std::string& name, std::vector<char>& data)
 {
     Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(name.c_str()));
@@ -168,7 +261,10 @@ int Create(const std::vector<std::string>& args)
     if (!ec && outDir.compare(0, source.size(), source) == 0)
         return Fail(out + ": lies inside " + dir + "; write the archive elsewhere");
     VornTools::PakWriter writer(options);
-    if (!writer.AddDirectory(dir) || !writer.Write(out))
+    const bool added = writer.AddDirectory(dir);
+    for (const std::string& warning : writer.GetWarnings())
+        std::fprintf(stderr, "vorn-pak: warning: %s\n", warning.c_str());
+    if (!added || !writer.Write(out))
         return Fail(writer.GetError());
     const VornTools::BlockFileWriter::Stats& stats = writer.GetStats();
     std::printf("%s: %zu files, %llu bytes in %llu (%u blocks of %u bytes, %u compressed)\n",
@@ -202,9 +298,6 @@ int Extract(const std::vector<std::string>& args)
     Vorn::SmartPtr<Vorn::PakMount> pak = MountArchive(args[0], message);
     if (!pak)
         return Fail(message);
-    namespace fs = std::filesystem;
-    const fs::path outDir(args[1]);
-
     std::vector<std::string> names(args.begin() + 2, args.end());
     if (names.empty()) {
         for (Vorn::u32 i = 0; i < pak->GetEntryCount(); ++i)
@@ -216,28 +309,30 @@ int Extract(const std::vector<std::string>& args)
         }
     }
 
+    std::string error;
+    const int root = OpenOutputDirectory(args[1], error);
+    if (root < 0)
+        return Fail(error);
     std::vector<char> data;
+    int result = 0;
     for (const std::string& requested : names) {
         // Write under the archive's own spelling of the name.
         std::string name = pak->GetName(*pak->FindEntry(requested.c_str()));
-        if (!IsSafeName(name))
-            return Fail(args[0] + ": refusing to extract \"" + name + "\" (leaves the output directory)");
-        if (!ReadEntry(name, data))
-            return Fail(args[0] + ": " + name + ": damaged data");
-        fs::path target = outDir / fs::path(name);
-        std::error_code ec;
-        fs::create_directories(target.parent_path(), ec);
-        if (ec)
-            return Fail(target.parent_path().string() + ": " + ec.message());
-        FILE* file = std::fopen(target.c_str(), "wb");
-        if (!file)
-            return Fail(target.string() + ": " + std::strerror(errno));
-        bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file) == data.size();
-        ok = std::fclose(file) == 0 && ok;
-        if (!ok)
-            return Fail(target.string() + ": write failed");
+        if (!IsSafeName(name)) {
+            result = Fail(args[0] + ": refusing to extract \"" + name + "\" (leaves the output directory)");
+            break;
+        }
+        if (!ReadEntry(name, data)) {
+            result = Fail(args[0] + ": " + name + ": damaged data");
+            break;
+        }
+        if (!WriteBelow(root, args[1], name, data, error)) {
+            result = Fail(error);
+            break;
+        }
     }
-    return 0;
+    close(root);
+    return result;
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "vfs/playbook/PlaybookGameSaveFile.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace Vorn {
 
@@ -20,6 +24,30 @@ std::string PlaybookGameSaveFile::MapPath(const char* path)
     for (const char* c = path; *c; ++c)
         mapped.push_back(*c == '/' ? '_' : *c);
     return mapped;
+}
+
+int PlaybookGameSaveFile::RemoveLeftovers()
+{
+    DIR* directory = opendir(SAVE_ROOT);
+    if (!directory)
+        return 0;
+    const size_t suffixLength = std::strlen(TEMPORARY_SUFFIX);
+    int removed = 0;
+    while (dirent* entry = readdir(directory)) {
+        const size_t length = std::strlen(entry->d_name);
+        if (length <= suffixLength ||
+            std::strcmp(entry->d_name + length - suffixLength, TEMPORARY_SUFFIX) != 0)
+            continue;
+        // Only files: a directory or a link of that name is not ours to remove.
+        struct stat info;
+        if (fstatat(dirfd(directory), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode))
+            continue;
+        if (unlinkat(dirfd(directory), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    closedir(directory);
+    return removed;
 }
 
 bool PlaybookGameSaveFile::Open(const char* path)

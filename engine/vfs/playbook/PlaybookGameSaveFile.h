@@ -27,6 +27,9 @@ public:
 
     // The native path a save path is stored under.
     static std::string MapPath(const char* path);
+    // Removes the temporary files that writes cut short (a killed process) left in the save area;
+    // call it at start-up, before anything is written. Returns how many were removed.
+    static int RemoveLeftovers();
 
 private:
     std::string m_target; // set while open for writing

@@ -111,6 +111,35 @@ TEST(SaveFile, ACrashWhileWritingKeepsThePreviousSave)
     EXPECT_EQ(Content(target), "complete");
 }
 
+TEST(SaveFile, StartUpRemovesTheLeftoversOfCutShortSavesAndNothingElse)
+{
+    Sandbox sandbox;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        PlaybookGameSaveFile* file = new PlaybookGameSaveFile();
+        file->OpenWrite("./s");
+        file->WriteString("half");
+        file->Flush();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(std::filesystem::exists(Sandbox::Data("._s.tmp")));
+    VornTest::WriteText(Sandbox::Data("._t"), "a save");
+    VornTest::WriteText(Sandbox::Data(".tmp"), "only the suffix");
+    std::filesystem::create_directory(Sandbox::Data("._d.tmp"));
+    std::filesystem::create_symlink(Sandbox::Data("._t"), Sandbox::Data("._l.tmp"));
+
+    EXPECT_EQ(PlaybookGameSaveFile::RemoveLeftovers(), 1);
+    EXPECT_FALSE(std::filesystem::exists(Sandbox::Data("._s.tmp")));
+    EXPECT_EQ(Content(Sandbox::Data("._t")), "a save");
+    EXPECT_TRUE(std::filesystem::exists(Sandbox::Data(".tmp")));
+    EXPECT_TRUE(std::filesystem::is_directory(Sandbox::Data("._d.tmp")));
+    EXPECT_TRUE(std::filesystem::is_symlink(Sandbox::Data("._l.tmp")));
+    EXPECT_EQ(PlaybookGameSaveFile::RemoveLeftovers(), 0);
+}
+
 TEST(SaveFile, WritingWithoutASaveDirectoryFails)
 {
     Sandbox sandbox;

@@ -96,41 +96,33 @@ TEST_P(Play, APressPicksTheNewestTrayEntryUnderTheFinger)
     EXPECT_EQ(board->dragStartScale, Consts::BLOCK_SCALE);
 }
 
-TEST_P(Play, ADropNeedsTheFingerDownForAtLeast150Ms)
+TEST_P(Play, AFlickPlacesHoweverQuickAndAPressInPlaceNeverDoes)
 {
     int x = 0, y = 0;
     Block& square = Entry(SQUARE);
-    // Pressed and released in one frame: nothing is placed, even on free cells.
-    world.TrayPoint(square, x, y);
-    world.Down(x, y);
-    world.DropPoint(SQUARE, 0, 0, x, y);
-    world.Move(x, y);
-    world.Up(x, y);
-    EXPECT_FALSE(board->dragging);
-    EXPECT_EQ(board->placedCount, 0);
-    EXPECT_EQ(square.trayState, 0.0f);
+    // Press and release where the piece lies, from an instant to a long hold: it stays in the
+    // tray, even though a drop there would be centred on free cells of nothing.
+    for (int hold : {0, 120, 250, 600}) {
+        world.TrayPoint(square, x, y);
+        world.Down(x, y);
+        world.Frame(hold);
+        world.Up(x + Consts::CELL_SIZE / 4, y);
+        EXPECT_FALSE(board->dragging) << hold;
+        EXPECT_EQ(board->placedCount, 0) << hold;
+        EXPECT_EQ(square.trayState, 0.0f) << hold;
+    }
 
-    // 149 ms: still too quick.
+    // Carried onto the board and released within the same frame: placed, and the board stays
+    // locked until the next frame applies the placement.
     world.TrayPoint(square, x, y);
     world.Down(x, y);
-    world.Frame(149);
-    world.DropPoint(SQUARE, 0, 0, x, y);
-    world.Move(x, y);
-    world.Up(x, y);
-    EXPECT_EQ(board->placedCount, 0);
-    EXPECT_EQ(square.trayState, 0.0f);
-
-    // 150 ms places; the board stays locked until the next frame applies the placement.
-    world.TrayPoint(square, x, y);
-    world.Down(x, y);
-    world.Frame(150);
     world.DropPoint(SQUARE, 0, 0, x, y);
     world.Move(x, y);
     world.Up(x, y);
     EXPECT_EQ(board->placedCount, 1);
     EXPECT_TRUE(board->inputLock);
     EXPECT_TRUE(board->dragging);
-    EXPECT_EQ(world.sounds().Plays("common/sounds/drop.ogg"), 1); // the failed drops made none
+    EXPECT_EQ(world.sounds().Plays("common/sounds/drop.ogg"), 1); // the taps made none
     for (auto [cx, cy] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
         EXPECT_EQ(board->Cell(cx, cy), BoardCell::COVERED);
     int tx = 0, ty = 0;
@@ -142,6 +134,16 @@ TEST_P(Play, ADropNeedsTheFingerDownForAtLeast150Ms)
     EXPECT_FALSE(board->dragging);
     EXPECT_EQ(square.trayState, -1.0f); // stays taken
     EXPECT_EQ(Shown(SQUARE), 1);
+
+    // A flick whose only position is its release still lands where it was let go.
+    Block& second = Entry(SQUARE, 1);
+    world.TrayPoint(second, x, y);
+    world.Down(x, y);
+    world.DropPoint(SQUARE, 2, 0, x, y);
+    world.Up(x, y);
+    world.Frame(16);
+    EXPECT_EQ(board->placedCount, 2);
+    EXPECT_EQ(board->Cell(3, 1), BoardCell::COVERED);
 }
 
 TEST_P(Play, AFingerHeldForSecondsStillPlaces)
@@ -211,20 +213,59 @@ TEST_P(Play, ALiftedPieceMovesAndKeepsItsColour)
     EXPECT_EQ(Shown(SQUARE), 1);
 }
 
-TEST_P(Play, AQuickTapTakesAPlacedPieceOff)
+TEST_P(Play, ATapOrClickOfAnyLengthTakesAPlacedPieceOff)
 {
-    world.DragTo(Entry(BAR), 0, 1);
+    // Instant, a mouse click, a slow click, a long press; the finger wobbles a little.
+    for (int hold : {0, 120, 250, 900}) {
+        world.DragTo(Entry(BAR), 0, 1);
+        ASSERT_EQ(board->placedCount, 1) << hold;
+        EXPECT_EQ(Shown(BAR), 0);
+        int x = 0, y = 0;
+        world.CellPoint(3, 1, x, y);
+        world.Down(x, y);
+        for (int t = 0; t < hold; t += 16) {
+            world.Move(x + 2, y - 1);
+            world.Frame(16);
+        }
+        world.Up(x + 1, y);
+        world.Frame(16);
+        EXPECT_EQ(board->placedCount, 0) << hold;
+        EXPECT_EQ(Shown(BAR), 1) << hold;
+        for (int cx = 0; cx < 4; ++cx)
+            EXPECT_EQ(board->Cell(cx, 1), BoardCell::EMPTY) << hold;
+
+        // A square clicked in its top-left cell: carried centred on the finger, it would land
+        // on its own place again, so that nothing would seem to happen.
+        world.DragTo(Entry(SQUARE), 0, 0);
+        ASSERT_EQ(board->placedCount, 1) << hold;
+        world.CellPoint(0, 0, x, y);
+        world.Down(x, y);
+        world.Frame(hold);
+        world.Up(x, y);
+        world.Frame(16);
+        EXPECT_EQ(board->placedCount, 0) << "square, " << hold;
+        EXPECT_EQ(Shown(SQUARE), 2) << hold;
+    }
+}
+
+TEST_P(Play, AShortQuickDragMovesAPlacedPiece)
+{
+    world.DragTo(Entry(SQUARE), 0, 0);
     ASSERT_EQ(board->placedCount, 1);
-    EXPECT_EQ(Shown(BAR), 0);
     int x = 0, y = 0;
-    world.CellPoint(2, 1, x, y);
+    world.CellPoint(0, 0, x, y);
     world.Down(x, y);
+    world.Frame(16);
+    world.DropPoint(SQUARE, 1, 0, x, y);
+    world.Move(x, y);
+    world.Frame(16);
     world.Up(x, y);
     world.Frame(16);
-    EXPECT_EQ(board->placedCount, 0);
-    EXPECT_EQ(Shown(BAR), 1);
-    for (int cx = 0; cx < 4; ++cx)
-        EXPECT_EQ(board->Cell(cx, 1), BoardCell::EMPTY);
+    ASSERT_EQ(board->placedCount, 1);
+    EXPECT_EQ(board->Placed()[0]->x, 1.0f);
+    EXPECT_EQ(board->Cell(0, 0), BoardCell::EMPTY);
+    EXPECT_EQ(board->Cell(2, 1), BoardCell::COVERED);
+    EXPECT_EQ(Shown(SQUARE), 1);
 }
 
 TEST_P(Play, DrawingASquareFromItsBottomRightCorner)

@@ -108,6 +108,17 @@ bool GameDriver::SolveByDragging()
     Game* game = GetGame();
     if (!game || !game->playfield)
         return false;
+    for (int k = 0; k < game->levelSolutions[game->currentLevel].PiecesPerSolution(); ++k)
+        if (!DragSolutionPiece(k))
+            return false;
+    return true;
+}
+
+bool GameDriver::DragSolutionPiece(int k, int holdMs)
+{
+    Game* game = GetGame();
+    if (!game || !game->playfield)
+        return false;
     const int level = game->currentLevel;
     const int cell = Consts::CELL_SIZE;
     auto touch = [this](void (Harness::*what)(int, int, int), float px, float py) {
@@ -116,32 +127,31 @@ bool GameDriver::SolveByDragging()
         ToWindow(px, py, x, y);
         (m_harness.*what)(x, y, 0);
     };
-    for (int k = 0; k < game->levelSolutions[level].PiecesPerSolution(); ++k) {
-        PlayfieldFit& board = *game->playfield;
-        const int type = game->GetSolutionPiece(level, 0, k);
-        const int tx = game->GetSolutionX(level, 0, k) - static_cast<int>(board.boardX0);
-        const int ty = game->GetSolutionY(level, 0, k) - static_cast<int>(board.boardY0);
-        const Block* entry = nullptr;
-        for (const auto& block : board.Tray())
-            if (block->type == type && block->trayState >= 0.0f && !entry)
-                entry = block.Get();
-        if (!entry)
-            return false;
-        const float x = Consts::DISPLAY_AREA_X + entry->x * cell + cell;
-        const float y = (entry->y + game->boardTopRows) * cell + cell;
-        // Held long enough to lift the piece out of the tray.
-        touch(&Harness::TouchDown, x, y);
-        m_harness.Frame(100);
-        m_harness.Frame(100);
-        const float dx = board.originX + tx * cell + Block::blocksWidth[type] / 2.0f;
-        const float dy = board.originY + ty * cell + Block::blocksHeight[type] / 2.0f;
-        touch(&Harness::TouchMove, (x + dx) / 2, (y + dy) / 2);
-        m_harness.Frame(16);
-        touch(&Harness::TouchMove, dx, dy);
-        m_harness.Frame(16);
-        touch(&Harness::TouchUp, dx, dy);
-        m_harness.Frame(16);
-    }
+    PlayfieldFit& board = *game->playfield;
+    const int type = game->GetSolutionPiece(level, 0, k);
+    const int tx = game->GetSolutionX(level, 0, k) - static_cast<int>(board.boardX0);
+    const int ty = game->GetSolutionY(level, 0, k) - static_cast<int>(board.boardY0);
+    const Block* entry = nullptr;
+    for (const auto& block : board.Tray())
+        if (block->type == type && block->trayState >= 0.0f && !entry)
+            entry = block.Get();
+    if (!entry)
+        return false;
+    const float x = Consts::DISPLAY_AREA_X + entry->x * cell + cell;
+    const float y = (entry->y + game->boardTopRows) * cell + cell;
+    // The press lasts holdMs in all, spread over the frames of the way there.
+    const int step = holdMs / 4 > 0 ? holdMs / 4 : 1;
+    touch(&Harness::TouchDown, x, y);
+    m_harness.Frame(step);
+    m_harness.Frame(step);
+    const float dx = board.originX + tx * cell + Block::blocksWidth[type] / 2.0f;
+    const float dy = board.originY + ty * cell + Block::blocksHeight[type] / 2.0f;
+    touch(&Harness::TouchMove, (x + dx) / 2, (y + dy) / 2);
+    m_harness.Frame(step);
+    touch(&Harness::TouchMove, dx, dy);
+    m_harness.Frame(step);
+    touch(&Harness::TouchUp, dx, dy);
+    m_harness.Frame(16);
     return true;
 }
 

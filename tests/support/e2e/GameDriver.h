@@ -45,6 +45,8 @@ public:
     // Drags every piece of the level in play from the tray to its place in the first stored
     // solution; false when a piece of that solution is not in the tray.
     bool SolveByDragging();
+    // Drags piece k of that solution from the tray to its place, the finger down for holdMs.
+    bool DragSolutionPiece(int k, int holdMs = 232);
 
     // Saves what the window shows as dir/name.png (dir is made when missing).
     bool Screenshot(const std::string& dir, const std::string& name);
