@@ -90,6 +90,8 @@ namespace {
 
 // Consecutive holes skipped within one read before the read gives up on the stream.
 const int MAX_HOLES = 16;
+// Audio decoded while opening, to prove the stream decodes.
+const u32 LEAD_BYTES = 4096;
 
 // The decoder's stream callbacks over the source's input. The source owns the file, so closing is
 // left to it.
@@ -148,7 +150,7 @@ u32 ToBytes(ogg_int64_t samples, u32 frameBytes)
 } // namespace
 
 AudioOgg::AudioOgg()
-    : m_decoder(nullptr), m_formatChanged(false), m_partialBytes(0), m_partialOffset(0)
+    : m_decoder(nullptr), m_formatChanged(false), m_leadOffset(0), m_partialBytes(0), m_partialOffset(0)
 {
 }
 
@@ -170,15 +172,37 @@ AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
         delete decoder;
         return nullptr;
     }
+    // A length the decoder cannot tell for a seekable stream means its pages are inconsistent.
+    if (ov_seekable(decoder) && ov_pcm_total(decoder, -1) < 0) {
+        ov_clear(decoder);
+        delete decoder;
+        return nullptr;
+    }
     // The decoder leaves a chained stream positioned in its last link after scanning the links;
-    // playback starts at the beginning.
+    // playback starts at the beginning. A raw seek only moves in the file: unlike the sample seeks
+    // it decodes nothing, so it is safe before the stream has shown that it decodes.
     if (ov_streams(decoder) > 1 && ov_seekable(decoder))
-        ov_pcm_seek(decoder, 0);
+        ov_raw_seek(decoder, 0);
     AudioOgg* source = new AudioOgg;
     source->m_input = std::move(input);
     source->m_decoder = decoder;
     source->m_channels = static_cast<u32>(info->channels);
     source->m_sampleRate = static_cast<u32>(info->rate);
+    // A setup header that was altered (and its page checksum made valid again) still opens, but
+    // the decoder's sample seeks divide by values it took from it and kill the process. Such a
+    // stream fails on its first audio packet: whatever does not decode its first audio is refused
+    // here, before anything can seek in it. The audio decoded is kept, so no seek back is needed.
+    source->m_lead.resize(LEAD_BYTES - LEAD_BYTES % source->GetFrameBytes());
+    int holes = 0;
+    long n;
+    while ((n = source->Decode(source->m_lead.data(), static_cast<u32>(source->m_lead.size()))) == OV_HOLE &&
+           ++holes <= MAX_HOLES) {
+    }
+    if (n <= 0) {
+        delete source;
+        return nullptr;
+    }
+    source->m_lead.resize(static_cast<size_t>(n));
     return source;
 }
 
@@ -230,8 +254,13 @@ u32 AudioOgg::Read(void* buffer, u32 bytes)
 {
     u8* out = static_cast<u8*>(buffer);
     u32 done = 0;
-    if (m_partialBytes && bytes)
-        done = ReadPartialFrame(out, bytes);
+    if (LeadBytes() && bytes) {
+        done = std::min(bytes, LeadBytes());
+        std::memcpy(out, m_lead.data() + m_leadOffset, done);
+        m_leadOffset += done;
+    }
+    if (m_partialBytes && done < bytes)
+        done += ReadPartialFrame(out + done, bytes - done);
     const u32 frame = GetFrameBytes();
     int holes = 0;
     while (done < bytes && !m_formatChanged) {
@@ -259,6 +288,8 @@ u32 AudioOgg::Read(void* buffer, u32 bytes)
 void AudioOgg::ResetReadState()
 {
     m_formatChanged = false;
+    m_lead.clear();
+    m_leadOffset = 0;
     m_partialBytes = 0;
     m_partialOffset = 0;
 }
@@ -283,7 +314,8 @@ void AudioOgg::Seek(u32 position)
 u32 AudioOgg::Tell()
 {
     const u32 position = ToBytes(ov_pcm_tell(m_decoder), GetFrameBytes());
-    return position - (position >= m_partialBytes ? m_partialBytes : position);
+    const u32 held = m_partialBytes + LeadBytes();
+    return position - (position >= held ? held : position);
 }
 
 } // namespace Vorn
