@@ -13,11 +13,11 @@ namespace Vorn {
 
 class AudioRTAC : public AudioSource {
 public:
-    static const u32 HEADER_BYTES = 16;
+    static constexpr u32 HEADER_BYTES = 16;
     // PCM bytes per block: 32 values.
-    static const u32 BLOCK_BYTES = 64;
+    static constexpr u32 BLOCK_BYTES = 64;
     // The largest PCM size the source takes, from a file or an encoded source.
-    static const u32 MAX_PCM_BYTES = 0x7fffffc0u;
+    static constexpr u32 MAX_PCM_BYTES = 0x7fffffc0u;
 
     // Reads the file at path whole. Null when it is missing or refused (see Load). Count 0.
     static AudioRTAC* Open(const NarrowString& path);

@@ -178,7 +178,9 @@ void ModulePlayer::ProcessRow()
         if (effect == 20)
             channel.keyOff = true;
         else if (effect == 12)
-            channel.volume = ClampVolume(static_cast<s32>(channel.parameter) * 1024);
+            // The row's own parameter: packed data leaves out a zero, and "set volume 0" must
+            // silence rather than repeat an earlier row's value.
+            channel.volume = ClampVolume(static_cast<s32>(parameter) * 1024);
     }
     if (++m_row >= pattern.rows)
         NextOrder();
@@ -193,7 +195,13 @@ void ModulePlayer::UpdateEnvelope(Channel& channel)
     const EnvelopePoint* points = instrument->volumePoints;
     u32& i = channel.envelopePoint;
     if (i + 1 >= count) {
-        channel.sample = nullptr;
+        // On the last point for its own tick, silent past it.
+        if (channel.envelopeTick > points[i].x) {
+            channel.sample = nullptr;
+            return;
+        }
+        channel.envelope = std::max(0, std::min<s32>(64, points[i].y));
+        ++channel.envelopeTick;
         return;
     }
     const EnvelopePoint& a = points[i];

@@ -14,9 +14,9 @@ namespace ModulePlayer {
 
 class ModulePlayer {
 public:
-    static const u32 RATE = 22050;
-    static const u32 NOTE_STEPS = 96;
-    static const u8 KEY_OFF = 97;
+    static constexpr u32 RATE = 22050;
+    static constexpr u32 NOTE_STEPS = 96;
+    static constexpr u8 KEY_OFF = 97;
 
     struct Channel {
         u8 note = 0;

@@ -33,7 +33,7 @@ struct EnvelopePoint {
 };
 
 struct ModuleInstrument {
-    static const u32 MAX_POINTS = 12;
+    static constexpr u32 MAX_POINTS = 12;
 
     std::string name;
     u8 type = 0;
@@ -55,15 +55,15 @@ struct ModulePattern {
 
 class CModuleSong {
 public:
-    static const u32 HEADER_BYTES = 80;
-    static const u32 ORDER_COUNT = 256;
-    static const u32 MAX_CHANNELS = 64;
-    static const u32 MAX_PATTERNS = 256;
-    static const u32 MAX_ROWS = 256;
-    static const u32 MAX_INSTRUMENTS = 128;
-    static const u32 MAX_SAMPLES = 16;     // per instrument
+    static constexpr u32 HEADER_BYTES = 80;
+    static constexpr u32 ORDER_COUNT = 256;
+    static constexpr u32 MAX_CHANNELS = 64;
+    static constexpr u32 MAX_PATTERNS = 256;
+    static constexpr u32 MAX_ROWS = 256;
+    static constexpr u32 MAX_INSTRUMENTS = 128;
+    static constexpr u32 MAX_SAMPLES = 16;     // per instrument
     // What an order naming a pattern the file does not hold plays: empty rows.
-    static const u16 MISSING_PATTERN_ROWS = 64;
+    static constexpr u16 MISSING_PATTERN_ROWS = 64;
 
     // Frees what the song held and loads the file at path. False when it cannot be opened or is
     // refused (see Load of a file).
