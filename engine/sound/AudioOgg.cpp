@@ -15,10 +15,14 @@ namespace Vorn {
 // The decoder reads 1 KiB at a time and seeks about while it opens. A file streaming from a pak
 // archive shares one decompressing reader with every other file of the archive: several streams
 // reading 1 KiB each in turn would make it decode its compressed blocks again for every read. So
-// the source reads ahead in pieces of an archive block, and answers small reads and near seeks
-// from what it holds.
+// the source reads ahead, and answers small reads and near seeks from what it holds. Its reads end
+// where the archive's blocks end: a read that stopped inside a block would leave the rest of that
+// block to be decoded again from its start by the next read, once the other streams have moved
+// the shared reader elsewhere.
 struct AudioOgg::Input {
-    static const u32 READ_AHEAD = 64u << 10;
+    static constexpr u32 READ_AHEAD = 64u << 10;
+    // Archive blocks larger than this are read in pieces of READ_AHEAD.
+    static constexpr u32 MAX_READ_AHEAD = 1u << 20;
 
     SmartPtr<File> file;
     bool buffered;
@@ -40,11 +44,12 @@ struct AudioOgg::Input {
         u32 done = 0;
         while (done < bytes) {
             if (offset == length) {
-                if (buffer.empty())
-                    buffer.resize(READ_AHEAD);
                 start += length;
                 offset = length = 0;
-                const s32 n = file->Read(buffer.data(), READ_AHEAD);
+                const u32 want = ReadAheadAt(start);
+                if (buffer.size() < want)
+                    buffer.resize(want);
+                const s32 n = file->Read(buffer.data(), want);
                 if (n < 0)
                     return done ? static_cast<s32>(done) : -1;
                 if (n == 0)
@@ -57,6 +62,21 @@ struct AudioOgg::Input {
             done += n;
         }
         return static_cast<s32>(done);
+    }
+
+    // How much to read from position: up to an archive block's end, whole blocks when they fit.
+    u32 ReadAheadAt(u32 position)
+    {
+        u32 blockSize = 0;
+        const u32 toEnd = file->BytesToBlockEnd(position, blockSize);
+        if (toEnd == 0 || blockSize == 0 || blockSize > MAX_READ_AHEAD)
+            return READ_AHEAD;
+        // The tail of a block reached by a seek comes with the next block, unless that makes the
+        // read too large.
+        u64 want = toEnd;
+        if (want < READ_AHEAD / 4 && want + blockSize <= MAX_READ_AHEAD)
+            want += blockSize;
+        return static_cast<u32>(want);
     }
 
     u32 Tell() { return buffered ? start + offset : file->Tell(); }
