@@ -33,3 +33,8 @@ if(TARGET bench_game_frame)
     add_dependencies(bench_game_frame tessela_data)
   endif()
 endif()
+
+# The module player's benchmark writes its module with the sound tests' XM writer.
+if(TARGET bench_xm_render)
+  target_sources(bench_xm_render PRIVATE ${CMAKE_SOURCE_DIR}/tests/engine/sound/XmWriter.cpp)
+endif()
