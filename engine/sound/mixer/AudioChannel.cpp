@@ -102,6 +102,26 @@ bool FindRateMode(u32 sourceRate, u32 mixerRate, RateMode& mode)
     return true;
 }
 
+s16 Saturate(s32 v)
+{
+    return static_cast<s16>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
+}
+
+// block += add, saturated. In runs of a fixed length, which the compiler turns into vector
+// operations at the optimisation level the engine builds with; this loop runs for every channel
+// of every block.
+void AddSaturated(s16* block, const s16* add, u32 count)
+{
+    const u32 RUN = 16;
+    u32 i = 0;
+    for (; i + RUN <= count; i += RUN) {
+        for (u32 k = 0; k < RUN; ++k)
+            block[i + k] = Saturate(static_cast<s32>(block[i + k]) + add[i + k]);
+    }
+    for (; i < count; ++i)
+        block[i] = Saturate(static_cast<s32>(block[i]) + add[i]);
+}
+
 int Log2(u32 v)
 {
     int n = 0;
@@ -251,11 +271,7 @@ u32 AudioChannel::Mix(s16* block, u32 bytes)
                 ++it;
         }
     }
-    const u32 samples = n / 2;
-    for (u32 i = 0; i < samples; ++i) {
-        const s32 v = static_cast<s32>(block[i]) + scratch[i];
-        block[i] = static_cast<s16>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
-    }
+    AddSaturated(block, scratch, n / 2);
     return n;
 }
 

@@ -84,11 +84,14 @@ private:
 
 bool ReadPattern(Reader& in, ModulePattern& pattern)
 {
-    in.U32();  // header length: the fields below are read whatever it says
+    const u32 start = in.Offset();
+    const u32 headerLength = in.U32();
     in.U8();   // packing type
     pattern.rows = in.U16();
     const u16 packedSize = in.U16();
-    if (in.Failed() || pattern.rows > CModuleSong::MAX_ROWS || packedSize > in.Left())
+    // A longer header than these nine bytes holds fields this reader does not know.
+    if (in.Failed() || !in.SkipTo(std::max<u64>(static_cast<u64>(start) + headerLength, in.Offset())) ||
+        pattern.rows > CModuleSong::MAX_ROWS || packedSize > in.Left())
         return false;
     if (pattern.rows == 0)
         pattern.rows = 1;
@@ -107,37 +110,34 @@ bool ReadInstrument(Reader& in, ModuleInstrument& instrument, u32& sampleHeaderS
     if (in.Failed() || sampleCount > CModuleSong::MAX_SAMPLES)
         return false;
     sampleHeaderSize = 0;
+    // Each field is read when the header holds all of it; what the header holds beyond the fields
+    // is skipped.
     const u64 end = static_cast<u64>(start) + headerSize;
-    auto room = [&]() { return in.Offset() < end; };
-    if (room())
+    auto room = [&](u32 bytes) { return in.Offset() + static_cast<u64>(bytes) <= end; };
+    if (room(4))
         sampleHeaderSize = in.U32();
-    if (room())
+    if (room(sizeof(instrument.sampleMap)))
         in.Bytes(instrument.sampleMap, sizeof(instrument.sampleMap));
-    if (room()) {
+    if (room(48)) {
         for (EnvelopePoint& p : instrument.volumePoints) {
             p.x = in.U16();
             p.y = in.U16();
         }
     }
-    if (room()) {
+    if (room(48)) {
         u8 panning[48];
         in.Bytes(panning, sizeof(panning));
     }
     u8 counts[14] = {};
-    if (room())
+    if (room(sizeof(counts)))
         in.Bytes(counts, sizeof(counts));
     instrument.volumePointCount = std::min<u8>(counts[0], ModuleInstrument::MAX_POINTS);
     instrument.volumeSustain = counts[2];
     instrument.volumeLoopStart = counts[3];
     instrument.volumeLoopEnd = counts[4];
     instrument.volumeType = counts[8];
-    if (room())
+    if (room(2))
         instrument.fadeout = in.U16();
-    if (room()) {
-        u8 reserved[22];
-        in.Bytes(reserved, sizeof(reserved));
-    }
-    // A header longer than the fields holds more than this reader knows: skip it.
     if (in.Failed() || !in.SkipTo(std::max<u64>(end, in.Offset())))
         return false;
     instrument.samples.resize(sampleCount);
@@ -233,7 +233,7 @@ bool CModuleSong::Load(File& file)
     in.U8();
     tracker = in.Text(20);
     in.U16();  // version
-    in.U32();  // header size: the patterns follow the order table whatever it says
+    const u32 headerSize = in.U32();
     songLength = in.U16();
     restart = in.U16();
     channels = in.U16();
@@ -246,6 +246,11 @@ bool CModuleSong::Load(File& file)
     bool ok = !in.Failed() && songLength >= 1 && songLength <= ORDER_COUNT && channels >= 1 &&
               channels <= MAX_CHANNELS && patternCount <= MAX_PATTERNS && instrumentCount <= MAX_INSTRUMENTS;
 
+    // The header's size counts from its own field; a larger one than the standard holds more
+    // than this reader knows, and the patterns follow it.
+    const u32 HEADER_SIZE_AT = 60;
+    if (ok && headerSize > HEADER_BYTES - HEADER_SIZE_AT + ORDER_COUNT)
+        ok = in.SkipTo(HEADER_SIZE_AT + static_cast<u64>(headerSize));
     if (ok) {
         patterns.resize(patternCount);
         for (ModulePattern& pattern : patterns) {

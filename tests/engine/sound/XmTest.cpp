@@ -113,6 +113,8 @@ TEST(XmSong, LoadsHeaderPatternsInstrumentsAndSamples)
     s8.loopType = 1;
     s8.relativeNote = 12;
     eight.samples.push_back(s8);
+    // A header that ends inside its reserved bytes: the samples follow where it says.
+    eight.headerSize = 250;
     XmTest::Instrument wide;
     XmTest::Sample wideSample;
     wideSample.values = {1000, -1000, 32767, -32768, 5, 6, 7};
