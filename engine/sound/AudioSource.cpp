@@ -37,13 +37,15 @@ AudioSource* OpenRTAC(const NarrowString& path)
 struct Decoder {
     const char* ending;
     AudioSource* (*open)(const NarrowString& path);
+    // The source never ends (a module loops for ever): it has no whole sound to hold in memory.
+    bool endless;
 };
 
 const Decoder DECODERS[] = {
-    {".wav", &OpenWave},
-    {".ogg", &OpenOgg},
-    {".xm", &OpenXM},
-    {".rtac", &OpenRTAC},
+    {".wav", &OpenWave, false},
+    {".ogg", &OpenOgg, false},
+    {".xm", &OpenXM, true},
+    {".rtac", &OpenRTAC, false},
 };
 
 bool EndsWith(const NarrowString& path, const char* ending)
@@ -59,6 +61,11 @@ AudioSource* AudioSource::Create(const NarrowString& path, bool inMemory)
     for (const Decoder& decoder : DECODERS) {
         if (!EndsWith(path, decoder.ending))
             continue;
+        if (inMemory && decoder.endless) {
+            // Its size is 0, so the sound in memory would be empty (which a buffer refuses);
+            // reading it to its end instead would fill the buffer's whole limit with music.
+            return nullptr;
+        }
         AudioSource* source = decoder.open(path);
         if (!source || !inMemory)
             return source;

@@ -575,5 +575,7 @@ TEST(XmSource, PlaysThroughTheFactoryAndTheMixer)
     for (size_t i = 0; i < out.size(); ++i)
         ASSERT_EQ(out[i], FullVolume(4000)) << i;
     EXPECT_TRUE(mixer->Read(block.data(), 4096));
+    // A module has no end to read to: none in memory.
+    EXPECT_FALSE(SmartPtr<AudioSource>(AudioSource::Create("x/song.xm", true)));
     Vfs::Shutdown();
 }
