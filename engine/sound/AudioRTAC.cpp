@@ -106,7 +106,10 @@ AudioRTAC* AudioRTAC::Encode(const SmartPtr<AudioSource>& source)
     if (channels != 1 && channels != 2)
         return nullptr;
     const u32 frame = channels * 2;
-    const u32 claim = std::min(source->GetSize(), MAX_PCM_BYTES);
+    // The size bounds the work (a module, which never ends, has none); the data is what the
+    // source delivers up to it, and memory grows with that, not with the claim.
+    const u32 frameAligned = std::min(source->GetSize(), MAX_PCM_BYTES);
+    const u32 claim = frameAligned - frameAligned % frame;
     AudioRTAC* rtac = new AudioRTAC(channels, source->GetSampleRate(), 0);
     std::vector<u8>& out = rtac->m_data;
     out.reserve(static_cast<size_t>(CodedSize(std::min<u32>(claim, 1u << 20), channels)));
@@ -116,8 +119,8 @@ AudioRTAC* AudioRTAC::Encode(const SmartPtr<AudioSource>& source)
     std::vector<u8> piece(PIECE);
     u32 total = 0;
     bool more = true;
-    while (more && total < MAX_PCM_BYTES) {
-        const u32 want = std::min(PIECE, MAX_PCM_BYTES - total);
+    while (more && total < claim) {
+        const u32 want = std::min(PIECE, claim - total);
         u32 got = std::min(source->Read(piece.data(), want), want);
         more = got == want;
         got -= got % frame;

@@ -25,8 +25,8 @@ public:
     // give one or two channels, a sample rate and a PCM size of whole frames, or when the file is
     // shorter than the coded data of that size.
     static AudioRTAC* Load(File& file);
-    // Encodes everything source delivers (its size claim only bounds the work); the source is not
-    // kept. Null when source is null, not mono or stereo, or gives no whole frame.
+    // Encodes what source delivers up to its size (whole frames; less when it ends sooner); the
+    // source is not kept. Null when source is null, not mono or stereo, or gives no whole frame.
     static AudioRTAC* Encode(const SmartPtr<AudioSource>& source);
 
     // Coded bytes of n PCM bytes in channels channels.

@@ -59,6 +59,13 @@ TEST(Rtac, CodedSizes)
     // Encoding gives exactly those sizes.
     EXPECT_EQ(Encode(VornTest::Ramp(32), 1)->GetCodedData().size(), 33u);
     EXPECT_EQ(Encode(VornTest::Ramp(50), 2)->GetCodedData().size(), 54u);
+    // The source's size bounds the encoding; a source that ends sooner gives what it has.
+    SmartPtr<PcmSource> claims(new PcmSource(VornTest::Ramp(100), 1, 22050));
+    claims->ClaimSize(64);
+    EXPECT_EQ(SmartPtr<AudioRTAC>(AudioRTAC::Encode(SmartPtr<AudioSource>(claims)))->GetSize(), 64u);
+    SmartPtr<PcmSource> short_(new PcmSource(VornTest::Ramp(100), 1, 22050));
+    short_->ClaimSize(100000);
+    EXPECT_EQ(SmartPtr<AudioRTAC>(AudioRTAC::Encode(SmartPtr<AudioSource>(short_)))->GetSize(), 200u);
 }
 
 TEST(Rtac, CodeBytesStepTheRunningValue)
