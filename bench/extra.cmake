@@ -3,9 +3,9 @@ pkg_check_modules(BENCH_LZMA REQUIRED IMPORTED_TARGET liblzma)
 target_sources(bench_pak_read PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/Sandbox.cpp)
 target_link_libraries(bench_pak_read PRIVATE vorn_pakwriter PkgConfig::BENCH_LZMA)
 
-# Sound benchmarks: they make their Ogg files with vorn-oggtone when they start; the decoding
-# benchmark also calls the integer Vorbis decoder directly as its baseline, and the mixing one
-# packs its files into a pak archive.
+# Sound benchmarks: they make their Ogg files with vorn-oggtone when they start; both call the
+# integer Vorbis decoder directly as their baseline, and the mixing one packs its files into a pak
+# archive.
 foreach(_b bench_ogg_decode bench_mix_ogg)
   if(TARGET ${_b})
     add_dependencies(${_b} vorn-oggtone)
@@ -17,7 +17,8 @@ if(TARGET bench_ogg_decode)
   target_link_libraries(bench_ogg_decode PRIVATE PkgConfig::BENCH_TREMOR)
 endif()
 if(TARGET bench_mix_ogg)
-  target_link_libraries(bench_mix_ogg PRIVATE vorn_pakwriter)
+  pkg_check_modules(BENCH_MIX_TREMOR REQUIRED IMPORTED_TARGET vorbisidec)
+  target_link_libraries(bench_mix_ogg PRIVATE vorn_pakwriter PkgConfig::BENCH_MIX_TREMOR)
   if(TARGET databuild)
     add_dependencies(bench_mix_ogg databuild)
     target_compile_definitions(bench_mix_ogg PRIVATE VORN_DATABUILD="$<TARGET_FILE:databuild>")
@@ -46,4 +47,9 @@ if(TARGET bench_texture_decode)
   else()
     set_target_properties(bench_texture_decode PROPERTIES EXCLUDE_FROM_ALL TRUE)
   endif()
+endif()
+
+# The module player's benchmark writes its module with the sound tests' XM writer.
+if(TARGET bench_xm_render)
+  target_sources(bench_xm_render PRIVATE ${CMAKE_SOURCE_DIR}/tests/engine/sound/XmWriter.cpp)
 endif()

@@ -15,10 +15,14 @@ namespace Vorn {
 // The decoder reads 1 KiB at a time and seeks about while it opens. A file streaming from a pak
 // archive shares one decompressing reader with every other file of the archive: several streams
 // reading 1 KiB each in turn would make it decode its compressed blocks again for every read. So
-// the source reads ahead in pieces of an archive block, and answers small reads and near seeks
-// from what it holds.
+// the source reads ahead, and answers small reads and near seeks from what it holds. Its reads end
+// where the archive's blocks end: a read that stopped inside a block would leave the rest of that
+// block to be decoded again from its start by the next read, once the other streams have moved
+// the shared reader elsewhere.
 struct AudioOgg::Input {
-    static const u32 READ_AHEAD = 64u << 10;
+    static constexpr u32 READ_AHEAD = 64u << 10;
+    // Archive blocks larger than this are read in pieces of READ_AHEAD.
+    static constexpr u32 MAX_READ_AHEAD = 1u << 20;
 
     SmartPtr<File> file;
     bool buffered;
@@ -40,11 +44,12 @@ struct AudioOgg::Input {
         u32 done = 0;
         while (done < bytes) {
             if (offset == length) {
-                if (buffer.empty())
-                    buffer.resize(READ_AHEAD);
                 start += length;
                 offset = length = 0;
-                const s32 n = file->Read(buffer.data(), READ_AHEAD);
+                const u32 want = ReadAheadAt(start);
+                if (buffer.size() < want)
+                    buffer.resize(want);
+                const s32 n = file->Read(buffer.data(), want);
                 if (n < 0)
                     return done ? static_cast<s32>(done) : -1;
                 if (n == 0)
@@ -57,6 +62,21 @@ struct AudioOgg::Input {
             done += n;
         }
         return static_cast<s32>(done);
+    }
+
+    // How much to read from position: up to an archive block's end, whole blocks when they fit.
+    u32 ReadAheadAt(u32 position)
+    {
+        u32 blockSize = 0;
+        const u32 toEnd = file->BytesToBlockEnd(position, blockSize);
+        if (toEnd == 0 || blockSize == 0 || blockSize > MAX_READ_AHEAD)
+            return READ_AHEAD;
+        // The tail of a block reached by a seek comes with the next block, unless that makes the
+        // read too large.
+        u64 want = toEnd;
+        if (want < READ_AHEAD / 4 && want + blockSize <= MAX_READ_AHEAD)
+            want += blockSize;
+        return static_cast<u32>(want);
     }
 
     u32 Tell() { return buffered ? start + offset : file->Tell(); }
@@ -90,6 +110,8 @@ namespace {
 
 // Consecutive holes skipped within one read before the read gives up on the stream.
 const int MAX_HOLES = 16;
+// Audio decoded while opening, to prove the stream decodes.
+const u32 LEAD_BYTES = 4096;
 
 // The decoder's stream callbacks over the source's input. The source owns the file, so closing is
 // left to it.
@@ -148,7 +170,7 @@ u32 ToBytes(ogg_int64_t samples, u32 frameBytes)
 } // namespace
 
 AudioOgg::AudioOgg()
-    : m_decoder(nullptr), m_formatChanged(false), m_partialBytes(0), m_partialOffset(0)
+    : m_decoder(nullptr), m_formatChanged(false), m_leadOffset(0), m_partialBytes(0), m_partialOffset(0)
 {
 }
 
@@ -170,15 +192,37 @@ AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
         delete decoder;
         return nullptr;
     }
+    // A length the decoder cannot tell for a seekable stream means its pages are inconsistent.
+    if (ov_seekable(decoder) && ov_pcm_total(decoder, -1) < 0) {
+        ov_clear(decoder);
+        delete decoder;
+        return nullptr;
+    }
     // The decoder leaves a chained stream positioned in its last link after scanning the links;
-    // playback starts at the beginning.
+    // playback starts at the beginning. A raw seek only moves in the file: unlike the sample seeks
+    // it decodes nothing, so it is safe before the stream has shown that it decodes.
     if (ov_streams(decoder) > 1 && ov_seekable(decoder))
-        ov_pcm_seek(decoder, 0);
+        ov_raw_seek(decoder, 0);
     AudioOgg* source = new AudioOgg;
     source->m_input = std::move(input);
     source->m_decoder = decoder;
     source->m_channels = static_cast<u32>(info->channels);
     source->m_sampleRate = static_cast<u32>(info->rate);
+    // A setup header that was altered (and its page checksum made valid again) still opens, but
+    // the decoder's sample seeks divide by values it took from it and kill the process. Such a
+    // stream fails on its first audio packet: whatever does not decode its first audio is refused
+    // here, before anything can seek in it. The audio decoded is kept, so no seek back is needed.
+    source->m_lead.resize(LEAD_BYTES - LEAD_BYTES % source->GetFrameBytes());
+    int holes = 0;
+    long n;
+    while ((n = source->Decode(source->m_lead.data(), static_cast<u32>(source->m_lead.size()))) == OV_HOLE &&
+           ++holes <= MAX_HOLES) {
+    }
+    if (n <= 0) {
+        delete source;
+        return nullptr;
+    }
+    source->m_lead.resize(static_cast<size_t>(n));
     return source;
 }
 
@@ -230,8 +274,13 @@ u32 AudioOgg::Read(void* buffer, u32 bytes)
 {
     u8* out = static_cast<u8*>(buffer);
     u32 done = 0;
-    if (m_partialBytes && bytes)
-        done = ReadPartialFrame(out, bytes);
+    if (LeadBytes() && bytes) {
+        done = std::min(bytes, LeadBytes());
+        std::memcpy(out, m_lead.data() + m_leadOffset, done);
+        m_leadOffset += done;
+    }
+    if (m_partialBytes && done < bytes)
+        done += ReadPartialFrame(out + done, bytes - done);
     const u32 frame = GetFrameBytes();
     int holes = 0;
     while (done < bytes && !m_formatChanged) {
@@ -259,6 +308,8 @@ u32 AudioOgg::Read(void* buffer, u32 bytes)
 void AudioOgg::ResetReadState()
 {
     m_formatChanged = false;
+    m_lead.clear();
+    m_leadOffset = 0;
     m_partialBytes = 0;
     m_partialOffset = 0;
 }
@@ -283,7 +334,8 @@ void AudioOgg::Seek(u32 position)
 u32 AudioOgg::Tell()
 {
     const u32 position = ToBytes(ov_pcm_tell(m_decoder), GetFrameBytes());
-    return position - (position >= m_partialBytes ? m_partialBytes : position);
+    const u32 held = m_partialBytes + LeadBytes();
+    return position - (position >= held ? held : position);
 }
 
 } // namespace Vorn

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "base/SmartPtr.h"
 #include "sound/AudioSource.h"
@@ -14,8 +15,9 @@ namespace Vorn {
 
 class AudioOgg : public AudioSource {
 public:
-    // A source decoding file, which it keeps. Null when file is null, is not Ogg Vorbis, or holds
-    // a stream of other than one or two channels. Count 0.
+    // A source decoding file, which it keeps. Null when file is null, is not Ogg Vorbis, holds a
+    // stream of other than one or two channels, or one whose first audio does not decode (a
+    // damaged setup header, on which the decoder's seeking would fault). Count 0.
     static AudioOgg* Open(const SmartPtr<File>& file);
     ~AudioOgg() override;
 
@@ -37,6 +39,7 @@ private:
     // Decodes one frame into m_partial and hands out its first bytes; for requests that end
     // inside a frame, which the decoder cannot fill.
     u32 ReadPartialFrame(u8* out, u32 bytes);
+    u32 LeadBytes() const { return static_cast<u32>(m_lead.size()) - m_leadOffset; }
     // One decoder read into out; 0 at the end, negative for an error.
     long Decode(u8* out, u32 bytes);
     void ResetReadState();
@@ -44,6 +47,8 @@ private:
     std::unique_ptr<Input> m_input;
     OggVorbis_File* m_decoder;
     bool m_formatChanged;  // the stream went on in another format: nothing more to hand out
+    std::vector<u8> m_lead; // audio decoded while opening, handed out first
+    u32 m_leadOffset;
     u8 m_partial[4];
     u32 m_partialBytes;    // bytes of the last decoded frame not yet handed out
     u32 m_partialOffset;

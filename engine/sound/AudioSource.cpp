@@ -4,6 +4,9 @@
 
 #include "sound/AudioBuffer.h"
 #include "sound/AudioOgg.h"
+#include "sound/AudioRTAC.h"
+#include "sound/AudioWave.h"
+#include "sound/AudioXM.h"
 #include "vfs/Vfs.h"
 
 namespace Vorn {
@@ -15,18 +18,34 @@ AudioSource* OpenOgg(const NarrowString& path)
     return AudioOgg::Open(SmartPtr<File>(Vfs::Open(path.c_str())));
 }
 
-// Decoders by the exact, case-sensitive ending of the path, in the order they are tried. The
-// WAV, XM and RTAC decoders are not part of the engine yet: their names give no source.
+AudioSource* OpenWave(const NarrowString& path)
+{
+    return AudioWave::Open(path);
+}
+
+AudioSource* OpenXM(const NarrowString& path)
+{
+    return AudioXM::Open(path);
+}
+
+AudioSource* OpenRTAC(const NarrowString& path)
+{
+    return AudioRTAC::Open(path);
+}
+
+// Decoders by the exact, case-sensitive ending of the path, in the order they are tried.
 struct Decoder {
     const char* ending;
     AudioSource* (*open)(const NarrowString& path);
+    // The source never ends (a module loops for ever): it has no whole sound to hold in memory.
+    bool endless;
 };
 
 const Decoder DECODERS[] = {
-    {".wav", nullptr},
-    {".ogg", &OpenOgg},
-    {".xm", nullptr},
-    {".rtac", nullptr},
+    {".wav", &OpenWave, false},
+    {".ogg", &OpenOgg, false},
+    {".xm", &OpenXM, true},
+    {".rtac", &OpenRTAC, false},
 };
 
 bool EndsWith(const NarrowString& path, const char* ending)
@@ -42,8 +61,11 @@ AudioSource* AudioSource::Create(const NarrowString& path, bool inMemory)
     for (const Decoder& decoder : DECODERS) {
         if (!EndsWith(path, decoder.ending))
             continue;
-        if (!decoder.open)
+        if (inMemory && decoder.endless) {
+            // Its size is 0, so the sound in memory would be empty (which a buffer refuses);
+            // reading it to its end instead would fill the buffer's whole limit with music.
             return nullptr;
+        }
         AudioSource* source = decoder.open(path);
         if (!source || !inMemory)
             return source;

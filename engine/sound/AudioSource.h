@@ -31,7 +31,8 @@ public:
     // The decoder for path, chosen by its ending (".wav", ".ogg", ".xm", ".rtac", exactly as
     // written); with inMemory the whole sound is decoded at once into an AudioBuffer and the
     // decoder and its file are closed before this returns. Null for an unknown ending, a file that
-    // is missing or not of its format. The new source's count is 0.
+    // is missing or not of its format, and for an XM module with inMemory (a module never ends, so
+    // there is no whole sound to hold). The new source's count is 0.
     static AudioSource* Create(const NarrowString& path, bool inMemory);
     // An Ogg Vorbis source decoding from a memory copy of the file (read whole once); null for any
     // other ending and for a missing or invalid file.

@@ -139,6 +139,16 @@ File* PakMount::OpenWrite(const char*)
     return nullptr;
 }
 
+u32 PakMount::BytesToBlockEnd(const Entry& entry, u32 offset, u32& blockSize) const
+{
+    // The block size is fixed once the archive is open: no lock needed.
+    blockSize = m_file.GetBlockSize();
+    if (blockSize == 0)
+        return 0;
+    const u64 position = static_cast<u64>(entry.dataOffset) + offset;
+    return blockSize - static_cast<u32>(position % blockSize);
+}
+
 s32 PakMount::ReadEntry(const Entry& entry, u32 offset, void* buffer, u32 count)
 {
     if (offset >= entry.size)

@@ -55,6 +55,8 @@ private:
     bool ReadExactly(std::unique_ptr<u8[]>& out, u32 count, u32 extra);
     // Delivers up to count bytes of an entry from offset; the count delivered.
     s32 ReadEntry(const Entry& entry, u32 offset, void* buffer, u32 count);
+    // Bytes from offset in the entry to the end of the archive block holding it.
+    u32 BytesToBlockEnd(const Entry& entry, u32 offset, u32& blockSize) const;
 
     CompressedFile m_file;
     std::unique_ptr<Entry[]> m_entries;

@@ -34,6 +34,12 @@ bool VirtualFile::Seek(int offset, int whence)
     return true;
 }
 
+u32 VirtualFile::BytesToBlockEnd(u32 position, u32& blockSize)
+{
+    blockSize = 0;
+    return m_entry ? m_pak->BytesToBlockEnd(*m_entry, position, blockSize) : 0;
+}
+
 bool VirtualFile::Close()
 {
     m_entry = nullptr;

@@ -22,6 +22,8 @@ public:
     u32 GetSize() override { return m_entry ? m_entry->size : 0; }
     // Forgets the entry; the archive stays referenced until the file is destroyed.
     bool Close() override;
+    // The archive's blocks, as they lie under this entry.
+    u32 BytesToBlockEnd(u32 position, u32& blockSize) override;
 
 private:
     SmartPtr<PakMount> m_pak;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace Vorn;
@@ -174,6 +175,22 @@ TEST(AudioChannel, MixSaturatesTheSum)
     std::vector<s16> block = {10000, -10000, 32767, -32768};
     EXPECT_EQ(channel->Mix(block.data(), 8), 8u);
     EXPECT_EQ(block, (std::vector<s16>{32767, -32768, 32767, -32768}));
+}
+
+// Blocks long enough for the sum to run eight samples at a time, with a tail: every sample is the
+// clamped sum.
+TEST(AudioChannel, LongBlocksSaturateEverySample)
+{
+    std::vector<s16> source, block;
+    for (int i = 0; i < 1003; ++i) {
+        source.push_back(static_cast<s16>((i * 7919) % 65536 - 32768));
+        block.push_back(static_cast<s16>((i * 104729) % 65536 - 32768));
+    }
+    SmartPtr<AudioChannel> channel = MakeChannel(AudioFormat(1, 44100), Source(source, 1, 44100));
+    std::vector<s16> mixed = block;
+    ASSERT_EQ(channel->Mix(mixed.data(), 2006), 2006u);
+    for (size_t i = 0; i < block.size(); ++i)
+        ASSERT_EQ(mixed[i], std::max(-32768, std::min(32767, block[i] + source[i]))) << i;
 }
 
 TEST(AudioChannel, EffectsRunOnTheChannelsOwnDataBeforeTheSum)

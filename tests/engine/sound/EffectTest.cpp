@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -35,6 +36,22 @@ TEST(EffectVolume, UnityLeavesEveryBitAndQ15RoundsDown)
     EXPECT_EQ(WithVolume(1.0f, in), in);
     EXPECT_EQ(WithVolume(0.5f, in), (std::vector<s16>{0, 0, -1, 500, -501, 16383, -16384, 6172}));
     EXPECT_EQ(WithVolume(0.0f, in), std::vector<s16>(in.size(), 0));
+}
+
+// Blocks long enough to run eight samples at a time, with a tail, across every kind of sample:
+// each is (sample x gain) >> 15, clamped.
+TEST(EffectVolume, LongBlocksScaleEverySampleAlike)
+{
+    std::vector<s16> in = {-32768, 32767, -1, 1, 0};
+    for (int v = -32768; v < 32768; v += 37)
+        in.push_back(static_cast<s16>(v));
+    for (float volume : {0.5f, 0.6f, 0.999f, 0.001f, -0.3f, -1.0f}) {
+        SCOPED_TRACE(volume);
+        const s32 gain = static_cast<s32>(volume * 32768.0f);
+        const std::vector<s16> out = WithVolume(volume, in);
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(out[i], std::min(32767, (in[i] * gain) >> 15)) << i;
+    }
 }
 
 TEST(EffectVolume, GainIsTheTruncatedQ15Volume)

@@ -286,3 +286,46 @@ TEST_F(PakMountTest, FlippedBytesNeverCrash)
         }
     }
 }
+
+// Entry files tell where the archive's blocks end beneath them, so that readers can stop there;
+// other files have no blocks.
+TEST_F(PakMountTest, EntriesTellWhereTheArchivesBlocksEnd)
+{
+    PakWriter::Options options;
+    options.blockSize = 1024;
+    PakWriter writer(options);
+    std::vector<uint8_t> a = VornTest::TextBytes(1500, 1), b = VornTest::TextBytes(5000, 2);
+    writer.AddFile("a", a.data(), a.size());
+    writer.AddFile("b", b.data(), b.size());
+    std::vector<uint8_t> pak;
+    ASSERT_TRUE(writer.WriteToMemory(pak));
+    ASSERT_TRUE(Mount(pak));
+    SmartPtr<File> file(Vfs::Open("p/b"));
+    ASSERT_TRUE(file);
+    u32 blockSize = 0;
+    const u32 first = file->BytesToBlockEnd(0, blockSize);
+    EXPECT_EQ(blockSize, 1024u);
+    ASSERT_GE(first, 1u);
+    ASSERT_LE(first, 1024u);
+    for (u32 p = 0; p < 5000; ++p) {
+        const u32 left = file->BytesToBlockEnd(p, blockSize);
+        // Counting down to each block end, then a whole block from there.
+        ASSERT_EQ(left, p < first ? first - p : 1024 - (p - first) % 1024) << p;
+    }
+    // Reading to the block ends gives the entry's bytes as they are.
+    std::vector<uint8_t> got;
+    for (u32 p = 0; p < 5000;) {
+        std::vector<uint8_t> piece(file->BytesToBlockEnd(p, blockSize));
+        const s32 n = file->Read(piece.data(), static_cast<u32>(piece.size()));
+        ASSERT_GT(n, 0);
+        got.insert(got.end(), piece.begin(), piece.begin() + n);
+        p += static_cast<u32>(n);
+    }
+    EXPECT_EQ(got, b);
+    VornTest::WriteBytes(Sandbox::Native("plain.txt"), a);
+    ASSERT_TRUE(Vfs::MountNative("", "n/", 0));
+    SmartPtr<File> plain(Vfs::Open("n/plain.txt"));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->BytesToBlockEnd(10, blockSize), 0u);
+    EXPECT_EQ(blockSize, 0u);
+}

@@ -1,0 +1,252 @@
+#include "sound/AudioRTAC.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "vfs/Vfs.h"
+
+namespace Vorn {
+
+namespace {
+
+const u8 SHIFTS[4] = {9, 7, 5, 2};
+
+u32 U32(const u8* p)
+{
+    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
+           (static_cast<u32>(p[3]) << 24);
+}
+
+void PutU32(std::vector<u8>& out, u32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<u8>(v >> (8 * i)));
+}
+
+int BitLength(u32 a)
+{
+    int n = 0;
+    while (a) {
+        a >>= 1;
+        ++n;
+    }
+    return n;
+}
+
+// The code byte for a step of d from the running value, and the step it stands for.
+u8 EncodeStep(s32 d, s32& step)
+{
+    static const u8 SELECTORS[8] = {0, 0, 0, 0, 1, 1, 2, 2};
+    const u32 a = static_cast<u32>(d < 0 ? -d : d);
+    const int index = 16 - BitLength(a);
+    const u8 selector = index < 8 ? SELECTORS[index] : 3;
+    const u8 magnitude = static_cast<u8>((a >> SHIFTS[selector]) & 0x3E);
+    const s32 amount = static_cast<s32>(magnitude) << SHIFTS[selector];
+    step = d >= 0 ? amount : -amount;
+    return static_cast<u8>(magnitude | (d >= 0 ? 1 : 0) | (selector << 6));
+}
+
+} // namespace
+
+u64 AudioRTAC::CodedSize(u64 pcmBytes, u32 channels)
+{
+    return pcmBytes / 2 + static_cast<u64>(channels) * ((pcmBytes + BLOCK_BYTES - 1) / BLOCK_BYTES);
+}
+
+AudioRTAC::AudioRTAC(u32 channels, u32 sampleRate, u32 pcmSize)
+    : m_pcmSize(pcmSize),
+      m_dataOffset(0),
+      m_pcmPosition(0),
+      m_blockValue(0),
+      m_blockValues(0),
+      m_current{0, 0},
+      m_halfPending(false),
+      m_pendingByte(0)
+{
+    m_channels = channels;
+    m_sampleRate = sampleRate;
+}
+
+AudioRTAC* AudioRTAC::Open(const NarrowString& path)
+{
+    SmartPtr<File> file(Vfs::Open(path.c_str()));
+    return file ? Load(*file) : nullptr;
+}
+
+AudioRTAC* AudioRTAC::Load(File& file)
+{
+    u8 header[HEADER_BYTES];
+    if (!file.Seek(0, SeekableStream::FROM_START) || file.Read(header, HEADER_BYTES) != static_cast<s32>(HEADER_BYTES))
+        return nullptr;
+    const u32 channels = U32(header + 4);
+    const u32 rate = U32(header + 8);
+    const u32 pcmSize = U32(header + 12);
+    if ((channels != 1 && channels != 2) || rate == 0 || pcmSize == 0 || pcmSize > MAX_PCM_BYTES ||
+        pcmSize % (channels * 2) != 0)
+        return nullptr;
+    // The claim is checked against the bytes the file has before anything is allocated for it.
+    const u64 coded = CodedSize(pcmSize, channels);
+    const u32 fileSize = file.GetSize();
+    if (fileSize < HEADER_BYTES || coded > fileSize - HEADER_BYTES)
+        return nullptr;
+    AudioRTAC* rtac = new AudioRTAC(channels, rate, pcmSize);
+    rtac->m_data.resize(static_cast<size_t>(coded));
+    if (file.Read(rtac->m_data.data(), static_cast<u32>(coded)) != static_cast<s32>(coded)) {
+        delete rtac;
+        return nullptr;
+    }
+    return rtac;
+}
+
+AudioRTAC* AudioRTAC::Encode(const SmartPtr<AudioSource>& source)
+{
+    if (!source)
+        return nullptr;
+    const u32 channels = source->GetChannels();
+    if (channels != 1 && channels != 2)
+        return nullptr;
+    const u32 frame = channels * 2;
+    // The size bounds the work (a module, which never ends, has none); the data is what the
+    // source delivers up to it, and memory grows with that, not with the claim.
+    const u32 frameAligned = std::min(source->GetSize(), MAX_PCM_BYTES);
+    const u32 claim = frameAligned - frameAligned % frame;
+    AudioRTAC* rtac = new AudioRTAC(channels, source->GetSampleRate(), 0);
+    std::vector<u8>& out = rtac->m_data;
+    out.reserve(static_cast<size_t>(CodedSize(std::min<u32>(claim, 1u << 20), channels)));
+
+    // The source is read in pieces of whole blocks; a piece shorter than asked is its end.
+    const u32 PIECE = 64 * BLOCK_BYTES;
+    std::vector<u8> piece(PIECE);
+    u32 total = 0;
+    bool more = true;
+    while (more && total < claim) {
+        const u32 want = std::min(PIECE, claim - total);
+        u32 got = std::min(source->Read(piece.data(), want), want);
+        more = got == want;
+        got -= got % frame;
+        for (u32 start = 0; start < got; start += BLOCK_BYTES) {
+            const u32 values = std::min(BLOCK_BYTES, got - start) / 2;
+            s16 block[BLOCK_BYTES / 2];
+            std::memcpy(block, piece.data() + start, values * 2);
+            u16 running[2] = {0, 0};
+            for (u32 c = 0; c < channels; ++c) {
+                running[c] = static_cast<u16>(block[c]);
+                out.push_back(static_cast<u8>(running[c]));
+                out.push_back(static_cast<u8>(running[c] >> 8));
+            }
+            for (u32 i = channels; i < values; ++i) {
+                u16& r = running[i % channels];
+                // The difference is taken modulo 2^16, as the decoder adds: the step that lands
+                // on the value is always the short way round.
+                const s32 d = static_cast<s16>(static_cast<u16>(block[i]) - r);
+                s32 step;
+                out.push_back(EncodeStep(d, step));
+                r = static_cast<u16>(r + step);
+            }
+        }
+        total += got;
+    }
+    if (total == 0) {
+        delete rtac;
+        return nullptr;
+    }
+    rtac->m_pcmSize = total;
+    out.shrink_to_fit();
+    return rtac;
+}
+
+std::vector<u8> AudioRTAC::Serialize() const
+{
+    std::vector<u8> out;
+    out.reserve(HEADER_BYTES + m_data.size());
+    out.insert(out.end(), {'R', 'T', 'A', 'C'});
+    PutU32(out, m_channels);
+    PutU32(out, m_sampleRate);
+    PutU32(out, m_pcmSize);
+    out.insert(out.end(), m_data.begin(), m_data.end());
+    return out;
+}
+
+s16 AudioRTAC::DecodeValue()
+{
+    if (m_blockValue == m_blockValues) {
+        m_blockValue = 0;
+        m_blockValues = std::min(BLOCK_BYTES, m_pcmSize - (m_pcmPosition & ~(BLOCK_BYTES - 1))) / 2;
+    }
+    const u32 channel = m_blockValue % m_channels;
+    u16& value = m_current[channel];
+    if (m_blockValue < m_channels) {
+        value = static_cast<u16>(m_data[m_dataOffset] | (m_data[m_dataOffset + 1] << 8));
+        m_dataOffset += 2;
+    } else {
+        const u8 code = m_data[m_dataOffset++];
+        const u16 amount = static_cast<u16>((code & 0x3E) << SHIFTS[code >> 6]);
+        value = static_cast<u16>((code & 1) ? value + amount : value - amount);
+    }
+    ++m_blockValue;
+    return static_cast<s16>(value);
+}
+
+u32 AudioRTAC::Read(void* buffer, u32 bytes)
+{
+    u8* out = static_cast<u8*>(buffer);
+    const u32 n = std::min(bytes, m_pcmSize - m_pcmPosition);
+    u32 done = 0;
+    if (m_halfPending && done < n) {
+        out[done++] = m_pendingByte;
+        m_halfPending = false;
+        ++m_pcmPosition;
+    }
+    // m_pcmPosition is even from here on: the block of the next value is that of the position.
+    while (n - done >= 2) {
+        const u16 v = static_cast<u16>(DecodeValue());
+        out[done] = static_cast<u8>(v);
+        out[done + 1] = static_cast<u8>(v >> 8);
+        done += 2;
+        m_pcmPosition += 2;
+    }
+    if (done < n) {
+        const u16 v = static_cast<u16>(DecodeValue());
+        out[done++] = static_cast<u8>(v);
+        m_pendingByte = static_cast<u8>(v >> 8);
+        m_halfPending = true;
+        ++m_pcmPosition;
+    }
+    return done;
+}
+
+void AudioRTAC::Rewind()
+{
+    m_dataOffset = 0;
+    m_pcmPosition = 0;
+    m_blockValue = 0;
+    m_blockValues = 0;
+    m_halfPending = false;
+}
+
+void AudioRTAC::Seek(u32 position)
+{
+    position = std::min(position, m_pcmSize);
+    const u32 block = position / BLOCK_BYTES;
+    m_dataOffset = (BLOCK_BYTES / 2 + m_channels) * block;
+    m_pcmPosition = block * BLOCK_BYTES;
+    m_blockValue = 0;
+    m_blockValues = 0;
+    m_halfPending = false;
+    // Whole values and whole stereo pairs of the block are decoded without output; a position
+    // inside a frame starts after that frame's first whole values.
+    u32 skip = position % BLOCK_BYTES;
+    skip -= skip % 2;
+    for (u32 i = 0; i < skip; i += 2) {
+        DecodeValue();
+        m_pcmPosition += 2;
+    }
+    if (m_pcmPosition < position) {
+        const u16 v = static_cast<u16>(DecodeValue());
+        m_pendingByte = static_cast<u8>(v >> 8);
+        m_halfPending = true;
+        ++m_pcmPosition;
+    }
+}
+
+} // namespace Vorn

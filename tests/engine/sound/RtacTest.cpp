@@ -1,0 +1,238 @@
+#include "sound/AudioBuffer.h"
+#include "sound/AudioRTAC.h"
+
+#include "support/MemoryMount.h"
+#include "support/Sandbox.h"
+#include "support/SoundSupport.h"
+#include "vfs/CachedFile.h"
+#include "vfs/Vfs.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace Vorn;
+using VornTest::PcmSource;
+
+namespace {
+
+std::vector<u8> Header(u32 channels, u32 rate, u32 pcmBytes)
+{
+    std::vector<u8> out = {'R', 'T', 'A', 'C'};
+    for (u32 v : {channels, rate, pcmBytes})
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<u8>(v >> (8 * i)));
+    return out;
+}
+
+SmartPtr<AudioRTAC> Load(const std::vector<u8>& file)
+{
+    CachedFile f(file.data(), static_cast<u32>(file.size()), false);
+    return SmartPtr<AudioRTAC>(AudioRTAC::Load(f));
+}
+
+SmartPtr<AudioRTAC> Encode(const std::vector<s16>& samples, u32 channels, u32 rate = 22050)
+{
+    return SmartPtr<AudioRTAC>(AudioRTAC::Encode(SmartPtr<AudioSource>(new PcmSource(samples, channels, rate))));
+}
+
+// A mono stream of one block: raw value start, then the code bytes.
+std::vector<u8> MonoBlock(s16 start, const std::vector<u8>& codes)
+{
+    std::vector<u8> file = Header(1, 22050, static_cast<u32>(2 + 2 * codes.size()));
+    file.push_back(static_cast<u8>(start));
+    file.push_back(static_cast<u8>(static_cast<u16>(start) >> 8));
+    file.insert(file.end(), codes.begin(), codes.end());
+    return file;
+}
+
+} // namespace
+
+TEST(Rtac, CodedSizes)
+{
+    EXPECT_EQ(AudioRTAC::CodedSize(64, 1), 33u);
+    EXPECT_EQ(AudioRTAC::CodedSize(100, 2), 54u);
+    // Encoding gives exactly those sizes.
+    EXPECT_EQ(Encode(VornTest::Ramp(32), 1)->GetCodedData().size(), 33u);
+    EXPECT_EQ(Encode(VornTest::Ramp(50), 2)->GetCodedData().size(), 54u);
+    // The source's size bounds the encoding; a source that ends sooner gives what it has.
+    SmartPtr<PcmSource> claims(new PcmSource(VornTest::Ramp(100), 1, 22050));
+    claims->ClaimSize(64);
+    EXPECT_EQ(SmartPtr<AudioRTAC>(AudioRTAC::Encode(SmartPtr<AudioSource>(claims)))->GetSize(), 64u);
+    SmartPtr<PcmSource> short_(new PcmSource(VornTest::Ramp(100), 1, 22050));
+    short_->ClaimSize(100000);
+    EXPECT_EQ(SmartPtr<AudioRTAC>(AudioRTAC::Encode(SmartPtr<AudioSource>(short_)))->GetSize(), 200u);
+}
+
+TEST(Rtac, CodeBytesStepTheRunningValue)
+{
+    // 0x03 adds 1024, 0xC3 adds 8, 0xFE subtracts 248, 0x00 leaves the value.
+    SmartPtr<AudioRTAC> rtac = Load(MonoBlock(100, {0x03, 0xC3, 0xFE, 0x00}));
+    ASSERT_TRUE(rtac);
+    EXPECT_EQ(VornTest::ReadAll(*rtac), (std::vector<s16>{100, 1124, 1132, 884, 884}));
+    // The value wraps in 16 bits: 32767 + 8 is -32761.
+    rtac = Load(MonoBlock(32767, {0xC3}));
+    ASSERT_TRUE(rtac);
+    EXPECT_EQ(VornTest::ReadAll(*rtac), (std::vector<s16>{32767, -32761}));
+}
+
+TEST(Rtac, StereoAlternatesChannelsAfterTheRawPair)
+{
+    std::vector<u8> file = Header(2, 44100, 12);
+    file.insert(file.end(), {0x10, 0x00, 0xF0, 0xFF, 0xC3, 0xC2, 0xC3, 0xC2});
+    SmartPtr<AudioRTAC> rtac = Load(file);
+    ASSERT_TRUE(rtac);
+    EXPECT_EQ(rtac->GetChannels(), 2u);
+    EXPECT_EQ(rtac->GetSampleRate(), 44100u);
+    EXPECT_EQ(VornTest::ReadAll(*rtac), (std::vector<s16>{16, -16, 24, -24, 32, -32}));
+}
+
+TEST(Rtac, EncodingAConstantGivesZeroSteps)
+{
+    SmartPtr<AudioRTAC> rtac = Encode(std::vector<s16>(40, 1234), 1);
+    ASSERT_TRUE(rtac);
+    const std::vector<u8>& coded = rtac->GetCodedData();
+    ASSERT_EQ(coded.size(), AudioRTAC::CodedSize(80, 1));
+    EXPECT_EQ(coded[0], 1234 & 0xff);
+    EXPECT_EQ(coded[1], 1234 >> 8);
+    for (size_t i = 2; i < 33; ++i)
+        EXPECT_EQ(coded[i], 0xC1) << i;
+    EXPECT_EQ(coded[33], 1234 & 0xff);
+    for (size_t i = 35; i < coded.size(); ++i)
+        EXPECT_EQ(coded[i], 0xC1) << i;
+}
+
+// Round trips: the decoder gives back what the encoder tracked, within the step of the selector a
+// difference needs; smooth signals come back close.
+TEST(Rtac, RoundTripsStayWithinTheCodecsError)
+{
+    for (u32 channels : {1u, 2u}) {
+        SCOPED_TRACE(channels);
+        std::vector<s16> signal;
+        for (int i = 0; i < 5000; ++i) {
+            for (u32 c = 0; c < channels; ++c)
+                signal.push_back(static_cast<s16>(12000 * std::sin(i * 0.031 + c) + 3000 * std::sin(i * 0.27)));
+        }
+        SmartPtr<AudioRTAC> rtac = Encode(signal, channels);
+        ASSERT_TRUE(rtac);
+        EXPECT_EQ(rtac->GetSize(), signal.size() * 2);
+        SmartPtr<AudioRTAC> loaded = Load(rtac->Serialize());
+        ASSERT_TRUE(loaded);
+        const std::vector<s16> decoded = VornTest::ReadAll(*loaded, 1001);
+        ASSERT_EQ(decoded.size(), signal.size());
+        int worst = 0;
+        for (size_t i = 0; i < signal.size(); ++i)
+            worst = std::max(worst, std::abs(decoded[i] - signal[i]));
+        // Steps here stay below 2^11 (selector 1 at most, shift 7): a step is coded in units of
+        // 2 << 7, so no value is further off than that.
+        EXPECT_LT(worst, 256);
+        // Read in other pieces, the stream is the same.
+        loaded->Rewind();
+        EXPECT_EQ(VornTest::ReadAll(*loaded, 3), decoded);
+    }
+}
+
+TEST(Rtac, SeekLandsInsideBlocks)
+{
+    std::vector<s16> signal;
+    for (int i = 0; i < 300; ++i)
+        signal.push_back(static_cast<s16>(i * 37 - 5000));
+    SmartPtr<AudioRTAC> mono = Load(Encode(signal, 1)->Serialize());
+    ASSERT_TRUE(mono);
+    const std::vector<s16> all = VornTest::ReadAll(*mono);
+    for (u32 p : {0u, 2u, 62u, 64u, 70u, 130u, 598u, 600u}) {
+        mono->Seek(p);
+        EXPECT_EQ(mono->Tell(), p);
+        EXPECT_EQ(VornTest::ReadAll(*mono), std::vector<s16>(all.begin() + p / 2, all.end())) << p;
+    }
+    mono->Seek(5000);
+    EXPECT_EQ(mono->Tell(), 600u);
+    std::vector<u8> buffer(8);
+    EXPECT_EQ(mono->Read(buffer.data(), 8), 0u);
+
+    SmartPtr<AudioRTAC> stereo = Load(Encode(signal, 2)->Serialize());
+    ASSERT_TRUE(stereo);
+    const std::vector<s16> pairs = VornTest::ReadAll(*stereo);
+    for (u32 p : {4u, 60u, 64u, 68u, 200u, 596u}) {
+        stereo->Seek(p);
+        EXPECT_EQ(VornTest::ReadAll(*stereo), std::vector<s16>(pairs.begin() + p / 2, pairs.end())) << p;
+    }
+}
+
+// The header is checked before anything is allocated: channels 1 or 2, a rate, whole frames, and
+// coded data the file really holds.
+TEST(Rtac, RefusedHeaders)
+{
+    const std::vector<u8> good = Encode(VornTest::Ramp(100), 2)->Serialize();
+    ASSERT_TRUE(Load(good));
+    for (size_t n = 0; n < good.size(); ++n)
+        EXPECT_FALSE(Load(std::vector<u8>(good.begin(), good.begin() + n))) << n;
+    auto with = [&](u32 channels, u32 rate, u32 pcm) {
+        std::vector<u8> file = Header(channels, rate, pcm);
+        file.insert(file.end(), good.begin() + 16, good.end());
+        return Load(file);
+    };
+    EXPECT_TRUE(with(2, 44100, 200));
+    EXPECT_FALSE(with(0, 44100, 200));
+    EXPECT_FALSE(with(3, 44100, 200));
+    EXPECT_FALSE(with(0xffffffffu, 44100, 200));
+    EXPECT_FALSE(with(2, 0, 200));
+    EXPECT_FALSE(with(2, 44100, 0));
+    EXPECT_FALSE(with(2, 44100, 202));  // not whole stereo frames
+    EXPECT_FALSE(with(1, 44100, 201));
+    // Sizes whose coded size overflows 32 bits or exceeds the file.
+    EXPECT_FALSE(with(2, 44100, 0xfffffffcu));
+    EXPECT_FALSE(with(2, 44100, 0x80000000u));
+    EXPECT_FALSE(with(1, 44100, 400));
+    EXPECT_FALSE(SmartPtr<AudioRTAC>(AudioRTAC::Encode(SmartPtr<AudioSource>())));
+    EXPECT_FALSE(Encode({}, 1));
+    EXPECT_FALSE(Encode(VornTest::Ramp(10), 3));
+}
+
+// Through the factory, from a file and into memory.
+TEST(Rtac, TheFactoryOpensRtacFiles)
+{
+    VornTest::MemoryMount* mount = VornTest::MemoryMount::Install("r/");
+    SmartPtr<AudioRTAC> encoded = Encode(VornTest::Ramp(1000, 0, 3), 1, 11025);
+    const std::vector<s16> signal = VornTest::ReadAll(*encoded);
+    ASSERT_EQ(signal.size(), 1000u);
+    mount->Add("a.rtac", encoded->Serialize());
+    SmartPtr<AudioSource> rtac(AudioSource::Create("r/a.rtac", false));
+    ASSERT_TRUE(rtac);
+    EXPECT_EQ(rtac->GetSampleRate(), 11025u);
+    EXPECT_EQ(VornTest::ReadAll(*rtac), signal);
+    EXPECT_FALSE(SmartPtr<AudioSource>(AudioSource::Create("r/a.RTAC", false)));
+    EXPECT_FALSE(SmartPtr<AudioSource>(AudioSource::Create("r/missing.rtac", false)));
+    SmartPtr<AudioSource> memory(AudioSource::Create("r/a.rtac", true));
+    ASSERT_TRUE(memory);
+    EXPECT_NE(dynamic_cast<AudioBuffer*>(memory.Get()), nullptr);
+    EXPECT_EQ(VornTest::ReadAll(*memory), signal);
+    Vfs::Shutdown();
+}
+
+// A real decoded sound: an Ogg tone encoded and decoded again stays close to it.
+TEST(Rtac, EncodesARealSource)
+{
+    VornTest::Sandbox sandbox;
+    const std::string dir = sandbox.Path() + "/" + VornTest::Sandbox::Native("snd");
+    std::filesystem::create_directories(dir);
+    ASSERT_TRUE(VornTest::MakeOggTone(dir + "/tone.ogg", "--seconds 0.5 --freq 440"));
+    ASSERT_TRUE(Vfs::MountNative("snd/", "snd/", 0));
+    const std::vector<s16> original = VornTest::ReadAll(*SmartPtr<AudioSource>(AudioSource::Create("snd/tone.ogg", false)));
+    SmartPtr<AudioRTAC> rtac(AudioRTAC::Encode(SmartPtr<AudioSource>(AudioSource::Create("snd/tone.ogg", false))));
+    ASSERT_TRUE(rtac);
+    EXPECT_EQ(rtac->GetChannels(), 2u);
+    const std::vector<s16> decoded = VornTest::ReadAll(*rtac);
+    ASSERT_EQ(decoded.size(), original.size());
+    double error = 0, power = 0;
+    for (size_t i = 0; i < decoded.size(); ++i) {
+        error += (decoded[i] - original[i]) * static_cast<double>(decoded[i] - original[i]);
+        power += original[i] * static_cast<double>(original[i]);
+    }
+    // At least 30 dB of signal over coding noise.
+    EXPECT_GT(power, 1000 * error);
+}

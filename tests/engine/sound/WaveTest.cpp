@@ -1,0 +1,325 @@
+#include "sound/AudioBuffer.h"
+#include "sound/AudioWave.h"
+#include "sound/mixer/Mixer.h"
+
+#include "support/MemoryMount.h"
+#include "support/Sandbox.h"
+#include "support/SoundSupport.h"
+#include "vfs/Vfs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace Vorn;
+
+namespace {
+
+void Put16(std::vector<u8>& out, u32 v)
+{
+    out.push_back(static_cast<u8>(v));
+    out.push_back(static_cast<u8>(v >> 8));
+}
+
+void Put32(std::vector<u8>& out, u32 v)
+{
+    Put16(out, v & 0xffff);
+    Put16(out, v >> 16);
+}
+
+void PutId(std::vector<u8>& out, const char* id)
+{
+    out.insert(out.end(), id, id + 4);
+}
+
+struct WavSpec {
+    u16 tag = 1;
+    u16 channels = 2;
+    u32 rate = 44100;
+    u16 bits = 16;
+    u32 formatSize = 16;            // 18 adds the extension size field
+    std::vector<std::pair<std::string, std::vector<u8> > > before;  // chunks before the data
+    const char* dataId = "data";
+    bool claimData = false;         // the data chunk's size field: claimedSize instead of the data's
+    u32 claimedSize = 0;
+};
+
+std::vector<u8> MakeWav(const WavSpec& spec, const std::vector<u8>& data)
+{
+    std::vector<u8> out;
+    PutId(out, "RIFF");
+    Put32(out, 0);
+    PutId(out, "WAVE");
+    PutId(out, "fmt ");
+    Put32(out, spec.formatSize);
+    Put16(out, spec.tag);
+    Put16(out, spec.channels);
+    Put32(out, spec.rate);
+    Put32(out, spec.rate * spec.channels * spec.bits / 8);
+    Put16(out, spec.channels * spec.bits / 8);
+    Put16(out, spec.bits);
+    for (u32 i = 16; i < spec.formatSize; ++i)
+        out.push_back(0);
+    for (const auto& chunk : spec.before) {
+        PutId(out, chunk.first.c_str());
+        Put32(out, static_cast<u32>(chunk.second.size()));
+        out.insert(out.end(), chunk.second.begin(), chunk.second.end());
+    }
+    PutId(out, spec.dataId);
+    Put32(out, spec.claimData ? spec.claimedSize : static_cast<u32>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+    const u32 riff = static_cast<u32>(out.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        out[4 + i] = static_cast<u8>(riff >> (8 * i));
+    return out;
+}
+
+std::vector<u8> Bytes(const std::vector<s16>& samples)
+{
+    std::vector<u8> out(samples.size() * 2);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        out[2 * i] = static_cast<u8>(samples[i]);
+        out[2 * i + 1] = static_cast<u8>(static_cast<u16>(samples[i]) >> 8);
+    }
+    return out;
+}
+
+std::vector<u8> ReadAllBytes(AudioSource& source, u32 piece = 4096)
+{
+    std::vector<u8> all;
+    std::vector<u8> buffer(piece);
+    u32 n;
+    while ((n = source.Read(buffer.data(), piece)) > 0)
+        all.insert(all.end(), buffer.begin(), buffer.begin() + n);
+    return all;
+}
+
+class WaveSource : public ::testing::Test {
+protected:
+    void SetUp() override { m_mount = VornTest::MemoryMount::Install("w/"); }
+    void TearDown() override { Vfs::Shutdown(); }
+
+    SmartPtr<AudioSource> Open(const std::vector<u8>& file, bool inMemory = false)
+    {
+        m_mount->Add("a.wav", file);
+        return SmartPtr<AudioSource>(AudioSource::Create("w/a.wav", inMemory));
+    }
+
+    VornTest::MemoryMount* m_mount = nullptr;
+};
+
+} // namespace
+
+TEST_F(WaveSource, CanonicalFileStreamsItsData)
+{
+    const std::vector<u8> pcm = Bytes(VornTest::Ramp(3000, -1500, 7));
+    SmartPtr<AudioSource> wav = Open(MakeWav(WavSpec(), pcm));
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(dynamic_cast<AudioWave*>(wav.Get())->GetDataStart(), 44u);
+    EXPECT_EQ(wav->GetChannels(), 2u);
+    EXPECT_EQ(wav->GetSampleRate(), 44100u);
+    EXPECT_EQ(wav->GetSize(), 6000u);
+    EXPECT_EQ(ReadAllBytes(*wav, 1001), pcm);
+    EXPECT_EQ(wav->Read(nullptr, 0), 0u);
+
+    wav->Seek(4000);
+    EXPECT_EQ(wav->Tell(), 4000u);
+    std::vector<u8> rest = ReadAllBytes(*wav);
+    EXPECT_EQ(rest, std::vector<u8>(pcm.begin() + 4000, pcm.end()));
+    wav->Seek(1u << 31);
+    EXPECT_EQ(wav->Tell(), 6000u);
+    wav->Rewind();
+    EXPECT_EQ(ReadAllBytes(*wav), pcm);
+
+    SmartPtr<AudioSource> memory = Open(MakeWav(WavSpec(), pcm), true);
+    ASSERT_TRUE(memory);
+    EXPECT_NE(dynamic_cast<AudioBuffer*>(memory.Get()), nullptr);
+    EXPECT_EQ(ReadAllBytes(*memory), pcm);
+}
+
+// What the format allows around the data: a longer format chunk, other chunks before the data, the
+// data chunk's id in lower or mixed case, and 8-bit data taken byte for byte as 16-bit samples.
+TEST_F(WaveSource, AcceptedLayouts)
+{
+    const std::vector<u8> pcm = Bytes(VornTest::Ramp(100, 3, 301));
+    WavSpec extended;
+    extended.formatSize = 18;
+    SmartPtr<AudioSource> wav = Open(MakeWav(extended, pcm));
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(dynamic_cast<AudioWave*>(wav.Get())->GetDataStart(), 46u);
+    EXPECT_EQ(ReadAllBytes(*wav), pcm);
+
+    WavSpec chunks;
+    chunks.before = {{"LIST", std::vector<u8>(26, 'x')}, {"fact", {4, 0, 0, 0}}};
+    chunks.dataId = "DaTa";
+    wav = Open(MakeWav(chunks, pcm));
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(dynamic_cast<AudioWave*>(wav.Get())->GetDataStart(), 44u + 34 + 12);
+    EXPECT_EQ(ReadAllBytes(*wav), pcm);
+
+    WavSpec eight;
+    eight.bits = 8;
+    eight.channels = 1;
+    eight.rate = 11025;
+    const std::vector<u8> bytes = {0x80, 0x81, 0x7f, 0x00, 0xff, 0x10};
+    wav = Open(MakeWav(eight, bytes));
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->GetChannels(), 1u);
+    EXPECT_EQ(wav->GetSampleRate(), 11025u);
+    EXPECT_EQ(ReadAllBytes(*wav), bytes);
+}
+
+TEST_F(WaveSource, RefusedFiles)
+{
+    const std::vector<u8> pcm = Bytes(VornTest::Ramp(64));
+    const std::vector<u8> good = MakeWav(WavSpec(), pcm);
+    // Every cut of the header and of the data chunk's header.
+    for (size_t n = 0; n < 44; ++n)
+        EXPECT_FALSE(Open(std::vector<u8>(good.begin(), good.begin() + n))) << n;
+
+    auto refused = [&](const WavSpec& spec) { return !Open(MakeWav(spec, pcm)); };
+    WavSpec s;
+    s.tag = 3;
+    EXPECT_TRUE(refused(s));
+    for (u16 channels : {0, 3, 6}) {
+        s = WavSpec();
+        s.channels = channels;
+        EXPECT_TRUE(refused(s)) << channels;
+    }
+    for (u16 bits : {0, 4, 12, 24, 32}) {
+        s = WavSpec();
+        s.bits = bits;
+        EXPECT_TRUE(refused(s)) << bits;
+    }
+    s = WavSpec();
+    s.rate = 0;
+    EXPECT_TRUE(refused(s));
+    s = WavSpec();
+    s.formatSize = 8;
+    EXPECT_TRUE(refused(s));
+    // A data chunk of size 0 is no data.
+    EXPECT_FALSE(Open(MakeWav(WavSpec(), {})));
+    // No data chunk at all: the walk ends at the end of the file.
+    s = WavSpec();
+    s.dataId = "junk";
+    EXPECT_TRUE(refused(s));
+    EXPECT_FALSE(Open(std::vector<u8>(8192, 0)));
+}
+
+// Chunk sizes of 2^31 and more are positions past the end, never seeks backwards (which looped for
+// ever over the same chunks); a format chunk claiming that much likewise.
+TEST_F(WaveSource, HugeChunkSizesEndTheWalk)
+{
+    const std::vector<u8> pcm = Bytes(VornTest::Ramp(64));
+    for (u32 size : {0x80000000u, 0xfffffff8u, 0xffffffffu, 0x7fffffffu}) {
+        SCOPED_TRACE(size);
+        std::vector<u8> file = MakeWav(WavSpec(), pcm);
+        // A chunk before the data whose size field claims size.
+        WavSpec chunk;
+        chunk.before = {{"LIST", {}}};
+        file = MakeWav(chunk, pcm);
+        for (int i = 0; i < 4; ++i)
+            file[40 + i] = static_cast<u8>(size >> (8 * i));
+        EXPECT_FALSE(Open(file));
+        std::vector<u8> format = MakeWav(WavSpec(), pcm);
+        for (int i = 0; i < 4; ++i)
+            format[16 + i] = static_cast<u8>(size >> (8 * i));
+        EXPECT_FALSE(Open(format));
+    }
+}
+
+// A data chunk that claims more than the file holds: the size is what the file has, and reads
+// return what the file gave.
+TEST_F(WaveSource, DataChunkLongerThanTheFile)
+{
+    const std::vector<u8> pcm = Bytes(VornTest::Ramp(500));
+    for (u32 claim : {2000u, 0x7fffffffu, 0xffffffffu}) {
+        WavSpec spec;
+        spec.claimData = true;
+        spec.claimedSize = claim;
+        SmartPtr<AudioSource> wav = Open(MakeWav(spec, pcm));
+        ASSERT_TRUE(wav) << claim;
+        EXPECT_EQ(wav->GetSize(), 1000u);
+        std::vector<u8> buffer(4096);
+        EXPECT_EQ(wav->Read(buffer.data(), 4096), 1000u);
+        EXPECT_EQ(wav->Read(buffer.data(), 4096), 0u);
+        EXPECT_EQ(std::vector<u8>(buffer.begin(), buffer.begin() + 1000), pcm);
+        SmartPtr<AudioSource> memory = Open(MakeWav(spec, pcm), true);
+        ASSERT_TRUE(memory);
+        EXPECT_EQ(memory->GetSize(), 1000u);
+    }
+}
+
+TEST_F(WaveSource, PlaysThroughTheMixer)
+{
+    // Mono 22050 Hz: each sample becomes two equal stereo frames.
+    WavSpec spec;
+    spec.channels = 1;
+    spec.rate = 22050;
+    const std::vector<s16> samples = VornTest::Ramp(1000, -300, 13);
+    SmartPtr<AudioSource> wav = Open(MakeWav(spec, Bytes(samples)));
+    ASSERT_TRUE(wav);
+    SmartPtr<Mixer> mixer(new Mixer(AudioFormat(2, 44100), AudioBufferSpec(4096, 4)));
+    SmartPtr<AudioChannel> channel = mixer->Play(wav, true).Lock();
+    ASSERT_TRUE(channel);
+    channel->SetPaused(false);
+    std::vector<u8> block(8192);
+    mixer->Read(block.data(), 8192);
+    const std::vector<s16> out = VornTest::Samples(block);
+    for (size_t i = 0; i < samples.size(); ++i)
+        ASSERT_EQ(std::vector<s16>(out.begin() + 4 * i, out.begin() + 4 * i + 4), std::vector<s16>(4, samples[i])) << i;
+    for (size_t i = 4 * samples.size(); i < out.size(); ++i)
+        ASSERT_EQ(out[i], 0);
+}
+
+// The WAV files of a Debian package, read by the engine and by Python's own wave module, agree
+// sample for sample.
+TEST(WaveFiles, AgreeWithPythonsWaveModule)
+{
+    const std::string dir = "/usr/share/sounds/alsa";
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        if (entry.path().extension() == ".wav")
+            names.push_back(entry.path().filename().string());
+    }
+    ASSERT_GE(names.size(), 9u) << "the WAV files of alsa-utils are missing: run scripts/install-deps";
+
+    // Files are read from the install area of a sandbox.
+    VornTest::Sandbox sandbox;
+    const std::string native = sandbox.Path() + "/" + VornTest::Sandbox::Native("alsa");
+    std::filesystem::create_directories(native);
+    ASSERT_TRUE(Vfs::MountNative("alsa/", "alsa/", 0));
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        std::filesystem::copy_file(dir + "/" + name, native + "/" + name, ec);
+        ASSERT_FALSE(ec);
+        const std::string dump = sandbox.Path() + "/" + name + ".raw";
+        const std::string info = sandbox.Path() + "/" + name + ".txt";
+        const std::string command =
+            "python3 -c \"import sys, wave; w = wave.open(sys.argv[1]); "
+            "open(sys.argv[2], 'wb').write(w.readframes(w.getnframes())); "
+            "open(sys.argv[3], 'w').write('%d %d %d' % (w.getnchannels(), w.getframerate(), w.getsampwidth()))\" '" +
+            dir + "/" + name + "' '" + dump + "' '" + info + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const std::vector<u8> expected = VornTest::ReadBytes(dump);
+        const std::vector<u8> text = VornTest::ReadBytes(info);
+        unsigned channels = 0, rate = 0, width = 0;
+        ASSERT_EQ(std::sscanf(std::string(text.begin(), text.end()).c_str(), "%u %u %u", &channels, &rate, &width), 3);
+        ASSERT_FALSE(expected.empty());
+
+        SmartPtr<AudioSource> wav(AudioSource::Create("alsa/" + name, false));
+        ASSERT_TRUE(wav);
+        EXPECT_EQ(wav->GetChannels(), channels);
+        EXPECT_EQ(wav->GetSampleRate(), rate);
+        EXPECT_EQ(wav->GetSize(), expected.size());
+        EXPECT_EQ(ReadAllBytes(*wav, 4093), expected);
+        wav->Seek(static_cast<u32>(expected.size() / 2) & ~3u);
+        const std::vector<u8> tail = ReadAllBytes(*wav);
+        EXPECT_EQ(tail, std::vector<u8>(expected.begin() + ((expected.size() / 2) & ~3u), expected.end()));
+    }
+}
