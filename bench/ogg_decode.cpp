@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "OggMemory.h"
 #include "sound/AudioOgg.h"
 #include "vfs/CachedFile.h"
 
@@ -38,53 +39,14 @@ bool MakeFile()
     return ok && !g_file.empty();
 }
 
-// The decoder's callbacks over a memory copy, as simple as they can be.
-struct Memory {
-    const unsigned char* data;
-    size_t size;
-    size_t position;
-};
-
-size_t MemRead(void* out, size_t size, size_t count, void* source)
-{
-    Memory* m = static_cast<Memory*>(source);
-    size_t n = size * count;
-    if (n > m->size - m->position)
-        n = m->size - m->position;
-    std::memcpy(out, m->data + m->position, n);
-    m->position += n;
-    return n / size;
-}
-
-int MemSeek(void* source, ogg_int64_t offset, int whence)
-{
-    Memory* m = static_cast<Memory*>(source);
-    const ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? m->position : m->size;
-    if (base + offset < 0 || base + offset > static_cast<ogg_int64_t>(m->size))
-        return -1;
-    m->position = static_cast<size_t>(base + offset);
-    return 0;
-}
-
-int MemClose(void*)
-{
-    return 0;
-}
-
-long MemTell(void* source)
-{
-    return static_cast<long>(static_cast<Memory*>(source)->position);
-}
-
 void PlainTremor(benchmark::State& state)
 {
     std::vector<char> buffer(BLOCK);
     size_t bytes = 0;
     for (auto _ : state) {
-        Memory memory = {g_file.data(), g_file.size(), 0};
+        OggMemory memory = {g_file.data(), g_file.size(), 0};
         OggVorbis_File vf;
-        const ov_callbacks callbacks = {MemRead, MemSeek, MemClose, MemTell};
-        if (ov_open_callbacks(&memory, &vf, nullptr, 0, callbacks) != 0) {
+        if (OggMemoryOpen(&memory, &vf) != 0) {
             state.SkipWithError("ov_open_callbacks failed");
             break;
         }
