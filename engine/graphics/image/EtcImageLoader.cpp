@@ -1,9 +1,7 @@
 #include "graphics/image/EtcImageLoader.h"
 
 #include "graphics/OpenGL.h"
-#include "graphics/image/CompressedImage.h"
 #include "graphics/image/PvrImageLoader.h"
-#include "graphics/image/TextureCodecs.h"
 
 namespace Vorn {
 
@@ -36,26 +34,14 @@ bool EtcImageLoader::ReadEtcHeader()
         return false;
     m_width = header.width;
     m_height = header.height;
-    const u64 topImage = TextureCodecs::CompressedDataSize(PF_ETC1, m_width, m_height);
-    if (header.version == PvrHeader::VERSION2) {
-        if (header.dataSize < topImage)
-            return false;
-        m_dataSize = header.dataSize;
-    } else {
-        m_dataSize = static_cast<u32>(topImage);
-    }
-    return m_dataSize <= Remaining(m_stream.Get());
+    return header.ReadDataSize(m_stream.Get(), PF_ETC1, &m_dataSize);
 }
 
 Surface* EtcImageLoader::Load()
 {
     if (!ReadEtcHeader())
         return nullptr;
-    const u32 start = m_stream->Tell();
-    Surface* surface = CompressedImage::Load(m_stream.Get(), PF_ETC1, m_width, m_height, OpenGL::GetCaps().etc != 0);
-    if (surface)
-        m_stream->Seek(static_cast<int>(start + m_dataSize), SeekableStream::FROM_START);
-    return surface;
+    return PvrHeader::LoadData(m_stream.Get(), PF_ETC1, m_width, m_height, m_dataSize, OpenGL::GetCaps().etc != 0);
 }
 
 }  // namespace Vorn

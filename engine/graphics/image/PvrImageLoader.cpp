@@ -79,6 +79,28 @@ bool PvrHeader::Probe(SeekableStream* stream, bool (*accept)(u32 version, u64 ki
     return accept(version, ReadU32(header + 8));
 }
 
+bool PvrHeader::ReadDataSize(SeekableStream* stream, PixelFormat format, u32* size) const
+{
+    const u64 topImage = TextureCodecs::CompressedDataSize(format, width, height);
+    if (version == VERSION2) {
+        if (dataSize < topImage)
+            return false;
+        *size = dataSize;
+    } else {
+        *size = static_cast<u32>(topImage);
+    }
+    return *size <= ImageLoader::Remaining(stream);
+}
+
+Surface* PvrHeader::LoadData(SeekableStream* stream, PixelFormat format, u32 w, u32 h, u32 size, bool gpu)
+{
+    const u32 start = stream->Tell();
+    Surface* surface = CompressedImage::Load(stream, format, w, h, gpu);
+    if (surface)
+        stream->Seek(static_cast<int>(start + size), SeekableStream::FROM_START);
+    return surface;
+}
+
 PvrImageLoader::PvrImageLoader() : m_width(0), m_height(0), m_format(PF_NONE), m_dataSize(0) {}
 
 bool PvrImageLoader::CanLoad(SeekableStream* stream)
@@ -112,28 +134,14 @@ bool PvrImageLoader::ReadPvrHeader()
         return false;
     m_width = header.width;
     m_height = header.height;
-    const u64 topImage = TextureCodecs::CompressedDataSize(m_format, m_width, m_height);
-    if (header.version == PvrHeader::VERSION2) {
-        // The data size covers every mipmap level; the top image comes first.
-        if (header.dataSize < topImage)
-            return false;
-        m_dataSize = header.dataSize;
-    } else {
-        m_dataSize = static_cast<u32>(topImage);
-    }
-    return m_dataSize <= Remaining(m_stream.Get());
+    return header.ReadDataSize(m_stream.Get(), m_format, &m_dataSize);
 }
 
 Surface* PvrImageLoader::Load()
 {
     if (!ReadPvrHeader())
         return nullptr;
-    const u32 start = m_stream->Tell();
-    Surface* surface = CompressedImage::Load(m_stream.Get(), m_format, m_width, m_height, OpenGL::GetCaps().pvr != 0);
-    // Past the further mipmap levels, to whatever follows the file (the alpha image of a PVR+).
-    if (surface)
-        m_stream->Seek(static_cast<int>(start + m_dataSize), SeekableStream::FROM_START);
-    return surface;
+    return PvrHeader::LoadData(m_stream.Get(), m_format, m_width, m_height, m_dataSize, OpenGL::GetCaps().pvr != 0);
 }
 
 bool PvrImageLoader::Decompress(const void* source, void* destination) const

@@ -31,6 +31,15 @@ struct PvrHeader {
     // The probe's test: the header's kind accepted by accept (given the version 2 pixel type or
     // the version 3 pixel format). The stream is left anywhere.
     static bool Probe(SeekableStream* stream, bool (*accept)(u32 version, u64 kind), bool acceptSwapped);
+    // The bytes of image data after a header just read, into dataSize: for version 2 the header's
+    // data size (every mipmap level, the top image first), for version 3 the top image of a
+    // width x height image in format. False when a version 2 data size is smaller than the top
+    // image or the data passes the end of the stream.
+    bool ReadDataSize(SeekableStream* stream, PixelFormat format, u32* dataSize) const;
+    // The top image of width x height in format at the stream's position as a new surface (see
+    // CompressedImage::Load), the stream then past all dataSize bytes of the image data, to
+    // whatever follows the file (the alpha image of a PVR+).
+    static Surface* LoadData(SeekableStream* stream, PixelFormat format, u32 width, u32 height, u32 dataSize, bool gpu);
 };
 
 class PvrImageLoader final : public ImageLoader {
