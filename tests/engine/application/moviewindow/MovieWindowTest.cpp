@@ -18,6 +18,7 @@
 #include "standin/standin.h"
 #include "standin/window.h"
 #include "support/HeadlessGL.h"
+#include "support/PlaybookTest.h"
 #include "support/Sandbox.h"
 #include "support/TestVideo.h"
 
@@ -75,7 +76,7 @@ struct Shot {
 
 // The real process start on the desktop backend, in a window of 240 x 320 (run under xvfb-run by
 // the ctest "movie_window_xvfb"); skipped where no X server is reachable.
-class MovieWindow : public ::testing::Test {
+class MovieWindow : public VornTest::PlaybookTest<FrameApp> {
 protected:
     void SetUp() override
     {
@@ -86,17 +87,9 @@ protected:
         ASSERT_EQ(symlink((videos / "intro.mp4").c_str(), VornTest::Sandbox::Native("intro.mp4").c_str()), 0);
         standin_set_backend(STANDIN_BACKEND_SDL);
         standin_set_display_size(WIDTH, HEIGHT);
-        app = new FrameApp;
-        process.reset(new PlaybookProcess(app));
-        ASSERT_EQ(process->Start(), PlaybookProcess::EXIT_OK);
-        VornTest::KeepGLDriverLoaded();
-        last = GetTime();
+        StartProcess(new FrameApp);
     }
-    void TearDown() override
-    {
-        process.reset();
-        g_mixer = nullptr;
-    }
+    void TearDown() override { StopProcess(); }
 
     // Passes of the loop for a while, at about the display's rate.
     void Run(double seconds)
@@ -117,9 +110,6 @@ protected:
 
     VornTest::TempDir videos;
     VornTest::Sandbox sandbox;
-    FrameApp* app = nullptr;
-    std::unique_ptr<PlaybookProcess> process;
-    u64 last = 0;
 };
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "standin/standin.h"
 #include "support/HeadlessGL.h"
 #include "support/LoopbackClient.h"
+#include "support/PlaybookTest.h"
 #include "support/Sandbox.h"
 
 using namespace Vorn;
@@ -34,7 +35,7 @@ public:
     std::vector<std::string> keys;
 };
 
-class DeveloperTools : public ::testing::Test {
+class DeveloperTools : public VornTest::PlaybookTest<KeyApp> {
 protected:
     void Start(const char* overlay, const char* port)
     {
@@ -42,27 +43,18 @@ protected:
             setenv("VORN_DEBUG_OVERLAY", overlay, 1);
         if (port)
             setenv("VORN_REMOTE_CONSOLE", port, 1);
-        standin_set_backend(STANDIN_BACKEND_HEADLESS);
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        standin_set_display_size(240, 320);
-        standin_clock_set_step(16);
-        app = new KeyApp;
-        process.reset(new PlaybookProcess(app));
-        ASSERT_EQ(process->Start(), PlaybookProcess::EXIT_OK);
-        VornTest::KeepGLDriverLoaded();
-        last = GetTime();
+        VornTest::UseHeadlessBackend(240, 320);
+        StartProcess(new KeyApp);
     }
     void TearDown() override
     {
-        process.reset();
-        g_mixer = nullptr;
+        StopProcess();
         g_debugOverlay = nullptr;
         DebugOverlay::s_consoleEnabled = false;
         g_timeSkew.store(1.0f);
         unsetenv("VORN_DEBUG_OVERLAY");
         unsetenv("VORN_REMOTE_CONSOLE");
     }
-    bool Pass() { return app->RunPass(last); }
     void Key(int sym)
     {
         standin_queue_key(KEY_FLAG_DOWN, sym);
@@ -70,9 +62,6 @@ protected:
     }
 
     VornTest::Sandbox sandbox;
-    KeyApp* app = nullptr;
-    std::unique_ptr<PlaybookProcess> process;
-    u64 last = 0;
 };
 
 TEST_F(DeveloperTools, WithoutSwitchesKeysGoToTheApplication)

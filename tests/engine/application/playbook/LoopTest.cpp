@@ -18,6 +18,7 @@
 #include "standin/standin.h"
 #include "standin/window.h"
 #include "support/HeadlessGL.h"
+#include "support/PlaybookTest.h"
 #include "support/Sandbox.h"
 
 using namespace Vorn;
@@ -59,33 +60,20 @@ private:
 
 // The process entry's start and stop around a recording application, on the headless backend
 // with its stepped clock, in a sandbox.
-class Loop : public ::testing::Test {
+class Loop : public VornTest::PlaybookTest<LoopApp> {
 protected:
     void SetUp() override
     {
-        standin_set_backend(STANDIN_BACKEND_HEADLESS);
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        standin_set_display_size(480, 800);
-        standin_clock_set_step(16);
-        app = new LoopApp;
-        process.reset(new PlaybookProcess(app));
-        ASSERT_EQ(process->Start(), PlaybookProcess::EXIT_OK);
-        VornTest::KeepGLDriverLoaded();
-        last = GetTime();
+        VornTest::UseHeadlessBackend(480, 800);
+        StartProcess(new LoopApp);
     }
     void TearDown() override
     {
-        process.reset();
-        g_mixer = nullptr;
+        StopProcess();
         standin_clock_set_step(16);
     }
 
-    bool Pass() { return app->RunPass(last); }
-
     VornTest::Sandbox sandbox;
-    LoopApp* app = nullptr;
-    std::unique_ptr<PlaybookProcess> process;
-    u64 last = 0;
 };
 
 } // namespace
