@@ -13,7 +13,7 @@
 #include "screen/screen.h"
 #include "standin/events.h"
 #include "standin/standin.h"
-#include "support/HeadlessGL.h"
+#include "DesktopWindowTest.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -48,7 +48,7 @@ std::vector<std::string> Drain()
 
 // The desktop backend with a real window of 200 x 300 (run under xvfb-run by the ctest
 // "platform_desktop_xvfb"); skipped where no X server is reachable.
-class SdlEvents : public ::testing::Test {
+class SdlEvents : public DesktopWindowTest {
 protected:
     void SetUp() override
     {
@@ -58,27 +58,14 @@ protected:
         standin_set_display_size(200, 300);
         ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
         ASSERT_EQ(navigator_request_events(0), BPS_SUCCESS);
-        ASSERT_EQ(screen_create_context(&context, SCREEN_APPLICATION_CONTEXT), 0);
-        ASSERT_EQ(screen_request_events(context), 0);
-        ASSERT_EQ(screen_create_window(&window, context), 0);
+        ASSERT_NO_FATAL_FAILURE(CreateWindow());
         const int size[2] = {200, 300};
         ASSERT_EQ(screen_set_window_property_iv(window, SCREEN_PROPERTY_BUFFER_SIZE, size), 0);
         ASSERT_EQ(screen_create_window_buffers(window, 2), 0);
         for (Uint32 id = 1; id < 1000 && !sdlWindow; ++id)
             sdlWindow = SDL_GetWindowFromID(id);
         ASSERT_NE(sdlWindow, nullptr);
-        VornTest::KeepGLDriverLoaded();   // and the desktop libraries' own leaks are not reported
-        // What the window system says about the new window is not this test's business.
-        SDL_Delay(200);
-        Drain();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        Drain();
-    }
-    void TearDown() override
-    {
-        if (context)
-            screen_destroy_context(context);
-        bps_shutdown();
+        Settle(200, Drain);
     }
 
     void Mouse(Uint32 type, int x, int y, Uint8 button = SDL_BUTTON_LEFT)
@@ -119,9 +106,6 @@ protected:
         SDL_PushEvent(&e);
     }
 
-    VornTest::Sandbox sandbox;
-    screen_context_t context = nullptr;
-    screen_window_t window = nullptr;
     SDL_Window* sdlWindow = nullptr;
 };
 

@@ -11,12 +11,11 @@
 #include "bps/navigator.h"
 #include "screen/screen.h"
 #include "standin/standin.h"
-#include "support/HeadlessGL.h"
-#include "support/Sandbox.h"
+#include "DesktopWindowTest.h"
 
 namespace {
 
-class SdlKeys : public ::testing::Test {
+class SdlKeys : public DesktopWindowTest {
 protected:
     void SetUp() override
     {
@@ -25,20 +24,8 @@ protected:
         standin_set_backend(STANDIN_BACKEND_SDL);
         standin_set_display_size(200, 300);
         ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
-        ASSERT_EQ(screen_create_context(&context, SCREEN_APPLICATION_CONTEXT), 0);
-        ASSERT_EQ(screen_request_events(context), 0);
-        ASSERT_EQ(screen_create_window(&window, context), 0);
-        VornTest::KeepGLDriverLoaded();
-        SDL_Delay(100);
-        Drain();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-        Drain();
-    }
-    void TearDown() override
-    {
-        if (context)
-            screen_destroy_context(context);
-        bps_shutdown();
+        ASSERT_NO_FATAL_FAILURE(CreateWindow());
+        Settle(100, [this] { Drain(); });
     }
     // "down SYM" / "up SYM" for each keyboard event of one drain.
     std::vector<std::string> Drain()
@@ -68,10 +55,6 @@ protected:
         e.key.keysym.sym = code;
         SDL_PushEvent(&e);
     }
-
-    VornTest::Sandbox sandbox;
-    screen_context_t context = nullptr;
-    screen_window_t window = nullptr;
 };
 
 TEST_F(SdlKeys, KeysBecomeKeyboardEvents)
