@@ -14,6 +14,7 @@
 #include "standin/standin.h"
 #include "support/Sandbox.h"
 #include "support/TestVideo.h"
+#include "support/VideoSuite.h"
 
 namespace {
 
@@ -24,18 +25,9 @@ const char* const VIDEO = "screen:?winid=Picture&wingrp=TestGroup";
 
 // A context on the headless backend, a window that made the group "TestGroup", and a video of
 // one second.
-class Renderer : public ::testing::Test {
+class Renderer : public VornTest::VideoSuiteTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_videos = new VornTest::TempDir;
-        s_made = VornTest::MakeTestVideo(*s_videos / "clip.mp4", 1.0, 64, 48);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_videos;
-        s_videos = nullptr;
-    }
+    static void SetUpTestSuite() { MakeSuiteVideo("clip.mp4", 1.0, 64, 48); }
 
     void SetUp() override
     {
@@ -88,8 +80,6 @@ protected:
         return false;
     }
 
-    static VornTest::TempDir* s_videos;
-    static bool s_made;
     VornTest::Sandbox sandbox;
     screen_context_t screen = nullptr;
     screen_window_t window = nullptr;
@@ -98,9 +88,6 @@ protected:
     std::string url;
     int userdata = 0;
 };
-
-VornTest::TempDir* Renderer::s_videos = nullptr;
-bool Renderer::s_made = false;
 
 } // namespace
 

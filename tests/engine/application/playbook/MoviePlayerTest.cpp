@@ -19,6 +19,7 @@
 #include "standin/standin.h"
 #include "support/Sandbox.h"
 #include "support/TestVideo.h"
+#include "support/VideoSuite.h"
 
 using namespace Vorn;
 
@@ -47,18 +48,9 @@ bool WaitFor(const std::function<bool()>& done, double seconds)
 
 // Services up with screen events, the application's window group, and a two-second video of the
 // test pattern in the install area (made once for all tests).
-class Movies : public ::testing::Test {
+class Movies : public VornTest::VideoSuiteTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_videos = new VornTest::TempDir;
-        s_made = VornTest::MakeTestVideo(*s_videos / "intro.mp4", LENGTH, 160, 120);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_videos;
-        s_videos = nullptr;
-    }
+    static void SetUpTestSuite() { MakeSuiteVideo("intro.mp4", LENGTH, 160, 120); }
 
     void SetUp() override
     {
@@ -83,16 +75,11 @@ protected:
             << "every player shuts down";
     }
 
-    static VornTest::TempDir* s_videos;
-    static bool s_made;
     VornTest::Sandbox sandbox;
     screen_context_t context = nullptr;
     screen_window_t window = nullptr;
     int contexts = 0;
 };
-
-VornTest::TempDir* Movies::s_videos = nullptr;
-bool Movies::s_made = false;
 
 // Exposes the held player and counts the touches that reach it.
 class MovieApp : public PlaybookApplication {
