@@ -1,8 +1,6 @@
 #include "HeadlessGL.h"
 
 #include <cstdlib>
-#include <dlfcn.h>
-#include <link.h>
 #include <cstring>
 
 #include <GLES2/gl2.h>
@@ -25,18 +23,6 @@ extern "C" const char* __lsan_default_suppressions()
 }
 
 namespace VornTest {
-
-void KeepGLDriverLoaded()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            const char* name = info->dlpi_name;
-            if (name && (std::strstr(name, "_dri.so") || std::strstr(name, "libgallium")))
-                dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 namespace {
 Vorn::Display* s_display = nullptr;  // kept (and reachable) for the whole process

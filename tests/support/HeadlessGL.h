@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "support/GLDriver.h"
 #include "system/Types.h"
 
 namespace Vorn {
@@ -17,11 +18,6 @@ namespace VornTest {
 // The screen surface of a headless display (VORN_SCREEN or 480 x 800), made on first call with
 // its EGL context current and g_batcher installed; null when no GL is available.
 Vorn::PlaybookSurface* HeadlessScreen();
-
-// Pins the GL driver that EGL loaded, so that terminating EGL does not unload it: leak reports
-// can then name the driver's frames (its own small leaks at termination are suppressed for the
-// tests, as are those of the desktop libraries SDL brings in). Call after EGL is initialised.
-void KeepGLDriverLoaded();
 
 // Pixels read back as R, G, B, A bytes, top row first.
 struct Image {

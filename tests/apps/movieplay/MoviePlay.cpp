@@ -8,30 +8,29 @@
 // Reports on stdout: "playing NAME", "finished after MS ms", and any touch that reaches the
 // application ("touch-down X Y ID" and the like: none while the movie plays). Exit codes: 0 after
 // the movie, 2 when it could not be played, 64 for a wrong command line.
-#include <dlfcn.h>
-#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "apps/Report.h"
 #include "application/playbook/PlaybookApplication.h"
 #include "application/playbook/PlaybookProcess.h"
 #include "base/NarrowString.h"
 #include "graphics/Display.h"
 #include "graphics/surface/Surface.h"
+#include "support/GLDriver.h"
 
 using namespace Vorn;
 
 // Leaks of the system's GL driver and desktop libraries at exit (and the X11 calls they make),
 // not ours: not reported when the program runs under LeakSanitizer. The driver is kept loaded
-// (PinGLDriver) so that the reports can name it.
+// (VornTest::KeepGLDriverLoaded) so that the reports can name it.
 extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:_dri.so\nleak:libgallium\nleak:libEGL_mesa\nleak:libglapi\nleak:libLLVM\n"
@@ -42,32 +41,9 @@ namespace {
 
 const int EXIT_UNPLAYABLE = 2;
 
-void PinGLDriver()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            const char* name = info->dlpi_name;
-            if (name && (std::strstr(name, "_dri.so") || std::strstr(name, "libgallium")))
-                dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 const int EXIT_USAGE = 64;
 
 int s_exitCode = 0;
-
-void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void Report(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::putchar('\n');
-    std::fflush(stdout);
-}
 
 class MoviePlayApp final : public PlaybookApplication {
 public:
@@ -94,7 +70,7 @@ public:
         if (m_done || !IsMovieFinished())
             return;
         m_done = true;
-        PinGLDriver();
+        VornTest::KeepGLDriverLoaded();
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - m_start);
         Report("finished after %ld ms", static_cast<long>(ms.count()));

@@ -3,10 +3,10 @@
 // show whether a finger is down, and keeps the sound engine running, with a second holder of the
 // mixer as the game's sound layer has, so that every exit happens with a live playback thread.
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
+#include "apps/Report.h"
 #include "application/playbook/CreateApplication.h"
 #include "application/playbook/PlaybookApplication.h"
 #include "graphics/Display.h"
@@ -29,18 +29,6 @@ namespace {
 
 // Lives until static destruction, like a sound manager singleton.
 SmartPtr<Mixer> s_soundLayer;
-
-void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void Report(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::putchar('\n');
-    std::fflush(stdout);
-}
 
 // After main returns: the playback thread must be gone by now.
 void ReportAudioAtExit()
