@@ -24,6 +24,22 @@ using namespace Vorn;
 using VornTest::PcmSource;
 using VornTest::Ramp;
 
+namespace {
+
+// Shuts down a mixer that has played into the headless capture with its device open, then turns
+// the capture off and empties it.
+void StopCapturing(SmartPtr<Mixer>& mixer)
+{
+    EXPECT_TRUE(mixer->HasDevice());
+    mixer->Shutdown();
+    mixer = nullptr;
+    EXPECT_GT(standin_audio_captured_size(), 0u);
+    standin_audio_set_capture(0);
+    standin_audio_clear_captured();
+}
+
+}  // namespace
+
 TEST(PlaybackThread, MainThreadControlsSoundsWhileTheMixerPlays)
 {
     standin_set_backend(STANDIN_BACKEND_HEADLESS);
@@ -80,12 +96,7 @@ TEST(PlaybackThread, MainThreadControlsSoundsWhileTheMixerPlays)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     g_timeSkew.store(1.0f);
-    EXPECT_TRUE(mixer->HasDevice());
-    mixer->Shutdown();
-    mixer = nullptr;
-    EXPECT_GT(standin_audio_captured_size(), 0u);
-    standin_audio_set_capture(0);
-    standin_audio_clear_captured();
+    StopCapturing(mixer);
 }
 
 // An XM module streams on the playback thread, which renders it while the main thread changes its
@@ -150,10 +161,5 @@ TEST(PlaybackThread, ModuleStreamsWhileTheMainThreadChangesVolume)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     channel->SetPaused(false);
-    EXPECT_TRUE(mixer->HasDevice());
-    mixer->Shutdown();
-    mixer = nullptr;
-    EXPECT_GT(standin_audio_captured_size(), 0u);
-    standin_audio_set_capture(0);
-    standin_audio_clear_captured();
+    StopCapturing(mixer);
 }

@@ -46,6 +46,16 @@ protected:
         Content::SetLevelPath("common/levels/android_full");
     }
 
+    // The level just loaded, open with its solutions, started and one frame in.
+    PlayfieldFit& StartLoadedLevel(Game& game, int level)
+    {
+        game.levelSolutions[level] = PlayfieldFit::ReadSolutions(level);
+        game.levelRecords[level] = Game::RECORD_OPEN;
+        PlayfieldFit& board = *world->StartLevel(level);
+        world->Frame(16);
+        return board;
+    }
+
     std::unique_ptr<BoardWorld> world;
 };
 
@@ -73,10 +83,7 @@ TEST_P(RealLevels, EveryLevelIsSolvedByItsFirstSolution)
     for (int level = 0; level < BinaryFiles::LEVEL_COUNT; ++level) {
         SCOPED_TRACE(BinaryFiles::files[level]);
         ASSERT_TRUE(Content::LoadBinary(level));
-        game.levelSolutions[level] = PlayfieldFit::ReadSolutions(level);
-        game.levelRecords[level] = Game::RECORD_OPEN;
-        PlayfieldFit& board = *world->StartLevel(level);
-        world->Frame(16);
+        PlayfieldFit& board = StartLoadedLevel(game, level);
         ASSERT_GE(PlayfieldFit::GetSolutionCount(level), 1);
         ASSERT_LE(PlayfieldFit::GetSolutionCount(level), 63);
         EXPECT_FALSE(board.outline.empty());
@@ -134,10 +141,7 @@ TEST_P(RealLevels, EveryLevelDrawsInsideTheScreenClearOfTheCornerLabels)
     for (int level = 0; level < BinaryFiles::LEVEL_COUNT; ++level) {
         SCOPED_TRACE(BinaryFiles::files[level]);
         ASSERT_TRUE(Content::LoadBinary(level));
-        game.levelSolutions[level] = PlayfieldFit::ReadSolutions(level);
-        game.levelRecords[level] = Game::RECORD_OPEN;
-        PlayfieldFit& board = *world->StartLevel(level);
-        world->Frame(16);
+        PlayfieldFit& board = StartLoadedLevel(game, level);
         for (int theme : themes) {
             Game::theme = theme;
             graphics->ClearRecord();

@@ -33,6 +33,15 @@ void NameMenus(Game& game)
         game.menus[index]->SetText3(0, Vorn::WideString(L"M") + std::to_wstring(index));
 }
 
+// The play screen's panel: 0 none, 1 settings, 2 help, 3 the quit and 4 the restart question.
+void OpenPanel(Game& game, int panel)
+{
+    game.settingsPanelOpen = panel == 1;
+    game.helpPanelOpen = panel == 2;
+    game.quitConfirmOpen = panel == 3;
+    game.restartConfirmOpen = panel == 4;
+}
+
 std::string MenuName(int index)
 {
     return "M" + std::to_string(index);
@@ -77,10 +86,7 @@ TEST(GamePaint, EveryStatePaintsAtEveryBaseSizeWithAndWithoutPictures)
             game.screenState = Game::STATE_PLAY;
             game.playfield->paused = true;
             for (int panel = 0; panel < 5; ++panel) {
-                game.settingsPanelOpen = panel == 1;
-                game.helpPanelOpen = panel == 2;
-                game.quitConfirmOpen = panel == 3;
-                game.restartConfirmOpen = panel == 4;
+                OpenPanel(game, panel);
                 world.RecordFrame();
             }
             game.screenState = Game::STATE_PROFILES;
@@ -190,10 +196,7 @@ TEST(GamePaint, PanelsOverThePlayScreenHideTheBoard)
     game.StartLevel(0);
     game.playfield->paused = true;
     for (int panel = 0; panel < 5; ++panel) {
-        game.settingsPanelOpen = panel == 1;
-        game.helpPanelOpen = panel == 2;
-        game.quitConfirmOpen = panel == 3;
-        game.restartConfirmOpen = panel == 4;
+        OpenPanel(game, panel);
         const CallList calls = world.RecordFrame();
         size_t lastBlock = 0;
         for (size_t i = 0; i < calls.size(); ++i)
