@@ -10,6 +10,7 @@
 #include "screen/screen_events.h"
 #include "standin/events.h"
 #include "standin/standin.h"
+#include "support/PendingEvents.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -18,11 +19,7 @@ namespace {
 std::vector<std::string> Drain()
 {
     std::vector<std::string> seen;
-    for (;;) {
-        bps_event_t* e = nullptr;
-        bps_get_event(&e, 0);
-        if (!e)
-            return seen;
+    VornTest::ForEachPendingEvent([&](bps_event_t* e) {
         if (bps_event_get_domain(e) == navigator_get_domain()) {
             unsigned code = bps_event_get_code(e);
             std::string text = "nav " + std::to_string(code);
@@ -40,7 +37,8 @@ std::vector<std::string> Drain()
             seen.push_back("screen " + std::to_string(type) + " " + std::to_string(pos[0]) + " " +
                            std::to_string(pos[1]) + " " + std::to_string(id));
         }
-    }
+    });
+    return seen;
 }
 
 long long NowUs()

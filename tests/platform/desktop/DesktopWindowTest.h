@@ -7,12 +7,20 @@
 
 #include "bps/bps.h"
 #include "screen/screen.h"
+#include "standin/standin.h"
 #include "support/HeadlessGL.h"
 #include "support/Sandbox.h"
 
 class DesktopWindowTest : public ::testing::Test {
 protected:
-    // The context, asking for its events, and the window (bps initialised before).
+    // The sdl backend with a display of 200 x 300, and the platform services up.
+    void StartServices()
+    {
+        standin_set_backend(STANDIN_BACKEND_SDL);
+        standin_set_display_size(200, 300);
+        ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
+    }
+    // The context, asking for its events, and the window (the services started before).
     void CreateWindow()
     {
         ASSERT_EQ(screen_create_context(&context, SCREEN_APPLICATION_CONTEXT), 0);

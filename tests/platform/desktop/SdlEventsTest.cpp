@@ -14,6 +14,7 @@
 #include "standin/events.h"
 #include "standin/standin.h"
 #include "DesktopWindowTest.h"
+#include "support/PendingEvents.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -22,18 +23,14 @@ namespace {
 std::vector<std::string> Drain()
 {
     std::vector<std::string> seen;
-    for (;;) {
-        bps_event_t* e = nullptr;
-        bps_get_event(&e, 0);
-        if (!e)
-            return seen;
+    VornTest::ForEachPendingEvent([&](bps_event_t* e) {
         if (bps_event_get_domain(e) == navigator_get_domain()) {
             unsigned code = bps_event_get_code(e);
             std::string text = "nav " + std::to_string(code);
             if (code == NAVIGATOR_WINDOW_STATE)
                 text += " " + std::to_string(navigator_event_get_window_state(e));
             seen.push_back(text);
-            continue;
+            return;
         }
         int type = 0, pos[2] = {0, 0}, id = 0;
         screen_event_t s = screen_event_get_event(e);
@@ -43,7 +40,8 @@ std::vector<std::string> Drain()
         const char* kind = type == SCREEN_EVENT_MTOUCH_TOUCH ? "down" : type == SCREEN_EVENT_MTOUCH_MOVE ? "move" : "up";
         seen.push_back(std::string(kind) + " " + std::to_string(pos[0]) + " " + std::to_string(pos[1]) +
                        " " + std::to_string(id));
-    }
+    });
+    return seen;
 }
 
 // The desktop backend with a real window of 200 x 300 (run under xvfb-run by the ctest
@@ -54,9 +52,7 @@ protected:
     {
         if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
             GTEST_SKIP() << "no X server (DISPLAY unset)";
-        standin_set_backend(STANDIN_BACKEND_SDL);
-        standin_set_display_size(200, 300);
-        ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
+        ASSERT_NO_FATAL_FAILURE(StartServices());
         ASSERT_EQ(navigator_request_events(0), BPS_SUCCESS);
         ASSERT_NO_FATAL_FAILURE(CreateWindow());
         const int size[2] = {200, 300};

@@ -12,6 +12,7 @@
 #include "screen/screen.h"
 #include "standin/standin.h"
 #include "DesktopWindowTest.h"
+#include "support/PendingEvents.h"
 
 namespace {
 
@@ -21,9 +22,7 @@ protected:
     {
         if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
             GTEST_SKIP() << "no X server (DISPLAY unset)";
-        standin_set_backend(STANDIN_BACKEND_SDL);
-        standin_set_display_size(200, 300);
-        ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
+        ASSERT_NO_FATAL_FAILURE(StartServices());
         ASSERT_NO_FATAL_FAILURE(CreateWindow());
         Settle(100, [this] { Drain(); });
     }
@@ -31,22 +30,19 @@ protected:
     std::vector<std::string> Drain()
     {
         std::vector<std::string> seen;
-        for (;;) {
-            bps_event_t* e = nullptr;
-            bps_get_event(&e, 0);
-            if (!e)
-                return seen;
+        VornTest::ForEachPendingEvent([&](bps_event_t* e) {
             if (bps_event_get_domain(e) != screen_get_domain())
-                continue;
+                return;
             screen_event_t s = screen_event_get_event(e);
             int type = 0, flags = 0, sym = 0;
             screen_get_event_property_iv(s, SCREEN_PROPERTY_TYPE, &type);
             if (type != SCREEN_EVENT_KEYBOARD)
-                continue;
+                return;
             screen_get_event_property_iv(s, SCREEN_PROPERTY_KEY_FLAGS, &flags);
             screen_get_event_property_iv(s, SCREEN_PROPERTY_KEY_SYM, &sym);
             seen.push_back(std::string(flags & KEY_FLAG_DOWN ? "down " : "up ") + std::to_string(sym));
-        }
+        });
+        return seen;
     }
     static void Key(Uint32 type, SDL_Keycode code)
     {
