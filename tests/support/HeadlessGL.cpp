@@ -14,14 +14,6 @@
 #include "screen/screen.h"
 #include "standin/standin.h"
 
-// Leaks of the system's GL driver and desktop libraries, not ours: suppressed in the tests that
-// tear EGL down or open a desktop window.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:_dri.so\nleak:libgallium\nleak:libEGL_mesa\nleak:libglapi\nleak:libLLVM\n"
-           "leak:libdbus-1\nleak:libX11\nleak:libSDL2\n";
-}
-
 namespace VornTest {
 
 namespace {
