@@ -106,15 +106,18 @@ const char* const ColorKeyFragment =
     "    gl_FragColor = t * vColor;\n"
     "}\n";
 
-const char* const TexturingFragment =
-    "precision mediump float;\n"
-    "uniform sampler2D tex;\n"
-    "varying mediump vec2 vTex;\n"
-    "varying lowp vec4 vColor;\n"
-    "void main()\n"
-    "{\n"
-    "    gl_FragColor = texture2D(tex, vTex) * vColor;\n"
-    "}\n";
+// The plain textured fragment stages: one texture, the vertex colour, and what they make of them.
+#define VORN_TEXTURED_FRAGMENT(COLOUR)                     \
+    "precision mediump float;\n"                           \
+    "uniform sampler2D tex;\n"                             \
+    "varying mediump vec2 vTex;\n"                         \
+    "varying lowp vec4 vColor;\n"                          \
+    "void main()\n"                                        \
+    "{\n"                                                  \
+    "    gl_FragColor = " COLOUR ";\n"                     \
+    "}\n"
+
+const char* const TexturingFragment = VORN_TEXTURED_FRAGMENT("texture2D(tex, vTex) * vColor");
 
 // tex holds 1 - alpha in its red channel, tex2 the colour.
 const char* const CompositeTexturingFragment =
@@ -131,14 +134,9 @@ const char* const CompositeTexturingFragment =
     "}\n";
 
 const char* const AlphaTexturingFragment =
-    "precision mediump float;\n"
-    "uniform sampler2D tex;\n"
-    "varying mediump vec2 vTex;\n"
-    "varying lowp vec4 vColor;\n"
-    "void main()\n"
-    "{\n"
-    "    gl_FragColor = vColor * vec4(1.0, 1.0, 1.0, texture2D(tex, vTex).a);\n"
-    "}\n";
+    VORN_TEXTURED_FRAGMENT("vColor * vec4(1.0, 1.0, 1.0, texture2D(tex, vTex).a)");
+
+#undef VORN_TEXTURED_FRAGMENT
 
 const char* const SolidFragment =
     "precision mediump float;\n"
