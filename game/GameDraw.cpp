@@ -32,34 +32,41 @@ int ThemeImage(const int* table)
     return table ? table[Game::ThemeIndex()] : -1;
 }
 
+// A hand-drawn line along axis (0 across the screen, 1 down it) from cell (x, y), length cells
+// long. Across the axis it is a cell wide, centred on the grid line; along it, it starts lead cells
+// early and runs extra cells beyond its length.
+void DrawHandLine(const Vorn::SmartPtr<Graphics>& graphics, int axis, float x, float y,
+                  float length, float lead, float extra, const int* table)
+{
+    if (!graphics)
+        return;
+    const int s = Consts::CELL_SIZE;
+    const int across = 1 - axis;
+    const int origin[2] = {Consts::DISPLAY_AREA_X, Consts::DISPLAY_AREA_Y};
+    const float at[2] = {x, y};
+    int position[2], window[2], size[2];
+    position[across] = static_cast<int>(origin[across] + s * at[across] - s / 2);
+    position[axis] = static_cast<int>(origin[axis] + s * (at[axis] - lead));
+    window[across] = 0;
+    window[axis] = s / 2 + Jitter(length);
+    size[across] = s;
+    size[axis] = static_cast<int>(s * (length + extra));
+    graphics->DrawImageEx(ThemeImage(table), position[0], position[1], window[0], window[1], size[0],
+                          size[1], 1.0f, Game::COLOR_R, Game::COLOR_G, Game::COLOR_B, 1.0f);
+}
+
 } // namespace
 
 void Game::DrawHandVertical(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
                             float length, const int* table)
 {
-    if (!graphics)
-        return;
-    const int s = Consts::CELL_SIZE;
-    const int r = Jitter(length);
-    graphics->DrawImageEx(ThemeImage(table),
-                          static_cast<int>(Consts::DISPLAY_AREA_X + s * x - s / 2),
-                          static_cast<int>(Consts::DISPLAY_AREA_Y + s * (y - 0.015f)), 0, s / 2 + r,
-                          s, static_cast<int>(s * (length + 0.03f)), 1.0f, COLOR_R, COLOR_G,
-                          COLOR_B, 1.0f);
+    DrawHandLine(graphics, 1, x, y, length, 0.015f, 0.03f, table);
 }
 
 void Game::DrawHandHorizontal(const Vorn::SmartPtr<Graphics>& graphics, float x, float y,
                               float length, const int* table)
 {
-    if (!graphics)
-        return;
-    const int s = Consts::CELL_SIZE;
-    const int r = Jitter(length);
-    graphics->DrawImageEx(ThemeImage(table),
-                          static_cast<int>(Consts::DISPLAY_AREA_X + s * (x - 0.03f)),
-                          static_cast<int>(Consts::DISPLAY_AREA_Y + s * y - s / 2), s / 2 + r, 0,
-                          static_cast<int>(s * (length + Consts::MAGIC_OFFSET_HORIZONTAL_LINE)), s,
-                          1.0f, COLOR_R, COLOR_G, COLOR_B, 1.0f);
+    DrawHandLine(graphics, 0, x, y, length, 0.03f, Consts::MAGIC_OFFSET_HORIZONTAL_LINE, table);
 }
 
 void Game::DrawThemedFrame(const Vorn::SmartPtr<Graphics>& graphics, float x, float y, float w,

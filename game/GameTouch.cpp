@@ -13,6 +13,7 @@
 #include "Language.h"
 #include "Sounds.h"
 #include "Stats.h"
+#include "TouchCells.h"
 
 using Vorn::NarrowString;
 using Vorn::WideString;
@@ -77,16 +78,6 @@ int ListOfState(int state)
 float Cell()
 {
     return static_cast<float>(Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1);
-}
-
-float CellX(int x)
-{
-    return static_cast<float>(x - Consts::DISPLAY_AREA_X) / Cell();
-}
-
-float CellY(int y)
-{
-    return static_cast<float>(y - Consts::DISPLAY_AREA_Y) / Cell();
 }
 
 // The profile list is opened from the main menu and the welcome screen only; anything else in

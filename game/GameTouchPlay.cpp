@@ -11,6 +11,7 @@
 #include "Help.h"
 #include "PlayfieldFit.h"
 #include "Stats.h"
+#include "TouchCells.h"
 
 namespace {
 
@@ -39,16 +40,6 @@ void HoverList(const Vorn::SmartPtr<ButtonDisplayer>& list, int x, int y)
 int ReleaseList(const Vorn::SmartPtr<ButtonDisplayer>& list, int x, int y)
 {
     return list ? list->TouchUp(x, y, false) : ButtonDisplayer::NONE;
-}
-
-float CellX(int x)
-{
-    return static_cast<float>(x - Consts::DISPLAY_AREA_X) / static_cast<float>(std::max(Consts::CELL_SIZE, 1));
-}
-
-float CellY(int y)
-{
-    return static_cast<float>(y - Consts::DISPLAY_AREA_Y) / static_cast<float>(std::max(Consts::CELL_SIZE, 1));
 }
 
 } // namespace

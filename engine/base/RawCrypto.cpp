@@ -183,36 +183,37 @@ void StoreLittle(u8* at, u32 value)
         at[i] = static_cast<u8>(value >> (8 * i));
 }
 
-} // namespace
-
-void RawCrypto::Encrypt(const void* source, u32 length, void* destination) const
+// Encrypt and Decrypt: the copy, then halves(left, right) over each block of it in place.
+template <class Halves>
+void CopyAndRun(const void* source, u32 length, void* destination, Halves halves)
 {
     if (length > 0)
         std::memmove(destination, source, length);
-    if (length == 0 || length % BLOCK_SIZE != 0)
+    if (length == 0 || length % RawCrypto::BLOCK_SIZE != 0)
         return;
     u8* block = static_cast<u8*>(destination);
-    for (u32 i = 0; i < length; i += BLOCK_SIZE, block += BLOCK_SIZE) {
+    for (u32 i = 0; i < length; i += RawCrypto::BLOCK_SIZE, block += RawCrypto::BLOCK_SIZE) {
         u32 left = LoadLittle(block), right = LoadLittle(block + 4);
-        EncryptHalves(left, right);
+        halves(left, right);
         StoreLittle(block, left);
         StoreLittle(block + 4, right);
     }
 }
 
+} // namespace
+
+void RawCrypto::Encrypt(const void* source, u32 length, void* destination) const
+{
+    CopyAndRun(source, length, destination, [this](u32& left, u32& right) {
+        EncryptHalves(left, right);
+    });
+}
+
 void RawCrypto::Decrypt(const void* source, u32 length, void* destination) const
 {
-    if (length > 0)
-        std::memmove(destination, source, length);
-    if (length == 0 || length % BLOCK_SIZE != 0)
-        return;
-    u8* block = static_cast<u8*>(destination);
-    for (u32 i = 0; i < length; i += BLOCK_SIZE, block += BLOCK_SIZE) {
-        u32 left = LoadLittle(block), right = LoadLittle(block + 4);
+    CopyAndRun(source, length, destination, [this](u32& left, u32& right) {
         DecryptHalves(left, right);
-        StoreLittle(block, left);
-        StoreLittle(block + 4, right);
-    }
+    });
 }
 
 } // namespace Vorn

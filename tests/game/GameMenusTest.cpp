@@ -1,6 +1,6 @@
-// Menu construction: the geometry of the lists at two base sizes, the captions in the language of
-// the profile and after a language change, the profile captions, the dialog and about texts, and
-// what a construction loads.
+// Menu construction: the rows of the four-row menus and the compact level page, the captions in
+// the language of the profile and after a language change, the profile captions, the dialog and
+// about texts, and what a construction loads.
 #include <cmath>
 #include <cstdio>
 
@@ -102,42 +102,6 @@ protected:
     VornTest::SoundRecorder* m_recorder = nullptr;
     SmartPtr<VornTest::MemoryMount> m_device;
 };
-
-TEST_F(Menus, GeometryAt480x800)
-{
-    m_game->CreateMenus();
-    EXPECT_FLOAT_EQ(m_game->menuMargin, 0.2f);
-    EXPECT_FLOAT_EQ(m_game->menuRowHeight, 3.4375f);
-    EXPECT_FLOAT_EQ(m_game->screenColumns, 12.0f);
-    EXPECT_FLOAT_EQ(m_game->screenRows, 20.0f);
-    EXPECT_FLOAT_EQ(m_game->boardTopRows, 2.0f);
-    EXPECT_NEAR(Game::aboutScrollRange, 20.0f - 3.4375f - 1.4f, EPS);
-    EXPECT_EQ(m_game->currentPack, -1);
-    EXPECT_EQ(m_game->pressedPack, -1);
-    EXPECT_EQ(m_game->currentLevel, 0);
-
-    const float s6 = 550.0f / 240.0f;
-    const float s5 = 550.0f / 200.0f;
-    ExpectRect(Game::MENU_PROFILES, 0, {0.2f, 6.45f, 11.6f, 1.8917f});
-    ExpectRect(Game::MENU_PROFILES, 4, {0.2f, 6.45f + 4 * s6, 11.6f, s6 - 0.4f});
-    ExpectRect(Game::MENU_PROFILES, 5, {0.2f, 6.45f + 5 * s6, 5.6f, s6 - 0.4f});
-    ExpectRect(Game::MENU_PROFILES, 6, {6.2f, 6.45f + 5 * s6, 5.6f, s6 - 0.4f});
-    ExpectRect(Game::MENU_LANGUAGE, 5, {0.2f, 6.45f + 5 * s6, 11.6f, s6 - 0.4f});
-    ExpectRect(Game::MENU_FIRST_LANGUAGE, 4, {0.2f, 6.45f + 4 * s5, 11.6f, s5 - 0.4f});
-    ExpectRect(Game::MENU_YES_NO, 0, {0.2f, 13.325f, 11.6f, 3.0375f});
-    ExpectRect(Game::MENU_YES_NO, 1, {0.2f, 16.7625f, 11.6f, 3.0375f});
-    ExpectRect(Game::MENU_NOTICE, 0, {0.2f, 20.0f - 0.2f - 3.4375f, 11.6f, 3.0375f});
-    ExpectRect(Game::MENU_PAUSE, 0, {0.2f, 0.2f + 20.0f - 5 * 3.4375f, 11.6f, 3.0375f});
-    ExpectRect(Game::MENU_PAUSE, 3, {0.2f, 16.7625f, 11.6f, 3.0375f});
-    ExpectRect(Game::MENU_MORE, 2, {6.2f, 6.45f + 3.4375f, 5.6f, 3.0375f});
-    ExpectRect(Game::MENU_OPTIONS, 4, {0.2f, 6.45f + 6.875f, 5.6f, 3.0375f});
-    ExpectRect(Game::MENU_WELCOME, 0, {0.2f, 20.2f - 3 * 3.4375f, 11.6f, 6.475f});
-    ExpectRect(Game::MENU_HELP, 2, {0.2f + 0.666f * 12, 16.7625f, 0.333f * 12 - 0.4f, 3.0375f});
-    ExpectRect(Game::MENU_SETTINGS, 4, {6.2f, 6.45f + 3.4375f, 5.6f, 3.0375f});
-    // Not short enough for the compact level page.
-    ExpectRect(Game::MENU_LEVELS, 0, {0.2f, 6.45f + 10.3125f, 0.6f * 12 - 0.4f, 3.0375f});
-    ExpectRect(Game::MENU_LEVELS, 1, {0.6f * 12 + 0.2f, 6.45f + 10.3125f, 0.4f * 12 - 0.4f, 3.0375f});
-}
 
 // The four-row menus fill the area under the logo row by row: no row is left empty between two
 // buttons, and no button is taller than a row (the data menu's BACK included).

@@ -1,54 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "Consts.h"
 #include "Images.h"
-
-TEST(Images, TableNamesEveryPictureOfTheGame)
-{
-    Images::Init();
-    EXPECT_EQ("ver03_on_white.png", Images::files[1]);
-    EXPECT_FALSE(Images::files[0].empty());
-    EXPECT_EQ("ui/logo.png", Images::files[2]);
-    EXPECT_EQ("ui/logo_zombie.png", Images::files[14]);
-    EXPECT_EQ("ui/background.png", Images::files[15]);
-    // Two themes share one background picture under two ids.
-    EXPECT_EQ("ui/background_scifi.png", Images::files[25]);
-    EXPECT_EQ(Images::files[25], Images::files[27]);
-    EXPECT_EQ("ui/background_zombie.png", Images::files[28]);
-    EXPECT_EQ("ui/progressbar_zombie.png", Images::files[34]);
-    EXPECT_EQ("ui/vertical.png", Images::files[35]);
-    EXPECT_EQ("ui/horizontal.png", Images::files[38]);
-    EXPECT_EQ("ui/gridSmall.png", Images::files[43]);
-    EXPECT_EQ("ui/round_corner_scifi.png", Images::files[45]);
-    EXPECT_EQ("fonts/efigs/glfonts/font.png", Images::files[46]);
-    EXPECT_EQ("fonts/efigs/glfontsValentines/fontsmall.png", Images::files[49]);
-    EXPECT_EQ("fonts/efigs/glfontsBeach/font_small.png", Images::files[53]);
-    EXPECT_EQ("ui/locked.png", Images::files[54]);
-    EXPECT_EQ("ui/done_small.png", Images::files[58]);
-    EXPECT_EQ("ui/ingameVal.png", Images::files[67]);
-    EXPECT_EQ("ui/ingame_zombie.png", Images::files[70]);
-    EXPECT_EQ("blocks/00.png", Images::files[71]);
-    EXPECT_EQ("blocks/27.png", Images::files[98]);
-    EXPECT_EQ("blocksAlt/00.png", Images::files[99]);
-    EXPECT_EQ("blocksZombie/05.png", Images::files[379 + 5]);
-    EXPECT_EQ("blocksZombie/27.png", Images::files[406]);
-
-    for (int id : {59, 60, 61, 62, 63, 64, 65, 66, 407, 408, 419})
-        EXPECT_TRUE(Images::files[id].empty()) << id;
-    // Every other id names a distinct picture, except the shared background.
-    std::set<std::string> names;
-    int named = 0;
-    for (const auto& name : Images::files) {
-        if (!name.empty()) {
-            ++named;
-            names.insert(name);
-        }
-    }
-    EXPECT_EQ(420 - 8 - 13, named);
-    EXPECT_EQ(static_cast<size_t>(named - 1), names.size());
-}
 
 TEST(Images, ThemeTablesPointIntoTheTable)
 {

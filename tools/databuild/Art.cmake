@@ -3,8 +3,9 @@
 pkg_check_modules(DATABUILD_FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(DATABUILD_PNG REQUIRED IMPORTED_TARGET libpng)
 file(GLOB _art_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art/*.cpp)
-# The image table (names, theme rows, colours) is the game's own, so the two never disagree.
-list(APPEND DATABUILD_SHARED_SOURCES ${_art_sources} ${CMAKE_SOURCE_DIR}/game/ImageTable.cpp)
+# The image table (names, theme rows, colours) is the game's own (tessela_model), so the two never
+# disagree.
+list(APPEND DATABUILD_SHARED_SOURCES ${_art_sources})
 list(APPEND DATABUILD_LIBRARIES PkgConfig::DATABUILD_FREETYPE PkgConfig::DATABUILD_PNG)
 
 # data_<width>.pak for each base size, staged by "databuild art" and packed by "databuild pak". They

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <utility>
 
 namespace DataBuild {
 
@@ -171,61 +172,54 @@ void PlayLine(Track& track, const Instrument& instrument, const std::vector<Note
 // ---------------------------------------------------------------------------------------------
 // Instruments.
 
-Instrument SoftKeys()
+// Partials with an attack and a release, everything else as an Instrument starts.
+Instrument Voice(std::vector<Partial> partials, float attack, float release)
 {
     Instrument i;
-    i.partials = {{1, 1.0f, 1.4f}, {2, 0.45f, 0.5f}, {3, 0.16f, 0.3f}, {4, 0.08f, 0.18f},
-                  {7, 0.025f, 0.06f}};
-    i.attack = 0.004f;
-    i.release = 0.18f;
+    i.partials = std::move(partials);
+    i.attack = attack;
+    i.release = release;
     return i;
+}
+
+Instrument SoftKeys()
+{
+    return Voice({{1, 1.0f, 1.4f}, {2, 0.45f, 0.5f}, {3, 0.16f, 0.3f}, {4, 0.08f, 0.18f},
+                  {7, 0.025f, 0.06f}},
+                 0.004f, 0.18f);
 }
 
 Instrument WarmPad()
 {
-    Instrument i;
-    i.partials = {{1, 1.0f, 0}, {2, 0.32f, 0}, {3, 0.14f, 0}, {4, 0.06f, 0}, {5, 0.03f, 0}};
-    i.attack = 0.3f;
-    i.release = 0.45f;
+    Instrument i = Voice({{1, 1.0f, 0}, {2, 0.32f, 0}, {3, 0.14f, 0}, {4, 0.06f, 0}, {5, 0.03f, 0}},
+                         0.3f, 0.45f);
     i.detuneCents = 7.0f;
     return i;
 }
 
 Instrument Pluck()
 {
-    Instrument i;
-    i.partials = {{1, 1.0f, 0.28f}, {2, 0.5f, 0.12f}, {3, 0.25f, 0.07f}, {5, 0.08f, 0.04f}};
-    i.attack = 0.002f;
-    i.release = 0.06f;
-    return i;
+    return Voice({{1, 1.0f, 0.28f}, {2, 0.5f, 0.12f}, {3, 0.25f, 0.07f}, {5, 0.08f, 0.04f}}, 0.002f,
+                 0.06f);
 }
 
 Instrument RoundBass()
 {
-    Instrument i;
-    i.partials = {{1, 1.0f, 1.2f}, {2, 0.35f, 0.4f}, {3, 0.12f, 0.2f}};
-    i.attack = 0.008f;
-    i.release = 0.07f;
-    return i;
+    return Voice({{1, 1.0f, 1.2f}, {2, 0.35f, 0.4f}, {3, 0.12f, 0.2f}}, 0.008f, 0.07f);
 }
 
 Instrument MusicBox()
 {
-    Instrument i;
     // Slightly stretched upper partials, as on a metal tine.
-    i.partials = {{1, 1.0f, 1.8f}, {2.0f, 0.22f, 0.6f}, {3.01f, 0.1f, 0.3f}, {4.18f, 0.07f, 0.2f},
-                  {5.43f, 0.04f, 0.12f}};
-    i.attack = 0.002f;
-    i.release = 0.5f;
-    return i;
+    return Voice({{1, 1.0f, 1.8f}, {2.0f, 0.22f, 0.6f}, {3.01f, 0.1f, 0.3f}, {4.18f, 0.07f, 0.2f},
+                  {5.43f, 0.04f, 0.12f}},
+                 0.002f, 0.5f);
 }
 
 Instrument DarkOrgan()
 {
-    Instrument i;
-    i.partials = {{1, 1.0f, 0}, {2, 0.5f, 0}, {3, 0.28f, 0}, {4, 0.1f, 0}, {6, 0.05f, 0}};
-    i.attack = 0.7f;
-    i.release = 0.6f;
+    Instrument i = Voice({{1, 1.0f, 0}, {2, 0.5f, 0}, {3, 0.28f, 0}, {4, 0.1f, 0}, {6, 0.05f, 0}},
+                         0.7f, 0.6f);
     i.tremoloRate = 4.5f;
     i.tremoloDepth = 0.3f;
     i.detuneCents = 6.0f;
@@ -234,19 +228,12 @@ Instrument DarkOrgan()
 
 Instrument Pizzicato()
 {
-    Instrument i;
-    i.partials = {{1, 1.0f, 0.35f}, {2, 0.45f, 0.15f}, {3, 0.2f, 0.08f}};
-    i.attack = 0.003f;
-    i.release = 0.09f;
-    return i;
+    return Voice({{1, 1.0f, 0.35f}, {2, 0.45f, 0.15f}, {3, 0.2f, 0.08f}}, 0.003f, 0.09f);
 }
 
 Instrument Theremin()
 {
-    Instrument i;
-    i.partials = {{1, 1.0f, 0}, {2, 0.1f, 0}, {3, 0.04f, 0}};
-    i.attack = 0.18f;
-    i.release = 0.35f;
+    Instrument i = Voice({{1, 1.0f, 0}, {2, 0.1f, 0}, {3, 0.04f, 0}}, 0.18f, 0.35f);
     i.vibratoRate = 5.5f;
     i.vibratoDepth = 0.3f;
     i.vibratoDelay = 0.3f;
@@ -471,15 +458,10 @@ void TrimTail(Track& track)
 Track RenderDrop()
 {
     Track track(static_cast<size_t>(1.0 * RATE), false);
-    Instrument wood;
-    wood.partials = {{1, 1.0f, 0.05f}, {2.74f, 0.45f, 0.022f}, {5.4f, 0.15f, 0.01f}};
-    wood.attack = 0.0015f;
-    wood.release = 0.04f;
+    const Instrument wood =
+        Voice({{1, 1.0f, 0.05f}, {2.74f, 0.45f, 0.022f}, {5.4f, 0.15f, 0.01f}}, 0.0015f, 0.04f);
     PlayTone(track, wood, 0, 0.01 * RATE, 310.0, 0.7f, 0.0f);
-    Instrument felt;
-    felt.partials = {{1, 1.0f, 0.07f}, {2, 0.3f, 0.03f}};
-    felt.attack = 0.003f;
-    felt.release = 0.03f;
+    const Instrument felt = Voice({{1, 1.0f, 0.07f}, {2, 0.3f, 0.03f}}, 0.003f, 0.03f);
     PlayTone(track, felt, 0, 0.02 * RATE, 92.0, 0.8f, 0.0f, 130.0, 0.03);
     RoomSettings room;
     room.size = 0.2f;
@@ -494,10 +476,7 @@ Track RenderDrop()
 Track RenderSingle()
 {
     Track track(static_cast<size_t>(0.12 * RATE), false);
-    Instrument click;
-    click.partials = {{1, 1.0f, 0.012f}, {2.3f, 0.35f, 0.006f}};
-    click.attack = 0.0008f;
-    click.release = 0.008f;
+    const Instrument click = Voice({{1, 1.0f, 0.012f}, {2.3f, 0.35f, 0.006f}}, 0.0008f, 0.008f);
     PlayTone(track, click, 0, 0.004 * RATE, 1650.0, 0.8f, 0.0f);
     PlayDrum(track, Drum::TICK, 0, 0.25f, 0.0f, 5);
     TrimTail(track);

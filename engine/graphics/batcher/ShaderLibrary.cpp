@@ -59,45 +59,36 @@ const char* const SolidVertex =
     "    GLPOSITION;\n"
     "}\n";
 
-const char* const BlurHorizontalVertex =
-    "uniform highp vec3 screen;\n"
-    "uniform mediump float offset;\n"
-    "attribute highp vec2 inPos;\n"
-    "attribute mediump vec2 inUV;\n"
-    "varying mediump vec2 vTex1;\n"
-    "varying mediump vec2 vTex2;\n"
-    "varying mediump vec2 vTex3;\n"
-    "varying mediump vec2 vTex4;\n"
-    "varying mediump vec2 vTex5;\n"
-    "void main()\n"
-    "{\n"
-    "    vTex1 = inUV + vec2(-2.0 * offset, 0.0);\n"
-    "    vTex2 = inUV + vec2(-offset, 0.0);\n"
-    "    vTex3 = inUV;\n"
-    "    vTex4 = inUV + vec2(offset, 0.0);\n"
-    "    vTex5 = inUV + vec2(2.0 * offset, 0.0);\n"
-    "    GLPOSITION;\n"
-    "}\n";
+// The two blur passes differ only in the axis of their five taps: TAP(k) is the offset of k
+// texels along it.
+#define VORN_BLUR_VERTEX(TAP)                              \
+    "uniform highp vec3 screen;\n"                         \
+    "uniform mediump float offset;\n"                      \
+    "attribute highp vec2 inPos;\n"                        \
+    "attribute mediump vec2 inUV;\n"                       \
+    "varying mediump vec2 vTex1;\n"                        \
+    "varying mediump vec2 vTex2;\n"                        \
+    "varying mediump vec2 vTex3;\n"                        \
+    "varying mediump vec2 vTex4;\n"                        \
+    "varying mediump vec2 vTex5;\n"                        \
+    "void main()\n"                                        \
+    "{\n"                                                  \
+    "    vTex1 = inUV + " TAP("-2.0 * offset") ";\n"       \
+    "    vTex2 = inUV + " TAP("-offset") ";\n"             \
+    "    vTex3 = inUV;\n"                                  \
+    "    vTex4 = inUV + " TAP("offset") ";\n"              \
+    "    vTex5 = inUV + " TAP("2.0 * offset") ";\n"        \
+    "    GLPOSITION;\n"                                    \
+    "}\n"
+#define VORN_BLUR_ALONG_X(k) "vec2(" k ", 0.0)"
+#define VORN_BLUR_ALONG_Y(k) "vec2(0.0, " k ")"
 
-const char* const BlurVerticalVertex =
-    "uniform highp vec3 screen;\n"
-    "uniform mediump float offset;\n"
-    "attribute highp vec2 inPos;\n"
-    "attribute mediump vec2 inUV;\n"
-    "varying mediump vec2 vTex1;\n"
-    "varying mediump vec2 vTex2;\n"
-    "varying mediump vec2 vTex3;\n"
-    "varying mediump vec2 vTex4;\n"
-    "varying mediump vec2 vTex5;\n"
-    "void main()\n"
-    "{\n"
-    "    vTex1 = inUV + vec2(0.0, -2.0 * offset);\n"
-    "    vTex2 = inUV + vec2(0.0, -offset);\n"
-    "    vTex3 = inUV;\n"
-    "    vTex4 = inUV + vec2(0.0, offset);\n"
-    "    vTex5 = inUV + vec2(0.0, 2.0 * offset);\n"
-    "    GLPOSITION;\n"
-    "}\n";
+const char* const BlurHorizontalVertex = VORN_BLUR_VERTEX(VORN_BLUR_ALONG_X);
+const char* const BlurVerticalVertex = VORN_BLUR_VERTEX(VORN_BLUR_ALONG_Y);
+
+#undef VORN_BLUR_ALONG_Y
+#undef VORN_BLUR_ALONG_X
+#undef VORN_BLUR_VERTEX
 
 // The key is compared within half a step of 8 bits: the key uniform (byte / 255 on the CPU) and
 // the texel (the GPU's own conversion of the byte) need not be the same float to the last bit.
@@ -115,15 +106,18 @@ const char* const ColorKeyFragment =
     "    gl_FragColor = t * vColor;\n"
     "}\n";
 
-const char* const TexturingFragment =
-    "precision mediump float;\n"
-    "uniform sampler2D tex;\n"
-    "varying mediump vec2 vTex;\n"
-    "varying lowp vec4 vColor;\n"
-    "void main()\n"
-    "{\n"
-    "    gl_FragColor = texture2D(tex, vTex) * vColor;\n"
-    "}\n";
+// The plain textured fragment stages: one texture, the vertex colour, and what they make of them.
+#define VORN_TEXTURED_FRAGMENT(COLOUR)                     \
+    "precision mediump float;\n"                           \
+    "uniform sampler2D tex;\n"                             \
+    "varying mediump vec2 vTex;\n"                         \
+    "varying lowp vec4 vColor;\n"                          \
+    "void main()\n"                                        \
+    "{\n"                                                  \
+    "    gl_FragColor = " COLOUR ";\n"                     \
+    "}\n"
+
+const char* const TexturingFragment = VORN_TEXTURED_FRAGMENT("texture2D(tex, vTex) * vColor");
 
 // tex holds 1 - alpha in its red channel, tex2 the colour.
 const char* const CompositeTexturingFragment =
@@ -140,14 +134,9 @@ const char* const CompositeTexturingFragment =
     "}\n";
 
 const char* const AlphaTexturingFragment =
-    "precision mediump float;\n"
-    "uniform sampler2D tex;\n"
-    "varying mediump vec2 vTex;\n"
-    "varying lowp vec4 vColor;\n"
-    "void main()\n"
-    "{\n"
-    "    gl_FragColor = vColor * vec4(1.0, 1.0, 1.0, texture2D(tex, vTex).a);\n"
-    "}\n";
+    VORN_TEXTURED_FRAGMENT("vColor * vec4(1.0, 1.0, 1.0, texture2D(tex, vTex).a)");
+
+#undef VORN_TEXTURED_FRAGMENT
 
 const char* const SolidFragment =
     "precision mediump float;\n"

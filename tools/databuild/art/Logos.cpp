@@ -95,14 +95,40 @@ cairo_pattern_t* VerticalGradient(double y0, double y1, std::initializer_list<st
     return pattern;
 }
 
+// Round caps and joins, as the strokes of most logos are drawn.
+void RoundLines(cairo_t* cr)
+{
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+}
+
+// The word stroked along its outline in an opaque colour, widthEm em wide.
+void StrokeTitle(cairo_t* cr, const Title& title, const Colour& colour, double widthEm)
+{
+    title.Path(cr);
+    cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
+    cairo_set_line_width(cr, widthEm * title.size);
+    cairo_stroke(cr);
+}
+
+// The word filled with a gradient from the top of its capitals down to the baseline.
+void FillTitleDown(cairo_t* cr, const Title& title,
+                   std::initializer_list<std::pair<double, unsigned>> stops)
+{
+    title.Path(cr);
+    cairo_pattern_t* gradient = VerticalGradient(title.y - 0.75 * title.size, title.y, stops);
+    cairo_set_source(cr, gradient);
+    cairo_fill(cr);
+    cairo_pattern_destroy(gradient);
+}
+
 Canvas NotebookLogo(const ArtSize& size)
 {
     Canvas canvas(size.LogoWidth(), size.LogoHeight(), Canvas::COLOUR);
     const double w = canvas.Width(), h = canvas.Height();
     const Title title = FitTitle(SANS_BOLD, 0.6 * w, 0.5 * h, w / 2, 0.48 * h, 0.12);
     Painter p(canvas);
-    cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
+    RoundLines(p);
     // A highlighter stroke under the word.
     cairo_move_to(p, title.x - 0.01 * w, title.y - 0.1 * title.size);
     cairo_line_to(p, title.x + title.width + 0.03 * w, title.y - 0.16 * title.size);
@@ -146,8 +172,7 @@ Canvas ChalkLogo(const ArtSize& size)
     const Title title = FitTitle(SANS_BOLD, 0.6 * w, 0.52 * h, w / 2, 0.46 * h, 0.05);
     {
         Painter p(canvas);
-        cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-        cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
+        RoundLines(p);
         title.Path(p);
         cairo_set_source_rgb(p, 0.97, 0.97, 0.95);
         cairo_fill(p);
@@ -215,12 +240,7 @@ Canvas WoodLogo(const ArtSize& size)
     title.Path(p, 0.012 * title.size, 0.016 * title.size);
     cairo_set_source_rgba(p, 1.0, 0.9, 0.7, 0.55);
     cairo_fill(p);
-    title.Path(p);
-    cairo_pattern_t* pale = VerticalGradient(title.y - 0.75 * title.size, title.y,
-                                             {{0, 0xFBE8C4}, {1, 0xE0BC86}});
-    cairo_set_source(p, pale);
-    cairo_fill(p);
-    cairo_pattern_destroy(pale);
+    FillTitleDown(p, title, {{0, 0xFBE8C4}, {1, 0xE0BC86}});
     // Nails in the corners.
     for (double nx : {left + 0.06 * h, right - 0.06 * h}) {
         for (double ny : {top + 0.06 * h, bottom - 0.06 * h}) {
@@ -242,8 +262,7 @@ Canvas NatureLogo(const ArtSize& size)
     const Title title = FitTitle(SANS_BOLD, 0.8 * w, 0.5 * h, w / 2, 0.43 * h);
     {
         Painter p(canvas);
-        cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-        cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
+        RoundLines(p);
         // A vine under the word, with leaves along it.
         const double vy = title.y + 0.22 * title.size;
         cairo_move_to(p, 0.06 * w, vy);
@@ -273,20 +292,9 @@ Canvas NatureLogo(const ArtSize& size)
             cairo_restore(p);
         }
         // The word: leaf green, with a cream rim and a dark edge so it stands off the foliage.
-        title.Path(p);
-        cairo_set_source_rgb(p, 0.06, 0.14, 0.06);
-        cairo_set_line_width(p, 0.16 * title.size);
-        cairo_stroke(p);
-        title.Path(p);
-        cairo_set_source_rgb(p, 1.0, 0.95, 0.84);
-        cairo_set_line_width(p, 0.09 * title.size);
-        cairo_stroke(p);
-        title.Path(p);
-        cairo_pattern_t* green = VerticalGradient(title.y - 0.75 * title.size, title.y,
-                                                  {{0, 0xAED581}, {0.55, 0x689F38}, {1, 0x33691E}});
-        cairo_set_source(p, green);
-        cairo_fill(p);
-        cairo_pattern_destroy(green);
+        StrokeTitle(p, title, {0.06, 0.14, 0.06}, 0.16);
+        StrokeTitle(p, title, {1.0, 0.95, 0.84}, 0.09);
+        FillTitleDown(p, title, {{0, 0xAED581}, {0.55, 0x689F38}, {1, 0x33691E}});
     }
     DropShadow(canvas, 0.02 * h, 0.01 * h, 0.02 * h, 0.5);
     return canvas;
@@ -299,8 +307,7 @@ Canvas SummerLogo(const ArtSize& size)
     const Title title = FitTitle(SANS_BOLD, 0.8 * w, 0.5 * h, w / 2, 0.5 * h, 0.08);
     {
         Painter p(canvas);
-        cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-        cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
+        RoundLines(p);
         // The sun behind the last letters.
         const double sx = 0.82 * w, sy = 0.3 * h, sr = 0.17 * h;
         for (int i = 0; i < 12; ++i) {
@@ -319,20 +326,9 @@ Canvas SummerLogo(const ArtSize& size)
         cairo_fill(p);
         cairo_pattern_destroy(sun);
         // The word: sunny letters, a white rim and a deep-sea edge.
-        title.Path(p);
-        cairo_set_source_rgb(p, 0.04, 0.28, 0.38);
-        cairo_set_line_width(p, 0.2 * title.size);
-        cairo_stroke(p);
-        title.Path(p);
-        cairo_set_source_rgb(p, 1, 1, 1);
-        cairo_set_line_width(p, 0.11 * title.size);
-        cairo_stroke(p);
-        title.Path(p);
-        cairo_pattern_t* warm = VerticalGradient(title.y - 0.75 * title.size, title.y,
-                                                 {{0, 0xFFE45C}, {0.6, 0xFFB347}, {1, 0xFF7B39}});
-        cairo_set_source(p, warm);
-        cairo_fill(p);
-        cairo_pattern_destroy(warm);
+        StrokeTitle(p, title, {0.04, 0.28, 0.38}, 0.2);
+        StrokeTitle(p, title, {1, 1, 1}, 0.11);
+        FillTitleDown(p, title, {{0, 0xFFE45C}, {0.6, 0xFFB347}, {1, 0xFF7B39}});
         // A wave underneath.
         const double wy = title.y + 0.3 * title.size;
         cairo_move_to(p, 0.12 * w, wy);
@@ -356,8 +352,7 @@ Canvas GoldLogo(const ArtSize& size)
     const Title title = FitTitle(SERIF_BOLD, 0.58 * w, 0.5 * h, w / 2, 0.47 * h, 0, 0.02);
     {
         Painter p(canvas);
-        cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-        cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
+        RoundLines(p);
         cairo_pattern_t* gold = VerticalGradient(0.15 * h, 0.75 * h,
                                                  {{0, 0xFFF3C0}, {0.35, 0xE9C15A}, {0.6, 0xB8860B}, {1, 0xF0D27A}});
         // Flourishes either side: a tapering scroll that ends in a curl, and a diamond.
@@ -456,8 +451,7 @@ Canvas ZombieLogo(const ArtSize& size)
             drips.push_back(x + rng.Range(-0.01, 0.01) * w);
     }
     Painter p(canvas);
-    cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
+    RoundLines(p);
     auto dripPath = [&](double grow) {
         cairo_new_path(p);
         Rng lengths(MixSeed(14, 2));

@@ -1,7 +1,7 @@
 // The image table as plain data: the file name of every image id and the per-theme rows that say
 // which images and colours a theme uses. Images::Init copies it into Images::files and the theme
 // tables of Consts; the data builder draws from it, so the archives hold exactly what the game
-// loads. No engine types here: the builder compiles this file on its own.
+// loads. No engine types here: the model library links no engine code.
 #pragma once
 
 #include <string>

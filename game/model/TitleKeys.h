@@ -1,7 +1,7 @@
 // The text keys of the level titles, as plain tables: the named keys of the first four packs, the
 // numbered series, and which slots of the series table become which levels' titles. The game reads
 // the titles through them; the data builder checks the text tables against them. No engine types
-// here: the builder compiles this file on its own.
+// here: the model library links no engine code.
 #pragma once
 
 #include <string>
