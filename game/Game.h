@@ -100,6 +100,59 @@ public:
     static constexpr int MENU_SPARE_CONTINUE_A = 19; // built and animated, never drawn or touched
     static constexpr int MENU_SPARE_CONTINUE_B = 20;
 
+    // Button ids, one enum per list of Game::menus: the menu construction gives each button its
+    // id from these, and the touch handlers, the painters and the update find the buttons by them.
+    // The values are what the lists return on release. Ids marked "no button" are carried by no
+    // button of the list; the touch handlers still act on them.
+    enum class MainButton {
+        PLAY = 0,
+        HELP = 2,       // no button: as the "more" menu's HELP
+        OPTIONS = 3,    // no button: as the "more" menu's OPTIONS
+        ABOUT = 4,      // no button: as the "more" menu's ABOUT
+        MORE_SLIDE = 5, // no button: the "more" menu, sliding in
+        PROFILE = 6,
+        STATS = 7, // no button: as the "more" menu's STATS
+        MORE = 10,
+        WEBSITE = 11,
+    };
+    enum class MoreButton {
+        OPTIONS = 0,
+        ABOUT = 1,
+        HELP = 2,
+        STATS = 3,
+        BACK = 4,
+        WEBSITE = 5, // no button
+    };
+    enum class OptionsButton { THEME = 1, BACK = 2, DELETE = 4, TWITCH = 5, LANGUAGE = 6 };
+    enum class DataButton {
+        BACK = 0,
+        DELETE_PROFILE = 1,
+        DELETE_DATA = 2,
+        CLEAR_HIGHSCORES = 3, // no button
+    };
+    // The language buttons carry the language's number; BACK (the options' list only) follows.
+    enum class LanguageButton { ENGLISH = 0, FRENCH, ITALIAN, GERMAN, SPANISH, BACK = LANGUAGE_COUNT };
+    // Slots 0 .. PROFILE_SLOTS - 1 carry the slot's number.
+    enum class ProfileButton { FIRST_SLOT = 0, GUEST = PROFILE_SLOTS, BACK = PROFILE_SLOTS + 1 };
+    enum class WelcomeButton { PLAY = 0, CHANGE_PROFILE = 1 };
+    // The pack list, the about screen and the statistics have a BACK only.
+    enum class BackButton { BACK = 0 };
+    enum class LevelButton { PLAY_LEVEL = 0, BACK = 1 };
+    enum class HelpButton { PREVIOUS = 0, NEXT = 1, BACK = 2 };
+    // The confirmations and the question of STATE_QUESTION.
+    enum class YesNoButton { YES = 0, NO = 1 };
+    // The notices, the level-complete button and the two spare lists.
+    enum class NoticeButton { CONTINUE = 0 };
+    enum class PauseButton { CONTINUE = 0, SETTINGS = 1, HELP = 2, QUIT_GAME = 3, RESTART = 4 };
+    enum class SettingsButton { THEME = 1, BACK = 3, TWITCH = 4 };
+    enum class HintButton { USE_HINT = 0 };
+    // The id a list gives to or returns for a button.
+    template <typename Button>
+    static constexpr int Id(Button button)
+    {
+        return static_cast<int>(button);
+    }
+
     // Level record bits: bit 0 open, bit k (k >= 1) stored solution k - 1 found.
     static constexpr uint64_t RECORD_OPEN = 1;
 
@@ -489,6 +542,16 @@ public:
 
     // --- Private state of the flow sources (each section belongs to the named source) ------------
     // GameUpdate.cpp / GameLoad.cpp:
+    // The steps of a frame: the timers and animations every screen shares (the frame time as
+    // counted, 0 for a stalled frame, is returned), the buttons that move with the screen, the
+    // boot, splash and loading states, and the scrolling of the level pages and the statistics.
+    int AdvanceSharedTimers(int ms);
+    void PlaceMovingButtons();
+    void StartBoot();
+    void UpdateSplash(int ms);
+    void UpdateLoading(int ms);
+    void UpdateLevelScroll();
+    void UpdateStatsScroll();
     // True when "save" holds a game of the fit mode (its mode word goes to savedGameMode).
     bool HasGameInProgress();
     // The end of loading: the saved game restored, else the first screen for the profile.
@@ -517,6 +580,28 @@ public:
     void ShowProfileCaptions();
     // The per-state halves of the touch handlers (GameTouch.cpp and GameTouchPlay.cpp).
     void OnMenuTouchUp(int id, float cellX, float cellY, int x, int y);
+    // The screens' actions on the button released (GameTouch.cpp), one per list.
+    void OnMainMenuButton(MainButton button);
+    void OnMoreButton(MoreButton button);
+    void OnHelpButton(HelpButton button);
+    void OnOptionsButton(OptionsButton button);
+    void OnDataButton(DataButton button);
+    // The delete-progress and clear-high-scores questions.
+    void OnDataQuestionAnswer(YesNoButton answer);
+    void OnDeleteProfileAnswer(YesNoButton answer);
+    // CONTINUE of the notices outside play.
+    void OnNoticeContinue();
+    void OnWelcomeButton(WelcomeButton button);
+    // Both language lists.
+    void OnLanguageButton(LanguageButton button);
+    void OnQuestionAnswer(YesNoButton answer);
+    void OnProfileButton(ProfileButton button);
+    // A tapped pack or BACK, and a tapped page, PLAY_LEVEL or BACK of the level pages.
+    void OnPackListTouchUp(BackButton button, float cellX, float cellY);
+    void OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y);
+    // The help pages from the first page, and the statistics from the first page.
+    void OpenHelpPages();
+    void OpenStats();
     void OnPlayTouchDown(int x, int y);
     void OnPlayTouchMove(int x, int y, float dy);
     void OnPlayTouchUp(int x, int y);
@@ -525,6 +610,12 @@ public:
     // does becomes current with the page at the level. -1 (nothing changed) for a level of no pack.
     int LocateCurrentLevel();
     void OnPausePanelTouchUp(int x, int y);
+    // The pause panels' actions on the button released, one per list.
+    void OnSettingsPanelButton(SettingsButton button);
+    void OnHelpPanelButton(HelpButton button);
+    void OnQuitAnswer(YesNoButton answer);
+    void OnRestartAnswer(YesNoButton answer);
+    void OnPauseButton(PauseButton button);
 
     // GameMenus.cpp / GameMenuScreens.cpp:
 
@@ -539,16 +630,26 @@ public:
     void CacheThemeFonts();
     // counter / limit within 0..1, in floating point; 1 for a fade of no frames.
     static float FadeFraction(int counter, int limit);
-    // Parts of the screen painter: play with its pause panels, the pack notices, the welcome.
+    // Pieces of the screen painter: play with its pause panels, the pack notices, the welcome.
     void RenderPlay(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderNotice(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderWelcome(const Vorn::SmartPtr<Graphics>& graphics);
+    // The profile list (or the name keyboard over it), and the three splash states.
+    void RenderProfiles(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderSplash(const Vorn::SmartPtr<Graphics>& graphics);
     // Texts drawn one after another as one line: its left edge, centre (GLFont::CENTER) or right
     // edge (GLFont::RIGHT) at x, y the line's vertical centre (pixels).
     static void DrawTextPieces(const Vorn::SmartPtr<Graphics>& graphics,
                                const Vorn::SmartPtr<GLFont>& font,
                                const std::vector<Vorn::WideString>& pieces, int x, int y,
                                int flags);
+    // One row of the pack list (the pack at that position of packOrder, its top and its text's
+    // centre in cells), and what is drawn over the rows between top and bottom: the clean edges,
+    // BACK, the title, the frame and the scroll bar.
+    void RenderPackRow(const Vorn::SmartPtr<Graphics>& graphics, int position, float rowTop,
+                       float textX);
+    void RenderPackListFrame(const Vorn::SmartPtr<Graphics>& graphics, float top, float bottom,
+                             float rowWidth);
     // One level page (level, its pack position, the page's place in pages from the screen's left).
     void RenderLevelPage(const Vorn::SmartPtr<Graphics>& graphics, int level, int entry,
                          float page);

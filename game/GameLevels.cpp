@@ -212,70 +212,82 @@ void Game::RenderPackSelect(const SmartPtr<Graphics>& graphics)
         rows = std::min(rows, static_cast<int>(PACK_COUNT));
     }
 
-    const int frameMs = std::max(lastFrameMs, 0);
-    for (int i = 0; i < rows; ++i) {
-        const int position = first + i;
-        if (position < 0 || position >= PACK_COUNT)
-            continue;
-        const int pack = packOrder[position];
-        const int size = PackSize(*this, pack);
-        const float rowTop = top + offset + i * rowHeight;
-
-        packPreviewClock += frameMs * PREVIEW_CLOCK_RATE;
-        const int whole = static_cast<int>(packPreviewClock);
-        float slide = (packPreviewClock - whole) * rowHeight;
-        int firstPreview = size > 0 ? whole % size : 0;
-        // Neighbouring rows slide in opposite directions.
-        if (position % 2 == 1) {
-            slide = Consts::PACK_HEIGHT - slide;
-            firstPreview = size > 0 ? (size - firstPreview) % size : 0;
-        }
-
-        int solved = 0;
-        for (int k = 0; k < size; ++k)
-            solved += Record(*this, packLevels[pack][k]) > RECORD_OPEN;
-        const bool closed = size <= 0 || Record(*this, packLevels[pack][0]) == 0;
-        const bool pressed = currentPack == pack && pressedPack == pack;
-
-        auto previews = [&]() {
-            for (int k = 0; k < PREVIEWS_PER_ROW && size > 0; ++k) {
-                const int level = packLevels[pack][(firstPreview + k) % size];
-                if (level >= 0 && level < LEVEL_COUNT)
-                    DrawOutline(graphics, 1.0f - slide + k * rowHeight, rowTop,
-                                BOARD_COLUMNS / rowHeight, levelOutlines[level]);
-            }
-        };
-        auto veil = [&]() {
-            CopyBackground(graphics, Cells(m), Cells(rowTop), Cells(inner), Cells(rowHeight),
-                           closed && !pressed ? CLOSED_VEIL_ALPHA : VEIL_ALPHA);
-        };
-        auto text = [&]() {
-            if (closed) {
-                DrawTextAt(graphics, font, packLockedTexts[pack], textX, rowTop + rowHeight / 2.0f);
-                return;
-            }
-            DrawTextAt(graphics, font, packNames[pack], textX, rowTop + rowHeight / 4.0f);
-            DrawTextPieces(graphics, smallFont,
-                           {GetText("SOLVED"), L" ", GLFont::NumberToText(solved), L"/",
-                            GLFont::NumberToText(size)},
-                           PixelX(textX), PixelY(rowTop + 3.0f * rowHeight / 4.0f), GLFont::CENTER);
-        };
-        // A pressed pack brings its previews to the front.
-        if (pressed) {
-            text();
-            veil();
-            previews();
-        } else {
-            previews();
-            veil();
-            text();
-        }
-    }
-
+    for (int i = 0; i < rows; ++i)
+        RenderPackRow(graphics, first + i, top + offset + i * rowHeight, textX);
     for (int k = 1; k <= rows; ++k)
         DrawHandHorizontal(graphics, m, top + offset + k * rowHeight, rowWidth,
                            Consts::THEME_LINES_HORIZONTAL);
+    RenderPackListFrame(graphics, top, bottom, rowWidth);
+}
 
+void Game::RenderPackRow(const SmartPtr<Graphics>& graphics, int position, float rowTop,
+                         float textX)
+{
+    if (position < 0 || position >= PACK_COUNT)
+        return;
+    const float m = menuMargin;
+    const float inner = screenColumns - 2.0f * m;
+    const float rowHeight = packRowHeight;
+    const int pack = packOrder[position];
+    const int size = PackSize(*this, pack);
+
+    packPreviewClock += std::max(lastFrameMs, 0) * PREVIEW_CLOCK_RATE;
+    const int whole = static_cast<int>(packPreviewClock);
+    float slide = (packPreviewClock - whole) * rowHeight;
+    int firstPreview = size > 0 ? whole % size : 0;
+    // Neighbouring rows slide in opposite directions.
+    if (position % 2 == 1) {
+        slide = Consts::PACK_HEIGHT - slide;
+        firstPreview = size > 0 ? (size - firstPreview) % size : 0;
+    }
+
+    int solved = 0;
+    for (int k = 0; k < size; ++k)
+        solved += Record(*this, packLevels[pack][k]) > RECORD_OPEN;
+    const bool closed = size <= 0 || Record(*this, packLevels[pack][0]) == 0;
+    const bool pressed = currentPack == pack && pressedPack == pack;
+
+    auto previews = [&]() {
+        for (int k = 0; k < PREVIEWS_PER_ROW && size > 0; ++k) {
+            const int level = packLevels[pack][(firstPreview + k) % size];
+            if (level >= 0 && level < LEVEL_COUNT)
+                DrawOutline(graphics, 1.0f - slide + k * rowHeight, rowTop,
+                            BOARD_COLUMNS / rowHeight, levelOutlines[level]);
+        }
+    };
+    auto veil = [&]() {
+        CopyBackground(graphics, Cells(m), Cells(rowTop), Cells(inner), Cells(rowHeight),
+                       closed && !pressed ? CLOSED_VEIL_ALPHA : VEIL_ALPHA);
+    };
+    auto text = [&]() {
+        if (closed) {
+            DrawTextAt(graphics, font, packLockedTexts[pack], textX, rowTop + rowHeight / 2.0f);
+            return;
+        }
+        DrawTextAt(graphics, font, packNames[pack], textX, rowTop + rowHeight / 4.0f);
+        DrawTextPieces(graphics, smallFont,
+                       {GetText("SOLVED"), L" ", GLFont::NumberToText(solved), L"/",
+                        GLFont::NumberToText(size)},
+                       PixelX(textX), PixelY(rowTop + 3.0f * rowHeight / 4.0f), GLFont::CENTER);
+    };
+    // A pressed pack brings its previews to the front.
+    if (pressed) {
+        text();
+        veil();
+        previews();
+    } else {
+        previews();
+        veil();
+        text();
+    }
+}
+
+void Game::RenderPackListFrame(const SmartPtr<Graphics>& graphics, float top, float bottom,
+                               float rowWidth)
+{
+    const float m = menuMargin;
+    const float area = bottom - top;
+    const float inner = screenColumns - 2.0f * m;
     // Whatever of the rows lies outside the list area is hidden under clean background.
     const int right = Cells(rowWidth + m);
     const int below = Cells(bottom);
@@ -291,7 +303,7 @@ void Game::RenderPackSelect(const SmartPtr<Graphics>& graphics)
                (m + 2.0f) / 2.0f);
     DrawTextBox(graphics, m, top, inner, area, smallFont, WideString());
     if (rowWidth < inner) {
-        const float listHeight = PACK_COUNT * rowHeight;
+        const float listHeight = PACK_COUNT * packRowHeight;
         DrawHandVertical(graphics, rowWidth + m, top, area, Consts::THEME_LINES_VERTICAL);
         DrawHandVertical(graphics, rowWidth + m + 0.5f,
                          top + 0.5f + (area - 1.0f) * -packScroll / listHeight,

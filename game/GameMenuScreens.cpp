@@ -188,7 +188,8 @@ void Game::DrawOptions(const SmartPtr<Graphics>& graphics)
     DrawTextBox(graphics, musicLeft, sy, SLIDER_LENGTH, SLIDER_HEIGHT, font, WideString());
 
     // The twitch box sits left of the TWITCH caption, centred on the button's middle.
-    DrawTwitchBox(graphics, k * 0.75f - 2.15f, (list ? list->GetButtonY(5) : 0.0f) + rh / 2.0f - m);
+    const float twitchTop = list ? list->GetButtonY(Id(OptionsButton::TWITCH)) : 0.0f;
+    DrawTwitchBox(graphics, k * 0.75f - 2.15f, twitchTop + rh / 2.0f - m);
 }
 
 void Game::DrawAbout(const SmartPtr<Graphics>& graphics)

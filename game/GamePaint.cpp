@@ -177,14 +177,7 @@ void Game::Render(const SmartPtr<Graphics>& graphics)
         RenderPackSelect(graphics);
         break;
     case STATE_PROFILES:
-        DrawBackground(graphics);
-        if (keyboardOpen) {
-            RenderKeyboard(graphics);
-        } else {
-            if (Consts::ALWAYS_SHOW_LOGO)
-                DrawLogo(graphics);
-            DrawMenu(*this, graphics, MENU_PROFILES);
-        }
+        RenderProfiles(graphics);
         break;
     case STATE_STATS:
         RenderStats(graphics);
@@ -204,18 +197,9 @@ void Game::Render(const SmartPtr<Graphics>& graphics)
         break;
     case STATE_SPLASH:
     case STATE_SPLASH_SPARE:
-        DrawSplashFill(graphics);
-        DrawCentred(graphics, FIRST_SPLASH, 1.0f);
-        break;
-    case STATE_CROSSFADE: {
-        const float f = FadeFraction(fadeCounter, fadeLimit);
-        DrawSplashFill(graphics);
-        DrawCentred(graphics, FIRST_SPLASH, 1.0f - f);
-        DrawCentred(graphics, SECOND_SPLASH, f);
-        break;
-    }
+    case STATE_CROSSFADE:
     case STATE_LOADING:
-        DrawCentred(graphics, SECOND_SPLASH, 1.0f);
+        RenderSplash(graphics);
         break;
     default:
         if (const DialogScreen* screen = FindDialogScreen(screenState)) {
@@ -232,6 +216,34 @@ void Game::Render(const SmartPtr<Graphics>& graphics)
     // The first screen after loading appears from under the second splash picture.
     if (fadeOutActive && fadeCounter <= fadeLimit)
         DrawCentred(graphics, SECOND_SPLASH, 1.0f - FadeFraction(fadeCounter, fadeLimit));
+}
+
+void Game::RenderProfiles(const SmartPtr<Graphics>& graphics)
+{
+    DrawBackground(graphics);
+    if (keyboardOpen) {
+        RenderKeyboard(graphics);
+        return;
+    }
+    if (Consts::ALWAYS_SHOW_LOGO)
+        DrawLogo(graphics);
+    DrawMenu(*this, graphics, MENU_PROFILES);
+}
+
+void Game::RenderSplash(const SmartPtr<Graphics>& graphics)
+{
+    if (screenState == STATE_LOADING) {
+        DrawCentred(graphics, SECOND_SPLASH, 1.0f);
+        return;
+    }
+    DrawSplashFill(graphics);
+    if (screenState != STATE_CROSSFADE) {
+        DrawCentred(graphics, FIRST_SPLASH, 1.0f);
+        return;
+    }
+    const float f = FadeFraction(fadeCounter, fadeLimit);
+    DrawCentred(graphics, FIRST_SPLASH, 1.0f - f);
+    DrawCentred(graphics, SECOND_SPLASH, f);
 }
 
 float Game::FadeFraction(int counter, int limit)
@@ -269,7 +281,7 @@ void Game::RenderPlay(const SmartPtr<Graphics>& graphics)
         // The twitch box, as on the options screen, left of the TWITCH caption.
         if (menus[MENU_SETTINGS])
             DrawTwitchBox(graphics, w * 0.75f - 2.15f,
-                          menus[MENU_SETTINGS]->GetButtonY(4) + h / 2.0f - m);
+                          menus[MENU_SETTINGS]->GetButtonY(Id(SettingsButton::TWITCH)) + h / 2.0f - m);
         const float top = r - 2.0f * h;
         DrawPanel(graphics, m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font, WideString());
         DrawPanel(graphics, w / 2.0f + m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font,

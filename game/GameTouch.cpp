@@ -164,9 +164,9 @@ void Game::ShowProfileCaptions()
 {
     if (menus[MENU_PROFILES])
         for (int slot = 0; slot < PROFILE_SLOTS; ++slot)
-            menus[MENU_PROFILES]->SetText3(slot, GetSlotCaption(slot));
+            menus[MENU_PROFILES]->SetText3(Id(ProfileButton::FIRST_SLOT) + slot, GetSlotCaption(slot));
     if (menus[MENU_MAIN])
-        menus[MENU_MAIN]->SetText3(6, GetProfileCaption());
+        menus[MENU_MAIN]->SetText3(Id(MainButton::PROFILE), GetProfileCaption());
 }
 
 // --- The three handlers --------------------------------------------------------------------------
@@ -290,281 +290,355 @@ void Game::OnMenuTouchUp(int id, float cellX, float cellY, int x, int y)
 {
     switch (screenState) {
     case STATE_MAIN_MENU:
-        switch (id) {
-        case 0:
-            gameMode = 0;
-            screenState = STATE_PACKS;
-            break;
-        case 6:
-            returnState = STATE_MAIN_MENU;
-            screenState = STATE_PROFILES;
-            break;
-        case 10:
-            screenState = STATE_MORE;
-            break;
-        case 11:
-            OpenWebsite();
-            break;
-        // Ids no button of the list carries; they lead where the "more" menu's buttons do.
-        case 2:
-            if (help)
-                help->FirstPage();
-            screenState = STATE_HELP;
-            break;
-        case 3:
-            screenState = STATE_OPTIONS;
-            break;
-        case 4:
-            screenState = STATE_ABOUT;
-            break;
-        case 5:
-            menuSlide = 12.0f;
-            screenState = STATE_MORE;
-            break;
-        case 7:
-            scrollPosition = 0.0f;
-            scrollVelocity = 0.0f;
-            screenState = STATE_STATS;
-            break;
-        default:
-            break;
-        }
+        OnMainMenuButton(static_cast<MainButton>(id));
         break;
-
     case STATE_MORE:
-        switch (id) {
-        case 0:
-            screenState = STATE_OPTIONS;
-            break;
-        case 1:
-            screenState = STATE_ABOUT;
-            break;
-        case 2:
-            if (help)
-                help->FirstPage();
-            screenState = STATE_HELP;
-            break;
-        case 3:
-            scrollPosition = 0.0f;
-            scrollVelocity = 0.0f;
-            screenState = STATE_STATS;
-            break;
-        case 4:
-            screenState = STATE_MAIN_MENU;
-            break;
-        case 5:
-            OpenWebsite();
-            break;
-        default:
-            break;
-        }
+        OnMoreButton(static_cast<MoreButton>(id));
         break;
-
     case STATE_ABOUT:
     case STATE_STATS:
-        if (id == 0)
+        if (static_cast<BackButton>(id) == BackButton::BACK)
             screenState = STATE_MORE;
         break;
-
     case STATE_HELP:
-        if (id == 0 && help)
-            help->PreviousPage();
-        else if (id == 1 && help)
-            help->NextPage();
-        else if (id == 2)
-            screenState = STATE_MORE;
+        OnHelpButton(static_cast<HelpButton>(id));
         break;
-
     case STATE_OPTIONS:
-        switch (id) {
-        case 1:
-            pendingTheme = NextTheme();
-            themeChangePending = true;
-            break;
-        case 2:
-            screenState = STATE_MORE;
-            SaveOptions();
-            break;
-        case 4:
-            screenState = STATE_DATA;
-            break;
-        case 5:
-            twitch = !twitch;
-            break;
-        case 6:
-            if (Language::EFIGS)
-                screenState = STATE_LANGUAGE;
-            break;
-        default:
-            break;
-        }
+        OnOptionsButton(static_cast<OptionsButton>(id));
         break;
-
     case STATE_CONFIRM_DELETE_PROGRESS:
-        if (id == 0)
-            DeleteProgress();
-        if (id == 0 || id == 1)
-            screenState = STATE_OPTIONS;
-        break;
-
     case STATE_CONFIRM_CLEAR_HIGHSCORES:
-        if (id == 0)
-            ClearHighscores();
-        if (id == 0 || id == 1)
-            screenState = STATE_OPTIONS;
+        OnDataQuestionAnswer(static_cast<YesNoButton>(id));
         break;
-
     case STATE_DATA:
-        switch (id) {
-        case 0:
-            screenState = STATE_OPTIONS;
-            break;
-        case 1:
-            screenState = IsGuest() ? STATE_GUEST_NOT_DELETABLE : STATE_CONFIRM_DELETE_PROFILE;
-            break;
-        case 2:
-            screenState = STATE_CONFIRM_DELETE_PROGRESS;
-            break;
-        case 3:
-            screenState = STATE_CONFIRM_CLEAR_HIGHSCORES;
-            break;
-        default:
-            break;
-        }
+        OnDataButton(static_cast<DataButton>(id));
         break;
-
     case STATE_CONFIRM_DELETE_PROFILE:
-        if (id == 0) {
-            // Nothing is deleted for the guest or a name the list does not hold.
-            if (DeleteCurrentProfile()) {
-                ShowProfileCaptions();
-                screenState = STATE_PROFILE_DELETED;
-            } else {
-                screenState = STATE_OPTIONS;
-            }
-        } else if (id == 1) {
-            screenState = STATE_OPTIONS;
-        }
+        OnDeleteProfileAnswer(static_cast<YesNoButton>(id));
         break;
-
     case STATE_NAME_IN_USE:
     case STATE_PROFILE_DELETED:
     case STATE_GUEST_NOT_DELETABLE:
     case STATE_PACK_COMPLETED:
-        if (id == 0) {
-            static const int NEXT[] = {STATE_KEYBOARD, STATE_MAIN_MENU, STATE_OPTIONS, STATE_PACKS};
-            screenState = NEXT[screenState - STATE_NAME_IN_USE];
-        }
-        break;
-
     case STATE_PACK_OPENED:
-        if (id == 0) {
-            // The level found after the completed one, -1 when none was open.
-            const bool valid = currentPack >= 0 && currentPack < PACK_COUNT;
-            const int entry = scrollPosition >= 0.0f ? static_cast<int>(scrollPosition) : -1;
-            if (valid && entry >= 0 && entry < static_cast<int>(packLevels[currentPack].size()))
-                StartLevel(packLevels[currentPack][entry]);
-            else
-                SelectFirstOpenLevel();
-        }
+        if (static_cast<NoticeButton>(id) == NoticeButton::CONTINUE)
+            OnNoticeContinue();
         break;
-
     case STATE_WELCOME:
-        if (id == 0) {
-            screenState = STATE_MAIN_MENU;
-        } else if (id == 1) {
-            returnState = STATE_WELCOME;
-            screenState = STATE_PROFILES;
-        }
+        OnWelcomeButton(static_cast<WelcomeButton>(id));
         break;
-
     case STATE_LANGUAGE:
     case STATE_FIRST_LANGUAGE:
-        if (id >= 0 && id < LANGUAGE_COUNT) {
-            const int next = screenState == STATE_LANGUAGE ? STATE_OPTIONS : STATE_WELCOME;
-            language = id;
-            // The rebuild re-reads the profile's options, language included: saved first.
-            SaveOptions();
-            LoadTexts();
-            RebuildMenus();
-            screenState = next;
-        } else if (id == LANGUAGE_COUNT && screenState == STATE_LANGUAGE) {
-            screenState = STATE_OPTIONS;
-        }
+        OnLanguageButton(static_cast<LanguageButton>(id));
         break;
-
     case STATE_QUESTION:
-        if (id != 0) {
-            Sounds::PlayMusic();
-            Sounds::PlayClick();
-        }
-        screenState = STATE_WELCOME;
+        OnQuestionAnswer(static_cast<YesNoButton>(id));
         break;
-
     case STATE_PROFILES:
-        if (id >= 0 && id < PROFILE_SLOTS) {
-            if (id >= profileCount || profileNames[id].empty()) {
-                OpenNameKeyboard(GetText("ENTER_YOUR_NAME"));
-                namingProfile = true;
-            } else {
-                themeChangePending = true;
-                SelectProfile(WideString(profileNames[id]));
-                ShowProfileCaptions();
-                screenState = ProfileListReturn(returnState);
-            }
-        } else if (id == PROFILE_SLOTS) {
-            themeChangePending = true;
-            SelectProfile(WideString(NarrowString(GUEST_NAME)));
-            ShowProfileCaptions();
-            screenState = ProfileListReturn(returnState);
-        } else if (id == PROFILE_SLOTS + 1) {
-            screenState = ProfileListReturn(returnState);
-        }
+        OnProfileButton(static_cast<ProfileButton>(id));
         break;
-
-    case STATE_PACKS: {
-        const int pack = PackAt(cellX, cellY);
-        currentPack = pack;
-        const bool tapped = pack >= 0 && pack == pressedPack && packDragDistance < PACK_TAP_TRAVEL &&
-                            !packLevels[pack].empty() && LevelRecord(packLevels[pack][0]) != 0;
-        if (tapped)
-            SelectFirstOpenLevel();
-        else if (id == 0)
-            screenState = STATE_MAIN_MENU;
-        pressedPack = -1;
+    case STATE_PACKS:
+        OnPackListTouchUp(static_cast<BackButton>(id), cellX, cellY);
         break;
-    }
-
-    case STATE_LEVELS: {
-        if (id == 1) {
-            currentPack = -1;
-            screenState = STATE_PACKS;
-            break;
-        }
-        const int entry = ShownLevelEntry();
-        const int level = ShownLevel();
-        if (id == 0) {
-            // Played from where the page shows it, so the next-level search starts there.
-            scrollPosition = static_cast<float>(entry);
-            scrollVelocity = 0.0f;
-            if (level >= 0)
-                StartLevel(level);
-            break;
-        }
-        if (framesSinceMove > RESTING_FRAMES)
-            scrollVelocity = 0.0f;
-        const int travel = std::abs(touchDownY - y) + std::abs(touchDownX - x);
-        if (touchTime < LEVEL_TAP_MS && cellX >= 0.0f && cellX < LEVEL_TAP_COLUMNS && cellY >= 0.0f &&
-            cellY < LEVEL_TAP_ROWS && travel <= LEVEL_TAP_TRAVEL && level >= 0) {
-            fingerUp = false;
-            scrollVelocity = 0.0f;
-            scrollPosition = static_cast<float>(entry);
-            StartLevel(level);
-        }
+    case STATE_LEVELS:
+        OnLevelPageTouchUp(static_cast<LevelButton>(id), cellX, cellY, x, y);
         break;
-    }
-
     default:
         break;
+    }
+}
+
+void Game::OpenHelpPages()
+{
+    if (help)
+        help->FirstPage();
+    screenState = STATE_HELP;
+}
+
+void Game::OpenStats()
+{
+    scrollPosition = 0.0f;
+    scrollVelocity = 0.0f;
+    screenState = STATE_STATS;
+}
+
+void Game::OnMainMenuButton(MainButton button)
+{
+    switch (button) {
+    case MainButton::PLAY:
+        gameMode = 0;
+        screenState = STATE_PACKS;
+        break;
+    case MainButton::PROFILE:
+        returnState = STATE_MAIN_MENU;
+        screenState = STATE_PROFILES;
+        break;
+    case MainButton::MORE:
+        screenState = STATE_MORE;
+        break;
+    case MainButton::WEBSITE:
+        OpenWebsite();
+        break;
+    case MainButton::HELP:
+        OpenHelpPages();
+        break;
+    case MainButton::OPTIONS:
+        screenState = STATE_OPTIONS;
+        break;
+    case MainButton::ABOUT:
+        screenState = STATE_ABOUT;
+        break;
+    case MainButton::MORE_SLIDE:
+        menuSlide = 12.0f;
+        screenState = STATE_MORE;
+        break;
+    case MainButton::STATS:
+        OpenStats();
+        break;
+    }
+}
+
+void Game::OnMoreButton(MoreButton button)
+{
+    switch (button) {
+    case MoreButton::OPTIONS:
+        screenState = STATE_OPTIONS;
+        break;
+    case MoreButton::ABOUT:
+        screenState = STATE_ABOUT;
+        break;
+    case MoreButton::HELP:
+        OpenHelpPages();
+        break;
+    case MoreButton::STATS:
+        OpenStats();
+        break;
+    case MoreButton::BACK:
+        screenState = STATE_MAIN_MENU;
+        break;
+    case MoreButton::WEBSITE:
+        OpenWebsite();
+        break;
+    }
+}
+
+void Game::OnHelpButton(HelpButton button)
+{
+    switch (button) {
+    case HelpButton::PREVIOUS:
+        if (help)
+            help->PreviousPage();
+        break;
+    case HelpButton::NEXT:
+        if (help)
+            help->NextPage();
+        break;
+    case HelpButton::BACK:
+        screenState = STATE_MORE;
+        break;
+    }
+}
+
+void Game::OnOptionsButton(OptionsButton button)
+{
+    switch (button) {
+    case OptionsButton::THEME:
+        pendingTheme = NextTheme();
+        themeChangePending = true;
+        break;
+    case OptionsButton::BACK:
+        screenState = STATE_MORE;
+        SaveOptions();
+        break;
+    case OptionsButton::DELETE:
+        screenState = STATE_DATA;
+        break;
+    case OptionsButton::TWITCH:
+        twitch = !twitch;
+        break;
+    case OptionsButton::LANGUAGE:
+        if (Language::EFIGS)
+            screenState = STATE_LANGUAGE;
+        break;
+    }
+}
+
+void Game::OnDataButton(DataButton button)
+{
+    switch (button) {
+    case DataButton::BACK:
+        screenState = STATE_OPTIONS;
+        break;
+    case DataButton::DELETE_PROFILE:
+        screenState = IsGuest() ? STATE_GUEST_NOT_DELETABLE : STATE_CONFIRM_DELETE_PROFILE;
+        break;
+    case DataButton::DELETE_DATA:
+        screenState = STATE_CONFIRM_DELETE_PROGRESS;
+        break;
+    case DataButton::CLEAR_HIGHSCORES:
+        screenState = STATE_CONFIRM_CLEAR_HIGHSCORES;
+        break;
+    }
+}
+
+void Game::OnDataQuestionAnswer(YesNoButton answer)
+{
+    if (answer != YesNoButton::YES && answer != YesNoButton::NO)
+        return;
+    if (answer == YesNoButton::YES) {
+        if (screenState == STATE_CONFIRM_DELETE_PROGRESS)
+            DeleteProgress();
+        else
+            ClearHighscores();
+    }
+    screenState = STATE_OPTIONS;
+}
+
+void Game::OnDeleteProfileAnswer(YesNoButton answer)
+{
+    if (answer == YesNoButton::YES) {
+        // Nothing is deleted for the guest or a name the list does not hold.
+        if (DeleteCurrentProfile()) {
+            ShowProfileCaptions();
+            screenState = STATE_PROFILE_DELETED;
+        } else {
+            screenState = STATE_OPTIONS;
+        }
+    } else if (answer == YesNoButton::NO) {
+        screenState = STATE_OPTIONS;
+    }
+}
+
+void Game::OnNoticeContinue()
+{
+    switch (screenState) {
+    case STATE_NAME_IN_USE:
+        screenState = STATE_KEYBOARD;
+        break;
+    case STATE_PROFILE_DELETED:
+        screenState = STATE_MAIN_MENU;
+        break;
+    case STATE_GUEST_NOT_DELETABLE:
+        screenState = STATE_OPTIONS;
+        break;
+    case STATE_PACK_COMPLETED:
+        screenState = STATE_PACKS;
+        break;
+    case STATE_PACK_OPENED: {
+        // The level found after the completed one, -1 when none was open.
+        const bool valid = currentPack >= 0 && currentPack < PACK_COUNT;
+        const int entry = scrollPosition >= 0.0f ? static_cast<int>(scrollPosition) : -1;
+        if (valid && entry >= 0 && entry < static_cast<int>(packLevels[currentPack].size()))
+            StartLevel(packLevels[currentPack][entry]);
+        else
+            SelectFirstOpenLevel();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Game::OnWelcomeButton(WelcomeButton button)
+{
+    switch (button) {
+    case WelcomeButton::PLAY:
+        screenState = STATE_MAIN_MENU;
+        break;
+    case WelcomeButton::CHANGE_PROFILE:
+        returnState = STATE_WELCOME;
+        screenState = STATE_PROFILES;
+        break;
+    }
+}
+
+void Game::OnLanguageButton(LanguageButton button)
+{
+    const int id = Id(button);
+    if (id >= Id(LanguageButton::ENGLISH) && id <= Id(LanguageButton::SPANISH)) {
+        const int next = screenState == STATE_LANGUAGE ? STATE_OPTIONS : STATE_WELCOME;
+        language = id;
+        // The rebuild re-reads the profile's options, language included: saved first.
+        SaveOptions();
+        LoadTexts();
+        RebuildMenus();
+        screenState = next;
+    } else if (button == LanguageButton::BACK && screenState == STATE_LANGUAGE) {
+        screenState = STATE_OPTIONS;
+    }
+}
+
+void Game::OnQuestionAnswer(YesNoButton answer)
+{
+    if (answer != YesNoButton::YES) {
+        Sounds::PlayMusic();
+        Sounds::PlayClick();
+    }
+    screenState = STATE_WELCOME;
+}
+
+void Game::OnProfileButton(ProfileButton button)
+{
+    const int id = Id(button);
+    if (id >= Id(ProfileButton::FIRST_SLOT) && id < Id(ProfileButton::FIRST_SLOT) + PROFILE_SLOTS) {
+        const int slot = id - Id(ProfileButton::FIRST_SLOT);
+        if (slot >= profileCount || profileNames[slot].empty()) {
+            OpenNameKeyboard(GetText("ENTER_YOUR_NAME"));
+            namingProfile = true;
+        } else {
+            themeChangePending = true;
+            SelectProfile(WideString(profileNames[slot]));
+            ShowProfileCaptions();
+            screenState = ProfileListReturn(returnState);
+        }
+    } else if (button == ProfileButton::GUEST) {
+        themeChangePending = true;
+        SelectProfile(WideString(NarrowString(GUEST_NAME)));
+        ShowProfileCaptions();
+        screenState = ProfileListReturn(returnState);
+    } else if (button == ProfileButton::BACK) {
+        screenState = ProfileListReturn(returnState);
+    }
+}
+
+void Game::OnPackListTouchUp(BackButton button, float cellX, float cellY)
+{
+    const int pack = PackAt(cellX, cellY);
+    currentPack = pack;
+    const bool tapped = pack >= 0 && pack == pressedPack && packDragDistance < PACK_TAP_TRAVEL &&
+                        !packLevels[pack].empty() && LevelRecord(packLevels[pack][0]) != 0;
+    if (tapped)
+        SelectFirstOpenLevel();
+    else if (button == BackButton::BACK)
+        screenState = STATE_MAIN_MENU;
+    pressedPack = -1;
+}
+
+void Game::OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y)
+{
+    if (button == LevelButton::BACK) {
+        currentPack = -1;
+        screenState = STATE_PACKS;
+        return;
+    }
+    const int entry = ShownLevelEntry();
+    const int level = ShownLevel();
+    if (button == LevelButton::PLAY_LEVEL) {
+        // Played from where the page shows it, so the next-level search starts there.
+        scrollPosition = static_cast<float>(entry);
+        scrollVelocity = 0.0f;
+        if (level >= 0)
+            StartLevel(level);
+        return;
+    }
+    if (framesSinceMove > RESTING_FRAMES)
+        scrollVelocity = 0.0f;
+    const int travel = std::abs(touchDownY - y) + std::abs(touchDownX - x);
+    if (touchTime < LEVEL_TAP_MS && cellX >= 0.0f && cellX < LEVEL_TAP_COLUMNS && cellY >= 0.0f &&
+        cellY < LEVEL_TAP_ROWS && travel <= LEVEL_TAP_TRAVEL && level >= 0) {
+        fingerUp = false;
+        scrollVelocity = 0.0f;
+        scrollPosition = static_cast<float>(entry);
+        StartLevel(level);
     }
 }

@@ -138,7 +138,7 @@ void Game::OnPlayTouchUp(int x, int y)
         controller->ForwardTouchUp(x, y);
 
     if (board->finished && gameMode == 0) {
-        if (ReleaseList(menus[MENU_NOTICE], x, y) == 0)
+        if (ReleaseList(menus[MENU_NOTICE], x, y) == Id(NoticeButton::CONTINUE))
             OnLevelCompleteContinue();
         if (screenState != STATE_PLAY)
             return;
@@ -223,109 +223,122 @@ void Game::OnLevelCompleteContinue()
 
 void Game::OnPausePanelTouchUp(int x, int y)
 {
+    if (!playfield)
+        return;
+    if (settingsPanelOpen)
+        OnSettingsPanelButton(static_cast<SettingsButton>(ReleaseList(menus[MENU_SETTINGS], x, y)));
+    else if (helpPanelOpen)
+        OnHelpPanelButton(static_cast<HelpButton>(ReleaseList(menus[MENU_HELP], x, y)));
+    else if (quitConfirmOpen)
+        OnQuitAnswer(static_cast<YesNoButton>(ReleaseList(menus[MENU_YES_NO], x, y)));
+    else if (restartConfirmOpen)
+        OnRestartAnswer(static_cast<YesNoButton>(ReleaseList(menus[MENU_YES_NO], x, y)));
+    else
+        OnPauseButton(static_cast<PauseButton>(ReleaseList(menus[MENU_PAUSE], x, y)));
+}
+
+void Game::OnSettingsPanelButton(SettingsButton button)
+{
+    switch (button) {
+    case SettingsButton::THEME:
+        pendingTheme = NextTheme();
+        themeChangePending = true;
+        break;
+    case SettingsButton::BACK:
+        settingsPanelOpen = false;
+        break;
+    case SettingsButton::TWITCH:
+        twitch = !twitch;
+        break;
+    }
+}
+
+void Game::OnHelpPanelButton(HelpButton button)
+{
+    switch (button) {
+    case HelpButton::PREVIOUS:
+        if (help)
+            help->PreviousPage();
+        break;
+    case HelpButton::NEXT:
+        if (help)
+            help->NextPage();
+        break;
+    case HelpButton::BACK:
+        helpPanelOpen = false;
+        break;
+    }
+}
+
+void Game::OnQuitAnswer(YesNoButton answer)
+{
+    PlayfieldFit* board = playfield.Get();
+    if (answer == YesNoButton::NO) {
+        quitConfirmOpen = false;
+        return;
+    }
+    if (answer != YesNoButton::YES || !board)
+        return;
+    if (board->playTime < SHORT_GAME_MS && board->placedCount == 0) {
+        if (stats) {
+            stats->gameCounter = std::max(stats->gameCounter - 1, 0);
+            int& played = stats->counters[Stats::COUNTER_GAMES_PLAYED];
+            played = std::max(played - 1, 0);
+            stats->Save();
+        }
+        ReportEvent("Quit Short");
+    } else {
+        board->SaveStats();
+        ReportEvent("Quit Normal");
+    }
+    board->ClearSavedGame();
+    quitConfirmOpen = false;
+    // Back to the level page, which needs the pack of the level (a restored game has none).
+    LocateCurrentLevel();
+    screenState = STATE_LEVELS;
+}
+
+void Game::OnRestartAnswer(YesNoButton answer)
+{
+    PlayfieldFit* board = playfield.Get();
+    if (answer == YesNoButton::NO) {
+        restartConfirmOpen = false;
+        return;
+    }
+    if (answer != YesNoButton::YES || !board)
+        return;
+    if (gameMode == 0) {
+        board->SaveStats();
+        StartLevel(currentLevel);
+        ReportEvent("Quit Restart");
+        if (playfield)
+            playfield->ClearSavedGame();
+    }
+    restartConfirmOpen = false;
+}
+
+void Game::OnPauseButton(PauseButton button)
+{
     PlayfieldFit* board = playfield.Get();
     if (!board)
         return;
-
-    if (settingsPanelOpen) {
-        switch (ReleaseList(menus[MENU_SETTINGS], x, y)) {
-        case 1:
-            pendingTheme = NextTheme();
-            themeChangePending = true;
-            break;
-        case 3:
-            settingsPanelOpen = false;
-            break;
-        case 4:
-            twitch = !twitch;
-            break;
-        default:
-            break;
-        }
-        return;
-    }
-
-    if (helpPanelOpen) {
-        switch (ReleaseList(menus[MENU_HELP], x, y)) {
-        case 0:
-            if (help)
-                help->PreviousPage();
-            break;
-        case 1:
-            if (help)
-                help->NextPage();
-            break;
-        case 2:
-            helpPanelOpen = false;
-            break;
-        default:
-            break;
-        }
-        return;
-    }
-
-    if (quitConfirmOpen) {
-        const int id = ReleaseList(menus[MENU_YES_NO], x, y);
-        if (id == 1) {
-            quitConfirmOpen = false;
-        } else if (id == 0) {
-            if (board->playTime < SHORT_GAME_MS && board->placedCount == 0) {
-                if (stats) {
-                    stats->gameCounter = std::max(stats->gameCounter - 1, 0);
-                    int& played = stats->counters[Stats::COUNTER_GAMES_PLAYED];
-                    played = std::max(played - 1, 0);
-                    stats->Save();
-                }
-                ReportEvent("Quit Short");
-            } else {
-                board->SaveStats();
-                ReportEvent("Quit Normal");
-            }
-            board->ClearSavedGame();
-            quitConfirmOpen = false;
-            // Back to the level page, which needs the pack of the level (a restored game has none).
-            LocateCurrentLevel();
-            screenState = STATE_LEVELS;
-        }
-        return;
-    }
-
-    if (restartConfirmOpen) {
-        const int id = ReleaseList(menus[MENU_YES_NO], x, y);
-        if (id == 1) {
-            restartConfirmOpen = false;
-        } else if (id == 0) {
-            if (gameMode == 0) {
-                board->SaveStats();
-                StartLevel(currentLevel);
-                ReportEvent("Quit Restart");
-                if (playfield)
-                    playfield->ClearSavedGame();
-            }
-            restartConfirmOpen = false;
-        }
-        return;
-    }
-
-    switch (ReleaseList(menus[MENU_PAUSE], x, y)) {
-    case 0:
+    switch (button) {
+    case PauseButton::CONTINUE:
         board->paused = false;
         break;
-    case 1:
+    case PauseButton::SETTINGS:
         settingsPanelOpen = true;
         break;
-    case 2:
+    case PauseButton::HELP:
         if (help)
             help->FirstPage();
         helpPanelOpen = true;
         break;
-    case 3:
+    case PauseButton::QUIT_GAME:
         quitConfirmOpen = true;
         break;
-    case 4:
+    case PauseButton::RESTART:
         restartConfirmOpen = true;
-        break;
-    default:
         break;
     }
 }
