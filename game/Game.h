@@ -57,7 +57,7 @@ public:
     static constexpr int STATE_HELP = 12;
     static constexpr int STATE_PACKS = 13;
     static constexpr int STATE_CONFIRM_DELETE_PROGRESS = 14;
-    static constexpr int STATE_CONFIRM_CLEAR_HIGHSCORES = 15; // no button leads here
+    static constexpr int STATE_CONFIRM_CLEAR_HIGHSCORES = 15;
     static constexpr int STATE_PROFILES = 16;
     static constexpr int STATE_DATA = 17;
     static constexpr int STATE_CONFIRM_DELETE_PROFILE = 18;
@@ -68,7 +68,7 @@ public:
     static constexpr int STATE_PACK_COMPLETED = 23;
     static constexpr int STATE_PACK_OPENED = 24;
     static constexpr int STATE_WELCOME = 25;
-    static constexpr int STATE_QUESTION = 27; // nothing enters it
+    static constexpr int STATE_QUESTION = 27;
     static constexpr int STATE_LANGUAGE = 34;
     static constexpr int STATE_FIRST_LANGUAGE = 35;
     static constexpr int STATE_SPLASH = 100;
@@ -97,39 +97,26 @@ public:
     static constexpr int MENU_FIRST_LANGUAGE = 16;
     static constexpr int MENU_HINT = 17;   // the USE_HINT button of the hint panel
     static constexpr int MENU_QUESTION = 18;
-    static constexpr int MENU_SPARE_CONTINUE_A = 19; // built and animated, never drawn or touched
+    static constexpr int MENU_SPARE_CONTINUE_A = 19;
     static constexpr int MENU_SPARE_CONTINUE_B = 20;
 
     // Button ids, one enum per list of Game::menus: the menu construction gives each button its
     // id from these, and the touch handlers, the painters and the update find the buttons by them.
-    // The values are what the lists return on release. Ids marked "no button" are carried by no
-    // button of the list; the touch handlers still act on them.
+    // The values are what the lists return on release.
     enum class MainButton {
         PLAY = 0,
-        HELP = 2,       // no button: as the "more" menu's HELP
-        OPTIONS = 3,    // no button: as the "more" menu's OPTIONS
-        ABOUT = 4,      // no button: as the "more" menu's ABOUT
-        MORE_SLIDE = 5, // no button: the "more" menu, sliding in
+        HELP = 2,
+        OPTIONS = 3,
+        ABOUT = 4,
+        MORE_SLIDE = 5, // the "more" menu, sliding in
         PROFILE = 6,
-        STATS = 7, // no button: as the "more" menu's STATS
+        STATS = 7,
         MORE = 10,
         WEBSITE = 11,
     };
-    enum class MoreButton {
-        OPTIONS = 0,
-        ABOUT = 1,
-        HELP = 2,
-        STATS = 3,
-        BACK = 4,
-        WEBSITE = 5, // no button
-    };
+    enum class MoreButton { OPTIONS = 0, ABOUT = 1, HELP = 2, STATS = 3, BACK = 4, WEBSITE = 5 };
     enum class OptionsButton { THEME = 1, BACK = 2, DELETE = 4, TWITCH = 5, LANGUAGE = 6 };
-    enum class DataButton {
-        BACK = 0,
-        DELETE_PROFILE = 1,
-        DELETE_DATA = 2,
-        CLEAR_HIGHSCORES = 3, // no button
-    };
+    enum class DataButton { BACK = 0, DELETE_PROFILE = 1, DELETE_DATA = 2, CLEAR_HIGHSCORES = 3 };
     // The language buttons carry the language's number; BACK (the options' list only) follows.
     enum class LanguageButton { ENGLISH = 0, FRENCH, ITALIAN, GERMAN, SPANISH, BACK = LANGUAGE_COUNT };
     // Slots 0 .. PROFILE_SLOTS - 1 carry the slot's number.
@@ -540,7 +527,7 @@ public:
     int solutionCycleMs = 0;
     Vorn::SmartPtr<Stats> statsRecord;
 
-    // --- Private state of the flow sources (each section belongs to the named source) ------------
+    // --- Steps and state of the flow sources (each section belongs to the named source) ----------
     // GameUpdate.cpp / GameLoad.cpp:
     // The steps of a frame: the timers and animations every screen shares (the frame time as
     // counted, 0 for a stalled frame, is returned), the buttons that move with the screen, the
@@ -617,8 +604,6 @@ public:
     void OnRestartAnswer(YesNoButton answer);
     void OnPauseButton(PauseButton button);
 
-    // GameMenus.cpp / GameMenuScreens.cpp:
-
     // GamePaint.cpp / GameLevels.cpp / GameStatsScreen.cpp / GameKeyboard.cpp:
     // The other themes' fonts by font image id, made when the name keyboard opens and kept for the
     // rest of the run.
@@ -653,8 +638,6 @@ public:
     // One level page (level, its pack position, the page's place in pages from the screen's left).
     void RenderLevelPage(const Vorn::SmartPtr<Graphics>& graphics, int level, int entry,
                          float page);
-
-    // (end of the flow sections)
 
 private:
     Game(const Game&) = delete;
