@@ -570,7 +570,8 @@ public:
     // The screens' actions on the button released (GameTouch.cpp), one per list.
     void OnMainMenuButton(MainButton button);
     void OnMoreButton(MoreButton button);
-    void OnHelpButton(HelpButton button);
+    // "<" and ">" of the help pages, on the help screen and in the help panel; true for BACK.
+    bool TurnHelpPage(HelpButton button);
     void OnOptionsButton(OptionsButton button);
     void OnDataButton(DataButton button);
     // The delete-progress and clear-high-scores questions.
@@ -586,9 +587,6 @@ public:
     // A tapped pack or BACK, and a tapped page, PLAY_LEVEL or BACK of the level pages.
     void OnPackListTouchUp(BackButton button, float cellX, float cellY);
     void OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y);
-    // The help pages from the first page, and the statistics from the first page.
-    void OpenHelpPages();
-    void OpenStats();
     void OnPlayTouchDown(int x, int y);
     void OnPlayTouchMove(int x, int y, float dy);
     void OnPlayTouchUp(int x, int y);
@@ -599,7 +597,6 @@ public:
     void OnPausePanelTouchUp(int x, int y);
     // The pause panels' actions on the button released, one per list.
     void OnSettingsPanelButton(SettingsButton button);
-    void OnHelpPanelButton(HelpButton button);
     void OnQuitAnswer(YesNoButton answer);
     void OnRestartAnswer(YesNoButton answer);
     void OnPauseButton(PauseButton button);

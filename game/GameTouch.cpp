@@ -301,7 +301,8 @@ void Game::OnMenuTouchUp(int id, float cellX, float cellY, int x, int y)
             screenState = STATE_MORE;
         break;
     case STATE_HELP:
-        OnHelpButton(static_cast<HelpButton>(id));
+        if (TurnHelpPage(static_cast<HelpButton>(id)))
+            screenState = STATE_MORE;
         break;
     case STATE_OPTIONS:
         OnOptionsButton(static_cast<OptionsButton>(id));
@@ -348,20 +349,6 @@ void Game::OnMenuTouchUp(int id, float cellX, float cellY, int x, int y)
     }
 }
 
-void Game::OpenHelpPages()
-{
-    if (help)
-        help->FirstPage();
-    screenState = STATE_HELP;
-}
-
-void Game::OpenStats()
-{
-    scrollPosition = 0.0f;
-    scrollVelocity = 0.0f;
-    screenState = STATE_STATS;
-}
-
 void Game::OnMainMenuButton(MainButton button)
 {
     switch (button) {
@@ -380,20 +367,20 @@ void Game::OnMainMenuButton(MainButton button)
         OpenWebsite();
         break;
     case MainButton::HELP:
-        OpenHelpPages();
+        OnMoreButton(MoreButton::HELP);
         break;
     case MainButton::OPTIONS:
-        screenState = STATE_OPTIONS;
+        OnMoreButton(MoreButton::OPTIONS);
         break;
     case MainButton::ABOUT:
-        screenState = STATE_ABOUT;
+        OnMoreButton(MoreButton::ABOUT);
         break;
     case MainButton::MORE_SLIDE:
         menuSlide = 12.0f;
         screenState = STATE_MORE;
         break;
     case MainButton::STATS:
-        OpenStats();
+        OnMoreButton(MoreButton::STATS);
         break;
     }
 }
@@ -408,10 +395,14 @@ void Game::OnMoreButton(MoreButton button)
         screenState = STATE_ABOUT;
         break;
     case MoreButton::HELP:
-        OpenHelpPages();
+        if (help)
+            help->FirstPage();
+        screenState = STATE_HELP;
         break;
     case MoreButton::STATS:
-        OpenStats();
+        scrollPosition = 0.0f;
+        scrollVelocity = 0.0f;
+        screenState = STATE_STATS;
         break;
     case MoreButton::BACK:
         screenState = STATE_MAIN_MENU;
@@ -422,21 +413,13 @@ void Game::OnMoreButton(MoreButton button)
     }
 }
 
-void Game::OnHelpButton(HelpButton button)
+bool Game::TurnHelpPage(HelpButton button)
 {
-    switch (button) {
-    case HelpButton::PREVIOUS:
-        if (help)
-            help->PreviousPage();
-        break;
-    case HelpButton::NEXT:
-        if (help)
-            help->NextPage();
-        break;
-    case HelpButton::BACK:
-        screenState = STATE_MORE;
-        break;
-    }
+    if (button == HelpButton::PREVIOUS && help)
+        help->PreviousPage();
+    else if (button == HelpButton::NEXT && help)
+        help->NextPage();
+    return button == HelpButton::BACK;
 }
 
 void Game::OnOptionsButton(OptionsButton button)

@@ -225,16 +225,18 @@ void Game::OnPausePanelTouchUp(int x, int y)
 {
     if (!playfield)
         return;
-    if (settingsPanelOpen)
+    if (settingsPanelOpen) {
         OnSettingsPanelButton(static_cast<SettingsButton>(ReleaseList(menus[MENU_SETTINGS], x, y)));
-    else if (helpPanelOpen)
-        OnHelpPanelButton(static_cast<HelpButton>(ReleaseList(menus[MENU_HELP], x, y)));
-    else if (quitConfirmOpen)
+    } else if (helpPanelOpen) {
+        if (TurnHelpPage(static_cast<HelpButton>(ReleaseList(menus[MENU_HELP], x, y))))
+            helpPanelOpen = false;
+    } else if (quitConfirmOpen) {
         OnQuitAnswer(static_cast<YesNoButton>(ReleaseList(menus[MENU_YES_NO], x, y)));
-    else if (restartConfirmOpen)
+    } else if (restartConfirmOpen) {
         OnRestartAnswer(static_cast<YesNoButton>(ReleaseList(menus[MENU_YES_NO], x, y)));
-    else
+    } else {
         OnPauseButton(static_cast<PauseButton>(ReleaseList(menus[MENU_PAUSE], x, y)));
+    }
 }
 
 void Game::OnSettingsPanelButton(SettingsButton button)
@@ -249,23 +251,6 @@ void Game::OnSettingsPanelButton(SettingsButton button)
         break;
     case SettingsButton::TWITCH:
         twitch = !twitch;
-        break;
-    }
-}
-
-void Game::OnHelpPanelButton(HelpButton button)
-{
-    switch (button) {
-    case HelpButton::PREVIOUS:
-        if (help)
-            help->PreviousPage();
-        break;
-    case HelpButton::NEXT:
-        if (help)
-            help->NextPage();
-        break;
-    case HelpButton::BACK:
-        helpPanelOpen = false;
         break;
     }
 }
