@@ -370,7 +370,7 @@ public:
     // The per-resolution archive's mount point followed by name.
     static Vorn::NarrowString DevicePath(const char* name);
 
-    // --- Touches (GameTouch.cpp) ------------------------------------------------------------------
+    // --- Touches (GameTouch.cpp, GamePlayScreen.cpp) -----------------------------------------------
 
     // Base pixels, one finger: down, any moves, up.
     void OnTouchDown(int x, int y);
@@ -402,7 +402,8 @@ public:
     Vorn::WideString BuildAboutText() const;
     static Vorn::WideString FormatNumber(int n);
 
-    // --- Painting (GamePaint.cpp, GameLevels.cpp, GameStatsScreen.cpp, GameKeyboard.cpp) ----------
+    // --- Painting (GamePaint.cpp, GamePlayScreen.cpp, GameLevels.cpp, GameStatsScreen.cpp,
+    // GameKeyboard.cpp) -------------------------------------------------------------------------------
 
     // One whole frame into the graphics context's target, in base pixels.
     void Render(const Vorn::SmartPtr<Graphics>& graphics);
@@ -549,10 +550,6 @@ public:
     static Vorn::NarrowString WebsiteAddress();
 
     // GameTouch.cpp:
-    // The board's pause panels besides the quit and restart questions: the in-game settings and
-    // the help pages. Set and cleared by the touch handling in play; the play painter reads them.
-    bool settingsPanelOpen = false;
-    bool helpPanelOpen = false;
     // The level page's entry shown centred, 0 .. pack size - 1 (0 without a valid pack). The
     // painter rounds the same way, so PLAY and a tap start the level the page shows.
     int ShownLevelEntry() const;
@@ -565,9 +562,9 @@ public:
     void RunVolumeSliders(float cellX, float cellY, float rowTop);
     // Captions that name profiles: the profile list's slots and the main menu's PROFILE button.
     void ShowProfileCaptions();
-    // The per-state halves of the touch handlers (GameTouch.cpp and GameTouchPlay.cpp).
+    // The touch-up half of the screens outside play, and their actions on the button released,
+    // one per list.
     void OnMenuTouchUp(int id, float cellX, float cellY, int x, int y);
-    // The screens' actions on the button released (GameTouch.cpp), one per list.
     void OnMainMenuButton(MainButton button);
     void OnMoreButton(MoreButton button);
     // "<" and ">" of the help pages, on the help screen and in the help panel; true for BACK.
@@ -587,6 +584,12 @@ public:
     // A tapped pack or BACK, and a tapped page, PLAY_LEVEL or BACK of the level pages.
     void OnPackListTouchUp(BackButton button, float cellX, float cellY);
     void OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y);
+
+    // GamePlayScreen.cpp: the play screen's touches and painting (its lists are built there too).
+    // The board's pause panels besides the quit and restart questions: the in-game settings and
+    // the help pages. Set and cleared by the touch handling in play; the play painter reads them.
+    bool settingsPanelOpen = false;
+    bool helpPanelOpen = false;
     void OnPlayTouchDown(int x, int y);
     void OnPlayTouchMove(int x, int y, float dy);
     void OnPlayTouchUp(int x, int y);
@@ -600,6 +603,8 @@ public:
     void OnQuitAnswer(YesNoButton answer);
     void OnRestartAnswer(YesNoButton answer);
     void OnPauseButton(PauseButton button);
+    // The board with its pause panels over a veil.
+    void RenderPlay(const Vorn::SmartPtr<Graphics>& graphics);
 
     // GamePaint.cpp / GameLevels.cpp / GameStatsScreen.cpp / GameKeyboard.cpp:
     // The other themes' fonts by font image id, made when the name keyboard opens and kept for the
@@ -612,8 +617,7 @@ public:
     void CacheThemeFonts();
     // counter / limit within 0..1, in floating point; 1 for a fade of no frames.
     static float FadeFraction(int counter, int limit);
-    // Pieces of the screen painter: play with its pause panels, the pack notices, the welcome.
-    void RenderPlay(const Vorn::SmartPtr<Graphics>& graphics);
+    // Pieces of the screen painter: the pack notices, the welcome.
     void RenderNotice(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderWelcome(const Vorn::SmartPtr<Graphics>& graphics);
     // The profile list (or the name keyboard over it), and the three splash states.

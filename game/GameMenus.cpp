@@ -1,5 +1,6 @@
-// Menu construction: the geometry every menu screen shares, one button list per screen, the texts
-// of the questions and notices, the about text and the help pages, all in the current language.
+// Menu construction: the geometry every menu screen shares, one button list per screen (the play
+// screen's panels have theirs built in GamePlayScreen.cpp, beside their touches and painting), the
+// texts of the questions and notices, the about text and the help pages, in the current language.
 // It runs once at the end of loading and again after every language choice; each run replaces
 // everything it builds, so a screen only ever sees lists whose captions match the loaded texts.
 #include "Game.h"
@@ -11,6 +12,7 @@
 #include "Consts.h"
 #include "Content.h"
 #include "GLFont.h"
+#include "GameMenuKit.h"
 #include "Help.h"
 #include "Language.h"
 #include "Sounds.h"
@@ -18,103 +20,9 @@
 
 using Vorn::SmartPtr;
 using Vorn::WideString;
+using namespace MenuKit;
 
 namespace {
-
-// The menu geometry in cells, for one base size.
-struct MenuLayout {
-    float m;  // margin around boxes
-    float rh; // row height of the four-row menus
-    float k;  // screen width
-    float r;  // screen height
-    float y0; // top of the menus, below the logo
-    float s5; // row height of a five-row list
-    float s6; // row height of a six-row list
-    float t;  // first board row
-};
-
-MenuLayout ComputeLayout()
-{
-    const float c = static_cast<float>(Consts::CELL_SIZE);
-    const float h = static_cast<float>(Consts::SCREEN_HEIGHT);
-    const float w = static_cast<float>(Consts::SCREEN_WIDTH);
-    const float y = static_cast<float>(Consts::MAIN_MENU_Y);
-    MenuLayout layout;
-    layout.m = 0.2f;
-    layout.rh = (h - y) / (4.0f * c);
-    layout.k = w / c;
-    layout.r = h / c;
-    layout.y0 = Consts::ALWAYS_SHOW_LOGO ? y / c : 0.0f;
-    layout.s6 = Consts::ALWAYS_SHOW_LOGO ? (h - y) / (6.0f * c) : h / (6.0f * c);
-    layout.s5 = (h - y) / (5.0f * c);
-    layout.t = (layout.r - 16.0f) * 0.5f;
-    return layout;
-}
-
-// One button of a list: its id, the text key of its caption (or the caption itself when literal
-// is set) and its rectangle in cells. The id is one of the list's own enum, so a list cannot be
-// given a button of another.
-template <typename Button>
-struct ButtonSpec {
-    Button id;
-    const char* key;
-    float x;
-    float y;
-    float w;
-    float h;
-    bool literal;
-};
-
-template <typename Button>
-ButtonSpec<Button> Key(Button id, const char* key, float x, float y, float w, float h)
-{
-    return ButtonSpec<Button>{id, key, x, y, w, h, false};
-}
-
-template <typename Button>
-ButtonSpec<Button> Literal(Button id, const char* text, float x, float y, float w, float h)
-{
-    return ButtonSpec<Button>{id, text, x, y, w, h, true};
-}
-
-// The caption of a button: its key's text, fetched now, so it stays in this language until the
-// next construction.
-template <typename Button>
-WideString Caption(const Game& game, const ButtonSpec<Button>& spec)
-{
-    return spec.literal ? WideString(Vorn::NarrowString(spec.key)) : game.GetText(spec.key);
-}
-
-// Plain style-1 buttons, added in table order: the first one added is drawn on top and wins
-// where buttons overlap.
-template <typename Button>
-SmartPtr<ButtonDisplayer> MakeList(const Game& game, const std::vector<ButtonSpec<Button>>& specs,
-                                   const SmartPtr<GLFont>& font, float max)
-{
-    SmartPtr<ButtonDisplayer> list(new ButtonDisplayer());
-    for (const ButtonSpec<Button>& spec : specs)
-        list->AddButton(Game::Id(spec.id), Caption(game, spec), font, spec.x, spec.y, spec.w,
-                        spec.h, max, -1);
-    return list;
-}
-
-// The same for a list written out in place (every button of one enum).
-template <typename Button>
-SmartPtr<ButtonDisplayer> MakeList(const Game& game, std::initializer_list<ButtonSpec<Button>> specs,
-                                   const SmartPtr<GLFont>& font, float max)
-{
-    return MakeList(game, std::vector<ButtonSpec<Button>>(specs), font, max);
-}
-
-// Replaces a screen's list. Every list stays registered for highlight resets for the rest of the
-// run, so the replaced one gives up its buttons (and the fonts they hold) now: it is never drawn
-// or touched again.
-void ReplaceList(SmartPtr<ButtonDisplayer>& slot, const SmartPtr<ButtonDisplayer>& list)
-{
-    if (slot && slot != list)
-        slot->Clear();
-    slot = list;
-}
 
 // The language buttons, one row of height rows each from the top of the menus.
 std::vector<ButtonSpec<Game::LanguageButton>> LanguageButtons(const MenuLayout& l, float rows)
@@ -151,34 +59,6 @@ void ApplyProfileCaptions(Game& game)
         list->SetText2(Game::Id(Game::OptionsButton::THEME), themeName);
     if (const SmartPtr<ButtonDisplayer>& list = game.menus[Game::MENU_SETTINGS])
         list->SetText2(Game::Id(Game::SettingsButton::THEME), themeName);
-}
-
-// The sizes every list below is built from, in cells.
-struct ListSizes {
-    float max;   // highlight maximum of the menu buttons
-    float full;  // a full-width button of the menus under the logo
-    float half;  // a half-width one
-    float right; // the left edge of the right half
-    float row;   // a button's height in a four-row menu
-    float top;   // the first row's top
-    float wide;  // a full-width button of the screens filled from the bottom
-    float narrow; // its height
-    float bottom; // the bottom row's top there
-};
-
-ListSizes ComputeSizes(const MenuLayout& l)
-{
-    ListSizes s;
-    s.max = 2.0f * Consts::BUTTON_MAX_CHANGE;
-    s.full = l.k - 0.4f;
-    s.half = l.k / 2.0f - 0.4f;
-    s.right = l.k / 2.0f + 0.2f;
-    s.row = l.rh - 0.4f;
-    s.top = l.y0 + 0.2f;
-    s.wide = l.k - 2.0f * l.m;
-    s.narrow = l.rh - 2.0f * l.m;
-    s.bottom = l.m + l.r - l.rh;
-    return s;
 }
 
 // The main menu, the "more" menu, the options and the data menu: four rows under the logo.
@@ -331,52 +211,6 @@ void BuildDialogLists(Game& game, const MenuLayout& l, const ListSizes& s)
                          {Key(Game::NoticeButton::CONTINUE, "CONTINUE", m, l.r - m - l.rh, s.wide,
                               s.narrow)},
                          font, s.max));
-}
-
-// The board's lists: the pause menu, the settings panel, the hint button and the two spares.
-void BuildPlayLists(Game& game, const MenuLayout& l, const ListSizes& s)
-{
-    const float m = l.m;
-    const float r = l.r;
-    const float rh = l.rh;
-    using P = Game::PauseButton;
-    ReplaceList(game.menus[Game::MENU_PAUSE],
-                MakeList(game,
-                         {Key(P::CONTINUE, "CONTINUE", m, m + r - 5.0f * rh, s.wide, s.narrow),
-                          Key(P::RESTART, "RESTART", m, m + r - 4.0f * rh, s.wide, s.narrow),
-                          Key(P::SETTINGS, "SETTINGS", m, m + r - 3.0f * rh, s.wide, s.narrow),
-                          Key(P::HELP, "HELP", m, m + r - 2.0f * rh, s.wide, s.narrow),
-                          Key(P::QUIT_GAME, "QUIT_GAME", m, s.bottom, s.wide, s.narrow)},
-                         game.font, s.max));
-
-    using S = Game::SettingsButton;
-    const SmartPtr<GLFont>& font = game.smallFont;
-    SmartPtr<ButtonDisplayer> settings(new ButtonDisplayer());
-    settings->AddTextButton(Game::Id(S::THEME), game.GetText("THEME"), game.GetText("NOTEBOOK"),
-                            font, 0.2f, s.top + rh, s.half, s.row, s.max, -1);
-    // As on the options screen: the caption leaves the button's left part to the twitch box.
-    settings->AddButtonEx(Game::Id(S::TWITCH), game.GetText("TWITCH"), font, s.right, s.top + rh,
-                          s.half, s.row, s.max, 0.24f * l.k, 0, -1);
-    settings->AddButton(Game::Id(S::BACK), game.GetText("BACK"), font, 0.2f, s.top + 3.0f * rh,
-                        s.full, s.row, s.max, -1);
-    ReplaceList(game.menus[Game::MENU_SETTINGS], settings);
-
-    // The hint button is as wide as its caption plus room for the press inset on both sides.
-    const float b = Consts::BUTTON_MAX_CHANGE;
-    const WideString caption = game.GetText("USE_HINT");
-    const float tw = font ? static_cast<float>(font->GetTextWidth(caption)) /
-                                static_cast<float>(Consts::CELL_SIZE)
-                          : 0.0f;
-    SmartPtr<ButtonDisplayer> hint(new ButtonDisplayer());
-    hint->AddButton(Game::Id(Game::HintButton::USE_HINT), caption, font,
-                    (12.0f - 4.0f * b - tw) / 2.0f, l.t + 13.2f, tw + 4.0f * b, 1.6f, b, -1);
-    ReplaceList(game.menus[Game::MENU_HINT], hint);
-
-    using N = Game::NoticeButton;
-    ReplaceList(game.menus[Game::MENU_SPARE_CONTINUE_A],
-                MakeList(game, {Key(N::CONTINUE, "CONTINUE", 3.5f, 9.5f, 5.0f, 2.0f)}, font, b));
-    ReplaceList(game.menus[Game::MENU_SPARE_CONTINUE_B],
-                MakeList(game, {Key(N::CONTINUE, "CONTINUE", 3.5f, 10.5f, 5.0f, 2.0f)}, font, b));
 }
 
 // The texts of the questions and notices, and the about text with its scroll thumb.

@@ -5,7 +5,6 @@
 
 #include "ButtonDisplayer.h"
 #include "Consts.h"
-#include "Controller.h"
 #include "GLFont.h"
 #include "Game.h"
 #include "Graphics.h"
@@ -13,7 +12,6 @@
 #include "Image.h"
 #include "Language.h"
 #include "PlayfieldFit.h"
-#include "Sounds.h"
 #include "StringDisplayer.h"
 #include "StringTools.h"
 
@@ -26,14 +24,6 @@ constexpr int FIRST_SPLASH = 0;
 constexpr int SECOND_SPLASH = 1;
 // A state no transition enters; it paints as the first splash.
 constexpr int STATE_SPLASH_SPARE = 31;
-// The theme whose volume bars are drawn in their own colours.
-constexpr int UNTINTED_BARS_THEME = 4;
-// Width of a volume bar's source per volume step, in cells: ten steps at scale 0.85 give 5 cells.
-constexpr float BAR_STEP_CELLS = 0.58823526f;
-constexpr float BAR_SCALE = 0.85f;
-// How much of the play screen a panel over it hides: the board stays faintly there, so the player
-// still sees where they are, but no line or block of it reads between the panel's buttons.
-constexpr float PANEL_VEIL_ALPHA = 0.95f;
 
 // Screens that are a question or a notice over the background: the logo or not, the screen's text
 // block (Game::dialogTexts by state) or not, and one button list.
@@ -61,16 +51,6 @@ const DialogScreen* FindDialogScreen(int state)
         if (screen.state == state)
             return &screen;
     return nullptr;
-}
-
-int PixelX(float x)
-{
-    return static_cast<int>(Consts::DISPLAY_AREA_X + x * Consts::CELL_SIZE);
-}
-
-int PixelY(float y)
-{
-    return static_cast<int>(Consts::DISPLAY_AREA_Y + y * Consts::CELL_SIZE);
 }
 
 void DrawBackground(const SmartPtr<Graphics>& graphics)
@@ -102,41 +82,6 @@ void DrawSplashFill(const SmartPtr<Graphics>& graphics)
 {
     graphics->DrawImageEx(FIRST_SPLASH, 0, 0, 1, 1, 1, 1,
                           static_cast<float>(Consts::SCREEN_HEIGHT), 1.0f, 1.0f, 1.0f, 1.0f);
-}
-
-// The background drawn over the whole screen at the veil's alpha. The alpha stays with the picture
-// for the draws that take none (the box fills), so one opaque pixel of it puts it back.
-void DrawVeil(const SmartPtr<Graphics>& graphics)
-{
-    graphics->DrawImageEx(Game::imgBackground, 0, 0, 0, 0, Consts::SCREEN_WIDTH,
-                          Consts::SCREEN_HEIGHT, 1.0f, 1.0f, 1.0f, 1.0f, PANEL_VEIL_ALPHA);
-    graphics->DrawImageEx(Game::imgBackground, 0, 0, 0, 0, 1, 1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-}
-
-// The volume bars of the in-game settings panel, a knob line on each and a box around each.
-void DrawVolumeBars(const Game& game, const SmartPtr<Graphics>& graphics, float top)
-{
-    const float columns = game.screenColumns;
-    const float y = top;
-    const float volumes[2] = {Sounds::GetSoundVolume() / 10.0f, Sounds::GetMusicVolume() / 10.0f};
-    const float lefts[2] = {columns / 4.0f - 2.5f, 3.0f * columns / 4.0f - 2.5f};
-    const bool tinted = Game::ThemeIndex() != UNTINTED_BARS_THEME;
-    const int bar = Consts::THEME_PROGRESS_BARS[Game::ThemeIndex()];
-    for (int i = 0; i < 2; ++i) {
-        // A volume outside the sound layer's range must not ask for a negative or oversized source.
-        const float volume = std::min(std::max(volumes[i], 0.0f), 10.0f);
-        graphics->DrawImageEx(bar, PixelX(lefts[i]), PixelY(y), 0, 0,
-                              static_cast<int>(Consts::CELL_SIZE * BAR_STEP_CELLS * volume),
-                              Consts::CELL_SIZE, BAR_SCALE, tinted ? Game::COLOR_R : 1.0f,
-                              tinted ? Game::COLOR_G : 1.0f, tinted ? Game::COLOR_B : 1.0f, 1.0f);
-    }
-    for (int i = 0; i < 2; ++i) {
-        const float volume = std::min(std::max(volumes[i], 0.0f), 10.0f);
-        Game::DrawHandVertical(graphics, lefts[i] + volume / 2.0f, y, 0.8f,
-                               Consts::THEME_LINES_VERTICAL);
-    }
-    for (float left : lefts)
-        Game::DrawTextBox(graphics, left, y, 5.0f, 0.8f, game.font, WideString());
 }
 
 } // namespace
@@ -253,53 +198,6 @@ float Game::FadeFraction(int counter, int limit)
         return 1.0f;
     const float f = static_cast<float>(counter) / static_cast<float>(limit);
     return std::min(std::max(f, 0.0f), 1.0f);
-}
-
-void Game::RenderPlay(const SmartPtr<Graphics>& graphics)
-{
-    // Every way into play makes the board first; without one there is nothing to show.
-    PlayfieldFit* board = playfield.Get();
-    if (!board)
-        return;
-    board->DrawBackground(graphics, 0, 0, Consts::SCREEN_WIDTH, Consts::SCREEN_HEIGHT);
-    if (controller)
-        controller->DrawBack(graphics);
-    board->Draw(graphics);
-    if (controller)
-        controller->Draw(graphics);
-    if (!board->paused)
-        return;
-
-    // Every panel of the pause hides the play screen under it.
-    DrawVeil(graphics);
-    const float m = menuMargin;
-    const float h = menuRowHeight;
-    const float w = screenColumns;
-    const float r = screenRows;
-    if (settingsPanelOpen) {
-        DrawMenu(*this, graphics, MENU_SETTINGS);
-        // The twitch box, as on the options screen, left of the TWITCH caption.
-        if (menus[MENU_SETTINGS])
-            DrawTwitchBox(graphics, w * 0.75f - 2.15f,
-                          menus[MENU_SETTINGS]->GetButtonY(Id(SettingsButton::TWITCH)) + h / 2.0f - m);
-        const float top = r - 2.0f * h;
-        DrawPanel(graphics, m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font, WideString());
-        DrawPanel(graphics, w / 2.0f + m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font,
-                  WideString());
-        DrawTextAt(graphics, smallFont, GetText("SFX"), w / 4.0f, top + h / 3.0f);
-        DrawTextAt(graphics, smallFont, GetText("MUSIC"), 3.0f * w / 4.0f, top + h / 3.0f);
-        DrawVolumeBars(*this, graphics, top + 2.0f * h / 3.0f - 0.4f);
-    } else if (helpPanelOpen) {
-        if (help)
-            help->Draw(graphics);
-        DrawMenu(*this, graphics, MENU_HELP);
-    } else if (quitConfirmOpen || restartConfirmOpen) {
-        DrawPanel(graphics, m, r - 4.0f * h + m, w - 2.0f * m, h - 2.0f * m, font,
-                  GetText(quitConfirmOpen ? "QUIT" : "QUESTION_RESTART"));
-        DrawMenu(*this, graphics, MENU_YES_NO);
-    } else {
-        DrawMenu(*this, graphics, MENU_PAUSE);
-    }
 }
 
 void Game::RenderNotice(const SmartPtr<Graphics>& graphics)
