@@ -402,8 +402,8 @@ public:
     Vorn::WideString BuildAboutText() const;
     static Vorn::WideString FormatNumber(int n);
 
-    // --- Painting (GamePaint.cpp, GamePlayScreen.cpp, GameLevels.cpp, GameStatsScreen.cpp,
-    // GameKeyboard.cpp) -------------------------------------------------------------------------------
+    // --- Painting (GamePaint.cpp, GamePlayScreen.cpp, GameDialogScreens.cpp, GameLevels.cpp,
+    // GameStatsScreen.cpp, GameKeyboard.cpp) ------------------------------------------------------
 
     // One whole frame into the graphics context's target, in base pixels.
     void Render(const Vorn::SmartPtr<Graphics>& graphics);
@@ -571,19 +571,25 @@ public:
     bool TurnHelpPage(HelpButton button);
     void OnOptionsButton(OptionsButton button);
     void OnDataButton(DataButton button);
-    // The delete-progress and clear-high-scores questions.
-    void OnDataQuestionAnswer(YesNoButton answer);
-    void OnDeleteProfileAnswer(YesNoButton answer);
-    // CONTINUE of the notices outside play.
-    void OnNoticeContinue();
     void OnWelcomeButton(WelcomeButton button);
     // Both language lists.
     void OnLanguageButton(LanguageButton button);
-    void OnQuestionAnswer(YesNoButton answer);
     void OnProfileButton(ProfileButton button);
     // A tapped pack or BACK, and a tapped page, PLAY_LEVEL or BACK of the level pages.
     void OnPackListTouchUp(BackButton button, float cellX, float cellY);
     void OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y);
+
+    // GameDialogScreens.cpp: the questions and notices outside play (their lists are built there).
+    // The delete-progress and clear-high-scores questions.
+    void OnDataQuestionAnswer(YesNoButton answer);
+    void OnDeleteProfileAnswer(YesNoButton answer);
+    // CONTINUE of the notices.
+    void OnNoticeContinue();
+    void OnQuestionAnswer(YesNoButton answer);
+    // The screen of a question or notice with its text and list; false for another state.
+    bool RenderDialog(const Vorn::SmartPtr<Graphics>& graphics);
+    // The pack notices over the finished board.
+    void RenderNotice(const Vorn::SmartPtr<Graphics>& graphics);
 
     // GamePlayScreen.cpp: the play screen's touches and painting (its lists are built there too).
     // The board's pause panels besides the quit and restart questions: the in-game settings and
@@ -617,8 +623,7 @@ public:
     void CacheThemeFonts();
     // counter / limit within 0..1, in floating point; 1 for a fade of no frames.
     static float FadeFraction(int counter, int limit);
-    // Pieces of the screen painter: the pack notices, the welcome.
-    void RenderNotice(const Vorn::SmartPtr<Graphics>& graphics);
+    // Pieces of the screen painter: the welcome screen.
     void RenderWelcome(const Vorn::SmartPtr<Graphics>& graphics);
     // The profile list (or the name keyboard over it), and the three splash states.
     void RenderProfiles(const Vorn::SmartPtr<Graphics>& graphics);

@@ -1,6 +1,7 @@
 // The pieces the menu construction builds its button lists from: the menu geometry of the base
 // size, the sizes of the buttons, and button tables whose ids are of the list's own enum. Shared
-// by the sources that build the lists of their screens (GameMenus.cpp, GamePlayScreen.cpp).
+// by the sources that build the lists of their screens (GameMenus.cpp, GameDialogScreens.cpp,
+// GamePlayScreen.cpp).
 #pragma once
 
 #include <initializer_list>
@@ -9,6 +10,7 @@
 #include "ButtonDisplayer.h"
 #include "Consts.h"
 #include "Game.h"
+#include "StringDisplayer.h"
 #include "base/SmartPtr.h"
 #include "base/WideString.h"
 
@@ -139,6 +141,19 @@ inline ListSizes ComputeSizes(const MenuLayout& l)
     s.bottom = l.m + l.r - l.rh;
     return s;
 }
+
+// A text block centred in a box given in cells.
+inline SmartPtr<StringDisplayer> MakeText(const SmartPtr<GLFont>& font, const WideString& text, float x,
+                                   float y, float w, float h)
+{
+    const float c = static_cast<float>(Consts::CELL_SIZE);
+    return SmartPtr<StringDisplayer>(new StringDisplayer(
+        font, text, static_cast<int>(c * x), static_cast<int>(c * y), static_cast<int>(c * w),
+        static_cast<int>(c * h), StringDisplayer::ALIGN_CENTER, 0));
+}
+
+// The lists and texts of the questions and notices outside play (GameDialogScreens.cpp).
+void BuildDialogs(Game& game, const MenuLayout& l, const ListSizes& s);
 
 // The lists of the play screen's panels (GamePlayScreen.cpp).
 void BuildPlayLists(Game& game, const MenuLayout& l, const ListSizes& s);

@@ -34,16 +34,6 @@ std::vector<ButtonSpec<Game::LanguageButton>> LanguageButtons(const MenuLayout& 
     return specs;
 }
 
-// A text block of a dialog, in the main font, centred in a box given in cells.
-SmartPtr<StringDisplayer> MakeText(const SmartPtr<GLFont>& font, const WideString& text, float x,
-                                   float y, float w, float h)
-{
-    const float c = static_cast<float>(Consts::CELL_SIZE);
-    return SmartPtr<StringDisplayer>(new StringDisplayer(
-        font, text, static_cast<int>(c * x), static_cast<int>(c * y), static_cast<int>(c * w),
-        static_cast<int>(c * h), StringDisplayer::ALIGN_CENTER, 0));
-}
-
 // Captions that belong to the selected profile and theme, which the profile just loaded decides:
 // the slots of the profile list, the PROFILE button and the theme's name on both THEME buttons.
 void ApplyProfileCaptions(Game& game)
@@ -190,56 +180,12 @@ void BuildBrowsingLists(Game& game, const MenuLayout& l, const ListSizes& s)
                          font, s.max));
 }
 
-// The confirmations, the question and the notices.
-void BuildDialogLists(Game& game, const MenuLayout& l, const ListSizes& s)
-{
-    const SmartPtr<GLFont>& font = game.smallFont;
-    using YN = Game::YesNoButton;
-    const float m = l.m;
-    ReplaceList(game.menus[Game::MENU_YES_NO],
-                MakeList(game,
-                         {Key(YN::YES, "QUESTION_YES", m, m + l.r - 2.0f * l.rh, s.wide, s.narrow),
-                          Key(YN::NO, "QUESTION_NO", m, s.bottom, s.wide, s.narrow)},
-                         font, s.max));
-    ReplaceList(game.menus[Game::MENU_QUESTION],
-                MakeList(game,
-                         {Key(YN::YES, "QUESTION_YES", m, m + l.r - 2.0f * l.rh, s.wide, s.narrow),
-                          Key(YN::NO, "QUESTION_NO", m, s.bottom, s.wide, s.narrow)},
-                         font, s.max));
-    ReplaceList(game.menus[Game::MENU_NOTICE],
-                MakeList(game,
-                         {Key(Game::NoticeButton::CONTINUE, "CONTINUE", m, l.r - m - l.rh, s.wide,
-                              s.narrow)},
-                         font, s.max));
-}
-
-// The texts of the questions and notices, and the about text with its scroll thumb.
-void BuildTexts(Game& game, const MenuLayout& l)
+// The about text with its scroll thumb.
+void MakeAboutText(Game& game, const MenuLayout& l)
 {
     const float m = l.m;
     const float r = l.r;
     const float rh = l.rh;
-    // Questions keep the two bottom rows free for YES and NO, notices the bottom row for CONTINUE.
-    struct DialogSpec {
-        int state;
-        const char* key;
-        bool question;
-    };
-    const DialogSpec dialogs[] = {
-        {Game::STATE_CONFIRM_DELETE_PROGRESS, "DELETE_PROGRESS_CONFIRM", true},
-        {Game::STATE_CONFIRM_CLEAR_HIGHSCORES, "DELETE_HIGHSCORES_CONFIRM", true},
-        {Game::STATE_CONFIRM_DELETE_PROFILE, "DELETE_PROFILE_CONFIRM", true},
-        {Game::STATE_QUESTION, "RUN_SILENTMODE", true},
-        {Game::STATE_NAME_IN_USE, "PROFILE_INUSE", false},
-        {Game::STATE_PROFILE_DELETED, "PROFILE_DELETED", false},
-        {Game::STATE_GUEST_NOT_DELETABLE, "DELETE_GUEST", false},
-    };
-    for (const DialogSpec& dialog : dialogs) {
-        const float height = dialog.question ? r - 2.0f * rh - m - l.y0 : r - l.y0 - m - rh;
-        game.dialogTexts[dialog.state] =
-            MakeText(game.font, game.GetText(dialog.key), m, l.y0 + m, l.k - 2.0f * m, height);
-    }
-
     game.aboutText = MakeText(game.smallFont, game.BuildAboutText(), m, 3.0f * m,
                               l.k - 1.0f - 2.0f * m, r - 4.0f * m - rh);
     game.aboutScroll = 0.0f;
@@ -285,9 +231,9 @@ void Game::CreateMenus()
     BuildFourRowMenus(*this, l, sizes);
     BuildProfileAndLanguageLists(*this, l, sizes);
     BuildBrowsingLists(*this, l, sizes);
-    BuildDialogLists(*this, l, sizes);
+    BuildDialogs(*this, l, sizes);
     BuildPlayLists(*this, l, sizes);
-    BuildTexts(*this, l);
+    MakeAboutText(*this, l);
 
     modeNames[0] = "FIT";
     for (int mode = 1; mode < MODE_COUNT; ++mode)

@@ -8,12 +8,7 @@
 #include "GLFont.h"
 #include "Game.h"
 #include "Graphics.h"
-#include "Help.h"
 #include "Image.h"
-#include "Language.h"
-#include "PlayfieldFit.h"
-#include "StringDisplayer.h"
-#include "StringTools.h"
 
 namespace {
 
@@ -24,34 +19,6 @@ constexpr int FIRST_SPLASH = 0;
 constexpr int SECOND_SPLASH = 1;
 // A state no transition enters; it paints as the first splash.
 constexpr int STATE_SPLASH_SPARE = 31;
-
-// Screens that are a question or a notice over the background: the logo or not, the screen's text
-// block (Game::dialogTexts by state) or not, and one button list.
-struct DialogScreen {
-    int state;
-    bool logo;
-    bool text;
-    int menu;
-};
-
-const DialogScreen DIALOG_SCREENS[] = {
-    {Game::STATE_CONFIRM_DELETE_PROGRESS, true, true, Game::MENU_YES_NO},
-    {Game::STATE_CONFIRM_CLEAR_HIGHSCORES, false, true, Game::MENU_YES_NO},
-    {Game::STATE_DATA, true, false, Game::MENU_DATA},
-    {Game::STATE_CONFIRM_DELETE_PROFILE, true, true, Game::MENU_YES_NO},
-    {Game::STATE_NAME_IN_USE, false, true, Game::MENU_NOTICE},
-    {Game::STATE_PROFILE_DELETED, true, true, Game::MENU_NOTICE},
-    {Game::STATE_GUEST_NOT_DELETABLE, true, true, Game::MENU_NOTICE},
-    {Game::STATE_QUESTION, true, true, Game::MENU_QUESTION},
-};
-
-const DialogScreen* FindDialogScreen(int state)
-{
-    for (const DialogScreen& screen : DIALOG_SCREENS)
-        if (screen.state == state)
-            return &screen;
-    return nullptr;
-}
 
 void DrawBackground(const SmartPtr<Graphics>& graphics)
 {
@@ -147,14 +114,7 @@ void Game::Render(const SmartPtr<Graphics>& graphics)
         RenderSplash(graphics);
         break;
     default:
-        if (const DialogScreen* screen = FindDialogScreen(screenState)) {
-            DrawBackground(graphics);
-            if (screen->logo)
-                DrawLogo(graphics);
-            if (screen->text && dialogTexts[screenState])
-                dialogTexts[screenState]->DrawLines(graphics);
-            DrawMenu(*this, graphics, screen->menu);
-        }
+        RenderDialog(graphics);
         break;
     }
 
@@ -198,50 +158,6 @@ float Game::FadeFraction(int counter, int limit)
         return 1.0f;
     const float f = static_cast<float>(counter) / static_cast<float>(limit);
     return std::min(std::max(f, 0.0f), 1.0f);
-}
-
-void Game::RenderNotice(const SmartPtr<Graphics>& graphics)
-{
-    const float middle = screenRows / 2.0f;
-    const float top = middle - 2.0f;
-    DrawBackground(graphics);
-    if (playfield) {
-        playfield->Draw(graphics);
-        playfield->DrawBackground(graphics, 0,
-                                  Consts::DISPLAY_AREA_Y + static_cast<int>(top * Consts::CELL_SIZE),
-                                  Consts::SCREEN_WIDTH, 4 * Consts::CELL_SIZE);
-    }
-    // Wider than the screen: only its top and bottom edges show.
-    DrawPanel(graphics, -1.0f, top, 14.0f, 4.0f, smallFont, WideString());
-    DrawTextAt(graphics, smallFont, GetText("CONGRATULATIONS"), 6.0f, top + 1.0f);
-
-    int pack = -1;
-    const char* key = nullptr;
-    if (screenState == STATE_PACK_COMPLETED) {
-        pack = currentPack;
-        key = "YOU_SOLVED";
-    } else {
-        // The pack opened is the next one in display order, not the next pack number.
-        const int position = PackPosition(currentPack);
-        if (position >= 0 && position + 1 < PACK_COUNT)
-            pack = packOrder[position + 1];
-        key = "YOU_UNLOCKED";
-    }
-    const WideString name = pack >= 0 && pack < PACK_COUNT ? packNames[pack] : WideString();
-    const bool separateLines = screenState == STATE_PACK_COMPLETED
-                                   ? !Language::KO
-                                   : (Language::EN || Language::EFIGS || Language::CN);
-    if (separateLines) {
-        DrawTextAt(graphics, smallFont, GetText(key), 6.0f, middle);
-        DrawTextAt(graphics, font, name, 6.0f, top + 3.0f);
-    } else if (Language::KO) {
-        WideString line = StringTools::Placeholder(1) +
-                          (screenState == STATE_PACK_COMPLETED ? WideString() : WideString(L" ")) +
-                          StringTools::Placeholder(2);
-        StringTools::SprintfRef(line, GetText(key), name);
-        DrawTextAt(graphics, smallFont, line, 6.0f, top + 2.5f);
-    }
-    DrawMenu(*this, graphics, MENU_NOTICE);
 }
 
 void Game::RenderWelcome(const SmartPtr<Graphics>& graphics)

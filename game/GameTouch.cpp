@@ -11,7 +11,6 @@
 #include "Consts.h"
 #include "Help.h"
 #include "Language.h"
-#include "Sounds.h"
 #include "Stats.h"
 
 using Vorn::NarrowString;
@@ -464,64 +463,6 @@ void Game::OnDataButton(DataButton button)
     }
 }
 
-void Game::OnDataQuestionAnswer(YesNoButton answer)
-{
-    if (answer != YesNoButton::YES && answer != YesNoButton::NO)
-        return;
-    if (answer == YesNoButton::YES) {
-        if (screenState == STATE_CONFIRM_DELETE_PROGRESS)
-            DeleteProgress();
-        else
-            ClearHighscores();
-    }
-    screenState = STATE_OPTIONS;
-}
-
-void Game::OnDeleteProfileAnswer(YesNoButton answer)
-{
-    if (answer == YesNoButton::YES) {
-        // Nothing is deleted for the guest or a name the list does not hold.
-        if (DeleteCurrentProfile()) {
-            ShowProfileCaptions();
-            screenState = STATE_PROFILE_DELETED;
-        } else {
-            screenState = STATE_OPTIONS;
-        }
-    } else if (answer == YesNoButton::NO) {
-        screenState = STATE_OPTIONS;
-    }
-}
-
-void Game::OnNoticeContinue()
-{
-    switch (screenState) {
-    case STATE_NAME_IN_USE:
-        screenState = STATE_KEYBOARD;
-        break;
-    case STATE_PROFILE_DELETED:
-        screenState = STATE_MAIN_MENU;
-        break;
-    case STATE_GUEST_NOT_DELETABLE:
-        screenState = STATE_OPTIONS;
-        break;
-    case STATE_PACK_COMPLETED:
-        screenState = STATE_PACKS;
-        break;
-    case STATE_PACK_OPENED: {
-        // The level found after the completed one, -1 when none was open.
-        const bool valid = currentPack >= 0 && currentPack < PACK_COUNT;
-        const int entry = scrollPosition >= 0.0f ? static_cast<int>(scrollPosition) : -1;
-        if (valid && entry >= 0 && entry < static_cast<int>(packLevels[currentPack].size()))
-            StartLevel(packLevels[currentPack][entry]);
-        else
-            SelectFirstOpenLevel();
-        break;
-    }
-    default:
-        break;
-    }
-}
-
 void Game::OnWelcomeButton(WelcomeButton button)
 {
     switch (button) {
@@ -549,15 +490,6 @@ void Game::OnLanguageButton(LanguageButton button)
     } else if (button == LanguageButton::BACK && screenState == STATE_LANGUAGE) {
         screenState = STATE_OPTIONS;
     }
-}
-
-void Game::OnQuestionAnswer(YesNoButton answer)
-{
-    if (answer != YesNoButton::YES) {
-        Sounds::PlayMusic();
-        Sounds::PlayClick();
-    }
-    screenState = STATE_WELCOME;
 }
 
 void Game::OnProfileButton(ProfileButton button)
