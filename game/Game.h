@@ -381,7 +381,7 @@ public:
     // Opens the keyboard on the capitals page with an empty name and the prompt shown above it.
     void OpenNameKeyboard(const Vorn::WideString& prompt);
 
-    // --- Menus (GameMenus.cpp, GameMenuScreens.cpp) ------------------------------------------------
+    // --- Menus (GameMenus.cpp, GameMenuScreens.cpp, GameDialogScreens.cpp, GamePlayScreen.cpp) ------
 
     // Every button list, dialog text, the about text and the help pages in the current language.
     void CreateMenus();
@@ -563,7 +563,7 @@ public:
     // Captions that name profiles: the profile list's slots and the main menu's PROFILE button.
     void ShowProfileCaptions();
     // The touch-up half of the screens outside play, and their actions on the button released,
-    // one per list.
+    // one per list (those of the menu screens in GameMenuScreens.cpp).
     void OnMenuTouchUp(int id, float cellX, float cellY, int x, int y);
     void OnMainMenuButton(MainButton button);
     void OnMoreButton(MoreButton button);
@@ -623,9 +623,9 @@ public:
     void CacheThemeFonts();
     // counter / limit within 0..1, in floating point; 1 for a fade of no frames.
     static float FadeFraction(int counter, int limit);
-    // Pieces of the screen painter: the welcome screen.
+    // Pieces of the screen painter: the welcome screen and the profile list (or the name keyboard
+    // over it) (GameMenuScreens.cpp), and the three splash states.
     void RenderWelcome(const Vorn::SmartPtr<Graphics>& graphics);
-    // The profile list (or the name keyboard over it), and the three splash states.
     void RenderProfiles(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderSplash(const Vorn::SmartPtr<Graphics>& graphics);
     // Texts drawn one after another as one line: its left edge, centre (GLFont::CENTER) or right

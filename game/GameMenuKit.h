@@ -1,7 +1,7 @@
 // The pieces the menu construction builds its button lists from: the menu geometry of the base
 // size, the sizes of the buttons, and button tables whose ids are of the list's own enum. Shared
-// by the sources that build the lists of their screens (GameMenus.cpp, GameDialogScreens.cpp,
-// GamePlayScreen.cpp).
+// by the sources that build the lists of their screens (GameMenus.cpp, GameMenuScreens.cpp,
+// GameDialogScreens.cpp, GamePlayScreen.cpp).
 #pragma once
 
 #include <initializer_list>
@@ -151,6 +151,10 @@ inline SmartPtr<StringDisplayer> MakeText(const SmartPtr<GLFont>& font, const Wi
         font, text, static_cast<int>(c * x), static_cast<int>(c * y), static_cast<int>(c * w),
         static_cast<int>(c * h), StringDisplayer::ALIGN_CENTER, 0));
 }
+
+// The lists of the menu screens: the main, "more", options, data, language and profile lists and
+// the welcome screen's (GameMenuScreens.cpp).
+void BuildMenuScreenLists(Game& game, const MenuLayout& l, const ListSizes& s);
 
 // The lists and texts of the questions and notices outside play (GameDialogScreens.cpp).
 void BuildDialogs(Game& game, const MenuLayout& l, const ListSizes& s);

@@ -24,16 +24,6 @@ using namespace MenuKit;
 
 namespace {
 
-// The language buttons, one row of height rows each from the top of the menus.
-std::vector<ButtonSpec<Game::LanguageButton>> LanguageButtons(const MenuLayout& l, float rows)
-{
-    std::vector<ButtonSpec<Game::LanguageButton>> specs;
-    for (int i = 0; i < Game::LANGUAGE_COUNT; ++i)
-        specs.push_back(Key(static_cast<Game::LanguageButton>(i), Game::GetLanguageKey(i), 0.2f,
-                            l.y0 + 0.2f + static_cast<float>(i) * rows, l.k - 0.4f, rows - 0.4f));
-    return specs;
-}
-
 // Captions that belong to the selected profile and theme, which the profile just loaded decides:
 // the slots of the profile list, the PROFILE button and the theme's name on both THEME buttons.
 void ApplyProfileCaptions(Game& game)
@@ -49,90 +39,6 @@ void ApplyProfileCaptions(Game& game)
         list->SetText2(Game::Id(Game::OptionsButton::THEME), themeName);
     if (const SmartPtr<ButtonDisplayer>& list = game.menus[Game::MENU_SETTINGS])
         list->SetText2(Game::Id(Game::SettingsButton::THEME), themeName);
-}
-
-// The main menu, the "more" menu, the options and the data menu: four rows under the logo.
-void BuildFourRowMenus(Game& game, const MenuLayout& l, const ListSizes& s)
-{
-    using B = Game::MainButton;
-    const SmartPtr<GLFont>& font = game.smallFont;
-    const float rh = l.rh;
-    // Main menu: its four buttons fill the rows under the logo as the other four-row menus do,
-    // with no empty row between them.
-    ReplaceList(game.menus[Game::MENU_MAIN],
-                MakeList(game,
-                         {Key(B::PLAY, "PLAY", 0.2f, s.top, s.full, s.row),
-                          Key(B::MORE, "MENU_MORE", 0.2f, s.top + rh, s.full, s.row),
-                          Key(B::WEBSITE, "MENU_VISIT_WEBSITE", 0.2f, s.top + 2.0f * rh, s.full, s.row),
-                          Key(B::PROFILE, "PROFILE", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
-                         font, s.max));
-
-    using M = Game::MoreButton;
-    ReplaceList(game.menus[Game::MENU_MORE],
-                MakeList(game,
-                         {Key(M::OPTIONS, "OPTIONS", 0.2f, s.top, s.full, s.row),
-                          Key(M::ABOUT, "ABOUT", 0.2f, s.top + rh, s.half, s.row),
-                          Key(M::HELP, "HELP", s.right, s.top + rh, s.half, s.row),
-                          Key(M::STATS, "STATS", 0.2f, s.top + 2.0f * rh, s.full, s.row),
-                          Key(M::BACK, "BACK", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
-                         font, s.max));
-
-    // Options: the second row is left to the volume sliders the options painter draws.
-    using O = Game::OptionsButton;
-    SmartPtr<ButtonDisplayer> options(new ButtonDisplayer());
-    options->AddTextButton(Game::Id(O::THEME), game.GetText("THEME"), game.GetText("NOTEBOOK"),
-                           font, 0.2f, s.top, s.half, s.row, s.max, -1);
-    // The plain painter centres the caption 0.24 K right of the button's left edge, leaving the
-    // left part to the twitch box.
-    options->AddButtonEx(Game::Id(O::TWITCH), game.GetText("TWITCH"), font, s.right, s.top, s.half,
-                         s.row, s.max, 0.24f * l.k, 0, -1);
-    options->AddButton(Game::Id(O::DELETE), game.GetText("DELETE"), font, 0.2f, s.top + 2.0f * rh,
-                       Language::EFIGS ? s.half : s.full, s.row, s.max, -1);
-    if (Language::EFIGS)
-        options->AddButton(Game::Id(O::LANGUAGE), game.GetText("LANGUAGE"), font, s.right,
-                           s.top + 2.0f * rh, s.half, s.row, s.max, -1);
-    options->AddButton(Game::Id(O::BACK), game.GetText("BACK"), font, 0.2f, s.top + 3.0f * rh,
-                       s.full, s.row, s.max, -1);
-    ReplaceList(game.menus[Game::MENU_OPTIONS], options);
-
-    // Data: no button leads to the high-score question. BACK takes the bottom row, as high as
-    // the other buttons and where every other menu has its BACK.
-    using D = Game::DataButton;
-    ReplaceList(game.menus[Game::MENU_DATA],
-                MakeList(game,
-                         {Key(D::DELETE_PROFILE, "DELETE_PROFILE", 0.2f, s.top, s.full, s.row),
-                          Key(D::DELETE_DATA, "DELETE_DATA", 0.2f, s.top + rh, s.full, s.row),
-                          Key(D::BACK, "BACK", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
-                         font, s.max));
-}
-
-// The two language lists, the profile list and the welcome screen.
-void BuildProfileAndLanguageLists(Game& game, const MenuLayout& l, const ListSizes& s)
-{
-    const SmartPtr<GLFont>& font = game.smallFont;
-    std::vector<ButtonSpec<Game::LanguageButton>> languages = LanguageButtons(l, l.s6);
-    languages.push_back(
-        Key(Game::LanguageButton::BACK, "BACK", 0.2f, s.top + 5.0f * l.s6, s.full, l.s6 - 0.4f));
-    ReplaceList(game.menus[Game::MENU_LANGUAGE], MakeList(game, languages, font, s.max));
-    ReplaceList(game.menus[Game::MENU_FIRST_LANGUAGE],
-                MakeList(game, LanguageButtons(l, l.s5), font, s.max));
-
-    // Profiles: the slot captions become the names when the profiles load.
-    using P = Game::ProfileButton;
-    std::vector<ButtonSpec<P>> profiles;
-    for (int slot = 0; slot < Game::PROFILE_SLOTS; ++slot)
-        profiles.push_back(Key(static_cast<P>(Game::Id(P::FIRST_SLOT) + slot), "EMPTY_SLOT", 0.2f,
-                               s.top + static_cast<float>(slot) * l.s6, s.full, l.s6 - 0.4f));
-    profiles.push_back(Key(P::GUEST, "GUEST", 0.2f, s.top + 5.0f * l.s6, s.half, l.s6 - 0.4f));
-    profiles.push_back(Key(P::BACK, "BACK", s.right, s.top + 5.0f * l.s6, s.half, l.s6 - 0.4f));
-    ReplaceList(game.menus[Game::MENU_PROFILES], MakeList(game, profiles, font, s.max));
-
-    using W = Game::WelcomeButton;
-    ReplaceList(game.menus[Game::MENU_WELCOME],
-                MakeList(game,
-                         {Key(W::PLAY, "PLAY", 0.2f, l.r + 0.2f - 3.0f * l.rh, s.full, 2.0f * l.rh - 0.4f),
-                          Key(W::CHANGE_PROFILE, "CHANGE_PROFILE", 0.2f, l.r + 0.2f - l.rh, s.full, s.row)},
-                         font, s.max));
 }
 
 // The pack list, the level pages, the about screen, the statistics and the help pages.
@@ -228,8 +134,7 @@ void Game::CreateMenus()
         Content::LoadBinary(level);
 
     const ListSizes sizes = ComputeSizes(l);
-    BuildFourRowMenus(*this, l, sizes);
-    BuildProfileAndLanguageLists(*this, l, sizes);
+    BuildMenuScreenLists(*this, l, sizes);
     BuildBrowsingLists(*this, l, sizes);
     BuildDialogs(*this, l, sizes);
     BuildPlayLists(*this, l, sizes);

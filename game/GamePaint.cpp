@@ -3,9 +3,7 @@
 // next; every frame is painted again from the state of Game.
 #include <algorithm>
 
-#include "ButtonDisplayer.h"
 #include "Consts.h"
-#include "GLFont.h"
 #include "Game.h"
 #include "Graphics.h"
 #include "Image.h"
@@ -23,12 +21,6 @@ constexpr int STATE_SPLASH_SPARE = 31;
 void DrawBackground(const SmartPtr<Graphics>& graphics)
 {
     graphics->DrawImage(Game::imgBackground, 0, 0);
-}
-
-void DrawMenu(const Game& game, const SmartPtr<Graphics>& graphics, int index)
-{
-    if (game.menus[index])
-        game.menus[index]->Draw(graphics);
 }
 
 // A picture centred on the screen. The alpha is always given, opaque ones included: an alpha set
@@ -123,18 +115,6 @@ void Game::Render(const SmartPtr<Graphics>& graphics)
         DrawCentred(graphics, SECOND_SPLASH, 1.0f - FadeFraction(fadeCounter, fadeLimit));
 }
 
-void Game::RenderProfiles(const SmartPtr<Graphics>& graphics)
-{
-    DrawBackground(graphics);
-    if (keyboardOpen) {
-        RenderKeyboard(graphics);
-        return;
-    }
-    if (Consts::ALWAYS_SHOW_LOGO)
-        DrawLogo(graphics);
-    DrawMenu(*this, graphics, MENU_PROFILES);
-}
-
 void Game::RenderSplash(const SmartPtr<Graphics>& graphics)
 {
     if (screenState == STATE_LOADING) {
@@ -158,14 +138,4 @@ float Game::FadeFraction(int counter, int limit)
         return 1.0f;
     const float f = static_cast<float>(counter) / static_cast<float>(limit);
     return std::min(std::max(f, 0.0f), 1.0f);
-}
-
-void Game::RenderWelcome(const SmartPtr<Graphics>& graphics)
-{
-    DrawBackground(graphics);
-    DrawLogo(graphics);
-    const float logoRows = static_cast<float>(Consts::MAIN_MENU_Y) / Consts::CELL_SIZE;
-    DrawTextAt(graphics, smallFont, GetText("WELCOME"), 6.0f, menuRowHeight - 1.5f + logoRows);
-    DrawTextAt(graphics, font, GetProfileDisplayName(), 6.0f, menuRowHeight - 0.5f + logoRows);
-    DrawMenu(*this, graphics, MENU_WELCOME);
 }

@@ -88,13 +88,6 @@ float CellY(int y)
     return static_cast<float>(y - Consts::DISPLAY_AREA_Y) / Cell();
 }
 
-// The profile list is opened from the main menu and the welcome screen only; anything else in
-// returnState would lead nowhere sensible, so it goes back to the main menu.
-int ProfileListReturn(int returnState)
-{
-    return returnState == Game::STATE_WELCOME ? Game::STATE_WELCOME : Game::STATE_MAIN_MENU;
-}
-
 } // namespace
 
 // --- Shared pieces -------------------------------------------------------------------------------
@@ -348,70 +341,6 @@ void Game::OnMenuTouchUp(int id, float cellX, float cellY, int x, int y)
     }
 }
 
-void Game::OnMainMenuButton(MainButton button)
-{
-    switch (button) {
-    case MainButton::PLAY:
-        gameMode = 0;
-        screenState = STATE_PACKS;
-        break;
-    case MainButton::PROFILE:
-        returnState = STATE_MAIN_MENU;
-        screenState = STATE_PROFILES;
-        break;
-    case MainButton::MORE:
-        screenState = STATE_MORE;
-        break;
-    case MainButton::WEBSITE:
-        OpenWebsite();
-        break;
-    case MainButton::HELP:
-        OnMoreButton(MoreButton::HELP);
-        break;
-    case MainButton::OPTIONS:
-        OnMoreButton(MoreButton::OPTIONS);
-        break;
-    case MainButton::ABOUT:
-        OnMoreButton(MoreButton::ABOUT);
-        break;
-    case MainButton::MORE_SLIDE:
-        menuSlide = 12.0f;
-        screenState = STATE_MORE;
-        break;
-    case MainButton::STATS:
-        OnMoreButton(MoreButton::STATS);
-        break;
-    }
-}
-
-void Game::OnMoreButton(MoreButton button)
-{
-    switch (button) {
-    case MoreButton::OPTIONS:
-        screenState = STATE_OPTIONS;
-        break;
-    case MoreButton::ABOUT:
-        screenState = STATE_ABOUT;
-        break;
-    case MoreButton::HELP:
-        if (help)
-            help->FirstPage();
-        screenState = STATE_HELP;
-        break;
-    case MoreButton::STATS:
-        scrollPosition = 0.0f;
-        scrollVelocity = 0.0f;
-        screenState = STATE_STATS;
-        break;
-    case MoreButton::BACK:
-        screenState = STATE_MAIN_MENU;
-        break;
-    case MoreButton::WEBSITE:
-        OpenWebsite();
-        break;
-    }
-}
-
 bool Game::TurnHelpPage(HelpButton button)
 {
     if (button == HelpButton::PREVIOUS && help)
@@ -419,101 +348,6 @@ bool Game::TurnHelpPage(HelpButton button)
     else if (button == HelpButton::NEXT && help)
         help->NextPage();
     return button == HelpButton::BACK;
-}
-
-void Game::OnOptionsButton(OptionsButton button)
-{
-    switch (button) {
-    case OptionsButton::THEME:
-        pendingTheme = NextTheme();
-        themeChangePending = true;
-        break;
-    case OptionsButton::BACK:
-        screenState = STATE_MORE;
-        SaveOptions();
-        break;
-    case OptionsButton::DELETE:
-        screenState = STATE_DATA;
-        break;
-    case OptionsButton::TWITCH:
-        twitch = !twitch;
-        break;
-    case OptionsButton::LANGUAGE:
-        if (Language::EFIGS)
-            screenState = STATE_LANGUAGE;
-        break;
-    }
-}
-
-void Game::OnDataButton(DataButton button)
-{
-    switch (button) {
-    case DataButton::BACK:
-        screenState = STATE_OPTIONS;
-        break;
-    case DataButton::DELETE_PROFILE:
-        screenState = IsGuest() ? STATE_GUEST_NOT_DELETABLE : STATE_CONFIRM_DELETE_PROFILE;
-        break;
-    case DataButton::DELETE_DATA:
-        screenState = STATE_CONFIRM_DELETE_PROGRESS;
-        break;
-    case DataButton::CLEAR_HIGHSCORES:
-        screenState = STATE_CONFIRM_CLEAR_HIGHSCORES;
-        break;
-    }
-}
-
-void Game::OnWelcomeButton(WelcomeButton button)
-{
-    switch (button) {
-    case WelcomeButton::PLAY:
-        screenState = STATE_MAIN_MENU;
-        break;
-    case WelcomeButton::CHANGE_PROFILE:
-        returnState = STATE_WELCOME;
-        screenState = STATE_PROFILES;
-        break;
-    }
-}
-
-void Game::OnLanguageButton(LanguageButton button)
-{
-    const int id = Id(button);
-    if (id >= Id(LanguageButton::ENGLISH) && id <= Id(LanguageButton::SPANISH)) {
-        const int next = screenState == STATE_LANGUAGE ? STATE_OPTIONS : STATE_WELCOME;
-        language = id;
-        // The rebuild re-reads the profile's options, language included: saved first.
-        SaveOptions();
-        LoadTexts();
-        RebuildMenus();
-        screenState = next;
-    } else if (button == LanguageButton::BACK && screenState == STATE_LANGUAGE) {
-        screenState = STATE_OPTIONS;
-    }
-}
-
-void Game::OnProfileButton(ProfileButton button)
-{
-    const int id = Id(button);
-    if (id >= Id(ProfileButton::FIRST_SLOT) && id < Id(ProfileButton::FIRST_SLOT) + PROFILE_SLOTS) {
-        const int slot = id - Id(ProfileButton::FIRST_SLOT);
-        if (slot >= profileCount || profileNames[slot].empty()) {
-            OpenNameKeyboard(GetText("ENTER_YOUR_NAME"));
-            namingProfile = true;
-        } else {
-            themeChangePending = true;
-            SelectProfile(WideString(profileNames[slot]));
-            ShowProfileCaptions();
-            screenState = ProfileListReturn(returnState);
-        }
-    } else if (button == ProfileButton::GUEST) {
-        themeChangePending = true;
-        SelectProfile(WideString(NarrowString(GUEST_NAME)));
-        ShowProfileCaptions();
-        screenState = ProfileListReturn(returnState);
-    } else if (button == ProfileButton::BACK) {
-        screenState = ProfileListReturn(returnState);
-    }
 }
 
 void Game::OnPackListTouchUp(BackButton button, float cellX, float cellY)
