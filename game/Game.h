@@ -5,6 +5,10 @@
 //
 // Its operations live in several sources by subject: Game.cpp (construction, queries, the board in
 // play, pause and release), and the save data, profile, catalogue and drawing sources beside it.
+// A group of screens keeps its button lists, touch actions and painting in one source:
+// GameMenuScreens.cpp (the menus, options, profiles and languages), GameDialogScreens.cpp (the
+// questions and notices) and GamePlayScreen.cpp (the board in play with its pause panels); the
+// button ids they share are the enums below.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,8 @@
-// The screen state machine's touch handling outside play: every menu, list, dialog and notice.
-// Touch-down presses the screen's button list, touch-move hovers it, touch-up releases it and acts
-// on the id released; a few screens also scroll, drag or slide under the finger.
+// The screen state machine's touch handling: the three handlers for every screen. Touch-down
+// presses the screen's button list, touch-move hovers it, touch-up releases it and hands the id
+// released to the screen's action: here for the pack list, the level pages, the help, about and
+// statistics screens, in GameMenuScreens.cpp and GameDialogScreens.cpp for the others; play goes
+// to GamePlayScreen.cpp. A few screens also scroll, drag or slide under the finger.
 #include "Game.h"
 
 #include <algorithm>
