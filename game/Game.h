@@ -6,9 +6,10 @@
 // Its operations live in several sources by subject: Game.cpp (construction, queries, the board in
 // play, pause and release), and the save data, profile, catalogue and drawing sources beside it.
 // A group of screens keeps its button lists, touch actions and painting in one source:
-// GameMenuScreens.cpp (the menus, options, profiles and languages), GameDialogScreens.cpp (the
-// questions and notices) and GamePlayScreen.cpp (the board in play with its pause panels); the
-// button ids they share are the enums below.
+// GameMenuScreens.cpp (the menus, options, profiles and languages), GamePackScreens.cpp (the pack
+// list and the level pages), GameDialogScreens.cpp (the questions and notices) and
+// GamePlayScreen.cpp (the board in play with its pause panels); the button ids they share are the
+// enums below.
 #pragma once
 
 #include <cstdint>
@@ -385,7 +386,7 @@ public:
     // Opens the keyboard on the capitals page with an empty name and the prompt shown above it.
     void OpenNameKeyboard(const Vorn::WideString& prompt);
 
-    // --- Menus (GameMenus.cpp, GameMenuScreens.cpp, GameDialogScreens.cpp, GamePlayScreen.cpp) ------
+    // --- Menus (GameMenus.cpp and the screen groups' sources) ------------------------------------------
 
     // Every button list, dialog text, the about text and the help pages in the current language.
     void CreateMenus();
@@ -406,7 +407,7 @@ public:
     Vorn::WideString BuildAboutText() const;
     static Vorn::WideString FormatNumber(int n);
 
-    // --- Painting (GamePaint.cpp, GamePlayScreen.cpp, GameDialogScreens.cpp, GameLevels.cpp,
+    // --- Painting (GamePaint.cpp, GamePlayScreen.cpp, GameDialogScreens.cpp, GamePackScreens.cpp,
     // GameStatsScreen.cpp, GameKeyboard.cpp) ------------------------------------------------------
 
     // One whole frame into the graphics context's target, in base pixels.
@@ -415,7 +416,7 @@ public:
     void RenderLevelSelect(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderStats(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderKeyboard(const Vorn::SmartPtr<Graphics>& graphics);
-    // Turns a level into a running board and enters play.
+    // Turns a level into a running board and enters play (GameLevels.cpp).
     void StartLevel(int level);
     void DrawLogo(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics);
@@ -554,14 +555,6 @@ public:
     static Vorn::NarrowString WebsiteAddress();
 
     // GameTouch.cpp:
-    // The level page's entry shown centred, 0 .. pack size - 1 (0 without a valid pack). The
-    // painter rounds the same way, so PLAY and a tap start the level the page shows.
-    int ShownLevelEntry() const;
-    // The level of that entry, -1 without one.
-    int ShownLevel() const;
-    // Whether a point (cells) lies in the pack list's rows, and the pack under it (-1 for none).
-    bool InPackRows(float cellX, float cellY) const;
-    int PackAt(float cellX, float cellY) const;
     // Both volume sliders at (cellX, cellY) with the slider row's top at rowTop (cells).
     void RunVolumeSliders(float cellX, float cellY, float rowTop);
     // Captions that name profiles: the profile list's slots and the main menu's PROFILE button.
@@ -579,6 +572,19 @@ public:
     // Both language lists.
     void OnLanguageButton(LanguageButton button);
     void OnProfileButton(ProfileButton button);
+
+    // GamePackScreens.cpp: the pack list and the level pages (their lists are built there).
+    // The level page's entry shown centred, 0 .. pack size - 1 (0 without a valid pack). The
+    // painter rounds the same way, so PLAY and a tap start the level the page shows.
+    int ShownLevelEntry() const;
+    // The level of that entry, -1 without one.
+    int ShownLevel() const;
+    // Whether a point (cells) lies in the pack list's rows, and the pack under it (-1 for none).
+    bool InPackRows(float cellX, float cellY) const;
+    int PackAt(float cellX, float cellY) const;
+    // A finger moving over the pack list, and a swipe over the level pages to x.
+    void OnPackListTouchMove(float cellX, float cellY, float dy, int y);
+    void OnLevelPageSwipe(int x);
     // A tapped pack or BACK, and a tapped page, PLAY_LEVEL or BACK of the level pages.
     void OnPackListTouchUp(BackButton button, float cellX, float cellY);
     void OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y);

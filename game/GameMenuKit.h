@@ -1,7 +1,7 @@
 // The pieces the menu construction builds its button lists from: the menu geometry of the base
 // size, the sizes of the buttons, and button tables whose ids are of the list's own enum. Shared
 // by the sources that build the lists of their screens (GameMenus.cpp, GameMenuScreens.cpp,
-// GameDialogScreens.cpp, GamePlayScreen.cpp).
+// GamePackScreens.cpp, GameDialogScreens.cpp, GamePlayScreen.cpp).
 #pragma once
 
 #include <initializer_list>
@@ -155,6 +155,9 @@ inline SmartPtr<StringDisplayer> MakeText(const SmartPtr<GLFont>& font, const Wi
 // The lists of the menu screens: the main, "more", options, data, language and profile lists and
 // the welcome screen's (GameMenuScreens.cpp).
 void BuildMenuScreenLists(Game& game, const MenuLayout& l, const ListSizes& s);
+
+// The lists of the pack list and the level pages (GamePackScreens.cpp).
+void BuildPackScreenLists(Game& game, const MenuLayout& l, const ListSizes& s);
 
 // The lists and texts of the questions and notices outside play (GameDialogScreens.cpp).
 void BuildDialogs(Game& game, const MenuLayout& l, const ListSizes& s);

@@ -41,32 +41,13 @@ void ApplyProfileCaptions(Game& game)
         list->SetText2(Game::Id(Game::SettingsButton::THEME), themeName);
 }
 
-// The pack list, the level pages, the about screen, the statistics and the help pages.
+// The about screen, the statistics and the help pages.
 void BuildBrowsingLists(Game& game, const MenuLayout& l, const ListSizes& s)
 {
     const SmartPtr<GLFont>& font = game.smallFont;
     const float k = l.k;
     const float m = l.m;
     using Back = Game::BackButton;
-    ReplaceList(game.menus[Game::MENU_PACKS],
-                MakeList(game, {Key(Back::BACK, "BACK", 0.2f, s.top + 3.0f * l.rh, s.full, s.row)},
-                         font, s.max));
-
-    // On short screens the level page's buttons move up into a thinner row, leaving room for the
-    // level preview above them.
-    float levelY = s.top + 3.0f * l.rh;
-    float levelH = s.row;
-    if (Consts::SCREEN_HEIGHT / Consts::CELL_SIZE <= 17 && l.rh > 2.0f) {
-        levelY = s.top + 4.0f * l.rh - 2.0f;
-        levelH = 1.6f;
-    }
-    using L = Game::LevelButton;
-    ReplaceList(game.menus[Game::MENU_LEVELS],
-                MakeList(game,
-                         {Key(L::PLAY_LEVEL, "PLAY_LEVEL", 0.2f, levelY, 0.6f * k - 0.4f, levelH),
-                          Key(L::BACK, "BACK", 0.6f * k + 0.2f, levelY, 0.4f * k - 0.4f, levelH)},
-                         font, s.max));
-
     ReplaceList(game.menus[Game::MENU_ABOUT],
                 MakeList(game, {Key(Back::BACK, "BACK", 0.2f, s.top + 3.0f * l.rh, s.full, s.row)},
                          font, s.max));
@@ -135,6 +116,7 @@ void Game::CreateMenus()
 
     const ListSizes sizes = ComputeSizes(l);
     BuildMenuScreenLists(*this, l, sizes);
+    BuildPackScreenLists(*this, l, sizes);
     BuildBrowsingLists(*this, l, sizes);
     BuildDialogs(*this, l, sizes);
     BuildPlayLists(*this, l, sizes);

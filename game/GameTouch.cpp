@@ -1,13 +1,11 @@
 // The screen state machine's touch handling: the three handlers for every screen. Touch-down
 // presses the screen's button list, touch-move hovers it, touch-up releases it and hands the id
-// released to the screen's action: here for the pack list, the level pages, the help, about and
-// statistics screens, in GameMenuScreens.cpp and GameDialogScreens.cpp for the others; play goes
-// to GamePlayScreen.cpp. A few screens also scroll, drag or slide under the finger.
+// released to the screen's action: here for the help, about and statistics screens, in
+// GameMenuScreens.cpp, GamePackScreens.cpp and GameDialogScreens.cpp for the others; play goes to
+// GamePlayScreen.cpp. A few screens also scroll, drag or slide under the finger.
 #include "Game.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "ButtonDisplayer.h"
 #include "Consts.h"
@@ -52,21 +50,10 @@ const StateList STATE_LISTS[] = {
     {Game::STATE_FIRST_LANGUAGE, Game::MENU_FIRST_LANGUAGE},
 };
 
-// A pack list tap: the finger may wander this many pixels in all before it counts as a drag.
-constexpr int PACK_TAP_TRAVEL = 10;
-// A level page tap: shorter than this, moving at most TAP_TRAVEL pixels, inside the preview.
-constexpr int LEVEL_TAP_MS = 150;
-constexpr int LEVEL_TAP_TRAVEL = 9;
-constexpr float LEVEL_TAP_COLUMNS = 10.0f;
-constexpr float LEVEL_TAP_ROWS = 12.0f;
-// A swipe across the whole screen moves the level page this many entries, the statistics pages 2.
-constexpr float LEVEL_SWIPE_ENTRIES = 6.0f;
+// A swipe across the whole screen moves the statistics this many pages.
 constexpr float STATS_SWIPE_PAGES = 2.0f;
 // Swipes count only above the level page's and statistics screen's buttons.
 constexpr float SWIPE_AREA_ROWS = 15.0f;
-// The finger rested this many frames before lifting: the page does not coast.
-constexpr int RESTING_FRAMES = 2;
-
 int ListOfState(int state)
 {
     for (const StateList& entry : STATE_LISTS)
@@ -93,50 +80,6 @@ float CellY(int y)
 } // namespace
 
 // --- Shared pieces -------------------------------------------------------------------------------
-
-int Game::ShownLevelEntry() const
-{
-    if (currentPack < 0 || currentPack >= PACK_COUNT)
-        return 0;
-    const int size = std::min(packSizes[currentPack], static_cast<int>(packLevels[currentPack].size()));
-    const float entry = scrollPosition + 0.2f;
-    // Coasting can carry the position past either end (or, with a broken swipe, make it NaN).
-    if (size <= 0 || !(entry >= 0.0f))
-        return 0;
-    if (entry >= static_cast<float>(size))
-        return size - 1;
-    return static_cast<int>(entry);
-}
-
-int Game::ShownLevel() const
-{
-    if (currentPack < 0 || currentPack >= PACK_COUNT || packLevels[currentPack].empty())
-        return -1;
-    return packLevels[currentPack][ShownLevelEntry()];
-}
-
-bool Game::InPackRows(float cellX, float cellY) const
-{
-    // Between the title band (two rows) and the BACK row, inside the margins.
-    const float m = menuMargin;
-    return IsInside(cellX, cellY, m, m + 2.0f, screenColumns - 2.0f * m,
-                    screenRows - menuRowHeight - 2.0f * m - 2.0f);
-}
-
-int Game::PackAt(float cellX, float cellY) const
-{
-    const float m = menuMargin;
-    if (!InPackRows(cellX, cellY))
-        return -1;
-    if (!(packRowHeight > 0.0f))
-        return -1;
-    // Floor rather than truncation: a point above the first row (the list dragged down) is no row.
-    const float row = std::floor((cellY - packScroll - m - 2.0f) / packRowHeight);
-    if (!(row >= 0.0f) || row >= static_cast<float>(PACK_COUNT))
-        return -1;
-    const int pack = packOrder[static_cast<int>(row)];
-    return pack >= 0 && pack < PACK_COUNT ? pack : -1;
-}
 
 void Game::RunVolumeSliders(float cellX, float cellY, float rowTop)
 {
@@ -229,16 +172,11 @@ void Game::OnTouchMove(int x, int y)
             help->Scroll(dy);
         break;
     case STATE_PACKS:
-        currentPack = PackAt(cellX, cellY);
-        if (InPackRows(cellX, cellY))
-            packScroll += dy;
-        packDragDistance += std::abs(y - touchLastY);
+        OnPackListTouchMove(cellX, cellY, dy, y);
         break;
     case STATE_LEVELS:
-        if (inSwipeArea) {
-            scrollVelocity = static_cast<float>(touchLastX - x) * LEVEL_SWIPE_ENTRIES / screenWidth;
-            scrollPosition += scrollVelocity;
-        }
+        if (inSwipeArea)
+            OnLevelPageSwipe(x);
         break;
     case STATE_STATS:
         if (inSwipeArea && stats && stats->gameCounter > 0) {
@@ -350,46 +288,4 @@ bool Game::TurnHelpPage(HelpButton button)
     else if (button == HelpButton::NEXT && help)
         help->NextPage();
     return button == HelpButton::BACK;
-}
-
-void Game::OnPackListTouchUp(BackButton button, float cellX, float cellY)
-{
-    const int pack = PackAt(cellX, cellY);
-    currentPack = pack;
-    const bool tapped = pack >= 0 && pack == pressedPack && packDragDistance < PACK_TAP_TRAVEL &&
-                        !packLevels[pack].empty() && LevelRecord(packLevels[pack][0]) != 0;
-    if (tapped)
-        SelectFirstOpenLevel();
-    else if (button == BackButton::BACK)
-        screenState = STATE_MAIN_MENU;
-    pressedPack = -1;
-}
-
-void Game::OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y)
-{
-    if (button == LevelButton::BACK) {
-        currentPack = -1;
-        screenState = STATE_PACKS;
-        return;
-    }
-    const int entry = ShownLevelEntry();
-    const int level = ShownLevel();
-    if (button == LevelButton::PLAY_LEVEL) {
-        // Played from where the page shows it, so the next-level search starts there.
-        scrollPosition = static_cast<float>(entry);
-        scrollVelocity = 0.0f;
-        if (level >= 0)
-            StartLevel(level);
-        return;
-    }
-    if (framesSinceMove > RESTING_FRAMES)
-        scrollVelocity = 0.0f;
-    const int travel = std::abs(touchDownY - y) + std::abs(touchDownX - x);
-    if (touchTime < LEVEL_TAP_MS && cellX >= 0.0f && cellX < LEVEL_TAP_COLUMNS && cellY >= 0.0f &&
-        cellY < LEVEL_TAP_ROWS && travel <= LEVEL_TAP_TRAVEL && level >= 0) {
-        fingerUp = false;
-        scrollVelocity = 0.0f;
-        scrollPosition = static_cast<float>(entry);
-        StartLevel(level);
-    }
 }
