@@ -234,7 +234,7 @@ int Game::NextTheme() const
 
 void Game::SelectFirstOpenLevel()
 {
-    screenState = 5;
+    screenState = STATE_LEVELS;
     scrollPosition = 0.0f;
     scrollVelocity = 0.0f;
     if (currentPack < 0 || currentPack >= PACK_COUNT)

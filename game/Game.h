@@ -5,6 +5,11 @@
 //
 // Its operations live in several sources by subject: Game.cpp (construction, queries, the board in
 // play, pause and release), and the save data, profile, catalogue and drawing sources beside it.
+// A group of screens keeps its button lists, touch actions and painting in one source:
+// GameMenuScreens.cpp (the menus, options, profiles and languages), GamePackScreens.cpp (the pack
+// list and the level pages), GameDialogScreens.cpp (the questions and notices) and
+// GamePlayScreen.cpp (the board in play with its pause panels); the button ids they share are the
+// enums below.
 #pragma once
 
 #include <cstdint>
@@ -57,7 +62,7 @@ public:
     static constexpr int STATE_HELP = 12;
     static constexpr int STATE_PACKS = 13;
     static constexpr int STATE_CONFIRM_DELETE_PROGRESS = 14;
-    static constexpr int STATE_CONFIRM_CLEAR_HIGHSCORES = 15; // no button leads here
+    static constexpr int STATE_CONFIRM_CLEAR_HIGHSCORES = 15;
     static constexpr int STATE_PROFILES = 16;
     static constexpr int STATE_DATA = 17;
     static constexpr int STATE_CONFIRM_DELETE_PROFILE = 18;
@@ -68,7 +73,7 @@ public:
     static constexpr int STATE_PACK_COMPLETED = 23;
     static constexpr int STATE_PACK_OPENED = 24;
     static constexpr int STATE_WELCOME = 25;
-    static constexpr int STATE_QUESTION = 27; // nothing enters it
+    static constexpr int STATE_QUESTION = 27;
     static constexpr int STATE_LANGUAGE = 34;
     static constexpr int STATE_FIRST_LANGUAGE = 35;
     static constexpr int STATE_SPLASH = 100;
@@ -97,8 +102,48 @@ public:
     static constexpr int MENU_FIRST_LANGUAGE = 16;
     static constexpr int MENU_HINT = 17;   // the USE_HINT button of the hint panel
     static constexpr int MENU_QUESTION = 18;
-    static constexpr int MENU_SPARE_CONTINUE_A = 19; // built and animated, never drawn or touched
+    static constexpr int MENU_SPARE_CONTINUE_A = 19;
     static constexpr int MENU_SPARE_CONTINUE_B = 20;
+
+    // Button ids, one enum per list of Game::menus: the menu construction gives each button its
+    // id from these, and the touch handlers, the painters and the update find the buttons by them.
+    // The values are what the lists return on release.
+    enum class MainButton {
+        PLAY = 0,
+        HELP = 2,
+        OPTIONS = 3,
+        ABOUT = 4,
+        MORE_SLIDE = 5, // the "more" menu, sliding in
+        PROFILE = 6,
+        STATS = 7,
+        MORE = 10,
+        WEBSITE = 11,
+    };
+    enum class MoreButton { OPTIONS = 0, ABOUT = 1, HELP = 2, STATS = 3, BACK = 4, WEBSITE = 5 };
+    enum class OptionsButton { THEME = 1, BACK = 2, DELETE = 4, TWITCH = 5, LANGUAGE = 6 };
+    enum class DataButton { BACK = 0, DELETE_PROFILE = 1, DELETE_DATA = 2, CLEAR_HIGHSCORES = 3 };
+    // The language buttons carry the language's number; BACK (the options' list only) follows.
+    enum class LanguageButton { ENGLISH = 0, FRENCH, ITALIAN, GERMAN, SPANISH, BACK = LANGUAGE_COUNT };
+    // Slots 0 .. PROFILE_SLOTS - 1 carry the slot's number.
+    enum class ProfileButton { FIRST_SLOT = 0, GUEST = PROFILE_SLOTS, BACK = PROFILE_SLOTS + 1 };
+    enum class WelcomeButton { PLAY = 0, CHANGE_PROFILE = 1 };
+    // The pack list, the about screen and the statistics have a BACK only.
+    enum class BackButton { BACK = 0 };
+    enum class LevelButton { PLAY_LEVEL = 0, BACK = 1 };
+    enum class HelpButton { PREVIOUS = 0, NEXT = 1, BACK = 2 };
+    // The confirmations and the question of STATE_QUESTION.
+    enum class YesNoButton { YES = 0, NO = 1 };
+    // The notices, the level-complete button and the two spare lists.
+    enum class NoticeButton { CONTINUE = 0 };
+    enum class PauseButton { CONTINUE = 0, SETTINGS = 1, HELP = 2, QUIT_GAME = 3, RESTART = 4 };
+    enum class SettingsButton { THEME = 1, BACK = 3, TWITCH = 4 };
+    enum class HintButton { USE_HINT = 0 };
+    // The id a list gives to or returns for a button.
+    template <typename Button>
+    static constexpr int Id(Button button)
+    {
+        return static_cast<int>(button);
+    }
 
     // Level record bits: bit 0 open, bit k (k >= 1) stored solution k - 1 found.
     static constexpr uint64_t RECORD_OPEN = 1;
@@ -330,7 +375,7 @@ public:
     // The per-resolution archive's mount point followed by name.
     static Vorn::NarrowString DevicePath(const char* name);
 
-    // --- Touches (GameTouch.cpp) ------------------------------------------------------------------
+    // --- Touches (GameTouch.cpp, GamePlayScreen.cpp) -----------------------------------------------
 
     // Base pixels, one finger: down, any moves, up.
     void OnTouchDown(int x, int y);
@@ -341,7 +386,7 @@ public:
     // Opens the keyboard on the capitals page with an empty name and the prompt shown above it.
     void OpenNameKeyboard(const Vorn::WideString& prompt);
 
-    // --- Menus (GameMenus.cpp, GameMenuScreens.cpp) ------------------------------------------------
+    // --- Menus (GameMenus.cpp and the screen groups' sources) ------------------------------------------
 
     // Every button list, dialog text, the about text and the help pages in the current language.
     void CreateMenus();
@@ -362,7 +407,8 @@ public:
     Vorn::WideString BuildAboutText() const;
     static Vorn::WideString FormatNumber(int n);
 
-    // --- Painting (GamePaint.cpp, GameLevels.cpp, GameStatsScreen.cpp, GameKeyboard.cpp) ----------
+    // --- Painting (GamePaint.cpp, GamePlayScreen.cpp, GameDialogScreens.cpp, GamePackScreens.cpp,
+    // GameStatsScreen.cpp, GameKeyboard.cpp) ------------------------------------------------------
 
     // One whole frame into the graphics context's target, in base pixels.
     void Render(const Vorn::SmartPtr<Graphics>& graphics);
@@ -370,7 +416,7 @@ public:
     void RenderLevelSelect(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderStats(const Vorn::SmartPtr<Graphics>& graphics);
     void RenderKeyboard(const Vorn::SmartPtr<Graphics>& graphics);
-    // Turns a level into a running board and enters play.
+    // Turns a level into a running board and enters play (GameLevels.cpp).
     void StartLevel(int level);
     void DrawLogo(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics);
@@ -487,8 +533,18 @@ public:
     int solutionCycleMs = 0;
     Vorn::SmartPtr<Stats> statsRecord;
 
-    // --- Private state of the flow sources (each section belongs to the named source) ------------
+    // --- Steps and state of the flow sources (each section belongs to the named source) ----------
     // GameUpdate.cpp / GameLoad.cpp:
+    // The steps of a frame: the timers and animations every screen shares (the frame time as
+    // counted, 0 for a stalled frame, is returned), the buttons that move with the screen, the
+    // boot, splash and loading states, and the scrolling of the level pages and the statistics.
+    int AdvanceSharedTimers(int ms);
+    void PlaceMovingButtons();
+    void StartBoot();
+    void UpdateSplash(int ms);
+    void UpdateLoading(int ms);
+    void UpdateLevelScroll();
+    void UpdateStatsScroll();
     // True when "save" holds a game of the fit mode (its mode word goes to savedGameMode).
     bool HasGameInProgress();
     // The end of loading: the saved game restored, else the first screen for the profile.
@@ -499,10 +555,25 @@ public:
     static Vorn::NarrowString WebsiteAddress();
 
     // GameTouch.cpp:
-    // The board's pause panels besides the quit and restart questions: the in-game settings and
-    // the help pages. Set and cleared by the touch handling in play; the play painter reads them.
-    bool settingsPanelOpen = false;
-    bool helpPanelOpen = false;
+    // Both volume sliders at (cellX, cellY) with the slider row's top at rowTop (cells).
+    void RunVolumeSliders(float cellX, float cellY, float rowTop);
+    // Captions that name profiles: the profile list's slots and the main menu's PROFILE button.
+    void ShowProfileCaptions();
+    // The touch-up half of the screens outside play, and their actions on the button released,
+    // one per list (those of the menu screens in GameMenuScreens.cpp).
+    void OnMenuTouchUp(int id, float cellX, float cellY, int x, int y);
+    void OnMainMenuButton(MainButton button);
+    void OnMoreButton(MoreButton button);
+    // "<" and ">" of the help pages, on the help screen and in the help panel; true for BACK.
+    bool TurnHelpPage(HelpButton button);
+    void OnOptionsButton(OptionsButton button);
+    void OnDataButton(DataButton button);
+    void OnWelcomeButton(WelcomeButton button);
+    // Both language lists.
+    void OnLanguageButton(LanguageButton button);
+    void OnProfileButton(ProfileButton button);
+
+    // GamePackScreens.cpp: the pack list and the level pages (their lists are built there).
     // The level page's entry shown centred, 0 .. pack size - 1 (0 without a valid pack). The
     // painter rounds the same way, so PLAY and a tap start the level the page shows.
     int ShownLevelEntry() const;
@@ -511,12 +582,30 @@ public:
     // Whether a point (cells) lies in the pack list's rows, and the pack under it (-1 for none).
     bool InPackRows(float cellX, float cellY) const;
     int PackAt(float cellX, float cellY) const;
-    // Both volume sliders at (cellX, cellY) with the slider row's top at rowTop (cells).
-    void RunVolumeSliders(float cellX, float cellY, float rowTop);
-    // Captions that name profiles: the profile list's slots and the main menu's PROFILE button.
-    void ShowProfileCaptions();
-    // The per-state halves of the touch handlers (GameTouch.cpp and GameTouchPlay.cpp).
-    void OnMenuTouchUp(int id, float cellX, float cellY, int x, int y);
+    // A finger moving over the pack list, and a swipe over the level pages to x.
+    void OnPackListTouchMove(float cellX, float cellY, float dy, int y);
+    void OnLevelPageSwipe(int x);
+    // A tapped pack or BACK, and a tapped page, PLAY_LEVEL or BACK of the level pages.
+    void OnPackListTouchUp(BackButton button, float cellX, float cellY);
+    void OnLevelPageTouchUp(LevelButton button, float cellX, float cellY, int x, int y);
+
+    // GameDialogScreens.cpp: the questions and notices outside play (their lists are built there).
+    // The delete-progress and clear-high-scores questions.
+    void OnDataQuestionAnswer(YesNoButton answer);
+    void OnDeleteProfileAnswer(YesNoButton answer);
+    // CONTINUE of the notices.
+    void OnNoticeContinue();
+    void OnQuestionAnswer(YesNoButton answer);
+    // The screen of a question or notice with its text and list; false for another state.
+    bool RenderDialog(const Vorn::SmartPtr<Graphics>& graphics);
+    // The pack notices over the finished board.
+    void RenderNotice(const Vorn::SmartPtr<Graphics>& graphics);
+
+    // GamePlayScreen.cpp: the play screen's touches and painting (its lists are built there too).
+    // The board's pause panels besides the quit and restart questions: the in-game settings and
+    // the help pages. Set and cleared by the touch handling in play; the play painter reads them.
+    bool settingsPanelOpen = false;
+    bool helpPanelOpen = false;
     void OnPlayTouchDown(int x, int y);
     void OnPlayTouchMove(int x, int y, float dy);
     void OnPlayTouchUp(int x, int y);
@@ -525,8 +614,13 @@ public:
     // does becomes current with the page at the level. -1 (nothing changed) for a level of no pack.
     int LocateCurrentLevel();
     void OnPausePanelTouchUp(int x, int y);
-
-    // GameMenus.cpp / GameMenuScreens.cpp:
+    // The pause panels' actions on the button released, one per list.
+    void OnSettingsPanelButton(SettingsButton button);
+    void OnQuitAnswer(YesNoButton answer);
+    void OnRestartAnswer(YesNoButton answer);
+    void OnPauseButton(PauseButton button);
+    // The board with its pause panels over a veil.
+    void RenderPlay(const Vorn::SmartPtr<Graphics>& graphics);
 
     // GamePaint.cpp / GameLevels.cpp / GameStatsScreen.cpp / GameKeyboard.cpp:
     // The other themes' fonts by font image id, made when the name keyboard opens and kept for the
@@ -539,21 +633,27 @@ public:
     void CacheThemeFonts();
     // counter / limit within 0..1, in floating point; 1 for a fade of no frames.
     static float FadeFraction(int counter, int limit);
-    // Parts of the screen painter: play with its pause panels, the pack notices, the welcome.
-    void RenderPlay(const Vorn::SmartPtr<Graphics>& graphics);
-    void RenderNotice(const Vorn::SmartPtr<Graphics>& graphics);
+    // Pieces of the screen painter: the welcome screen and the profile list (or the name keyboard
+    // over it) (GameMenuScreens.cpp), and the three splash states.
     void RenderWelcome(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderProfiles(const Vorn::SmartPtr<Graphics>& graphics);
+    void RenderSplash(const Vorn::SmartPtr<Graphics>& graphics);
     // Texts drawn one after another as one line: its left edge, centre (GLFont::CENTER) or right
     // edge (GLFont::RIGHT) at x, y the line's vertical centre (pixels).
     static void DrawTextPieces(const Vorn::SmartPtr<Graphics>& graphics,
                                const Vorn::SmartPtr<GLFont>& font,
                                const std::vector<Vorn::WideString>& pieces, int x, int y,
                                int flags);
+    // One row of the pack list (the pack at that position of packOrder, its top and its text's
+    // centre in cells), and what is drawn over the rows between top and bottom: the clean edges,
+    // BACK, the title, the frame and the scroll bar.
+    void RenderPackRow(const Vorn::SmartPtr<Graphics>& graphics, int position, float rowTop,
+                       float textX);
+    void RenderPackListFrame(const Vorn::SmartPtr<Graphics>& graphics, float top, float bottom,
+                             float rowWidth);
     // One level page (level, its pack position, the page's place in pages from the screen's left).
     void RenderLevelPage(const Vorn::SmartPtr<Graphics>& graphics, int level, int entry,
                          float page);
-
-    // (end of the flow sections)
 
 private:
     Game(const Game&) = delete;

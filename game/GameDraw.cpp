@@ -152,12 +152,6 @@ void Game::DrawLogo(const Vorn::SmartPtr<Graphics>& graphics)
                                 Graphics::ALIGN_CENTER_X | Graphics::ALIGN_CENTER_Y);
 }
 
-void Game::DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics)
-{
-    if (graphics && menus[MENU_MAIN])
-        menus[MENU_MAIN]->DrawOffset(graphics, menuSlide, 0.0f);
-}
-
 void Game::DrawHelp(const Vorn::SmartPtr<Graphics>& graphics)
 {
     if (!graphics)

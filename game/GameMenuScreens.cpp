@@ -1,8 +1,9 @@
-// The menu screens that show a list over the theme's background: the "more" menu and the two
-// language lists (sliding in from the right), the options with their volume sliders and twitch
-// box, and the about screen with its scrolling text; also the panel painter and the small texts
-// these screens show. Positions are cells from the display area's corner; a cell value v is the
-// pixel (int)(v * c) + origin.
+// The menu screens: the main menu, the "more" menu and the two language lists (sliding in from the
+// right), the options with their volume sliders and twitch box, the data menu, the profile list and
+// the welcome screen: their button lists and their touch actions; and the painters of the menus
+// shown over the theme's background, the about screen with its scrolling text among them, the
+// panel painter and the small texts these screens show. Positions are cells from the display
+// area's corner; a cell value v is the pixel (int)(v * c) + origin.
 #include "Game.h"
 
 #include <algorithm>
@@ -11,15 +12,20 @@
 #include "Consts.h"
 #include "Content.h"
 #include "GLFont.h"
+#include "GameMenuKit.h"
 #include "Graphics.h"
+#include "Help.h"
 #include "Image.h"
+#include "Language.h"
 #include "StringDisplayer.h"
 #include "StringTools.h"
 #include "Sounds.h"
 #include "audio/SoundManager.h"
 
+using Vorn::NarrowString;
 using Vorn::SmartPtr;
 using Vorn::WideString;
+using namespace MenuKit;
 
 namespace {
 
@@ -100,7 +106,309 @@ void DrawLanguageMark(const SmartPtr<ButtonDisplayer>& list, int language, float
     }
 }
 
+// The profile list is opened from the main menu and the welcome screen only; anything else in
+// returnState would lead nowhere sensible, so it goes back to the main menu.
+int ProfileListReturn(int returnState)
+{
+    return returnState == Game::STATE_WELCOME ? Game::STATE_WELCOME : Game::STATE_MAIN_MENU;
+}
+
+// The language buttons, one row of height rows each from the top of the menus.
+std::vector<ButtonSpec<Game::LanguageButton>> LanguageButtons(const MenuLayout& l, float rows)
+{
+    std::vector<ButtonSpec<Game::LanguageButton>> specs;
+    for (int i = 0; i < Game::LANGUAGE_COUNT; ++i)
+        specs.push_back(Key(static_cast<Game::LanguageButton>(i), Game::GetLanguageKey(i), 0.2f,
+                            l.y0 + 0.2f + static_cast<float>(i) * rows, l.k - 0.4f, rows - 0.4f));
+    return specs;
+}
+
+// The main menu, the "more" menu, the options and the data menu: four rows under the logo.
+void BuildFourRowMenus(Game& game, const MenuLayout& l, const ListSizes& s)
+{
+    using B = Game::MainButton;
+    const SmartPtr<GLFont>& font = game.smallFont;
+    const float rh = l.rh;
+    // Main menu: its four buttons fill the rows under the logo as the other four-row menus do,
+    // with no empty row between them.
+    ReplaceList(game.menus[Game::MENU_MAIN],
+                MakeList(game,
+                         {Key(B::PLAY, "PLAY", 0.2f, s.top, s.full, s.row),
+                          Key(B::MORE, "MENU_MORE", 0.2f, s.top + rh, s.full, s.row),
+                          Key(B::WEBSITE, "MENU_VISIT_WEBSITE", 0.2f, s.top + 2.0f * rh, s.full, s.row),
+                          Key(B::PROFILE, "PROFILE", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
+                         font, s.max));
+
+    using M = Game::MoreButton;
+    ReplaceList(game.menus[Game::MENU_MORE],
+                MakeList(game,
+                         {Key(M::OPTIONS, "OPTIONS", 0.2f, s.top, s.full, s.row),
+                          Key(M::ABOUT, "ABOUT", 0.2f, s.top + rh, s.half, s.row),
+                          Key(M::HELP, "HELP", s.right, s.top + rh, s.half, s.row),
+                          Key(M::STATS, "STATS", 0.2f, s.top + 2.0f * rh, s.full, s.row),
+                          Key(M::BACK, "BACK", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
+                         font, s.max));
+
+    // Options: the second row is left to the volume sliders the options painter draws.
+    using O = Game::OptionsButton;
+    SmartPtr<ButtonDisplayer> options(new ButtonDisplayer());
+    options->AddTextButton(Game::Id(O::THEME), game.GetText("THEME"), game.GetText("NOTEBOOK"),
+                           font, 0.2f, s.top, s.half, s.row, s.max, -1);
+    // The plain painter centres the caption 0.24 K right of the button's left edge, leaving the
+    // left part to the twitch box.
+    options->AddButtonEx(Game::Id(O::TWITCH), game.GetText("TWITCH"), font, s.right, s.top, s.half,
+                         s.row, s.max, 0.24f * l.k, 0, -1);
+    options->AddButton(Game::Id(O::DELETE), game.GetText("DELETE"), font, 0.2f, s.top + 2.0f * rh,
+                       Language::EFIGS ? s.half : s.full, s.row, s.max, -1);
+    if (Language::EFIGS)
+        options->AddButton(Game::Id(O::LANGUAGE), game.GetText("LANGUAGE"), font, s.right,
+                           s.top + 2.0f * rh, s.half, s.row, s.max, -1);
+    options->AddButton(Game::Id(O::BACK), game.GetText("BACK"), font, 0.2f, s.top + 3.0f * rh,
+                       s.full, s.row, s.max, -1);
+    ReplaceList(game.menus[Game::MENU_OPTIONS], options);
+
+    // Data: no button leads to the high-score question. BACK takes the bottom row, as high as
+    // the other buttons and where every other menu has its BACK.
+    using D = Game::DataButton;
+    ReplaceList(game.menus[Game::MENU_DATA],
+                MakeList(game,
+                         {Key(D::DELETE_PROFILE, "DELETE_PROFILE", 0.2f, s.top, s.full, s.row),
+                          Key(D::DELETE_DATA, "DELETE_DATA", 0.2f, s.top + rh, s.full, s.row),
+                          Key(D::BACK, "BACK", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
+                         font, s.max));
+}
+
+// The two language lists, the profile list and the welcome screen.
+void BuildProfileAndLanguageLists(Game& game, const MenuLayout& l, const ListSizes& s)
+{
+    const SmartPtr<GLFont>& font = game.smallFont;
+    std::vector<ButtonSpec<Game::LanguageButton>> languages = LanguageButtons(l, l.s6);
+    languages.push_back(
+        Key(Game::LanguageButton::BACK, "BACK", 0.2f, s.top + 5.0f * l.s6, s.full, l.s6 - 0.4f));
+    ReplaceList(game.menus[Game::MENU_LANGUAGE], MakeList(game, languages, font, s.max));
+    ReplaceList(game.menus[Game::MENU_FIRST_LANGUAGE],
+                MakeList(game, LanguageButtons(l, l.s5), font, s.max));
+
+    // Profiles: the slot captions become the names when the profiles load.
+    using P = Game::ProfileButton;
+    std::vector<ButtonSpec<P>> profiles;
+    for (int slot = 0; slot < Game::PROFILE_SLOTS; ++slot)
+        profiles.push_back(Key(static_cast<P>(Game::Id(P::FIRST_SLOT) + slot), "EMPTY_SLOT", 0.2f,
+                               s.top + static_cast<float>(slot) * l.s6, s.full, l.s6 - 0.4f));
+    profiles.push_back(Key(P::GUEST, "GUEST", 0.2f, s.top + 5.0f * l.s6, s.half, l.s6 - 0.4f));
+    profiles.push_back(Key(P::BACK, "BACK", s.right, s.top + 5.0f * l.s6, s.half, l.s6 - 0.4f));
+    ReplaceList(game.menus[Game::MENU_PROFILES], MakeList(game, profiles, font, s.max));
+
+    using W = Game::WelcomeButton;
+    ReplaceList(game.menus[Game::MENU_WELCOME],
+                MakeList(game,
+                         {Key(W::PLAY, "PLAY", 0.2f, l.r + 0.2f - 3.0f * l.rh, s.full, 2.0f * l.rh - 0.4f),
+                          Key(W::CHANGE_PROFILE, "CHANGE_PROFILE", 0.2f, l.r + 0.2f - l.rh, s.full, s.row)},
+                         font, s.max));
+}
+
 } // namespace
+
+// --- Lists -----------------------------------------------------------------------------------------
+
+void MenuKit::BuildMenuScreenLists(Game& game, const MenuLayout& l, const ListSizes& s)
+{
+    BuildFourRowMenus(game, l, s);
+    BuildProfileAndLanguageLists(game, l, s);
+}
+
+// --- Touches ---------------------------------------------------------------------------------------
+
+void Game::OnMainMenuButton(MainButton button)
+{
+    switch (button) {
+    case MainButton::PLAY:
+        gameMode = 0;
+        screenState = STATE_PACKS;
+        break;
+    case MainButton::PROFILE:
+        returnState = STATE_MAIN_MENU;
+        screenState = STATE_PROFILES;
+        break;
+    case MainButton::MORE:
+        screenState = STATE_MORE;
+        break;
+    case MainButton::WEBSITE:
+        OpenWebsite();
+        break;
+    case MainButton::HELP:
+        OnMoreButton(MoreButton::HELP);
+        break;
+    case MainButton::OPTIONS:
+        OnMoreButton(MoreButton::OPTIONS);
+        break;
+    case MainButton::ABOUT:
+        OnMoreButton(MoreButton::ABOUT);
+        break;
+    case MainButton::MORE_SLIDE:
+        menuSlide = 12.0f;
+        screenState = STATE_MORE;
+        break;
+    case MainButton::STATS:
+        OnMoreButton(MoreButton::STATS);
+        break;
+    }
+}
+
+void Game::OnMoreButton(MoreButton button)
+{
+    switch (button) {
+    case MoreButton::OPTIONS:
+        screenState = STATE_OPTIONS;
+        break;
+    case MoreButton::ABOUT:
+        screenState = STATE_ABOUT;
+        break;
+    case MoreButton::HELP:
+        if (help)
+            help->FirstPage();
+        screenState = STATE_HELP;
+        break;
+    case MoreButton::STATS:
+        scrollPosition = 0.0f;
+        scrollVelocity = 0.0f;
+        screenState = STATE_STATS;
+        break;
+    case MoreButton::BACK:
+        screenState = STATE_MAIN_MENU;
+        break;
+    case MoreButton::WEBSITE:
+        OpenWebsite();
+        break;
+    }
+}
+
+void Game::OnOptionsButton(OptionsButton button)
+{
+    switch (button) {
+    case OptionsButton::THEME:
+        pendingTheme = NextTheme();
+        themeChangePending = true;
+        break;
+    case OptionsButton::BACK:
+        screenState = STATE_MORE;
+        SaveOptions();
+        break;
+    case OptionsButton::DELETE:
+        screenState = STATE_DATA;
+        break;
+    case OptionsButton::TWITCH:
+        twitch = !twitch;
+        break;
+    case OptionsButton::LANGUAGE:
+        if (Language::EFIGS)
+            screenState = STATE_LANGUAGE;
+        break;
+    }
+}
+
+void Game::OnDataButton(DataButton button)
+{
+    switch (button) {
+    case DataButton::BACK:
+        screenState = STATE_OPTIONS;
+        break;
+    case DataButton::DELETE_PROFILE:
+        screenState = IsGuest() ? STATE_GUEST_NOT_DELETABLE : STATE_CONFIRM_DELETE_PROFILE;
+        break;
+    case DataButton::DELETE_DATA:
+        screenState = STATE_CONFIRM_DELETE_PROGRESS;
+        break;
+    case DataButton::CLEAR_HIGHSCORES:
+        screenState = STATE_CONFIRM_CLEAR_HIGHSCORES;
+        break;
+    }
+}
+
+void Game::OnWelcomeButton(WelcomeButton button)
+{
+    switch (button) {
+    case WelcomeButton::PLAY:
+        screenState = STATE_MAIN_MENU;
+        break;
+    case WelcomeButton::CHANGE_PROFILE:
+        returnState = STATE_WELCOME;
+        screenState = STATE_PROFILES;
+        break;
+    }
+}
+
+void Game::OnLanguageButton(LanguageButton button)
+{
+    const int id = Id(button);
+    if (id >= Id(LanguageButton::ENGLISH) && id <= Id(LanguageButton::SPANISH)) {
+        const int next = screenState == STATE_LANGUAGE ? STATE_OPTIONS : STATE_WELCOME;
+        language = id;
+        // The rebuild re-reads the profile's options, language included: saved first.
+        SaveOptions();
+        LoadTexts();
+        RebuildMenus();
+        screenState = next;
+    } else if (button == LanguageButton::BACK && screenState == STATE_LANGUAGE) {
+        screenState = STATE_OPTIONS;
+    }
+}
+
+void Game::OnProfileButton(ProfileButton button)
+{
+    const int id = Id(button);
+    if (id >= Id(ProfileButton::FIRST_SLOT) && id < Id(ProfileButton::FIRST_SLOT) + PROFILE_SLOTS) {
+        const int slot = id - Id(ProfileButton::FIRST_SLOT);
+        if (slot >= profileCount || profileNames[slot].empty()) {
+            OpenNameKeyboard(GetText("ENTER_YOUR_NAME"));
+            namingProfile = true;
+        } else {
+            themeChangePending = true;
+            SelectProfile(WideString(profileNames[slot]));
+            ShowProfileCaptions();
+            screenState = ProfileListReturn(returnState);
+        }
+    } else if (button == ProfileButton::GUEST) {
+        themeChangePending = true;
+        SelectProfile(WideString(NarrowString(GUEST_NAME)));
+        ShowProfileCaptions();
+        screenState = ProfileListReturn(returnState);
+    } else if (button == ProfileButton::BACK) {
+        screenState = ProfileListReturn(returnState);
+    }
+}
+
+// --- The main menu, the profile list and the welcome screen ----------------------------------------
+
+void Game::DrawMainMenuButtons(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    if (graphics && menus[MENU_MAIN])
+        menus[MENU_MAIN]->DrawOffset(graphics, menuSlide, 0.0f);
+}
+
+void Game::RenderProfiles(const SmartPtr<Graphics>& graphics)
+{
+    graphics->DrawImage(imgBackground, 0, 0);
+    if (keyboardOpen) {
+        RenderKeyboard(graphics);
+        return;
+    }
+    if (Consts::ALWAYS_SHOW_LOGO)
+        DrawLogo(graphics);
+    if (menus[MENU_PROFILES])
+        menus[MENU_PROFILES]->Draw(graphics);
+}
+
+void Game::RenderWelcome(const SmartPtr<Graphics>& graphics)
+{
+    graphics->DrawImage(imgBackground, 0, 0);
+    DrawLogo(graphics);
+    const float logoRows = static_cast<float>(Consts::MAIN_MENU_Y) / Consts::CELL_SIZE;
+    DrawTextAt(graphics, smallFont, GetText("WELCOME"), 6.0f, menuRowHeight - 1.5f + logoRows);
+    DrawTextAt(graphics, font, GetProfileDisplayName(), 6.0f, menuRowHeight - 0.5f + logoRows);
+    if (menus[MENU_WELCOME])
+        menus[MENU_WELCOME]->Draw(graphics);
+}
 
 void Game::DrawTwitchBox(const SmartPtr<Graphics>& graphics, float left, float middle)
 {
@@ -188,7 +496,8 @@ void Game::DrawOptions(const SmartPtr<Graphics>& graphics)
     DrawTextBox(graphics, musicLeft, sy, SLIDER_LENGTH, SLIDER_HEIGHT, font, WideString());
 
     // The twitch box sits left of the TWITCH caption, centred on the button's middle.
-    DrawTwitchBox(graphics, k * 0.75f - 2.15f, (list ? list->GetButtonY(5) : 0.0f) + rh / 2.0f - m);
+    const float twitchTop = list ? list->GetButtonY(Id(OptionsButton::TWITCH)) : 0.0f;
+    DrawTwitchBox(graphics, k * 0.75f - 2.15f, twitchTop + rh / 2.0f - m);
 }
 
 void Game::DrawAbout(const SmartPtr<Graphics>& graphics)

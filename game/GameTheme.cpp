@@ -103,9 +103,10 @@ void Game::SetTheme(int newTheme)
     for (int slot = 0; slot < 6; ++slot)
         Block::SetColor(slot, colours[slot + 1]);
     // The THEME buttons of the options and of the settings panel name the theme in use.
-    for (int list : {MENU_OPTIONS, MENU_SETTINGS})
-        if (menus[list])
-            menus[list]->SetText2(1, GetThemeName(to));
+    if (menus[MENU_OPTIONS])
+        menus[MENU_OPTIONS]->SetText2(Id(OptionsButton::THEME), GetThemeName(to));
+    if (menus[MENU_SETTINGS])
+        menus[MENU_SETTINGS]->SetText2(Id(SettingsButton::THEME), GetThemeName(to));
     imgBackground = Consts::THEME_BACKGROUND[to];
     SaveOptions();
 }

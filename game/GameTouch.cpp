@@ -1,17 +1,16 @@
-// The screen state machine's touch handling outside play: every menu, list, dialog and notice.
-// Touch-down presses the screen's button list, touch-move hovers it, touch-up releases it and acts
-// on the id released; a few screens also scroll, drag or slide under the finger.
+// The screen state machine's touch handling: the three handlers for every screen. Touch-down
+// presses the screen's button list, touch-move hovers it, touch-up releases it and hands the id
+// released to the screen's action: here for the help, about and statistics screens, in
+// GameMenuScreens.cpp, GamePackScreens.cpp and GameDialogScreens.cpp for the others; play goes to
+// GamePlayScreen.cpp. A few screens also scroll, drag or slide under the finger.
 #include "Game.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "ButtonDisplayer.h"
 #include "Consts.h"
 #include "Help.h"
 #include "Language.h"
-#include "Sounds.h"
 #include "Stats.h"
 #include "TouchCells.h"
 
@@ -52,21 +51,10 @@ const StateList STATE_LISTS[] = {
     {Game::STATE_FIRST_LANGUAGE, Game::MENU_FIRST_LANGUAGE},
 };
 
-// A pack list tap: the finger may wander this many pixels in all before it counts as a drag.
-constexpr int PACK_TAP_TRAVEL = 10;
-// A level page tap: shorter than this, moving at most TAP_TRAVEL pixels, inside the preview.
-constexpr int LEVEL_TAP_MS = 150;
-constexpr int LEVEL_TAP_TRAVEL = 9;
-constexpr float LEVEL_TAP_COLUMNS = 10.0f;
-constexpr float LEVEL_TAP_ROWS = 12.0f;
-// A swipe across the whole screen moves the level page this many entries, the statistics pages 2.
-constexpr float LEVEL_SWIPE_ENTRIES = 6.0f;
+// A swipe across the whole screen moves the statistics this many pages.
 constexpr float STATS_SWIPE_PAGES = 2.0f;
 // Swipes count only above the level page's and statistics screen's buttons.
 constexpr float SWIPE_AREA_ROWS = 15.0f;
-// The finger rested this many frames before lifting: the page does not coast.
-constexpr int RESTING_FRAMES = 2;
-
 int ListOfState(int state)
 {
     for (const StateList& entry : STATE_LISTS)
@@ -80,60 +68,9 @@ float Cell()
     return static_cast<float>(Consts::CELL_SIZE > 0 ? Consts::CELL_SIZE : 1);
 }
 
-// The profile list is opened from the main menu and the welcome screen only; anything else in
-// returnState would lead nowhere sensible, so it goes back to the main menu.
-int ProfileListReturn(int returnState)
-{
-    return returnState == Game::STATE_WELCOME ? Game::STATE_WELCOME : Game::STATE_MAIN_MENU;
-}
-
 } // namespace
 
 // --- Shared pieces -------------------------------------------------------------------------------
-
-int Game::ShownLevelEntry() const
-{
-    if (currentPack < 0 || currentPack >= PACK_COUNT)
-        return 0;
-    const int size = std::min(packSizes[currentPack], static_cast<int>(packLevels[currentPack].size()));
-    const float entry = scrollPosition + 0.2f;
-    // Coasting can carry the position past either end (or, with a broken swipe, make it NaN).
-    if (size <= 0 || !(entry >= 0.0f))
-        return 0;
-    if (entry >= static_cast<float>(size))
-        return size - 1;
-    return static_cast<int>(entry);
-}
-
-int Game::ShownLevel() const
-{
-    if (currentPack < 0 || currentPack >= PACK_COUNT || packLevels[currentPack].empty())
-        return -1;
-    return packLevels[currentPack][ShownLevelEntry()];
-}
-
-bool Game::InPackRows(float cellX, float cellY) const
-{
-    // Between the title band (two rows) and the BACK row, inside the margins.
-    const float m = menuMargin;
-    return IsInside(cellX, cellY, m, m + 2.0f, screenColumns - 2.0f * m,
-                    screenRows - menuRowHeight - 2.0f * m - 2.0f);
-}
-
-int Game::PackAt(float cellX, float cellY) const
-{
-    const float m = menuMargin;
-    if (!InPackRows(cellX, cellY))
-        return -1;
-    if (!(packRowHeight > 0.0f))
-        return -1;
-    // Floor rather than truncation: a point above the first row (the list dragged down) is no row.
-    const float row = std::floor((cellY - packScroll - m - 2.0f) / packRowHeight);
-    if (!(row >= 0.0f) || row >= static_cast<float>(PACK_COUNT))
-        return -1;
-    const int pack = packOrder[static_cast<int>(row)];
-    return pack >= 0 && pack < PACK_COUNT ? pack : -1;
-}
 
 void Game::RunVolumeSliders(float cellX, float cellY, float rowTop)
 {
@@ -155,9 +92,9 @@ void Game::ShowProfileCaptions()
 {
     if (menus[MENU_PROFILES])
         for (int slot = 0; slot < PROFILE_SLOTS; ++slot)
-            menus[MENU_PROFILES]->SetText3(slot, GetSlotCaption(slot));
+            menus[MENU_PROFILES]->SetText3(Id(ProfileButton::FIRST_SLOT) + slot, GetSlotCaption(slot));
     if (menus[MENU_MAIN])
-        menus[MENU_MAIN]->SetText3(6, GetProfileCaption());
+        menus[MENU_MAIN]->SetText3(Id(MainButton::PROFILE), GetProfileCaption());
 }
 
 // --- The three handlers --------------------------------------------------------------------------
@@ -226,16 +163,11 @@ void Game::OnTouchMove(int x, int y)
             help->Scroll(dy);
         break;
     case STATE_PACKS:
-        currentPack = PackAt(cellX, cellY);
-        if (InPackRows(cellX, cellY))
-            packScroll += dy;
-        packDragDistance += std::abs(y - touchLastY);
+        OnPackListTouchMove(cellX, cellY, dy, y);
         break;
     case STATE_LEVELS:
-        if (inSwipeArea) {
-            scrollVelocity = static_cast<float>(touchLastX - x) * LEVEL_SWIPE_ENTRIES / screenWidth;
-            scrollPosition += scrollVelocity;
-        }
+        if (inSwipeArea)
+            OnLevelPageSwipe(x);
         break;
     case STATE_STATS:
         if (inSwipeArea && stats && stats->gameCounter > 0) {
@@ -281,281 +213,70 @@ void Game::OnMenuTouchUp(int id, float cellX, float cellY, int x, int y)
 {
     switch (screenState) {
     case STATE_MAIN_MENU:
-        switch (id) {
-        case 0:
-            gameMode = 0;
-            screenState = STATE_PACKS;
-            break;
-        case 6:
-            returnState = STATE_MAIN_MENU;
-            screenState = STATE_PROFILES;
-            break;
-        case 10:
-            screenState = STATE_MORE;
-            break;
-        case 11:
-            OpenWebsite();
-            break;
-        // Ids no button of the list carries; they lead where the "more" menu's buttons do.
-        case 2:
-            if (help)
-                help->FirstPage();
-            screenState = STATE_HELP;
-            break;
-        case 3:
-            screenState = STATE_OPTIONS;
-            break;
-        case 4:
-            screenState = STATE_ABOUT;
-            break;
-        case 5:
-            menuSlide = 12.0f;
-            screenState = STATE_MORE;
-            break;
-        case 7:
-            scrollPosition = 0.0f;
-            scrollVelocity = 0.0f;
-            screenState = STATE_STATS;
-            break;
-        default:
-            break;
-        }
+        OnMainMenuButton(static_cast<MainButton>(id));
         break;
-
     case STATE_MORE:
-        switch (id) {
-        case 0:
-            screenState = STATE_OPTIONS;
-            break;
-        case 1:
-            screenState = STATE_ABOUT;
-            break;
-        case 2:
-            if (help)
-                help->FirstPage();
-            screenState = STATE_HELP;
-            break;
-        case 3:
-            scrollPosition = 0.0f;
-            scrollVelocity = 0.0f;
-            screenState = STATE_STATS;
-            break;
-        case 4:
-            screenState = STATE_MAIN_MENU;
-            break;
-        case 5:
-            OpenWebsite();
-            break;
-        default:
-            break;
-        }
+        OnMoreButton(static_cast<MoreButton>(id));
         break;
-
     case STATE_ABOUT:
     case STATE_STATS:
-        if (id == 0)
+        if (static_cast<BackButton>(id) == BackButton::BACK)
             screenState = STATE_MORE;
         break;
-
     case STATE_HELP:
-        if (id == 0 && help)
-            help->PreviousPage();
-        else if (id == 1 && help)
-            help->NextPage();
-        else if (id == 2)
+        if (TurnHelpPage(static_cast<HelpButton>(id)))
             screenState = STATE_MORE;
         break;
-
     case STATE_OPTIONS:
-        switch (id) {
-        case 1:
-            pendingTheme = NextTheme();
-            themeChangePending = true;
-            break;
-        case 2:
-            screenState = STATE_MORE;
-            SaveOptions();
-            break;
-        case 4:
-            screenState = STATE_DATA;
-            break;
-        case 5:
-            twitch = !twitch;
-            break;
-        case 6:
-            if (Language::EFIGS)
-                screenState = STATE_LANGUAGE;
-            break;
-        default:
-            break;
-        }
+        OnOptionsButton(static_cast<OptionsButton>(id));
         break;
-
     case STATE_CONFIRM_DELETE_PROGRESS:
-        if (id == 0)
-            DeleteProgress();
-        if (id == 0 || id == 1)
-            screenState = STATE_OPTIONS;
-        break;
-
     case STATE_CONFIRM_CLEAR_HIGHSCORES:
-        if (id == 0)
-            ClearHighscores();
-        if (id == 0 || id == 1)
-            screenState = STATE_OPTIONS;
+        OnDataQuestionAnswer(static_cast<YesNoButton>(id));
         break;
-
     case STATE_DATA:
-        switch (id) {
-        case 0:
-            screenState = STATE_OPTIONS;
-            break;
-        case 1:
-            screenState = IsGuest() ? STATE_GUEST_NOT_DELETABLE : STATE_CONFIRM_DELETE_PROFILE;
-            break;
-        case 2:
-            screenState = STATE_CONFIRM_DELETE_PROGRESS;
-            break;
-        case 3:
-            screenState = STATE_CONFIRM_CLEAR_HIGHSCORES;
-            break;
-        default:
-            break;
-        }
+        OnDataButton(static_cast<DataButton>(id));
         break;
-
     case STATE_CONFIRM_DELETE_PROFILE:
-        if (id == 0) {
-            // Nothing is deleted for the guest or a name the list does not hold.
-            if (DeleteCurrentProfile()) {
-                ShowProfileCaptions();
-                screenState = STATE_PROFILE_DELETED;
-            } else {
-                screenState = STATE_OPTIONS;
-            }
-        } else if (id == 1) {
-            screenState = STATE_OPTIONS;
-        }
+        OnDeleteProfileAnswer(static_cast<YesNoButton>(id));
         break;
-
     case STATE_NAME_IN_USE:
     case STATE_PROFILE_DELETED:
     case STATE_GUEST_NOT_DELETABLE:
     case STATE_PACK_COMPLETED:
-        if (id == 0) {
-            static const int NEXT[] = {STATE_KEYBOARD, STATE_MAIN_MENU, STATE_OPTIONS, STATE_PACKS};
-            screenState = NEXT[screenState - STATE_NAME_IN_USE];
-        }
-        break;
-
     case STATE_PACK_OPENED:
-        if (id == 0) {
-            // The level found after the completed one, -1 when none was open.
-            const bool valid = currentPack >= 0 && currentPack < PACK_COUNT;
-            const int entry = scrollPosition >= 0.0f ? static_cast<int>(scrollPosition) : -1;
-            if (valid && entry >= 0 && entry < static_cast<int>(packLevels[currentPack].size()))
-                StartLevel(packLevels[currentPack][entry]);
-            else
-                SelectFirstOpenLevel();
-        }
+        if (static_cast<NoticeButton>(id) == NoticeButton::CONTINUE)
+            OnNoticeContinue();
         break;
-
     case STATE_WELCOME:
-        if (id == 0) {
-            screenState = STATE_MAIN_MENU;
-        } else if (id == 1) {
-            returnState = STATE_WELCOME;
-            screenState = STATE_PROFILES;
-        }
+        OnWelcomeButton(static_cast<WelcomeButton>(id));
         break;
-
     case STATE_LANGUAGE:
     case STATE_FIRST_LANGUAGE:
-        if (id >= 0 && id < LANGUAGE_COUNT) {
-            const int next = screenState == STATE_LANGUAGE ? STATE_OPTIONS : STATE_WELCOME;
-            language = id;
-            // The rebuild re-reads the profile's options, language included: saved first.
-            SaveOptions();
-            LoadTexts();
-            RebuildMenus();
-            screenState = next;
-        } else if (id == LANGUAGE_COUNT && screenState == STATE_LANGUAGE) {
-            screenState = STATE_OPTIONS;
-        }
+        OnLanguageButton(static_cast<LanguageButton>(id));
         break;
-
     case STATE_QUESTION:
-        if (id != 0) {
-            Sounds::PlayMusic();
-            Sounds::PlayClick();
-        }
-        screenState = STATE_WELCOME;
+        OnQuestionAnswer(static_cast<YesNoButton>(id));
         break;
-
     case STATE_PROFILES:
-        if (id >= 0 && id < PROFILE_SLOTS) {
-            if (id >= profileCount || profileNames[id].empty()) {
-                OpenNameKeyboard(GetText("ENTER_YOUR_NAME"));
-                namingProfile = true;
-            } else {
-                themeChangePending = true;
-                SelectProfile(WideString(profileNames[id]));
-                ShowProfileCaptions();
-                screenState = ProfileListReturn(returnState);
-            }
-        } else if (id == PROFILE_SLOTS) {
-            themeChangePending = true;
-            SelectProfile(WideString(NarrowString(GUEST_NAME)));
-            ShowProfileCaptions();
-            screenState = ProfileListReturn(returnState);
-        } else if (id == PROFILE_SLOTS + 1) {
-            screenState = ProfileListReturn(returnState);
-        }
+        OnProfileButton(static_cast<ProfileButton>(id));
         break;
-
-    case STATE_PACKS: {
-        const int pack = PackAt(cellX, cellY);
-        currentPack = pack;
-        const bool tapped = pack >= 0 && pack == pressedPack && packDragDistance < PACK_TAP_TRAVEL &&
-                            !packLevels[pack].empty() && LevelRecord(packLevels[pack][0]) != 0;
-        if (tapped)
-            SelectFirstOpenLevel();
-        else if (id == 0)
-            screenState = STATE_MAIN_MENU;
-        pressedPack = -1;
+    case STATE_PACKS:
+        OnPackListTouchUp(static_cast<BackButton>(id), cellX, cellY);
         break;
-    }
-
-    case STATE_LEVELS: {
-        if (id == 1) {
-            currentPack = -1;
-            screenState = STATE_PACKS;
-            break;
-        }
-        const int entry = ShownLevelEntry();
-        const int level = ShownLevel();
-        if (id == 0) {
-            // Played from where the page shows it, so the next-level search starts there.
-            scrollPosition = static_cast<float>(entry);
-            scrollVelocity = 0.0f;
-            if (level >= 0)
-                StartLevel(level);
-            break;
-        }
-        if (framesSinceMove > RESTING_FRAMES)
-            scrollVelocity = 0.0f;
-        const int travel = std::abs(touchDownY - y) + std::abs(touchDownX - x);
-        if (touchTime < LEVEL_TAP_MS && cellX >= 0.0f && cellX < LEVEL_TAP_COLUMNS && cellY >= 0.0f &&
-            cellY < LEVEL_TAP_ROWS && travel <= LEVEL_TAP_TRAVEL && level >= 0) {
-            fingerUp = false;
-            scrollVelocity = 0.0f;
-            scrollPosition = static_cast<float>(entry);
-            StartLevel(level);
-        }
+    case STATE_LEVELS:
+        OnLevelPageTouchUp(static_cast<LevelButton>(id), cellX, cellY, x, y);
         break;
-    }
-
     default:
         break;
     }
+}
+
+bool Game::TurnHelpPage(HelpButton button)
+{
+    if (button == HelpButton::PREVIOUS && help)
+        help->PreviousPage();
+    else if (button == HelpButton::NEXT && help)
+        help->NextPage();
+    return button == HelpButton::BACK;
 }

@@ -11,6 +11,8 @@
 #include "SaveFile.h"
 #include "Sounds.h"
 
+using Vorn::SmartPtr;
+
 namespace {
 
 // A longer frame (a stall, a debugger, a suspended process) counts as no time at all.
@@ -62,6 +64,48 @@ void Game::UpdateButtons(int ms)
 
 void Game::Update(int ms)
 {
+    ms = AdvanceSharedTimers(ms);
+    PlaceMovingButtons();
+
+    switch (screenState) {
+    case STATE_BOOT:
+        StartBoot();
+        break;
+    case STATE_SPLASH:
+        UpdateSplash(ms);
+        break;
+    case STATE_CROSSFADE:
+        ++fadeCounter;
+        if (fadeCounter > fadeLimit) {
+            splashTimer = 0;
+            screenState = STATE_LOADING;
+        }
+        break;
+    case STATE_LOADING:
+        UpdateLoading(ms);
+        break;
+    case STATE_PLAY:
+        if (playfield)
+            playfield->Tick(ms);
+        break;
+    case STATE_LEVELS:
+        UpdateLevelScroll();
+        break;
+    case STATE_STATS:
+        UpdateStatsScroll();
+        break;
+    case STATE_HELP:
+        // The help pages' buttons animate at twice the speed of the other screens'.
+        if (menus[MENU_HELP])
+            menus[MENU_HELP]->Update(ms);
+        break;
+    default:
+        break;
+    }
+}
+
+int Game::AdvanceSharedTimers(int ms)
+{
     if (ms > MAX_FRAME_MS || ms < 0)
         ms = 0;
     lastFrameMs = ms;
@@ -88,120 +132,103 @@ void Game::Update(int ms)
             ++fadeCounter;
         }
     }
+    return ms;
+}
 
+void Game::PlaceMovingButtons()
+{
     const float m = menuMargin;
     const float rowHeight = menuRowHeight;
     const float rows = screenRows;
     const float columns = screenColumns;
-    if (screenState == STATE_MAIN_MENU && menus[MENU_NOTICE]) {
-        menus[MENU_NOTICE]->SetRect(0, m, m + rows - rowHeight, columns - 2.0f * m,
-                                    rowHeight - 2.0f * m, 2.0f * m);
-        menus[MENU_NOTICE]->SetText3(0, GetText("BACK"));
+    const float height = rowHeight - 2.0f * m;
+    const int yes = Id(YesNoButton::YES);
+    const int no = Id(YesNoButton::NO);
+    const SmartPtr<ButtonDisplayer>& yesNo = menus[MENU_YES_NO];
+    if (screenState == STATE_MAIN_MENU) {
+        const int back = Id(NoticeButton::CONTINUE);
+        if (const SmartPtr<ButtonDisplayer>& notice = menus[MENU_NOTICE]) {
+            notice->SetRect(back, m, m + rows - rowHeight, columns - 2.0f * m, height, 2.0f * m);
+            notice->SetText3(back, GetText("BACK"));
+        }
+        if (yesNo) {
+            yesNo->SetRect(yes, m, m + rows - 2.0f * rowHeight, columns - 2.0f * m, height, 2.0f * m);
+            yesNo->SetRect(no, m, m + rows - rowHeight, columns - 2.0f * m, height, 2.0f * m);
+        }
+    } else if (screenState == STATE_PLAY && yesNo) {
+        // The quit and restart questions of the pause menu.
+        const float x = m + columns * 0.0625f;
+        const float w = columns * 0.875f - 2.0f * m;
+        yesNo->SetRect(yes, x, m + rows - 3.0f * rowHeight, w, height, 2.0f * m);
+        yesNo->SetRect(no, x, m + rows - 2.0f * rowHeight, w, height, 2.0f * m);
     }
+}
 
-    switch (screenState) {
-    case STATE_BOOT:
-        loadStep = 0;
-        splashTimer = 0;
-        fadeOutActive = false;
-        loadStepCount = LAST_LOAD_STAGE;
-        theme = ReadLastProfileTheme();
-        loadedTheme = theme;
-        Content::LoadImage(SPLASH_FIRST);
-        screenState = STATE_SPLASH;
-        break;
+void Game::StartBoot()
+{
+    loadStep = 0;
+    splashTimer = 0;
+    fadeOutActive = false;
+    loadStepCount = LAST_LOAD_STAGE;
+    theme = ReadLastProfileTheme();
+    loadedTheme = theme;
+    Content::LoadImage(SPLASH_FIRST);
+    screenState = STATE_SPLASH;
+}
 
-    case STATE_SPLASH:
-        splashTimer += ms;
-        if (loadStep <= loadStepCount / 2) {
-            LoadStep(loadStep);
-            ++loadStep;
-        }
-        if (splashTimer > SPLASH_MIN_MS) {
-            fadeCounter = 0;
-            fadeLimit = CROSSFADE_FRAMES;
-            screenState = STATE_CROSSFADE;
-        }
-        break;
+void Game::UpdateSplash(int ms)
+{
+    splashTimer += ms;
+    if (loadStep <= loadStepCount / 2) {
+        LoadStep(loadStep);
+        ++loadStep;
+    }
+    if (splashTimer > SPLASH_MIN_MS) {
+        fadeCounter = 0;
+        fadeLimit = CROSSFADE_FRAMES;
+        screenState = STATE_CROSSFADE;
+    }
+}
 
-    case STATE_CROSSFADE:
-        ++fadeCounter;
-        if (fadeCounter > fadeLimit) {
-            splashTimer = 0;
-            screenState = STATE_LOADING;
-        }
-        break;
+void Game::UpdateLoading(int ms)
+{
+    splashTimer += ms;
+    if (loadStep <= loadStepCount) {
+        // The last stage reads the level bytes and the board offset the menus load and set.
+        if (loadStep == loadStepCount)
+            CreateMenus();
+        LoadStep(loadStep);
+        ++loadStep;
+    } else if (splashTimer > SPLASH_MIN_MS) {
+        FinishLoading();
+    }
+}
 
-    case STATE_LOADING:
-        splashTimer += ms;
-        if (loadStep <= loadStepCount) {
-            // The last stage reads the level bytes and the board offset the menus load and set.
-            if (loadStep == loadStepCount)
-                CreateMenus();
-            LoadStep(loadStep);
-            ++loadStep;
-        } else if (splashTimer > SPLASH_MIN_MS) {
-            FinishLoading();
-        }
-        break;
+void Game::UpdateLevelScroll()
+{
+    if (fingerUp) {
+        if (scrollVelocity == 0.0f)
+            scrollPosition = Snap(scrollPosition);
+        else
+            Coast(scrollPosition, scrollVelocity, LEVELS_STOP_SPEED);
+    }
+    // The upper bound depends on the pack and is kept by the level page's painter.
+    if (scrollPosition < 0.0f)
+        scrollPosition = 0.0f;
+}
 
-    case STATE_MAIN_MENU:
-        if (menus[MENU_YES_NO]) {
-            menus[MENU_YES_NO]->SetRect(0, m, m + rows - 2.0f * rowHeight, columns - 2.0f * m,
-                                        rowHeight - 2.0f * m, 2.0f * m);
-            menus[MENU_YES_NO]->SetRect(1, m, m + rows - rowHeight, columns - 2.0f * m,
-                                        rowHeight - 2.0f * m, 2.0f * m);
-        }
-        break;
-
-    case STATE_PLAY:
-        if (menus[MENU_YES_NO]) {
-            const float x = m + columns * 0.0625f;
-            const float w = columns * 0.875f - 2.0f * m;
-            menus[MENU_YES_NO]->SetRect(0, x, m + rows - 3.0f * rowHeight, w,
-                                        rowHeight - 2.0f * m, 2.0f * m);
-            menus[MENU_YES_NO]->SetRect(1, x, m + rows - 2.0f * rowHeight, w,
-                                        rowHeight - 2.0f * m, 2.0f * m);
-        }
-        if (playfield)
-            playfield->Tick(ms);
-        break;
-
-    case STATE_LEVELS:
-        if (fingerUp) {
-            if (scrollVelocity == 0.0f)
-                scrollPosition = Snap(scrollPosition);
-            else
-                Coast(scrollPosition, scrollVelocity, LEVELS_STOP_SPEED);
-        }
-        // The upper bound depends on the pack and is kept by the level page's painter.
-        if (scrollPosition < 0.0f)
-            scrollPosition = 0.0f;
-        break;
-
-    case STATE_STATS:
-        if (!fingerUp)
-            break;
-        if (scrollVelocity == 0.0f) {
-            const float fraction =
-                scrollPosition - static_cast<float>(static_cast<int>(scrollPosition));
-            if (fraction > 0.999f && fraction < 1.02f)
-                fingerUp = false;
-            else
-                scrollPosition = Snap(scrollPosition);
-        } else {
-            Coast(scrollPosition, scrollVelocity, STATS_STOP_SPEED);
-        }
-        break;
-
-    case STATE_HELP:
-        // The help pages' buttons animate at twice the speed of the other screens'.
-        if (menus[MENU_HELP])
-            menus[MENU_HELP]->Update(ms);
-        break;
-
-    default:
-        break;
+void Game::UpdateStatsScroll()
+{
+    if (!fingerUp)
+        return;
+    if (scrollVelocity == 0.0f) {
+        const float fraction = scrollPosition - static_cast<float>(static_cast<int>(scrollPosition));
+        if (fraction > 0.999f && fraction < 1.02f)
+            fingerUp = false;
+        else
+            scrollPosition = Snap(scrollPosition);
+    } else {
+        Coast(scrollPosition, scrollVelocity, STATS_STOP_SPEED);
     }
 }
 

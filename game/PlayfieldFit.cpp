@@ -298,7 +298,7 @@ void PlayfieldFit::OnTouchUp(int px, int py)
             if (ButtonDisplayer* list = Menu(Game::MENU_HINT))
                 released = list->TouchUp(px, py, false);
         const float screenRows = Game::instance ? Game::instance->screenRows : 0.0f;
-        if (hintButtonEnabled && released == HINT_BUTTON_USE) {
+        if (hintButtonEnabled && released == Game::Id(Game::HintButton::USE_HINT)) {
             if (Game::instance && level >= 0 && level < Game::LEVEL_COUNT) {
                 ++Game::instance->hintWords[level];
                 Game::instance->SaveHints();
@@ -442,8 +442,9 @@ void PlayfieldFit::LayOutCompletionButton()
         y = rows - rowHeight + margin;
         h = rowHeight - 2 * margin;
     }
-    list->SetRect(0, x, y, w, h, 2 * margin);
-    list->SetText3(0, game->GetText("CONTINUE"));
+    const int button = Game::Id(Game::NoticeButton::CONTINUE);
+    list->SetRect(button, x, y, w, h, 2 * margin);
+    list->SetText3(button, game->GetText("CONTINUE"));
 }
 
 void PlayfieldFit::OnCompleted()

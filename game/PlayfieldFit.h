@@ -20,7 +20,6 @@ public:
     static constexpr int PLAY_TIMER_LIMIT = 60000;
     // A release is a tap when the finger moved at most this often (and stayed within half a cell).
     static constexpr int TAP_MAX_MOVES = 10;
-    static constexpr int HINT_BUTTON_USE = 0;
     // Flags every fit board carries: 0x10, and pieces handed to AddPlacedBlock go onto the board.
     static constexpr int FIT_FLAGS = 0x10 | FLAG_TO_BOARD;
 

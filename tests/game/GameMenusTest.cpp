@@ -1,17 +1,22 @@
 // Menu construction: the rows of the four-row menus and the compact level page, the captions in
 // the language of the profile and after a language change, the profile captions, the dialog and
-// about texts, and what a construction loads.
+// about texts, every button leading to its screen, and what a construction loads.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <string>
 
 #include "BinaryFiles.h"
 #include "ButtonDisplayer.h"
 #include "GLFont.h"
 #include "Help.h"
 #include "Image.h"
+#include "PlayfieldFit.h"
 #include "SaveDataFixture.h"
 #include "StringDisplayer.h"
 #include "StringTools.h"
+#include "Stats.h"
 #include "audio/SoundManager.h"
 #include "support/GameFont.h"
 #include "support/SoundRecorder.h"
@@ -401,6 +406,228 @@ TEST_F(Menus, EveryConstructionLoadsTheLevels)
     m_game->RebuildMenus();
     EXPECT_NE(Content::GetLevel(199), nullptr);
     Content::SetLevelPath("");
+}
+
+// Every button of every list, built by the menu construction and pressed and released at its
+// centre through the game's own touch handlers, leads to the screen (or, in play, the panel) its
+// caption promises. A button whose id does not match what its screen acts on goes somewhere else
+// or nowhere; a button the table does not know fails too.
+class MenuButtons : public Menus {
+protected:
+    void SetUp() override
+    {
+        Menus::SetUp();
+        const std::string pak = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
+        if (FILE* probe = std::fopen(pak.c_str(), "rb")) {
+            std::fclose(probe);
+            m_levels = new Vorn::PakMount(pak.c_str(), "levels-pak/", 0, Vorn::PakMount::NATIVE_PATH);
+            ASSERT_TRUE(m_levels->IsValid());
+            ASSERT_TRUE(Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), m_levels.Get()));
+            BinaryFiles::Init();
+            Content::SetLevelPath("levels-pak/levels/android_full");
+            Content::ForgetLevels();
+        }
+    }
+
+    void TearDown() override
+    {
+        if (m_levels) {
+            Content::ForgetLevels();
+            Content::SetLevelPath("");
+        }
+        Menus::TearDown();
+    }
+
+    // Where the game is: the screen state, and in play whether the board runs or which of its
+    // pause panels is open.
+    std::string Where() const
+    {
+        const Game& game = *m_game;
+        if (game.screenState != Game::STATE_PLAY)
+            return std::to_string(game.screenState);
+        if (!game.playfield || !game.playfield->paused)
+            return "play";
+        if (game.settingsPanelOpen)
+            return "play/settings";
+        if (game.helpPanelOpen)
+            return "play/help";
+        if (game.quitConfirmOpen)
+            return "play/quit";
+        if (game.restartConfirmOpen)
+            return "play/restart";
+        return "play/pause";
+    }
+
+    // The game fresh from a construction in English, on the screen, with the panel open in play.
+    void Open(int state, const std::string& panel)
+    {
+        m_game->language = 0;
+        ASSERT_TRUE(m_game->SaveOptions());
+        ASSERT_TRUE(m_game->LoadTexts());
+        m_game->CreateMenus();
+        m_game->screenState = state;
+        m_game->returnState = Game::STATE_MAIN_MENU;
+        m_game->currentPack = 0;
+        m_game->scrollPosition = state == Game::STATE_PACK_OPENED ? -1.0f : 0.0f;
+        m_game->playfield = nullptr;
+        m_game->settingsPanelOpen = m_game->helpPanelOpen = false;
+        m_game->quitConfirmOpen = m_game->restartConfirmOpen = false;
+        if (state != Game::STATE_PLAY)
+            return;
+        m_game->gameMode = 0;
+        m_game->playfield = new PlayfieldFit(0, 80, 1, 16);
+        m_game->playfield->stats = new Stats(0);
+        if (panel == "complete") {
+            m_game->playfield->finished = true;
+            m_game->playfield->packCompleted = true;
+            return;
+        }
+        m_game->playfield->paused = true;
+        m_game->settingsPanelOpen = panel == "settings";
+        m_game->helpPanelOpen = panel == "help";
+        m_game->quitConfirmOpen = panel == "quit";
+    }
+
+    // The key whose text is the button's caption (a caption may go on with a space and a name).
+    static const char* KeyOf(const ButtonRecord& button, const std::map<std::string, std::string>& keys,
+                             const Game& game)
+    {
+        const WideString caption = button.label1.empty() ? button.label3 : button.label1;
+        for (const auto& entry : keys) {
+            const WideString text = game.GetText(entry.first.c_str());
+            if (caption == text || caption.find(text + L" ") == 0)
+                return entry.first.c_str();
+        }
+        return nullptr;
+    }
+
+    // Presses and releases the button of the list whose caption is the key's text.
+    void TapButton(int list, const char* key)
+    {
+        const std::map<std::string, std::string> keys = {{key, ""}};
+        for (const ButtonRecord* b = m_game->menus[list]->GetHead(); b; b = b->next) {
+            if (!KeyOf(*b, keys, *m_game))
+                continue;
+            const int x = Consts::DISPLAY_AREA_X + static_cast<int>((b->x + b->w / 2.0f) * 40.0f);
+            const int y = Consts::DISPLAY_AREA_Y + static_cast<int>((b->y + b->h / 2.0f) * 40.0f);
+            m_game->OnTouchDown(x, y);
+            m_game->OnTouchUp(x, y);
+            return;
+        }
+        ADD_FAILURE() << "no button " << key << " in list " << list;
+    }
+
+    SmartPtr<Vorn::PakMount> m_levels;
+};
+
+TEST_F(MenuButtons, EveryButtonLeadsToItsScreen)
+{
+    const std::string main = std::to_string(Game::STATE_MAIN_MENU);
+    const std::string more = std::to_string(Game::STATE_MORE);
+    const std::string options = std::to_string(Game::STATE_OPTIONS);
+    const std::string help = std::to_string(Game::STATE_HELP);
+    const std::string packs = std::to_string(Game::STATE_PACKS);
+    const std::string welcome = std::to_string(Game::STATE_WELCOME);
+    const std::string levels = std::to_string(Game::STATE_LEVELS);
+    const std::string played = m_levels ? "play" : levels; // a level without its file starts not
+    auto at = [](int state) { return std::to_string(state); };
+    const struct {
+        int state;
+        std::string panel; // in play
+        int list;
+        std::map<std::string, std::string> next; // caption key -> where its button leads
+    } screens[] = {
+        {Game::STATE_MAIN_MENU, "", Game::MENU_MAIN,
+         {{"PLAY", packs}, {"MENU_MORE", more}, {"MENU_VISIT_WEBSITE", main},
+          {"PROFILE", at(Game::STATE_PROFILES)}}},
+        {Game::STATE_MORE, "", Game::MENU_MORE,
+         {{"OPTIONS", options}, {"ABOUT", at(Game::STATE_ABOUT)}, {"HELP", help},
+          {"STATS", at(Game::STATE_STATS)}, {"BACK", main}}},
+        {Game::STATE_OPTIONS, "", Game::MENU_OPTIONS,
+         {{"THEME", options}, {"TWITCH", options}, {"DELETE", at(Game::STATE_DATA)},
+          {"LANGUAGE", at(Game::STATE_LANGUAGE)}, {"BACK", more}}},
+        {Game::STATE_DATA, "", Game::MENU_DATA,
+         {{"DELETE_PROFILE", at(Game::STATE_GUEST_NOT_DELETABLE)},
+          {"DELETE_DATA", at(Game::STATE_CONFIRM_DELETE_PROGRESS)}, {"BACK", options}}},
+        {Game::STATE_CONFIRM_DELETE_PROGRESS, "", Game::MENU_YES_NO,
+         {{"QUESTION_YES", options}, {"QUESTION_NO", options}}},
+        {Game::STATE_CONFIRM_CLEAR_HIGHSCORES, "", Game::MENU_YES_NO,
+         {{"QUESTION_YES", options}, {"QUESTION_NO", options}}},
+        // The guest: nothing to delete.
+        {Game::STATE_CONFIRM_DELETE_PROFILE, "", Game::MENU_YES_NO,
+         {{"QUESTION_YES", options}, {"QUESTION_NO", options}}},
+        {Game::STATE_QUESTION, "", Game::MENU_QUESTION,
+         {{"QUESTION_YES", welcome}, {"QUESTION_NO", welcome}}},
+        {Game::STATE_ABOUT, "", Game::MENU_ABOUT, {{"BACK", more}}},
+        {Game::STATE_STATS, "", Game::MENU_STATS, {{"BACK", more}}},
+        {Game::STATE_HELP, "", Game::MENU_HELP, {{"<", help}, {">", help}, {"BACK", more}}},
+        {Game::STATE_NAME_IN_USE, "", Game::MENU_NOTICE, {{"CONTINUE", at(Game::STATE_KEYBOARD)}}},
+        {Game::STATE_PROFILE_DELETED, "", Game::MENU_NOTICE, {{"CONTINUE", main}}},
+        {Game::STATE_GUEST_NOT_DELETABLE, "", Game::MENU_NOTICE, {{"CONTINUE", options}}},
+        {Game::STATE_PACK_COMPLETED, "", Game::MENU_NOTICE, {{"CONTINUE", packs}}},
+        // No open level was found after the one solved: the level page.
+        {Game::STATE_PACK_OPENED, "", Game::MENU_NOTICE, {{"CONTINUE", levels}}},
+        {Game::STATE_WELCOME, "", Game::MENU_WELCOME,
+         {{"PLAY", main}, {"CHANGE_PROFILE", at(Game::STATE_PROFILES)}}},
+        {Game::STATE_LANGUAGE, "", Game::MENU_LANGUAGE,
+         {{"ENGLISH", options}, {"FRENCH", options}, {"ITALIAN", options}, {"GERMAN", options},
+          {"SPANISH", options}, {"BACK", options}}},
+        {Game::STATE_FIRST_LANGUAGE, "", Game::MENU_FIRST_LANGUAGE,
+         {{"ENGLISH", welcome}, {"FRENCH", welcome}, {"ITALIAN", welcome}, {"GERMAN", welcome},
+          {"SPANISH", welcome}}},
+        {Game::STATE_PROFILES, "", Game::MENU_PROFILES,
+         {{"EMPTY_SLOT", at(Game::STATE_KEYBOARD)}, {"GUEST", main}, {"BACK", main}}},
+        {Game::STATE_PACKS, "", Game::MENU_PACKS, {{"BACK", main}}},
+        {Game::STATE_LEVELS, "", Game::MENU_LEVELS, {{"PLAY_LEVEL", played}, {"BACK", packs}}},
+        {Game::STATE_PLAY, "pause", Game::MENU_PAUSE,
+         {{"CONTINUE", "play"}, {"SETTINGS", "play/settings"}, {"HELP", "play/help"},
+          {"QUIT_GAME", "play/quit"}, {"RESTART", "play/restart"}}},
+        {Game::STATE_PLAY, "settings", Game::MENU_SETTINGS,
+         {{"THEME", "play/settings"}, {"TWITCH", "play/settings"}, {"BACK", "play/pause"}}},
+        {Game::STATE_PLAY, "help", Game::MENU_HELP,
+         {{"<", "play/help"}, {">", "play/help"}, {"BACK", "play/pause"}}},
+        {Game::STATE_PLAY, "quit", Game::MENU_YES_NO,
+         {{"QUESTION_YES", levels}, {"QUESTION_NO", "play/pause"}}},
+        {Game::STATE_PLAY, "complete", Game::MENU_NOTICE,
+         {{"CONTINUE", at(Game::STATE_PACK_COMPLETED)}}},
+    };
+    for (const auto& screen : screens) {
+        Open(screen.state, screen.panel);
+        // Where each button is: the lists are built anew before every tap.
+        std::vector<std::pair<std::string, std::pair<int, int>>> buttons;
+        for (const ButtonRecord* b = m_game->menus[screen.list]->GetHead(); b; b = b->next) {
+            const char* key = KeyOf(*b, screen.next, *m_game);
+            ASSERT_NE(key, nullptr) << "state " << screen.state << " " << screen.panel
+                                    << ": a button the table does not know, id " << b->id;
+            const int x = Consts::DISPLAY_AREA_X + static_cast<int>((b->x + b->w / 2.0f) * 40.0f);
+            const int y = Consts::DISPLAY_AREA_Y + static_cast<int>((b->y + b->h / 2.0f) * 40.0f);
+            buttons.push_back({key, {x, y}});
+        }
+        for (const auto& entry : screen.next) {
+            const bool present = std::any_of(buttons.begin(), buttons.end(),
+                                              [&](const auto& b) { return b.first == entry.first; });
+            EXPECT_TRUE(present) << "state " << screen.state << " " << screen.panel << ": no "
+                                 << entry.first;
+        }
+        for (const auto& button : buttons) {
+            Open(screen.state, screen.panel);
+            m_game->OnTouchDown(button.second.first, button.second.second);
+            m_game->OnTouchUp(button.second.first, button.second.second);
+            EXPECT_EQ(Where(), screen.next.at(button.first))
+                << "state " << screen.state << " " << screen.panel << ", " << button.first;
+        }
+    }
+
+    // What the buttons take along: the statistics open at their first page, and the profile list
+    // goes back to the screen it was opened from.
+    Open(Game::STATE_MORE, "");
+    m_game->scrollPosition = 4.0f;
+    TapButton(Game::MENU_MORE, "STATS");
+    EXPECT_EQ(m_game->scrollPosition, 0.0f);
+    Open(Game::STATE_WELCOME, "");
+    TapButton(Game::MENU_WELCOME, "CHANGE_PROFILE");
+    TapButton(Game::MENU_PROFILES, "BACK");
+    EXPECT_EQ(Where(), welcome);
 }
 
 } // namespace

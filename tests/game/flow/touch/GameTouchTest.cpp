@@ -27,59 +27,6 @@ TEST_F(GameTouch, AReleaseOnAnotherButtonDoesNothing)
     EXPECT_EQ(m_game->gameMode, 0);
 }
 
-TEST_F(GameTouch, ButtonsLeadToTheirScreens)
-{
-    const struct {
-        int state;
-        int menu;
-        int id;
-        int next;
-    } cases[] = {
-        {Game::STATE_MAIN_MENU, Game::MENU_MAIN, 10, Game::STATE_MORE},
-        {Game::STATE_MAIN_MENU, Game::MENU_MAIN, 6, Game::STATE_PROFILES},
-        {Game::STATE_MORE, Game::MENU_MORE, 0, Game::STATE_OPTIONS},
-        {Game::STATE_MORE, Game::MENU_MORE, 1, Game::STATE_ABOUT},
-        {Game::STATE_MORE, Game::MENU_MORE, 2, Game::STATE_HELP},
-        {Game::STATE_MORE, Game::MENU_MORE, 3, Game::STATE_STATS},
-        {Game::STATE_MORE, Game::MENU_MORE, 4, Game::STATE_MAIN_MENU},
-        {Game::STATE_ABOUT, Game::MENU_ABOUT, 0, Game::STATE_MORE},
-        {Game::STATE_STATS, Game::MENU_STATS, 0, Game::STATE_MORE},
-        {Game::STATE_OPTIONS, Game::MENU_OPTIONS, 2, Game::STATE_MORE},
-        {Game::STATE_OPTIONS, Game::MENU_OPTIONS, 4, Game::STATE_DATA},
-        {Game::STATE_OPTIONS, Game::MENU_OPTIONS, 6, Game::STATE_LANGUAGE},
-        {Game::STATE_DATA, Game::MENU_DATA, 0, Game::STATE_OPTIONS},
-        {Game::STATE_DATA, Game::MENU_DATA, 2, Game::STATE_CONFIRM_DELETE_PROGRESS},
-        {Game::STATE_CONFIRM_DELETE_PROGRESS, Game::MENU_YES_NO, 1, Game::STATE_OPTIONS},
-        {Game::STATE_NAME_IN_USE, Game::MENU_NOTICE, 0, Game::STATE_KEYBOARD},
-        {Game::STATE_PROFILE_DELETED, Game::MENU_NOTICE, 0, Game::STATE_MAIN_MENU},
-        {Game::STATE_GUEST_NOT_DELETABLE, Game::MENU_NOTICE, 0, Game::STATE_OPTIONS},
-        {Game::STATE_PACK_COMPLETED, Game::MENU_NOTICE, 0, Game::STATE_PACKS},
-        {Game::STATE_WELCOME, Game::MENU_WELCOME, 0, Game::STATE_MAIN_MENU},
-        {Game::STATE_WELCOME, Game::MENU_WELCOME, 1, Game::STATE_PROFILES},
-        {Game::STATE_LANGUAGE, Game::MENU_LANGUAGE, 5, Game::STATE_OPTIONS},
-        {Game::STATE_HELP, Game::MENU_HELP, 2, Game::STATE_MORE},
-    };
-    for (const auto& c : cases) {
-        Rows(c.menu, {c.id});
-        m_game->screenState = c.state;
-        m_game->scrollPosition = 4.0f;
-        TapRow(0);
-        EXPECT_EQ(m_game->screenState, c.next) << "state " << c.state << " id " << c.id;
-    }
-    EXPECT_EQ(m_game->returnState, Game::STATE_WELCOME) << "the welcome screen opened the profiles";
-    EXPECT_EQ(m_game->scrollPosition, 4.0f);
-
-    Rows(Game::MENU_MORE, {3});
-    m_game->screenState = Game::STATE_MORE;
-    TapRow(0);
-    EXPECT_EQ(m_game->scrollPosition, 0.0f) << "statistics open at their first page";
-
-    Rows(Game::MENU_MAIN, {11});
-    m_game->screenState = Game::STATE_MAIN_MENU;
-    TapRow(0);
-    EXPECT_EQ(m_game->screenState, Game::STATE_MAIN_MENU) << "the website opens beside the game";
-}
-
 TEST_F(GameTouch, ALanguageIsSavedBeforeTheMenusAreRebuilt)
 {
     m_game->LoadProfiles();
