@@ -5,7 +5,8 @@
 // mix's multiple as a ratio of that limit (goal: at least 0.9), measured side by side in one run.
 //
 // The archives: the game's own two pieces of music (made by the data builder, when the build has
-// it), twice each, stored as the archive writer stores them and again with raw blocks; music-like files (a tone over noise), whose Ogg data hardly compresses, so most
+// it), twice each, stored as the data builder stores its Ogg files (raw blocks of their own) and
+// again with every block raw, directory included; music-like files (a tone over noise), whose Ogg data hardly compresses, so most
 // blocks are stored raw or barely coded; and pure tones, whose Ogg packets repeat enough for the
 // archive to LZMA-code them, so that four streams reading in turn make the archive decode its
 // blocks again and again unless each stream reads whole blocks ahead.
@@ -67,9 +68,10 @@ bool WritePak(const std::string& pak, const std::string& mount, const std::strin
 void MixFourStreams(benchmark::State& state, const char* mount);
 void PlainTremor(benchmark::State& state, const char* mount);
 
-// The game's own music, synthesised by the data builder, when the build has it: once as the
-// archive writer stores it by default (LZMA-coded blocks where that saves a thirty-second), once
-// with every block raw, which leaves the mixer nothing to decode but the Vorbis data.
+// The game's own music, synthesised by the data builder, when the build has it: once as the data
+// builder stores Ogg files in data_common.pak (each in raw blocks of its own, the directory coded
+// where that saves a thirty-second), once with every block raw, which leaves the mixer nothing to
+// decode but the Vorbis data.
 bool WriteGamePaks()
 {
 #ifdef VORN_DATABUILD
@@ -79,7 +81,9 @@ bool WriteGamePaks()
         return false;
     VornTools::PakWriter::Options rawBlocks;
     rawBlocks.blocks = VornTools::BlockFileWriter::STORE_RAW;
-    VornTools::PakWriter writer;
+    VornTools::PakWriter::Options asBuilt;
+    asBuilt.rawEndings = {".ogg"};
+    VornTools::PakWriter writer(asBuilt);
     VornTools::PakWriter raw(rawBlocks);
     const char* const music[] = {"music.ogg", "musichelloween.ogg"};
     for (int i = 0; i < 4; ++i) {

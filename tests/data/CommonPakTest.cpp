@@ -82,3 +82,37 @@ TEST_F(CommonPak, HoldsTheTextsAndSounds)
         }
     }
 }
+
+// The game streams its music while it plays: the data builder gives every Ogg file blocks of its
+// own, so that a stream reading block by block starts at one and meets no other file's bytes.
+TEST_F(CommonPak, StartsEveryOggFileOnABlockOfItsOwn)
+{
+    int oggFiles = 0;
+    for (Vorn::u32 i = 0; i < m_pak->GetEntryCount(); ++i) {
+        const Vorn::PakMount::Entry& entry = *m_pak->GetEntry(i);
+        const std::string name = m_pak->GetName(entry);
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".ogg") != 0 || entry.size == 0)
+            continue;
+        ++oggFiles;
+        Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(("common/" + name).c_str()));
+        ASSERT_TRUE(file) << name;
+        Vorn::u32 blockSize = 0;
+        const Vorn::u32 toEnd = file->BytesToBlockEnd(0, blockSize);
+        ASSERT_GT(blockSize, 0u) << name;
+        EXPECT_EQ(toEnd, blockSize) << name;
+        EXPECT_EQ(entry.dataOffset % blockSize, 0u) << name;
+        // No other file's bytes in the blocks from its first to its last.
+        const Vorn::u64 firstBlock = entry.dataOffset / blockSize;
+        const Vorn::u64 lastBlock = (static_cast<Vorn::u64>(entry.dataOffset) + entry.size - 1) / blockSize;
+        for (Vorn::u32 j = 0; j < m_pak->GetEntryCount(); ++j) {
+            const Vorn::PakMount::Entry& other = *m_pak->GetEntry(j);
+            if (j == i || other.size == 0)
+                continue;
+            const Vorn::u64 otherFirst = other.dataOffset / blockSize;
+            const Vorn::u64 otherLast = (static_cast<Vorn::u64>(other.dataOffset) + other.size - 1) / blockSize;
+            EXPECT_TRUE(otherLast < firstBlock || otherFirst > lastBlock)
+                << name << " shares a block with " << m_pak->GetName(other);
+        }
+    }
+    EXPECT_GE(oggFiles, 6);
+}

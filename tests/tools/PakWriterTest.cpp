@@ -1,13 +1,16 @@
 // The pak writer library: names, order, determinism and options.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "base/SmartPtr.h"
 #include "pakwriter/PakWriter.h"
 #include "support/Sandbox.h"
+#include "vfs/File.h"
 #include "vfs/PakMount.h"
 
 using VornTools::BlockFileWriter;
@@ -160,4 +163,212 @@ TEST(PakWriter, WriteReplacesTheTargetWhole)
 
     EXPECT_FALSE(writer.Write(dir / "no/such/dir/out.pak"));
     EXPECT_NE(writer.GetError().find("no/such/dir"), std::string::npos);
+}
+
+namespace {
+
+uint32_t GetU32(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return static_cast<uint32_t>(bytes.at(at)) | static_cast<uint32_t>(bytes.at(at + 1)) << 8 |
+           static_cast<uint32_t>(bytes.at(at + 2)) << 16 | static_cast<uint32_t>(bytes.at(at + 3)) << 24;
+}
+
+// Which blocks of a container with a raw table are LZMA-coded, read from its header and table.
+std::vector<bool> CodedBlocks(const std::vector<uint8_t>& container)
+{
+    const int32_t tableBytes = static_cast<int32_t>(GetU32(container, 8));
+    EXPECT_LT(tableBytes, 0) << "the table must be stored raw for this test";
+    std::vector<bool> coded;
+    for (int32_t i = 0; i < -tableBytes / 4; ++i)
+        coded.push_back((GetU32(container, BlockFileWriter::HEADER_SIZE + 4 * i) & 0x80000000u) != 0);
+    return coded;
+}
+
+struct ReadBack {
+    std::string name;
+    uint32_t offset;
+    std::vector<uint8_t> bytes;
+};
+
+// Every file of the archive as the engine's pak mount finds and reads it, in directory order.
+std::vector<ReadBack> ReadThroughEngine(const std::vector<uint8_t>& pak)
+{
+    VornTest::TempDir dir;
+    VornTest::WriteBytes(dir / "x.pak", pak);
+    Vorn::SmartPtr<Vorn::PakMount> mount(
+        new Vorn::PakMount((dir / "x.pak").c_str(), "", 0, Vorn::PakMount::NATIVE_PATH));
+    EXPECT_TRUE(mount->IsValid());
+    std::vector<ReadBack> files;
+    for (Vorn::u32 i = 0; i < mount->GetEntryCount(); ++i) {
+        const Vorn::PakMount::Entry& entry = *mount->GetEntry(i);
+        ReadBack file{mount->GetName(entry), entry.dataOffset, {}};
+        Vorn::SmartPtr<Vorn::File> in(mount->Open(file.name.c_str()));
+        EXPECT_TRUE(in) << file.name;
+        if (!in)
+            continue;
+        file.bytes.resize(in->GetSize());
+        size_t used = 0;
+        while (used < file.bytes.size()) {
+            Vorn::s32 got = in->Read(file.bytes.data() + used, static_cast<Vorn::u32>(file.bytes.size() - used));
+            if (got <= 0)
+                break;
+            used += static_cast<size_t>(got);
+        }
+        EXPECT_EQ(used, file.bytes.size()) << file.name;
+        files.push_back(file);
+    }
+    return files;
+}
+
+const uint32_t SMALL_BLOCK = BlockFileWriter::MIN_BLOCK_SIZE;
+
+// Text, so that every block would be coded if the writer were left to choose.
+std::map<std::string, std::vector<uint8_t>> MixedFiles()
+{
+    return {{"a.txt", VornTest::TextBytes(3000, 11)},
+            {"empty.ogg", {}},
+            {"music/Theme.OGG", VornTest::TextBytes(2500, 12)},
+            {"ogg.txt", VornTest::TextBytes(1500, 13)},
+            {"sounds/click.ogg", VornTest::TextBytes(10, 14)},
+            {"sounds/pop.ogg", VornTest::TextBytes(1024, 15)},
+            {"z.bin", VornTest::TextBytes(2000, 16)}};
+}
+
+PakWriter::Options RawOggOptions()
+{
+    PakWriter::Options options;
+    options.blockSize = SMALL_BLOCK;
+    options.table = BlockFileWriter::STORE_RAW;
+    options.rawEndings = {".ogg"};
+    return options;
+}
+
+} // namespace
+
+TEST(PakWriterRawEndings, MatchOnlyNameEndingsWithoutRegardToCase)
+{
+    PakWriter::Options options;
+    options.rawEndings = {".ogg", ".Wav"};
+    EXPECT_TRUE(PakWriter::KeepsRaw(options, "music/Theme.OGG"));
+    EXPECT_TRUE(PakWriter::KeepsRaw(options, "a.wav"));
+    EXPECT_TRUE(PakWriter::KeepsRaw(options, ".ogg"));
+    EXPECT_FALSE(PakWriter::KeepsRaw(options, "ogg"));
+    EXPECT_FALSE(PakWriter::KeepsRaw(options, "ogg.txt"));
+    EXPECT_FALSE(PakWriter::KeepsRaw(options, "music/theme.ogg2"));
+    EXPECT_FALSE(PakWriter::KeepsRaw(PakWriter::Options(), "a.ogg"));
+}
+
+TEST(PakWriterRawEndings, GivesThoseFilesRawBlocksOfTheirOwnAndTheEngineReadsThemBack)
+{
+    const auto files = MixedFiles();
+    PakWriter writer(RawOggOptions());
+    for (const auto& file : files)
+        ASSERT_TRUE(writer.AddFile(file.first, file.second.data(), file.second.size()));
+    std::vector<uint8_t> pak;
+    ASSERT_TRUE(writer.WriteToMemory(pak)) << writer.GetError();
+    const std::vector<bool> coded = CodedBlocks(pak);
+    ASSERT_EQ(coded.size(), writer.GetStats().blockCount);
+
+    const std::vector<ReadBack> read = ReadThroughEngine(pak);
+    ASSERT_EQ(read.size(), files.size());
+    std::vector<int> owner(coded.size(), -1); // the file whose bytes a block holds, -2 for several
+    for (size_t i = 0; i < read.size(); ++i) {
+        const ReadBack& file = read[i];
+        ASSERT_EQ(file.bytes, files.at(file.name)) << file.name;
+        for (uint64_t at = file.offset; at < uint64_t(file.offset) + file.bytes.size(); at += 1) {
+            int& o = owner.at(at / SMALL_BLOCK);
+            o = (o == -1 || o == int(i)) ? int(i) : -2;
+        }
+    }
+    for (size_t i = 0; i < read.size(); ++i) {
+        const ReadBack& file = read[i];
+        if (file.bytes.empty())
+            continue;
+        const bool raw = PakWriter::KeepsRaw(RawOggOptions(), file.name);
+        const size_t first = file.offset / SMALL_BLOCK;
+        const size_t last = (file.offset + file.bytes.size() - 1) / SMALL_BLOCK;
+        if (raw) {
+            EXPECT_EQ(file.offset % SMALL_BLOCK, 0u) << file.name;
+        }
+        for (size_t b = first; b <= last; ++b) {
+            if (raw) {
+                EXPECT_FALSE(coded[b]) << file.name << " block " << b;
+                EXPECT_EQ(owner[b], int(i)) << file.name << " shares block " << b;
+            } else if (owner[b] != -2) {
+                // Text alone in its blocks: left to the writer, it is coded.
+                EXPECT_TRUE(coded[b]) << file.name << " block " << b;
+            }
+        }
+    }
+    // The directory's block and those of the text files shared among them are still coded.
+    EXPECT_TRUE(coded[0]);
+}
+
+TEST(PakWriterRawEndings, LeaveTheLayoutAsItWasWhenNothingMatches)
+{
+    const auto files = MixedFiles();
+    PakWriter::Options options = RawOggOptions();
+    options.rawEndings = {".wav"};
+    PakWriter writer(options);
+    for (const auto& file : files)
+        writer.AddFile(file.first, file.second.data(), file.second.size());
+    std::vector<uint8_t> pak;
+    ASSERT_TRUE(writer.WriteToMemory(pak));
+    const std::vector<ReadBack> read = ReadThroughEngine(pak);
+    ASSERT_EQ(read.size(), files.size());
+    for (size_t i = 1; i < read.size(); ++i)
+        EXPECT_EQ(read[i].offset, read[i - 1].offset + read[i - 1].bytes.size()) << read[i].name;
+    for (bool blockCoded : CodedBlocks(pak))
+        EXPECT_TRUE(blockCoded);
+
+    PakWriter::Options none = options;
+    none.rawEndings.clear();
+    PakWriter plain(none);
+    for (const auto& file : files)
+        plain.AddFile(file.first, file.second.data(), file.second.size());
+    std::vector<uint8_t> plainPak;
+    ASSERT_TRUE(plain.WriteToMemory(plainPak));
+    EXPECT_EQ(plainPak, pak);
+}
+
+TEST(PakWriterRawEndings, OutputDependsOnlyOnTheFiles)
+{
+    const auto files = MixedFiles();
+    std::vector<uint8_t> paks[3];
+    for (unsigned run = 0; run < 3; ++run) {
+        PakWriter::Options options = RawOggOptions();
+        options.threads = run == 2 ? 5 : 1;
+        PakWriter writer(options);
+        if (run == 0) {
+            for (auto it = files.begin(); it != files.end(); ++it)
+                writer.AddFile(it->first, it->second.data(), it->second.size());
+        } else {
+            for (auto it = files.rbegin(); it != files.rend(); ++it)
+                writer.AddFile(it->first, std::vector<uint8_t>(it->second));
+        }
+        ASSERT_TRUE(writer.WriteToMemory(paks[run]));
+    }
+    EXPECT_EQ(paks[0], paks[1]);
+    EXPECT_EQ(paks[0], paks[2]);
+}
+
+TEST(BlockFileWriterKeepRaw, StoresTheMarkedBlocksRawAndLeavesTheRestToTheOptions)
+{
+    const std::vector<uint8_t> text = VornTest::TextBytes(6 * SMALL_BLOCK, 21);
+    BlockFileWriter::Options options;
+    options.blockSize = SMALL_BLOCK;
+    options.table = BlockFileWriter::STORE_RAW;
+    const std::vector<uint8_t> keepRaw = {0, 1, 1, 0}; // blocks 4 and 5 past its end
+    std::vector<uint8_t> out;
+    std::string error;
+    BlockFileWriter::Stats stats;
+    ASSERT_TRUE(BlockFileWriter::Encode(text.data(), text.size(), options, out, error, &stats, &keepRaw));
+    EXPECT_EQ(CodedBlocks(out), (std::vector<bool>{true, false, false, true, true, true}));
+    EXPECT_EQ(stats.codedBlocks, 4u);
+    // A raw block holds the content's bytes as they are.
+    const uint32_t dataOffset = GetU32(out, 0);
+    const uint32_t firstEnd = GetU32(out, BlockFileWriter::HEADER_SIZE) & 0x7FFFFFFFu;
+    ASSERT_LE(size_t(dataOffset) + firstEnd + SMALL_BLOCK, out.size());
+    EXPECT_TRUE(std::equal(text.begin() + SMALL_BLOCK, text.begin() + 2 * SMALL_BLOCK,
+                           out.begin() + dataOffset + firstEnd));
 }

@@ -23,7 +23,11 @@ int RunPak(const std::vector<std::string>& args)
     struct stat info;
     if (stat(args[0].c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return Fail(args[0] + ": not a directory");
-    VornTools::PakWriter writer;
+    // The Ogg files (music streamed while the game plays, and the sounds) hardly shrink under
+    // LZMA but would cost a decode of every block read: they get raw blocks of their own.
+    VornTools::PakWriter::Options options;
+    options.rawEndings = {".ogg"};
+    VornTools::PakWriter writer(options);
     if (!writer.AddDirectory(args[0]))
         return Fail(args[0] + ": " + writer.GetError());
     if (writer.GetFileCount() == 0)

@@ -107,7 +107,8 @@ void BlockFileWriter::GetProperties(uint32_t blockSize, uint8_t properties[5])
 }
 
 bool BlockFileWriter::Encode(const uint8_t* content, size_t size, const Options& options,
-                             std::vector<uint8_t>& out, std::string& error, Stats* stats)
+                             std::vector<uint8_t>& out, std::string& error, Stats* stats,
+                             const std::vector<uint8_t>* keepRaw)
 {
     if (!CheckOptions(options, error))
         return false;
@@ -144,7 +145,7 @@ bool BlockFileWriter::Encode(const uint8_t* content, size_t size, const Options&
         lzma_stream stream = LZMA_STREAM_INIT;
         std::vector<uint8_t> scratch;
         for (uint64_t i = next++; i < blockCount && !failed; i = next++) {
-            if (options.blocks == STORE_RAW)
+            if (options.blocks == STORE_RAW || (keepRaw && i < keepRaw->size() && (*keepRaw)[i]))
                 continue;
             const uint8_t* block = blockView(i, scratch);
             if (!Compress(stream, lzma, block, blockSize, coded[i])) {

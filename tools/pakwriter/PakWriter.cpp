@@ -1,5 +1,7 @@
 #include "PakWriter.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +46,16 @@ int PakWriter::CompareNames(const std::string& a, const std::string& b)
             return d;
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool PakWriter::KeepsRaw(const Options& options, const std::string& name)
+{
+    for (const std::string& ending : options.rawEndings) {
+        if (ending.size() <= name.size() &&
+            CompareNames(name.substr(name.size() - ending.size()), ending) == 0)
+            return true;
+    }
+    return false;
 }
 
 bool PakWriter::IsValidName(const std::string& name)
@@ -160,40 +172,65 @@ void PakWriter::Warn(const std::string& message)
 
 bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
 {
-    // Content: count, entries, name table size, name table, then every file in directory order.
+    std::string error;
+    if (!BlockFileWriter::CheckOptions(m_options, error))
+        return Fail(error);
+    const uint64_t blockSize = m_options.blockSize;
+
+    // Content: count, entries, name table size, name table, then every file in directory order,
+    // those kept raw, and the file after each, moved to block boundaries with zeros before them.
     uint64_t count = m_files.size();
     uint64_t nameTableSize = 0;
-    uint64_t dataSize = 0;
-    for (const auto& file : m_files) {
+    for (const auto& file : m_files)
         nameTableSize += file.first.size() + 1;
-        dataSize += file.second.size();
-    }
     uint64_t directorySize = 8 + ENTRY_SIZE * count + nameTableSize;
-    if (directorySize + dataSize > 0xFFFFFFFFu)
-        return Fail("content too large for one archive (4 GiB at most)");
+
+    std::vector<uint64_t> offsets;
+    offsets.reserve(m_files.size());
+    std::vector<uint8_t> keepRaw;
+    uint64_t end = directorySize;
+    bool afterRaw = false;
+    for (const auto& file : m_files) {
+        const uint64_t size = file.second.size();
+        const bool raw = size > 0 && KeepsRaw(m_options, file.first);
+        if (raw || (afterRaw && size > 0))
+            end = (end + blockSize - 1) / blockSize * blockSize;
+        offsets.push_back(end);
+        if (raw) {
+            keepRaw.resize(static_cast<size_t>((end + size + blockSize - 1) / blockSize), 0);
+            std::fill(keepRaw.begin() + static_cast<ptrdiff_t>(end / blockSize), keepRaw.end(), 1);
+        }
+        end += size;
+        if (size > 0)
+            afterRaw = raw;
+        if (end > 0xFFFFFFFFu)
+            return Fail("content too large for one archive (4 GiB at most)");
+    }
 
     std::vector<uint8_t> content;
-    content.reserve(static_cast<size_t>(directorySize + dataSize));
+    content.reserve(static_cast<size_t>(end));
     AppendU32(content, static_cast<uint32_t>(count));
     uint32_t nameOffset = 0;
-    uint32_t dataOffset = static_cast<uint32_t>(directorySize);
+    size_t index = 0;
     for (const auto& file : m_files) {
         AppendU32(content, nameOffset);
-        AppendU32(content, dataOffset);
+        AppendU32(content, static_cast<uint32_t>(offsets[index++]));
         AppendU32(content, static_cast<uint32_t>(file.second.size()));
         nameOffset += static_cast<uint32_t>(file.first.size() + 1);
-        dataOffset += static_cast<uint32_t>(file.second.size());
     }
     AppendU32(content, static_cast<uint32_t>(nameTableSize));
     for (const auto& file : m_files) {
         content.insert(content.end(), file.first.begin(), file.first.end());
         content.push_back(0);
     }
-    for (const auto& file : m_files)
+    index = 0;
+    for (const auto& file : m_files) {
+        content.resize(static_cast<size_t>(offsets[index++]), 0);
         content.insert(content.end(), file.second.begin(), file.second.end());
+    }
 
-    std::string error;
-    if (!BlockFileWriter::Encode(content.data(), content.size(), m_options, out, error, &m_stats))
+    if (!BlockFileWriter::Encode(content.data(), content.size(), m_options, out, error, &m_stats,
+                                 &keepRaw))
         return Fail(error);
     return true;
 }

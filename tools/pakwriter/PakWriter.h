@@ -16,7 +16,15 @@ namespace VornTools {
 
 class PakWriter {
 public:
-    typedef BlockFileWriter::Options Options;
+    struct Options : BlockFileWriter::Options {
+        // Files whose names end in one of these (ASCII case ignored, as the engine compares
+        // names) get blocks of their own, stored raw whatever the other options say: the file
+        // starts on a block boundary, the next file on the block after its last byte, and the
+        // zeros between are padding no directory entry points at. For data the game streams
+        // while it plays, such as Ogg music, which LZMA hardly shrinks but costs time to decode.
+        // Empty files take no blocks and are not moved.
+        std::vector<std::string> rawEndings;
+    };
 
     PakWriter() {}
     explicit PakWriter(const Options& options) : m_options(options) {}
@@ -50,6 +58,8 @@ public:
     static bool IsValidName(const std::string& name);
     // ASCII case-insensitive order, the order the engine's binary search expects.
     static int CompareNames(const std::string& a, const std::string& b);
+    // Whether options.rawEndings asks for name to be kept in raw blocks of its own.
+    static bool KeepsRaw(const Options& options, const std::string& name);
 
 private:
     struct NameLess {
