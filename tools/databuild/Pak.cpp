@@ -23,10 +23,11 @@ int RunPak(const std::vector<std::string>& args)
     struct stat info;
     if (stat(args[0].c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return Fail(args[0] + ": not a directory");
-    // The Ogg files (music streamed while the game plays, and the sounds) hardly shrink under
-    // LZMA but would cost a decode of every block read: they get raw blocks of their own.
+    // The music is streamed while the game plays: it hardly shrinks under LZMA but would cost a
+    // decode of every block read, so it gets raw blocks of its own. The short sounds are read whole
+    // once and stay packed with the rest (a raw block of their own would be mostly padding).
     VornTools::PakWriter::Options options;
-    options.rawEndings = {".ogg"};
+    options.rawEndings = {"sounds/music.ogg", "sounds/musichelloween.ogg"};
     VornTools::PakWriter writer(options);
     if (!writer.AddDirectory(args[0]))
         return Fail(args[0] + ": " + writer.GetError());
