@@ -7,9 +7,10 @@
 // play, pause and release), and the save data, profile, catalogue and drawing sources beside it.
 // A group of screens keeps its button lists, touch actions and painting in one source:
 // GameMenuScreens.cpp (the menus, options, profiles and languages), GamePackScreens.cpp (the pack
-// list and the level pages), GameDialogScreens.cpp (the questions and notices) and
-// GamePlayScreen.cpp (the board in play with its pause panels); the button ids they share are the
-// enums below.
+// list and the level pages), GameDialogScreens.cpp (the questions and notices),
+// GameInfoScreens.cpp (the help, about and statistics screens; their lists are built in
+// GameMenus.cpp) and GamePlayScreen.cpp (the board in play with its pause panels); the button ids
+// they share are the enums below.
 #pragma once
 
 #include <cstdint>
@@ -391,6 +392,7 @@ public:
     // Every button list, dialog text, the about text and the help pages in the current language.
     void CreateMenus();
     void RebuildMenus();
+    // The about screen (GameInfoScreens.cpp).
     void DrawAbout(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawOptions(const Vorn::SmartPtr<Graphics>& graphics);
     // The twitch option's box, ticked when on, its tick's left edge at left and its middle at
@@ -404,11 +406,12 @@ public:
                           float h, const Vorn::SmartPtr<GLFont>& font,
                           const Vorn::WideString& text);
     Vorn::WideString GetThemeName(int theme) const;
+    // The about screen's text (GameInfoScreens.cpp).
     Vorn::WideString BuildAboutText() const;
     static Vorn::WideString FormatNumber(int n);
 
     // --- Painting (GamePaint.cpp, GamePlayScreen.cpp, GameDialogScreens.cpp, GamePackScreens.cpp,
-    // GameStatsScreen.cpp, GameKeyboard.cpp) ------------------------------------------------------
+    // GameInfoScreens.cpp, GameKeyboard.cpp) ------------------------------------------------------
 
     // One whole frame into the graphics context's target, in base pixels.
     void Render(const Vorn::SmartPtr<Graphics>& graphics);
@@ -564,7 +567,8 @@ public:
     void OnMenuTouchUp(int id, float cellX, float cellY, int x, int y);
     void OnMainMenuButton(MainButton button);
     void OnMoreButton(MoreButton button);
-    // "<" and ">" of the help pages, on the help screen and in the help panel; true for BACK.
+    // "<" and ">" of the help pages, on the help screen and in the help panel; true for BACK
+    // (GameInfoScreens.cpp).
     bool TurnHelpPage(HelpButton button);
     void OnOptionsButton(OptionsButton button);
     void OnDataButton(DataButton button);
@@ -622,7 +626,7 @@ public:
     // The board with its pause panels over a veil.
     void RenderPlay(const Vorn::SmartPtr<Graphics>& graphics);
 
-    // GamePaint.cpp / GameLevels.cpp / GameStatsScreen.cpp / GameKeyboard.cpp:
+    // GamePaint.cpp / GameLevels.cpp / GameKeyboard.cpp:
     // The other themes' fonts by font image id, made when the name keyboard opens and kept for the
     // rest of the run.
     std::map<int, Vorn::SmartPtr<GLFont>> themeFontCache;

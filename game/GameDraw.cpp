@@ -6,13 +6,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ButtonDisplayer.h"
 #include "Consts.h"
 #include "Content.h"
 #include "GLFont.h"
 #include "Game.h"
 #include "Graphics.h"
-#include "Help.h"
 #include "Image.h"
 
 namespace {
@@ -150,16 +148,6 @@ void Game::DrawLogo(const Vorn::SmartPtr<Graphics>& graphics)
                                 Consts::DISPLAY_AREA_X + 6 * Consts::CELL_SIZE,
                                 Consts::MAIN_MENU_Y / 2,
                                 Graphics::ALIGN_CENTER_X | Graphics::ALIGN_CENTER_Y);
-}
-
-void Game::DrawHelp(const Vorn::SmartPtr<Graphics>& graphics)
-{
-    if (!graphics)
-        return;
-    if (help)
-        help->Draw(graphics);
-    if (menus[MENU_HELP])
-        menus[MENU_HELP]->Draw(graphics);
 }
 
 Vorn::SmartPtr<Image>& Game::GetImageSlot(int id)

@@ -1,9 +1,9 @@
 // The menu screens: the main menu, the "more" menu and the two language lists (sliding in from the
 // right), the options with their volume sliders and twitch box, the data menu, the profile list and
 // the welcome screen: their button lists and their touch actions; and the painters of the menus
-// shown over the theme's background, the about screen with its scrolling text among them, the
-// panel painter and the small texts these screens show. Positions are cells from the display
-// area's corner; a cell value v is the pixel (int)(v * c) + origin.
+// shown over the theme's background, the panel painter and the small texts these screens show.
+// Positions are cells from the display area's corner; a cell value v is the pixel
+// (int)(v * c) + origin.
 #include "Game.h"
 
 #include <algorithm>
@@ -17,7 +17,6 @@
 #include "Help.h"
 #include "Image.h"
 #include "Language.h"
-#include "StringDisplayer.h"
 #include "StringTools.h"
 #include "Sounds.h"
 #include "audio/SoundManager.h"
@@ -500,51 +499,12 @@ void Game::DrawOptions(const SmartPtr<Graphics>& graphics)
     DrawTwitchBox(graphics, k * 0.75f - 2.15f, twitchTop + rh / 2.0f - m);
 }
 
-void Game::DrawAbout(const SmartPtr<Graphics>& graphics)
-{
-    if (!graphics)
-        return;
-    const float m = menuMargin;
-    const float rh = menuRowHeight;
-    const float k = screenColumns;
-    const float r = screenRows;
-    graphics->DrawImage(imgBackground, 0, 0);
-    DrawTextBox(graphics, m, m, k - 2.0f * m, r - 2.0f * m - rh, font, WideString());
-    DrawHandVertical(graphics, k - m - 1.0f, m, r - 2.0f * m - rh, Consts::THEME_LINES_VERTICAL);
-    DrawHandVertical(graphics, k - m - 0.5f, m + aboutScroll + 0.5f, aboutViewRows,
-                     Consts::THEME_LINES_VERTICAL);
-
-    if (aboutText) {
-        // A theme change may have given the font new metrics: count lines as they will be drawn.
-        aboutText->Refresh();
-        // The thumb at the top of its track shows line 0, at the bottom the last full page. A text
-        // that fits its box has no travel at all and always starts at line 0.
-        const int hidden = aboutText->GetLineCount() - aboutText->GetVisibleLineCount();
-        const float travel = aboutScrollRange - aboutViewRows;
-        int first = 0;
-        if (hidden > 0 && travel > 0.0f)
-            first = std::min(std::max(static_cast<int>(static_cast<float>(hidden) * aboutScroll / travel), 0),
-                             hidden);
-        aboutText->Draw(graphics, first);
-    }
-    if (menus[MENU_ABOUT])
-        menus[MENU_ABOUT]->Draw(graphics);
-}
-
 // --- Texts ---------------------------------------------------------------------------------------
 
 WideString Game::GetThemeName(int themeIndex) const
 {
     const bool known = themeIndex >= 0 && themeIndex < THEME_NAME_COUNT;
     return GetText(THEME_NAME_KEYS[known ? themeIndex : 0]);
-}
-
-WideString Game::BuildAboutText() const
-{
-    // The credit texts carry their own line feeds; none goes between them.
-    return GetText("ABOUT_GAME_TITLE_REGULAR") + L"\n" + GetText("ABOUT_VERSION") +
-           WideString(s_appVersionName) + L"\n" + GetText("ABOUT_CREDITS_01") +
-           GetText("ABOUT_CREDITS_02");
 }
 
 WideString Game::FormatNumber(int n)

@@ -1,8 +1,9 @@
 // The screen state machine's touch handling: the three handlers for every screen. Touch-down
 // presses the screen's button list, touch-move hovers it, touch-up releases it and hands the id
-// released to the screen's action: here for the help, about and statistics screens, in
-// GameMenuScreens.cpp, GamePackScreens.cpp and GameDialogScreens.cpp for the others; play goes to
-// GamePlayScreen.cpp. A few screens also scroll, drag or slide under the finger.
+// released to the screen's action: in GameMenuScreens.cpp, GamePackScreens.cpp,
+// GameDialogScreens.cpp and GameInfoScreens.cpp (the help pages; the about and statistics screens
+// have BACK only, handled here); play goes to GamePlayScreen.cpp. A few screens also scroll, drag
+// or slide under the finger: the about text, the help pages and the statistics pages here.
 #include "Game.h"
 
 #include <cmath>
@@ -270,13 +271,4 @@ void Game::OnMenuTouchUp(int id, float cellX, float cellY, int x, int y)
     default:
         break;
     }
-}
-
-bool Game::TurnHelpPage(HelpButton button)
-{
-    if (button == HelpButton::PREVIOUS && help)
-        help->PreviousPage();
-    else if (button == HelpButton::NEXT && help)
-        help->NextPage();
-    return button == HelpButton::BACK;
 }

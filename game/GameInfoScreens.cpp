@@ -1,3 +1,8 @@
+// The information screens reached from the "more" menu: the help pages, the about screen with its
+// scrolling text, and the statistics. Their button lists are built with the other menus
+// (GameMenus.cpp); the touch handlers in GameTouch.cpp press, hover and release those lists and
+// scroll these screens under the finger, and hand the help's buttons to TurnHelpPage here.
+//
 // The statistics screen: a pager that wraps around, the profile's totals on page 0 and one page
 // for every game the profile started after it. Three records are read per frame (the page and its
 // two neighbours); the last one read stays in statsRecord.
@@ -15,8 +20,10 @@
 #include "GLFont.h"
 #include "Game.h"
 #include "Graphics.h"
+#include "Help.h"
 #include "Language.h"
 #include "Stats.h"
+#include "StringDisplayer.h"
 
 namespace {
 
@@ -181,6 +188,70 @@ void DrawGame(const PageLayout& page, const Stats& record)
 }
 
 } // namespace
+
+// --- Help ----------------------------------------------------------------------------------------
+
+bool Game::TurnHelpPage(HelpButton button)
+{
+    if (button == HelpButton::PREVIOUS && help)
+        help->PreviousPage();
+    else if (button == HelpButton::NEXT && help)
+        help->NextPage();
+    return button == HelpButton::BACK;
+}
+
+void Game::DrawHelp(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    if (!graphics)
+        return;
+    if (help)
+        help->Draw(graphics);
+    if (menus[MENU_HELP])
+        menus[MENU_HELP]->Draw(graphics);
+}
+
+// --- About ---------------------------------------------------------------------------------------
+
+WideString Game::BuildAboutText() const
+{
+    // The credit texts carry their own line feeds; none goes between them.
+    return GetText("ABOUT_GAME_TITLE_REGULAR") + L"\n" + GetText("ABOUT_VERSION") +
+           WideString(s_appVersionName) + L"\n" + GetText("ABOUT_CREDITS_01") +
+           GetText("ABOUT_CREDITS_02");
+}
+
+void Game::DrawAbout(const SmartPtr<Graphics>& graphics)
+{
+    if (!graphics)
+        return;
+    const float m = menuMargin;
+    const float rh = menuRowHeight;
+    const float k = screenColumns;
+    const float r = screenRows;
+    graphics->DrawImage(imgBackground, 0, 0);
+    DrawTextBox(graphics, m, m, k - 2.0f * m, r - 2.0f * m - rh, font, WideString());
+    DrawHandVertical(graphics, k - m - 1.0f, m, r - 2.0f * m - rh, Consts::THEME_LINES_VERTICAL);
+    DrawHandVertical(graphics, k - m - 0.5f, m + aboutScroll + 0.5f, aboutViewRows,
+                     Consts::THEME_LINES_VERTICAL);
+
+    if (aboutText) {
+        // A theme change may have given the font new metrics: count lines as they will be drawn.
+        aboutText->Refresh();
+        // The thumb at the top of its track shows line 0, at the bottom the last full page. A text
+        // that fits its box has no travel at all and always starts at line 0.
+        const int hidden = aboutText->GetLineCount() - aboutText->GetVisibleLineCount();
+        const float travel = aboutScrollRange - aboutViewRows;
+        int first = 0;
+        if (hidden > 0 && travel > 0.0f)
+            first = std::min(std::max(static_cast<int>(static_cast<float>(hidden) * aboutScroll / travel), 0),
+                             hidden);
+        aboutText->Draw(graphics, first);
+    }
+    if (menus[MENU_ABOUT])
+        menus[MENU_ABOUT]->Draw(graphics);
+}
+
+// --- Statistics ----------------------------------------------------------------------------------
 
 void Game::RenderStats(const SmartPtr<Graphics>& graphics)
 {
