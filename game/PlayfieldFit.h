@@ -132,6 +132,13 @@ private:
     void RecordSolution(Game& game, int found, const std::vector<int>& packLevels);
     // Opens the first four levels of the pack that follows.
     void UnlockNextPack(Game& game, int next);
+    // Steps of Draw, in the order it paints them.
+    void DrawDropGuides(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawSurroundings(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawHoleHatching(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawLevelTitle(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawCornerLabels(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawOutline(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawFrameTiles(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawTray(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawDraggedPiece(const Vorn::SmartPtr<Graphics>& graphics);
