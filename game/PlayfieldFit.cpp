@@ -447,6 +447,37 @@ void PlayfieldFit::LayOutCompletionButton()
     list->SetText3(button, game->GetText("CONTINUE"));
 }
 
+namespace {
+
+// How many levels of the pack are open and how many solved.
+struct PackCounts {
+    int open;
+    int solved;
+};
+
+PackCounts CountPack(const Game& game, const std::vector<int>& packLevels)
+{
+    PackCounts counts{0, 0};
+    for (int packLevel : packLevels) {
+        counts.open += game.LevelRecord(packLevel) != 0;
+        counts.solved += game.LevelRecord(packLevel) >= 2;
+    }
+    return counts;
+}
+
+// Opens the first level of the pack that is not open yet.
+void OpenFirstLockedLevel(Game& game, const std::vector<int>& packLevels)
+{
+    for (int packLevel : packLevels) {
+        if (game.LevelRecord(packLevel) == 0) {
+            game.levelRecords[packLevel] = Game::RECORD_OPEN;
+            break;
+        }
+    }
+}
+
+} // namespace
+
 void PlayfieldFit::OnCompleted()
 {
     Game* game = Game::instance.Get();
@@ -468,6 +499,26 @@ void PlayfieldFit::OnCompleted()
     finished = true;
     LayOutCompletionButton();
 
+    RecordSolution(*game, MatchingSolution(), packLevels);
+
+    const PackCounts counts = CountPack(*game, packLevels);
+    const int packSize = packValid ? game->packSizes[pack] : 0;
+    unlockedLine = CountLine("UNLOCKED", counts.open, packSize);
+    solvedLine = CountLine("SOLVED", counts.solved, packSize);
+
+    const bool allSolvedNow = counts.solved == static_cast<int>(packLevels.size());
+    packCompleted = packValid && !allSolvedBefore && allSolvedNow;
+
+    nextPackUnlocked = false;
+    const bool allOpenNow = counts.open == static_cast<int>(packLevels.size());
+    const int position = packValid ? game->PackPosition(pack) : -1;
+    if (position >= 0 && position + 1 < Game::PACK_COUNT && !allOpenBefore && allOpenNow &&
+        game->IsPackUntouched(position + 1))
+        UnlockNextPack(*game, game->packOrder[position + 1]);
+}
+
+int PlayfieldFit::MatchingSolution() const
+{
     int found = 0;
     const int perSolution = solutions.PiecesPerSolution();
     for (int s = 0; s < solutions.Count() && found == 0; ++s) {
@@ -487,60 +538,42 @@ void PlayfieldFit::OnCompleted()
         if (matching == perSolution)
             found = s + 1;
     }
+    return found;
+}
 
+void PlayfieldFit::RecordSolution(Game& game, int found, const std::vector<int>& packLevels)
+{
     const bool levelValid = level >= 0 && level < Game::LEVEL_COUNT;
-    const uint64_t recordBefore = game->LevelRecord(level);
+    const uint64_t recordBefore = game.LevelRecord(level);
     // Only a recognised arrangement is a found solution; bit 0 is the open flag.
     const bool isNew = found > 0 && !((recordBefore >> found) & 1);
     if (stats) {
         stats->found = found;
         stats->isNew = isNew;
     }
-    if (game->stats)
-        ++game->stats->completions;
+    if (game.stats)
+        ++game.stats->completions;
 
     if (isNew && levelValid) {
-        if (game->stats)
-            ++game->stats->solutionsFound;
+        if (game.stats)
+            ++game.stats->solutionsFound;
         // A level counts as solved once, when its first solution is found.
-        if (recordBefore < 2 && game->stats)
-            ++game->stats->levelsSolved;
-        game->levelRecords[level] |= uint64_t(1) << found;
-        for (int packLevel : packLevels) {
-            if (game->LevelRecord(packLevel) == 0) {
-                game->levelRecords[packLevel] = Game::RECORD_OPEN;
-                break;
-            }
-        }
+        if (recordBefore < 2 && game.stats)
+            ++game.stats->levelsSolved;
+        game.levelRecords[level] |= uint64_t(1) << found;
+        OpenFirstLockedLevel(game, packLevels);
     }
+}
 
-    int openCount = 0;
-    int solvedCount = 0;
-    for (int packLevel : packLevels) {
-        openCount += game->LevelRecord(packLevel) != 0;
-        solvedCount += game->LevelRecord(packLevel) >= 2;
-    }
-    const int packSize = packValid ? game->packSizes[pack] : 0;
-    unlockedLine = CountLine("UNLOCKED", openCount, packSize);
-    solvedLine = CountLine("SOLVED", solvedCount, packSize);
-
-    const bool allSolvedNow = solvedCount == static_cast<int>(packLevels.size());
-    packCompleted = packValid && !allSolvedBefore && allSolvedNow;
-
-    nextPackUnlocked = false;
-    const bool allOpenNow = openCount == static_cast<int>(packLevels.size());
-    const int position = packValid ? game->PackPosition(pack) : -1;
-    if (position >= 0 && position + 1 < Game::PACK_COUNT && !allOpenBefore && allOpenNow &&
-        game->IsPackUntouched(position + 1)) {
-        const int next = game->packOrder[position + 1];
-        if (next >= 0 && next < Game::PACK_COUNT) {
-            nextPackUnlocked = true;
-            const std::vector<int>& nextLevels = game->packLevels[next];
-            for (size_t i = 0; i < nextLevels.size() && i < 4; ++i)
-                if (nextLevels[i] >= 0 && nextLevels[i] < Game::LEVEL_COUNT)
-                    game->levelRecords[nextLevels[i]] = Game::RECORD_OPEN;
-        }
-    }
+void PlayfieldFit::UnlockNextPack(Game& game, int next)
+{
+    if (next < 0 || next >= Game::PACK_COUNT)
+        return;
+    nextPackUnlocked = true;
+    const std::vector<int>& nextLevels = game.packLevels[next];
+    for (size_t i = 0; i < nextLevels.size() && i < 4; ++i)
+        if (nextLevels[i] >= 0 && nextLevels[i] < Game::LEVEL_COUNT)
+            game.levelRecords[nextLevels[i]] = Game::RECORD_OPEN;
 }
 
 // --- Hints -------------------------------------------------------------------------------------

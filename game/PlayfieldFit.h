@@ -12,6 +12,8 @@
 #include "Playfield.h"
 #include "base/WideString.h"
 
+class Game;
+
 class PlayfieldFit : public Playfield {
 public:
     // How long the finger has been down is counted (up to the limit) but decides nothing: a
@@ -124,6 +126,19 @@ private:
     int OwedCount(int type) const;
     bool IsSolvedNow() const;
     void LayOutCompletionButton();
+    // Steps of OnCompleted. The solution (1-based) the placed pieces form, 0 when none.
+    int MatchingSolution() const;
+    // Statistics and level records for completing with that solution.
+    void RecordSolution(Game& game, int found, const std::vector<int>& packLevels);
+    // Opens the first four levels of the pack that follows.
+    void UnlockNextPack(Game& game, int next);
+    // Steps of Draw, in the order it paints them.
+    void DrawDropGuides(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawSurroundings(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawHoleHatching(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawLevelTitle(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawCornerLabels(const Vorn::SmartPtr<Graphics>& graphics);
+    void DrawOutline(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawFrameTiles(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawTray(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawDraggedPiece(const Vorn::SmartPtr<Graphics>& graphics);

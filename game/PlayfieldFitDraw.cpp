@@ -237,27 +237,24 @@ void PlayfieldFit::DrawCompletionPanel(const Vorn::SmartPtr<Graphics>& graphics)
         game->menus[Game::MENU_NOTICE]->Draw(graphics);
 }
 
-void PlayfieldFit::Draw(const Vorn::SmartPtr<Graphics>& graphics)
+void PlayfieldFit::DrawDropGuides(const Vorn::SmartPtr<Graphics>& graphics)
 {
-    if (!graphics)
-        return;
-    const Layout layout = CurrentLayout();
-    const int cell = layout.cell;
+    const int cell = CurrentLayout().cell;
+    int tx = 0, ty = 0;
+    DragTargetCell(tx, ty);
+    graphics->DrawImageEx(IMAGE_GUIDE_VERTICAL, originX + tx * cell, originY, 0, 0,
+                          Block::blocksWidth[dragType], height * cell, 1.0f, Game::COLOR_R,
+                          Game::COLOR_G, Game::COLOR_B, 0.5f);
+    graphics->DrawImageEx(IMAGE_GUIDE_HORIZONTAL, originX, originY + ty * cell, 0, 0,
+                          width * cell, Block::blocksHeight[dragType], 1.0f, Game::COLOR_R,
+                          Game::COLOR_G, Game::COLOR_B, 0.5f);
+}
+
+void PlayfieldFit::DrawSurroundings(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    const int cell = CurrentLayout().cell;
     const int boardWidth = width * cell;
     const int boardHeight = height * cell;
-
-    // Guides first: the background below covers them everywhere but on the puzzle's cells.
-    if (dragging && !layout.framed) {
-        int tx = 0, ty = 0;
-        DragTargetCell(tx, ty);
-        graphics->DrawImageEx(IMAGE_GUIDE_VERTICAL, originX + tx * cell, originY, 0, 0,
-                              Block::blocksWidth[dragType], boardHeight, 1.0f, Game::COLOR_R,
-                              Game::COLOR_G, Game::COLOR_B, 0.5f);
-        graphics->DrawImageEx(IMAGE_GUIDE_HORIZONTAL, originX, originY + ty * cell, 0, 0,
-                              boardWidth, Block::blocksHeight[dragType], 1.0f, Game::COLOR_R,
-                              Game::COLOR_G, Game::COLOR_B, 0.5f);
-    }
-
     DrawBackground(graphics, 0, 0, originX, Consts::SCREEN_HEIGHT);
     DrawBackground(graphics, originX, 0, boardWidth, originY);
     DrawBackground(graphics, originX + boardWidth, 0, Consts::SCREEN_WIDTH - (originX + boardWidth),
@@ -268,34 +265,82 @@ void PlayfieldFit::Draw(const Vorn::SmartPtr<Graphics>& graphics)
         for (int y = 0; y < height; ++y)
             if (grid[x][y] == BoardCell::HOLE || grid[x][y] == BoardCell::OUTSIDE)
                 DrawBackground(graphics, originX + x * cell, originY + y * cell, cell, cell);
+}
 
-    if (!layout.framed) {
-        // Holes the puzzle encloses are hatched.
-        const float left = boardX0 + static_cast<float>(halfCellShift) / cell;
-        for (int x = 0; x < width; ++x) {
-            for (int y = 0; y < height; ++y) {
-                if (grid[x][y] != BoardCell::HOLE)
-                    continue;
-                const float cx = x + left;
-                const float cy = y + layout.top + boardY0;
-                for (float step : {0.0f, 0.33f, 0.66f}) {
-                    Game::DrawHandVertical(graphics, cx + step, cy, 1.0f,
-                                           Consts::THEME_LINES_VERTICAL);
-                    Game::DrawHandHorizontal(graphics, cx, cy + step, 1.0f,
-                                             Consts::THEME_LINES_HORIZONTAL);
-                }
+void PlayfieldFit::DrawHoleHatching(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    const Layout layout = CurrentLayout();
+    const int cell = layout.cell;
+    const float left = boardX0 + static_cast<float>(halfCellShift) / cell;
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            if (grid[x][y] != BoardCell::HOLE)
+                continue;
+            const float cx = x + left;
+            const float cy = y + layout.top + boardY0;
+            for (float step : {0.0f, 0.33f, 0.66f}) {
+                Game::DrawHandVertical(graphics, cx + step, cy, 1.0f, Consts::THEME_LINES_VERTICAL);
+                Game::DrawHandHorizontal(graphics, cx, cy + step, 1.0f,
+                                         Consts::THEME_LINES_HORIZONTAL);
             }
         }
-    } else {
-        DrawFrameTiles(graphics);
     }
+}
+
+void PlayfieldFit::DrawLevelTitle(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    const Layout layout = CurrentLayout();
+    const int cell = layout.cell;
+    if (Game::instance && level >= 0 && level < Game::LEVEL_COUNT)
+        DrawText(graphics, MainFont(), Game::instance->levelTitles[level],
+                 Consts::DISPLAY_AREA_X + 6 * cell,
+                 static_cast<int>((cell + layout.top * cell) * 0.5f), GLFont::CENTER);
+}
+
+void PlayfieldFit::DrawCornerLabels(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    const Layout layout = CurrentLayout();
+    const int cell = layout.cell;
+    const int labelY = static_cast<int>((layout.rows - 0.5f) * cell);
+    DrawText(graphics, SmallFont(), Text("MENU"), static_cast<int>(cell * 0.25f), labelY, 0);
+    const int right = static_cast<int>(layout.columns * cell - cell * 0.25f);
+    if (!hintPanelOpen && playTimer > 0)
+        DrawText(graphics, SmallFont(), Text("BUTTON_HINTS"), right, labelY, GLFont::RIGHT);
+    else if (hintPanelOpen)
+        DrawText(graphics, SmallFont(), Text("BACK"), right, labelY, GLFont::RIGHT);
+}
+
+void PlayfieldFit::DrawOutline(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    for (const OutlineSegment& segment : outline) {
+        if (segment.direction == OutlineSegment::VERTICAL)
+            Game::DrawHandVertical(graphics, segment.x, segment.y, segment.length,
+                                   Consts::THEME_LINES_VERTICAL);
+        else
+            Game::DrawHandHorizontal(graphics, segment.x, segment.y, segment.length,
+                                     Consts::THEME_LINES_HORIZONTAL);
+    }
+}
+
+void PlayfieldFit::Draw(const Vorn::SmartPtr<Graphics>& graphics)
+{
+    if (!graphics)
+        return;
+    const bool framed = CurrentLayout().framed;
+
+    // Guides first: the background below covers them everywhere but on the puzzle's cells.
+    if (dragging && !framed)
+        DrawDropGuides(graphics);
+
+    DrawSurroundings(graphics);
+    if (!framed)
+        DrawHoleHatching(graphics); // holes the puzzle encloses are hatched
+    else
+        DrawFrameTiles(graphics);
 
     if (!hintPanelOpen) {
         DrawPlacedBlocks(graphics);
-        if (Game::instance && level >= 0 && level < Game::LEVEL_COUNT)
-            DrawText(graphics, MainFont(), Game::instance->levelTitles[level],
-                     Consts::DISPLAY_AREA_X + 6 * cell,
-                     static_cast<int>((cell + layout.top * cell) * 0.5f), GLFont::CENTER);
+        DrawLevelTitle(graphics);
     } else {
         DrawHintPanel(graphics);
     }
@@ -303,26 +348,11 @@ void PlayfieldFit::Draw(const Vorn::SmartPtr<Graphics>& graphics)
     if (!hintPanelOpen && !solved)
         DrawTray(graphics);
 
-    if (!paused) {
-        const int labelY = static_cast<int>((layout.rows - 0.5f) * cell);
-        DrawText(graphics, SmallFont(), Text("MENU"), static_cast<int>(cell * 0.25f), labelY, 0);
-        const int right = static_cast<int>(layout.columns * cell - cell * 0.25f);
-        if (!hintPanelOpen && playTimer > 0)
-            DrawText(graphics, SmallFont(), Text("BUTTON_HINTS"), right, labelY, GLFont::RIGHT);
-        else if (hintPanelOpen)
-            DrawText(graphics, SmallFont(), Text("BACK"), right, labelY, GLFont::RIGHT);
-    }
+    if (!paused)
+        DrawCornerLabels(graphics);
 
-    if (!layout.framed) {
-        for (const OutlineSegment& segment : outline) {
-            if (segment.direction == OutlineSegment::VERTICAL)
-                Game::DrawHandVertical(graphics, segment.x, segment.y, segment.length,
-                                       Consts::THEME_LINES_VERTICAL);
-            else
-                Game::DrawHandHorizontal(graphics, segment.x, segment.y, segment.length,
-                                         Consts::THEME_LINES_HORIZONTAL);
-        }
-    }
+    if (!framed)
+        DrawOutline(graphics);
 
     if (dragging)
         DrawDraggedPiece(graphics);

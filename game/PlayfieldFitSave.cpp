@@ -67,6 +67,70 @@ bool IsPlausible(const PieceRecord& piece)
            piece.colour >= 0 && piece.colour < 6;
 }
 
+// What "save2" holds: where the saved game was played.
+struct SavedPlace {
+    Vorn::s32 level;
+    float scroll;
+    Vorn::s32 pack;
+};
+
+// Reads "save2"; false when it is missing, of the wrong size or names no level of its pack.
+bool ReadPlace(SavedPlace& place)
+{
+    SaveReader where;
+    if (!where.Open(Game::SavePath("save2"), SAVE2_BYTES + 1) || where.Size() != SAVE2_BYTES)
+        return false;
+    place.level = 0;
+    place.pack = 0;
+    place.scroll = 0.0f;
+    where.GetI32(place.level);
+    where.GetF32(place.scroll);
+    where.GetI32(place.pack);
+    return Content::GetLevel(place.level) && place.pack == BinaryFiles::PackOfLevel(place.level) &&
+           std::isfinite(place.scroll);
+}
+
+// What "save" holds, read but not yet checked against the level.
+struct SavedBoard {
+    int recent[Playfield::RECENT_TYPES];
+    std::vector<PieceRecord> trayPieces;
+    std::vector<PieceRecord> pieces;
+    Vorn::s32 time;
+};
+
+// Reads "save"; false when it is missing, not a fit game's, cut short, too long or holds a value
+// no board can have.
+bool ReadBoard(SavedBoard& saved)
+{
+    SaveReader board;
+    if (!board.Open(Game::SavePath("save"), MAX_SAVE_BYTES + 1))
+        return false;
+    Vorn::s32 mode = -1, trayRecords = -1, placedRecords = -1;
+    saved.time = 0;
+    // Only the fit game's own saves are restored.
+    if (!board.GetI32(mode) || mode != 0 || !Skip(board, 7 * 4))
+        return false;
+    for (int& type : saved.recent) {
+        Vorn::s32 value = 0;
+        if (!board.GetI32(value) || value < -1 || value >= Block::TYPE_COUNT)
+            return false;
+        type = value;
+    }
+    if (!board.GetI32(trayRecords) || trayRecords < 0 || trayRecords > MAX_TRAY_RECORDS)
+        return false;
+    saved.trayPieces.resize(static_cast<size_t>(trayRecords));
+    for (PieceRecord& piece : saved.trayPieces)
+        if (!ReadPiece(board, piece) || !std::isfinite(piece.trayState))
+            return false;
+    if (!board.GetI32(placedRecords) || placedRecords < 0 || placedRecords > MAX_PLACED_RECORDS)
+        return false;
+    saved.pieces.resize(static_cast<size_t>(placedRecords));
+    for (PieceRecord& piece : saved.pieces)
+        if (!ReadPiece(board, piece) || !IsPlausible(piece))
+            return false;
+    return board.GetI32(saved.time) && board.Remaining() == 0;
+}
+
 } // namespace
 
 void PlayfieldFit::SaveGame()
@@ -89,46 +153,15 @@ void PlayfieldFit::SaveGame()
 
 bool PlayfieldFit::LoadGame()
 {
-    SaveReader where;
-    if (!where.Open(Game::SavePath("save2"), SAVE2_BYTES + 1) || where.Size() != SAVE2_BYTES)
+    SavedPlace place;
+    if (!ReadPlace(place))
         return false;
-    Vorn::s32 savedLevel = 0, savedPack = 0;
-    float scroll = 0.0f;
-    where.GetI32(savedLevel);
-    where.GetF32(scroll);
-    where.GetI32(savedPack);
-    if (!Content::GetLevel(savedLevel) || savedPack != BinaryFiles::PackOfLevel(savedLevel) ||
-        !std::isfinite(scroll))
+    const Vorn::s32 savedLevel = place.level;
+    SavedBoard saved;
+    if (!ReadBoard(saved))
         return false;
-
-    SaveReader board;
-    if (!board.Open(Game::SavePath("save"), MAX_SAVE_BYTES + 1))
-        return false;
-    Vorn::s32 mode = -1, trayRecords = -1, placedRecords = -1, savedTime = 0;
-    int savedRecent[RECENT_TYPES];
-    // Only the fit game's own saves are restored.
-    if (!board.GetI32(mode) || mode != 0 || !Skip(board, 7 * 4))
-        return false;
-    for (int& type : savedRecent) {
-        Vorn::s32 value = 0;
-        if (!board.GetI32(value) || value < -1 || value >= Block::TYPE_COUNT)
-            return false;
-        type = value;
-    }
-    if (!board.GetI32(trayRecords) || trayRecords < 0 || trayRecords > MAX_TRAY_RECORDS)
-        return false;
-    std::vector<PieceRecord> trayPieces(static_cast<size_t>(trayRecords));
-    for (PieceRecord& piece : trayPieces)
-        if (!ReadPiece(board, piece) || !std::isfinite(piece.trayState))
-            return false;
-    if (!board.GetI32(placedRecords) || placedRecords < 0 || placedRecords > MAX_PLACED_RECORDS)
-        return false;
-    std::vector<PieceRecord> pieces(static_cast<size_t>(placedRecords));
-    for (PieceRecord& piece : pieces)
-        if (!ReadPiece(board, piece) || !IsPlausible(piece))
-            return false;
-    if (!board.GetI32(savedTime) || board.Remaining() != 0)
-        return false;
+    const std::vector<PieceRecord>& trayPieces = saved.trayPieces;
+    const std::vector<PieceRecord>& pieces = saved.pieces;
 
     // The tray is the level's own: the save must agree with it entry by entry.
     if (!LoadLevel(savedLevel) || trayPieces.size() != tray.size())
@@ -162,13 +195,13 @@ bool PlayfieldFit::LoadGame()
         if (hidden != 0)
             return Abandon(savedLevel);
 
-    std::copy(std::begin(savedRecent), std::end(savedRecent), recentTypes);
-    playTime = savedTime > 0 ? savedTime : 0;
+    std::copy(std::begin(saved.recent), std::end(saved.recent), recentTypes);
+    playTime = saved.time > 0 ? saved.time : 0;
     paused = true;
 
     if (Game* game = Game::instance.Get()) {
-        game->scrollPosition = scroll;
-        game->currentPack = savedPack;
+        game->scrollPosition = place.scroll;
+        game->currentPack = place.pack;
         game->scrollVelocity = 0.0f;
         game->currentLevel = savedLevel;
     }
