@@ -395,8 +395,8 @@ public:
     // The about screen (GameInfoScreens.cpp).
     void DrawAbout(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawOptions(const Vorn::SmartPtr<Graphics>& graphics);
-    // The twitch option's box, ticked when on, its tick's left edge at left and its middle at
-    // middle (cells): on the options screen and in the settings panel in play.
+    // The options screen's twitch box, its picture showing the option, the picture's left edge at
+    // left and its middle at middle (cells).
     void DrawTwitchBox(const Vorn::SmartPtr<Graphics>& graphics, float left, float middle);
     void DrawMoreMenu(const Vorn::SmartPtr<Graphics>& graphics);
     void DrawLanguageMenu(const Vorn::SmartPtr<Graphics>& graphics);

@@ -68,25 +68,26 @@ void MenuKit::BuildDialogs(Game& game, const MenuLayout& l, const ListSizes& s)
 {
     const SmartPtr<GLFont>& font = game.smallFont;
     using YN = Game::YesNoButton;
-    const float m = l.m;
+    const float m = l.margin;
+    const float yes = m + l.rows - 2.0f * l.rowHeight;
     ReplaceList(game.menus[Game::MENU_YES_NO],
                 MakeList(game,
-                         {Key(YN::YES, "QUESTION_YES", m, m + l.r - 2.0f * l.rh, s.wide, s.narrow),
+                         {Key(YN::YES, "QUESTION_YES", m, yes, s.wide, s.narrow),
                           Key(YN::NO, "QUESTION_NO", m, s.bottom, s.wide, s.narrow)},
                          font, s.max));
     ReplaceList(game.menus[Game::MENU_QUESTION],
                 MakeList(game,
-                         {Key(YN::YES, "QUESTION_YES", m, m + l.r - 2.0f * l.rh, s.wide, s.narrow),
+                         {Key(YN::YES, "QUESTION_YES", m, yes, s.wide, s.narrow),
                           Key(YN::NO, "QUESTION_NO", m, s.bottom, s.wide, s.narrow)},
                          font, s.max));
     ReplaceList(game.menus[Game::MENU_NOTICE],
                 MakeList(game,
-                         {Key(Game::NoticeButton::CONTINUE, "CONTINUE", m, l.r - m - l.rh, s.wide,
-                              s.narrow)},
+                         {Key(Game::NoticeButton::CONTINUE, "CONTINUE", m,
+                              l.rows - m - l.rowHeight, s.wide, s.narrow)},
                          font, s.max));
 
-    const float r = l.r;
-    const float rh = l.rh;
+    const float r = l.rows;
+    const float rh = l.rowHeight;
     // Questions keep the two bottom rows free for YES and NO, notices the bottom row for CONTINUE.
     struct DialogSpec {
         int state;
@@ -103,9 +104,10 @@ void MenuKit::BuildDialogs(Game& game, const MenuLayout& l, const ListSizes& s)
         {Game::STATE_GUEST_NOT_DELETABLE, "DELETE_GUEST", false},
     };
     for (const DialogSpec& dialog : dialogs) {
-        const float height = dialog.question ? r - 2.0f * rh - m - l.y0 : r - l.y0 - m - rh;
+        const float top = l.menuTop;
+        const float height = dialog.question ? r - 2.0f * rh - m - top : r - top - m - rh;
         game.dialogTexts[dialog.state] =
-            MakeText(game.font, game.GetText(dialog.key), m, l.y0 + m, l.k - 2.0f * m, height);
+            MakeText(game.font, game.GetText(dialog.key), m, top + m, l.columns - 2.0f * m, height);
     }
 }
 

@@ -21,14 +21,14 @@ using Vorn::WideString;
 
 // The menu geometry in cells, for one base size.
 struct MenuLayout {
-    float m;  // margin around boxes
-    float rh; // row height of the four-row menus
-    float k;  // screen width
-    float r;  // screen height
-    float y0; // top of the menus, below the logo
-    float s5; // row height of a five-row list
-    float s6; // row height of a six-row list
-    float t;  // first board row
+    float margin;        // around boxes
+    float rowHeight;     // of the four-row menus under the logo
+    float columns;       // the screen's width
+    float rows;          // the screen's height
+    float menuTop;       // the top of the menus, below the logo
+    float fiveRowHeight; // of the first-start language list
+    float sixRowHeight;  // of the language and profile lists
+    float boardTop;      // the board's first row
 };
 
 inline MenuLayout ComputeLayout()
@@ -38,14 +38,14 @@ inline MenuLayout ComputeLayout()
     const float w = static_cast<float>(Consts::SCREEN_WIDTH);
     const float y = static_cast<float>(Consts::MAIN_MENU_Y);
     MenuLayout layout;
-    layout.m = 0.2f;
-    layout.rh = (h - y) / (4.0f * c);
-    layout.k = w / c;
-    layout.r = h / c;
-    layout.y0 = Consts::ALWAYS_SHOW_LOGO ? y / c : 0.0f;
-    layout.s6 = Consts::ALWAYS_SHOW_LOGO ? (h - y) / (6.0f * c) : h / (6.0f * c);
-    layout.s5 = (h - y) / (5.0f * c);
-    layout.t = (layout.r - 16.0f) * 0.5f;
+    layout.margin = 0.2f;
+    layout.rowHeight = (h - y) / (4.0f * c);
+    layout.columns = w / c;
+    layout.rows = h / c;
+    layout.menuTop = Consts::ALWAYS_SHOW_LOGO ? y / c : 0.0f;
+    layout.sixRowHeight = Consts::ALWAYS_SHOW_LOGO ? (h - y) / (6.0f * c) : h / (6.0f * c);
+    layout.fiveRowHeight = (h - y) / (5.0f * c);
+    layout.boardTop = (layout.rows - 16.0f) * 0.5f;
     return layout;
 }
 
@@ -131,14 +131,14 @@ inline ListSizes ComputeSizes(const MenuLayout& l)
 {
     ListSizes s;
     s.max = 2.0f * Consts::BUTTON_MAX_CHANGE;
-    s.full = l.k - 0.4f;
-    s.half = l.k / 2.0f - 0.4f;
-    s.right = l.k / 2.0f + 0.2f;
-    s.row = l.rh - 0.4f;
-    s.top = l.y0 + 0.2f;
-    s.wide = l.k - 2.0f * l.m;
-    s.narrow = l.rh - 2.0f * l.m;
-    s.bottom = l.m + l.r - l.rh;
+    s.full = l.columns - 0.4f;
+    s.half = l.columns / 2.0f - 0.4f;
+    s.right = l.columns / 2.0f + 0.2f;
+    s.row = l.rowHeight - 0.4f;
+    s.top = l.menuTop + 0.2f;
+    s.wide = l.columns - 2.0f * l.margin;
+    s.narrow = l.rowHeight - 2.0f * l.margin;
+    s.bottom = l.margin + l.rows - l.rowHeight;
     return s;
 }
 

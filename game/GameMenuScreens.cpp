@@ -29,16 +29,17 @@ using namespace MenuKit;
 namespace {
 
 constexpr int IMAGE_TWITCH_ON = 58;
+constexpr int IMAGE_TWITCH_OFF = 56;
 // The tick that marks the language in use on the language lists.
 constexpr int IMAGE_CURRENT_LANGUAGE = 58;
 constexpr int THEME_UNTINTED_BARS = 4;
-// A volume bar's picture is drawn at this scale; 0.58823526 cells of source per 10 % make a full
-// bar 5 cells long on screen.
-constexpr float BAR_SCALE = 0.85f;
-constexpr float BAR_CELLS_PER_PERCENT = 0.058823526f;
 constexpr float SLIDER_LENGTH = 5.0f;
 constexpr float SLIDER_HEIGHT = 0.8f;
 constexpr int MAX_VOLUME_PERCENT = 100;
+// A volume bar's picture is drawn at this scale; its source grows by a tenth of a full bar per
+// ten percent, so that a full bar is as long as the slider on screen.
+constexpr float BAR_SCALE = 0.85f;
+constexpr float BAR_CELLS_PER_TEN_PERCENT = SLIDER_LENGTH / 10.0f / BAR_SCALE;
 
 const char* const THEME_NAME_KEYS[] = {"NOTEBOOK",     "CHALKBOARD",      "THEME_WOOD",
                                        "THEME_NATURE", "THEME_SUMMER",    "THEME_OLD_PAPER",
@@ -79,7 +80,8 @@ void DrawSlider(const SmartPtr<Graphics>& graphics, float left, float y, int vol
     const bool untinted = Game::ThemeIndex() == THEME_UNTINTED_BARS;
     graphics->DrawImageEx(Consts::THEME_PROGRESS_BARS[Game::ThemeIndex()], PixelX(left), PixelY(y),
                           0, 0,
-                          static_cast<int>(Cell() * BAR_CELLS_PER_PERCENT * static_cast<float>(volume)),
+                          static_cast<int>(Cell() * BAR_CELLS_PER_TEN_PERCENT *
+                                           static_cast<float>(volume) * 0.1f),
                           Consts::CELL_SIZE, BAR_SCALE, untinted ? 1.0f : Game::COLOR_R,
                           untinted ? 1.0f : Game::COLOR_G, untinted ? 1.0f : Game::COLOR_B, 1.0f);
     Game::DrawHandVertical(graphics,
@@ -118,7 +120,8 @@ std::vector<ButtonSpec<Game::LanguageButton>> LanguageButtons(const MenuLayout& 
     std::vector<ButtonSpec<Game::LanguageButton>> specs;
     for (int i = 0; i < Game::LANGUAGE_COUNT; ++i)
         specs.push_back(Key(static_cast<Game::LanguageButton>(i), Game::GetLanguageKey(i), 0.2f,
-                            l.y0 + 0.2f + static_cast<float>(i) * rows, l.k - 0.4f, rows - 0.4f));
+                            l.menuTop + 0.2f + static_cast<float>(i) * rows, l.columns - 0.4f,
+                            rows - 0.4f));
     return specs;
 }
 
@@ -127,15 +130,18 @@ void BuildFourRowMenus(Game& game, const MenuLayout& l, const ListSizes& s)
 {
     using B = Game::MainButton;
     const SmartPtr<GLFont>& font = game.smallFont;
-    const float rh = l.rh;
-    // Main menu: its four buttons fill the rows under the logo as the other four-row menus do,
-    // with no empty row between them.
+    const float rh = l.rowHeight;
+    // Main menu: rows of 0.8 Rh, the third one left free.
+    const float mainRow = 0.8f * rh;
+    const float mainButton = mainRow - 0.4f;
     ReplaceList(game.menus[Game::MENU_MAIN],
                 MakeList(game,
-                         {Key(B::PLAY, "PLAY", 0.2f, s.top, s.full, s.row),
-                          Key(B::MORE, "MENU_MORE", 0.2f, s.top + rh, s.full, s.row),
-                          Key(B::WEBSITE, "MENU_VISIT_WEBSITE", 0.2f, s.top + 2.0f * rh, s.full, s.row),
-                          Key(B::PROFILE, "PROFILE", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
+                         {Key(B::PLAY, "PLAY", 0.2f, s.top, s.full, mainButton),
+                          Key(B::MORE, "MENU_MORE", 0.2f, s.top + mainRow, s.full, mainButton),
+                          Key(B::WEBSITE, "MENU_VISIT_WEBSITE", 0.2f, s.top + 3.0f * mainRow,
+                              s.full, mainButton),
+                          Key(B::PROFILE, "PROFILE", 0.2f, s.top + 4.0f * mainRow, s.full,
+                              mainButton)},
                          font, s.max));
 
     using M = Game::MoreButton;
@@ -156,7 +162,7 @@ void BuildFourRowMenus(Game& game, const MenuLayout& l, const ListSizes& s)
     // The plain painter centres the caption 0.24 K right of the button's left edge, leaving the
     // left part to the twitch box.
     options->AddButtonEx(Game::Id(O::TWITCH), game.GetText("TWITCH"), font, s.right, s.top, s.half,
-                         s.row, s.max, 0.24f * l.k, 0, -1);
+                         s.row, s.max, 0.24f * l.columns, 0, -1);
     options->AddButton(Game::Id(O::DELETE), game.GetText("DELETE"), font, 0.2f, s.top + 2.0f * rh,
                        Language::EFIGS ? s.half : s.full, s.row, s.max, -1);
     if (Language::EFIGS)
@@ -166,14 +172,13 @@ void BuildFourRowMenus(Game& game, const MenuLayout& l, const ListSizes& s)
                        s.full, s.row, s.max, -1);
     ReplaceList(game.menus[Game::MENU_OPTIONS], options);
 
-    // Data: no button leads to the high-score question. BACK takes the bottom row, as high as
-    // the other buttons and where every other menu has its BACK.
+    // Data: no button leads to the high-score question; BACK takes the two bottom rows.
     using D = Game::DataButton;
     ReplaceList(game.menus[Game::MENU_DATA],
                 MakeList(game,
                          {Key(D::DELETE_PROFILE, "DELETE_PROFILE", 0.2f, s.top, s.full, s.row),
                           Key(D::DELETE_DATA, "DELETE_DATA", 0.2f, s.top + rh, s.full, s.row),
-                          Key(D::BACK, "BACK", 0.2f, s.top + 3.0f * rh, s.full, s.row)},
+                          Key(D::BACK, "BACK", 0.2f, s.top + 2.0f * rh, s.full, 2.0f * rh - 0.4f)},
                          font, s.max));
 }
 
@@ -181,28 +186,32 @@ void BuildFourRowMenus(Game& game, const MenuLayout& l, const ListSizes& s)
 void BuildProfileAndLanguageLists(Game& game, const MenuLayout& l, const ListSizes& s)
 {
     const SmartPtr<GLFont>& font = game.smallFont;
-    std::vector<ButtonSpec<Game::LanguageButton>> languages = LanguageButtons(l, l.s6);
+    const float six = l.sixRowHeight;
+    std::vector<ButtonSpec<Game::LanguageButton>> languages = LanguageButtons(l, six);
     languages.push_back(
-        Key(Game::LanguageButton::BACK, "BACK", 0.2f, s.top + 5.0f * l.s6, s.full, l.s6 - 0.4f));
+        Key(Game::LanguageButton::BACK, "BACK", 0.2f, s.top + 5.0f * six, s.full, six - 0.4f));
     ReplaceList(game.menus[Game::MENU_LANGUAGE], MakeList(game, languages, font, s.max));
     ReplaceList(game.menus[Game::MENU_FIRST_LANGUAGE],
-                MakeList(game, LanguageButtons(l, l.s5), font, s.max));
+                MakeList(game, LanguageButtons(l, l.fiveRowHeight), font, s.max));
 
     // Profiles: the slot captions become the names when the profiles load.
     using P = Game::ProfileButton;
     std::vector<ButtonSpec<P>> profiles;
     for (int slot = 0; slot < Game::PROFILE_SLOTS; ++slot)
         profiles.push_back(Key(static_cast<P>(Game::Id(P::FIRST_SLOT) + slot), "EMPTY_SLOT", 0.2f,
-                               s.top + static_cast<float>(slot) * l.s6, s.full, l.s6 - 0.4f));
-    profiles.push_back(Key(P::GUEST, "GUEST", 0.2f, s.top + 5.0f * l.s6, s.half, l.s6 - 0.4f));
-    profiles.push_back(Key(P::BACK, "BACK", s.right, s.top + 5.0f * l.s6, s.half, l.s6 - 0.4f));
+                               s.top + static_cast<float>(slot) * six, s.full, six - 0.4f));
+    profiles.push_back(Key(P::GUEST, "GUEST", 0.2f, s.top + 5.0f * six, s.half, six - 0.4f));
+    profiles.push_back(Key(P::BACK, "BACK", s.right, s.top + 5.0f * six, s.half, six - 0.4f));
     ReplaceList(game.menus[Game::MENU_PROFILES], MakeList(game, profiles, font, s.max));
 
     using W = Game::WelcomeButton;
+    const float rh = l.rowHeight;
     ReplaceList(game.menus[Game::MENU_WELCOME],
                 MakeList(game,
-                         {Key(W::PLAY, "PLAY", 0.2f, l.r + 0.2f - 3.0f * l.rh, s.full, 2.0f * l.rh - 0.4f),
-                          Key(W::CHANGE_PROFILE, "CHANGE_PROFILE", 0.2f, l.r + 0.2f - l.rh, s.full, s.row)},
+                         {Key(W::PLAY, "PLAY", 0.2f, l.rows + 0.2f - 3.0f * rh, s.full,
+                              2.0f * rh - 0.4f),
+                          Key(W::CHANGE_PROFILE, "CHANGE_PROFILE", 0.2f, l.rows + 0.2f - rh, s.full,
+                              s.row)},
                          font, s.max));
 }
 
@@ -411,17 +420,17 @@ void Game::RenderWelcome(const SmartPtr<Graphics>& graphics)
 
 void Game::DrawTwitchBox(const SmartPtr<Graphics>& graphics, float left, float middle)
 {
-    // An empty box is off, a ticked one on. (The padlock picture, which marks locked levels,
-    // would read as "locked", not as "off".)
+    // The box is measured on the "on" picture; the "off" one stands in the same place.
     Content::LoadImage(IMAGE_TWITCH_ON);
+    Content::LoadImage(IMAGE_TWITCH_OFF);
     const Image* box = Graphics::FindImage(IMAGE_TWITCH_ON);
     const float iw = box ? static_cast<float>(box->width) : 0.0f;
     const float ih = box ? static_cast<float>(box->height) : 0.0f;
     DrawTextBox(graphics, left - 0.15f, middle - 0.7f * ih / Cell(), 1.55f * iw / Cell(),
                 1.4f * ih / Cell(), font, WideString());
-    if (twitch)
-        graphics->DrawImageCentered(IMAGE_TWITCH_ON, static_cast<int>(left * Cell()),
-                                    static_cast<int>(middle * Cell()), Graphics::ALIGN_CENTER_Y);
+    graphics->DrawImageCentered(twitch ? IMAGE_TWITCH_ON : IMAGE_TWITCH_OFF,
+                                static_cast<int>(left * Cell()), static_cast<int>(middle * Cell()),
+                                Graphics::ALIGN_CENTER_Y);
 }
 
 // --- Box painter ---------------------------------------------------------------------------------

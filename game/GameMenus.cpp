@@ -45,11 +45,12 @@ void ApplyProfileCaptions(Game& game)
 void BuildBrowsingLists(Game& game, const MenuLayout& l, const ListSizes& s)
 {
     const SmartPtr<GLFont>& font = game.smallFont;
-    const float k = l.k;
-    const float m = l.m;
+    const float k = l.columns;
+    const float m = l.margin;
     using Back = Game::BackButton;
     ReplaceList(game.menus[Game::MENU_ABOUT],
-                MakeList(game, {Key(Back::BACK, "BACK", 0.2f, s.top + 3.0f * l.rh, s.full, s.row)},
+                MakeList(game,
+                         {Key(Back::BACK, "BACK", 0.2f, s.top + 3.0f * l.rowHeight, s.full, s.row)},
                          font, s.max));
 
     // The screens below fill the display from the bottom row up, by the margin M.
@@ -70,11 +71,11 @@ void BuildBrowsingLists(Game& game, const MenuLayout& l, const ListSizes& s)
 // The about text with its scroll thumb.
 void MakeAboutText(Game& game, const MenuLayout& l)
 {
-    const float m = l.m;
-    const float r = l.r;
-    const float rh = l.rh;
+    const float m = l.margin;
+    const float r = l.rows;
+    const float rh = l.rowHeight;
     game.aboutText = MakeText(game.smallFont, game.BuildAboutText(), m, 3.0f * m,
-                              l.k - 1.0f - 2.0f * m, r - 4.0f * m - rh);
+                              l.columns - 1.0f - 2.0f * m, r - 4.0f * m - rh);
     game.aboutScroll = 0.0f;
     // The thumb's share of the track is the share of the text the box shows; a text that fits, or
     // has no lines, gets the whole track and does not scroll.
@@ -96,15 +97,15 @@ void Game::RebuildMenus()
 void Game::CreateMenus()
 {
     const MenuLayout l = ComputeLayout();
-    menuMargin = l.m;
-    menuRowHeight = l.rh;
-    screenColumns = l.k;
-    screenRows = l.r;
-    aboutScrollRange = l.r - l.rh - 0.4f - 1.0f;
+    menuMargin = l.margin;
+    menuRowHeight = l.rowHeight;
+    screenColumns = l.columns;
+    screenRows = l.rows;
+    aboutScrollRange = l.rows - l.rowHeight - 0.4f - 1.0f;
     currentPack = -1;
     pressedPack = -1;
     currentLevel = 0;
-    boardTopRows = l.t;
+    boardTopRows = l.boardTop;
 
     BuildPackTables();
 

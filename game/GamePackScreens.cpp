@@ -154,18 +154,19 @@ int NthFoundSolution(uint64_t record, int count, int rank)
 void MenuKit::BuildPackScreenLists(Game& game, const MenuLayout& l, const ListSizes& s)
 {
     const SmartPtr<GLFont>& font = game.smallFont;
-    const float k = l.k;
+    const float k = l.columns;
     ReplaceList(game.menus[Game::MENU_PACKS],
-                MakeList(game, {Key(Game::BackButton::BACK, "BACK", 0.2f, s.top + 3.0f * l.rh, s.full,
-                                    s.row)},
+                MakeList(game,
+                         {Key(Game::BackButton::BACK, "BACK", 0.2f, s.top + 3.0f * l.rowHeight,
+                              s.full, s.row)},
                          font, s.max));
 
     // On short screens the level page's buttons move up into a thinner row, leaving room for the
     // level preview above them.
-    float levelY = s.top + 3.0f * l.rh;
+    float levelY = s.top + 3.0f * l.rowHeight;
     float levelH = s.row;
-    if (Consts::SCREEN_HEIGHT / Consts::CELL_SIZE <= 17 && l.rh > 2.0f) {
-        levelY = s.top + 4.0f * l.rh - 2.0f;
+    if (Consts::SCREEN_HEIGHT / Consts::CELL_SIZE <= 17 && l.rowHeight > 2.0f) {
+        levelY = s.top + 4.0f * l.rowHeight - 2.0f;
         levelH = 1.6f;
     }
     using L = Game::LevelButton;

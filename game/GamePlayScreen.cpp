@@ -27,9 +27,11 @@ namespace {
 constexpr int SHORT_GAME_MS = 10000;
 // The theme whose volume bars are drawn in their own colours.
 constexpr int UNTINTED_BARS_THEME = 4;
-// Width of a volume bar's source per volume step, in cells: ten steps at scale 0.85 give 5 cells.
-constexpr float BAR_STEP_CELLS = 0.58823526f;
+// A volume bar is drawn at this scale; ten volume steps of source make a bar as long as its box.
 constexpr float BAR_SCALE = 0.85f;
+constexpr float BAR_LENGTH = 5.0f;
+constexpr float BAR_STEPS = 10.0f;
+constexpr float BAR_STEP_CELLS = BAR_LENGTH / BAR_STEPS / BAR_SCALE;
 // How much of the play screen a panel over it hides: the board stays faintly there, so the player
 // still sees where they are, but no line or block of it reads between the panel's buttons.
 constexpr float PANEL_VEIL_ALPHA = 0.95f;
@@ -89,24 +91,25 @@ void DrawVolumeBars(const Game& game, const SmartPtr<Graphics>& graphics, float 
     const float columns = game.screenColumns;
     const float y = top;
     const float volumes[2] = {Sounds::GetSoundVolume() / 10.0f, Sounds::GetMusicVolume() / 10.0f};
-    const float lefts[2] = {columns / 4.0f - 2.5f, 3.0f * columns / 4.0f - 2.5f};
+    const float lefts[2] = {columns / 4.0f - BAR_LENGTH / 2.0f,
+                            3.0f * columns / 4.0f - BAR_LENGTH / 2.0f};
     const bool tinted = Game::ThemeIndex() != UNTINTED_BARS_THEME;
     const int bar = Consts::THEME_PROGRESS_BARS[Game::ThemeIndex()];
     for (int i = 0; i < 2; ++i) {
         // A volume outside the sound layer's range must not ask for a negative or oversized source.
-        const float volume = std::min(std::max(volumes[i], 0.0f), 10.0f);
+        const float volume = std::min(std::max(volumes[i], 0.0f), BAR_STEPS);
         graphics->DrawImageEx(bar, PixelX(lefts[i]), PixelY(y), 0, 0,
                               static_cast<int>(Consts::CELL_SIZE * BAR_STEP_CELLS * volume),
                               Consts::CELL_SIZE, BAR_SCALE, tinted ? Game::COLOR_R : 1.0f,
                               tinted ? Game::COLOR_G : 1.0f, tinted ? Game::COLOR_B : 1.0f, 1.0f);
     }
     for (int i = 0; i < 2; ++i) {
-        const float volume = std::min(std::max(volumes[i], 0.0f), 10.0f);
+        const float volume = std::min(std::max(volumes[i], 0.0f), BAR_STEPS);
         Game::DrawHandVertical(graphics, lefts[i] + volume / 2.0f, y, 0.8f,
                                Consts::THEME_LINES_VERTICAL);
     }
     for (float left : lefts)
-        Game::DrawTextBox(graphics, left, y, 5.0f, 0.8f, game.font, WideString());
+        Game::DrawTextBox(graphics, left, y, BAR_LENGTH, 0.8f, game.font, WideString());
 }
 
 } // namespace
@@ -116,9 +119,9 @@ void DrawVolumeBars(const Game& game, const SmartPtr<Graphics>& graphics, float 
 // The board's lists: the pause menu, the settings panel, the hint button and the two spares.
 void MenuKit::BuildPlayLists(Game& game, const MenuLayout& l, const ListSizes& s)
 {
-    const float m = l.m;
-    const float r = l.r;
-    const float rh = l.rh;
+    const float m = l.margin;
+    const float r = l.rows;
+    const float rh = l.rowHeight;
     using P = Game::PauseButton;
     ReplaceList(game.menus[Game::MENU_PAUSE],
                 MakeList(game,
@@ -134,9 +137,8 @@ void MenuKit::BuildPlayLists(Game& game, const MenuLayout& l, const ListSizes& s
     SmartPtr<ButtonDisplayer> settings(new ButtonDisplayer());
     settings->AddTextButton(Game::Id(S::THEME), game.GetText("THEME"), game.GetText("NOTEBOOK"),
                             font, 0.2f, s.top + rh, s.half, s.row, s.max, -1);
-    // As on the options screen: the caption leaves the button's left part to the twitch box.
-    settings->AddButtonEx(Game::Id(S::TWITCH), game.GetText("TWITCH"), font, s.right, s.top + rh,
-                          s.half, s.row, s.max, 0.24f * l.k, 0, -1);
+    settings->AddButton(Game::Id(S::TWITCH), game.GetText("TWITCH"), font, s.right, s.top + rh,
+                        s.half, s.row, s.max, -1);
     settings->AddButton(Game::Id(S::BACK), game.GetText("BACK"), font, 0.2f, s.top + 3.0f * rh,
                         s.full, s.row, s.max, -1);
     ReplaceList(game.menus[Game::MENU_SETTINGS], settings);
@@ -149,7 +151,7 @@ void MenuKit::BuildPlayLists(Game& game, const MenuLayout& l, const ListSizes& s
                           : 0.0f;
     SmartPtr<ButtonDisplayer> hint(new ButtonDisplayer());
     hint->AddButton(Game::Id(Game::HintButton::USE_HINT), caption, font,
-                    (12.0f - 4.0f * b - tw) / 2.0f, l.t + 13.2f, tw + 4.0f * b, 1.6f, b, -1);
+                    (12.0f - 4.0f * b - tw) / 2.0f, l.boardTop + 13.2f, tw + 4.0f * b, 1.6f, b, -1);
     ReplaceList(game.menus[Game::MENU_HINT], hint);
 
     using N = Game::NoticeButton;
@@ -461,10 +463,6 @@ void Game::RenderPlay(const SmartPtr<Graphics>& graphics)
     const float r = screenRows;
     if (settingsPanelOpen) {
         DrawMenu(*this, graphics, MENU_SETTINGS);
-        // The twitch box, as on the options screen, left of the TWITCH caption.
-        if (menus[MENU_SETTINGS])
-            DrawTwitchBox(graphics, w * 0.75f - 2.15f,
-                          menus[MENU_SETTINGS]->GetButtonY(Id(SettingsButton::TWITCH)) + h / 2.0f - m);
         const float top = r - 2.0f * h;
         DrawPanel(graphics, m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font, WideString());
         DrawPanel(graphics, w / 2.0f + m, top + m, w / 2.0f - 2.0f * m, h - 2.0f * m, font,

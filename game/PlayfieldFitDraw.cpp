@@ -143,20 +143,16 @@ void PlayfieldFit::DrawDraggedPiece(const Vorn::SmartPtr<Graphics>& graphics)
     DragTargetCell(tx, ty);
     const bool fits = CanPlaceBlock(dragType, tx, ty);
     const float faint = Consts::THEME_BLOCK_ALPHA[layout.theme];
-    // A piece lifted off the board keeps its colour while it is carried; one from the tray has
-    // the tray's tint.
-    float tint[3] = {Game::COLOR_BLOCK_R, Game::COLOR_BLOCK_G, Game::COLOR_BLOCK_B};
-    if (dragColour >= 0)
-        for (int i = 0; i < 3; ++i)
-            tint[i] = Block::blockColors[dragColour % Block::COLOR_SLOTS][i];
+    // Carried pieces wear the tray's tint, wherever they were picked up; a piece lifted off the
+    // board takes its own colour again when it is placed.
+    const float r = Game::COLOR_BLOCK_R, g = Game::COLOR_BLOCK_G, b = Game::COLOR_BLOCK_B;
     const int image = Game::BASE_BLOCK + dragType;
     const int w = Block::blocksWidth[dragType], h = Block::blocksHeight[dragType];
     // Where it will land: a faint copy on the cells a release would cover.
     if (fits)
-        graphics->DrawImageEx(image, originX + tx * cell, originY + ty * cell, 0, 0, w, h, 1.0f,
-                              tint[0], tint[1], tint[2], faint);
-    graphics->DrawImageEx(image, x, y, 0, 0, w, h, scale, tint[0], tint[1], tint[2],
-                          fits ? 1.0f : faint);
+        graphics->DrawImageEx(image, originX + tx * cell, originY + ty * cell, 0, 0, w, h, 1.0f, r,
+                              g, b, faint);
+    graphics->DrawImageEx(image, x, y, 0, 0, w, h, scale, r, g, b, fits ? 1.0f : faint);
 }
 
 void PlayfieldFit::DrawHintPanel(const Vorn::SmartPtr<Graphics>& graphics)

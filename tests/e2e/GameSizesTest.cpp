@@ -1,10 +1,13 @@
 // The screens whose layout depends most on the base size, played at each of the four sizes and
-// kept as pictures in <screenshots>/<W>x<H>/: the menus, the level page of a late pack, a wide
-// level in play with a block carried over the board, and the panels over the play screen, in the
-// themes whose art meets the interface most (Notebook, Old paper, Red leather).
+// kept as pictures in <screenshots>/<W>x<H>/: the menus (the options with the twitch option on and
+// off), the level page of a late pack, a wide level in play with a block carried over the board,
+// and the panels over the play screen, in the themes whose art meets the interface most
+// (Notebook, Old paper, Red leather); in Notebook also the pages of the tallest outlines and a
+// tall letter solved, under its result panel.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "BinaryFiles.h"
 #include "Block.h"
@@ -78,35 +81,82 @@ protected:
         (h.*what)(x, y, 0);
     }
 
-    // Picks the first tray block up and carries it to the board's first free cell, leaving the
-    // finger down; the block is then over a place it fits.
-    void CarryFirstBlock()
+    // Picks the tray block up and carries it over board cell (tx, ty), leaving the finger down.
+    void Carry(const Block& entry, int tx, int ty)
     {
         PlayfieldFit& board = *G().playfield;
         const int cell = Consts::CELL_SIZE;
-        const Block* entry = board.Tray().front().Get();
-        const float x = Consts::DISPLAY_AREA_X + entry->x * cell + cell;
-        const float y = (entry->y + G().boardTopRows) * cell + cell;
+        const float x = Consts::DISPLAY_AREA_X + entry.x * cell + cell;
+        const float y = (entry.y + G().boardTopRows) * cell + cell;
         Touch(&Harness::TouchDown, x, y);
         h.Frame(100);
-        int tx = -1, ty = -1;
-        for (int cx = 0; cx < board.width && tx < 0; ++cx)
-            for (int cy = 0; cy < board.height && tx < 0; ++cy)
-                if (board.CanPlaceBlock(entry->type, cx, cy)) {
-                    tx = cx;
-                    ty = cy;
-                }
-        ASSERT_GE(tx, 0);
-        const float dx = board.originX + tx * cell + Block::blocksWidth[entry->type] / 2.0f;
-        const float dy = board.originY + ty * cell + Block::blocksHeight[entry->type] / 2.0f;
+        const float dx = board.originX + tx * cell + Block::blocksWidth[entry.type] / 2.0f;
+        const float dy = board.originY + ty * cell + Block::blocksHeight[entry.type] / 2.0f;
         Touch(&Harness::TouchMove, (x + dx) / 2, (y + dy) / 2);
         h.Frame(16);
         Touch(&Harness::TouchMove, dx, dy);
         h.Frames(6, 16);
+        fingerX = dx;
+        fingerY = dy;
+    }
+
+    // Carries the first tray block over the board's first free cell it fits.
+    void CarryFirstBlock()
+    {
+        PlayfieldFit& board = *G().playfield;
+        const Block& entry = *board.Tray().front();
+        for (int cx = 0; cx < board.width; ++cx)
+            for (int cy = 0; cy < board.height; ++cy)
+                if (board.CanPlaceBlock(entry.type, cx, cy))
+                    return Carry(entry, cx, cy);
+        FAIL() << "the first block fits nowhere";
+    }
+
+    // Plays the level's first stored solution block by block from the tray.
+    void PlayFirstSolution(int level)
+    {
+        PlayfieldFit& board = *G().playfield;
+        const SolutionTable& table = G().levelSolutions[level];
+        for (int k = 0; k < table.PiecesPerSolution(); ++k) {
+            const int entry = table.Entry(0, k);
+            const int type = SolutionPlacement::Type(entry);
+            const Block* piece = nullptr;
+            for (const auto& candidate : board.Tray())
+                if (candidate->type == type && candidate->trayState != -1.0f)
+                    piece = candidate.Get();
+            ASSERT_NE(piece, nullptr) << "piece " << k;
+            Carry(*piece, SolutionPlacement::X(entry) - static_cast<int>(board.boardX0),
+                  SolutionPlacement::Y(entry) - static_cast<int>(board.boardY0));
+            Touch(&Harness::TouchUp, fingerX, fingerY);
+            h.Frames(3);
+        }
+    }
+
+    static int LevelNamed(const std::string& file)
+    {
+        for (int level = 0; level < Game::LEVEL_COUNT; ++level)
+            if (BinaryFiles::files[level] == file)
+                return level;
+        return -1;
+    }
+
+    // Shows a level's page, the level open but unsolved.
+    void ShowLevelPage(int level)
+    {
+        Game& g = G();
+        for (int pack = 0; pack < Game::PACK_COUNT; ++pack)
+            for (size_t i = 0; i < g.packLevels[pack].size(); ++i)
+                if (g.packLevels[pack][i] == level) {
+                    g.currentPack = pack;
+                    g.scrollPosition = static_cast<float>(i);
+                }
+        g.levelRecords[level] = Game::RECORD_OPEN;
+        g.screenState = Game::STATE_LEVELS;
     }
 
     Harness h;
     GameDriver d;
+    float fingerX = 0.0f, fingerY = 0.0f;
 };
 
 } // namespace
@@ -128,6 +178,10 @@ TEST_P(GameSizes, MenusLevelPageAndPlayScreens)
     Go(Game::MENU_MAIN, 10, Game::STATE_MORE);
     Go(Game::MENU_MORE, 0, Game::STATE_OPTIONS);
     Shot("options");
+    ASSERT_TRUE(d.TapButton(Game::MENU_OPTIONS, 5));
+    Shot("options-twitch-off");
+    ASSERT_FALSE(g.twitch);
+    ASSERT_TRUE(d.TapButton(Game::MENU_OPTIONS, 5));
     Go(Game::MENU_OPTIONS, 6, Game::STATE_LANGUAGE);
     Shot("language-list");
     Go(Game::MENU_LANGUAGE, 5, Game::STATE_OPTIONS);
@@ -187,6 +241,27 @@ TEST_P(GameSizes, MenusLevelPageAndPlayScreens)
         ASSERT_TRUE(g.quitConfirmOpen);
         Shot(prefix + "quit-confirmation");
         Go(Game::MENU_YES_NO, 0, Game::STATE_LEVELS);
+        if (theme == 0) {
+            // The tallest outlines on their level pages, not solved yet, and a tall letter solved.
+            const std::pair<const char*, const char*> pages[] = {
+                {"zombie/0701_head_and_spine.bin", "head-and-spine"},
+                {"zombie/1001_first_aid_kit.bin", "first-aid-kit"}};
+            for (const auto& page : pages) {
+                const int level = LevelNamed(page.first);
+                ASSERT_GE(level, 0) << page.first;
+                ShowLevelPage(level);
+                Shot(prefix + "level-page-" + page.second);
+            }
+            const int juliet = LevelNamed("letters/j.bin");
+            ASSERT_GE(juliet, 0);
+            g.levelRecords[juliet] = Game::RECORD_OPEN;
+            g.StartLevel(juliet);
+            ASSERT_EQ(g.screenState, Game::STATE_PLAY);
+            PlayFirstSolution(juliet);
+            h.Frames(3);
+            ASSERT_TRUE(g.playfield->solved);
+            Shot(prefix + "juliet-solved");
+        }
         g.screenState = Game::STATE_MAIN_MENU;
         h.Frames(3);
     }

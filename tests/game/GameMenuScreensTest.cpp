@@ -187,17 +187,15 @@ TEST_F(MenuScreens, TheTwitchBoxShowsTheOption)
 {
     // Centred on the TWITCH button's middle: y = 6.25 + 3.4375 / 2 cells.
     const int ty = static_cast<int>((6.45f + 3.4375f / 2.0f - 0.2f) * 40.0f);
-    // On: the tick in the box. Off: the box stays empty; the padlock, which marks locked levels,
-    // would read as "locked".
+    // On: image 58 in the box; off: image 56, in the same place.
     for (bool on : {true, false}) {
         m_game->twitch = on;
         m_graphics->ClearRecord();
         m_game->DrawOptions(m_graphics);
-        EXPECT_TRUE(Calls(TWITCH_OFF, Call::CENTERED).empty());
-        const std::vector<Graphics::DrawCall> shown = Calls(TWITCH_ON, Call::CENTERED);
-        ASSERT_EQ(shown.size(), on ? 1u : 0u) << on;
-        if (!on)
-            continue;
+        EXPECT_TRUE(Calls(on ? TWITCH_OFF : TWITCH_ON, Call::CENTERED).empty()) << on;
+        const std::vector<Graphics::DrawCall> shown =
+            Calls(on ? TWITCH_ON : TWITCH_OFF, Call::CENTERED);
+        ASSERT_EQ(shown.size(), 1u) << on;
         EXPECT_EQ(shown[0].x, static_cast<int>((9.0f - 2.15f) * 40.0f));
         EXPECT_EQ(shown[0].y, ty - 10);
     }

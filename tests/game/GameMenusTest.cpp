@@ -108,39 +108,41 @@ protected:
     SmartPtr<VornTest::MemoryMount> m_device;
 };
 
-// The four-row menus fill the area under the logo row by row: no row is left empty between two
-// buttons, and no button is taller than a row (the data menu's BACK included).
-TEST_F(Menus, FourRowMenusHaveNoEmptyRowAndNoStretchedButton)
+// The menus under the logo stand on their rows at every base size: the main menu on rows of
+// 0.8 Rh, the third left free; the "more" menu and the options on rows of Rh; the data menu's
+// BACK two rows high. At 480x800 PLAY is (0.2, 6.45, 11.6, 2.35).
+TEST_F(Menus, MenusUnderTheLogoStandOnTheirRows)
 {
+    struct Row {
+        int list, id;
+        float top, height; // in rows of the list's row height; the button is 0.4 less
+        bool mainRows;     // rows of 0.8 Rh
+    };
+    const Row rows[] = {
+        {Game::MENU_MAIN, 0, 0, 1, true},    {Game::MENU_MAIN, 10, 1, 1, true},
+        {Game::MENU_MAIN, 11, 3, 1, true},   {Game::MENU_MAIN, 6, 4, 1, true},
+        {Game::MENU_MORE, 0, 0, 1, false},   {Game::MENU_MORE, 3, 2, 1, false},
+        {Game::MENU_MORE, 4, 3, 1, false},
+        {Game::MENU_OPTIONS, 2, 3, 1, false}, {Game::MENU_DATA, 1, 0, 1, false},
+        {Game::MENU_DATA, 2, 1, 1, false},   {Game::MENU_DATA, 0, 2, 2, false},
+    };
     for (const auto& size : {std::make_pair(240, 320), std::make_pair(320, 480),
                              std::make_pair(480, 800), std::make_pair(600, 1024)}) {
         Consts::Init(size.first, size.second, true);
         m_game->CreateMenus();
-        const float rh = m_game->menuRowHeight;
         const float top = static_cast<float>(Consts::MAIN_MENU_Y) / Consts::CELL_SIZE + 0.2f;
-        for (int list : {Game::MENU_MAIN, Game::MENU_MORE, Game::MENU_DATA, Game::MENU_OPTIONS}) {
-            std::vector<bool> used(4, false);
-            for (const ButtonRecord* b = m_game->menus[list]->GetHead(); b; b = b->next) {
-                const float row = (b->y - top) / rh;
-                EXPECT_NEAR(row, std::round(row), EPS) << "list " << list << " id " << b->id;
-                EXPECT_LE(b->h, rh - 0.4f + EPS) << "list " << list << " id " << b->id;
-                if (row > -0.5f && row < 3.5f)
-                    used[static_cast<int>(std::round(row))] = true;
-            }
-            // Rows below the last button may stay free (the data menu's third), none between.
-            int last = 3;
-            while (last > 0 && !used[last])
-                --last;
-            if (list == Game::MENU_OPTIONS)
-                used[1] = true; // the volume sliders' row
-            if (list == Game::MENU_DATA)
-                used[2] = true; // BACK stands on the bottom row, as everywhere
-            for (int row = 0; row <= last; ++row)
-                EXPECT_TRUE(used[row]) << "list " << list << " row " << row << " at "
-                                       << size.first << "x" << size.second;
-            EXPECT_EQ(last, 3) << "list " << list;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << size.first << "x" << size.second);
+            const float step = (row.mainRows ? 0.8f : 1.0f) * m_game->menuRowHeight;
+            ExpectRect(row.list, row.id,
+                       {0.2f, top + row.top * step, m_game->screenColumns - 0.4f,
+                        row.height * step - 0.4f});
         }
     }
+    Consts::Init(480, 800, true);
+    m_game->CreateMenus();
+    ExpectRect(Game::MENU_MAIN, 0, {0.2f, 6.45f, 11.6f, 2.35f});
+    ExpectRect(Game::MENU_DATA, 0, {0.2f, 6.45f + 2 * 3.4375f, 11.6f, 2 * 3.4375f - 0.4f});
 }
 
 TEST_F(Menus, ShortScreensGetTheCompactLevelPage)
@@ -198,9 +200,8 @@ TEST_F(Menus, EveryListHasTheIdsTheScreensActOn)
     const ButtonRecord* twitch = Button(Game::MENU_OPTIONS, 5);
     EXPECT_EQ(twitch->style, 0);
     EXPECT_FLOAT_EQ(twitch->extra, 0.24f * 12.0f);
-    // In play the same option leaves the same room for its box.
-    EXPECT_EQ(Button(Game::MENU_SETTINGS, 4)->style, 0);
-    EXPECT_FLOAT_EQ(Button(Game::MENU_SETTINGS, 4)->extra, 0.24f * 12.0f);
+    // In play the same option is a plain button, with no box beside it.
+    EXPECT_EQ(Button(Game::MENU_SETTINGS, 4)->style, 1);
     EXPECT_EQ(Button(Game::MENU_OPTIONS, 1)->label1, Text("THEME"));
     EXPECT_EQ(Button(Game::MENU_SETTINGS, 1)->label1, Text("THEME"));
     EXPECT_EQ(Caption(Game::MENU_HELP, 0), WideString(L"<"));

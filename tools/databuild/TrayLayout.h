@@ -2,8 +2,9 @@
 //
 // Positions are in screen cells: columns from the display area's left edge, rows from the board's
 // top row. Rows 0..15 are visible at every base size (240x320 shows exactly these). Row 0 holds the
-// level title and row 15 the bottom labels; the board keeps to rows 1..11 (the level page writes
-// below them and draws its outline strip from row 12); tray boxes, 2 x 2 cells each, use rows
+// level title and row 15 the bottom labels; the board keeps to rows 1..10, so that its outline
+// stays above row 11.5, where the result panel begins and the level page writes its solution
+// line (its strip of small outlines follows from row 12); tray boxes, 2 x 2 cells each, use rows
 // 1..14, except the cells of row 14 under the pause and hint buttons (columns 0-1 and 10-11 at
 // 240x320, where the bottom two rows are those buttons).
 #pragma once
@@ -31,7 +32,7 @@ public:
     static constexpr int COLUMNS = 12;
     static constexpr int ROWS = 16;
     static constexpr int BOARD_FIRST_ROW = 1;
-    static constexpr int BOARD_LAST_ROW = 11;
+    static constexpr int BOARD_LAST_ROW = 10;
     static constexpr int TRAY_FIRST_ROW = 1;
     static constexpr int TRAY_LAST_ROW = 14;
 

@@ -162,7 +162,8 @@ TEST_F(BoardDraw, TrayShadowsAndTheDraggedPiece)
     EXPECT_FLOAT_EQ(placed->r, Block::blockColors[board->Placed()[0]->colour][0]);
     EXPECT_EQ(Count(calls, Playfield::IMAGE_GUIDE_VERTICAL), 0);
 
-    // Lifted off the board again, the piece is carried in its own colour, not the tray's tint.
+    // Lifted off the board again, the piece is carried in the tray's tint, the landing copy too;
+    // placed, it wears its own colour again.
     const int colour = board->Placed()[0]->colour;
     float saved[4];
     std::copy(Block::blockColors[colour], Block::blockColors[colour] + 4, saved);
@@ -174,9 +175,24 @@ TEST_F(BoardDraw, TrayShadowsAndTheDraggedPiece)
     world.Move(x, y);
     calls = Draw();
     ASSERT_TRUE(board->dragging);
-    EXPECT_EQ(calls.back().image, singleImage);
-    EXPECT_FLOAT_EQ(calls.back().r, 0x12 / 255.0f);
-    EXPECT_FLOAT_EQ(calls.back().b, 0x56 / 255.0f);
+    ASSERT_GE(calls.size(), 2u);
+    for (const Graphics::DrawCall* carried : {&calls.back(), &calls[calls.size() - 2]}) {
+        EXPECT_EQ(carried->image, singleImage);
+        EXPECT_FLOAT_EQ(carried->r, Game::COLOR_BLOCK_R);
+        EXPECT_FLOAT_EQ(carried->g, Game::COLOR_BLOCK_G);
+        EXPECT_FLOAT_EQ(carried->b, Game::COLOR_BLOCK_B);
+    }
+    world.Up(x, y);
+    world.Frame(16);
+    ASSERT_EQ(board->placedCount, 1);
+    EXPECT_EQ(board->Placed()[0]->colour, colour);
+    calls = Draw();
+    const auto replaced = std::find_if(calls.begin(), calls.end(), [&](const auto& c) {
+        return c.image == singleImage && c.call == Graphics::Call::COLORED;
+    });
+    ASSERT_NE(replaced, calls.end());
+    EXPECT_FLOAT_EQ(replaced->r, 0x12 / 255.0f);
+    EXPECT_FLOAT_EQ(replaced->b, 0x56 / 255.0f);
     std::copy(saved, saved + 4, Block::blockColors[colour]);
 }
 

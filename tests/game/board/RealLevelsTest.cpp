@@ -124,8 +124,10 @@ TEST_P(RealLevels, EveryLevelIsSolvedByItsFirstSolution)
 
 // What a player sees of every level, at every size: the whole outline (or the theme's frame tiles)
 // and every tray piece lie inside the screen and clear of the MENU and HINTS labels in the corners
-// of the bottom row. Lines are drawn as strips a cell wide centred on the cell edges, so an outline
-// touching a screen edge would lose half of its line there.
+// of the bottom row; once solved, the outline stays above the result panel; on the level page it
+// stays above the status line and the separator under it. Lines are drawn as strips a cell wide
+// centred on the cell edges, so an outline touching a screen edge would lose half of its line
+// there, and one reaching the status line's middle would run through its letters.
 TEST_P(RealLevels, EveryLevelDrawsInsideTheScreenClearOfTheCornerLabels)
 {
     Game& game = world->game();
@@ -170,15 +172,45 @@ TEST_P(RealLevels, EveryLevelDrawsInsideTheScreenClearOfTheCornerLabels)
                     << what << " meets a corner label";
             }
             EXPECT_GT(drawn, 0);
+
+            // Solved: the result panel's box is the first thing drawn from the screen's left
+            // edge less a cell; everything of the board is drawn before it.
+            board.solved = true;
+            graphics->ClearRecord();
+            board.Draw(graphics);
+            board.solved = false;
+            const std::vector<Graphics::DrawCall>& solved = graphics->GetRecord();
+            const auto panel = std::find_if(solved.begin(), solved.end(), [&](const auto& call) {
+                return call.image == Consts::THEME_BACKGROUND[theme] && call.x == -s;
+            });
+            ASSERT_NE(panel, solved.end());
+            for (auto call = solved.begin(); call != panel; ++call) {
+                if (call->image == Consts::THEME_LINES_HORIZONTAL[theme] ||
+                    call->image == Consts::THEME_LINES_VERTICAL[theme] ||
+                    call->image == Consts::THEME_INGAME[theme]) {
+                    EXPECT_LE(call->y + static_cast<int>(call->srcH * call->scale), panel->y)
+                        << "outline under the result panel, theme " << theme;
+                }
+            }
         }
-        // The level page draws the same outline at full size from its page's left edge.
+        // The level page draws the same outline at full size from its page's left edge and the
+        // board's top row, its status line on row 11.5 below that and the separator on row 12.
         Vorn::SmartPtr<PlayfieldFit> preview(new PlayfieldFit(0, 0, 1, 16));
-        for (const OutlineSegment& segment : preview->LoadLevelOutline(level)) {
+        const Outline pageOutline = preview->LoadLevelOutline(level);
+        for (const OutlineSegment& segment : pageOutline) {
             const bool vertical = segment.direction == OutlineSegment::VERTICAL;
             const float right = segment.x + (vertical ? 0.0f : segment.length);
             EXPECT_GE(segment.x, 0.5f) << "on the level page";
             EXPECT_LE(right, 11.5f) << "on the level page";
         }
+        const float top = game.boardTopRows;
+        graphics->ClearRecord();
+        game.DrawOutline(graphics, 0.0f, top, 1.0f, pageOutline);
+        const int statusMiddle = static_cast<int>((top + 11.5f) * s);
+        ASSERT_FALSE(graphics->GetRecord().empty());
+        for (const Graphics::DrawCall& call : graphics->GetRecord())
+            EXPECT_LE(call.y + static_cast<int>(call.srcH * call.scale), statusMiddle)
+                << "runs into the level page's status line";
     }
     Game::theme = 0;
     Content::s_images.clear();

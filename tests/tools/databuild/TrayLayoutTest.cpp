@@ -99,7 +99,7 @@ TEST(LayoutPlanner, PlacesEveryBoxWithinTheRules)
     const std::vector<std::string> outlines = {
         "##\n##\n",
         Rectangle(10, 6),
-        Rectangle(6, 11),
+        Rectangle(6, PlayArea::BOARD_LAST_ROW - PlayArea::BOARD_FIRST_ROW + 1), // the tallest
         "; shift: left\n" + Rectangle(11, 4),
         "; shift: right\n#####\n#...#\n#####\n",
         "....##\n...###\n######\n######\n...###\n....##\n",

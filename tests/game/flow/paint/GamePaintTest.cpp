@@ -249,6 +249,9 @@ TEST(GamePaint, SettingsPanelBarsFollowTheVolumes)
     };
     EXPECT_EQ(1, linesAt(20 + 100 - 20));
     EXPECT_EQ(2, linesAt(260 - 20));
+    // TWITCH is a plain button here: no box, neither of its pictures.
+    EXPECT_TRUE(CallsOf(calls, 56, Graphics::Call::CENTERED).empty());
+    EXPECT_TRUE(CallsOf(calls, 58, Graphics::Call::CENTERED).empty());
     Sounds::SetSoundVolume(100);
     Sounds::SetMusicVolume(100);
 }
