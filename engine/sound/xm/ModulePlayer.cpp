@@ -368,9 +368,8 @@ s32 MixRun(const s16* data, u64& position, u32 step, s32* mix, u32 count, s32& g
 
 } // namespace
 
-void ModulePlayer::MixChannel(Channel& channel, s32* mix, u32 count)
+void ModulePlayer::SetGainTarget(Channel& channel)
 {
-    const ModuleSample& sample = *channel.sample;
     const s32 target = static_cast<s32>(
         (static_cast<s64>(channel.gain) * ((static_cast<s64>(channel.volume) * channel.envelope) / 64)) >> 16);
     if (channel.mixGain < 0) {
@@ -382,6 +381,27 @@ void ModulePlayer::MixChannel(Channel& channel, s32* mix, u32 count)
         channel.gainStep = ((target << 8) - channel.mixGain) / static_cast<s32>(RAMP);
         channel.rampLeft = RAMP;
     }
+}
+
+void ModulePlayer::MixSpan(Channel& channel, const s16* data, u64& position, s32* mix, u32 count)
+{
+    if (channel.rampLeft) {
+        const u32 glide = std::min(count, channel.rampLeft);
+        channel.lastOut = MixRun<true>(data, position, channel.step, mix, glide, channel.mixGain, channel.gainStep);
+        channel.rampLeft -= glide;
+        if (!channel.rampLeft)
+            channel.mixGain = channel.gainTarget << 8;
+        mix += glide;
+        count -= glide;
+    }
+    if (count)
+        channel.lastOut = MixRun<false>(data, position, channel.step, mix, count, channel.mixGain, 0);
+}
+
+void ModulePlayer::MixChannel(Channel& channel, s32* mix, u32 count)
+{
+    SetGainTarget(channel);
+    const ModuleSample& sample = *channel.sample;
     const s16* data = sample.data.data();
     const bool loops = sample.Loops();
     const u64 end = loops ? static_cast<u64>(sample.loopStart) + sample.loopLength : sample.length;
@@ -396,20 +416,8 @@ void ModulePlayer::MixChannel(Channel& channel, s32* mix, u32 count)
             run = 0;
         else if (step)
             run = std::min<u64>(run, (inside - 1 - position) / step);
-        u32 n = static_cast<u32>(run);
-        if (n && channel.rampLeft) {
-            const u32 glide = std::min(n, channel.rampLeft);
-            channel.lastOut = MixRun<true>(data, position, step, mix + i, glide, channel.mixGain, channel.gainStep);
-            channel.rampLeft -= glide;
-            if (!channel.rampLeft)
-                channel.mixGain = channel.gainTarget << 8;
-            i += glide;
-            n -= glide;
-        }
-        if (n) {
-            channel.lastOut = MixRun<false>(data, position, step, mix + i, n, channel.mixGain, 0);
-            i += n;
-        }
+        MixSpan(channel, data, position, mix + i, static_cast<u32>(run));
+        i += static_cast<u32>(run);
         if (i == count)
             break;
         // One sample at the end of the data or of the loop.
@@ -434,11 +442,7 @@ void ModulePlayer::MixChannel(Channel& channel, s32* mix, u32 count)
         const s16 pair[2] = {data[index], static_cast<s16>(next)};
         // The pair's run steps (modulo 2^64) onto the fraction within it.
         u64 local = (position & 4095) - step;
-        channel.lastOut = channel.rampLeft
-            ? MixRun<true>(pair, local, step, mix + i, 1, channel.mixGain, channel.gainStep)
-            : MixRun<false>(pair, local, step, mix + i, 1, channel.mixGain, 0);
-        if (channel.rampLeft && !--channel.rampLeft)
-            channel.mixGain = channel.gainTarget << 8;
+        MixSpan(channel, pair, local, mix + i, 1);
         ++i;
     }
     channel.position = position;

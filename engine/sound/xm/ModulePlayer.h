@@ -95,6 +95,10 @@ private:
     // Lets what the channel last played fade out from where it stopped.
     static void StartTail(Channel& channel);
     static void MixTail(Channel& channel, s32* mix, u32 count);
+    // Aims the channel's gain at its volume and envelope, gliding there from where it is.
+    static void SetGainTarget(Channel& channel);
+    // Mixes count samples of data, each interpolating inside it, at the channel's step and gain.
+    static void MixSpan(Channel& channel, const s16* data, u64& position, s32* mix, u32 count);
     void MixChannel(Channel& channel, s32* mix, u32 count);
     u8 PackedByte(const ModulePattern& pattern);
 

@@ -60,7 +60,7 @@ struct Figures {
     double clipped = 0;  // share of samples at the rails
     double rms = 0;
     int jumps = 0;       // steps of a quarter of the full swing or more between two samples
-    int fullJumps = 0;   // steps of nearly the full swing
+    int fullJumps = 0;   // steps of half the full swing or more: from silence to a rail
     std::vector<double> envelope;  // RMS of each 20 ms
 };
 
@@ -80,7 +80,7 @@ Figures Measure(const std::vector<s16>& x)
         }
         const int step = i ? std::abs(static_cast<int>(x[i]) - x[i - 1]) : 0;
         f.jumps += step >= 8192;
-        f.fullJumps += step >= 60000;
+        f.fullJumps += step >= 32768;
     }
     f.clipped /= x.empty() ? 1 : static_cast<double>(x.size());
     f.rms = std::sqrt(sum / (x.empty() ? 1 : static_cast<double>(x.size())));
