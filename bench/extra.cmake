@@ -49,7 +49,10 @@ if(TARGET bench_texture_decode)
   endif()
 endif()
 
-# The module player's benchmark writes its module with the sound tests' XM writer.
+# The module player's benchmark writes its module with the sound tests' XM writer and compares
+# with libxmp.
 if(TARGET bench_xm_render)
   target_sources(bench_xm_render PRIVATE ${CMAKE_SOURCE_DIR}/tests/engine/sound/XmWriter.cpp)
+  pkg_check_modules(BENCH_XMP REQUIRED IMPORTED_TARGET libxmp)
+  target_link_libraries(bench_xm_render PRIVATE PkgConfig::BENCH_XMP)
 endif()

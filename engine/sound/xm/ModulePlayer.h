@@ -3,6 +3,10 @@
 // interpolation and forward loops, the volume column, the volume envelope with its sustain point,
 // portamento (up, down, to a note), volume slides, set volume, key-off, pattern break and
 // speed/tempo. The song loops for ever.
+//
+// One channel at full volume plays at a quarter of its sample's level, so that four loud channels
+// fit the 16-bit range before they clip. Volume changes glide over RAMP samples, and a sound that
+// stops or is cut by a new note fades out over as many, instead of stepping.
 #pragma once
 
 #include <vector>
@@ -17,6 +21,7 @@ public:
     static constexpr u32 RATE = 22050;
     static constexpr u32 NOTE_STEPS = 96;
     static constexpr u8 KEY_OFF = 97;
+    static constexpr u32 RAMP = 64;
 
     struct Channel {
         u8 note = 0;
@@ -34,6 +39,13 @@ public:
         bool keyOff = false;
         u8 effect = 0;
         u8 parameter = 0;
+        s32 mixGain = -1;           // the gain mixed with, 8 fraction bits; -1: none yet
+        s32 gainTarget = 0;         // where it glides to
+        s32 gainStep = 0;           // per sample, while rampLeft counts down
+        u32 rampLeft = 0;
+        s32 lastOut = 0;            // the last value mixed, in the mix's units
+        s32 tail = 0;               // the value of a stopped sound, fading out
+        u32 tailLeft = 0;           // samples of that fade still to mix
     };
 
     ModulePlayer();
@@ -50,6 +62,8 @@ public:
 
     u32 GetSpeed() const { return m_speed; }
     u32 GetBpm() const { return m_bpm; }
+    // Whole samples per tick; ticks take one more now and then, so that on average they last
+    // exactly 2.5 / BPM seconds.
     u32 GetSamplesPerTick() const { return m_samplesPerTick; }
     u32 GetOrder() const { return m_order; }
     u32 GetRow() const { return m_row; }
@@ -57,13 +71,34 @@ public:
     u32 GetNoteStep(u32 note) const { return m_noteSteps[note < NOTE_STEPS ? note : NOTE_STEPS - 1]; }
 
 private:
+    struct Cell {
+        u8 note = 0;
+        u8 instrument = 0;
+        u8 volume = 0;
+        u8 effect = 0;
+        u8 parameter = 0;
+        bool hasParameter = false;
+    };
+
     void SetTempo(u32 bpm);
+    u32 NextTickLength();
     void Tick();
     // Reads and applies one row of the current pattern.
     void ProcessRow();
+    Cell ReadCell(const ModulePattern& pattern);
+    static void ApplyVolumeColumn(Channel& channel, u8 volume);
+    void ApplyTempo(const Cell& cell);
+    void StartNote(Channel& channel, const Cell& cell);
     void NextOrder();
     void UpdateEnvelope(Channel& channel);
     void ApplyTickEffect(Channel& channel);
+    // Lets what the channel last played fade out from where it stopped.
+    static void StartTail(Channel& channel);
+    static void MixTail(Channel& channel, s32* mix, u32 count);
+    // Aims the channel's gain at its volume and envelope, gliding there from where it is.
+    static void SetGainTarget(Channel& channel);
+    // Mixes count samples of data, each interpolating inside it, at the channel's step and gain.
+    static void MixSpan(Channel& channel, const s16* data, u64& position, s32* mix, u32 count);
     void MixChannel(Channel& channel, s32* mix, u32 count);
     u8 PackedByte(const ModulePattern& pattern);
 
@@ -74,6 +109,7 @@ private:
     u32 m_speed;
     u32 m_bpm;
     u32 m_samplesPerTick;
+    u32 m_tickRemainder;        // of RATE * 2.5 / BPM, carried from tick to tick
     u32 m_tick;
     u32 m_tickSamplesLeft;
     u32 m_order;

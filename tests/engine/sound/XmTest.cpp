@@ -83,11 +83,12 @@ Cell Note(uint8_t note, uint8_t instrument = 1, uint8_t effect = 0, uint8_t para
     return c;
 }
 
-// The mixed value of one full-volume channel playing value, by the player's gain arithmetic.
+// The mixed value of one full-volume channel playing value, by the player's gain arithmetic: a
+// quarter of the value, the headroom of four channels.
 int FullVolume(int value)
 {
-    const int64_t g = (65535LL * ((65535LL * 64) / 64)) / 65536;
-    return static_cast<int>((g * ((g * value) / 65536)) / 65536);
+    const int64_t g = (65535LL * ((65535LL * 64) / 64)) >> 16;
+    return static_cast<int>((((g * value) >> 8) + 512) >> 10);
 }
 
 } // namespace
@@ -201,8 +202,8 @@ TEST(XmSong, LoadsHeaderPatternsInstrumentsAndSamples)
     xmp_free_context(context);
 }
 
-// A note's sample plays from the first step on, at full volume through the gain taken twice; the
-// first row comes on the speed-th tick.
+// A note's sample plays from the first step on, at full volume; the first row comes on the
+// speed-th tick.
 TEST(XmPlayer, RendersKnownRows)
 {
     // A ramp of 16-bit values, played at note 61 (step 3042 / 4096 of a sample per output sample).
@@ -237,8 +238,13 @@ TEST(XmPlayer, OneShotSamplesStopAndLoopedSamplesGoOn)
     const std::vector<s16> a = shot.Render(400);
     const u32 step = shot.player.GetNoteStep(61);
     const u32 sounding = (100 * 4096 - 1) / step;
-    for (u32 i = 0; i < 400; ++i)
-        ASSERT_EQ(a[i], i < sounding ? FullVolume(8192) : 0) << i;
+    for (u32 i = 0; i < sounding; ++i)
+        ASSERT_EQ(a[i], FullVolume(8192)) << i;
+    // Then it fades out over the ramp instead of stepping to silence.
+    for (u32 i = sounding; i < sounding + Player::RAMP; ++i)
+        ASSERT_TRUE(a[i] < a[i - 1] && a[i] >= 0 && a[i - 1] - a[i] <= FullVolume(8192) / 32) << i;
+    for (u32 i = sounding + Player::RAMP; i < 400; ++i)
+        ASSERT_EQ(a[i], 0) << i;
     EXPECT_EQ(shot.player.GetChannels()[0].sample, nullptr);
 
     XmTest::Sample looped = Constant(8192, 100);
@@ -249,6 +255,15 @@ TEST(XmPlayer, OneShotSamplesStopAndLoopedSamplesGoOn)
     const std::vector<s16> b = loop.Render(5000);
     for (u32 i = 0; i < 5000; ++i)
         ASSERT_EQ(b[i], FullVolume(8192)) << i;
+    // A loop's last sample leads back to its start, never toward the data after the loop.
+    XmTest::Sample inner = Constant(8192, 150);
+    std::fill(inner.values.begin() + 100, inner.values.end(), 30000);
+    inner.loopStart = 50;
+    inner.loopLength = 50;
+    inner.loopType = 1;
+    Playing innerLoop(OneNote(inner, Note(61), 64));
+    for (s16 v : innerLoop.Render(5000))
+        ASSERT_EQ(v, FullVolume(8192));
     // Ping-pong loops play forward too; a loop of length 0 is no loop.
     looped.loopType = 2;
     Playing pingpong(OneNote(looped, Note(61), 64));
@@ -272,12 +287,13 @@ TEST(XmPlayer, SpeedTempoAndPatternBreak)
     Playing p(m);
     p.Render(1);
     EXPECT_EQ(p.player.GetSpeed(), 31u);
-    // The next row comes 31 ticks later and sets BPM 32: 22050 / (50 * 32 / 125) samples per tick.
+    // The next row comes 31 ticks later and sets BPM 32: 22050 * 2.5 / 32 = 1722.66 samples per
+    // tick, as 1722 and 1723 in turn.
     p.Render(30 * 441 + 440);
     EXPECT_EQ(p.player.GetBpm(), 125u);
     p.Render(1);
     EXPECT_EQ(p.player.GetBpm(), 32u);
-    EXPECT_EQ(p.player.GetSamplesPerTick(), 1837u);
+    EXPECT_EQ(p.player.GetSamplesPerTick(), 1722u);
 
     // Speed 0 stops nothing: the parameter is ignored.
     Playing zero(OneNote(Constant(100, 10), Note(0, 0, 15, 0)));
@@ -335,11 +351,11 @@ TEST(XmPlayer, VolumeColumnEffectsAndClamping)
     // Set volume to 0 silences, whatever parameter an earlier row left.
     EXPECT_EQ(volumeAfter(Note(61, 1, 12, 0x00, 0), 1), 0);
 
-    // Four loud channels sum past 16 bits: clamped, not wrapped.
+    // Eight loud channels sum past 16 bits: clamped, not wrapped.
     XmTest::Module loud;
-    loud.channels = 4;
+    loud.channels = 8;
     loud.patterns.push_back(XmTest::OneCell(4, 0, 0, Note(61)));
-    loud.patterns[0].cells[0] = {Note(61), Note(61), Note(61), Note(61)};
+    loud.patterns[0].cells[0].assign(8, Note(61));
     XmTest::Instrument up;
     up.samples.push_back(Constant(30000, 10000));
     XmTest::Instrument down;
@@ -542,7 +558,7 @@ TEST(XmPlayer, LongSamplesPlayToTheirEnd)
     const u64 endAt = (1500000ull << 12) / expectedSteps;
     ASSERT_LT(endAt + 1, out.size());
     EXPECT_EQ(out[endAt - 2], FullVolume(512));
-    EXPECT_EQ(out[endAt + 1], 0);
+    EXPECT_EQ(out[endAt + Player::RAMP + 1], 0);
     EXPECT_EQ(c.sample, nullptr);
 }
 
