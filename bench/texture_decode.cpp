@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "graphics/image/TextureCodecs.h"
+#include "graphics/pixeldata/CompressedSize.h"
 
 using namespace Vorn;
 
@@ -79,7 +80,7 @@ const std::vector<u8>& Etc1Blocks()
 const std::vector<u8>& PvrtcWords()
 {
     static std::vector<u8> words = [] {
-        std::vector<u8> out(static_cast<size_t>(TextureCodecs::CompressedDataSize(PF_PVRTC4_RGBA, SIDE, SIDE)));
+        std::vector<u8> out(static_cast<size_t>(CompressedDataSize(PF_PVRTC4_RGBA, SIDE, SIDE)));
         std::mt19937 rng(5);
         for (u8& b : out)
             b = static_cast<u8>(rng());

@@ -4,22 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ByteReader.h"
+
 namespace Vorn {
 
 namespace TextureCodecs {
 
 namespace {
-
-u16 ReadU16(const u8* p)
-{
-    return static_cast<u16>(p[0] | (p[1] << 8));
-}
-
-u32 ReadU32(const u8* p)
-{
-    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-           (static_cast<u32>(p[3]) << 24);
-}
 
 // A 5:6:5 word with green moved to bits 21-26, so that red and blue (bits 11-15 and 0-4) and
 // green can be interpolated together in one 32-bit operation; the gaps take the fractions.
@@ -57,27 +48,6 @@ int BlockSpan(int block, int side)
 
 }  // namespace
 
-u64 CompressedDataSize(PixelFormat format, u64 width, u64 height)
-{
-    if (width < 1 || height < 1)
-        return 0;
-    switch (format) {
-    case PF_DXT1:
-    case PF_ETC1:
-        return ((width + 3) / 4) * ((height + 3) / 4) * 8;
-    case PF_DXT5:
-        return ((width + 3) / 4) * ((height + 3) / 4) * 16;
-    case PF_PVRTC4_RGB:
-    case PF_PVRTC4_RGBA:
-        return std::max<u64>(width, 8) * std::max<u64>(height, 8) / 2;
-    case PF_PVRTC2_RGB:
-    case PF_PVRTC2_RGBA:
-        return std::max<u64>(width, 16) * std::max<u64>(height, 8) / 4;
-    default:
-        return 0;
-    }
-}
-
 void Dxt1Palette(u16 c0, u16 c1, bool fourColour, u16 palette[4])
 {
     const u32 p0 = Spread(c0), p1 = Spread(c1);
@@ -102,8 +72,8 @@ void DecodeDxt1(const u8* blocks, int width, int height, u8* destination, size_t
         const int rows = BlockSpan(by, height);
         for (int bx = 0; bx < across; ++bx, blocks += 8) {
             u16 palette[4];
-            Dxt1Palette(ReadU16(blocks), ReadU16(blocks + 2), false, palette);
-            u32 indices = ReadU32(blocks + 4);
+            Dxt1Palette(LoadLE16(blocks), LoadLE16(blocks + 2), false, palette);
+            u32 indices = LoadLE32(blocks + 4);
             const int columns = BlockSpan(bx, width);
             for (int y = 0; y < rows; ++y, indices >>= 8) {
                 u8* out = destination + static_cast<size_t>(by * 4 + y) * pitch + static_cast<size_t>(bx) * 8;
@@ -139,11 +109,11 @@ void DecodeDxt5(const u8* blocks, int width, int height, u8* destination, size_t
                 alphaIndices |= static_cast<u64>(blocks[2 + i]) << (8 * i);
 
             u16 palette[4];
-            Dxt1Palette(ReadU16(blocks + 8), ReadU16(blocks + 10), true, palette);
+            Dxt1Palette(LoadLE16(blocks + 8), LoadLE16(blocks + 10), true, palette);
             u8 colours[4][4];
             for (int i = 0; i < 4; ++i)
                 Widen565(palette[i], colours[i]);
-            const u32 indices = ReadU32(blocks + 12);
+            const u32 indices = LoadLE32(blocks + 12);
             const int columns = BlockSpan(bx, width);
             for (int y = 0; y < rows; ++y) {
                 u8* out = destination + static_cast<size_t>(by * 4 + y) * pitch + static_cast<size_t>(bx) * 16;
@@ -293,8 +263,8 @@ void DecodePvrtc(const u8* data, int width, int height, int bitsPerPixel, u8* de
         for (int wx = 0; wx < across; ++wx) {
             const u8* word = data + static_cast<size_t>(Twiddle(wx, wy, across, down)) * 8;
             const size_t at = static_cast<size_t>(wy) * across + wx;
-            const u32 colour = ReadU32(word + 4);
-            modulation[at] = ReadU32(word);
+            const u32 colour = LoadLE32(word + 4);
+            modulation[at] = LoadLE32(word);
             modeBits[at] = colour & 1;
             UnpackColour(colour & 0xFFFF, false, colours[at].a);
             UnpackColour(colour >> 16, true, colours[at].b);
