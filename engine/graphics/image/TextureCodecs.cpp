@@ -246,115 +246,173 @@ u32 Twiddle(u32 x, u32 y, u32 across, u32 down)
     return t | (rest << (2 * k));
 }
 
-}  // namespace
+// The word grid of one PVRTC image: words of blockW x blockH pixels, at least 2 x 2 of them.
+struct PvrtcGrid {
+    PvrtcGrid(int width, int height, int bitsPerPixel)
+        : twoBit(bitsPerPixel == 2), blockW(twoBit ? 8 : 4), blockH(4), across(std::max(width / blockW, 2)),
+          down(std::max(height / blockH, 2)), texW(across * blockW), texH(down * blockH)
+    {
+    }
+    size_t Words() const { return static_cast<size_t>(across) * static_cast<size_t>(down); }
+    size_t Texels() const { return static_cast<size_t>(texW) * static_cast<size_t>(texH); }
+    // Index of the first texel of word (wx, wy) in a texel array.
+    size_t FirstTexel(int wx, int wy) const
+    {
+        return static_cast<size_t>(wy * blockH) * texW + static_cast<size_t>(wx * blockW);
+    }
 
-void DecodePvrtc(const u8* data, int width, int height, int bitsPerPixel, u8* destination, size_t pitch)
+    bool twoBit;
+    int blockW, blockH, across, down, texW, texH;
+};
+
+// The words in raster order over the grid: colours, modulation bits and mode bits.
+struct PvrtcWords {
+    std::vector<PvrtcColours> colours;
+    std::vector<u32> modulation;
+    std::vector<u8> modeBits;
+};
+
+PvrtcWords ReadPvrtcWords(const u8* data, const PvrtcGrid& grid)
 {
-    const bool twoBit = bitsPerPixel == 2;
-    const int blockW = twoBit ? 8 : 4, blockH = 4;
-    const int across = std::max(width / blockW, 2), down = std::max(height / blockH, 2);
-    const int texW = across * blockW, texH = down * blockH;
-    const size_t words = static_cast<size_t>(across) * static_cast<size_t>(down);
-
-    std::vector<PvrtcColours> colours(words);
-    std::vector<u32> modulation(words);
-    std::vector<u8> modeBits(words);
-    for (int wy = 0; wy < down; ++wy) {
-        for (int wx = 0; wx < across; ++wx) {
-            const u8* word = data + static_cast<size_t>(Twiddle(wx, wy, across, down)) * 8;
-            const size_t at = static_cast<size_t>(wy) * across + wx;
+    PvrtcWords words;
+    words.colours.resize(grid.Words());
+    words.modulation.resize(grid.Words());
+    words.modeBits.resize(grid.Words());
+    for (int wy = 0; wy < grid.down; ++wy) {
+        for (int wx = 0; wx < grid.across; ++wx) {
+            const u8* word = data + static_cast<size_t>(Twiddle(wx, wy, grid.across, grid.down)) * 8;
+            const size_t at = static_cast<size_t>(wy) * grid.across + wx;
             const u32 colour = LoadLE32(word + 4);
-            modulation[at] = LoadLE32(word);
-            modeBits[at] = colour & 1;
-            UnpackColour(colour & 0xFFFF, false, colours[at].a);
-            UnpackColour(colour >> 16, true, colours[at].b);
+            words.modulation[at] = LoadLE32(word);
+            words.modeBits[at] = colour & 1;
+            UnpackColour(colour & 0xFFFF, false, words.colours[at].a);
+            UnpackColour(colour >> 16, true, words.colours[at].b);
         }
     }
+    return words;
+}
 
-    // Per texel: the 2-bit modulation value (0xFF: interpolated from the neighbours), then the
-    // weight in eighths of colour B, with 0x80 marking punch-through alpha.
-    const size_t texels = static_cast<size_t>(texW) * static_cast<size_t>(texH);
-    std::vector<u8> values(texels);
-    std::vector<u8> weight(texels);
-    static const u8 WEIGHTS[4] = {0, 3, 5, 8};
-    static const u8 PUNCH_WEIGHTS[4] = {0, 4, 0x80 | 4, 8};
-    std::vector<u8> interpolation(twoBit ? words : 0);  // 0 none, 1 four neighbours, 2 across, 3 down
-    for (int wy = 0; wy < down; ++wy) {
-        for (int wx = 0; wx < across; ++wx) {
-            const size_t at = static_cast<size_t>(wy) * across + wx;
-            u32 bits = modulation[at];
-            u8* valueRow = &values[static_cast<size_t>(wy * blockH) * texW + static_cast<size_t>(wx * blockW)];
-            u8* weightRow = &weight[static_cast<size_t>(wy * blockH) * texW + static_cast<size_t>(wx * blockW)];
-            for (int y = 0; y < blockH; ++y, valueRow += texW, weightRow += texW) {
-                for (int x = 0; x < blockW; ++x) {
-                    if (!twoBit) {
-                        const u32 v = (bits >> (2 * (y * 4 + x))) & 3;
-                        weightRow[x] = modeBits[at] ? PUNCH_WEIGHTS[v] : WEIGHTS[v];
-                    } else if (!modeBits[at]) {
-                        const u32 v = ((bits >> (y * 8 + x)) & 1) * 3;
-                        valueRow[x] = static_cast<u8>(v);
+const u8 PVRTC_WEIGHTS[4] = {0, 3, 5, 8};
+// Weights of the punch-through mode; 0x80 marks a texel whose alpha is 0.
+const u8 PVRTC_PUNCH_WEIGHTS[4] = {0, 4, 0x80 | 4, 8};
+
+// 4 bits per pixel: a 2-bit value per texel, weighed by the word's mode.
+void FourBitWeights(const PvrtcGrid& grid, const PvrtcWords& words, std::vector<u8>& weight)
+{
+    for (int wy = 0; wy < grid.down; ++wy) {
+        for (int wx = 0; wx < grid.across; ++wx) {
+            const size_t at = static_cast<size_t>(wy) * grid.across + wx;
+            const u32 bits = words.modulation[at];
+            const u8* table = words.modeBits[at] ? PVRTC_PUNCH_WEIGHTS : PVRTC_WEIGHTS;
+            u8* weightRow = &weight[grid.FirstTexel(wx, wy)];
+            for (int y = 0; y < grid.blockH; ++y, weightRow += grid.texW) {
+                for (int x = 0; x < grid.blockW; ++x)
+                    weightRow[x] = table[(bits >> (2 * (y * 4 + x))) & 3];
+            }
+        }
+    }
+}
+
+// 2 bits per pixel, first pass: the 2-bit value of every texel that has its own (0xFF for those
+// interpolated from their neighbours), and each word's interpolation: 0 none, 1 four neighbours,
+// 2 left and right, 3 above and below.
+void TwoBitValues(const PvrtcGrid& grid, const PvrtcWords& words, std::vector<u8>& values, std::vector<u8>& interpolation)
+{
+    for (int wy = 0; wy < grid.down; ++wy) {
+        for (int wx = 0; wx < grid.across; ++wx) {
+            const size_t at = static_cast<size_t>(wy) * grid.across + wx;
+            u32 bits = words.modulation[at];
+            u8* valueRow = &values[grid.FirstTexel(wx, wy)];
+            if (!words.modeBits[at]) {
+                for (int y = 0; y < grid.blockH; ++y, valueRow += grid.texW) {
+                    for (int x = 0; x < grid.blockW; ++x)
+                        valueRow[x] = static_cast<u8>(((bits >> (y * 8 + x)) & 1) * 3);
+                }
+                continue;
+            }
+            interpolation[at] = (bits & 1) ? ((bits >> 20) & 1 ? 3 : 2) : 1;
+            if (bits & 1)
+                bits = (bits & ~(1u << 20)) | (((bits >> 21) & 1) << 20);
+            bits = (bits & ~1u) | ((bits >> 1) & 1);
+            for (int y = 0; y < grid.blockH; ++y, valueRow += grid.texW) {
+                for (int x = 0; x < grid.blockW; ++x) {
+                    if (((x ^ y) & 1) == 0) {
+                        valueRow[x] = static_cast<u8>(bits & 3);
+                        bits >>= 2;
+                    } else {
+                        valueRow[x] = 0xFF;
                     }
                 }
             }
-            if (twoBit && modeBits[at]) {
-                interpolation[at] = (bits & 1) ? ((bits >> 20) & 1 ? 3 : 2) : 1;
-                if (bits & 1)
-                    bits = (bits & ~(1u << 20)) | (((bits >> 21) & 1) << 20);
-                bits = (bits & ~1u) | ((bits >> 1) & 1);
-                valueRow = &values[static_cast<size_t>(wy * blockH) * texW + static_cast<size_t>(wx * blockW)];
-                for (int y = 0; y < blockH; ++y, valueRow += texW) {
-                    for (int x = 0; x < blockW; ++x) {
-                        if (((x ^ y) & 1) == 0) {
-                            valueRow[x] = static_cast<u8>(bits & 3);
-                            bits >>= 2;
-                        } else {
-                            valueRow[x] = 0xFF;
-                        }
-                    }
-                }
-            }
         }
     }
-    if (twoBit) {
-        auto valueAt = [&](int x, int y) {
-            x = (x + texW) % texW;
-            y = (y + texH) % texH;
-            return WEIGHTS[values[static_cast<size_t>(y) * texW + x] & 3];
-        };
-        for (int y = 0; y < texH; ++y) {
-            for (int x = 0; x < texW; ++x) {
-                const size_t at = static_cast<size_t>(y) * texW + x;
-                if (values[at] != 0xFF) {
-                    weight[at] = WEIGHTS[values[at]];
-                    continue;
-                }
-                const int mode = interpolation[static_cast<size_t>(y / blockH) * across + x / blockW];
-                if (mode == 1)
-                    weight[at] = static_cast<u8>(
-                        (valueAt(x - 1, y) + valueAt(x + 1, y) + valueAt(x, y - 1) + valueAt(x, y + 1) + 2) / 4);
-                else if (mode == 2)
-                    weight[at] = static_cast<u8>((valueAt(x - 1, y) + valueAt(x + 1, y) + 1) / 2);
-                else
-                    weight[at] = static_cast<u8>((valueAt(x, y - 1) + valueAt(x, y + 1) + 1) / 2);
-            }
-        }
-    }
+}
 
-    // Colours A and B stand at the centres of their words' blocks and are interpolated
-    // bilinearly between them, in units of 1/64 of the 5-bit (or 4-bit alpha) value.
+// 2 bits per pixel, second pass: the weights, the missing ones interpolated from the neighbours'
+// (across the grid's edges, which wrap).
+void TwoBitWeights(const PvrtcGrid& grid, const std::vector<u8>& values, const std::vector<u8>& interpolation,
+                   std::vector<u8>& weight)
+{
+    const int texW = grid.texW, texH = grid.texH;
+    auto valueAt = [&](int x, int y) {
+        x = (x + texW) % texW;
+        y = (y + texH) % texH;
+        return PVRTC_WEIGHTS[values[static_cast<size_t>(y) * texW + x] & 3];
+    };
+    for (int y = 0; y < texH; ++y) {
+        for (int x = 0; x < texW; ++x) {
+            const size_t at = static_cast<size_t>(y) * texW + x;
+            if (values[at] != 0xFF) {
+                weight[at] = PVRTC_WEIGHTS[values[at]];
+                continue;
+            }
+            const int mode = interpolation[static_cast<size_t>(y / grid.blockH) * grid.across + x / grid.blockW];
+            if (mode == 1)
+                weight[at] = static_cast<u8>(
+                    (valueAt(x - 1, y) + valueAt(x + 1, y) + valueAt(x, y - 1) + valueAt(x, y + 1) + 2) / 4);
+            else if (mode == 2)
+                weight[at] = static_cast<u8>((valueAt(x - 1, y) + valueAt(x + 1, y) + 1) / 2);
+            else
+                weight[at] = static_cast<u8>((valueAt(x, y - 1) + valueAt(x, y + 1) + 1) / 2);
+        }
+    }
+}
+
+// Per texel the weight in eighths of colour B, with 0x80 marking punch-through alpha.
+std::vector<u8> PvrtcWeights(const PvrtcGrid& grid, const PvrtcWords& words)
+{
+    std::vector<u8> weight(grid.Texels());
+    if (!grid.twoBit) {
+        FourBitWeights(grid, words, weight);
+        return weight;
+    }
+    std::vector<u8> values(grid.Texels());
+    std::vector<u8> interpolation(grid.Words());
+    TwoBitValues(grid, words, values, interpolation);
+    TwoBitWeights(grid, values, interpolation, weight);
+    return weight;
+}
+
+// Colours A and B stand at the centres of their words' blocks and are interpolated bilinearly
+// between them, in units of 1/64 of the 5-bit (or 4-bit alpha) value; each pixel blends them by
+// its weight, into bytes B, G, R, A.
+void WritePvrtcPixels(const PvrtcGrid& grid, const PvrtcWords& words, const std::vector<u8>& weight, int width,
+                      int height, u8* destination, size_t pitch)
+{
+    const int blockW = grid.blockW, blockH = grid.blockH, across = grid.across, down = grid.down;
     const int scale = 64 / (blockW * blockH);
-    const int outW = std::min(width, texW), outH = std::min(height, texH);
+    const int outW = std::min(width, grid.texW), outH = std::min(height, grid.texH);
     for (int py = 0; py < outH; ++py) {
-        const int sy = py - blockH / 2 + texH;  // kept positive: wraps around the grid
+        const int sy = py - blockH / 2 + grid.texH;  // kept positive: wraps around the grid
         const int wy0 = (sy / blockH) % down, wy1 = (wy0 + 1) % down, fy = sy % blockH;
         u8* out = destination + static_cast<size_t>(py) * pitch;
         for (int px = 0; px < outW; ++px, out += 4) {
-            const int sx = px - blockW / 2 + texW;
+            const int sx = px - blockW / 2 + grid.texW;
             const int wx0 = (sx / blockW) % across, wx1 = (wx0 + 1) % across, fx = sx % blockW;
-            const PvrtcColours& p = colours[static_cast<size_t>(wy0) * across + wx0];
-            const PvrtcColours& q = colours[static_cast<size_t>(wy0) * across + wx1];
-            const PvrtcColours& r = colours[static_cast<size_t>(wy1) * across + wx0];
-            const PvrtcColours& s = colours[static_cast<size_t>(wy1) * across + wx1];
+            const PvrtcColours& p = words.colours[static_cast<size_t>(wy0) * across + wx0];
+            const PvrtcColours& q = words.colours[static_cast<size_t>(wy0) * across + wx1];
+            const PvrtcColours& r = words.colours[static_cast<size_t>(wy1) * across + wx0];
+            const PvrtcColours& s = words.colours[static_cast<size_t>(wy1) * across + wx1];
             const int wp = (blockW - fx) * (blockH - fy), wq = fx * (blockH - fy), wr = (blockW - fx) * fy,
                       ws = fx * fy;
             int a[4], b[4];
@@ -369,15 +427,24 @@ void DecodePvrtc(const u8* data, int width, int height, int bitsPerPixel, u8* de
                     b[c] = (vb >> 6) + (vb >> 2);
                 }
             }
-            const u8 w = weight[static_cast<size_t>(py) * texW + px];
+            const u8 w = weight[static_cast<size_t>(py) * grid.texW + px];
             const int m = w & 0x0F;
-            // R, G, B, A into bytes B, G, R, A.
             out[2] = static_cast<u8>((a[0] * (8 - m) + b[0] * m) / 8);
             out[1] = static_cast<u8>((a[1] * (8 - m) + b[1] * m) / 8);
             out[0] = static_cast<u8>((a[2] * (8 - m) + b[2] * m) / 8);
             out[3] = (w & 0x80) ? 0 : static_cast<u8>((a[3] * (8 - m) + b[3] * m) / 8);
         }
     }
+}
+
+}  // namespace
+
+void DecodePvrtc(const u8* data, int width, int height, int bitsPerPixel, u8* destination, size_t pitch)
+{
+    const PvrtcGrid grid(width, height, bitsPerPixel);
+    const PvrtcWords words = ReadPvrtcWords(data, grid);
+    const std::vector<u8> weight = PvrtcWeights(grid, words);
+    WritePvrtcPixels(grid, words, weight, width, height, destination, pitch);
 }
 
 }  // namespace TextureCodecs
