@@ -26,13 +26,11 @@ u16 Pack(u32 x)
     return static_cast<u16>((x & 0xF81F) | ((x & 0x07E00000) >> 16));
 }
 
-// 5:6:5 widened to bytes B, G, R by bit replication.
-void Widen565(u16 c, u8* bgr)
+// 5:6:5 widened by bit replication to the little-endian word 0x00RRGGBB (bytes B, G, R).
+u32 Widen565(u32 c)
 {
     const u32 r = c >> 11, g = (c >> 5) & 63, b = c & 31;
-    bgr[0] = static_cast<u8>((b << 3) | (b >> 2));
-    bgr[1] = static_cast<u8>((g << 2) | (g >> 4));
-    bgr[2] = static_cast<u8>((r << 3) | (r >> 2));
+    return ((b << 3) | (b >> 2)) | (((g << 2) | (g >> 4)) << 8) | (((r << 3) | (r >> 2)) << 16);
 }
 
 int BlocksAcross(int side)
@@ -48,7 +46,10 @@ int BlockSpan(int block, int side)
 
 }  // namespace
 
-void Dxt1Palette(u16 c0, u16 c1, bool fourColour, u16 palette[4])
+namespace {
+
+// The palette of one colour block, for the decoders' inner loops.
+inline void ColourPalette(u16 c0, u16 c1, bool fourColour, u16 palette[4])
 {
     const u32 p0 = Spread(c0), p1 = Spread(c1);
     palette[0] = c0;
@@ -65,66 +66,152 @@ void Dxt1Palette(u16 c0, u16 c1, bool fourColour, u16 palette[4])
     }
 }
 
-void DecodeDxt1(const u8* blocks, int width, int height, u8* destination, size_t pitch)
+// Eight bytes of a row, the little-endian 64-bit word of its pixels, in one store where the
+// machine is little-endian. The words are put together in registers: pixels stored one by one
+// and then copied on would stall the wide load that follows them.
+inline void StoreRow(u8* out, u64 pixels)
 {
-    const int across = BlocksAcross(width), down = BlocksAcross(height);
-    for (int by = 0; by < down; ++by) {
-        const int rows = BlockSpan(by, height);
-        for (int bx = 0; bx < across; ++bx, blocks += 8) {
-            u16 palette[4];
-            Dxt1Palette(LoadLE16(blocks), LoadLE16(blocks + 2), false, palette);
-            u32 indices = LoadLE32(blocks + 4);
-            const int columns = BlockSpan(bx, width);
-            for (int y = 0; y < rows; ++y, indices >>= 8) {
-                u8* out = destination + static_cast<size_t>(by * 4 + y) * pitch + static_cast<size_t>(bx) * 8;
-                for (int x = 0; x < columns; ++x) {
-                    const u16 c = palette[(indices >> (2 * x)) & 3];
-                    out[2 * x] = static_cast<u8>(c);
-                    out[2 * x + 1] = static_cast<u8>(c >> 8);
-                }
-            }
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::memcpy(out, &pixels, 8);
+#else
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<u8>(pixels >> (8 * i));
+#endif
+}
+
+// A DXT1 block that lies wholly inside the image: each row one 8-byte store.
+inline void Dxt1Block(const u8* block, u8* out, size_t pitch)
+{
+    u16 palette[4];
+    ColourPalette(LoadLE16(block), LoadLE16(block + 2), false, palette);
+    u32 indices = LoadLE32(block + 4);
+    for (int y = 0; y < 4; ++y, indices >>= 8, out += pitch) {
+        StoreRow(out, static_cast<u64>(palette[indices & 3]) | (static_cast<u64>(palette[(indices >> 2) & 3]) << 16) |
+                          (static_cast<u64>(palette[(indices >> 4) & 3]) << 32) |
+                          (static_cast<u64>(palette[(indices >> 6) & 3]) << 48));
+    }
+}
+
+// A block at the right or bottom edge: only its columns x rows pixels inside the image.
+void Dxt1EdgeBlock(const u8* block, u8* out, size_t pitch, int columns, int rows)
+{
+    u16 palette[4];
+    ColourPalette(LoadLE16(block), LoadLE16(block + 2), false, palette);
+    u32 indices = LoadLE32(block + 4);
+    for (int y = 0; y < rows; ++y, indices >>= 8, out += pitch) {
+        for (int x = 0; x < columns; ++x) {
+            const u16 c = palette[(indices >> (2 * x)) & 3];
+            out[2 * x] = static_cast<u8>(c);
+            out[2 * x + 1] = static_cast<u8>(c >> 8);
         }
     }
 }
 
-void DecodeDxt5(const u8* blocks, int width, int height, u8* destination, size_t pitch)
-{
-    const int across = BlocksAcross(width), down = BlocksAcross(height);
-    for (int by = 0; by < down; ++by) {
-        const int rows = BlockSpan(by, height);
-        for (int bx = 0; bx < across; ++bx, blocks += 16) {
-            const u32 a0 = blocks[0], a1 = blocks[1];
-            u8 alphas[8] = {static_cast<u8>(a0), static_cast<u8>(a1)};
-            if (a0 > a1) {
-                for (u32 i = 1; i < 7; ++i)
-                    alphas[i + 1] = static_cast<u8>(((7 - i) * a0 + i * a1) / 7);
-            } else {
-                for (u32 i = 1; i < 5; ++i)
-                    alphas[i + 1] = static_cast<u8>(((5 - i) * a0 + i * a1) / 5);
-                alphas[6] = 0;
-                alphas[7] = 255;
-            }
-            u64 alphaIndices = 0;
-            for (int i = 0; i < 6; ++i)
-                alphaIndices |= static_cast<u64>(blocks[2 + i]) << (8 * i);
+// The tables of a DXT5 block: its four colours as little-endian words 0x00RRGGBB and its eight
+// alphas as 0xAA000000, with the 2-bit colour and 3-bit alpha indices of its pixels.
+struct Dxt5Tables {
+    u32 colours[4];
+    u32 alphas[8];
+    u32 indices;
+    u64 alphaIndices;
+};
 
-            u16 palette[4];
-            Dxt1Palette(LoadLE16(blocks + 8), LoadLE16(blocks + 10), true, palette);
-            u8 colours[4][4];
-            for (int i = 0; i < 4; ++i)
-                Widen565(palette[i], colours[i]);
-            const u32 indices = LoadLE32(blocks + 12);
-            const int columns = BlockSpan(bx, width);
-            for (int y = 0; y < rows; ++y) {
-                u8* out = destination + static_cast<size_t>(by * 4 + y) * pitch + static_cast<size_t>(bx) * 16;
-                for (int x = 0; x < columns; ++x, out += 4) {
-                    const int i = y * 4 + x;
-                    std::memcpy(out, colours[(indices >> (2 * i)) & 3], 3);
-                    out[3] = alphas[(alphaIndices >> (3 * i)) & 7];
-                }
-            }
+inline void ReadDxt5Tables(const u8* block, Dxt5Tables& t)
+{
+    const u32 a0 = block[0], a1 = block[1];
+    t.alphas[0] = a0 << 24;
+    t.alphas[1] = a1 << 24;
+    if (a0 > a1) {
+        for (u32 i = 1; i < 7; ++i)
+            t.alphas[i + 1] = (((7 - i) * a0 + i * a1) / 7) << 24;
+    } else {
+        for (u32 i = 1; i < 5; ++i)
+            t.alphas[i + 1] = (((5 - i) * a0 + i * a1) / 5) << 24;
+        t.alphas[6] = 0;
+        t.alphas[7] = 255u << 24;
+    }
+    t.alphaIndices = LoadLE16(block + 2) | (static_cast<u64>(LoadLE32(block + 4)) << 16);
+    u16 palette[4];
+    ColourPalette(LoadLE16(block + 8), LoadLE16(block + 10), true, palette);
+    for (int i = 0; i < 4; ++i)
+        t.colours[i] = Widen565(palette[i]);
+    t.indices = LoadLE32(block + 12);
+}
+
+// A DXT5 block that lies wholly inside the image: each row two 8-byte stores.
+inline void Dxt5Block(const u8* block, u8* out, size_t pitch)
+{
+    Dxt5Tables t;
+    ReadDxt5Tables(block, t);
+    u32 indices = t.indices;
+    u64 alphaIndices = t.alphaIndices;
+    auto pixel = [&](int x) -> u64 { return t.colours[(indices >> (2 * x)) & 3] | t.alphas[(alphaIndices >> (3 * x)) & 7]; };
+    for (int y = 0; y < 4; ++y, out += pitch, indices >>= 8, alphaIndices >>= 12) {
+        StoreRow(out, pixel(0) | (pixel(1) << 32));
+        StoreRow(out + 8, pixel(2) | (pixel(3) << 32));
+    }
+}
+
+void Dxt5EdgeBlock(const u8* block, u8* out, size_t pitch, int columns, int rows)
+{
+    Dxt5Tables t;
+    ReadDxt5Tables(block, t);
+    for (int y = 0; y < rows; ++y, out += pitch) {
+        for (int x = 0; x < columns; ++x) {
+            const int i = y * 4 + x;
+            const u32 p = t.colours[(t.indices >> (2 * i)) & 3] | t.alphas[(t.alphaIndices >> (3 * i)) & 7];
+            for (int c = 0; c < 4; ++c)
+                out[4 * x + c] = static_cast<u8>(p >> (8 * c));
         }
     }
+}
+
+// Runs the block decoder over the whole blocks of each block row and the edge decoder over the
+// blocks the image's right and bottom edges cut.
+template <size_t BlockBytes, int PixelBytes, typename Whole, typename Edge>
+void DecodeBlocks(const u8* blocks, int width, int height, u8* destination, size_t pitch, Whole whole, Edge edge)
+{
+    const int across = BlocksAcross(width), down = BlocksAcross(height);
+    const int wholeAcross = width / 4, wholeDown = height / 4;
+    for (int by = 0; by < down; ++by, blocks += static_cast<size_t>(across) * BlockBytes) {
+        u8* row = destination + static_cast<size_t>(by) * 4 * pitch;
+        int bx = 0;
+        if (by < wholeDown) {
+            for (; bx < wholeAcross; ++bx)
+                whole(blocks + static_cast<size_t>(bx) * BlockBytes, row + static_cast<size_t>(bx) * 4 * PixelBytes, pitch);
+        }
+        for (; bx < across; ++bx) {
+            edge(blocks + static_cast<size_t>(bx) * BlockBytes, row + static_cast<size_t>(bx) * 4 * PixelBytes, pitch,
+                 BlockSpan(bx, width), BlockSpan(by, height));
+        }
+    }
+}
+
+}  // namespace
+
+void Dxt1Palette(u16 c0, u16 c1, bool fourColour, u16 palette[4])
+{
+    ColourPalette(c0, c1, fourColour, palette);
+}
+
+void DecodeDxt1(const u8* blocks, int width, int height, u8* destination, size_t pitch)
+{
+    DecodeBlocks<8, 2>(
+        blocks, width, height, destination, pitch,
+        [](const u8* block, u8* out, size_t rowPitch) { Dxt1Block(block, out, rowPitch); },
+        [](const u8* block, u8* out, size_t rowPitch, int columns, int rows) {
+            Dxt1EdgeBlock(block, out, rowPitch, columns, rows);
+        });
+}
+
+void DecodeDxt5(const u8* blocks, int width, int height, u8* destination, size_t pitch)
+{
+    DecodeBlocks<16, 4>(
+        blocks, width, height, destination, pitch,
+        [](const u8* block, u8* out, size_t rowPitch) { Dxt5Block(block, out, rowPitch); },
+        [](const u8* block, u8* out, size_t rowPitch, int columns, int rows) {
+            Dxt5EdgeBlock(block, out, rowPitch, columns, rows);
+        });
 }
 
 namespace {
