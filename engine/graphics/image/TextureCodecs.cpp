@@ -168,8 +168,9 @@ void Dxt5EdgeBlock(const u8* block, u8* out, size_t pitch, int columns, int rows
 
 // Runs the block decoder over the whole blocks of each block row and the edge decoder over the
 // blocks the image's right and bottom edges cut.
-template <size_t BlockBytes, int PixelBytes, typename Whole, typename Edge>
-void DecodeBlocks(const u8* blocks, int width, int height, u8* destination, size_t pitch, Whole whole, Edge edge)
+template <size_t BlockBytes, int PixelBytes, void (*whole)(const u8*, u8*, size_t),
+          void (*edge)(const u8*, u8*, size_t, int, int)>
+void DecodeBlocks(const u8* blocks, int width, int height, u8* destination, size_t pitch)
 {
     const int across = BlocksAcross(width), down = BlocksAcross(height);
     const int wholeAcross = width / 4, wholeDown = height / 4;
@@ -196,22 +197,12 @@ void Dxt1Palette(u16 c0, u16 c1, bool fourColour, u16 palette[4])
 
 void DecodeDxt1(const u8* blocks, int width, int height, u8* destination, size_t pitch)
 {
-    DecodeBlocks<8, 2>(
-        blocks, width, height, destination, pitch,
-        [](const u8* block, u8* out, size_t rowPitch) { Dxt1Block(block, out, rowPitch); },
-        [](const u8* block, u8* out, size_t rowPitch, int columns, int rows) {
-            Dxt1EdgeBlock(block, out, rowPitch, columns, rows);
-        });
+    DecodeBlocks<8, 2, Dxt1Block, Dxt1EdgeBlock>(blocks, width, height, destination, pitch);
 }
 
 void DecodeDxt5(const u8* blocks, int width, int height, u8* destination, size_t pitch)
 {
-    DecodeBlocks<16, 4>(
-        blocks, width, height, destination, pitch,
-        [](const u8* block, u8* out, size_t rowPitch) { Dxt5Block(block, out, rowPitch); },
-        [](const u8* block, u8* out, size_t rowPitch, int columns, int rows) {
-            Dxt5EdgeBlock(block, out, rowPitch, columns, rows);
-        });
+    DecodeBlocks<16, 4, Dxt5Block, Dxt5EdgeBlock>(blocks, width, height, destination, pitch);
 }
 
 namespace {
