@@ -124,8 +124,8 @@ void PlainDxt(const u8* blocks, bool dxt5, u8* out, size_t pitch)
         for (int bx = 0; bx < SIDE / 4; ++bx, blocks += dxt5 ? 16 : 8) {
             const u8* colour = dxt5 ? blocks + 8 : blocks;
             u16 palette[4];
-            PlainPalette(static_cast<u32>(colour[0] | colour[1] << 8), static_cast<u32>(colour[2] | colour[3] << 8), dxt5,
-                         palette);
+            PlainPalette(static_cast<u32>(colour[0] | colour[1] << 8), static_cast<u32>(colour[2] | colour[3] << 8),
+                         dxt5, palette);
             u8 alphas[8] = {255, 255, 255, 255, 255, 255, 255, 255};
             u64 alphaBits = 0;
             if (dxt5) {
@@ -338,7 +338,8 @@ void PrintRatios()
                [&] { TextureCodecs::DecodeEtc1(Etc1Blocks().data(), SIDE, SIDE, out.data(), SIDE * 3); },
                [&] { etc1_decode_image(Etc1Blocks().data(), peer.data(), SIDE, SIDE, 3, SIDE * 3); });
     TextureCodecs::DecodePvrtc(PvrtcWords().data(), SIDE, SIDE, 4, out.data(), SIDE * 4);
-    const double pvrtc = TimeOne([&] { TextureCodecs::DecodePvrtc(PvrtcWords().data(), SIDE, SIDE, 4, out.data(), SIDE * 4); });
+    const double pvrtc =
+        TimeOne([&] { TextureCodecs::DecodePvrtc(PvrtcWords().data(), SIDE, SIDE, 4, out.data(), SIDE * 4); });
     std::printf("  PVRTC 4 bpp: %.1f megapixels per second\n", SIDE * SIDE / 1e6 / pvrtc);
 }
 

@@ -145,7 +145,9 @@ inline void Dxt5Block(const u8* block, u8* out, size_t pitch)
     ReadDxt5Tables(block, t);
     u32 indices = t.indices;
     u64 alphaIndices = t.alphaIndices;
-    auto pixel = [&](int x) -> u64 { return t.colours[(indices >> (2 * x)) & 3] | t.alphas[(alphaIndices >> (3 * x)) & 7]; };
+    auto pixel = [&](int x) -> u64 {
+        return t.colours[(indices >> (2 * x)) & 3] | t.alphas[(alphaIndices >> (3 * x)) & 7];
+    };
     for (int y = 0; y < 4; ++y, out += pitch, indices >>= 8, alphaIndices >>= 12) {
         StoreRow(out, pixel(0) | (pixel(1) << 32));
         StoreRow(out + 8, pixel(2) | (pixel(3) << 32));
@@ -178,8 +180,10 @@ void DecodeBlocks(const u8* blocks, int width, int height, u8* destination, size
         u8* row = destination + static_cast<size_t>(by) * 4 * pitch;
         int bx = 0;
         if (by < wholeDown) {
-            for (; bx < wholeAcross; ++bx)
-                whole(blocks + static_cast<size_t>(bx) * BlockBytes, row + static_cast<size_t>(bx) * 4 * PixelBytes, pitch);
+            for (; bx < wholeAcross; ++bx) {
+                whole(blocks + static_cast<size_t>(bx) * BlockBytes, row + static_cast<size_t>(bx) * 4 * PixelBytes,
+                      pitch);
+            }
         }
         for (; bx < across; ++bx) {
             edge(blocks + static_cast<size_t>(bx) * BlockBytes, row + static_cast<size_t>(bx) * 4 * PixelBytes, pitch,
@@ -394,7 +398,8 @@ void FourBitWeights(const PvrtcGrid& grid, const PvrtcWords& words, std::vector<
 // 2 bits per pixel, first pass: the 2-bit value of every texel that has its own (0xFF for those
 // interpolated from their neighbours), and each word's interpolation: 0 none, 1 four neighbours,
 // 2 left and right, 3 above and below.
-void TwoBitValues(const PvrtcGrid& grid, const PvrtcWords& words, std::vector<u8>& values, std::vector<u8>& interpolation)
+void TwoBitValues(const PvrtcGrid& grid, const PvrtcWords& words, std::vector<u8>& values,
+                  std::vector<u8>& interpolation)
 {
     for (int wy = 0; wy < grid.down; ++wy) {
         for (int wx = 0; wx < grid.across; ++wx) {

@@ -309,7 +309,8 @@ if sys.argv[1] == 'awkward':
     open(sys.argv[3], 'wb').write(b'RIFF' + struct.pack('<I', len(out) + 4) + b'WAVE' + out)
     sys.exit(0)
 path, base = sys.argv[2], sys.argv[3]
-subprocess.run(['ffmpeg', '-v', 'error', '-y', '-i', path, '-f', 's16le', '-c:a', 'pcm_s16le', base + '.ffmpeg'], check=True)
+subprocess.run(['ffmpeg', '-v', 'error', '-y', '-i', path, '-f', 's16le', '-c:a', 'pcm_s16le', base + '.ffmpeg'],
+               check=True)
 r = subprocess.run(['ffprobe', '-v', 'error', '-show_entries', 'stream=channels,sample_rate', '-of', 'csv=p=0', path],
                    check=True, capture_output=True, text=True).stdout.split(',')
 open(base + '.info', 'w').write('%d %d' % (int(r[1]), int(r[0])))
