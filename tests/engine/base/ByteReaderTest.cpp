@@ -11,11 +11,10 @@ using namespace Vorn;
 // (each block is its own allocation, so a sanitizer build sees any over-read).
 TEST(ByteReader, FieldsReadWholeOrNotAtAll)
 {
+    const u8 all[12] = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1a, 0x1b};
     for (size_t size = 0; size <= 12; ++size) {
         SCOPED_TRACE(size);
-        std::vector<u8> bytes(size);
-        for (size_t i = 0; i < size; ++i)
-            bytes[i] = static_cast<u8>(0x10 + i);
+        const std::vector<u8> bytes(all, all + size);
         for (size_t at = 0; at <= 13; ++at) {
             ByteReader fixed(bytes.data(), size);
             const bool fits = at + 4 <= size;
