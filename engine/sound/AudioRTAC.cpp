@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ByteReader.h"
 #include "vfs/Vfs.h"
 
 namespace Vorn {
@@ -10,18 +11,6 @@ namespace Vorn {
 namespace {
 
 const u8 SHIFTS[4] = {9, 7, 5, 2};
-
-u32 U32(const u8* p)
-{
-    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-           (static_cast<u32>(p[3]) << 24);
-}
-
-void PutU32(std::vector<u8>& out, u32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<u8>(v >> (8 * i)));
-}
 
 int BitLength(u32 a)
 {
@@ -33,14 +22,17 @@ int BitLength(u32 a)
     return n;
 }
 
-// The code byte for a step of d from the running value, and the step it stands for.
+// The code byte for a step of d from the running value, and the step it stands for. d is the
+// true difference, -65535 to 65535; the step never goes beyond it, so the value it lands on lies
+// between the running value and the target and never wraps. Differences of 2^15 and more take
+// the largest step (62 << 9) toward the target.
 u8 EncodeStep(s32 d, s32& step)
 {
     static const u8 SELECTORS[8] = {0, 0, 0, 0, 1, 1, 2, 2};
     const u32 a = static_cast<u32>(d < 0 ? -d : d);
     const int index = 16 - BitLength(a);
     const u8 selector = index < 8 ? SELECTORS[index] : 3;
-    const u8 magnitude = static_cast<u8>((a >> SHIFTS[selector]) & 0x3E);
+    const u8 magnitude = static_cast<u8>(std::min<u32>(a >> SHIFTS[selector], 0x3E) & 0x3E);
     const s32 amount = static_cast<s32>(magnitude) << SHIFTS[selector];
     step = d >= 0 ? amount : -amount;
     return static_cast<u8>(magnitude | (d >= 0 ? 1 : 0) | (selector << 6));
@@ -78,9 +70,10 @@ AudioRTAC* AudioRTAC::Load(File& file)
     u8 header[HEADER_BYTES];
     if (!file.Seek(0, SeekableStream::FROM_START) || file.Read(header, HEADER_BYTES) != static_cast<s32>(HEADER_BYTES))
         return nullptr;
-    const u32 channels = U32(header + 4);
-    const u32 rate = U32(header + 8);
-    const u32 pcmSize = U32(header + 12);
+    ByteReader in(header, HEADER_BYTES);
+    const u32 channels = in.U32At(4);
+    const u32 rate = in.U32At(8);
+    const u32 pcmSize = in.U32At(12);
     if ((channels != 1 && channels != 2) || rate == 0 || pcmSize == 0 || pcmSize > MAX_PCM_BYTES ||
         pcmSize % (channels * 2) != 0)
         return nullptr;
@@ -136,9 +129,9 @@ AudioRTAC* AudioRTAC::Encode(const SmartPtr<AudioSource>& source)
             }
             for (u32 i = channels; i < values; ++i) {
                 u16& r = running[i % channels];
-                // The difference is taken modulo 2^16, as the decoder adds: the step that lands
-                // on the value is always the short way round.
-                const s32 d = static_cast<s16>(static_cast<u16>(block[i]) - r);
+                // The true difference, not modulo 2^16: the short way round through the wrap
+                // would cross full scale and come out at the other rail.
+                const s32 d = static_cast<s32>(block[i]) - static_cast<s16>(r);
                 s32 step;
                 out.push_back(EncodeStep(d, step));
                 r = static_cast<u16>(r + step);
@@ -157,13 +150,13 @@ AudioRTAC* AudioRTAC::Encode(const SmartPtr<AudioSource>& source)
 
 std::vector<u8> AudioRTAC::Serialize() const
 {
-    std::vector<u8> out;
-    out.reserve(HEADER_BYTES + m_data.size());
-    out.insert(out.end(), {'R', 'T', 'A', 'C'});
-    PutU32(out, m_channels);
-    PutU32(out, m_sampleRate);
-    PutU32(out, m_pcmSize);
-    out.insert(out.end(), m_data.begin(), m_data.end());
+    std::vector<u8> out(HEADER_BYTES + m_data.size());
+    std::memcpy(out.data(), "RTAC", 4);
+    StoreLE32(out.data() + 4, m_channels);
+    StoreLE32(out.data() + 8, m_sampleRate);
+    StoreLE32(out.data() + 12, m_pcmSize);
+    if (!m_data.empty())
+        std::memcpy(out.data() + HEADER_BYTES, m_data.data(), m_data.size());
     return out;
 }
 
@@ -176,7 +169,7 @@ s16 AudioRTAC::DecodeValue()
     const u32 channel = m_blockValue % m_channels;
     u16& value = m_current[channel];
     if (m_blockValue < m_channels) {
-        value = static_cast<u16>(m_data[m_dataOffset] | (m_data[m_dataOffset + 1] << 8));
+        value = LoadLE16(&m_data[m_dataOffset]);
         m_dataOffset += 2;
     } else {
         const u8 code = m_data[m_dataOffset++];

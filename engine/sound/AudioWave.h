@@ -9,13 +9,13 @@ namespace Vorn {
 
 class AudioWave : public AudioSource {
 public:
-    // The fields of the first 36 bytes of the file that playback needs.
+    // The fields of the format chunk that playback needs.
     struct Header {
         u32 formatChunkSize = 0;
-        u16 formatTag = 0;
+        u16 formatTag = 0;  // 1, or 0xFFFE (extensible) with the integer PCM subformat
         u16 channels = 0;
         u32 sampleRate = 0;
-        u16 bitsPerSample = 0;
+        u16 bitsPerSample = 0;  // of the file's samples: 8 (unsigned) or 16 (signed)
     };
 
     // Opens path through the file system. Null when the file is missing or refused (ReadHeader).
@@ -24,14 +24,18 @@ public:
     // The same over a file that is already open; the source keeps it.
     static AudioWave* Open(const SmartPtr<File>& file);
 
-    // Reads the header and walks the chunks after the format chunk to the data chunk (its id in any
-    // case), leaving the file at the first PCM byte. Returns the data size, cut to what the file
-    // holds, or 0 when the file is refused: shorter than the header, not integer PCM, not mono or
-    // stereo, not 8 or 16 bits, no sample rate, or no data chunk inside the file. 8-bit data is
-    // accepted and played as if its bytes were 16-bit samples.
+    // Walks the RIFF chunks after the 12-byte file header (each odd-sized chunk followed by its
+    // pad byte) to the format chunk and then to the data chunk (their ids in any case), leaving
+    // the file at the first byte of the data. Returns the data chunk's size in the file, cut to
+    // what the file holds and to whole frames, or 0 when the file is refused: not integer PCM
+    // (plain or extensible), not mono or stereo, not 8 or 16 bits, no sample rate, or no whole
+    // frame of data inside the file. When no chunk is named as the format, the first chunk is read
+    // as it.
     static u32 ReadHeader(File& file, Header& header);
 
-    // Delivers what the file gives, at most the rest of the data chunk.
+    // Delivers what the file gives, at most the rest of the data chunk, always as signed 16-bit
+    // samples: 8-bit files are widened ((b - 128) << 8), and their size and positions count the
+    // widened bytes.
     u32 Read(void* buffer, u32 bytes) override;
     void Rewind() override;
     u32 GetSize() override { return m_dataSize; }
@@ -42,12 +46,17 @@ public:
     u32 GetDataStart() const { return m_dataStart; }
 
 private:
-    AudioWave(const SmartPtr<File>& file, u32 dataStart, u32 dataSize);
+    AudioWave(const SmartPtr<File>& file, u32 dataStart, u32 dataSize, bool eightBit);
+
+    u32 ReadWidened(u8* out, u32 bytes);
 
     SmartPtr<File> m_file;
     u32 m_dataSize;
     u32 m_dataStart;
     u32 m_position;
+    bool m_eightBit;
+    // 8 bits: the high byte of the sample whose low byte the last read ended on.
+    u8 m_pendingHigh;
 };
 
 } // namespace Vorn

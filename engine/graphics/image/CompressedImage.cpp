@@ -5,6 +5,7 @@
 
 #include "graphics/image/ImageLoader.h"
 #include "graphics/image/TextureCodecs.h"
+#include "graphics/pixeldata/CompressedSize.h"
 #include "graphics/pixeldata/MemPixelData.h"
 #include "graphics/pixeldata/PixelDataGL.h"
 #include "graphics/surface/Surface.h"
@@ -27,7 +28,7 @@ PixelData* LoadToTexture(SeekableStream* stream, PixelFormat format, u32 width, 
     u8* buffer = texture->Lock();
     if (!buffer || !record)
         return nullptr;
-    const u64 textureSize = TextureCodecs::CompressedDataSize(format, static_cast<u64>(texture->GetTextureWidth()),
+    const u64 textureSize = CompressedDataSize(format, static_cast<u64>(texture->GetTextureWidth()),
                                                               static_cast<u64>(texture->GetTextureHeight()));
     if (record->bufferSize < textureSize || textureSize < size)
         return nullptr;
@@ -55,7 +56,7 @@ bool IsPvrtc(PixelFormat format)
 
 PixelData* Decode(SeekableStream* stream, PixelFormat format, u32 width, u32 height)
 {
-    const u64 size = TextureCodecs::CompressedDataSize(format, width, height);
+    const u64 size = CompressedDataSize(format, width, height);
     if (size == 0 || size > ImageLoader::Remaining(stream))
         return nullptr;
     std::vector<u8> data(static_cast<size_t>(size));
@@ -87,7 +88,7 @@ Surface* Load(SeekableStream* stream, PixelFormat format, u32 width, u32 height,
 {
     if (!stream || !ImageLoader::IsSizeAllowed(width, height))
         return nullptr;
-    const u64 size = TextureCodecs::CompressedDataSize(format, width, height);
+    const u64 size = CompressedDataSize(format, width, height);
     if (size == 0 || size > ImageLoader::Remaining(stream))
         return nullptr;
     PixelData* pixels = gpu ? LoadToTexture(stream, format, width, height, size) : Decode(stream, format, width, height);

@@ -13,7 +13,7 @@ class Surface;
 
 namespace CompressedImage {
 
-// Reads the top image (TextureCodecs::CompressedDataSize bytes) of a width x height image in
+// Reads the top image (CompressedDataSize bytes) of a width x height image in
 // format from the stream's position and makes a new surface of it: on the GPU path a texture
 // of the compressed format, whose rows of blocks are spread to the texture's power-of-two width;
 // otherwise decoded to PF_RGB565 (DXT1), PF_RGBA8888 (DXT5, PVRTC) or PF_RGB888 (ETC1). The

@@ -1,20 +1,14 @@
 #include "graphics/image/DdsImageLoader.h"
 
-#include <cstring>
-
+#include "base/ByteReader.h"
 #include "graphics/OpenGL.h"
 #include "graphics/image/CompressedImage.h"
 #include "graphics/image/TextureCodecs.h"
+#include "graphics/pixeldata/CompressedSize.h"
 
 namespace Vorn {
 
 namespace {
-
-u32 ReadU32(const u8* p)
-{
-    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-           (static_cast<u32>(p[3]) << 24);
-}
 
 PixelFormat FormatOfDxgi(u32 dxgi)
 {
@@ -37,24 +31,27 @@ bool DdsImageLoader::CanLoad(SeekableStream* stream)
 bool DdsImageLoader::ReadDdsHeader()
 {
     u8 header[HEADER_SIZE];
-    if (!m_stream || !ReadExactly(header, HEADER_SIZE) || std::memcmp(header, "DDS ", 4) != 0)
+    if (!m_stream || !ReadExactly(header, HEADER_SIZE))
         return false;
-    m_height = ReadU32(header + 12);
-    m_width = ReadU32(header + 16);
-    const u8* fourCC = header + 84;
-    if (std::memcmp(fourCC, "DXT1", 4) == 0) {
+    ByteReader in(header, HEADER_SIZE);
+    if (!in.IdAt(0, "DDS "))
+        return false;
+    m_height = in.U32At(12);
+    m_width = in.U32At(16);
+    const size_t FOURCC = 84;
+    if (in.IdAt(FOURCC, "DXT1")) {
         m_format = PF_DXT1;
-    } else if (std::memcmp(fourCC, "DXT5", 4) == 0) {
+    } else if (in.IdAt(FOURCC, "DXT5")) {
         m_format = PF_DXT5;
-    } else if (std::memcmp(fourCC, "DX10", 4) == 0) {
+    } else if (in.IdAt(FOURCC, "DX10")) {
         u8 extension[DX10_HEADER_SIZE];
         if (!ReadExactly(extension, DX10_HEADER_SIZE))
             return false;
-        m_format = FormatOfDxgi(ReadU32(extension));
+        m_format = FormatOfDxgi(ByteReader(extension, DX10_HEADER_SIZE).U32At(0));
     }
     if (m_format == PF_NONE || !IsSizeAllowed(m_width, m_height))
         return false;
-    m_dataSize = static_cast<u32>(TextureCodecs::CompressedDataSize(m_format, m_width, m_height));
+    m_dataSize = static_cast<u32>(CompressedDataSize(m_format, m_width, m_height));
     return true;
 }
 

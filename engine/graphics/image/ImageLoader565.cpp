@@ -2,17 +2,12 @@
 
 #include <memory>
 
+#include "base/ByteReader.h"
 #include "graphics/pixeldata/MemPixelData.h"
 
 namespace Vorn {
 
 namespace {
-
-u32 ReadU32(const u8* p)
-{
-    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-           (static_cast<u32>(p[3]) << 24);
-}
 
 enum { STATE_NEW, STATE_READY, STATE_FAILED };
 
@@ -33,7 +28,8 @@ bool ImageLoader565::ReadHeader()
     u8 header[HEADER_SIZE];
     if (!m_stream || !ReadExactly(header, HEADER_SIZE))
         return false;
-    const u32 width = ReadU32(header + 4), height = ReadU32(header + 8);
+    ByteReader in(header, HEADER_SIZE);
+    const u32 width = in.U32At(4), height = in.U32At(8);
     // The pixels must all be there before anything is made for them.
     if (!IsSizeAllowed(width, height) || static_cast<u64>(width) * height * 2 > Remaining(m_stream.Get()))
         return false;

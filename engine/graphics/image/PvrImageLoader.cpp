@@ -1,20 +1,14 @@
 #include "graphics/image/PvrImageLoader.h"
 
-#include <cstring>
-
+#include "base/ByteReader.h"
 #include "graphics/OpenGL.h"
 #include "graphics/image/CompressedImage.h"
 #include "graphics/image/TextureCodecs.h"
+#include "graphics/pixeldata/CompressedSize.h"
 
 namespace Vorn {
 
 namespace {
-
-u32 ReadU32(const u8* p)
-{
-    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-           (static_cast<u32>(p[3]) << 24);
-}
 
 bool IsPowerOfTwo(u32 v)
 {
@@ -35,25 +29,26 @@ bool PvrHeader::Read(SeekableStream* stream)
     u8 header[SIZE];
     if (!stream || !ImageLoader::ReadExactly(stream, header, SIZE))
         return false;
-    version = ReadU32(header);
+    ByteReader in(header, SIZE);
+    version = in.U32At(0);
     if (version == VERSION2) {
-        if (std::memcmp(header + 44, "PVR!", 4) != 0)
+        if (!in.IdAt(44, "PVR!"))
             return false;
-        height = ReadU32(header + 4);
-        width = ReadU32(header + 8);
-        const u32 flags = ReadU32(header + 16);
+        height = in.U32At(4);
+        width = in.U32At(8);
+        const u32 flags = in.U32At(16);
         pixelType = flags & 0xFF;
         alpha = (flags & 0x8000) != 0;
-        dataSize = ReadU32(header + 20);
-        bitsPerPixel = ReadU32(header + 24);
+        dataSize = in.U32At(20);
+        bitsPerPixel = in.U32At(24);
         return true;
     }
     if (version != VERSION3)
         return false;
-    pixelFormat = static_cast<u64>(ReadU32(header + 8)) | (static_cast<u64>(ReadU32(header + 12)) << 32);
-    height = ReadU32(header + 24);
-    width = ReadU32(header + 28);
-    metadataSize = ReadU32(header + 48);
+    pixelFormat = static_cast<u64>(in.U32At(8)) | (static_cast<u64>(in.U32At(12)) << 32);
+    height = in.U32At(24);
+    width = in.U32At(28);
+    metadataSize = in.U32At(48);
     if (metadataSize > ImageLoader::Remaining(stream))
         return false;
     return stream->Seek(static_cast<int>(metadataSize), SeekableStream::FROM_CURRENT);
@@ -64,7 +59,7 @@ bool PvrHeader::Probe(SeekableStream* stream, bool (*accept)(u32 version, u64 ki
     u8 first[4];
     if (stream->Read(first, 4) != 4)
         return false;
-    const u32 version = ReadU32(first);
+    const u32 version = ByteReader(first, 4).U32At(0);
     if (version == VERSION3_SWAPPED)
         return acceptSwapped;
     if (version != VERSION2 && version != VERSION3)
@@ -72,16 +67,17 @@ bool PvrHeader::Probe(SeekableStream* stream, bool (*accept)(u32 version, u64 ki
     u8 header[SIZE];
     if (!stream->Seek(-4, SeekableStream::FROM_CURRENT) || stream->Read(header, SIZE) != static_cast<s32>(SIZE))
         return false;
+    ByteReader in(header, SIZE);
     if (version == VERSION2)
-        return std::memcmp(header + 44, "PVR!", 4) == 0 && accept(version, ReadU32(header + 16) & 0xFF);
-    if (ReadU32(header + 12) != 0)
+        return in.IdAt(44, "PVR!") && accept(version, in.U32At(16) & 0xFF);
+    if (in.U32At(12) != 0)
         return false;
-    return accept(version, ReadU32(header + 8));
+    return accept(version, in.U32At(8));
 }
 
 bool PvrHeader::ReadDataSize(SeekableStream* stream, PixelFormat format, u32* size) const
 {
-    const u64 topImage = TextureCodecs::CompressedDataSize(format, width, height);
+    const u64 topImage = CompressedDataSize(format, width, height);
     if (version == VERSION2) {
         if (dataSize < topImage)
             return false;

@@ -60,7 +60,7 @@ public:
     int GetBitsPerPixel() const;
 
     // Decodes one top image of this loader's size and format (source of
-    // TextureCodecs::CompressedDataSize bytes) into PF_RGBA8888 rows of width * 4 bytes. False
+    // CompressedDataSize bytes) into PF_RGBA8888 rows of width * 4 bytes. False
     // before a header was read.
     bool Decompress(const void* source, void* destination) const;
 

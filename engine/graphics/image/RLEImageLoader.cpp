@@ -2,20 +2,11 @@
 
 #include <vector>
 
+#include "base/ByteReader.h"
 #include "graphics/pixeldata/PixelDataRLE.h"
 #include "graphics/surface/Surface.h"
 
 namespace Vorn {
-
-namespace {
-
-u32 ReadU32(const u8* p)
-{
-    return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-           (static_cast<u32>(p[3]) << 24);
-}
-
-}  // namespace
 
 bool RLEImageLoader::CanLoad(SeekableStream* stream)
 {
@@ -27,7 +18,8 @@ PixelData* RLEImageLoader::ReadRunStream()
     u8 header[HEADER_SIZE];
     if (!m_stream || !ReadExactly(header, HEADER_SIZE))
         return nullptr;
-    const u32 width = ReadU32(header + 4), height = ReadU32(header + 8), size = ReadU32(header + 12);
+    ByteReader in(header, HEADER_SIZE);
+    const u32 width = in.U32At(4), height = in.U32At(8), size = in.U32At(12);
     if (!IsSizeAllowed(width, height) || size == 0 || size > Remaining(m_stream.Get()))
         return nullptr;
     std::vector<u8> runs(size);

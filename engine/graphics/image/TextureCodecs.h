@@ -1,6 +1,7 @@
-// Software decoders of the GPU-compressed texture formats, for GPUs that cannot sample them, and
-// the byte sizes of their data. Every decoder reads exactly CompressedDataSize(format, width,
-// height) bytes of source and writes width x height pixels, pitch bytes per destination row.
+// Software decoders of the GPU-compressed texture formats, for GPUs that cannot sample them. Every
+// decoder reads exactly CompressedDataSize(format, width, height) bytes of source
+// (graphics/pixeldata/CompressedSize.h) and writes width x height pixels, pitch bytes per
+// destination row.
 #pragma once
 
 #include <cstddef>
@@ -11,12 +12,6 @@
 namespace Vorn {
 
 namespace TextureCodecs {
-
-// Bytes of the top image of a compressed texture: whole 4 x 4 blocks for DXT and ETC (a side
-// below 4 still takes one block), whole words for PVRTC with its smallest grid of 2 x 2 words
-// (8 x 8 pixels at 4 bits, 16 x 8 at 2). 0 for other formats or a side below 1. Computed in
-// 64 bits, so any 32-bit sides give the true size.
-u64 CompressedDataSize(PixelFormat format, u64 width, u64 height);
 
 // DXT1 (S3TC) to PF_RGB565. In the three-colour mode index 3 is black.
 void DecodeDxt1(const u8* blocks, int width, int height, u8* destination, size_t pitch);

@@ -8,6 +8,7 @@
 #include "application/AbstractApp.h"
 #include "graphics/OpenGL.h"
 #include "graphics/batcher/Batcher.h"
+#include "graphics/pixeldata/CompressedSize.h"
 #include "graphics/pixeldata/PixelDataRLE.h"
 
 #ifndef GL_COMPRESSED_RGB_S3TC_DXT1_EXT
@@ -56,27 +57,6 @@ const GLFormatRow GL_FORMAT_OTHER = {GL_ALPHA, GL_ALPHA, GL_UNSIGNED_BYTE};
 bool IsCompressed(PixelFormat f)
 {
     return f >= PF_DXT1 && f <= PF_ETC1;
-}
-
-// Bytes GL expects for one compressed image: whole blocks, and the smallest image each format
-// can describe (a 1 x 1 texture is still one block).
-size_t CompressedSize(PixelFormat f, size_t w, size_t h)
-{
-    switch (f) {
-    case PF_DXT1:
-    case PF_ETC1:
-        return ((w + 3) / 4) * ((h + 3) / 4) * 8;
-    case PF_DXT5:
-        return ((w + 3) / 4) * ((h + 3) / 4) * 16;
-    case PF_PVRTC4_RGB:
-    case PF_PVRTC4_RGBA:
-        return std::max<size_t>(w, 8) * std::max<size_t>(h, 8) * 4 / 8;
-    case PF_PVRTC2_RGB:
-    case PF_PVRTC2_RGBA:
-        return std::max<size_t>(w, 16) * std::max<size_t>(h, 8) * 2 / 8;
-    default:
-        return 0;
-    }
 }
 
 // Bytes per pixel of the CPU source formats the upload buffer is built from; 0 for the rest.
@@ -138,8 +118,8 @@ PixelDataGL::PixelDataGL(s32 w, s32 h, PixelFormat f) : PixelDataGL()
     m_record = new UploadRecord;
     SetGLFormat(f);
     if (IsCompressed(f) && m_textureWidth > 0) {
-        m_record->bufferSize = CompressedSize(f, static_cast<size_t>(m_textureWidth),
-                                            static_cast<size_t>(m_textureHeight));
+        m_record->bufferSize = static_cast<size_t>(CompressedDataSize(f, static_cast<u64>(m_textureWidth),
+                                                                      static_cast<u64>(m_textureHeight)));
         m_record->buffer = new u8[m_record->bufferSize]();
     }
     LiveTextures().insert(this);

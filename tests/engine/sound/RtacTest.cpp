@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,18 @@ std::vector<u8> MonoBlock(s16 start, const std::vector<u8>& codes)
     file.push_back(static_cast<u8>(static_cast<u16>(start) >> 8));
     file.insert(file.end(), codes.begin(), codes.end());
     return file;
+}
+
+// The code byte of the format's rule for a difference d below 2^15 either way.
+u8 ReferenceCode(int d)
+{
+    static const int SHIFTS[4] = {9, 7, 5, 2};
+    const int a = std::abs(d);
+    int length = 0;
+    while (a >> length)
+        ++length;
+    const int selector = length >= 13 ? 0 : length >= 11 ? 1 : length >= 9 ? 2 : 3;
+    return static_cast<u8>(((a >> SHIFTS[selector]) & 0x3E) | (d >= 0 ? 1 : 0) | (selector << 6));
 }
 
 } // namespace
@@ -235,4 +249,94 @@ TEST(Rtac, EncodesARealSource)
     }
     // At least 30 dB of signal over coding noise.
     EXPECT_GT(power, 1000 * error);
+}
+
+// Random signals and signals at and across full scale: every decoded value lies between the
+// previous decoded value of its channel and the input (so it never wraps to the other rail), is
+// within the coding step of the input unless the largest step (62 << 9) was taken toward it, and
+// wherever the difference fits in 16 bits the code byte is the one of the format's plain rule.
+TEST(Rtac, DecodedValuesNeverWrapAndStayWithinTheStep)
+{
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> any(-32768, 32767);
+    std::vector<std::vector<s16>> signals = {{0, -32768, -32768, -32768}, {11205, -32768, -32768, 11205}};
+    std::vector<s16> uniform, rails, noisy;
+    for (int i = 0; i < 20000; ++i) {
+        uniform.push_back(static_cast<s16>(any(random)));
+        rails.push_back(random() & 1 ? 32767 : -32768);
+        noisy.push_back(static_cast<s16>(std::clamp(static_cast<int>(30000 * std::sin(i * 0.05)) + any(random) / 4,
+                                                    -32768, 32767)));
+    }
+    signals.insert(signals.end(), {uniform, rails, noisy});
+    for (u32 channels : {1u, 2u}) {
+        for (const std::vector<s16>& signal : signals) {
+            SmartPtr<AudioRTAC> rtac = Encode(signal, channels);
+            ASSERT_TRUE(rtac);
+            const std::vector<s16> decoded = VornTest::ReadAll(*rtac);
+            const std::vector<u8>& coded = rtac->GetCodedData();
+            ASSERT_EQ(decoded.size(), signal.size());
+            size_t at = 0, faults = 0, first = 0;
+            for (size_t start = 0; start < signal.size(); start += 32) {
+                const size_t values = std::min<size_t>(32, signal.size() - start);
+                int previous[2] = {decoded[start], decoded[start + channels - 1]};
+                at += 2 * channels;
+                for (size_t i = channels; i < values; ++i) {
+                    const u8 code = coded[at++];
+                    const int x = signal[start + i], y = decoded[start + i];
+                    int& p = previous[i % channels];
+                    const int step = 2 << (code >> 6 == 0 ? 9 : code >> 6 == 1 ? 7 : code >> 6 == 2 ? 5 : 2);
+                    const bool between = std::min(p, x) <= y && y <= std::max(p, x);
+                    const bool near = std::abs(x - y) < step || std::abs(y - p) == 62 << 9;
+                    const bool plain = std::abs(x - p) > 32767 || code == ReferenceCode(x - p);
+                    if (!(between && near && plain) && faults++ == 0)
+                        first = start + i;
+                    p = y;
+                }
+            }
+            EXPECT_EQ(faults, 0u) << "channels " << channels << ", first at value " << first << " of "
+                                  << signal.size() << ": " << signal[first] << " decoded as " << decoded[first];
+        }
+    }
+}
+
+// The sounds of Debian packages, encoded and decoded: every one keeps at least 15 dB of signal
+// over coding noise (a noisy sound that wrapped at full scale came back at 3).
+TEST(Rtac, RealSoundsKeepTheirSignalToNoiseRatio)
+{
+    std::vector<std::string> paths;
+    for (const char* dir : {"/usr/share/sounds/alsa", "/usr/share/sounds/sound-icons"}) {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
+            if (entry.path().extension() == ".wav")
+                paths.push_back(entry.path().string());
+    }
+    ASSERT_GE(paths.size(), 30u) << "the WAV files of alsa-utils and sound-icons are missing: run scripts/install-deps";
+    std::sort(paths.begin(), paths.end());
+    VornTest::Sandbox sandbox;
+    const std::string dir = sandbox.Path() + "/" + VornTest::Sandbox::Native("snd");
+    std::filesystem::create_directories(dir);
+    ASSERT_TRUE(Vfs::MountNative("snd/", "snd/", 0));
+    std::vector<double> ratios;
+    for (const std::string& path : paths) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        std::filesystem::copy_file(path, dir + "/" + name);
+        SmartPtr<AudioSource> wav(AudioSource::Create("snd/" + name, false));
+        ASSERT_TRUE(wav) << name;
+        const std::vector<s16> original = VornTest::ReadAll(*wav);
+        wav->Rewind();
+        SmartPtr<AudioRTAC> rtac(AudioRTAC::Encode(wav));
+        ASSERT_TRUE(rtac) << name;
+        const std::vector<s16> decoded = VornTest::ReadAll(*rtac);
+        ASSERT_EQ(decoded.size(), original.size()) << name;
+        double error = 0, power = 0;
+        for (size_t i = 0; i < decoded.size(); ++i) {
+            error += (decoded[i] - original[i]) * static_cast<double>(decoded[i] - original[i]);
+            power += original[i] * static_cast<double>(original[i]);
+        }
+        ratios.push_back(10 * std::log10(power / std::max(error, 1.0)));
+        EXPECT_GE(ratios.back(), 15.0) << name;
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("RTAC round trip of %zu sounds: SNR %.1f to %.1f dB, median %.1f\n", ratios.size(), ratios.front(),
+                ratios.back(), ratios[ratios.size() / 2]);
 }

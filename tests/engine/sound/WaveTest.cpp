@@ -142,7 +142,7 @@ TEST_F(WaveSource, CanonicalFileStreamsItsData)
 }
 
 // What the format allows around the data: a longer format chunk, other chunks before the data, the
-// data chunk's id in lower or mixed case, and 8-bit data taken byte for byte as 16-bit samples.
+// data chunk's id in lower or mixed case, and 8-bit data widened to signed 16-bit samples.
 TEST_F(WaveSource, AcceptedLayouts)
 {
     const std::vector<u8> pcm = Bytes(VornTest::Ramp(100, 3, 301));
@@ -170,7 +170,10 @@ TEST_F(WaveSource, AcceptedLayouts)
     ASSERT_TRUE(wav);
     EXPECT_EQ(wav->GetChannels(), 1u);
     EXPECT_EQ(wav->GetSampleRate(), 11025u);
-    EXPECT_EQ(ReadAllBytes(*wav), bytes);
+    EXPECT_EQ(wav->GetSize(), 12u);
+    EXPECT_EQ(VornTest::Samples(ReadAllBytes(*wav, 5)), (std::vector<s16>{0, 256, -256, -32768, 32512, -28672}));
+    wav->Seek(7);
+    EXPECT_EQ(ReadAllBytes(*wav, 3), std::vector<u8>({0x80, 0x00, 0x7f, 0x00, 0x90}));
 }
 
 TEST_F(WaveSource, RefusedFiles)
@@ -184,6 +187,10 @@ TEST_F(WaveSource, RefusedFiles)
     auto refused = [&](const WavSpec& spec) { return !Open(MakeWav(spec, pcm)); };
     WavSpec s;
     s.tag = 3;
+    EXPECT_TRUE(refused(s));
+    // Extensible, but not naming the integer PCM subformat.
+    s.tag = 0xFFFE;
+    s.formatSize = 40;
     EXPECT_TRUE(refused(s));
     for (u16 channels : {0, 3, 6}) {
         s = WavSpec();
@@ -276,50 +283,142 @@ TEST_F(WaveSource, PlaysThroughTheMixer)
         ASSERT_EQ(out[i], 0);
 }
 
-// The WAV files of a Debian package, read by the engine and by Python's own wave module, agree
-// sample for sample.
-TEST(WaveFiles, AgreeWithPythonsWaveModule)
-{
-    const std::string dir = "/usr/share/sounds/alsa";
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-        if (entry.path().extension() == ".wav")
-            names.push_back(entry.path().filename().string());
-    }
-    ASSERT_GE(names.size(), 9u) << "the WAV files of alsa-utils are missing: run scripts/install-deps";
+// Turns a WAV file into the awkward layouts other writers use: a JUNK chunk before the format,
+// odd-sized chunks each followed by its pad byte, a fact chunk, and a data chunk ending in half a
+// frame. Then reads any WAV file as the references do: ffmpeg's signed 16-bit output, and Python's
+// wave module (8-bit samples widened as (b - 128) << 8) where it reads the file at all.
+const char* const WAV_TOOL = R"(
+import os, struct, subprocess, sys, wave
+def chunks(d):
+    o = 12
+    while o + 8 <= len(d):
+        i, s = struct.unpack('<4sI', d[o:o + 8])
+        yield i, d[o + 8:o + 8 + s]
+        o += 8 + s + (s & 1)
+def put(i, b):
+    return i + struct.pack('<I', len(b)) + b + (b'\0' if len(b) & 1 else b'')
+if sys.argv[1] == 'awkward':
+    d = open(sys.argv[2], 'rb').read()
+    out = put(b'JUNK', b'abc')
+    for i, b in chunks(d):
+        if i == b'data':
+            frame = struct.unpack('<H', dict(chunks(d))[b'fmt '][12:14])[0]
+            out += put(b'fact', struct.pack('<I', len(b) // frame)) + put(b'LIST', b'INFOx')
+            b = b[:len(b) - frame // 2] if frame > 1 else b + b'\x80'
+        out += put(i, b)
+    open(sys.argv[3], 'wb').write(b'RIFF' + struct.pack('<I', len(out) + 4) + b'WAVE' + out)
+    sys.exit(0)
+path, base = sys.argv[2], sys.argv[3]
+subprocess.run(['ffmpeg', '-v', 'error', '-y', '-i', path, '-f', 's16le', '-c:a', 'pcm_s16le', base + '.ffmpeg'],
+               check=True)
+r = subprocess.run(['ffprobe', '-v', 'error', '-show_entries', 'stream=channels,sample_rate', '-of', 'csv=p=0', path],
+                   check=True, capture_output=True, text=True).stdout.split(',')
+open(base + '.info', 'w').write('%d %d' % (int(r[1]), int(r[0])))
+try:
+    w = wave.open(path)
+except wave.Error:
+    sys.exit(0)
+data = w.readframes(w.getnframes())
+if w.getsampwidth() == 1:
+    data = b''.join(bytes((0, b ^ 0x80)) for b in data)
+open(base + '.wave', 'wb').write(data)
+)";
 
-    // Files are read from the install area of a sandbox.
+// WAV files made by sox and ffmpeg at many rates, mono and stereo, 8 and 16 bits, plain and
+// extensible, with LIST, JUNK and fact chunks, odd chunks and a trailing half frame, and the WAV
+// files of Debian packages: the engine, ffmpeg and Python's wave module agree sample for sample.
+TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
+{
     VornTest::Sandbox sandbox;
-    const std::string native = sandbox.Path() + "/" + VornTest::Sandbox::Native("alsa");
-    std::filesystem::create_directories(native);
-    ASSERT_TRUE(Vfs::MountNative("alsa/", "alsa/", 0));
-    for (const std::string& name : names) {
+    const std::string made = sandbox.Path() + "/" + VornTest::Sandbox::Native("made");
+    std::filesystem::create_directories(made);
+    const std::string tool = sandbox.Path() + "/wavtool.py";
+    std::FILE* script = std::fopen(tool.c_str(), "w");
+    ASSERT_TRUE(script);
+    std::fputs(WAV_TOOL, script);
+    std::fclose(script);
+
+    // name, command writing it ("%s" is its path), and whether the awkward copy is made too.
+    struct Made {
+        std::string name, command;
+        bool awkward;
+    };
+    std::vector<Made> table;
+    const unsigned rates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
+    for (unsigned i = 0; i < 7; ++i) {
+        const unsigned channels = 1 + i % 2, bits = i % 3 == 0 ? 8 : 16, rate = rates[i];
+        table.push_back({"sox" + std::to_string(i) + ".wav",
+                         "sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b " +
+                             std::to_string(bits) + " %s synth 0.25 sine 300-3000 whitenoise vol 0.9",
+                         i < 4});
+        table.push_back({"ffmpeg" + std::to_string(i) + ".wav",
+                         "ffmpeg -v error -y -f lavfi -i anoisesrc=r=" + std::to_string(rates[6 - i]) +
+                             ":d=0.25:a=0.8 -ac " + std::to_string(3 - channels) + " -c:a " +
+                             (bits == 8 ? "pcm_u8" : "pcm_s16le") + (i % 2 ? " -rf64 auto" : "") + " %s",
+                         i >= 4});
+    }
+    // Above 48 kHz ffmpeg writes the extensible format chunk.
+    for (const char* codec : {"pcm_s16le", "pcm_u8"})
+        table.push_back({std::string("ext_") + codec + ".wav",
+                         std::string("ffmpeg -v error -y -f lavfi -i sine=f=1000:r=96000:d=0.2 -ac 2 -c:a ") + codec +
+                             " %s",
+                         true});
+
+    std::vector<std::string> paths;
+    for (const Made& m : table) {
+        const std::string path = made + "/" + m.name;
+        char command[512];
+        std::snprintf(command, sizeof command, m.command.c_str(), path.c_str());
+        ASSERT_EQ(std::system(command), 0) << command << ": run scripts/install-deps";
+        paths.push_back(path);
+        if (m.awkward) {
+            paths.push_back(made + "/odd_" + m.name);
+            ASSERT_EQ(std::system(("python3 '" + tool + "' awkward '" + path + "' '" + paths.back() + "'").c_str()), 0);
+        }
+    }
+    size_t debian = 0;
+    for (const char* dir : {"/usr/share/sounds/alsa", "/usr/share/sounds/sound-icons"}) {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+            if (entry.path().extension() == ".wav") {
+                const std::string copy = made + "/deb_" + entry.path().filename().string();
+                std::filesystem::copy_file(entry.path(), copy, ec);
+                paths.push_back(copy);
+                ++debian;
+            }
+        }
+    }
+    ASSERT_GE(debian, 30u) << "the WAV files of alsa-utils and sound-icons are missing: run scripts/install-deps";
+
+    ASSERT_TRUE(Vfs::MountNative("made/", "made/", 0));
+    size_t byWave = 0;
+    for (const std::string& path : paths) {
+        const std::string name = std::filesystem::path(path).filename().string();
         SCOPED_TRACE(name);
-        std::filesystem::copy_file(dir + "/" + name, native + "/" + name, ec);
-        ASSERT_FALSE(ec);
-        const std::string dump = sandbox.Path() + "/" + name + ".raw";
-        const std::string info = sandbox.Path() + "/" + name + ".txt";
-        const std::string command =
-            "python3 -c \"import sys, wave; w = wave.open(sys.argv[1]); "
-            "open(sys.argv[2], 'wb').write(w.readframes(w.getnframes())); "
-            "open(sys.argv[3], 'w').write('%d %d %d' % (w.getnchannels(), w.getframerate(), w.getsampwidth()))\" '" +
-            dir + "/" + name + "' '" + dump + "' '" + info + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        const std::vector<u8> expected = VornTest::ReadBytes(dump);
-        const std::vector<u8> text = VornTest::ReadBytes(info);
-        unsigned channels = 0, rate = 0, width = 0;
-        ASSERT_EQ(std::sscanf(std::string(text.begin(), text.end()).c_str(), "%u %u %u", &channels, &rate, &width), 3);
+        const std::string base = sandbox.Path() + "/" + name;
+        ASSERT_EQ(std::system(("python3 '" + tool + "' read '" + path + "' '" + base + "'").c_str()), 0);
+        const std::vector<u8> expected = VornTest::ReadBytes(base + ".ffmpeg");
+        bool readByWave = false;
+        const std::vector<u8> wave = VornTest::ReadBytes(base + ".wave", &readByWave);
+        if (readByWave) {
+            ++byWave;
+            ASSERT_EQ(wave, expected);
+        }
+        const std::vector<u8> text = VornTest::ReadBytes(base + ".info");
+        unsigned channels = 0, rate = 0;
+        ASSERT_EQ(std::sscanf(std::string(text.begin(), text.end()).c_str(), "%u %u", &channels, &rate), 2);
         ASSERT_FALSE(expected.empty());
 
-        SmartPtr<AudioSource> wav(AudioSource::Create("alsa/" + name, false));
+        SmartPtr<AudioSource> wav(AudioSource::Create("made/" + name, false));
         ASSERT_TRUE(wav);
         EXPECT_EQ(wav->GetChannels(), channels);
         EXPECT_EQ(wav->GetSampleRate(), rate);
         EXPECT_EQ(wav->GetSize(), expected.size());
         EXPECT_EQ(ReadAllBytes(*wav, 4093), expected);
-        wav->Seek(static_cast<u32>(expected.size() / 2) & ~3u);
-        const std::vector<u8> tail = ReadAllBytes(*wav);
-        EXPECT_EQ(tail, std::vector<u8>(expected.begin() + ((expected.size() / 2) & ~3u), expected.end()));
+        const size_t half = (expected.size() / 2) & ~size_t(3);
+        wav->Seek(static_cast<u32>(half));
+        EXPECT_EQ(ReadAllBytes(*wav), std::vector<u8>(expected.begin() + half, expected.end()));
     }
+    // Python's wave module reads all but the extensible ones.
+    EXPECT_GE(byWave + 4, paths.size());
 }

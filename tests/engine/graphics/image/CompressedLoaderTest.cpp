@@ -16,6 +16,7 @@
 #include "graphics/image/PvrImageLoader.h"
 #include "graphics/image/PvrPlusImageLoader.h"
 #include "graphics/image/TextureCodecs.h"
+#include "graphics/pixeldata/CompressedSize.h"
 #include "graphics/pixeldata/PixelDataGL.h"
 #include "graphics/surface/Surface.h"
 #include "support/HeadlessGL.h"
@@ -30,7 +31,6 @@
 
 using namespace Vorn;
 using namespace VornTest;
-using TextureCodecs::CompressedDataSize;
 
 namespace {
 
