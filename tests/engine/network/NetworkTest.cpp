@@ -73,22 +73,36 @@ TEST_F(NetworkTest, ListensOnLoopbackAndRefusesAPortInUse)
     EXPECT_EQ(second->GetError(), EADDRINUSE);
 }
 
+// A listener made with plain POSIX calls on a loopback port of the system's choice (address tells
+// which), with both reuse options when shared; -1 on failure.
+int PlainListener(sockaddr_in& address, bool shared)
+{
+    int descriptor = socket(AF_INET, SOCK_STREAM, 0);
+    int on = 1;
+    if (shared) {
+        setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+        setsockopt(descriptor, SOL_SOCKET, SO_REUSEPORT, &on, sizeof(on));
+    }
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(Network::LOOPBACK);
+    socklen_t length = sizeof(address);
+    if (bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(descriptor, 5) != 0 ||
+        getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
 TEST(NetworkListen, APortAnotherProgramSharesOutIsStillRefused)
 {
     // Another program listening with both reuse options set: the console's listener must not
     // join it on the port.
-    int other = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address;
+    const int other = PlainListener(address, true);
     ASSERT_GE(other, 0);
-    int on = 1;
-    setsockopt(other, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-    setsockopt(other, SOL_SOCKET, SO_REUSEPORT, &on, sizeof(on));
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(Network::LOOPBACK);
-    socklen_t length = sizeof(address);
-    ASSERT_EQ(bind(other, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(listen(other, 5), 0);
-    ASSERT_EQ(getsockname(other, reinterpret_cast<sockaddr*>(&address), &length), 0);
     Network::Init();
     SmartPtr<ListenSocket> ours(Network::GetInstance()->CreateListenSocket());
     ours->Listen(Network::LOOPBACK, ntohs(address.sin_port));
@@ -287,14 +301,9 @@ TEST_F(NetworkTest, AWriteToAPeerThatStopsReadingGivesUpAfterItsTimeout)
 // than the buffers reaches a slow reader whole only when the rest is sent on.
 TEST(NetworkSend, ASlowReaderGetsTheWholeText)
 {
-    int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(Network::LOOPBACK);
-    socklen_t length = sizeof(address);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(listen(listener, 1), 0);
-    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    sockaddr_in address;
+    const int listener = PlainListener(address, false);
+    ASSERT_GE(listener, 0);
     int small = 4096;
     int reading = socket(AF_INET, SOCK_STREAM, 0);
     setsockopt(reading, SOL_SOCKET, SO_RCVBUF, &small, sizeof(small));
