@@ -217,8 +217,9 @@ TEST(RemoteConsoleLine, TheLimitCountsEveryByteOfTheLine)
         const bool read = Vorn::RemoteConsole::ReadCommandLine(*socket, line);
         writer.join();
         EXPECT_EQ(read, fits) << input.size() << " bytes";
-        if (read && fits)
+        if (read && fits) {
             EXPECT_EQ(std::string(line), before);
+        }
     }
 }
 

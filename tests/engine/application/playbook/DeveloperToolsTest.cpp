@@ -135,9 +135,10 @@ TEST(DeveloperSwitches, ReadFromTheEnvironment)
         const std::string said = testing::internal::GetCapturedStderr();
         const bool refused = p.port == 0 && *p.value;
         EXPECT_EQ(said.empty(), !refused) << p.value << ": " << said;
-        if (refused)
+        if (refused) {
             EXPECT_NE(said.find(std::string("VORN_REMOTE_CONSOLE=") + p.value + " is not a port"),
                       std::string::npos) << said;
+        }
     }
     unsetenv("VORN_REMOTE_CONSOLE");
     EXPECT_EQ(standin_remote_console_port(), 0);
