@@ -1,5 +1,9 @@
 #include "Version.h"
 
+#ifndef VORN_VERSION
+#error "the build defines VORN_VERSION, the project's version"
+#endif
+
 namespace Vorn {
 namespace Version {
 
@@ -7,7 +11,7 @@ NarrowString String;
 
 void StaticInit()
 {
-    String = NarrowString("VORN ") + "master" + "." + "???" + " built " + __DATE__ + " " + __TIME__;
+    String = NarrowString("VORN ") + VORN_VERSION + " built " + __DATE__ + " " + __TIME__;
 }
 
 namespace {

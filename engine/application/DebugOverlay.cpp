@@ -5,28 +5,24 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "Version.h"
 #include "application/AbstractApp.h"
 #include "application/DebugOverlayImages.h"
 #include "application/DebugPlot.h"
 #include "application/FpsCounter.h"
-#include "base/AssetDict.h"
-#include "base/Registry.h"
-#include "base/TextDict.h"
-#include "base/WideString.h"
+#include "application/KeyCodes.h"
+#include "application/RemoteConsole.h"
 #include "graphics/postprocess/Tint.h"
 #include "graphics/surface/Surface.h"
-#include "sound/AudioSource.h"
+#include "network/Network.h"
 #include "system/AllocPool.h"
 #include "system/Memory.h"
-#include "system/NumberParse.h"
 #include "vfs/File.h"
 
 namespace Vorn {
-
-// The application defines its name; a program without one (a test, a tool) greets with none. The
-// weak reference keeps the engine from demanding the definition.
-extern NarrowString g_applicationName __attribute__((weak));
 
 SmartPtr<DebugOverlay> g_debugOverlay;
 bool DebugOverlay::s_consoleEnabled = false;
@@ -49,83 +45,14 @@ const unsigned char ARROW_UP = 0xA0, ARROW_DOWN = 0xA1, ARROW_LEFT = 0xA2, UNKNO
 const unsigned char CORNER_TL = 0xA4, CORNER_TR = 0xA5, CORNER_BL = 0xA6, CORNER_BR = 0xA7;
 const unsigned char EDGE_H = 0xB3, EDGE_V = 0xB4;
 
-// A connection thread only reads, queues and writes.
-const size_t CONNECTION_STACK_SIZE = 0xA000;
-const int SEND_TIMEOUT_MS = 2000;
 const int SCROLL_PAGE = 20;
 const int HSCROLL_STEP = 10;
 const int DRAG_LINE_PIXELS = 7;
 
-const char* const HELP_LINES[] = {
-    "1. assets: show managed assets",
-    "           star denotes held asset",
-    "2. reglist: lists registry keys",
-    "3. regcallbacks: lists registry callbacks",
-    "regset reg/path value: sets registry key",
-    "4. logging: switch VORN_MSG logging",
-    "5. texts: show text dictionary",
-    "6. plot: show / hide all debug plots",
-    "  61. plot f: show / hide fps plot",
-    "  62. plot m: show / hide memory plot",
-    "  63. plot v: show / hide video memory plot",
-    "7. exit: close application",
-    "8. floppy: show disk access indicator",
-    "9. timeskew skew: set time skew",
-    "13. pool: pool allocator stats",
-};
-
-// Characters of the keys 13 to 22 (digits) and 31 to 39, plain and shifted.
+// Characters of the digit keys and of the keys QUOTE to RIGHT_BRACKET, plain and shifted.
 const char DIGITS_SHIFTED[] = {0x29, 0x21, 0x40, 0x23, 0x24, 0x25, 0x5E, 0x26, 0x2A, 0x28};
 const char PUNCTUATION[] = {0x27, 0x2F, 0x2E, 0x3D, 0x3B, 0x2C, 0x2D, 0x5B, 0x5D};
 const char PUNCTUATION_SHIFTED[] = {0x22, 0x3F, 0x3E, 0x2B, 0x3A, 0x3C, 0x5F, 0x7B, 0x7D};
-
-NarrowString Escape(int r, int g, int b)
-{
-    NarrowString text(1, ESCAPE);
-    text.push_back(static_cast<char>(r));
-    text.push_back(static_cast<char>(g));
-    text.push_back(static_cast<char>(b));
-    return text;
-}
-
-bool StartsWith(const NarrowString& text, const char* prefix)
-{
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
-// Whether an asset's held object is still alive; the dictionary holds weak pointers to surfaces
-// and to sounds.
-bool IsHeld(const Any& value)
-{
-    if (value.IsEmpty())
-        return false;
-    if (auto* surface = dynamic_cast<Any::Holder<WeakPtr<Surface>>*>(value.content))
-        return static_cast<bool>(surface->held.Lock());
-    if (auto* sound = dynamic_cast<Any::Holder<WeakPtr<AudioSource>>*>(value.content))
-        return static_cast<bool>(sound->held.Lock());
-    return false;
-}
-
-void WriteRegistryNode(DebugOverlay& overlay, const Registry::Node& node, const NarrowString& name,
-                       int depth, DebugOverlay::RemoteConnection* connection)
-{
-    overlay.Print(NarrowString(depth, ' ') + Escape(0xC0, 0xC0, 0xFF) + "[" + name + "]", connection);
-    for (const auto& entry : node.keys) {
-        const RegistryKey& key = *entry.second;
-        NarrowString line = NarrowString(depth + 2, ' ') + Escape(0x80, 0xFF, 0x80) + entry.first +
-                            Escape(0xFF, 0xFF, 0xFF);
-        switch (key.GetType()) {
-        case RegistryKey::TYPE_BOOL: line += key.GetBool() ? ": true" : ": false"; break;
-        case RegistryKey::TYPE_INT: line += ": "; line.AppendInt(key.GetInt()); break;
-        case RegistryKey::TYPE_FLOAT: line += ": "; line.AppendFloat(key.GetFloat()); break;
-        case RegistryKey::TYPE_STRING: line += NarrowString(": \"") + key.GetText() + "\""; break;
-        default: break;
-        }
-        overlay.Print(line, connection);
-    }
-    for (const auto& entry : node.children)
-        WriteRegistryNode(overlay, *entry.second, entry.first, depth + 2, connection);
-}
 
 } // namespace
 
@@ -139,8 +66,7 @@ DebugOverlay* DebugOverlay::Create()
 
 DebugOverlay::DebugOverlay() : m_tint(new Tint), m_fpsCounter(new FpsCounter)
 {
-    for (const char* line : HELP_LINES)
-        m_helpLines.push_back(line);
+    RegisterBuiltins();
     Print(Version::String, nullptr);
 }
 
@@ -153,27 +79,17 @@ void DebugOverlay::LoadImages()
 
 DebugOverlay::~DebugOverlay()
 {
-    m_listenSocket = nullptr;
-    for (auto& connection : m_connections)
-        CloseConnection(connection.get());
-    m_connections.clear();
-    if (m_networkStarted)
-        Network::Release();
+    // Clients are told and their threads joined before anything they might print to goes.
+    m_remote.reset();
 }
 
-void DebugOverlay::CloseConnection(RemoteConnection* connection)
+NarrowString DebugOverlay::ColorEscape(int r, int g, int b)
 {
-    {
-        std::lock_guard<std::mutex> lock(connection->mutex);
-        connection->closing = true;
-        if (connection->socket) {
-            connection->socket->WriteString("Application is shutting down. KTHXBAI\r\n");
-            // Wakes the thread out of its blocking read.
-            connection->socket->Shutdown();
-        }
-    }
-    connection->answered.notify_all();
-    connection->thread.Join();
+    NarrowString text(1, ESCAPE);
+    text.push_back(static_cast<char>(r));
+    text.push_back(static_cast<char>(g));
+    text.push_back(static_cast<char>(b));
+    return text;
 }
 
 // ---- printing and commands ------------------------------------------------------------------
@@ -198,9 +114,7 @@ void DebugOverlay::Print(const NarrowString& text, RemoteConnection* connection)
         NarrowString line = text.substr(start, end == NarrowString::npos ? NarrowString::npos : end - start);
         if (connection) {
             // The connection's thread sends it once the command is done.
-            std::lock_guard<std::mutex> lock(connection->mutex);
-            connection->reply += line;
-            connection->reply += "\r\n";
+            connection->Queue(line);
         } else {
             AppendLine(line);
         }
@@ -208,15 +122,6 @@ void DebugOverlay::Print(const NarrowString& text, RemoteConnection* connection)
             break;
         start = end + 1;
     }
-}
-
-void DebugOverlay::RegisterCommand(const NarrowString& name, CommandHandler handler, void* context,
-                                   const NarrowString& help)
-{
-    if (!handler)
-        return;
-    m_commands[name] = Command{handler, context};
-    m_helpLines.push_back(help.empty() ? name : NarrowString(name + ": " + help));
 }
 
 void DebugOverlay::TogglePlot(int index)
@@ -239,187 +144,6 @@ void DebugOverlay::TogglePlot(int index)
     m_plots[index] = new DebugPlot(source);
 }
 
-void DebugOverlay::ExecuteCommand(const NarrowString& line, RemoteConnection* connection)
-{
-    if (!connection) {
-        m_history.push_back(line);
-        m_historyIndex = -1;
-    }
-    auto is = [&](const char* shortForm, const char* longForm) {
-        return line == shortForm || line == longForm;
-    };
-    if (is("1", "assets")) {
-        CmdAssets(connection);
-    } else if (is("2", "reglist")) {
-        if (!g_registry)
-            Print("Registry not available", connection);
-        else
-            WriteRegistryNode(*this, g_registry->GetRoot(), "root", 0, connection);
-    } else if (is("3", "regcallbacks")) {
-        CmdRegCallbacks(connection);
-    } else if (StartsWith(line, "regset ")) {
-        CmdRegSet(line.substr(7), connection);
-    } else if (is("4", "logging")) {
-        if (connection) {
-            Print("VORN_MSG logging not available on remote connections", connection);
-        } else {
-            m_logging = !m_logging;
-            Print(m_logging ? "Logging enabled" : "Logging disabled", connection);
-        }
-    } else if (is("5", "texts")) {
-        if (!g_textDict) {
-            Print("TextDict not available", connection);
-        } else {
-            for (const auto& entry : g_textDict->GetTexts())
-                Print(entry.first + " -> " + NarrowString(entry.second), connection);
-        }
-    } else if (is("6", "plot")) {
-        bool anyMissing = false;
-        for (const auto& plot : m_plots)
-            anyMissing = anyMissing || !plot;
-        for (int i = 0; i < PLOT_COUNT; ++i)
-            if (static_cast<bool>(m_plots[i]) != anyMissing)
-                TogglePlot(i);
-    } else if (is("61", "plot f")) {
-        TogglePlot(PLOT_FPS);
-    } else if (is("62", "plot m")) {
-        TogglePlot(PLOT_MEMORY);
-    } else if (is("63", "plot v")) {
-        TogglePlot(PLOT_VIDEO_MEMORY);
-    } else if (is("64", "plot b")) {
-        TogglePlot(PLOT_COUNTER);
-    } else if (is("7", "exit")) {
-        if (AbstractApp::s_application)
-            AbstractApp::s_application->Quit();
-    } else if (is("8", "floppy")) {
-        showActivity = !showActivity;
-        g_vfsAccess.store(false);
-    } else if (StartsWith(line, "9 ")) {
-        CmdTimeSkew(line.c_str() + 2, connection);
-    } else if (StartsWith(line, "timeskew ")) {
-        CmdTimeSkew(line.c_str() + 9, connection);
-    } else if (is("13", "pool")) {
-        showPools = !showPools;
-    } else if (is("", "help")) {
-        for (const NarrowString& help : m_helpLines)
-            Print(help, connection);
-    } else {
-        size_t blank = line.find(' ');
-        NarrowString name = line.substr(0, blank);
-        NarrowString argument = blank == NarrowString::npos ? NarrowString() : line.substr(blank + 1);
-        auto found = m_commands.find(name);
-        if (found != m_commands.end())
-            found->second.handler(found->second.context, argument, connection);
-        else
-            Print("Unknown command", connection);
-    }
-}
-
-void DebugOverlay::CmdAssets(RemoteConnection* connection)
-{
-    if (!g_assetDict) {
-        Print("AssetDict not available", connection);
-        return;
-    }
-    Print("Assets maintained by AssetDict:", connection);
-    const AssetDict::AssetMap& cached = g_assetDict->GetCachedAssets();
-    int held = 0;
-    int total = 0;
-    for (const auto& entry : g_assetDict->GetAssets()) {
-        ++total;
-        if (cached.count(entry.first)) {
-            Print("C " + entry.first, connection);
-            ++held;
-        } else if (IsHeld(entry.second)) {
-            Print("* " + entry.first, connection);
-            ++held;
-        } else {
-            Print("  " + entry.first, connection);
-        }
-    }
-    NarrowString summary("Held/total: ");
-    summary.AppendInt(held);
-    summary += "/";
-    summary.AppendInt(total);
-    Print(summary, connection);
-}
-
-void DebugOverlay::CmdRegCallbacks(RemoteConnection* connection)
-{
-    if (!g_registry) {
-        Print("Registry not available", connection);
-        return;
-    }
-    std::vector<Registry::Callback> callbacks = g_registry->GetCallbacks();
-    // Grouped by path, paths in the order they first registered.
-    std::vector<std::string> paths;
-    for (const Registry::Callback& callback : callbacks)
-        if (std::find(paths.begin(), paths.end(), callback.path) == paths.end())
-            paths.push_back(callback.path);
-    for (const std::string& path : paths) {
-        Print(path, connection);
-        for (const Registry::Callback& callback : callbacks)
-            if (callback.path == path)
-                Print("  " + callback.tag, connection);
-    }
-}
-
-void DebugOverlay::CmdRegSet(const NarrowString& argument, RemoteConnection* connection)
-{
-    if (!g_registry) {
-        Print("Registry not available", connection);
-        return;
-    }
-    size_t blank = argument.find(' ');
-    if (blank == NarrowString::npos) {
-        Print("Bad params", connection);
-        return;
-    }
-    NarrowString path = argument.substr(0, blank);
-    NarrowString value = argument.substr(blank + 1);
-    if (value.empty()) {
-        Print("Empty value", connection);
-        return;
-    }
-    Registry& registry = *g_registry;
-    if (!registry.FindKey(path.c_str(), true)) {
-        Print("Bad registry path", connection);
-        return;
-    }
-    bool set;
-    const char first = value.front();
-    const char last = value.back();
-    if (value == "true" || value == "false") {
-        set = registry.SetBool(path.c_str(), value == "true");
-    } else if (value.size() >= 2 && first == last && (first == '\'' || first == '"')) {
-        set = registry.SetString(path.c_str(), value.substr(1, value.size() - 2).c_str());
-    } else {
-        double number = StrToDouble(value.c_str(), nullptr);
-        // A whole number that fits an int key is one; anything else is kept as a float.
-        if (number == std::floor(number) && number >= -2147483648.0 && number <= 2147483647.0)
-            set = registry.SetInt(path.c_str(), static_cast<s32>(number));
-        else
-            set = registry.SetFloat(path.c_str(), static_cast<float>(number));
-    }
-    if (!set)
-        Print("Setting registry value failed", connection);
-}
-
-void DebugOverlay::CmdTimeSkew(const char* number, RemoteConnection* connection)
-{
-    // A skew of 0 or below stops or reverses time, a huge one makes frames run away; text that
-    // is no number reads as 0 and so gets the smallest skew.
-    double value = std::atof(number);
-    if (!(value >= MIN_TIME_SKEW))
-        value = MIN_TIME_SKEW;
-    if (value > MAX_TIME_SKEW)
-        value = MAX_TIME_SKEW;
-    g_timeSkew.store(static_cast<float>(value));
-    NarrowString reply("Time skew: ");
-    reply.AppendFloat(static_cast<float>(value));
-    Print(reply, connection);
-}
-
 // ---- input ------------------------------------------------------------------------------------
 
 void DebugOverlay::ClampScroll()
@@ -438,56 +162,56 @@ void DebugOverlay::ScrollBack(int lines)
 void DebugOverlay::OnKeyDown(int key)
 {
     char c = 0;
-    if (key >= 13 && key <= 22)
-        c = m_shift ? DIGITS_SHIFTED[key - 13] : static_cast<char>('0' + key - 13);
-    else if (key >= 40 && key <= 65)
-        c = static_cast<char>((m_shift ? 'A' : 'a') + key - 40);
-    else if (key == 27)
+    if (key >= Key::DIGIT_0 && key <= Key::DIGIT_9)
+        c = m_shift ? DIGITS_SHIFTED[key - Key::DIGIT_0] : static_cast<char>('0' + key - Key::DIGIT_0);
+    else if (key >= Key::LETTER_A && key <= Key::LETTER_Z)
+        c = static_cast<char>((m_shift ? 'A' : 'a') + key - Key::LETTER_A);
+    else if (key == Key::SPACE)
         c = ' ';
-    else if (key >= 31 && key <= 39)
-        c = m_shift ? PUNCTUATION_SHIFTED[key - 31] : PUNCTUATION[key - 31];
+    else if (key >= Key::QUOTE && key <= Key::RIGHT_BRACKET)
+        c = m_shift ? PUNCTUATION_SHIFTED[key - Key::QUOTE] : PUNCTUATION[key - Key::QUOTE];
     if (c) {
         m_inputLine.push_back(c);
         return;
     }
     const int newest = static_cast<int>(m_history.size()) - 1;
     switch (key) {
-    case KEY_BACKSPACE:
+    case Key::BACKSPACE:
         if (!m_inputLine.empty())
             m_inputLine.pop_back();
         break;
-    case KEY_ENTER: {
+    case Key::ENTER: {
         NarrowString line = m_inputLine;
         Print("> " + line, nullptr);
         m_inputLine.clear();
         ExecuteCommand(line, nullptr);
         break;
     }
-    case KEY_UP:
+    case Key::UP:
         if (newest < 0)
             break;
         m_historyIndex = m_historyIndex < 0 ? newest : std::max(0, m_historyIndex - 1);
         m_inputLine = m_history[m_historyIndex];
         break;
-    case KEY_DOWN:
+    case Key::DOWN:
         if (m_historyIndex < 0)
             break;
         m_historyIndex = std::min(newest, m_historyIndex + 1);
         m_inputLine = m_history[m_historyIndex];
         break;
-    case KEY_LEFT:
+    case Key::LEFT:
         m_horizontalScroll = std::max(0, m_horizontalScroll - HSCROLL_STEP);
         break;
-    case KEY_RIGHT:
+    case Key::RIGHT:
         m_horizontalScroll += HSCROLL_STEP;
         break;
-    case KEY_PAGE_DOWN:
+    case Key::PAGE_DOWN:
         ScrollBack(-SCROLL_PAGE);
         break;
-    case KEY_PAGE_UP:
+    case Key::PAGE_UP:
         ScrollBack(SCROLL_PAGE);
         break;
-    case KEY_SHIFT:
+    case Key::SHIFT:
         m_shift = true;
         break;
     default:
@@ -497,7 +221,7 @@ void DebugOverlay::OnKeyDown(int key)
 
 void DebugOverlay::OnKeyUp(int key)
 {
-    if (key == KEY_SHIFT)
+    if (key == Key::SHIFT)
         m_shift = false;
 }
 
@@ -582,7 +306,8 @@ void DebugOverlay::Update(float seconds)
     for (auto& plot : m_plots)
         if (plot)
             plot->Update(seconds);
-    UpdateRemote();
+    if (m_remote)
+        m_remote->Update();
 }
 
 // ---- drawing ----------------------------------------------------------------------------------
@@ -639,7 +364,7 @@ void DebugOverlay::RenderException(Surface* target, int width)
 {
     const int n = std::max<int>(15, static_cast<int>(g_debugOverlayExceptionText.size()));
     const int x = (width - (n + 4) * GLYPH_WIDTH) / 2;
-    const NarrowString red = Escape(0xF7, 0x20, 0x01);
+    const NarrowString red = ColorEscape(0xF7, 0x20, 0x01);
     const NarrowString edge(static_cast<size_t>(n + 2), static_cast<char>(EDGE_H));
     DrawText(target, x, 100, red + static_cast<char>(CORNER_TL) + edge + static_cast<char>(CORNER_TR));
     DrawText(target, x, 148, red + static_cast<char>(CORNER_BL) + edge + static_cast<char>(CORNER_BR));
@@ -741,150 +466,56 @@ void DebugOverlay::RenderReadouts(Surface* target, int width, int height)
             x += step;
         }
     }
-    if (showPools) {
-        AllocPool* pools = AllocPool::s_instance.load(std::memory_order_acquire);
-        int y = 32;
-        for (AllocPool::Pool* pool = pools ? pools->GetFirstPool() : nullptr; pool;
-             pool = pool->next.load(std::memory_order_acquire), y += 8) {
-            char size[16];
-            std::snprintf(size, sizeof(size), "%5i", static_cast<int>(pool->blockSize));
-            DrawText(target, 0, y, size);
-            target->FillRect(41, y, 147, y + 8.0f, BLACK_BAND);
-            target->DrawRect(42.5f, y + 0.5f, 146.5f, y + 7.5f, WHITE);
-            if (pool->count > 0) {
-                float length = pool->GetUsedCount() * 100.0f / pool->count;
-                target->FillRect(44, y + 2.0f, 44 + length, y + 6.0f, RED);
-            }
+    if (showPools)
+        RenderPools(target);
+}
+
+void DebugOverlay::RenderPools(Surface* target)
+{
+    AllocPool* pools = AllocPool::s_instance.load(std::memory_order_acquire);
+    int y = 32;
+    for (AllocPool::Pool* pool = pools ? pools->GetFirstPool() : nullptr; pool;
+         pool = pool->next.load(std::memory_order_acquire), y += 8) {
+        char size[16];
+        std::snprintf(size, sizeof(size), "%5i", static_cast<int>(pool->blockSize));
+        DrawText(target, 0, y, size);
+        target->FillRect(41, y, 147, y + 8.0f, BLACK_BAND);
+        target->DrawRect(42.5f, y + 0.5f, 146.5f, y + 7.5f, WHITE);
+        if (pool->count > 0) {
+            float length = pool->GetUsedCount() * 100.0f / pool->count;
+            target->FillRect(44, y + 2.0f, 44 + length, y + 6.0f, RED);
         }
     }
 }
 
 // ---- remote console ---------------------------------------------------------------------------
 
-bool DebugOverlay::OpenRemotePort(u16 port)
+bool DebugOverlay::OpenRemotePort(u16 port, int idleMs)
 {
-    if (!m_networkStarted) {
-        Network::Init();
-        m_networkStarted = true;
-    }
-    Network* network = Network::GetInstance();
-    SmartPtr<ListenSocket> listener(network ? network->CreateListenSocket() : nullptr);
-    if (!listener)
-        return false;
-    listener->Listen(Network::LOOPBACK, port);
-    if (!listener->IsListening())
-        return false;
-    m_listenSocket = listener;
-    return true;
+    if (!m_remote)
+        m_remote.reset(new RemoteConsole(*this));
+    if (m_remote->Open(Network::LOOPBACK, port, idleMs))
+        return true;
+    const int error = m_remote->GetError();
+    std::fprintf(stderr, "%s: cannot serve the remote console on 127.0.0.1:%u: %s; going on without it\n",
+                 program_invocation_short_name, static_cast<unsigned>(port),
+                 error == EADDRINUSE ? "the port is taken by another program" : std::strerror(error));
+    return false;
 }
 
 u16 DebugOverlay::GetRemotePort() const
 {
-    return m_listenSocket ? m_listenSocket->GetPort() : 0;
+    return m_remote ? m_remote->GetPort() : 0;
 }
 
 u32 DebugOverlay::GetRemoteAddress() const
 {
-    return m_listenSocket ? m_listenSocket->GetAddress() : 0;
+    return m_remote ? m_remote->GetAddress() : 0;
 }
 
-void* DebugOverlay::RemoteConnectionEntry(void* connection)
+size_t DebugOverlay::GetRemoteConnectionCount() const
 {
-    auto* record = static_cast<RemoteConnection*>(connection);
-    record->overlay->RemoteLoop(record);
-    return nullptr;
-}
-
-void DebugOverlay::RemoteLoop(RemoteConnection* connection)
-{
-    SmartPtr<StreamSocket> socket;
-    NarrowString reply;
-    {
-        std::lock_guard<std::mutex> lock(connection->mutex);
-        socket = connection->socket;
-        reply.swap(connection->reply);
-    }
-    socket->WriteString(reply);
-    for (;;) {
-        NarrowString line;
-        // Bytes one at a time up to the line feed; a client that sends no line feed is cut off
-        // rather than kept growing the line.
-        char c;
-        bool complete = false;
-        while (line.size() <= MAX_REMOTE_LINE && socket->Read(&c, 1) == 1) {
-            if (c == '\n') {
-                complete = true;
-                break;
-            }
-            if (c != '\r')
-                line.push_back(c);
-        }
-        if (!complete)
-            break;
-        {
-            std::unique_lock<std::mutex> lock(connection->mutex);
-            if (connection->closing)
-                break;
-            connection->waiting = true;
-            {
-                std::lock_guard<std::mutex> queueLock(m_queueMutex);
-                m_queue.push_back(QueuedCommand{connection, line});
-            }
-            connection->answered.wait(lock, [&] { return !connection->waiting || connection->closing; });
-            if (connection->closing)
-                break;
-            reply.clear();
-            reply.swap(connection->reply);
-        }
-        if (!reply.empty() && !socket->WriteString(reply))
-            break;
-    }
-    std::lock_guard<std::mutex> lock(connection->mutex);
-    connection->socket = nullptr;
-    socket = nullptr;
-    connection->finished.store(true, std::memory_order_release);
-}
-
-void DebugOverlay::UpdateRemote()
-{
-    if (m_listenSocket) {
-        // At most one client a frame.
-        if (StreamSocket* accepted = m_listenSocket->Accept()) {
-            std::unique_ptr<RemoteConnection> connection(new RemoteConnection);
-            connection->overlay = this;
-            connection->socket = accepted;
-            // A client that stops reading must not hold its thread, or the shutdown, for ever.
-            accepted->SetSendTimeout(SEND_TIMEOUT_MS);
-            Print(Version::String, connection.get());
-            const NarrowString name = &g_applicationName ? g_applicationName : NarrowString();
-            Print(name + " remote debug connection", connection.get());
-            if (connection->thread.Start(&RemoteConnectionEntry, connection.get(), CONNECTION_STACK_SIZE))
-                m_connections.push_back(std::move(connection));
-        }
-    }
-
-    std::deque<QueuedCommand> queue;
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        queue.swap(m_queue);
-    }
-    for (QueuedCommand& command : queue) {
-        ExecuteCommand(command.line, command.connection);
-        {
-            std::lock_guard<std::mutex> lock(command.connection->mutex);
-            command.connection->waiting = false;
-        }
-        command.connection->answered.notify_all();
-    }
-
-    for (auto it = m_connections.begin(); it != m_connections.end();) {
-        if ((*it)->finished.load(std::memory_order_acquire)) {
-            (*it)->thread.Join();
-            it = m_connections.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    return m_remote ? m_remote->GetConnectionCount() : 0;
 }
 
 } // namespace Vorn

@@ -5,59 +5,42 @@
 // g_debugOverlay, made by Create; the application base class routes input to it while the console
 // shows, updates it before the application and draws it after the application's frame.
 //
+// This file and DebugOverlay.cpp hold the console view; ConsoleCommands.cpp holds the command
+// table and its built-in commands; RemoteConsole.h the TCP server.
+//
 // Threads: everything runs on the main thread. Connection threads of the remote console only read
 // command lines and write replies; each line they read is queued and executed by Update on the
 // main thread, so commands never race the frame.
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <list>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "base/NarrowString.h"
 #include "base/RefCounter.h"
 #include "base/SmartPtr.h"
-#include "network/Network.h"
 #include "system/Types.h"
 
 namespace Vorn {
 
 class DebugPlot;
 class FpsCounter;
+class RemoteConnection;
+class RemoteConsole;
 class Surface;
 class Tint;
 
 class DebugOverlay : public RefCounter {
 public:
-    // One client of the remote console. Made by the accepting update, served by its own thread,
-    // reaped by a later update once the thread has let go of the socket.
-    struct RemoteConnection {
-        DebugOverlay* overlay = nullptr;
-        ThreadRecord thread;
-        // Guards socket, reply, waiting and closing.
-        std::mutex mutex;
-        std::condition_variable answered;
-        SmartPtr<StreamSocket> socket;   // null once the connection has ended
-        NarrowString reply;              // lines printed for this client, not yet sent
-        bool waiting = false;            // a command of this client is queued
-        bool closing = false;            // the overlay is going: stop at once
-        std::atomic<bool> finished{false};
-    };
+    // One client of the remote console (RemoteConsole.h); null for the local console.
+    typedef Vorn::RemoteConnection RemoteConnection;
 
     // fn(context, argument text, connection or null).
     typedef void (*CommandHandler)(void* context, const NarrowString& argument,
                                    RemoteConnection* connection);
 
-    // Key codes of the engine the console reads.
-    enum Key {
-        KEY_LEFT = 1, KEY_RIGHT = 2, KEY_UP = 3, KEY_DOWN = 4, KEY_ENTER = 6, KEY_BACKSPACE = 9,
-        KEY_SHIFT = 10, KEY_PAGE_DOWN = 25, KEY_PAGE_UP = 26,
-    };
     // Touch ids of the console: 3 and 4 page back and forward, 0 drags.
     enum TouchId { TOUCH_DRAG = 0, TOUCH_PAGE_BACK = 3, TOUCH_PAGE_FORWARD = 4 };
 
@@ -67,8 +50,8 @@ public:
     static constexpr float MAX_TIME_SKEW = 8.0f;
     // Local console lines kept; the oldest go first.
     static constexpr size_t MAX_CONSOLE_LINES = 10000;
-    // A remote command line longer than this ends the connection.
-    static constexpr size_t MAX_REMOTE_LINE = 4096;
+    // A remote connection that sends nothing for this long is ended.
+    static constexpr int REMOTE_IDLE_MS = 5 * 60 * 1000;
 
     // A new overlay in g_debugOverlay, replacing (and releasing) any previous one. Needs a current
     // GL context for its font and icons.
@@ -95,24 +78,26 @@ public:
     // Runs one command line; replies go where the command came from. A local line joins the
     // history. Main thread.
     void ExecuteCommand(const NarrowString& line, RemoteConnection* connection);
+    // Adds a command called as "name" or "name argument text"; help ("name: help") joins the help
+    // lines. A built-in command keeps its name: registering it again changes nothing.
     void RegisterCommand(const NarrowString& name, CommandHandler handler, void* context,
                          const NarrowString& help);
 
     // Draws text with the built-in font: 6 pixels a byte, tab 16; byte 1 and three bytes of red,
     // green and blue tint what follows; codes outside the font draw a box.
     void DrawText(Surface* target, int x, int y, const NarrowString& text);
+    // The escape that tints the text after it (red, green, blue, 0 to 255).
+    static NarrowString ColorEscape(int r, int g, int b);
 
     // Listens on the loopback address only (never on other interfaces: the console runs any
     // command for whoever connects). Port 0 lets the system choose; GetRemotePort tells which.
-    // False when the port cannot be had.
-    bool OpenRemotePort(u16 port = REMOTE_PORT);
+    // False, with one line on stderr, when the port cannot be had: the game goes on without it.
+    // A connection idle for idleMs is ended.
+    bool OpenRemotePort(u16 port = REMOTE_PORT, int idleMs = REMOTE_IDLE_MS);
     u16 GetRemotePort() const;
     // The address the remote console listens on (host order), 0 when closed.
     u32 GetRemoteAddress() const;
-    size_t GetRemoteConnectionCount() const { return m_connections.size(); }
-    // Thread entry of a connection.
-    static void* RemoteConnectionEntry(void* connection);
-    void RemoteLoop(RemoteConnection* connection);
+    size_t GetRemoteConnectionCount() const;
 
     const std::vector<NarrowString>& GetConsoleLines() const { return m_consoleLines; }
     const std::vector<NarrowString>& GetHistory() const { return m_history; }
@@ -143,32 +128,29 @@ protected:
 private:
     DebugOverlay(const DebugOverlay&) = delete;
     DebugOverlay& operator=(const DebugOverlay&) = delete;
+    friend struct ConsoleCommands;
 
+    // Whether a command takes text after its name: NONE (the whole line is the name, which may
+    // hold blanks, as "plot f"), REQUIRED (the name, a blank, then any text) or OPTIONAL.
+    enum Argument { ARGUMENT_NONE, ARGUMENT_REQUIRED, ARGUMENT_OPTIONAL };
     struct Command {
         CommandHandler handler;
         void* context;
-    };
-    struct QueuedCommand {
-        RemoteConnection* connection;
-        NarrowString line;
+        Argument argument;
+        bool builtIn;
     };
 
+    void RegisterBuiltins();
     void AppendLine(const NarrowString& line);
     // Keeps the view scroll within the lines there are (rows on screen as last drawn).
     void ClampScroll();
     void ScrollBack(int lines);
     void TogglePlot(int index);
-    void CmdAssets(RemoteConnection* connection);
-    void CmdRegList(RemoteConnection* connection);
-    void CmdRegCallbacks(RemoteConnection* connection);
-    void CmdRegSet(const NarrowString& argument, RemoteConnection* connection);
-    void CmdTimeSkew(const char* number, RemoteConnection* connection);
     void UpdateScrolling(float seconds);
-    void UpdateRemote();
     void RenderException(Surface* target, int width);
     void RenderConsole(Surface* target, int width, int height);
     void RenderReadouts(Surface* target, int width, int height);
-    void CloseConnection(RemoteConnection* connection);
+    void RenderPools(Surface* target);
 
     SmartPtr<Surface> m_font;
     SmartPtr<Tint> m_tint;
@@ -195,12 +177,7 @@ private:
     std::map<NarrowString, Command> m_commands;
     SmartPtr<FpsCounter> m_fpsCounter;
     SmartPtr<DebugPlot> m_plots[PLOT_COUNT];
-    SmartPtr<ListenSocket> m_listenSocket;
-    bool m_networkStarted = false;
-    std::list<std::unique_ptr<RemoteConnection>> m_connections;
-    // Lines read by connection threads, run by Update.
-    std::mutex m_queueMutex;
-    std::deque<QueuedCommand> m_queue;
+    std::unique_ptr<RemoteConsole> m_remote;
 };
 
 extern SmartPtr<DebugOverlay> g_debugOverlay;

@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include "application/DebugOverlay.h"
+#include "application/KeyCodes.h"
 #include "sound/mixer/Mixer.h"
 #include "system/FixedArena.h"
 #include "vfs/Vfs.h"
@@ -56,21 +57,38 @@ struct KeyName {
     const char* name;
 };
 
+#define VORN_KEY(name) {Key::name, #name}
+// The named keys of the scripts' "keys" table; the digits and letters are added in their runs.
 const KeyName KEYS[] = {
-    {0, "KEY_INVALID"}, {1, "KEY_LEFT"}, {2, "KEY_RIGHT"}, {3, "KEY_UP"}, {4, "KEY_DOWN"}, {5, "KEY_LSOFT"},
-    {6, "KEY_SELECT"}, {7, "KEY_RSOFT"}, {8, "KEY_ESCAPE"}, {9, "KEY_BACK"}, {10, "KEY_SHIFT"},
-    {11, "KEY_GAMING_A"}, {12, "KEY_GAMING_B"}, {13, "KEY_0"}, {14, "KEY_1"}, {15, "KEY_2"}, {16, "KEY_3"},
-    {17, "KEY_4"}, {18, "KEY_5"}, {19, "KEY_6"}, {20, "KEY_7"}, {21, "KEY_8"}, {22, "KEY_9"}, {23, "KEY_HASH"},
-    {24, "KEY_ASTERISK"}, {25, "KEY_VOLUME_UP"}, {26, "KEY_VOLUME_DOWN"}, {27, "KEY_SPACE"}, {28, "KEY_AT"},
-    {29, "KEY_APOSTROPHE"}, {30, "KEY_TILDE"}, {31, "KEY_QUOTE"}, {32, "KEY_SLASH"}, {33, "KEY_PERIOD"},
-    {34, "KEY_EQUALS"}, {38, "KEY_LEFT_BRACKET"}, {39, "KEY_RIGHT_BRACKET"}, {40, "KEY_A"}, {41, "KEY_B"},
-    {42, "KEY_C"}, {43, "KEY_D"}, {44, "KEY_E"}, {45, "KEY_F"}, {46, "KEY_G"}, {47, "KEY_H"}, {48, "KEY_I"},
-    {49, "KEY_J"}, {50, "KEY_K"}, {51, "KEY_L"}, {52, "KEY_M"}, {53, "KEY_N"}, {54, "KEY_O"}, {55, "KEY_P"},
-    {56, "KEY_Q"}, {57, "KEY_R"}, {58, "KEY_S"}, {59, "KEY_T"}, {60, "KEY_U"}, {61, "KEY_V"}, {62, "KEY_W"},
-    {63, "KEY_X"}, {64, "KEY_Y"}, {65, "KEY_Z"}, {70, "KEY_PS_TRIANGLE"}, {71, "KEY_PS_CIRCLE"},
-    {72, "KEY_PS_CROSS"}, {73, "KEY_PS_SQUARE"}, {74, "KEY_PS_LT"}, {75, "KEY_PS_RT"}, {76, "KEY_PS_START"},
-    {77, "KEY_PS_SELECT"}, {78, "KEY_MENU"},
+    VORN_KEY(INVALID), VORN_KEY(LEFT), VORN_KEY(RIGHT), VORN_KEY(UP), VORN_KEY(DOWN), VORN_KEY(LSOFT),
+    VORN_KEY(SELECT), VORN_KEY(RSOFT), VORN_KEY(ESCAPE), VORN_KEY(BACK), VORN_KEY(SHIFT),
+    VORN_KEY(GAMING_A), VORN_KEY(GAMING_B), VORN_KEY(HASH), VORN_KEY(ASTERISK), VORN_KEY(VOLUME_UP),
+    VORN_KEY(VOLUME_DOWN), VORN_KEY(SPACE), VORN_KEY(AT), VORN_KEY(APOSTROPHE), VORN_KEY(TILDE),
+    VORN_KEY(QUOTE), VORN_KEY(SLASH), VORN_KEY(PERIOD), VORN_KEY(EQUALS), VORN_KEY(LEFT_BRACKET),
+    VORN_KEY(RIGHT_BRACKET), VORN_KEY(PS_TRIANGLE), VORN_KEY(PS_CIRCLE), VORN_KEY(PS_CROSS),
+    VORN_KEY(PS_SQUARE), VORN_KEY(PS_LT), VORN_KEY(PS_RT), VORN_KEY(PS_START), VORN_KEY(PS_SELECT),
+    VORN_KEY(MENU),
 };
+#undef VORN_KEY
+
+// "keys={KEY_LEFT=1,...}": every named key, then KEY_0 to KEY_9 and KEY_A to KEY_Z.
+NarrowString KeysTableSource()
+{
+    NarrowString source("keys={");
+    auto add = [&source](const NarrowString& name, int code) {
+        source += "KEY_" + name + "=";
+        source.AppendInt(code);
+        source += ",";
+    };
+    for (const KeyName& key : KEYS)
+        add(key.name, key.code);
+    for (int digit = 0; digit <= Key::DIGIT_9 - Key::DIGIT_0; ++digit)
+        add(NarrowString(1, static_cast<char>('0' + digit)), Key::DIGIT_0 + digit);
+    for (int letter = 0; letter <= Key::LETTER_Z - Key::LETTER_A; ++letter)
+        add(NarrowString(1, static_cast<char>('A' + letter)), Key::LETTER_A + letter);
+    source += "}";
+    return source;
+}
 
 struct Library {
     u32 bit;
@@ -180,17 +198,7 @@ Lua::Lua(u32 heapSize, void* heapMemory)
     lua_atpanic(m_state, &Panic);
     OpenLib(32);  // names no library: a new state opens none
 
-    NarrowString keys("keys={");
-    for (const KeyName& key : KEYS) {
-        const char* name = key.name;
-        if (const char* scope = std::strstr(name, "::"))
-            name = scope + 2;
-        keys += name;
-        keys += "=";
-        keys.AppendInt(key.code);
-        keys += ",";
-    }
-    keys += "}";
+    const NarrowString keys = KeysTableSource();
     if (luaL_loadbuffer(m_state, keys.data(), keys.size(), "enum table") != 0 || lua_pcall(m_state, 0, 0, 0) != 0)
         TakeError();
 
@@ -446,6 +454,12 @@ void Lua::EnableProfiling()
     RunString(PROFILE_HOOK);
 }
 
+void Lua::CopyError(const char* text, char* error, size_t capacity) noexcept
+{
+    if (capacity > 0)
+        std::snprintf(error, capacity, "%s", text ? text : "");
+}
+
 int Lua::Require(lua_State* state)
 {
     // Read before any object with a destructor exists: converting a number argument can raise a
@@ -453,7 +467,9 @@ int Lua::Require(lua_State* state)
     const char* name = lua_tostring(state, 1);
     if (!name)
         return 0;
-    Lua(state).Load(NarrowString(name));
+    char error[256];
+    if (!Contain([state, name] { Lua(state).Load(NarrowString(name)); }, error, sizeof(error)))
+        return luaL_error(state, "require %s: %s", name, error);
     return 0;
 }
 

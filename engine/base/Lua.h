@@ -3,6 +3,7 @@
 // calling global functions, and reporting a script's fatal error.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -86,6 +87,25 @@ public:
 
     // The text of the last error this object met, empty when none.
     const std::string& GetLastError() const { return m_lastError; }
+
+    // Runs C++ work from inside a host function, so that no exception reaches the interpreter's
+    // C frames: one thrown stops here, its text kept in error (capacity bytes) and false returned.
+    // The host function then raises the text as a script error, from a frame that holds no object
+    // with a destructor (a script error leaves by a long jump).
+    template <class Work>
+    static bool Contain(Work&& work, char* error, size_t capacity) noexcept
+    {
+        try {
+            work();
+            return true;
+        } catch (const std::exception& e) {
+            CopyError(e.what(), error, capacity);
+        } catch (...) {
+            CopyError("unknown exception", error, capacity);
+        }
+        return false;
+    }
+    static void CopyError(const char* text, char* error, size_t capacity) noexcept;
 
     // The header that starts a precompiled chunk of this machine's interpreter (12 bytes).
     static std::string ChunkHeader();

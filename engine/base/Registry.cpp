@@ -1,5 +1,6 @@
 #include "base/Registry.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -11,6 +12,7 @@ extern "C" {
 #include <lua.h>
 }
 
+#include "base/Lua.h"
 #include "base/Xml.h"
 #include "base/XmlIterator.h"
 #include "vfs/File.h"
@@ -207,6 +209,74 @@ void LoadNode(Registry& registry, Registry::Node& node, XmlTag element, const st
     }
 }
 
+// The script state whose LuaSet runs on this thread: its callbacks run protected on it, so that a
+// script error they raise comes back to the registry instead of jumping over its frames.
+thread_local lua_State* t_scriptCaller = nullptr;
+
+enum ScriptOutcome { SCRIPT_DONE, SCRIPT_ERROR, SCRIPT_EXCEPTION };
+thread_local ScriptOutcome t_scriptOutcome = SCRIPT_DONE;
+thread_local char t_exceptionText[256];
+
+// One callback call made inside the interpreter's protection.
+struct ScriptCall {
+    Registry::CallbackFunction fn;
+    void* user;
+    const std::string* path;
+    RegistryKey* key;
+    char error[256];
+    bool failed;
+};
+
+// The body of the protected call. It holds no object with a destructor, so a script error may
+// leave it by a long jump; an exception is caught before it could reach the interpreter.
+int CallForScript(lua_State* state)
+{
+    ScriptCall* call = static_cast<ScriptCall*>(lua_touserdata(state, 1));
+    call->failed = !Lua::Contain([call] { call->fn(call->user, *call->path, call->key); },
+                                 call->error, sizeof(call->error));
+    return 0;
+}
+
+// Marks a LuaSet in progress on this thread for as long as it lives.
+class ScriptScope {
+public:
+    explicit ScriptScope(lua_State* state) : m_caller(t_scriptCaller), m_outcome(t_scriptOutcome)
+    {
+        t_scriptCaller = state;
+        t_scriptOutcome = SCRIPT_DONE;
+    }
+    ~ScriptScope()
+    {
+        t_scriptCaller = m_caller;
+        t_scriptOutcome = m_outcome;
+    }
+    ScriptScope(const ScriptScope&) = delete;
+    ScriptScope& operator=(const ScriptScope&) = delete;
+
+    ScriptOutcome Outcome(char* error, size_t capacity) const
+    {
+        if (t_scriptOutcome == SCRIPT_EXCEPTION)
+            Lua::CopyError(t_exceptionText, error, capacity);
+        return t_scriptOutcome;
+    }
+
+private:
+    lua_State* m_caller;
+    ScriptOutcome m_outcome;
+};
+
+// LuaSet's value by its type: a boolean, a number (or a text that reads as one), else a text.
+bool SetFromScript(Registry& registry, lua_State* state, const char* path)
+{
+    if (lua_type(state, 2) == LUA_TBOOLEAN)
+        return registry.SetBool(path, lua_toboolean(state, 2) != 0);
+    if (lua_isnumber(state, 2))
+        return SetNumber(registry, path, lua_tonumber(state, 2));
+    if (lua_type(state, 2) == LUA_TSTRING)
+        return registry.SetString(path, lua_tostring(state, 2));
+    return false;
+}
+
 } // namespace
 
 bool RegistryKey::SetBool(bool value)
@@ -396,53 +466,103 @@ void Registry::AddCallback(const std::string& path, CallbackFunction fn, void* u
     tag.AppendInt(line);
     tag += ")";
     std::lock_guard<std::mutex> lock(m_callbackMutex);
-    m_callbacks.push_back(Callback{fn, user, path, tag});
+    m_callbacks.push_back(Entry{Callback{fn, user, path, tag}, m_nextId++});
 }
 
 bool Registry::RemoveCallback(const std::string& path, CallbackFunction fn, void* user)
 {
-    std::lock_guard<std::mutex> lock(m_callbackMutex);
-    for (auto it = m_callbacks.begin(); it != m_callbacks.end(); ++it) {
-        if (it->fn == fn && it->user == user && it->path == path) {
-            m_callbacks.erase(it);
-            return true;
-        }
-    }
-    return false;
+    std::unique_lock<std::mutex> lock(m_callbackMutex);
+    auto found = std::find_if(m_callbacks.begin(), m_callbacks.end(), [&](const Entry& entry) {
+        return entry.callback.fn == fn && entry.callback.user == user && entry.callback.path == path;
+    });
+    if (found == m_callbacks.end())
+        return false;
+    const u64 id = found->id;
+    m_callbacks.erase(found);
+    // A call on this thread is the caller's own (a callback removing itself, or one further out):
+    // waiting for it would never end.
+    const std::thread::id self = std::this_thread::get_id();
+    m_callEnded.wait(lock, [&] {
+        return std::none_of(m_running.begin(), m_running.end(),
+                            [&](const Running& r) { return r.id == id && r.thread != self; });
+    });
+    return true;
 }
 
 std::vector<Registry::Callback> Registry::GetCallbacks()
 {
     std::lock_guard<std::mutex> lock(m_callbackMutex);
-    return m_callbacks;
+    std::vector<Callback> callbacks;
+    for (const Entry& entry : m_callbacks)
+        callbacks.push_back(entry.callback);
+    return callbacks;
+}
+
+bool Registry::CallOne(u64 id, const std::string& path, RegistryKey* key)
+{
+    CallbackFunction fn = nullptr;
+    void* user = nullptr;
+    const std::thread::id self = std::this_thread::get_id();
+    {
+        std::lock_guard<std::mutex> lock(m_callbackMutex);
+        for (const Entry& entry : m_callbacks)
+            if (entry.id == id) {
+                fn = entry.callback.fn;
+                user = entry.callback.user;
+            }
+        if (!fn)
+            return true;   // removed meanwhile: its user may be gone
+        m_running.push_back(Running{id, self});
+    }
+    // The call counts as running until it is over, however it ends.
+    struct Ended {
+        Registry& registry;
+        u64 id;
+        std::thread::id thread;
+        ~Ended()
+        {
+            {
+                std::lock_guard<std::mutex> lock(registry.m_callbackMutex);
+                auto& running = registry.m_running;
+                auto it = std::find_if(running.begin(), running.end(),
+                                       [&](const Running& r) { return r.id == id && r.thread == thread; });
+                if (it != running.end())
+                    running.erase(it);
+            }
+            registry.m_callEnded.notify_all();
+        }
+    } ended{*this, id, self};
+    if (!t_scriptCaller) {
+        fn(user, path, key);
+        return true;
+    }
+    ScriptCall call{fn, user, &path, key, {0}, false};
+    if (lua_cpcall(t_scriptCaller, &CallForScript, &call) != 0) {
+        // The script error stays on the caller's stack: LuaSet raises it.
+        t_scriptOutcome = SCRIPT_ERROR;
+        return false;
+    }
+    if (call.failed) {
+        Lua::CopyError(call.error, t_exceptionText, sizeof(t_exceptionText));
+        t_scriptOutcome = SCRIPT_EXCEPTION;
+        return false;
+    }
+    return true;
 }
 
 void Registry::NotifyCallbacks(const std::string& path, RegistryKey* key)
 {
-    struct Call {
-        CallbackFunction fn;
-        void* user;
-        std::string path;
-    };
-    std::vector<Call> calls;
+    std::vector<u64> ids;
     {
         std::lock_guard<std::mutex> lock(m_callbackMutex);
-        for (const Callback& c : m_callbacks)
-            if (path.compare(0, c.path.size(), c.path) == 0)
-                calls.push_back(Call{c.fn, c.user, c.path});
+        for (const Entry& entry : m_callbacks)
+            if (path.compare(0, entry.callback.path.size(), entry.callback.path) == 0)
+                ids.push_back(entry.id);
     }
-    // The list is not held while callbacks run, so they may change it. A callback added now
-    // waits for the next change; one removed now (its user may be gone with it) is not called.
-    for (const Call& call : calls) {
-        bool registered = false;
-        {
-            std::lock_guard<std::mutex> lock(m_callbackMutex);
-            for (const Callback& c : m_callbacks)
-                registered = registered || (c.fn == call.fn && c.user == call.user && c.path == call.path);
-        }
-        if (registered)
-            call.fn(call.user, path, key);
-    }
+    // The list is not held while callbacks run, so they may change it.
+    for (u64 id : ids)
+        if (!CallOne(id, path, key))
+            return;
 }
 
 std::string Registry::SaveToString(const char* path)
@@ -526,13 +646,17 @@ NarrowString Registry::Get<NarrowString>(const char* path)
     return value;
 }
 
-// Script errors unwind with longjmp: the arguments are checked before anything with a destructor
-// exists in these frames.
+// Script errors unwind with a long jump and exceptions must not cross the interpreter's frames:
+// the arguments are checked before any object with a destructor exists, the C++ work runs inside
+// Lua::Contain, and errors are raised from these frames only, which hold no such object.
 int Registry::LuaGet(lua_State* state)
 {
     const char* path = luaL_checkstring(state, 1);
     Registry* registry = g_registry.Get();
-    RegistryKey* key = registry ? registry->FindKey(path, false) : nullptr;
+    RegistryKey* key = nullptr;
+    char error[256];
+    if (registry && !Lua::Contain([&] { key = registry->FindKey(path, false); }, error, sizeof(error)))
+        return luaL_error(state, "registry: %s", error);
     switch (key ? key->GetType() : RegistryKey::TYPE_UNSET) {
     case RegistryKey::TYPE_BOOL: lua_pushboolean(state, key->GetBool()); break;
     case RegistryKey::TYPE_INT: lua_pushnumber(state, key->GetInt()); break;
@@ -548,13 +672,18 @@ int Registry::LuaSet(lua_State* state)
     const char* path = luaL_checkstring(state, 1);
     Registry* registry = g_registry.Get();
     bool set = false;
+    char error[256];
     if (registry) {
-        if (lua_type(state, 2) == LUA_TBOOLEAN)
-            set = registry->SetBool(path, lua_toboolean(state, 2) != 0);
-        else if (lua_isnumber(state, 2))
-            set = SetNumber(*registry, path, lua_tonumber(state, 2));
-        else if (lua_type(state, 2) == LUA_TSTRING)
-            set = registry->SetString(path, lua_tostring(state, 2));
+        ScriptOutcome outcome = SCRIPT_DONE;
+        const bool contained = Lua::Contain([&] {
+            ScriptScope scope(state);
+            set = SetFromScript(*registry, state, path);
+            outcome = scope.Outcome(error, sizeof(error));
+        }, error, sizeof(error));
+        if (!contained || outcome == SCRIPT_EXCEPTION)
+            return luaL_error(state, "registry callback: %s", error);
+        if (outcome == SCRIPT_ERROR)
+            return lua_error(state);   // the callback's own error value, on top
     }
     lua_pushboolean(state, set);
     return 1;

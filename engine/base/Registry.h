@@ -4,10 +4,12 @@
 // facts about the device. This program never creates one; g_registry stays null.
 #pragma once
 
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/NarrowString.h"
@@ -115,10 +117,15 @@ public:
 
     void AddCallback(const std::string& path, CallbackFunction fn, void* user,
                      const std::string& file, const std::string& function, int line);
-    // Removes the first callback with this fn, user and path; true when one was removed.
+    // Removes the first callback with this fn, user and path; true when one was removed. Calls of
+    // it running on other threads are waited for, so once this returns it is never called again
+    // and its user may go. A callback may remove itself (its own call is not waited for); two
+    // callbacks running on two threads must not remove each other.
     bool RemoveCallback(const std::string& path, CallbackFunction fn, void* user);
-    // Calls, in registration order, every callback whose path is a text prefix of path. The list is
-    // copied first, so a callback may add or remove callbacks; changes count from the next change.
+    // Calls, in registration order, every callback whose path is a text prefix of path. Callbacks
+    // may add or remove callbacks: one added during a notification waits for the next, one
+    // removed is not called. Inside a script's LuaSet a callback's script error or exception ends
+    // the notification and reaches the script as its error.
     void NotifyCallbacks(const std::string& path, RegistryKey* key);
 
     // The subtree at path as an XML document; empty when the node does not exist. Names and texts
@@ -152,12 +159,27 @@ public:
     std::vector<Callback> GetCallbacks();
 
 private:
+    struct Entry {
+        Callback callback;
+        u64 id;
+    };
+    struct Running {
+        u64 id;
+        std::thread::id thread;
+    };
+    // Calls the callback of id unless it was removed meanwhile; false when a script error or an
+    // exception ended the call inside LuaSet.
+    bool CallOne(u64 id, const std::string& path, RegistryKey* key);
     void CreateMachineKeys();
 
     Node m_root;
-    std::vector<Callback> m_callbacks;
+    std::vector<Entry> m_callbacks;
     bool m_building;
     std::mutex m_callbackMutex;
+    // Calls in progress, by callback and thread; a removal waits for its callback's to end.
+    std::vector<Running> m_running;
+    std::condition_variable m_callEnded;
+    u64 m_nextId = 1;
 };
 
 template <>

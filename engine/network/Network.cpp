@@ -1,8 +1,5 @@
 #include "network/Network.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "network/unix/UnixNetwork.h"
 
 namespace Vorn {
@@ -11,34 +8,25 @@ std::atomic<bool> g_netAccess(false);
 SmartPtr<Network> Network::s_instance;
 int Network::s_startCount = 0;
 
-bool ThreadRecord::Start(void* (*entry)(void*), void* argument, size_t stackSize)
+bool StreamSocket::WriteAll(const void* buffer, u32 count)
 {
-    if (m_started)
-        return false;
-    pthread_attr_t attributes;
-    if (pthread_attr_init(&attributes) != 0)
-        return false;
-    pthread_attr_setstacksize(&attributes, std::max<size_t>(stackSize, PTHREAD_STACK_MIN));
-    m_started = pthread_create(&m_thread, &attributes, entry, argument) == 0;
-    m_joined = false;
-    pthread_attr_destroy(&attributes);
-    return m_started;
+    const u8* bytes = static_cast<const u8*>(buffer);
+    while (count > 0) {
+        // A piece that moves nothing within the timeout (or fails) ends the write.
+        const u32 sent = Write(bytes, count);
+        if (sent == 0 || sent > count)
+            return false;
+        bytes += sent;
+        count -= sent;
+    }
+    return true;
 }
 
-void ThreadRecord::Join()
+bool StreamSocket::WriteString(const NarrowString& text)
 {
-    if (!m_started || m_joined)
-        return;
-    pthread_join(m_thread, nullptr);
-    m_joined = true;
-}
-
-void ThreadRecord::Detach()
-{
-    if (!m_started || m_joined)
-        return;
-    pthread_detach(m_thread);
-    m_joined = true;
+    if (text.size() > 0xFFFFFFFFu)
+        return false;
+    return WriteAll(text.data(), static_cast<u32>(text.size()));
 }
 
 void Network::Init()

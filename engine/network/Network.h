@@ -4,39 +4,16 @@
 // ports cross these interfaces in host byte order. Only the debug overlay's remote console uses it.
 #pragma once
 
-#include <pthread.h>
-
 #include <atomic>
 
 #include "base/IOStream.h"
 #include "base/NarrowString.h"
 #include "base/RefCounter.h"
 #include "base/SmartPtr.h"
+#include "system/Thread.h"
 #include "system/Types.h"
 
 namespace Vorn {
-
-// One worker thread: started with a stack size of its own, joined at most once.
-class ThreadRecord {
-public:
-    ThreadRecord() : m_thread(), m_started(false), m_joined(false) {}
-    ~ThreadRecord() { Join(); }
-    ThreadRecord(const ThreadRecord&) = delete;
-    ThreadRecord& operator=(const ThreadRecord&) = delete;
-
-    // False when the thread could not be made (nothing then runs).
-    bool Start(void* (*entry)(void*), void* argument, size_t stackSize);
-    // Waits for the thread once; later calls, and calls on a record never started, return at once.
-    void Join();
-    // The thread frees its own resources when it ends; Join then does nothing.
-    void Detach();
-    bool IsJoined() const { return m_joined || !m_started; }
-
-private:
-    pthread_t m_thread;
-    bool m_started;
-    bool m_joined;
-};
 
 // A connected (or connectable) socket. Read and Write move raw bytes; the stream's ReadLine and
 // WriteString work on top of them.
@@ -52,6 +29,10 @@ public:
     s32 Read(void* buffer, u32 count) override = 0;
     // One send; the count sent, 0 (and STATE_ERROR) on failure. Never raises SIGPIPE.
     u32 Write(const void* buffer, u32 count) override = 0;
+    // Sends the whole buffer, a piece at a time: true when every byte went. Each piece may take
+    // up to the send timeout, so a slow reader gets all of it while one that stops reading ends it.
+    bool WriteAll(const void* buffer, u32 count);
+    bool WriteString(const NarrowString& text) override;
     bool IsOpen() override { return GetState() == STATE_CONNECTED; }
     int GetStatus() override { return GetState() == STATE_ERROR ? STATUS_FAILED : STATUS_USABLE; }
 
@@ -63,6 +44,8 @@ public:
     virtual void Shutdown() = 0;
     // A blocking Write that cannot hand its bytes on within ms fails (0: wait for ever).
     virtual void SetSendTimeout(int ms) = 0;
+    // A blocking Read that sees nothing arrive within ms fails (0: wait for ever).
+    virtual void SetReceiveTimeout(int ms) = 0;
 };
 
 class ListenSocket : public RefCounter {
@@ -79,6 +62,8 @@ public:
     virtual u16 GetPort() = 0;
     // The address bound, in host order; 0 when not listening.
     virtual u32 GetAddress() = 0;
+    // The system's error number of a failed Listen (EADDRINUSE for a port taken), else 0.
+    virtual int GetError() = 0;
     bool IsListening() { return GetState() == STATE_LISTENING; }
 };
 

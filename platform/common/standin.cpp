@@ -44,7 +44,10 @@ extern "C" int standin_remote_console_port(void)
         return 0;
     char* end = nullptr;
     long port = std::strtol(env, &end, 10);
-    return *end == '\0' && port >= 1 && port <= 65535 ? static_cast<int>(port) : 0;
+    if (*end == '\0' && port >= 1 && port <= 65535)
+        return static_cast<int>(port);
+    standin::Say("VORN_REMOTE_CONSOLE=%s is not a port (1 to 65535); going on without the remote console", env);
+    return 0;
 }
 
 namespace standin {

@@ -1,6 +1,13 @@
 // The developer tools over the real game, started headless the way a developer starts it with
 // the stand-in's switches: the console opened with its key over the running game, and the same
-// interpreter driven from a loopback client until "exit" ends the game.
+// interpreter driven from a loopback client until "exit" ends the game; a port that cannot be had
+// is said in one line and the game plays on.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -93,4 +100,33 @@ TEST(RemoteConsoleGame, ADeveloperDrivesTheRunningGame)
     EXPECT_EQ(h.ExitCode(), 0);
     g_timeSkew.store(1.0f);
     DebugOverlay::s_consoleEnabled = false;
+}
+
+TEST(RemoteConsoleGame, APortThatCannotBeHadIsSaidAndTheGamePlaysOn)
+{
+    // Another program on the port.
+    const int port = VornTest::LoopbackClient::FreePort();
+    ASSERT_NE(port, 0);
+    int other = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(other, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(listen(other, 5), 0);
+    for (const std::string value : {std::to_string(port), std::string("abc")}) {
+        EnvironmentSwitch remote("VORN_REMOTE_CONSOLE", value);
+        testing::internal::CaptureStderr();
+        {
+            Harness h;
+            ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+            EXPECT_EQ(h.Frames(5), 5) << value;
+            EXPECT_TRUE(!g_debugOverlay || g_debugOverlay->GetRemotePort() == 0) << value;
+        }
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("remote console"), std::string::npos) << said;
+        EXPECT_NE(said.find(value), std::string::npos) << said;
+    }
+    close(other);
 }

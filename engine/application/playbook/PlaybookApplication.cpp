@@ -1,6 +1,7 @@
 #include "application/playbook/PlaybookApplication.h"
 
 #include "application/DebugOverlay.h"
+#include "application/KeyCodes.h"
 #include "application/playbook/Clock.h"
 #include "application/playbook/FramePacer.h"
 #include "application/playbook/PlaybookMoviePlayer.h"
@@ -22,17 +23,18 @@ int EngineKeyCode(int sym)
         int sym;
         int code;
     } KEYS[] = {
-        {KEYSYM_LEFT, 1}, {KEYSYM_RIGHT, 2}, {KEYSYM_UP, 3}, {KEYSYM_DOWN, 4},
-        {KEYSYM_RETURN, 6}, {KEYSYM_BACKSPACE, 9}, {KEYSYM_SHIFT, 10},
-        {KEYSYM_PAGE_DOWN, 25}, {KEYSYM_PAGE_UP, 26}, {' ', 27},
+        {KEYSYM_LEFT, Key::LEFT}, {KEYSYM_RIGHT, Key::RIGHT}, {KEYSYM_UP, Key::UP}, {KEYSYM_DOWN, Key::DOWN},
+        {KEYSYM_RETURN, Key::ENTER}, {KEYSYM_BACKSPACE, Key::BACKSPACE}, {KEYSYM_SHIFT, Key::SHIFT},
+        {KEYSYM_PAGE_DOWN, Key::PAGE_DOWN}, {KEYSYM_PAGE_UP, Key::PAGE_UP}, {' ', Key::SPACE},
         {KEYSYM_F12, AbstractApp::CONSOLE_KEY}, {'`', AbstractApp::CONSOLE_KEY},
-        {'\'', 31}, {'/', 32}, {'.', 33}, {'=', 34}, {';', 35}, {',', 36}, {'-', 37}, {'[', 38},
-        {']', 39},
+        {'\'', Key::QUOTE}, {'/', Key::SLASH}, {'.', Key::PERIOD}, {'=', Key::EQUALS},
+        {';', Key::SEMICOLON}, {',', Key::COMMA}, {'-', Key::MINUS}, {'[', Key::LEFT_BRACKET},
+        {']', Key::RIGHT_BRACKET},
     };
     if (sym >= '0' && sym <= '9')
-        return 13 + (sym - '0');
+        return Key::DIGIT_0 + (sym - '0');
     if (sym >= 'a' && sym <= 'z')
-        return 40 + (sym - 'a');
+        return Key::LETTER_A + (sym - 'a');
     for (const auto& key : KEYS)
         if (key.sym == sym)
             return key.code;

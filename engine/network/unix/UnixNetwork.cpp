@@ -150,13 +150,27 @@ void UnixStreamSocket::Shutdown()
         shutdown(m_descriptor, SHUT_RDWR);
 }
 
-void UnixStreamSocket::SetSendTimeout(int ms)
+namespace {
+
+void SetTimeout(int descriptor, int option, int ms)
 {
     timeval timeout;
     timeout.tv_sec = ms / 1000;
     timeout.tv_usec = (ms % 1000) * 1000;
-    if (m_descriptor >= 0)
-        setsockopt(m_descriptor, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+    if (descriptor >= 0)
+        setsockopt(descriptor, SOL_SOCKET, option, &timeout, sizeof(timeout));
+}
+
+} // namespace
+
+void UnixStreamSocket::SetSendTimeout(int ms)
+{
+    SetTimeout(m_descriptor, SO_SNDTIMEO, ms);
+}
+
+void UnixStreamSocket::SetReceiveTimeout(int ms)
+{
+    SetTimeout(m_descriptor, SO_RCVTIMEO, ms);
 }
 
 UnixListenSocket::UnixListenSocket(int descriptor) : m_descriptor(descriptor), m_state(STATE_IDLE)
@@ -173,10 +187,13 @@ void UnixListenSocket::Listen(u32 address, u16 port)
 {
     sockaddr_in local = MakeAddress(address, port);
     if (bind(m_descriptor, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0 &&
-        listen(m_descriptor, 5) == 0)
+        listen(m_descriptor, 5) == 0) {
         m_state = STATE_LISTENING;
-    else
+        m_error = 0;
+    } else {
         m_state = STATE_ERROR;
+        m_error = errno;
+    }
 }
 
 StreamSocket* UnixListenSocket::Accept()

@@ -25,6 +25,7 @@ public:
     int GetState() override { return m_state.load(std::memory_order_acquire); }
     void Shutdown() override;
     void SetSendTimeout(int ms) override;
+    void SetReceiveTimeout(int ms) override;
 
     // How long a non-blocking read waits for each piece, and a non-blocking connect in all.
     static constexpr int READ_WAIT_MS = 100;
@@ -48,12 +49,14 @@ public:
     int GetState() override { return m_state; }
     u16 GetPort() override;
     u32 GetAddress() override;
+    int GetError() override { return m_error; }
 
 private:
     bool GetLocal(sockaddr_in& local);
 
     int m_descriptor;
     int m_state;
+    int m_error = 0;
 };
 
 class UnixNetwork final : public Network {

@@ -344,6 +344,7 @@ TEST(DebugOverlay, PrintSplitsLines)
 
 TEST(Version, BannerIsReadyBeforeMain)
 {
-    std::regex banner("VORN master\\.\\?\\?\\? built [A-Z][a-z]{2} [ 0-9]\\d \\d{4} \\d\\d:\\d\\d:\\d\\d");
+    // The project's version, as numbers, then the build's date and time.
+    std::regex banner("VORN \\d+\\.\\d+(\\.\\d+)* built [A-Z][a-z]{2} [ 0-9]\\d \\d{4} \\d\\d:\\d\\d:\\d\\d");
     EXPECT_TRUE(std::regex_match(std::string(Version::String), banner)) << Version::String;
 }

@@ -8,6 +8,7 @@
 #include "application/AbstractApp.h"
 #include "application/DebugOverlay.h"
 #include "application/DebugOverlayImages.h"
+#include "application/KeyCodes.h"
 #include "application/FpsCounter.h"
 #include "base/AssetDict.h"
 #include "base/Registry.h"
@@ -79,7 +80,7 @@ TEST_F(DebugConsole, StartsWithTheBannerAndPrintsLinesInPlace)
 
     for (int i = 0; i < 60; ++i)
         console->Print("line", nullptr);
-    console->OnKeyDown(DebugOverlay::KEY_PAGE_UP);
+    console->OnKeyDown(Key::PAGE_UP);
     EXPECT_EQ(console->GetVerticalScroll(), 20);
     console->Print("more\nand more", nullptr);
     EXPECT_EQ(console->GetVerticalScroll(), 22) << "the view stays on the same lines";
@@ -88,18 +89,18 @@ TEST_F(DebugConsole, StartsWithTheBannerAndPrintsLinesInPlace)
 TEST_F(DebugConsole, ScrollStaysWithinTheLines)
 {
     for (int i = 0; i < 30; ++i)
-        console->OnKeyDown(DebugOverlay::KEY_PAGE_UP);
+        console->OnKeyDown(Key::PAGE_UP);
     EXPECT_EQ(console->GetVerticalScroll(), 0) << "one line cannot be scrolled back";
     for (int i = 0; i < 10; ++i)
         console->Print("x", nullptr);
     for (int i = 0; i < 30; ++i)
         console->OnTouchDown(0, 0, DebugOverlay::TOUCH_PAGE_BACK);
     EXPECT_EQ(console->GetVerticalScroll(), 10);   // never before the first line
-    console->OnKeyDown(DebugOverlay::KEY_PAGE_DOWN);
+    console->OnKeyDown(Key::PAGE_DOWN);
     EXPECT_EQ(console->GetVerticalScroll(), 0);
-    console->OnKeyDown(DebugOverlay::KEY_LEFT);
+    console->OnKeyDown(Key::LEFT);
     EXPECT_EQ(console->GetHorizontalScroll(), 0);
-    console->OnKeyDown(DebugOverlay::KEY_RIGHT);
+    console->OnKeyDown(Key::RIGHT);
     EXPECT_EQ(console->GetHorizontalScroll(), 10);
 }
 
@@ -131,39 +132,39 @@ TEST_F(DebugConsole, DragAndFlickScroll)
 
 TEST_F(DebugConsole, KeysEditRunAndRecall)
 {
-    console->OnKeyDown(DebugOverlay::KEY_UP);   // empty history: nothing
+    console->OnKeyDown(Key::UP);   // empty history: nothing
     EXPECT_EQ(console->GetInputLine(), "");
-    console->OnKeyDown(DebugOverlay::KEY_SHIFT);
+    console->OnKeyDown(Key::SHIFT);
     console->OnKeyDown(13 + 1);   // shifted 1
     console->OnKeyDown(40);       // A
-    console->OnKeyUp(DebugOverlay::KEY_SHIFT);
+    console->OnKeyUp(Key::SHIFT);
     console->OnKeyDown(40 + 1);   // b
     console->OnKeyDown(31);       // apostrophe
     EXPECT_EQ(console->GetInputLine(), "!Ab'");
-    console->OnKeyDown(DebugOverlay::KEY_BACKSPACE);
+    console->OnKeyDown(Key::BACKSPACE);
     EXPECT_EQ(console->GetInputLine(), "!Ab");
 
     console->Type("9 0.5");
     EXPECT_EQ(console->GetInputLine(), "!Ab9 0.5");
-    console->OnKeyDown(DebugOverlay::KEY_BACKSPACE);
+    console->OnKeyDown(Key::BACKSPACE);
     for (int i = 0; i < 10; ++i)
-        console->OnKeyDown(DebugOverlay::KEY_BACKSPACE);
+        console->OnKeyDown(Key::BACKSPACE);
     console->Type("9 0.5");
-    console->OnKeyDown(DebugOverlay::KEY_ENTER);
+    console->OnKeyDown(Key::ENTER);
     EXPECT_EQ(console->GetInputLine(), "");
     EXPECT_FLOAT_EQ(g_timeSkew.load(), 0.5f);
     const auto& lines = console->GetConsoleLines();
     EXPECT_EQ(lines[lines.size() - 2], "> 9 0.5");
 
     console->Type("help");
-    console->OnKeyDown(DebugOverlay::KEY_ENTER);
-    console->OnKeyDown(DebugOverlay::KEY_UP);
+    console->OnKeyDown(Key::ENTER);
+    console->OnKeyDown(Key::UP);
     EXPECT_EQ(console->GetInputLine(), "help");
-    console->OnKeyDown(DebugOverlay::KEY_UP);
-    console->OnKeyDown(DebugOverlay::KEY_UP);   // stops at the oldest
+    console->OnKeyDown(Key::UP);
+    console->OnKeyDown(Key::UP);   // stops at the oldest
     EXPECT_EQ(console->GetInputLine(), "9 0.5");
-    console->OnKeyDown(DebugOverlay::KEY_DOWN);
-    console->OnKeyDown(DebugOverlay::KEY_DOWN);   // stops at the newest
+    console->OnKeyDown(Key::DOWN);
+    console->OnKeyDown(Key::DOWN);   // stops at the newest
     EXPECT_EQ(console->GetInputLine(), "help");
 }
 
@@ -172,16 +173,21 @@ TEST_F(DebugConsole, TimeSkewIsReadAndKeptSane)
     EXPECT_EQ(console->Run("timeskew 0.5"), std::vector<NarrowString>{"Time skew: 0.500000"});
     EXPECT_FLOAT_EQ(g_timeSkew.load(), 0.5f);
     EXPECT_EQ(console->Run("9"), std::vector<NarrowString>{"Unknown command"});
+    // Numbers are kept within bounds; anything else is refused and changes nothing.
     const struct {
         const char* line;
         float skew;
     } cases[] = {{"9 2", 2.0f},          {"9 0", DebugOverlay::MIN_TIME_SKEW},
                  {"9 -3", DebugOverlay::MIN_TIME_SKEW}, {"9 1e30", DebugOverlay::MAX_TIME_SKEW},
-                 {"9 nan", DebugOverlay::MIN_TIME_SKEW}, {"9 junk", DebugOverlay::MIN_TIME_SKEW}};
+                 {"9 3 ", 3.0f}, {"9 nan", 3.0f}, {"9 junk", 3.0f}, {"9 ", 3.0f}, {"9 0.5x", 3.0f}};
     for (const auto& c : cases) {
-        console->Run(c.line);
+        const std::vector<NarrowString> reply = console->Run(c.line);
         EXPECT_FLOAT_EQ(g_timeSkew.load(), c.skew) << c.line;
+        ASSERT_EQ(reply.size(), 1u) << c.line;
+        EXPECT_EQ(reply[0].compare(0, 9, "Time skew"), 0) << reply[0];
     }
+    EXPECT_EQ(console->Run("timeskew abc"),
+              std::vector<NarrowString>{"Time skew must be a number, not \"abc\""});
 }
 
 TEST_F(DebugConsole, ServicesMissingAnswerPlainly)

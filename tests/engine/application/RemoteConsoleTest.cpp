@@ -2,7 +2,12 @@
 // that updates the overlay: greeting, commands and their effects, accepting, reaping, clients
 // that vanish, and shutdown with clients still connected.
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,7 +17,9 @@
 #include "Version.h"
 #include "application/AbstractApp.h"
 #include "application/DebugOverlay.h"
+#include "application/RemoteConsole.h"
 #include "base/Registry.h"
+#include "network/unix/UnixNetwork.h"
 #include "support/LoopbackClient.h"
 
 using namespace Vorn;
@@ -172,9 +179,91 @@ TEST_F(RemoteConsole, LongLinesWithoutLineFeedEndTheConnection)
 {
     Client client(port);
     PumpUntilConnections(1);
-    client.Send(std::string(DebugOverlay::MAX_REMOTE_LINE + 10, 'x'));
+    client.Send(std::string(Vorn::RemoteConsole::MAX_LINE + 10, 'x'));
     PumpUntilConnections(0);
     EXPECT_EQ(console->GetRemoteConnectionCount(), 0u);
+}
+
+// Against a plain reference: a line is taken when what comes before its line feed, less one
+// carriage return at its end, is at most MAX_LINE bytes; the carriage returns are dropped.
+TEST(RemoteConsoleLine, TheLimitCountsEveryByteOfTheLine)
+{
+    const size_t max = Vorn::RemoteConsole::MAX_LINE;
+    std::vector<std::string> inputs;
+    for (size_t length : {size_t(0), size_t(1), max - 1, max, max + 1})
+        for (const char* end : {"\n", "\r\n", "\r\r\n", ""}) {
+            std::string text(length, 'x');
+            if (length > 1)
+                text[length / 2] = '\r';
+            inputs.push_back(text + end);
+        }
+    inputs.push_back(std::string(3 * max, '\r') + "\n");
+    for (const std::string& input : inputs) {
+        const size_t feed = input.find('\n');
+        std::string before = input.substr(0, feed);
+        const bool fits = feed != std::string::npos &&
+                          before.size() - (!before.empty() && before.back() == '\r') <= max;
+        before.erase(std::remove(before.begin(), before.end(), '\r'), before.end());
+
+        int pair[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        SmartPtr<StreamSocket> socket(new UnixStreamSocket(StreamSocket::STATE_CONNECTED, pair[0],
+                                                           UnixStreamSocket::KIND_STREAM, true));
+        std::thread writer([&] {
+            send(pair[1], input.data(), input.size(), MSG_NOSIGNAL);
+            close(pair[1]);
+        });
+        NarrowString line;
+        const bool read = Vorn::RemoteConsole::ReadCommandLine(*socket, line);
+        writer.join();
+        EXPECT_EQ(read, fits) << input.size() << " bytes";
+        if (read && fits) {
+            EXPECT_EQ(std::string(line), before);
+        }
+    }
+}
+
+TEST_F(RemoteConsole, ServesAHandfulAndLetsTheIdleGo)
+{
+    // The fixture's console keeps its clients for ever; this one lets the idle go after 300 ms.
+    console = new Console;
+    ASSERT_TRUE(console->OpenRemotePort(0, 300));
+    port = console->GetRemotePort();
+    std::vector<std::unique_ptr<Client>> clients;
+    for (size_t i = 0; i < Vorn::RemoteConsole::MAX_CONNECTIONS; ++i) {
+        clients.emplace_back(new Client(port));
+        PumpUntilConnections(i + 1);
+    }
+    Client extra(port);
+    std::vector<std::string> busy = Read(extra, 2);
+    ASSERT_EQ(busy.size(), 1u);
+    EXPECT_EQ(busy[0].compare(0, 20, "Remote console busy:"), 0) << busy[0];
+    EXPECT_TRUE(extra.IsClosed());
+    EXPECT_EQ(console->GetRemoteConnectionCount(), Vorn::RemoteConsole::MAX_CONNECTIONS);
+
+    // One client keeps talking, the others say nothing and are let go.
+    auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(800)) {
+        clients[0]->Send("pool\n");
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    PumpUntilConnections(1);
+    EXPECT_EQ(console->GetRemoteConnectionCount(), 1u);
+    EXPECT_EQ(Read(*clients[0], 2).size(), 2u) << "the talking client is still served";
+}
+
+TEST(RemoteConsolePort, ATakenPortIsSaidInOneLine)
+{
+    SmartPtr<Console> first(new Console);
+    ASSERT_TRUE(first->OpenRemotePort(0));
+    SmartPtr<Console> second(new Console);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(second->OpenRemotePort(first->GetRemotePort()));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("127.0.0.1:" + std::to_string(first->GetRemotePort())), std::string::npos) << said;
+    EXPECT_NE(said.find("taken"), std::string::npos) << said;
 }
 
 TEST_F(RemoteConsole, ShutdownSaysGoodbyeAndJoinsEveryThread)

@@ -1,4 +1,7 @@
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -369,4 +372,49 @@ TEST(Registry, ACallbackRemovedDuringANotificationIsNotCalledAgain)
     EXPECT_EQ(remover.calls.size(), 1u);
     EXPECT_TRUE(other.paths.empty());
     EXPECT_TRUE(registry->GetCallbacks().empty());
+}
+
+namespace {
+
+// A callback's owner, which the test takes away once the callback is removed.
+struct Owner {
+    std::atomic<int> inside{0};
+    std::atomic<bool> gone{false};
+    std::atomic<int> callsAfterGone{0};
+};
+
+void Watch(void* user, const std::string&, RegistryKey*)
+{
+    auto* owner = static_cast<Owner*>(user);
+    owner->inside.fetch_add(1);
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    if (owner->gone.load())
+        owner->callsAfterGone.fetch_add(1);
+    owner->inside.fetch_sub(1);
+}
+
+} // namespace
+
+TEST(Registry, RemovalWaitsForTheCallsOtherThreadsAreMaking)
+{
+    SmartPtr<Registry> registry(new Registry);
+    for (int round = 0; round < 20; ++round) {
+        Owner owner;
+        registry->AddCallback("/t", &Watch, &owner, __FILE__, "test", __LINE__);
+        std::atomic<bool> stop{false};
+        std::thread setter([&] {
+            for (int i = 0; !stop.load(); ++i)
+                registry->SetInt("/t/value", i);
+        });
+        while (owner.inside.load() == 0)
+            std::this_thread::yield();
+        EXPECT_TRUE(registry->RemoveCallback("/t", &Watch, &owner));
+        // Once removal returns no call is running and none starts: the owner may go.
+        owner.gone.store(true);
+        EXPECT_EQ(owner.inside.load(), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        stop.store(true);
+        setter.join();
+        EXPECT_EQ(owner.callsAfterGone.load(), 0) << "round " << round;
+    }
 }

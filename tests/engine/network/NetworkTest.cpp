@@ -3,6 +3,10 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
 
 #include <chrono>
 #include <thread>
@@ -66,6 +70,47 @@ TEST_F(NetworkTest, ListensOnLoopbackAndRefusesAPortInUse)
     EXPECT_EQ(second->GetState(), ListenSocket::STATE_ERROR);
     EXPECT_FALSE(second->IsListening());
     EXPECT_EQ(second->GetPort(), 0);
+    EXPECT_EQ(second->GetError(), EADDRINUSE);
+}
+
+// A listener made with plain POSIX calls on a loopback port of the system's choice (address tells
+// which), with both reuse options when shared; -1 on failure.
+int PlainListener(sockaddr_in& address, bool shared)
+{
+    int descriptor = socket(AF_INET, SOCK_STREAM, 0);
+    int on = 1;
+    if (shared) {
+        setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+        setsockopt(descriptor, SOL_SOCKET, SO_REUSEPORT, &on, sizeof(on));
+    }
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(Network::LOOPBACK);
+    socklen_t length = sizeof(address);
+    if (bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(descriptor, 5) != 0 ||
+        getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+TEST(NetworkListen, APortAnotherProgramSharesOutIsStillRefused)
+{
+    // Another program listening with both reuse options set: the console's listener must not
+    // join it on the port.
+    sockaddr_in address;
+    const int other = PlainListener(address, true);
+    ASSERT_GE(other, 0);
+    Network::Init();
+    SmartPtr<ListenSocket> ours(Network::GetInstance()->CreateListenSocket());
+    ours->Listen(Network::LOOPBACK, ntohs(address.sin_port));
+    EXPECT_FALSE(ours->IsListening());
+    EXPECT_EQ(ours->GetError(), EADDRINUSE);
+    ours = nullptr;
+    Network::Release();
+    close(other);
 }
 
 TEST_F(NetworkTest, LinesTravelBothWays)
@@ -237,10 +282,6 @@ TEST(NetworkLookup, CancelWhileRunningAndAfterFinishing)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(NetworkTest, AWriteToAPeerThatStopsReadingGivesUpAfterItsTimeout)
 {
     SmartPtr<StreamSocket> client, server;
@@ -254,6 +295,48 @@ TEST_F(NetworkTest, AWriteToAPeerThatStopsReadingGivesUpAfterItsTimeout)
         stalled = server->Write(block.data(), static_cast<u32>(block.size())) < block.size();
     EXPECT_TRUE(stalled);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// A TCP send waits at most its timeout in all, however much it moves meanwhile: a reply longer
+// than the buffers reaches a slow reader whole only when the rest is sent on.
+TEST(NetworkSend, ASlowReaderGetsTheWholeText)
+{
+    sockaddr_in address;
+    const int listener = PlainListener(address, false);
+    ASSERT_GE(listener, 0);
+    int small = 4096;
+    int reading = socket(AF_INET, SOCK_STREAM, 0);
+    setsockopt(reading, SOL_SOCKET, SO_RCVBUF, &small, sizeof(small));
+    ASSERT_EQ(connect(reading, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    int accepted = accept(listener, nullptr, nullptr);
+    ASSERT_GE(accepted, 0);
+    close(listener);
+    setsockopt(accepted, SOL_SOCKET, SO_SNDBUF, &small, sizeof(small));
+    SmartPtr<StreamSocket> writer(new UnixStreamSocket(StreamSocket::STATE_CONNECTED, accepted,
+                                                       UnixStreamSocket::KIND_STREAM, true));
+    // The whole text takes the reader far longer than one timeout; each piece far less.
+    writer->SetSendTimeout(150);
+    std::string sent(256 * 1024, '\0');
+    for (size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
+    // The reader takes what is there, then pauses.
+    std::string received;
+    std::thread reader([&] {
+        char buffer[4096];
+        while (received.size() < sent.size()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ssize_t n = recv(reading, buffer, sizeof(buffer), 0);
+            if (n <= 0)
+                break;
+            received.append(buffer, static_cast<size_t>(n));
+        }
+    });
+    EXPECT_TRUE(writer->WriteString(NarrowString(sent)));
+    writer->Shutdown();   // a writer that gave up must not leave the reader waiting
+    reader.join();
+    EXPECT_TRUE(received == sent) << received.size() << " of " << sent.size() << " bytes, in order";
+    writer = nullptr;
+    close(reading);
 }
 
 } // namespace

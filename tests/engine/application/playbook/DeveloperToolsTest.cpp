@@ -129,7 +129,16 @@ TEST(DeveloperSwitches, ReadFromTheEnvironment)
     } ports[] = {{"1337", 1337}, {"0", 0}, {"65536", 0}, {"12x", 0}, {"", 0}, {"-5", 0}};
     for (const auto& p : ports) {
         setenv("VORN_REMOTE_CONSOLE", p.value, 1);
+        testing::internal::CaptureStderr();
         EXPECT_EQ(standin_remote_console_port(), p.port) << p.value;
+        // A value that is set but no port is said in one line naming it.
+        const std::string said = testing::internal::GetCapturedStderr();
+        const bool refused = p.port == 0 && *p.value;
+        EXPECT_EQ(said.empty(), !refused) << p.value << ": " << said;
+        if (refused) {
+            EXPECT_NE(said.find(std::string("VORN_REMOTE_CONSOLE=") + p.value + " is not a port"),
+                      std::string::npos) << said;
+        }
     }
     unsetenv("VORN_REMOTE_CONSOLE");
     EXPECT_EQ(standin_remote_console_port(), 0);

@@ -1,7 +1,11 @@
 // The registry's script pair, called from a script.
+#include <stdexcept>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 extern "C" {
+#include <lauxlib.h>
 #include <lua.h>
 }
 
@@ -80,6 +84,36 @@ TEST_F(RegistryScript, ABadPathIsAScriptErrorAndNoRegistryIsNil)
     g_registry = nullptr;
     EXPECT_EQ(Run("return RegGet('/s/int')"), "nil");
     EXPECT_EQ(Run("return RegSet('/s/int', 1)"), "false");
+}
+
+// A callback's script error and a callback's exception each reach the script as its error, with
+// the registry's own frames left normally: the notification ends, nothing stays locked or running.
+TEST_F(RegistryScript, ACallbacksErrorOrExceptionBecomesTheScriptsError)
+{
+    int later = 0;
+    auto count = [](void* user, const std::string&, RegistryKey*) { ++*static_cast<int*>(user); };
+    g_registry->AddCallback("/e/lua", [](void* user, const std::string&, RegistryKey*) {
+        luaL_error(static_cast<lua_State*>(user), "refused by the callback");
+    }, lua.GetState(), __FILE__, "test", __LINE__);
+    g_registry->AddCallback("/e/cpp", [](void*, const std::string&, RegistryKey*) {
+        throw std::runtime_error("boom");
+    }, nullptr, __FILE__, "test", __LINE__);
+    g_registry->AddCallback("/e", count, &later, __FILE__, "test", __LINE__);
+
+    const std::string refused = Run("return RegSet('/e/lua', 1)");
+    EXPECT_NE(refused.find("refused by the callback"), std::string::npos) << refused;
+    const std::string thrown = Run("return RegSet('/e/cpp', 2)");
+    EXPECT_NE(thrown.find("registry callback: boom"), std::string::npos) << thrown;
+    EXPECT_EQ(later, 0) << "a failed callback ends the notification";
+    EXPECT_EQ(g_registry->Get<s32>("/e/cpp"), 2) << "the value itself was set";
+
+    EXPECT_EQ(Run("return RegSet('/e/other', 4)"), "true");
+    EXPECT_EQ(later, 1);
+    // No call is left counted as running: a removal from another thread returns.
+    bool removed = false;
+    std::thread([&] { removed = g_registry->RemoveCallback("/e", count, &later); }).join();
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(lua_gettop(lua.GetState()), 0);
 }
 
 } // namespace
