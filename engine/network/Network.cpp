@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "network/unix/UnixNetwork.h"
-
 namespace Vorn {
 
 std::atomic<bool> g_netAccess(false);
@@ -44,7 +42,7 @@ void ThreadRecord::Detach()
 void Network::Init()
 {
     if (s_startCount == 0)
-        s_instance = new UnixNetwork;
+        s_instance = CreatePlatform();
     ++s_startCount;
 }
 
