@@ -5,14 +5,13 @@
 #include "application/AppGlobals.h"
 #include "application/DebugOverlay.h"
 #include "application/MoviePlayerInterface.h"
-#include "application/playbook/PlaybookMoviePlayer.h"
 #include "base/AssetDict.h"
 #include "base/Registry.h"
 #include "base/TextDict.h"
 #include "graphics/Display.h"
 #include "graphics/batcher/Batcher.h"
 #include "graphics/pixeldata/PixelDataGL.h"
-#include "graphics/playbook/PlaybookSurface.h"
+#include "graphics/WindowSurface.h"
 #include "sound/mixer/Mixer.h"
 #include "system/AllocPool.h"
 
@@ -80,7 +79,7 @@ void AbstractApp::RenderFrame()
     // the display.
     SmartPtr<Surface> screen(m_display ? m_display->GetScreen() : nullptr);
     // Only the platform's window surface presents frames; a display without one draws nothing.
-    PlaybookSurface* window = dynamic_cast<PlaybookSurface*>(screen.Get());
+    WindowSurface* window = dynamic_cast<WindowSurface*>(screen.Get());
     if (window && window->BeginFrame()) {
         Render(window);
         if (g_debugOverlay)
@@ -223,7 +222,7 @@ bool AbstractApp::IsMovieFinished()
 
 void AbstractApp::PlayMovie(const NarrowString& file, int volume)
 {
-    m_moviePlayer = new PlaybookMoviePlayer;
+    m_moviePlayer = MoviePlayerInterface::CreatePlatform();
     m_moviePlayer->Play(file, volume);
 }
 

@@ -13,6 +13,9 @@ public:
     virtual bool IsFinished() { return true; }
     virtual void Resume() {}
     virtual void Pause() {}
+
+    // The backend's player, defined beside it; its count is 0.
+    static MoviePlayerInterface* CreatePlatform();
 };
 
 } // namespace Vorn

@@ -1,7 +1,5 @@
 #include "network/Network.h"
 
-#include "network/unix/UnixNetwork.h"
-
 namespace Vorn {
 
 std::atomic<bool> g_netAccess(false);
@@ -32,7 +30,7 @@ bool StreamSocket::WriteString(const NarrowString& text)
 void Network::Init()
 {
     if (s_startCount == 0)
-        s_instance = new UnixNetwork;
+        s_instance = CreatePlatform();
     ++s_startCount;
 }
 

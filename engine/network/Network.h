@@ -100,6 +100,9 @@ public:
     static void Release();
 
 private:
+    // The backend's service, defined beside it.
+    static Network* CreatePlatform();
+
     static SmartPtr<Network> s_instance;
     static int s_startCount;
 };

@@ -1,7 +1,5 @@
 #include "sound/AudioDevice.h"
 
-#include "sound/playbook/PlaybookAudioDevice.h"
-
 namespace Vorn {
 
 namespace {
@@ -12,7 +10,7 @@ AudioDevice* AudioDevice::Create(const AudioFormat& format, const AudioBufferSpe
 {
     if (s_factory)
         return s_factory(format, spec);
-    return new PlaybookAudioDevice(format, spec);
+    return CreatePlatform(format, spec);
 }
 
 void AudioDevice::SetFactory(Factory factory)

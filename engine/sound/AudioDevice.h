@@ -26,6 +26,10 @@ public:
     typedef AudioDevice* (*Factory)(const AudioFormat& format, const AudioBufferSpec& spec);
     static void SetFactory(Factory factory);
 
+private:
+    // The backend's device, defined beside it.
+    static AudioDevice* CreatePlatform(const AudioFormat& format, const AudioBufferSpec& spec);
+
 protected:
     AudioFormat m_format;
 };

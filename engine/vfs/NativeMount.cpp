@@ -3,8 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "vfs/playbook/PlaybookFile.h"
-#include "vfs/playbook/PlaybookGameSaveFile.h"
+#include "vfs/PlatformFiles.h"
 
 namespace Vorn {
 
@@ -16,8 +15,8 @@ NativeMount::NativeMount(const char* directory, const char* mountPoint, u32 flag
 File* NativeMount::CreateFile() const
 {
     if (GetFlags() & SAVE_STORAGE)
-        return new PlaybookGameSaveFile();
-    return new PlaybookFile();
+        return PlatformFiles::NewSaveFile();
+    return PlatformFiles::NewInstallFile();
 }
 
 File* NativeMount::OpenWith(const char* relativePath, bool write)

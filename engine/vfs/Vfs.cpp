@@ -6,7 +6,7 @@
 #include "vfs/EncryptedFile.h"
 #include "vfs/NativeMount.h"
 #include "vfs/PakMount.h"
-#include "vfs/playbook/PlaybookFile.h"
+#include "vfs/PlatformFiles.h"
 
 namespace Vorn {
 
@@ -72,8 +72,8 @@ bool MountPak(const NarrowString& pakPath, const char* mountPoint, u32 flags)
     if (!g_vfsStaticData)
         return false;
     {
-        PlaybookFile probe;
-        if (!probe.Open(pakPath.c_str()))
+        SmartPtr<File> probe(PlatformFiles::NewInstallFile());
+        if (!probe->Open(pakPath.c_str()))
             return false;
     }
     SmartPtr<PakMount> pak(new PakMount(pakPath.c_str(), mountPoint, flags));

@@ -29,21 +29,39 @@ void IgnoreReport(const char*, int, const char*, int, const char*, ...) {}
 
 // The desktop's sound library reports every device it fails to find on stderr, eight lines on a
 // machine without a sound card; failing to open a device is an answer SDL handles, so those
-// reports are dropped. The library is the one SDL loads, and stays loaded with the handler set.
-void QuietSoundLibrary()
-{
-    static bool s_done = false;
-    if (s_done)
-        return;
-    s_done = true;
-    void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        return;
+// reports are dropped while SDL probes for a device, and only then: once the probe is over the
+// library's own handler is back, and later device errors are reported as usual. The library is
+// the one SDL loads.
+class QuietSoundLibrary {
+public:
+    QuietSoundLibrary()
+    {
+        void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return;
+        m_setReport = reinterpret_cast<SetReport>(dlsym(library, "snd_lib_error_set_handler"));
+        if (m_setReport)
+            m_setReport(IgnoreReport);
+        // SDL holds the library while its driver is up; this handle only has to outlive the
+        // restore below.
+        m_library = library;
+    }
+    ~QuietSoundLibrary()
+    {
+        // A null handler puts the library's default report back.
+        if (m_setReport)
+            m_setReport(nullptr);
+        if (m_library)
+            dlclose(m_library);
+    }
+    QuietSoundLibrary(const QuietSoundLibrary&) = delete;
+    QuietSoundLibrary& operator=(const QuietSoundLibrary&) = delete;
+
+private:
     using SetReport = int (*)(SoundLibraryReport);
-    auto setReport = reinterpret_cast<SetReport>(dlsym(library, "snd_lib_error_set_handler"));
-    if (setReport)
-        setReport(IgnoreReport);
-}
+    void* m_library = nullptr;
+    SetReport m_setReport = nullptr;
+};
 
 // Said once per process: the game goes on without sound.
 void SaySilent()
@@ -75,7 +93,7 @@ SDL_AudioDeviceID OpenWithFallback(const standin::PcmFormat& format, bool& dummy
         dummy = s_sdlDummy;
         return OpenDevice(format);
     }
-    QuietSoundLibrary();
+    const QuietSoundLibrary quiet;
     const char* drivers[] = {nullptr, "dummy"};
     for (const char* driver : drivers) {
         if (SDL_AudioInit(driver) != 0)

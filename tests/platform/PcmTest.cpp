@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -190,4 +193,27 @@ TEST(SdlPcm, PlaysWithOrWithoutASoundCard)
     ASSERT_NE(pcm, nullptr);
     EXPECT_EQ(snd_pcm_plugin_write(pcm, block.data(), 4096), 4096);
     EXPECT_EQ(snd_pcm_close(pcm), 0);
+}
+
+// The sound library's reports are silenced only while the sink probes for a device: an error of
+// the library afterwards is on stderr again.
+TEST(SdlPcm, SoundLibraryReportsAgainAfterTheProbe)
+{
+    void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        GTEST_SKIP() << "no sound library";
+    using Open = int (*)(void**, const char*, int, int);
+    auto open = reinterpret_cast<Open>(dlsym(library, "snd_pcm_open"));
+    ASSERT_NE(open, nullptr);
+    standin_set_backend(STANDIN_BACKEND_SDL);
+    snd_pcm_t* pcm = OpenPrepared();
+    ASSERT_NE(pcm, nullptr);
+    EXPECT_EQ(snd_pcm_close(pcm), 0);
+
+    void* handle = nullptr;
+    testing::internal::CaptureStderr();
+    EXPECT_NE(open(&handle, "vorn_no_such_device", 0, 0), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("vorn_no_such_device"), std::string::npos) << said;
+    dlclose(library);
 }

@@ -132,4 +132,9 @@ void PlaybookMoviePlayer::Stop(bool stop)
     Teardown();
 }
 
+MoviePlayerInterface* MoviePlayerInterface::CreatePlatform()
+{
+    return new PlaybookMoviePlayer;
+}
+
 } // namespace Vorn

@@ -63,7 +63,7 @@ PlaybookSurface* PlaybookSurface::Create(screen_context_t context, screen_window
 
 PlaybookSurface::PlaybookSurface(PixelDataGL* screenData, screen_context_t context,
                                  screen_window_t window)
-    : Surface(screenData), m_context(context), m_window(window), m_eglDisplay(EGL_NO_DISPLAY),
+    : WindowSurface(screenData), m_context(context), m_window(window), m_eglDisplay(EGL_NO_DISPLAY),
       m_eglContext(EGL_NO_CONTEXT), m_eglSurface(EGL_NO_SURFACE), m_eglConfig(nullptr), m_angle(0)
 {
     // The stand-in names the display EGL draws on (the tablet's EGL_DEFAULT_DISPLAY).

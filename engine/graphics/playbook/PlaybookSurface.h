@@ -5,24 +5,22 @@
 
 #include <EGL/egl.h>
 
-#include "graphics/surface/Surface.h"
+#include "graphics/WindowSurface.h"
 #include "screen/screen.h"
 
 namespace Vorn {
 
 class PixelDataGL;
 
-class PlaybookSurface final : public Surface {
+class PlaybookSurface final : public WindowSurface {
 public:
     // Makes the screen pixel data, the EGL context and the window buffers for the device's
     // orientation, then sets up GL (OpenGL::Init). The window and its context stay the runtime's.
     static PlaybookSurface* Create(screen_context_t context, screen_window_t window);
     ~PlaybookSurface() override;
 
-    // Drawing may proceed this frame.
-    bool BeginFrame();
-    // Draws what the batcher holds and presents the frame.
-    void Flip();
+    bool BeginFrame() override;
+    void Flip() override;
     // Rebuilds the window buffers and the EGL window surface for the first angle the mask allows
     // (the device's angle when it allows it, or when it allows none). Returns true.
     bool CreateWindowBuffers(int mask);

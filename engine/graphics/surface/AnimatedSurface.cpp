@@ -91,7 +91,6 @@ AnimatedSurface::~AnimatedSurface()
 {
     // The script first: it must not outlive the surface its "this" points at.
     m_script = nullptr;
-    BorrowPieces(0, nullptr);
     m_frames.clear();
 }
 
@@ -121,7 +120,7 @@ void AnimatedSurface::ApplyFrame(u32 n)
     SetClipRect(picture->GetClipRect());
     SetTextureOrigin(picture->GetTextureOriginX(), picture->GetTextureOriginY());
     SetSize(picture->GetWidth(), picture->GetHeight());
-    BorrowPieces(picture->GetPieceCount(), const_cast<SurfacePiece*>(picture->GetPieces()));
+    CopyPieces(picture->GetPieceCount(), picture->GetPieces());
     SetDrawOffset(frame.x, frame.y);
     m_timeLeft = frame.seconds;
 }

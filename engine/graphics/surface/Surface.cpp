@@ -59,8 +59,7 @@ private:
 
 Surface::Surface()
     : m_flags(0), m_clip{0, 0, 0, 0}, m_alpha(0), m_drawOffsetX(0), m_drawOffsetY(0), m_textureOriginX(0),
-      m_textureOriginY(0), m_width(0), m_height(0), m_pieceCount(0), m_pieces(nullptr),
-      m_piecesBorrowed(false)
+      m_textureOriginY(0), m_width(0), m_height(0), m_pieceCount(0), m_pieces(nullptr)
 {
 }
 
@@ -97,8 +96,7 @@ Surface::Surface(PixelData* data) : Surface()
 
 Surface::~Surface()
 {
-    if (!m_piecesBorrowed)
-        delete[] m_pieces;
+    delete[] m_pieces;
 }
 
 bool Surface::Update(float)
@@ -121,9 +119,7 @@ Surface* Surface::Clone()
 
 void Surface::AllocPieces(u32 count)
 {
-    if (!m_piecesBorrowed)
-        delete[] m_pieces;
-    m_piecesBorrowed = false;
+    delete[] m_pieces;
     m_pieces = nullptr;
     m_pieceCount = 0;
     if (count == 0)
@@ -132,12 +128,13 @@ void Surface::AllocPieces(u32 count)
     m_pieceCount = count;
 }
 
-void Surface::BorrowPieces(u32 count, SurfacePiece* pieces)
+void Surface::CopyPieces(u32 count, const SurfacePiece* pieces)
 {
-    AllocPieces(0);
-    m_pieces = pieces;
-    m_pieceCount = pieces ? count : 0;
-    m_piecesBorrowed = true;
+    if (!pieces)
+        count = 0;
+    if (count != m_pieceCount)
+        AllocPieces(count);
+    std::copy(pieces, pieces + count, m_pieces);
 }
 
 void Surface::SetPiece(u32 index, const SurfacePiece& piece)

@@ -129,9 +129,9 @@ protected:
         m_width = w;
         m_height = h;
     }
-    // Shows another surface's piece array without owning it: this surface never frees it, and
-    // AllocPieces gives it an array of its own again. The owner must outlive the borrowing.
-    void BorrowPieces(u32 count, SurfacePiece* pieces);
+    // Takes a copy of another surface's pieces (none for a null array), reusing the array it has
+    // when the count is the same: pieces set on this surface never reach the other one.
+    void CopyPieces(u32 count, const SurfacePiece* pieces);
 
 private:
     // The source rectangle clamped to the source's image: x0, y0, w, h.
@@ -155,7 +155,6 @@ private:
     s32 m_height;
     u32 m_pieceCount;
     SurfacePiece* m_pieces;
-    bool m_piecesBorrowed;
 };
 
 }  // namespace Vorn

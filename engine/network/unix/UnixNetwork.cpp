@@ -375,4 +375,9 @@ u32 UnixNetwork::NetworkToHost32(u32 value)
     return ntohl(value);
 }
 
+Network* Network::CreatePlatform()
+{
+    return new UnixNetwork;
+}
+
 } // namespace Vorn

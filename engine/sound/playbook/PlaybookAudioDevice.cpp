@@ -135,4 +135,9 @@ void* PlaybookAudioDevice::PlaybackThreadEntry(void* arg)
     return nullptr;
 }
 
+AudioDevice* AudioDevice::CreatePlatform(const AudioFormat& format, const AudioBufferSpec& spec)
+{
+    return new PlaybookAudioDevice(format, spec);
+}
+
 } // namespace Vorn

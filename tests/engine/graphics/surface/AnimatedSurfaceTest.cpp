@@ -125,14 +125,18 @@ TEST_F(AnimatedSurfaceTest, NamedAssetsAreUsedWithTheirPieces)
     g_assetDict = new AssetDict();
     SmartPtr<Surface> named(new Surface(8, 8, PF_RGBA8888));
     named->AllocPieces(2);
+    named->SetPiece(1, SurfacePiece{3, 4, 5, 6, 3, 4, 0});
     ASSERT_TRUE(g_assetDict->AddAsset<Surface>("frame:star", named.Get()));
     SmartPtr<AnimatedSurface> anim =
         Load("<?xml version=\"1.0\"?><anim><frame image=\"frame:star\" time=\"10\"/></anim>");
     ASSERT_TRUE(anim);
     EXPECT_EQ(named.Get(), anim->GetFrame(0)->surface.Get());
     EXPECT_EQ(2u, anim->GetPieceCount());
-    EXPECT_EQ(named->GetPieces(), anim->GetPieces());
-    // The borrowed array stays the frame's own when the animation goes.
+    EXPECT_EQ(5, anim->GetPieces()[1].w);
+    // The animation's pieces are its own copy: setting one leaves the frame's picture alone, and
+    // the picture keeps its array when the animation goes.
+    anim->SetPiece(1, SurfacePiece{});
+    EXPECT_EQ(5, named->GetPieces()[1].w);
     anim = nullptr;
     EXPECT_EQ(2u, named->GetPieceCount());
 }
