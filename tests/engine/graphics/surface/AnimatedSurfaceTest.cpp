@@ -125,7 +125,7 @@ TEST_F(AnimatedSurfaceTest, NamedAssetsAreUsedWithTheirPieces)
     g_assetDict = new AssetDict();
     SmartPtr<Surface> named(new Surface(8, 8, PF_RGBA8888));
     named->AllocPieces(2);
-    named->SetPiece(1, SurfacePiece{3, 4, 5, 6, 3, 4, 0});
+    named->SetPiece(1, SurfacePiece{3, 4, 5, 6, 3, 4, 0, 0, 0});
     ASSERT_TRUE(g_assetDict->AddAsset<Surface>("frame:star", named.Get()));
     SmartPtr<AnimatedSurface> anim =
         Load("<?xml version=\"1.0\"?><anim><frame image=\"frame:star\" time=\"10\"/></anim>");
