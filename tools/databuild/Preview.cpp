@@ -11,6 +11,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -180,6 +181,11 @@ int RunPreview(const std::vector<std::string>& args)
         else
             return UsageError(self);
     }
+
+    std::error_code ec;
+    if (!std::filesystem::is_directory(sourceDir, ec))
+        return Fail("preview: " + sourceDir + ": " +
+                    (ec ? ec.message() : std::string("not a folder")));
 
     BinaryFiles::Init();
     std::vector<Tile> tiles;

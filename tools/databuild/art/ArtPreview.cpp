@@ -9,6 +9,7 @@
 #include "art/Noise.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -477,9 +478,16 @@ int RunArtPreview(const std::vector<std::string>& args)
         if (args[i] == "--size" && i + 1 < args.size())
             widths.push_back(std::atoi(args[++i].c_str()));
         else if (args[i] == "--theme" && i + 1 < args.size()) {
-            const int theme = std::atoi(args[++i].c_str());
-            if (theme < 0 || theme >= ImageTable::THEMES)
-                return Fail("preview: no theme " + args[i]);
+            const std::string& name = args[++i];
+            int theme = -1;
+            const char* end = name.data() + name.size();
+            const auto parsed = std::from_chars(name.data(), end, theme);
+            if (name.empty() || parsed.ec != std::errc() || parsed.ptr != end || theme < 0 ||
+                theme >= ImageTable::THEMES) {
+                std::fprintf(stderr, "databuild: preview: no theme '%s' (the themes are 0 to %d)\n",
+                             name.c_str(), ImageTable::THEMES - 1);
+                return UsageError(self);
+            }
             themes.push_back(theme);
         }
         else if (args[i] == "--language" && i + 1 < args.size())
