@@ -181,6 +181,120 @@ Canvas DrawProgressBar(const ArtSize& size, int id)
     return canvas;
 }
 
+namespace {
+
+// The dark outline of every icon.
+const Colour ICON_OUTLINE = Colour::Rgb(0x23180C);
+
+// A padlock: a steel shackle over a brass body with a keyhole.
+void DrawPadlock(Painter& p, bool small, double outline)
+{
+    const Colour dark = ICON_OUTLINE;
+    const double inset = small ? 8 : 14;
+    // Shackle: a dark outline under a steel arc.
+    cairo_new_path(p);
+    cairo_move_to(p, 30, 52);
+    cairo_arc(p, 50, 34 + inset * 0.3, 20, M_PI, 2 * M_PI);
+    cairo_line_to(p, 70, 52);
+    p.SetColour(dark);
+    cairo_set_line_width(p, 12 + outline);
+    cairo_stroke_preserve(p);
+    cairo_pattern_t* steel = cairo_pattern_create_linear(30, 0, 70, 0);
+    cairo_pattern_add_color_stop_rgb(steel, 0, 0.62, 0.65, 0.7);
+    cairo_pattern_add_color_stop_rgb(steel, 0.45, 0.93, 0.94, 0.96);
+    cairo_pattern_add_color_stop_rgb(steel, 1, 0.5, 0.53, 0.58);
+    cairo_set_source(p, steel);
+    cairo_set_line_width(p, 12);
+    cairo_stroke(p);
+    cairo_pattern_destroy(steel);
+    // Body: a brass block.
+    RoundedRectangle(p, 18, 44, 64, 48, 10);
+    p.SetColour(dark);
+    cairo_set_line_width(p, outline);
+    cairo_stroke_preserve(p);
+    cairo_pattern_t* brass = cairo_pattern_create_linear(0, 44, 0, 92);
+    cairo_pattern_add_color_stop_rgb(brass, 0, 1.0, 0.86, 0.42);
+    cairo_pattern_add_color_stop_rgb(brass, 0.5, 0.93, 0.7, 0.22);
+    cairo_pattern_add_color_stop_rgb(brass, 1, 0.72, 0.47, 0.12);
+    cairo_set_source(p, brass);
+    cairo_fill(p);
+    cairo_pattern_destroy(brass);
+    // Highlight and keyhole.
+    RoundedRectangle(p, 24, 49, 52, 9, 4);
+    cairo_set_source_rgba(p, 1, 1, 1, 0.35);
+    cairo_fill(p);
+    p.SetColour(dark);
+    cairo_arc(p, 50, 64, small ? 8 : 6, 0, 2 * M_PI);
+    cairo_fill(p);
+    cairo_move_to(p, 50 - (small ? 5 : 4), 66);
+    cairo_line_to(p, 50 + (small ? 5 : 4), 66);
+    cairo_line_to(p, 50 + (small ? 3 : 2.5), 82);
+    cairo_line_to(p, 50 - (small ? 3 : 2.5), 82);
+    cairo_close_path(p);
+    cairo_fill(p);
+}
+
+void DrawBulb(Painter& p, bool small, double outline)
+{
+    const Colour dark = ICON_OUTLINE;
+    // A lit bulb: the level is open and waits for a solution.
+    cairo_new_path(p);
+    cairo_arc(p, 50, 40, 28, 0.82 * M_PI, 2.18 * M_PI);
+    cairo_line_to(p, 62, 70);
+    cairo_line_to(p, 38, 70);
+    cairo_close_path(p);
+    p.SetColour(dark);
+    cairo_set_line_width(p, outline);
+    cairo_stroke_preserve(p);
+    cairo_pattern_t* glass = cairo_pattern_create_radial(44, 32, 2, 50, 42, 34);
+    cairo_pattern_add_color_stop_rgb(glass, 0, 1.0, 1.0, 0.85);
+    cairo_pattern_add_color_stop_rgb(glass, 0.5, 1.0, 0.9, 0.35);
+    cairo_pattern_add_color_stop_rgb(glass, 1, 0.95, 0.66, 0.08);
+    cairo_set_source(p, glass);
+    cairo_fill(p);
+    cairo_pattern_destroy(glass);
+    RoundedRectangle(p, 36, 70, 28, 20, 4);
+    p.SetColour(dark);
+    cairo_stroke_preserve(p);
+    cairo_set_source_rgb(p, 0.62, 0.64, 0.68);
+    cairo_fill(p);
+    p.SetColour(dark);
+    cairo_set_line_width(p, small ? 5 : 3);
+    cairo_move_to(p, 38, 78);
+    cairo_line_to(p, 62, 78);
+    cairo_stroke(p);
+    cairo_arc(p, 42, 30, 7, 0, 2 * M_PI);
+    cairo_set_source_rgba(p, 1, 1, 1, 0.7);
+    cairo_fill(p);
+}
+
+void DrawTick(Painter& p, bool small, double outline)
+{
+    const Colour dark = ICON_OUTLINE;
+    // A tick on a green coin: the level has been solved.
+    cairo_arc(p, 50, 50, 40, 0, 2 * M_PI);
+    p.SetColour(dark);
+    cairo_set_line_width(p, outline);
+    cairo_stroke_preserve(p);
+    cairo_pattern_t* coin = cairo_pattern_create_linear(0, 10, 0, 90);
+    cairo_pattern_add_color_stop_rgb(coin, 0, 0.55, 0.9, 0.45);
+    cairo_pattern_add_color_stop_rgb(coin, 1, 0.12, 0.55, 0.2);
+    cairo_set_source(p, coin);
+    cairo_fill(p);
+    cairo_pattern_destroy(coin);
+    cairo_move_to(p, 30, 52);
+    cairo_line_to(p, 44, 66);
+    cairo_line_to(p, 71, 36);
+    p.SetColour(dark);
+    cairo_set_line_width(p, small ? 22 : 18);
+    cairo_stroke_preserve(p);
+    cairo_set_source_rgb(p, 1, 1, 1);
+    cairo_set_line_width(p, small ? 12 : 10);
+    cairo_stroke(p);
+}
+
+} // namespace
+
 Canvas DrawIcon(const ArtSize& size, int id)
 {
     const int pixels = id == ImageTable::LOCKED ? size.LockedSize() : size.SmallIconSize();
@@ -188,107 +302,17 @@ Canvas DrawIcon(const ArtSize& size, int id)
     const bool small = id != ImageTable::LOCKED;
     // Small icons get a heavier outline, so they stay readable at a dozen pixels.
     const double outline = small ? 9 : 5;
-    const Colour dark = Colour::Rgb(0x23180C);
     {
         Painter p(canvas);
         ScaleToDesign(p, canvas);
         cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
         cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-        if (id == ImageTable::LOCKED || id == ImageTable::LOCKED_SMALL) {
-            const double inset = small ? 8 : 14;
-            // Shackle: a dark outline under a steel arc.
-            cairo_new_path(p);
-            cairo_move_to(p, 30, 52);
-            cairo_arc(p, 50, 34 + inset * 0.3, 20, M_PI, 2 * M_PI);
-            cairo_line_to(p, 70, 52);
-            p.SetColour(dark);
-            cairo_set_line_width(p, 12 + outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* steel = cairo_pattern_create_linear(30, 0, 70, 0);
-            cairo_pattern_add_color_stop_rgb(steel, 0, 0.62, 0.65, 0.7);
-            cairo_pattern_add_color_stop_rgb(steel, 0.45, 0.93, 0.94, 0.96);
-            cairo_pattern_add_color_stop_rgb(steel, 1, 0.5, 0.53, 0.58);
-            cairo_set_source(p, steel);
-            cairo_set_line_width(p, 12);
-            cairo_stroke(p);
-            cairo_pattern_destroy(steel);
-            // Body: a brass block.
-            RoundedRectangle(p, 18, 44, 64, 48, 10);
-            p.SetColour(dark);
-            cairo_set_line_width(p, outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* brass = cairo_pattern_create_linear(0, 44, 0, 92);
-            cairo_pattern_add_color_stop_rgb(brass, 0, 1.0, 0.86, 0.42);
-            cairo_pattern_add_color_stop_rgb(brass, 0.5, 0.93, 0.7, 0.22);
-            cairo_pattern_add_color_stop_rgb(brass, 1, 0.72, 0.47, 0.12);
-            cairo_set_source(p, brass);
-            cairo_fill(p);
-            cairo_pattern_destroy(brass);
-            // Highlight and keyhole.
-            RoundedRectangle(p, 24, 49, 52, 9, 4);
-            cairo_set_source_rgba(p, 1, 1, 1, 0.35);
-            cairo_fill(p);
-            p.SetColour(dark);
-            cairo_arc(p, 50, 64, small ? 8 : 6, 0, 2 * M_PI);
-            cairo_fill(p);
-            cairo_move_to(p, 50 - (small ? 5 : 4), 66);
-            cairo_line_to(p, 50 + (small ? 5 : 4), 66);
-            cairo_line_to(p, 50 + (small ? 3 : 2.5), 82);
-            cairo_line_to(p, 50 - (small ? 3 : 2.5), 82);
-            cairo_close_path(p);
-            cairo_fill(p);
-        } else if (id == ImageTable::BULB_SMALL) {
-            // A lit bulb: the level is open and waits for a solution.
-            cairo_new_path(p);
-            cairo_arc(p, 50, 40, 28, 0.82 * M_PI, 2.18 * M_PI);
-            cairo_line_to(p, 62, 70);
-            cairo_line_to(p, 38, 70);
-            cairo_close_path(p);
-            p.SetColour(dark);
-            cairo_set_line_width(p, outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* glass = cairo_pattern_create_radial(44, 32, 2, 50, 42, 34);
-            cairo_pattern_add_color_stop_rgb(glass, 0, 1.0, 1.0, 0.85);
-            cairo_pattern_add_color_stop_rgb(glass, 0.5, 1.0, 0.9, 0.35);
-            cairo_pattern_add_color_stop_rgb(glass, 1, 0.95, 0.66, 0.08);
-            cairo_set_source(p, glass);
-            cairo_fill(p);
-            cairo_pattern_destroy(glass);
-            RoundedRectangle(p, 36, 70, 28, 20, 4);
-            p.SetColour(dark);
-            cairo_stroke_preserve(p);
-            cairo_set_source_rgb(p, 0.62, 0.64, 0.68);
-            cairo_fill(p);
-            p.SetColour(dark);
-            cairo_set_line_width(p, small ? 5 : 3);
-            cairo_move_to(p, 38, 78);
-            cairo_line_to(p, 62, 78);
-            cairo_stroke(p);
-            cairo_arc(p, 42, 30, 7, 0, 2 * M_PI);
-            cairo_set_source_rgba(p, 1, 1, 1, 0.7);
-            cairo_fill(p);
-        } else {
-            // A tick on a green coin: the level has been solved.
-            cairo_arc(p, 50, 50, 40, 0, 2 * M_PI);
-            p.SetColour(dark);
-            cairo_set_line_width(p, outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* coin = cairo_pattern_create_linear(0, 10, 0, 90);
-            cairo_pattern_add_color_stop_rgb(coin, 0, 0.55, 0.9, 0.45);
-            cairo_pattern_add_color_stop_rgb(coin, 1, 0.12, 0.55, 0.2);
-            cairo_set_source(p, coin);
-            cairo_fill(p);
-            cairo_pattern_destroy(coin);
-            cairo_move_to(p, 30, 52);
-            cairo_line_to(p, 44, 66);
-            cairo_line_to(p, 71, 36);
-            p.SetColour(dark);
-            cairo_set_line_width(p, small ? 22 : 18);
-            cairo_stroke_preserve(p);
-            cairo_set_source_rgb(p, 1, 1, 1);
-            cairo_set_line_width(p, small ? 12 : 10);
-            cairo_stroke(p);
-        }
+        if (id == ImageTable::LOCKED || id == ImageTable::LOCKED_SMALL)
+            DrawPadlock(p, small, outline);
+        else if (id == ImageTable::BULB_SMALL)
+            DrawBulb(p, small, outline);
+        else
+            DrawTick(p, small, outline);
     }
     if (!small)
         AddShadow(canvas, pixels * 0.03, pixels * 0.02, pixels * 0.03, 0.45);
