@@ -293,6 +293,32 @@ void DrawTick(Painter& p, bool small, double outline)
     cairo_stroke(p);
 }
 
+// Summer's frame: a sand island; foam where it meets the sea, a stick-drawn grid. edge in pixels
+// and e in cells (positive inside the board), n and d the fill and detail noise, (bx, by) where
+// the foam's noise is read.
+Colour SandPixel(double edge, double e, double n, double d, double seam, const Noise& band, double bx,
+                 double by, int s)
+{
+    if (e < -0.17)
+        return Colour{0, 0, 0, 0};
+    if (e < -0.015) {
+        const double foam = 0.55 + 0.45 * band.Fbm(bx, by, 3);
+        const double fade = Smooth(-0.17, -0.1, e);
+        return Colour{1, 1, 1, std::clamp(foam * fade, 0.0, 1.0) * 0.92};
+    }
+    const Colour wet = Colour::Rgb(0xC2A06A), dry = Colour::Rgb(0xF2DDAA);
+    Colour c = wet.Mix(dry, Smooth(0.0, 0.2, e));
+    c = c.Scaled(1 + 0.06 * n + 0.05 * d);
+    if (d > 0.55)
+        c = c.Scaled(0.85);
+    const double groove = std::max(0.0, 1 - seam / 0.025);
+    c = c.Mix(Colour::Rgb(0xB8955C), 0.6 * groove);
+    if (seam > 0.025 && seam < 0.05)
+        c = c.Mix(Colour{1, 1, 1, 1}, 0.25);
+    c.a = EdgeCoverage(edge + 0.015 * s);
+    return c;
+}
+
 } // namespace
 
 Canvas DrawIcon(const ArtSize& size, int id)
@@ -347,27 +373,8 @@ Canvas DrawFrameTiles(const ArtSize& size, int id)
                 const double d = detail.Fbm(x * scale * 2, y * scale * 2, 3);
                 const double seam = at.seam / s;
                 const double rivet = boundary ? std::hypot(x - s / 2.0, y - s / 2.0) / s : 9;
-                if (id == 69) {
-                    // Summer: a sand island; foam where it meets the sea, a stick-drawn grid.
-                    if (e < -0.17)
-                        return Colour{0, 0, 0, 0};
-                    if (e < -0.015) {
-                        const double foam = 0.55 + 0.45 * band.Fbm(x * scale * 2, y * scale * 2, 3);
-                        const double fade = Smooth(-0.17, -0.1, e);
-                        return Colour{1, 1, 1, std::clamp(foam * fade, 0.0, 1.0) * 0.92};
-                    }
-                    const Colour wet = Colour::Rgb(0xC2A06A), dry = Colour::Rgb(0xF2DDAA);
-                    Colour c = wet.Mix(dry, Smooth(0.0, 0.2, e));
-                    c = c.Scaled(1 + 0.06 * n + 0.05 * d);
-                    if (d > 0.55)
-                        c = c.Scaled(0.85);
-                    const double groove = std::max(0.0, 1 - seam / 0.025);
-                    c = c.Mix(Colour::Rgb(0xB8955C), 0.6 * groove);
-                    if (seam > 0.025 && seam < 0.05)
-                        c = c.Mix(Colour{1, 1, 1, 1}, 0.25);
-                    c.a = EdgeCoverage(at.edge + 0.015 * s);
-                    return c;
-                }
+                if (id == 69)
+                    return SandPixel(at.edge, e, n, d, seam, band, x * scale * 2, y * scale * 2, s);
                 // Zombie: a cracked stone slab bound with a riveted rusty band.
                 if (e < -0.14)
                     return Colour{0, 0, 0, 0};
