@@ -1,5 +1,6 @@
 #include "art/ArtBuild.h"
 
+#include "Command.h"
 #include "art/Drawing.h"
 #include "ImageTable.h"
 #include "art/Recipes.h"
@@ -113,7 +114,7 @@ bool FontRecipeOf(const ArtSize& size, int id, FontRecipe& recipe)
 
 void RunParallel(size_t count, int threads, const std::function<void(size_t)>& task)
 {
-    int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+    int workers = threads > 0 ? threads : static_cast<int>(Workers());
     workers = std::clamp(workers, 1, 8);
     workers = std::min<int>(workers, static_cast<int>(std::max<size_t>(count, 1)));
     std::atomic<size_t> next(0);
