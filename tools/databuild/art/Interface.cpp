@@ -186,6 +186,17 @@ namespace {
 // The dark outline of every icon.
 const Colour ICON_OUTLINE = Colour::Rgb(0x23180C);
 
+// Strokes the current path in the dark outline, then fills it with fill, which it releases.
+void OutlineAndFill(Painter& p, double outline, cairo_pattern_t* fill)
+{
+    p.SetColour(ICON_OUTLINE);
+    cairo_set_line_width(p, outline);
+    cairo_stroke_preserve(p);
+    cairo_set_source(p, fill);
+    cairo_fill(p);
+    cairo_pattern_destroy(fill);
+}
+
 // A padlock: a steel shackle over a brass body with a keyhole.
 void DrawPadlock(Painter& p, bool small, double outline)
 {
@@ -209,16 +220,11 @@ void DrawPadlock(Painter& p, bool small, double outline)
     cairo_pattern_destroy(steel);
     // Body: a brass block.
     RoundedRectangle(p, 18, 44, 64, 48, 10);
-    p.SetColour(dark);
-    cairo_set_line_width(p, outline);
-    cairo_stroke_preserve(p);
     cairo_pattern_t* brass = cairo_pattern_create_linear(0, 44, 0, 92);
     cairo_pattern_add_color_stop_rgb(brass, 0, 1.0, 0.86, 0.42);
     cairo_pattern_add_color_stop_rgb(brass, 0.5, 0.93, 0.7, 0.22);
     cairo_pattern_add_color_stop_rgb(brass, 1, 0.72, 0.47, 0.12);
-    cairo_set_source(p, brass);
-    cairo_fill(p);
-    cairo_pattern_destroy(brass);
+    OutlineAndFill(p, outline, brass);
     // Highlight and keyhole.
     RoundedRectangle(p, 24, 49, 52, 9, 4);
     cairo_set_source_rgba(p, 1, 1, 1, 0.35);
@@ -243,16 +249,11 @@ void DrawBulb(Painter& p, bool small, double outline)
     cairo_line_to(p, 62, 70);
     cairo_line_to(p, 38, 70);
     cairo_close_path(p);
-    p.SetColour(dark);
-    cairo_set_line_width(p, outline);
-    cairo_stroke_preserve(p);
     cairo_pattern_t* glass = cairo_pattern_create_radial(44, 32, 2, 50, 42, 34);
     cairo_pattern_add_color_stop_rgb(glass, 0, 1.0, 1.0, 0.85);
     cairo_pattern_add_color_stop_rgb(glass, 0.5, 1.0, 0.9, 0.35);
     cairo_pattern_add_color_stop_rgb(glass, 1, 0.95, 0.66, 0.08);
-    cairo_set_source(p, glass);
-    cairo_fill(p);
-    cairo_pattern_destroy(glass);
+    OutlineAndFill(p, outline, glass);
     RoundedRectangle(p, 36, 70, 28, 20, 4);
     p.SetColour(dark);
     cairo_stroke_preserve(p);
@@ -273,15 +274,10 @@ void DrawTick(Painter& p, bool small, double outline)
     const Colour dark = ICON_OUTLINE;
     // A tick on a green coin: the level has been solved.
     cairo_arc(p, 50, 50, 40, 0, 2 * M_PI);
-    p.SetColour(dark);
-    cairo_set_line_width(p, outline);
-    cairo_stroke_preserve(p);
     cairo_pattern_t* coin = cairo_pattern_create_linear(0, 10, 0, 90);
     cairo_pattern_add_color_stop_rgb(coin, 0, 0.55, 0.9, 0.45);
     cairo_pattern_add_color_stop_rgb(coin, 1, 0.12, 0.55, 0.2);
-    cairo_set_source(p, coin);
-    cairo_fill(p);
-    cairo_pattern_destroy(coin);
+    OutlineAndFill(p, outline, coin);
     cairo_move_to(p, 30, 52);
     cairo_line_to(p, 44, 66);
     cairo_line_to(p, 71, 36);
