@@ -59,11 +59,14 @@ const int KEY_GRID_CODES[Game::KEY_GRID] = {
     0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,
     18, 19, 20, 21, 22, 23, -1, -1, 24, 25, -2, -2, -3, -3, -4, -4, -2, -2};
 
-// The README installed beside the binary (<prefix>/bin -> <prefix>/share/doc/tessela), else the
-// one of the source tree the binary was built from.
-const char* const INSTALLED_README = "/../share/doc/tessela/README.md";
+// The README installed with the binary (<prefix>/bin/tessela -> <prefix>/share/doc/tessela); a
+// binary of the build tree, not installed, opens the README of the source tree it was built from.
+const char* const INSTALLED_README = "/share/doc/tessela/README.md";
 #ifndef TESSELA_SOURCE_README
 #define TESSELA_SOURCE_README ""
+#endif
+#ifndef TESSELA_BUILD_ROOT
+#define TESSELA_BUILD_ROOT ""
 #endif
 
 bool IsFile(const std::string& path)
@@ -258,11 +261,15 @@ void Game::ReportEvent(const char*) {}
 Vorn::NarrowString Game::WebsiteAddress()
 {
     const std::string exeDir = ExecutableDirectory();
-    std::string readme = exeDir.empty() ? std::string() : exeDir + INSTALLED_README;
-    if (readme.empty() || !IsFile(readme))
-        readme = TESSELA_SOURCE_README;
-    if (readme.empty())
+    const size_t slash = exeDir.rfind('/');
+    if (slash == std::string::npos)
         return Vorn::NarrowString();
+    std::string readme = exeDir.substr(0, slash) + INSTALLED_README;
+    char root[PATH_MAX];
+    const bool inBuildTree = *TESSELA_BUILD_ROOT && realpath(TESSELA_BUILD_ROOT, root) &&
+                             (exeDir + "/").rfind(std::string(root) + "/", 0) == 0;
+    if (inBuildTree && !IsFile(readme))
+        readme = TESSELA_SOURCE_README;
     char resolved[PATH_MAX];
     if (realpath(readme.c_str(), resolved))
         readme = resolved;

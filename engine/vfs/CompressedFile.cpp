@@ -13,7 +13,6 @@ namespace {
 const u32 CODED_BIT = 0x80000000u;
 const u32 END_MASK = 0x7FFFFFFFu;
 const u64 UNKNOWN_POSITION = ~0ull;
-const u32 SKIP_BUFFER_SIZE = 4096;
 
 u32 GetU32(const u8* at)
 {
@@ -40,6 +39,7 @@ CompressedFile::~CompressedFile()
 void CompressedFile::DropTables()
 {
     m_table.reset();
+    m_decoded.reset();
     m_blockCount = 0;
     m_totalSize = 0;
     m_position = 0;
@@ -146,11 +146,12 @@ bool CompressedFile::ReadHeader()
         if (ReadFile(HEADER_SIZE, tableBytesOut, tableSize) != tableSize)
             return false;
     } else {
-        if (!RestartDecoder(static_cast<u32>(std::min<u64>(storedBytes, 0xFFFFFFFFu))))
+        // The coded table fills the space up to the data, and decodes to whole entries.
+        if (storedBytes % 4 != 0 || !RestartDecoder(tableSize, tableSize))
             return false;
         m_inputNext = HEADER_SIZE;
         m_inputEnd = dataOffset;
-        if (Decode(tableBytesOut, tableSize) != tableSize)
+        if (!DecodeWhole(tableBytesOut, tableSize))
             return false;
     }
 
@@ -179,13 +180,17 @@ bool CompressedFile::ReadHeader()
     return true;
 }
 
-bool CompressedFile::RestartDecoder(u32 dictionaryNeed)
+bool CompressedFile::RestartDecoder(u32 dictionaryNeed, u32 outputSize)
 {
     // A stream never refers further back than its own output, so a dictionary larger than what it
-    // decodes is never used: the header's dictionary size is not trusted beyond that.
+    // decodes is never used: the header's dictionary size is not trusted beyond that. Told the size
+    // it must yield, the decoder also checks that the stream's range coder ends cleanly there.
     lzma_options_lzma options = m_options;
     options.dict_size = std::max<u32>(LZMA_DICT_SIZE_MIN, std::min(m_options.dict_size, dictionaryNeed));
-    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+    options.ext_flags = 0;
+    options.ext_size_low = outputSize;
+    options.ext_size_high = 0;
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1EXT, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
     m_decoderReady = lzma_raw_decoder(&m_stream, filters) == LZMA_OK;
     m_stream.next_in = nullptr;
     m_stream.avail_in = 0;
@@ -206,41 +211,33 @@ bool CompressedFile::FillInput()
     return true;
 }
 
-u32 CompressedFile::Decode(u8* out, u32 count)
+bool CompressedFile::DecodeWhole(u8* out, u32 count)
 {
     if (!m_decoderReady)
-        return 0;
+        return false;
     m_stream.next_out = out;
     m_stream.avail_out = count;
-    while (m_stream.avail_out > 0) {
-        bool moreInput = m_stream.avail_in > 0 || FillInput();
-        size_t inBefore = m_stream.avail_in;
-        size_t outBefore = m_stream.avail_out;
-        lzma_ret ret = lzma_code(&m_stream, LZMA_RUN);
-        // LZMA_STREAM_END here is an end marker before the block was complete: as bad as an error.
+    for (;;) {
+        const bool moreInput = m_stream.avail_in > 0 || FillInput();
+        const size_t inBefore = m_stream.avail_in;
+        const size_t outBefore = m_stream.avail_out;
+        const lzma_ret ret = lzma_code(&m_stream, LZMA_RUN);
+        if (ret == LZMA_STREAM_END)
+            break;
         if (ret != LZMA_OK)
-            break;
+            return false;
         if (m_stream.avail_in == inBefore && m_stream.avail_out == outBefore && !moreInput)
-            break;
+            return false;
     }
-    return count - static_cast<u32>(m_stream.avail_out);
+    // Ended at its size; bytes stored after that end belong to no stream.
+    return m_stream.avail_out == 0 && m_stream.avail_in == 0 && m_inputNext == m_inputEnd;
 }
 
-u32 CompressedFile::DecodeFrom(u32 offset, u8* out, u32 count)
+u32 CompressedFile::CopyDecoded(u32 offset, u8* out, u32 count)
 {
-    if (offset > m_blockPosition) {
-        u8 skip[SKIP_BUFFER_SIZE];
-        while (m_blockPosition < offset) {
-            u32 n = std::min(SKIP_BUFFER_SIZE, offset - m_blockPosition);
-            u32 got = Decode(skip, n);
-            m_blockPosition += got;
-            if (got < n)
-                return 0;
-        }
-    }
-    u32 got = Decode(out, count);
-    m_blockPosition += got;
-    return got;
+    const u32 n = offset < m_blockSize ? std::min(count, m_blockSize - offset) : 0;
+    std::memcpy(out, m_decoded.get() + offset, n);
+    return n;
 }
 
 u32 CompressedFile::ReadRaw(u32 offset, u8* out, u32 count)
@@ -267,7 +264,10 @@ bool CompressedFile::SelectBlock(u32 block)
     u32 start = block == 0 ? 0 : (m_table[block - 1] & END_MASK);
     m_inputNext = static_cast<u64>(m_dataOffset) + start;
     m_inputEnd = static_cast<u64>(m_dataOffset) + (entry & END_MASK);
-    if (!RestartDecoder(m_blockSize)) {
+    if (!m_decoded)
+        m_decoded.reset(new (std::nothrow) u8[m_blockSize]);
+    if (!m_decoded || !RestartDecoder(m_blockSize, m_blockSize) ||
+        !DecodeWhole(m_decoded.get(), m_blockSize)) {
         m_blockFailed = true;
         return false;
     }
@@ -285,14 +285,12 @@ s32 CompressedFile::Read(void* buffer, u32 count)
     while (remaining > 0) {
         u32 block = m_position / m_blockSize;
         u32 offset = m_position % m_blockSize;
-        // A coded block is continued only forwards; going back means decoding it again from its
-        // first stored byte.
-        if (block != m_currentBlock || m_blockFailed || (m_coded && offset < m_blockPosition)) {
+        if (block != m_currentBlock || m_blockFailed) {
             if (!SelectBlock(block))
                 break;
         }
         u32 chunk = std::min(m_blockSize - offset, remaining);
-        u32 got = m_coded ? DecodeFrom(offset, out, chunk) : ReadRaw(offset, out, chunk);
+        u32 got = m_coded ? CopyDecoded(offset, out, chunk) : ReadRaw(offset, out, chunk);
         delivered += got;
         m_position += got;
         out += got;

@@ -5,7 +5,9 @@
 // stored raw, -tableBytes long; otherwise LZMA-coded, decoding to tableBytes), the 5 LZMA property
 // bytes, the table from offset 17, the blocks from dataOffset. Table entry i holds in bits 0-30 the
 // end of block i's stored bytes relative to dataOffset, and in bit 31 whether it is coded. Every
-// block yields blockSize bytes; a coded block is one LZMA stream of its own.
+// block yields blockSize bytes; a coded block is one LZMA stream of its own. The format carries no
+// checksum: a coded block is decoded whole before any of it is delivered, and one the decoder
+// refuses, or that does not end exactly at its stored end with blockSize bytes, is refused.
 #pragma once
 
 #include <lzma.h>
@@ -51,12 +53,15 @@ private:
 
     bool ReadHeader();
     void DropTables();
-    bool RestartDecoder(u32 dictionaryNeed);
+    // A decoder for one stream that must yield exactly outputSize bytes.
+    bool RestartDecoder(u32 dictionaryNeed, u32 outputSize);
     bool SelectBlock(u32 block);
     // Raw and coded bytes of the current block from its offset; both return the bytes delivered.
     u32 ReadRaw(u32 offset, u8* out, u32 count);
-    u32 Decode(u8* out, u32 count);
-    u32 DecodeFrom(u32 offset, u8* out, u32 count);
+    // The whole current stream into out: true only when it yields count bytes, ends there and
+    // uses up its stored bytes.
+    bool DecodeWhole(u8* out, u32 count);
+    u32 CopyDecoded(u32 offset, u8* out, u32 count);
     // Fetches the next input bytes of the current stream; false when it has no more.
     bool FillInput();
     // Bytes of the underlying file at an absolute offset; the count delivered.
@@ -69,7 +74,8 @@ private:
 
     u32 m_totalSize;
     u32 m_position;
-    u32 m_blockPosition;   // bytes of the current block already delivered or skipped
+    u32 m_blockPosition;   // bytes of the current raw block already delivered
+    std::unique_ptr<u8[]> m_decoded;  // the current coded block, decoded whole
     u32 m_currentBlock;
     bool m_blockFailed;    // the current block's data ran short or did not decode
     bool m_coded;

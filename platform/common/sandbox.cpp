@@ -20,8 +20,8 @@
 #ifndef VORN_BUILD_DATA_DIR
 #define VORN_BUILD_DATA_DIR ""
 #endif
-#ifndef VORN_INSTALL_DATA_DIR
-#define VORN_INSTALL_DATA_DIR ""
+#ifndef VORN_BUILD_ROOT
+#define VORN_BUILD_ROOT ""
 #endif
 
 namespace {
@@ -108,30 +108,32 @@ std::string Absolute(const std::string& path)
     return realpath(path.c_str(), buffer) ? std::string(buffer) : path;
 }
 
-// Where app/native/ should point: VORN_DATA_DIR when set; else the first candidate that holds
-// the game's archives; else the first that exists; else the build tree's data directory.
+// Whether the running program is one of the build tree's own (the game, a test); an installed
+// copy never is, and never reads the build tree's data.
+bool InBuildTree(const std::string& exeDir)
+{
+    if (!*VORN_BUILD_ROOT || exeDir.empty())
+        return false;
+    const std::string root = Absolute(VORN_BUILD_ROOT) + "/";
+    return (exeDir + "/").compare(0, root.size(), root) == 0;
+}
+
+// Where app/native/ should point: VORN_DATA_DIR when set; else share/tessela of the prefix the
+// executable lies in (<prefix>/bin/tessela), even when the archives are not there, so that the
+// game names that place; a program of the build tree takes the build's data unless it was
+// installed there.
 std::string ArchiveDirectory()
 {
     const char* chosen = std::getenv("VORN_DATA_DIR");
     if (chosen && *chosen)
         return Absolute(chosen);
-    std::vector<std::string> candidates;
-    std::string exeDir = ExecutableDirectory();
-    if (!exeDir.empty())
-        candidates.push_back(exeDir + "/../share/" + standin::APP_ID);
-    if (*VORN_BUILD_DATA_DIR)
-        candidates.push_back(VORN_BUILD_DATA_DIR);
-    if (*VORN_INSTALL_DATA_DIR)
-        candidates.push_back(VORN_INSTALL_DATA_DIR);
-    for (const std::string& dir : candidates)
-        if (IsFile(dir + "/" + MARKER_ARCHIVE))
-            return Absolute(dir);
-    for (const std::string& dir : candidates)
-        if (IsDirectory(dir))
-            return Absolute(dir);
-    // Nothing built or installed yet: where the build puts the archives.
-    return *VORN_BUILD_DATA_DIR ? std::string(VORN_BUILD_DATA_DIR)
-                                : (candidates.empty() ? std::string() : candidates.front());
+    const std::string exeDir = ExecutableDirectory();
+    const size_t slash = exeDir.rfind('/');
+    const std::string installed =
+        slash == std::string::npos ? std::string() : exeDir.substr(0, slash) + "/share/" + standin::APP_ID;
+    if (InBuildTree(exeDir) && !IsFile(installed + "/" + MARKER_ARCHIVE))
+        return VORN_BUILD_DATA_DIR;
+    return installed;
 }
 
 // Points the link at target. The link is replaced in one rename, so a second instance starting

@@ -13,6 +13,7 @@
 
 #include <SDL.h>
 
+#include "Application.h"
 #include "EventCore.h"
 #include "bps/navigator.h"
 #include "screen/screen_events.h"
@@ -69,7 +70,26 @@ public:
         }
     }
 
+    // A failure to open is said on stderr too: the player who pressed the button sees no error.
     bool Invoke(const std::string& uri, std::string& error) override
+    {
+        const bool opened = Open(uri, error);
+        if (!opened)
+            Say("cannot open %s: %s", uri.c_str(), error.c_str());
+        return opened;
+    }
+
+    void Reset(bool) override
+    {
+        for (TouchOwner& owner : m_owners)
+            owner = TouchOwner();
+        m_active = true;
+        m_windowState = NAVIGATOR_WINDOW_FULLSCREEN;
+        m_exitSent = false;
+    }
+
+private:
+    bool Open(const std::string& uri, std::string& error)
     {
         ReapOpeners();
         char program[] = "xdg-open";
@@ -101,22 +121,17 @@ public:
         return true;
     }
 
-    void Reset(bool) override
-    {
-        for (TouchOwner& owner : m_owners)
-            owner = TouchOwner();
-        m_active = true;
-        m_windowState = NAVIGATOR_WINDOW_FULLSCREEN;
-        m_exitSent = false;
-    }
-
-private:
+    // An opener still running when Open returned that fails later is said on stderr then.
     void ReapOpeners()
     {
         m_openers.erase(std::remove_if(m_openers.begin(), m_openers.end(),
                                        [](pid_t pid) {
-                                           int status;
-                                           return waitpid(pid, &status, WNOHANG) != 0;
+                                           int status = 0;
+                                           if (waitpid(pid, &status, WNOHANG) == 0)
+                                               return false;
+                                           if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                                               Say("the desktop opener could not open the address");
+                                           return true;
                                        }),
                         m_openers.end());
     }

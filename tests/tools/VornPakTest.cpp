@@ -1,8 +1,10 @@
 // vorn-pak as a user runs it: create, list, extract, and its messages on bad input.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -292,4 +294,64 @@ TEST_F(VornPakTest, CreateStoresALinkToAFileUnderItsOwnNameAndWarnsOfTheRest)
     EXPECT_EQ(Slurp(m_dir / "out/texts/outside-link.txt"), "from outside\n");
     EXPECT_FALSE(fs::is_symlink(m_dir / "out/inside-link.txt"));
     EXPECT_NE(Run({"--help"}).out.find("symbolic link"), std::string::npos);
+}
+
+TEST_F(VornPakTest, ControlCharactersInNamesAreEscaped)
+{
+    MakeSource();
+    VornTest::WriteText(m_dir / "src/\x1b[31mred\nline", "x");
+    ASSERT_EQ(Run({"create", m_dir / "out.pak", m_dir / "src"}).status, 0);
+    Result listed = Run({"list", m_dir / "out.pak"});
+    EXPECT_EQ(Lines(listed.out), 5u) << listed.out;
+    EXPECT_NE(listed.out.find("  \\x1b[31mred\\nline\n"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos);
+}
+
+TEST_F(VornPakTest, RefusesWhatIsNoArchiveOrNoPlaceForOneBeforeWorking)
+{
+    MakeSource();
+    // A FIFO is never opened (that would wait for a writer).
+    ASSERT_EQ(mkfifo((m_dir / "fifo").c_str(), 0600), 0);
+    ExpectRefusal(Run({"list", m_dir / "fifo"}), "not a regular file");
+    ExpectRefusal(Run({"extract", m_dir / "fifo", m_dir / "out"}), "not a regular file");
+    // An existing folder as the output: refused before packing, so nothing is said about the tree.
+    std::filesystem::create_directories(m_dir / "folder");
+    ExpectRefusal(Run({"create", m_dir / "folder", m_dir / "src"}), "folder: is a directory");
+}
+
+// A small tmpfs, where mounting one is allowed (root, no confining container).
+class FullDiskTest : public VornPakTest {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(m_dir / "disk");
+        if (geteuid() != 0 || mount("tmpfs", (m_dir / "disk").c_str(), "tmpfs", 0, "size=256k") != 0)
+            GTEST_SKIP() << "cannot mount a tmpfs here";
+        m_mounted = true;
+    }
+    void TearDown() override
+    {
+        if (m_mounted)
+            umount((m_dir / "disk").c_str());
+    }
+    bool m_mounted = false;
+};
+
+TEST_F(FullDiskTest, AFailedWriteKeepsWhatWasThere)
+{
+    // 300000 bytes of text do not fit beside the old file: it stays as it was, with no leftovers.
+    MakeSource();
+    ASSERT_EQ(Run({"create", m_dir / "out.pak", m_dir / "src"}).status, 0);
+    VornTest::WriteText(m_dir / "disk/texts/en.xml", "the old one\n");
+    ExpectRefusal(Run({"extract", m_dir / "out.pak", m_dir / "disk", "texts/en.xml"}), "No space left");
+    EXPECT_EQ(Slurp(m_dir / "disk/texts/en.xml"), "the old one\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir / "disk/texts"),
+                            std::filesystem::directory_iterator()), 1);
+
+    // The archive itself: the message names it, with the reason, and leaves nothing behind.
+    VornTest::WriteBytes(m_dir / "src/noise.bin", VornTest::RandomBytes(400000, 3));
+    Result r = Run({"create", m_dir / "disk/big.pak", m_dir / "src"});
+    ExpectRefusal(r, m_dir / "disk/big.pak: No space left on device");
+    EXPECT_EQ(r.err.find(".tmp"), std::string::npos) << r.err;
+    EXPECT_FALSE(VornTest::Exists(m_dir / "disk/big.pak.tmp"));
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace DataBuild {
 
@@ -76,6 +78,18 @@ int UsageError(const Command& command)
 {
     std::fprintf(stderr, "usage: databuild %s\n", command.usage);
     return 2;
+}
+
+unsigned Workers()
+{
+    const char* jobs = std::getenv("VORN_JOBS");
+    if (jobs && *jobs) {
+        char* end = nullptr;
+        const unsigned long value = std::strtoul(jobs, &end, 10);
+        if (*end == '\0' && value >= 1 && value <= 1024 && jobs[0] != '-')
+            return static_cast<unsigned>(value);
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
 }
 
 } // namespace DataBuild

@@ -49,4 +49,8 @@ int Fail(const std::string& message);
 // Prints the usage line of the command to stderr and returns 2.
 int UsageError(const Command& command);
 
+// How many threads a command may use: VORN_JOBS when it is a whole number from 1 up, else one a
+// core. The output never depends on it.
+unsigned Workers();
+
 } // namespace DataBuild

@@ -37,6 +37,67 @@ std::string PieceText(const LevelPlacement& piece)
            std::to_string(piece.y) + ")";
 }
 
+// Tray boxes: on the play area, clear of the board, its holes and each other; "" when they are.
+std::string CheckTrayBoxes(const LevelFile& level, const LevelSource& source)
+{
+    std::vector<bool> taken = PlayArea::BoardCells(source.width, source.height, source.cells,
+                                                   level.originX, level.originY, source.shift);
+    for (const LevelTrayEntry& entry : level.tray) {
+        for (int dy = 0; dy < 2; ++dy) {
+            for (int dx = 0; dx < 2; ++dx) {
+                int x = entry.x + dx, y = entry.y + dy;
+                if (!PlayArea::TrayCellAllowed(x, y))
+                    return "a tray box at (" + std::to_string(entry.x) + ", " +
+                           std::to_string(entry.y) + ") leaves the tray's area";
+                if (taken[y * PlayArea::COLUMNS + x])
+                    return "a tray box at (" + std::to_string(entry.x) + ", " +
+                           std::to_string(entry.y) + ") overlaps the board or another box";
+                taken[y * PlayArea::COLUMNS + x] = true;
+            }
+        }
+    }
+    return "";
+}
+
+// Each stored solution covers the outline exactly with the tray's pieces, and none repeats
+// another; "" when they do.
+std::string CheckSolutions(const LevelFile& level, const LevelSource& source, const TypeCounts& trayCounts)
+{
+    std::set<std::vector<std::tuple<int, int, int>>> distinct;
+    for (int s = 0; s < level.solutionCount; ++s) {
+        const std::string which = "solution " + std::to_string(s) + ": ";
+        TypeCounts counts{};
+        std::vector<int> covered(level.cells.size(), 0);
+        std::vector<std::tuple<int, int, int>> key;
+        for (int k = 0; k < level.piecesPerSolution; ++k) {
+            const LevelPlacement& piece = level.Placement(s, k);
+            ++counts[piece.type];
+            key.emplace_back(piece.type, piece.x, piece.y);
+            const ShapeInfo& shape = Shape(piece.type);
+            for (int dy = 0; dy < 4; ++dy) {
+                for (int dx = 0; dx < 4; ++dx) {
+                    if (!((shape.mask >> (dx + 4 * dy)) & 1))
+                        continue;
+                    int x = piece.x - level.originX + dx, y = piece.y - level.originY + dy;
+                    if (!source.At(x, y))
+                        return which + PieceText(piece) + " leaves the outline";
+                    if (++covered[y * level.width + x] > 1)
+                        return which + PieceText(piece) + " overlaps another piece";
+                }
+            }
+        }
+        for (size_t i = 0; i < covered.size(); ++i)
+            if (source.cells[i] && covered[i] != 1)
+                return which + "leaves a cell uncovered";
+        if (counts != trayCounts)
+            return which + "does not use exactly the tray's pieces";
+        std::sort(key.begin(), key.end());
+        if (!distinct.insert(key).second)
+            return which + "repeats an earlier solution";
+    }
+    return "";
+}
+
 } // namespace
 
 LevelSource SourceOfLevel(const LevelFile& level)
@@ -124,23 +185,9 @@ std::string VerifyLevel(const LevelFile& level)
     if (level.originX < leftMargin || level.originX + level.width + rightMargin > PlayArea::COLUMNS)
         return "the board's outline comes within half a cell of the screen's edge";
 
-    // Tray boxes: on the play area, clear of the board, its holes and each other.
-    std::vector<bool> taken = PlayArea::BoardCells(source.width, source.height, source.cells,
-                                                   level.originX, level.originY, source.shift);
-    for (const LevelTrayEntry& entry : level.tray) {
-        for (int dy = 0; dy < 2; ++dy) {
-            for (int dx = 0; dx < 2; ++dx) {
-                int x = entry.x + dx, y = entry.y + dy;
-                if (!PlayArea::TrayCellAllowed(x, y))
-                    return "a tray box at (" + std::to_string(entry.x) + ", " +
-                           std::to_string(entry.y) + ") leaves the tray's area";
-                if (taken[y * PlayArea::COLUMNS + x])
-                    return "a tray box at (" + std::to_string(entry.x) + ", " +
-                           std::to_string(entry.y) + ") overlaps the board or another box";
-                taken[y * PlayArea::COLUMNS + x] = true;
-            }
-        }
-    }
+    const std::string trayProblem = CheckTrayBoxes(level, source);
+    if (!trayProblem.empty())
+        return trayProblem;
 
     // The solutions.
     if (level.storedSolutions < 1 || level.storedSolutions > LevelFile::MAX_SOLUTIONS)
@@ -152,38 +199,9 @@ std::string VerifyLevel(const LevelFile& level)
     for (const LevelTrayEntry& entry : level.tray)
         ++trayCounts[entry.type];
 
-    std::set<std::vector<std::tuple<int, int, int>>> distinct;
-    for (int s = 0; s < level.solutionCount; ++s) {
-        const std::string which = "solution " + std::to_string(s) + ": ";
-        TypeCounts counts{};
-        std::vector<int> covered(level.cells.size(), 0);
-        std::vector<std::tuple<int, int, int>> key;
-        for (int k = 0; k < level.piecesPerSolution; ++k) {
-            const LevelPlacement& piece = level.Placement(s, k);
-            ++counts[piece.type];
-            key.emplace_back(piece.type, piece.x, piece.y);
-            const ShapeInfo& shape = Shape(piece.type);
-            for (int dy = 0; dy < 4; ++dy) {
-                for (int dx = 0; dx < 4; ++dx) {
-                    if (!((shape.mask >> (dx + 4 * dy)) & 1))
-                        continue;
-                    int x = piece.x - level.originX + dx, y = piece.y - level.originY + dy;
-                    if (!source.At(x, y))
-                        return which + PieceText(piece) + " leaves the outline";
-                    if (++covered[y * level.width + x] > 1)
-                        return which + PieceText(piece) + " overlaps another piece";
-                }
-            }
-        }
-        for (size_t i = 0; i < covered.size(); ++i)
-            if (source.cells[i] && covered[i] != 1)
-                return which + "leaves a cell uncovered";
-        if (counts != trayCounts)
-            return which + "does not use exactly the tray's pieces";
-        std::sort(key.begin(), key.end());
-        if (!distinct.insert(key).second)
-            return which + "repeats an earlier solution";
-    }
+    const std::string solutionProblem = CheckSolutions(level, source, trayCounts);
+    if (!solutionProblem.empty())
+        return solutionProblem;
 
     // Nothing the player can find may be missing.
     const TilingSolver solver(source.width, source.height, source.cells);

@@ -108,24 +108,14 @@ bool IsConnected(const LevelSource& source)
     return reached == total;
 }
 
-} // namespace
-
-int LevelSource::CellCount() const
+// Reads the header options into source and the drawing's rows into rows, as they stand.
+bool ReadLines(const std::string& text, LevelSource& source, std::vector<std::string>& rows,
+               std::string& error)
 {
-    int count = 0;
-    for (bool cell : cells)
-        count += cell ? 1 : 0;
-    return count;
-}
-
-bool ParseLevelSource(const std::string& text, LevelSource& source, std::string& error)
-{
-    source = LevelSource();
     std::istringstream stream(text);
     std::string line;
     int lineNumber = 0;
     bool inDrawing = false, drawingEnded = false;
-    std::vector<std::string> rows;
     while (std::getline(stream, line)) {
         ++lineNumber;
         if (!line.empty() && line.back() == '\r')
@@ -163,8 +153,12 @@ bool ParseLevelSource(const std::string& text, LevelSource& source, std::string&
         inDrawing = true;
         rows.push_back(line);
     }
+    return true;
+}
 
-    // Trim to the bounding box of the '#' cells.
+// The cells of the drawing, trimmed to the bounding box of its '#' cells.
+bool TrimToOutline(const std::vector<std::string>& rows, LevelSource& source, std::string& error)
+{
     int top = -1, bottom = -1, left = -1, right = -1;
     for (int y = 0; y < static_cast<int>(rows.size()); ++y) {
         for (int x = 0; x < static_cast<int>(rows[y].size()); ++x) {
@@ -193,7 +187,12 @@ bool ParseLevelSource(const std::string& text, LevelSource& source, std::string&
             source.cells[y * source.width + x] = column < row.size() && row[column] == '#';
         }
     }
+    return true;
+}
 
+// The published limits, and that the outline is one piece.
+bool CheckLimits(const LevelSource& source, std::string& error)
+{
     const int maxWidth = source.shift == LevelSource::SHIFT_NONE ? LevelSource::MAX_WIDTH
                                                                  : LevelSource::MAX_SHIFTED_WIDTH;
     if (source.width > maxWidth) {
@@ -217,6 +216,25 @@ bool ParseLevelSource(const std::string& text, LevelSource& source, std::string&
         return false;
     }
     return true;
+}
+
+} // namespace
+
+
+int LevelSource::CellCount() const
+{
+    int count = 0;
+    for (bool cell : cells)
+        count += cell ? 1 : 0;
+    return count;
+}
+
+bool ParseLevelSource(const std::string& text, LevelSource& source, std::string& error)
+{
+    source = LevelSource();
+    std::vector<std::string> rows;
+    return ReadLines(text, source, rows, error) && TrimToOutline(rows, source, error) &&
+           CheckLimits(source, error);
 }
 
 bool LoadLevelSource(const std::string& path, LevelSource& source, std::string& error)

@@ -230,7 +230,7 @@ int BuildAll(const std::string& sourceDir, const std::string& outputDir)
                 job.error = job.sourcePath + ": " + job.error;
         }
     };
-    const unsigned threadCount = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    const unsigned threadCount = std::min(8u, Workers());
     std::vector<std::thread> threads;
     for (unsigned i = 0; i < threadCount; ++i)
         threads.emplace_back(worker);

@@ -3,6 +3,7 @@
 
 #include "pakwriter/PakWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -28,6 +29,7 @@ int RunPak(const std::vector<std::string>& args)
     // once and stay packed with the rest (a raw block of their own would be mostly padding).
     VornTools::PakWriter::Options options;
     options.rawEndings = {"sounds/music.ogg", "sounds/musichelloween.ogg"};
+    options.threads = std::min(4u, Workers());
     VornTools::PakWriter writer(options);
     if (!writer.AddDirectory(args[0]))
         return Fail(args[0] + ": " + writer.GetError());

@@ -11,6 +11,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -163,6 +164,27 @@ bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes)
     return true;
 }
 
+// The tiles in rows of COLUMNS, written to outputPath as a PNG.
+bool DrawSheet(const std::vector<Tile>& tiles, const std::string& outputPath)
+{
+    const int rows = (static_cast<int>(tiles.size()) + COLUMNS - 1) / COLUMNS;
+    const int width = static_cast<int>(GAP + COLUMNS * (TILE_WIDTH + GAP));
+    const int height = static_cast<int>(GAP + rows * (TILE_HEIGHT + LABEL_HEIGHT + GAP));
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0.97, 0.96, 0.92);
+    cairo_paint(cr);
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        const double left = GAP + (i % COLUMNS) * (TILE_WIDTH + GAP);
+        const double top = GAP + (i / COLUMNS) * (TILE_HEIGHT + LABEL_HEIGHT + GAP);
+        DrawTile(cr, tiles[i], left, top);
+    }
+    cairo_destroy(cr);
+    const cairo_status_t status = cairo_surface_write_to_png(surface, outputPath.c_str());
+    cairo_surface_destroy(surface);
+    return status == CAIRO_STATUS_SUCCESS;
+}
+
 int RunPreview(const std::vector<std::string>& args)
 {
     const Command& self = *FindCommand("preview");
@@ -180,6 +202,11 @@ int RunPreview(const std::vector<std::string>& args)
         else
             return UsageError(self);
     }
+
+    std::error_code ec;
+    if (!std::filesystem::is_directory(sourceDir, ec))
+        return Fail("preview: " + sourceDir + ": " +
+                    (ec ? ec.message() : std::string("not a folder")));
 
     BinaryFiles::Init();
     std::vector<Tile> tiles;
@@ -219,22 +246,7 @@ int RunPreview(const std::vector<std::string>& args)
     if (!packFound)
         return Fail("preview: no pack named '" + pack + "'");
 
-    const int rows = (static_cast<int>(tiles.size()) + COLUMNS - 1) / COLUMNS;
-    const int width = static_cast<int>(GAP + COLUMNS * (TILE_WIDTH + GAP));
-    const int height = static_cast<int>(GAP + rows * (TILE_HEIGHT + LABEL_HEIGHT + GAP));
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 0.97, 0.96, 0.92);
-    cairo_paint(cr);
-    for (size_t i = 0; i < tiles.size(); ++i) {
-        const double left = GAP + (i % COLUMNS) * (TILE_WIDTH + GAP);
-        const double top = GAP + (i / COLUMNS) * (TILE_HEIGHT + LABEL_HEIGHT + GAP);
-        DrawTile(cr, tiles[i], left, top);
-    }
-    cairo_destroy(cr);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, outputPath.c_str());
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
+    if (!DrawSheet(tiles, outputPath))
         return Fail(outputPath + ": cannot be written");
     std::printf("%s: %zu levels\n", outputPath.c_str(), tiles.size());
     return 0;

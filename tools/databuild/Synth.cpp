@@ -76,6 +76,88 @@ bool Audible(double hz)
     return hz > 0.0 && hz < 0.45 * RATE;
 }
 
+// One partial of a voice. Phases are 32-bit fixed point: a full cycle is 2^32, the table index
+// sits in the top bits.
+struct Voice {
+    double cyclesPerFrame; // at the note's own pitch
+    uint32_t phase;
+    uint32_t step;
+    float level, fall, amplitude;
+};
+
+// The partials that stay below the top of the band even at the highest pitch the note reaches.
+std::vector<Voice> AudibleVoices(const Instrument& instrument, double hz, double highest, double phaseOffset)
+{
+    std::vector<Voice> voices;
+    for (const Partial& partial : instrument.partials) {
+        if (!Audible(partial.ratio * highest))
+            continue;
+        const double cycles = partial.ratio * hz / RATE;
+        voices.push_back({cycles, static_cast<uint32_t>(phaseOffset * 4294967296.0),
+                          static_cast<uint32_t>(cycles * 4294967296.0), 1.0f,
+                          static_cast<float>(FallFactor(partial.decay)), partial.amplitude});
+    }
+    return voices;
+}
+
+// A note's envelope, frame by frame: attack, decay towards the sustain level, release once the
+// note is no longer held, and tremolo.
+struct Envelope {
+    const Instrument& instrument;
+    long attackFrames, heldFrames;
+    double decayFall, releaseFall;
+    double decayLevel = 1.0;   // falls from 1 towards 0; the sustain level is added on top
+    double releaseLevel = 1.0; // 1 until the note ends
+
+    double Next(long i, double t, const SineTable& sine)
+    {
+        double envelope = instrument.decay > 0.0
+                              ? instrument.sustain + (1.0 - instrument.sustain) * decayLevel
+                              : instrument.sustain;
+        if (i < attackFrames)
+            envelope *= 0.5 - 0.5 * std::cos(PI * i / attackFrames);
+        envelope *= releaseLevel;
+        decayLevel *= decayFall;
+        if (i >= heldFrames)
+            releaseLevel *= releaseFall;
+        if (instrument.tremoloDepth > 0.0f)
+            envelope *= 1.0 - instrument.tremoloDepth *
+                                  (0.5 - 0.5 * sine(instrument.tremoloRate * t + 0.25));
+        return envelope;
+    }
+};
+
+// The voices' steps at time t of a note gliding from glideFrom and with vibrato.
+void Retune(std::vector<Voice>& voices, const Instrument& instrument, double t, double hz,
+            bool gliding, double glideFrom, double glideTime, const SineTable& sine)
+{
+    double octaves = 0.0; // pitch offset from the note, in octaves
+    if (gliding && t < glideTime) {
+        const double x = t / glideTime;
+        octaves += (1.0 - x * x * (3.0 - 2.0 * x)) * std::log2(glideFrom / hz);
+    }
+    if (instrument.vibratoDepth > 0.0f) {
+        const double ramp =
+            instrument.vibratoDelay > 0.0f ? std::min(1.0, t / instrument.vibratoDelay) : 1.0;
+        octaves += instrument.vibratoDepth / 12.0 * ramp * sine(instrument.vibratoRate * t);
+    }
+    const double factor = std::exp2(octaves) * 4294967296.0;
+    for (Voice& v : voices)
+        v.step = static_cast<uint32_t>(v.cyclesPerFrame * factor);
+}
+
+// The sum of the voices for one frame; each then moves on a frame.
+float NextSample(std::vector<Voice>& voices, const SineTable& sine)
+{
+    float sample = 0.0f;
+    for (Voice& v : voices) {
+        sample += v.amplitude * v.level * sine.AtFixed(v.phase);
+        v.phase += v.step;
+        v.level *= v.fall;
+    }
+    return sample;
+}
+
 void PlayVoice(Track& track, const Instrument& instrument, long start, double held, double hz,
                float gain, float pan, double glideFrom, double glideTime, double phaseOffset)
 {
@@ -86,29 +168,10 @@ void PlayVoice(Track& track, const Instrument& instrument, long start, double he
     const bool gliding = glideFrom > 0.0 && glideTime > 0.0;
     const bool modulated = gliding || instrument.vibratoDepth > 0.0f;
 
-    // Partials that stay below the top of the band even at the highest pitch the note reaches.
     const double highest = std::max(hz, glideFrom) * std::exp2(instrument.vibratoDepth / 12.0);
-    // Phases are 32-bit fixed point: a full cycle is 2^32, the table index sits in the top bits.
-    struct Voice {
-        double cyclesPerFrame; // at the note's own pitch
-        uint32_t phase;
-        uint32_t step;
-        float level, fall, amplitude;
-    };
-    std::vector<Voice> voices;
-    for (const Partial& partial : instrument.partials) {
-        if (!Audible(partial.ratio * highest))
-            continue;
-        const double cycles = partial.ratio * hz / RATE;
-        voices.push_back({cycles, static_cast<uint32_t>(phaseOffset * 4294967296.0),
-                          static_cast<uint32_t>(cycles * 4294967296.0), 1.0f,
-                          static_cast<float>(FallFactor(partial.decay)), partial.amplitude});
-    }
-
-    const double decayFall = FallFactor(instrument.decay);
-    const double releaseFall = FallFactor(instrument.release);
-    double decayLevel = 1.0;   // falls from 1 towards 0; the sustain level is added on top
-    double releaseLevel = 1.0; // 1 until the note ends
+    std::vector<Voice> voices = AudibleVoices(instrument, hz, highest, phaseOffset);
+    Envelope shape{instrument, attackFrames, heldFrames, FallFactor(instrument.decay),
+                   FallFactor(instrument.release)};
     double loudest = 0.0;
     for (const Voice& v : voices)
         loudest += v.amplitude;
@@ -122,42 +185,10 @@ void PlayVoice(Track& track, const Instrument& instrument, long start, double he
 
     for (long i = 0; i < end; ++i) {
         const double t = static_cast<double>(i) / RATE;
-
-        double envelope = instrument.decay > 0.0
-                              ? instrument.sustain + (1.0 - instrument.sustain) * decayLevel
-                              : instrument.sustain;
-        if (i < attackFrames)
-            envelope *= 0.5 - 0.5 * std::cos(PI * i / attackFrames);
-        envelope *= releaseLevel;
-        decayLevel *= decayFall;
-        if (i >= heldFrames)
-            releaseLevel *= releaseFall;
-        if (instrument.tremoloDepth > 0.0f)
-            envelope *= 1.0 - instrument.tremoloDepth *
-                                  (0.5 - 0.5 * sine(instrument.tremoloRate * t + 0.25));
-
-        if (modulated) {
-            double octaves = 0.0; // pitch offset from the note, in octaves
-            if (gliding && t < glideTime) {
-                const double x = t / glideTime;
-                octaves += (1.0 - x * x * (3.0 - 2.0 * x)) * std::log2(glideFrom / hz);
-            }
-            if (instrument.vibratoDepth > 0.0f) {
-                const double ramp =
-                    instrument.vibratoDelay > 0.0f ? std::min(1.0, t / instrument.vibratoDelay) : 1.0;
-                octaves += instrument.vibratoDepth / 12.0 * ramp * sine(instrument.vibratoRate * t);
-            }
-            const double factor = std::exp2(octaves) * 4294967296.0;
-            for (Voice& v : voices)
-                v.step = static_cast<uint32_t>(v.cyclesPerFrame * factor);
-        }
-
-        float sample = 0.0f;
-        for (Voice& v : voices) {
-            sample += v.amplitude * v.level * sine.AtFixed(v.phase);
-            v.phase += v.step;
-            v.level *= v.fall;
-        }
+        const double envelope = shape.Next(i, t, sine);
+        if (modulated)
+            Retune(voices, instrument, t, hz, gliding, glideFrom, glideTime, sine);
+        const float sample = NextSample(voices, sine);
         mono[static_cast<size_t>(i)] = sample * static_cast<float>(envelope) * CloseGain(i, end);
 
         if (end == length && i >= heldFrames && i % 256 == 0 && i + closeFrames < end) {

@@ -140,6 +140,103 @@ std::string ShowSpace(const std::string& space)
     return out + "\"";
 }
 
+// The raw bytes first: the XML parser would quietly turn a carriage return into a line feed
+// and pass broken UTF-8 through.
+bool CheckRawBytes(const std::string& bytes, const std::string& name, std::vector<std::string>& errors)
+{
+    for (size_t pos = 0; pos < bytes.size();) {
+        if (bytes[pos] == '\r') {
+            errors.push_back(name + ":" + std::to_string(LineAt(bytes, pos)) +
+                             ": carriage return (the tables use line feeds only)");
+            return false;
+        }
+        char32_t c;
+        size_t length = DecodeUtf8(bytes, pos, c);
+        if (length == 0) {
+            errors.push_back(name + ":" + std::to_string(LineAt(bytes, pos)) +
+                             ": invalid UTF-8 at byte " + std::to_string(pos));
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
+
+// Parses the document, which must have one root element.
+bool ParseDocument(const std::string& bytes, const std::string& name, pugi::xml_document& document,
+                   std::vector<std::string>& errors)
+{
+    // The options of the engine's reader, so the builder sees the texts the game will show
+    // (a text of white space alone included).
+    pugi::xml_parse_result parsed =
+        document.load_buffer(bytes.data(), bytes.size(),
+                             pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    if (!parsed) {
+        errors.push_back(name + ":" + std::to_string(LineAt(bytes, parsed.offset)) +
+                         ": not well-formed XML: " + parsed.description());
+        return false;
+    }
+    int roots = 0;
+    for (pugi::xml_node node : document.children())
+        roots += node.type() == pugi::node_element;
+    if (roots != 1) {
+        errors.push_back(name + ": expected one root element, found " + std::to_string(roots));
+        return false;
+    }
+    return true;
+}
+
+// One child of the root as an entry; false, with the reason in errors, for a node that gives none.
+// An entry with a forbidden character is kept, with its error.
+bool ReadEntry(pugi::xml_node node, const std::string& bytes, const std::string& name,
+               std::map<std::string, int>& firstLine, TextEntry& entry, std::vector<std::string>& errors)
+{
+    const int line = LineAt(bytes, static_cast<size_t>(std::max<ptrdiff_t>(0, node.offset_debug())));
+    const std::string where = name + ":" + std::to_string(line) + ": ";
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+        errors.push_back(where + "text outside a string element");
+        return false;
+    }
+    if (node.type() != pugi::node_element)
+        return false;
+    if (std::string(node.name()) != "string") {
+        errors.push_back(where + "unexpected element <" + node.name() + ">");
+        return false;
+    }
+    const std::string id = node.attribute("id").value();
+    if (id.empty()) {
+        errors.push_back(where + "string element without an id");
+        return false;
+    }
+    entry = TextEntry{id, std::string(), line};
+    bool nested = false;
+    for (pugi::xml_node part : node.children()) {
+        if (part.type() == pugi::node_pcdata || part.type() == pugi::node_cdata)
+            entry.text += part.value();
+        else if (part.type() == pugi::node_element)
+            nested = true;
+    }
+    if (nested) {
+        errors.push_back(where + id + ": elements inside a text (write < as &lt;)");
+        return false;
+    }
+    auto seen = firstLine.find(id);
+    if (seen != firstLine.end()) {
+        errors.push_back(where + id + ": given twice (first at line " + std::to_string(seen->second) + ")");
+        return false;
+    }
+    firstLine[id] = line;
+    for (size_t pos = 0; pos < entry.text.size();) {
+        char32_t c = 0;
+        pos += DecodeUtf8(entry.text, pos, c);
+        if (IsForbidden(c)) {
+            errors.push_back(where + id + ": forbidden character " + Describe(c));
+            break;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 const TextEntry* TextTable::Find(const std::string& id) const
@@ -156,93 +253,14 @@ bool ParseTextTable(const std::string& bytes, const std::string& name, TextTable
     const size_t errorsBefore = errors.size();
     table.name = name;
     table.entries.clear();
-
-    // The raw bytes first: the XML parser would quietly turn a carriage return into a line feed
-    // and pass broken UTF-8 through.
-    for (size_t pos = 0; pos < bytes.size();) {
-        if (bytes[pos] == '\r') {
-            errors.push_back(name + ":" + std::to_string(LineAt(bytes, pos)) +
-                             ": carriage return (the tables use line feeds only)");
-            return false;
-        }
-        char32_t c;
-        size_t length = DecodeUtf8(bytes, pos, c);
-        if (length == 0) {
-            errors.push_back(name + ":" + std::to_string(LineAt(bytes, pos)) +
-                             ": invalid UTF-8 at byte " + std::to_string(pos));
-            return false;
-        }
-        pos += length;
-    }
-
     pugi::xml_document document;
-    // The options of the engine's reader, so the builder sees the texts the game will show
-    // (a text of white space alone included).
-    pugi::xml_parse_result parsed =
-        document.load_buffer(bytes.data(), bytes.size(),
-                             pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
-    if (!parsed) {
-        errors.push_back(name + ":" + std::to_string(LineAt(bytes, parsed.offset)) +
-                         ": not well-formed XML: " + parsed.description());
+    if (!CheckRawBytes(bytes, name, errors) || !ParseDocument(bytes, name, document, errors))
         return false;
-    }
-    int roots = 0;
-    for (pugi::xml_node node : document.children())
-        roots += node.type() == pugi::node_element;
-    pugi::xml_node root = document.document_element();
-    if (roots != 1) {
-        errors.push_back(name + ": expected one root element, found " + std::to_string(roots));
-        return false;
-    }
-
     std::map<std::string, int> firstLine;
-    for (pugi::xml_node node : root.children()) {
-        const int line = LineAt(bytes, static_cast<size_t>(std::max<ptrdiff_t>(0, node.offset_debug())));
-        const std::string where = name + ":" + std::to_string(line) + ": ";
-        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
-            errors.push_back(where + "text outside a string element");
-            continue;
-        }
-        if (node.type() != pugi::node_element)
-            continue;
-        if (std::string(node.name()) != "string") {
-            errors.push_back(where + "unexpected element <" + node.name() + ">");
-            continue;
-        }
-        pugi::xml_attribute idAttribute = node.attribute("id");
-        const std::string id = idAttribute.value();
-        if (id.empty()) {
-            errors.push_back(where + "string element without an id");
-            continue;
-        }
-        TextEntry entry{id, std::string(), line};
-        bool nested = false;
-        for (pugi::xml_node part : node.children()) {
-            if (part.type() == pugi::node_pcdata || part.type() == pugi::node_cdata)
-                entry.text += part.value();
-            else if (part.type() == pugi::node_element)
-                nested = true;
-        }
-        if (nested) {
-            errors.push_back(where + id + ": elements inside a text (write < as &lt;)");
-            continue;
-        }
-        auto seen = firstLine.find(id);
-        if (seen != firstLine.end()) {
-            errors.push_back(where + id + ": given twice (first at line " +
-                             std::to_string(seen->second) + ")");
-            continue;
-        }
-        firstLine[id] = line;
-        for (size_t pos = 0; pos < entry.text.size();) {
-            char32_t c = 0;
-            pos += DecodeUtf8(entry.text, pos, c);
-            if (IsForbidden(c)) {
-                errors.push_back(where + id + ": forbidden character " + Describe(c));
-                break;
-            }
-        }
-        table.entries.push_back(entry);
+    for (pugi::xml_node node : document.document_element().children()) {
+        TextEntry entry;
+        if (ReadEntry(node, bytes, name, firstLine, entry, errors))
+            table.entries.push_back(entry);
     }
     return errors.size() == errorsBefore;
 }

@@ -80,7 +80,114 @@ bool Pays(size_t codedSize, size_t rawSize, BlockFileWriter::StoreMode mode)
     return codedSize < rawSize - rawSize / 32;
 }
 
+// Block index of the content, padded with zeros to the full block size (in scratch when the
+// content ends inside it).
+const uint8_t* BlockBytes(const uint8_t* content, size_t size, uint64_t blockSize, uint64_t index,
+                          std::vector<uint8_t>& scratch)
+{
+    const uint64_t start = index * blockSize;
+    if (start + blockSize <= size)
+        return content + start;
+    scratch.assign(blockSize, 0);
+    if (start < size)
+        std::memcpy(scratch.data(), content + start, size - start);
+    return scratch.data();
+}
+
+// The coded form of every block that is to be coded and gains by it (isCoded), on up to
+// options.threads threads; blocks run in any order, each with its own result slot.
+bool CompressBlocks(const uint8_t* content, size_t size, uint64_t blockCount,
+                    const BlockFileWriter::Options& options, const lzma_options_lzma& lzma,
+                    const std::vector<uint8_t>* keepRaw, std::vector<std::vector<uint8_t>>& coded,
+                    std::vector<uint8_t>& isCoded)
+{
+    const uint64_t blockSize = options.blockSize;
+    coded.assign(blockCount, std::vector<uint8_t>());
+    isCoded.assign(blockCount, 0);
+    std::atomic<uint64_t> next(0);
+    std::atomic<bool> failed(false);
+    auto worker = [&]() {
+        lzma_stream stream = LZMA_STREAM_INIT;
+        std::vector<uint8_t> scratch;
+        for (uint64_t i = next++; i < blockCount && !failed; i = next++) {
+            const bool raw = keepRaw && i < keepRaw->size() && (*keepRaw)[i];
+            if (options.blocks == BlockFileWriter::STORE_RAW || raw)
+                continue;
+            const uint8_t* block = BlockBytes(content, size, blockSize, i, scratch);
+            if (!Compress(stream, lzma, block, blockSize, coded[i])) {
+                failed = true;
+                break;
+            }
+            if (Pays(coded[i].size(), blockSize, options.blocks))
+                isCoded[i] = 1;
+            else
+                std::vector<uint8_t>().swap(coded[i]);
+        }
+        lzma_end(&stream);
+    };
+    unsigned threads = options.threads;
+    if (threads == 0)
+        threads = std::max(1u, std::min(MAX_AUTO_THREADS, std::thread::hardware_concurrency()));
+    threads = static_cast<unsigned>(std::min<uint64_t>(threads, blockCount));
+    if (options.blocks == BlockFileWriter::STORE_RAW || threads <= 1) {
+        worker();
+    } else {
+        std::vector<std::thread> pool;
+        for (unsigned t = 0; t < threads; ++t)
+            pool.emplace_back(worker);
+        for (std::thread& t : pool)
+            t.join();
+    }
+    return !failed;
+}
+
+// The block table: each block's stored end, with the coded bit; end is where the last one ends.
+bool BuildTable(const std::vector<std::vector<uint8_t>>& coded, const std::vector<uint8_t>& isCoded,
+                uint64_t blockSize, std::vector<uint8_t>& table, uint64_t& end, std::string& error)
+{
+    table.assign(isCoded.size() * 4, 0);
+    end = 0;
+    for (size_t i = 0; i < isCoded.size(); ++i) {
+        end += isCoded[i] ? coded[i].size() : blockSize;
+        if (end > MAX_STORED_END) {
+            error = "stored blocks too large for one archive (2 GiB at most)";
+            return false;
+        }
+        PutU32(table.data() + 4 * i, static_cast<uint32_t>(end) | (isCoded[i] ? CODED_BIT : 0));
+    }
+    if (table.size() > 0x7FFFFFFFu) {
+        error = "block table too large";
+        return false;
+    }
+    return true;
+}
+
+// The table as it is stored: coded when the options ask for it or, left to choose, when that is
+// smaller.
+bool StoreTable(const std::vector<uint8_t>& table, const BlockFileWriter::Options& options,
+                const lzma_options_lzma& lzma, std::vector<uint8_t>& stored, bool& tableCoded,
+                std::string& error)
+{
+    tableCoded = false;
+    stored = table;
+    if (options.table == BlockFileWriter::STORE_RAW)
+        return true;
+    std::vector<uint8_t> codedTable;
+    lzma_stream stream = LZMA_STREAM_INIT;
+    const bool ok = Compress(stream, lzma, table.data(), table.size(), codedTable);
+    lzma_end(&stream);
+    if (!ok) {
+        error = "the LZMA encoder failed";
+        return false;
+    }
+    tableCoded = options.table == BlockFileWriter::STORE_CODED || codedTable.size() < table.size();
+    if (tableCoded)
+        stored = std::move(codedTable);
+    return true;
+}
+
 } // namespace
+
 
 bool BlockFileWriter::CheckOptions(const Options& options, std::string& error)
 {
@@ -125,86 +232,18 @@ bool BlockFileWriter::Encode(const uint8_t* content, size_t size, const Options&
         error = "content too large for one archive (4 GiB at most)";
         return false;
     }
-
-    // Each block is padded with zeros to the full block size.
-    auto blockView = [&](uint64_t index, std::vector<uint8_t>& scratch) -> const uint8_t* {
-        uint64_t start = index * blockSize;
-        if (start + blockSize <= size)
-            return content + start;
-        scratch.assign(blockSize, 0);
-        if (start < size)
-            std::memcpy(scratch.data(), content + start, size - start);
-        return scratch.data();
-    };
-
-    std::vector<std::vector<uint8_t>> coded(blockCount);
-    std::vector<uint8_t> isCoded(blockCount, 0);
-    std::atomic<uint64_t> next(0);
-    std::atomic<bool> failed(false);
-    auto worker = [&]() {
-        lzma_stream stream = LZMA_STREAM_INIT;
-        std::vector<uint8_t> scratch;
-        for (uint64_t i = next++; i < blockCount && !failed; i = next++) {
-            if (options.blocks == STORE_RAW || (keepRaw && i < keepRaw->size() && (*keepRaw)[i]))
-                continue;
-            const uint8_t* block = blockView(i, scratch);
-            if (!Compress(stream, lzma, block, blockSize, coded[i])) {
-                failed = true;
-                break;
-            }
-            if (Pays(coded[i].size(), blockSize, options.blocks))
-                isCoded[i] = 1;
-            else
-                std::vector<uint8_t>().swap(coded[i]);
-        }
-        lzma_end(&stream);
-    };
-    unsigned threads = options.threads;
-    if (threads == 0)
-        threads = std::max(1u, std::min(MAX_AUTO_THREADS, std::thread::hardware_concurrency()));
-    threads = static_cast<unsigned>(std::min<uint64_t>(threads, blockCount));
-    if (options.blocks == STORE_RAW || threads <= 1) {
-        worker();
-    } else {
-        std::vector<std::thread> pool;
-        for (unsigned t = 0; t < threads; ++t)
-            pool.emplace_back(worker);
-        for (std::thread& t : pool)
-            t.join();
-    }
-    if (failed) {
+    std::vector<std::vector<uint8_t>> coded;
+    std::vector<uint8_t> isCoded;
+    if (!CompressBlocks(content, size, blockCount, options, lzma, keepRaw, coded, isCoded)) {
         error = "the LZMA encoder failed";
         return false;
     }
-
-    std::vector<uint8_t> table(blockCount * 4);
+    std::vector<uint8_t> table, storedTable;
     uint64_t end = 0;
-    for (uint64_t i = 0; i < blockCount; ++i) {
-        end += isCoded[i] ? coded[i].size() : blockSize;
-        if (end > MAX_STORED_END) {
-            error = "stored blocks too large for one archive (2 GiB at most)";
-            return false;
-        }
-        PutU32(table.data() + 4 * i, static_cast<uint32_t>(end) | (isCoded[i] ? CODED_BIT : 0));
-    }
-    if (table.size() > 0x7FFFFFFFu) {
-        error = "block table too large";
-        return false;
-    }
-
-    std::vector<uint8_t> codedTable;
     bool tableCoded = false;
-    if (options.table != STORE_RAW) {
-        lzma_stream stream = LZMA_STREAM_INIT;
-        bool ok = Compress(stream, lzma, table.data(), table.size(), codedTable);
-        lzma_end(&stream);
-        if (!ok) {
-            error = "the LZMA encoder failed";
-            return false;
-        }
-        tableCoded = options.table == STORE_CODED || codedTable.size() < table.size();
-    }
-    const std::vector<uint8_t>& storedTable = tableCoded ? codedTable : table;
+    if (!BuildTable(coded, isCoded, blockSize, table, end, error) ||
+        !StoreTable(table, options, lzma, storedTable, tableCoded, error))
+        return false;
     const uint64_t dataOffset = HEADER_SIZE + storedTable.size();
     if (dataOffset + end > 0xFFFFFFFFu) {
         error = "archive too large";
@@ -225,15 +264,13 @@ bool BlockFileWriter::Encode(const uint8_t* content, size_t size, const Options&
         if (isCoded[i]) {
             out.insert(out.end(), coded[i].begin(), coded[i].end());
         } else {
-            const uint8_t* block = blockView(i, scratch);
+            const uint8_t* block = BlockBytes(content, size, blockSize, i, scratch);
             out.insert(out.end(), block, block + blockSize);
         }
     }
     if (stats) {
         stats->blockCount = static_cast<uint32_t>(blockCount);
-        stats->codedBlocks = 0;
-        for (uint8_t c : isCoded)
-            stats->codedBlocks += c;
+        stats->codedBlocks = static_cast<uint32_t>(std::count(isCoded.begin(), isCoded.end(), 1));
         stats->tableCoded = tableCoded;
         stats->contentSize = size;
         stats->fileSize = out.size();

@@ -1,6 +1,8 @@
 #include "PakWriter.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
@@ -32,6 +34,18 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data)
         return false;
     data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
+}
+
+// The folder a step of a directory walk failed in, after it stood on last: last itself when it
+// is a folder (the walk was entering it), else the folder last lies in.
+std::string FailedFolder(const std::filesystem::path& last, const std::string& top)
+{
+    std::error_code ec;
+    if (last.empty())
+        return top;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(last, ec)))
+        return last.string();
+    return last.parent_path().string();
 }
 
 } // namespace
@@ -127,10 +141,12 @@ bool PakWriter::AddDirectory(const std::string& directory, const std::string& pr
     // Names are the paths as found below the directory, links not resolved: a link is named by
     // itself, wherever it points.
     const fs::path base = fs::path(directory).lexically_normal();
+    fs::path last;
     for (; it != end; it.increment(ec)) {
         if (ec)
-            return Fail("cannot read directory " + directory + ": " + ec.message());
-        const fs::path& path = it->path();
+            return Fail("cannot read directory " + FailedFolder(last, directory) + ": " + ec.message());
+        const fs::path path = it->path();
+        last = path;
         const fs::file_status own = it->symlink_status(ec);
         if (ec)
             return Fail("cannot read " + path.string() + ": " + ec.message());
@@ -161,7 +177,7 @@ bool PakWriter::AddDirectory(const std::string& directory, const std::string& pr
             return false;
     }
     if (ec)
-        return Fail("cannot read directory " + directory + ": " + ec.message());
+        return Fail("cannot read directory " + FailedFolder(last, directory) + ": " + ec.message());
     return true;
 }
 
@@ -240,19 +256,25 @@ bool PakWriter::Write(const std::string& path)
     std::vector<uint8_t> bytes;
     if (!WriteToMemory(bytes))
         return false;
+    // The messages name the archive asked for: the temporary file is the writer's business.
     std::string temporary = path + ".tmp";
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)
-        return Fail("cannot create " + temporary);
+        return Fail("cannot create " + path + ": " + std::strerror(errno));
+    errno = 0;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    int why = errno;
     ok = std::fclose(file) == 0 && ok;
     if (!ok) {
+        why = why != 0 ? why : errno;
         std::remove(temporary.c_str());
-        return Fail("cannot write " + temporary);
+        return Fail("cannot write " + path + ": " + std::strerror(why != 0 ? why : EIO));
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        why = errno;
         std::remove(temporary.c_str());
-        return Fail("cannot rename " + temporary + " to " + path);
+        return Fail("cannot replace " + path + ": " + std::strerror(why));
     }
     return true;
 }

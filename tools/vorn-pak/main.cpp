@@ -45,15 +45,39 @@ const char* const HELP =
     "\n"
     "Names are looked up without regard to case. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
+// Text as it may reach a terminal: control characters (escape sequences, line breaks) and the
+// backslash are written as C escapes, so a name can neither drive the terminal nor pass for two.
+std::string Printable(const std::string& text)
+{
+    static const char HEX[] = "0123456789abcdef";
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c == '\\') {
+            shown += "\\\\";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            shown += "\\x";
+            shown += HEX[c >> 4];
+            shown += HEX[c & 15];
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
 int Usage(const std::string& message)
 {
-    std::fprintf(stderr, "vorn-pak: %s (see vorn-pak --help)\n", message.c_str());
+    std::fprintf(stderr, "vorn-pak: %s (see vorn-pak --help)\n", Printable(message).c_str());
     return EXIT_USAGE;
 }
 
 int Fail(const std::string& message)
 {
-    std::fprintf(stderr, "vorn-pak: %s\n", message.c_str());
+    std::fprintf(stderr, "vorn-pak: %s\n", Printable(message).c_str());
     return EXIT_FAILED;
 }
 
@@ -83,17 +107,21 @@ bool ParseBlockSize(const std::string& text, uint32_t& size)
 // On failure, message says why.
 Vorn::SmartPtr<Vorn::PakMount> MountArchive(const std::string& path, std::string& message)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        message = path + ": is a directory, not a pak archive";
-        return nullptr;
-    }
-    FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
+    // Only a regular file: opening a FIFO would wait for a writer, a device read without end.
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
         message = path + ": " + std::strerror(errno);
         return nullptr;
     }
-    std::fclose(probe);
+    if (!S_ISREG(info.st_mode)) {
+        message = path + (S_ISDIR(info.st_mode) ? ": is a directory, not a pak archive"
+                                                : ": not a regular file, not a pak archive");
+        return nullptr;
+    }
+    if (access(path.c_str(), R_OK) != 0) {
+        message = path + ": " + std::strerror(errno);
+        return nullptr;
+    }
     Vorn::SmartPtr<Vorn::PakMount> pak(
         new Vorn::PakMount(path.c_str(), "", 0, Vorn::PakMount::NATIVE_PATH));
     if (!pak->IsValid()) {
@@ -134,11 +162,44 @@ int OpenOutputDirectory(const std::string& path, std::string& error)
     return fd;
 }
 
+// Writes data to a new temporary file in the directory open as dir and renames it to leaf once
+// it is whole: a write that fails (a full disk) leaves the file that was there as it was, and a
+// hard link to that file elsewhere keeps its content. O_EXCL: nothing is opened but a new file.
+bool ReplaceFile(int dir, const std::string& leaf, const std::vector<char>& data, std::string& error)
+{
+    const std::string temporary = ".vorn-pak-" + std::to_string(getpid()) + ".tmp";
+    unlinkat(dir, temporary.c_str(), 0);
+    const int fd = openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = std::string("cannot create: ") + std::strerror(errno);
+        return false;
+    }
+    size_t written = 0;
+    int why = 0;
+    while (written < data.size()) {
+        const ssize_t n = write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            why = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (close(fd) != 0 && why == 0)
+        why = errno;
+    if (why == 0 && renameat(dir, temporary.c_str(), dir, leaf.c_str()) == 0)
+        return true;
+    error = why != 0 ? std::string("cannot write: ") + std::strerror(why)
+                     : std::string("cannot replace: ") + std::strerror(errno);
+    unlinkat(dir, temporary.c_str(), 0);
+    return false;
+}
+
 // Writes data as name below the directory open as root. No part of the way is a link that is
 // followed: a directory on the way is opened with O_NOFOLLOW, and a link, or anything else that
 // is not a directory, where one is needed refuses the file; so does a link, directory or special
-// file where the file goes. An existing file is replaced, not written into, so that a hard link
-// to a file elsewhere is left alone.
+// file where the file goes. An existing file is replaced whole (see ReplaceFile).
 bool WriteBelow(int root, const std::string& rootName, const std::string& name,
                 const std::vector<char>& data, std::string& error)
 {
@@ -169,39 +230,16 @@ bool WriteBelow(int root, const std::string& rootName, const std::string& name,
     }
     const std::string leaf = name.substr(start);
     struct stat info;
-    if (fstatat(dir, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!S_ISREG(info.st_mode)) {
-            error = shown + ": refusing to replace " +
-                    (S_ISLNK(info.st_mode) ? "a symbolic link" : S_ISDIR(info.st_mode) ? "a directory" : "a special file");
-            close(dir);
-            return false;
-        }
-        if (unlinkat(dir, leaf.c_str(), 0) != 0) {
-            error = shown + ": " + std::strerror(errno);
-            close(dir);
-            return false;
-        }
-    }
-    // O_EXCL: whatever appears there in the meantime, nothing is opened but a new file.
-    const int fd = openat(dir, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    const int why = errno;
-    close(dir);
-    if (fd < 0) {
-        error = shown + ": " + std::strerror(why);
+    if (fstatat(dir, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(info.st_mode)) {
+        error = shown + ": refusing to replace " +
+                (S_ISLNK(info.st_mode) ? "a symbolic link" : S_ISDIR(info.st_mode) ? "a directory" : "a special file");
+        close(dir);
         return false;
     }
-    size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += static_cast<size_t>(n);
-    }
-    const bool ok = close(fd) == 0 && written == data.size();
+    const bool ok = ReplaceFile(dir, leaf, data, error);
+    close(dir);
     if (!ok)
-        error = shown + ": write failed";
+        error = shown + ": " + error;
     return ok;
 }
 
@@ -260,10 +298,16 @@ int Create(const std::vector<std::string>& args)
     std::string source = std::filesystem::canonical(dir, ec).string() + "/";
     if (!ec && outDir.compare(0, source.size(), source) == 0)
         return Fail(out + ": lies inside " + dir + "; write the archive elsewhere");
+    // Where the archive goes is checked before anything is packed.
+    if (std::filesystem::is_directory(out, ec))
+        return Fail(out + ": is a directory");
+    const std::string outFolder = std::filesystem::path(out).parent_path().string();
+    if (access(outFolder.empty() ? "." : outFolder.c_str(), W_OK) != 0)
+        return Fail(out + ": cannot create: " + std::strerror(errno));
     VornTools::PakWriter writer(options);
     const bool added = writer.AddDirectory(dir);
     for (const std::string& warning : writer.GetWarnings())
-        std::fprintf(stderr, "vorn-pak: warning: %s\n", warning.c_str());
+        std::fprintf(stderr, "vorn-pak: warning: %s\n", Printable(warning).c_str());
     if (!added || !writer.Write(out))
         return Fail(writer.GetError());
     const VornTools::BlockFileWriter::Stats& stats = writer.GetStats();
@@ -285,7 +329,7 @@ int List(const std::vector<std::string>& args)
         return Fail(message);
     for (Vorn::u32 i = 0; i < pak->GetEntryCount(); ++i) {
         const Vorn::PakMount::Entry* entry = pak->GetEntry(i);
-        std::printf("%10u  %s\n", entry->size, pak->GetName(*entry));
+        std::printf("%10u  %s\n", entry->size, Printable(pak->GetName(*entry)).c_str());
     }
     return 0;
 }

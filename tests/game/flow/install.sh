@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix, checks the layout, and starts the installed game
 # headless outside the build tree: it must find its archives beside itself, load, reach its first
-# screen, save into $XDG_DATA_HOME/tessela and exit cleanly.
+# screen, save into $XDG_DATA_HOME/tessela and exit cleanly. With the prefix's archives gone it
+# must refuse, naming the prefix, and never fall back on the build tree's. Then it is uninstalled.
 set -uo pipefail
 build=$1
 work=$(mktemp -d)
@@ -10,6 +11,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" > "$work/install.log" 2>&1 || { cat "$work/install.log"; fail "install"; }
+# The manifest of this install, kept from any later install of the same build.
+cp "$build/install_manifest.txt" "$work/manifest.txt" || fail "no install manifest"
 
 for file in bin/tessela share/tessela/data_common.pak share/tessela/data_240.pak \
             share/tessela/data_320.pak share/tessela/data_480.pak share/tessela/data_600.pak \
@@ -38,4 +41,19 @@ sandbox="$work/xdg/tessela"
 [ "$(readlink -f "$sandbox/app/native")" = "$(readlink -f "$prefix/share/tessela")" ] \
   || fail "app/native is $(readlink -f "$sandbox/app/native"), not the installed archives"
 [ -s "$sandbox/data/._save_version" ] || { ls -la "$sandbox/data"; fail "the game saved nothing"; }
+
+mv "$prefix/share/tessela" "$prefix/share/tessela.away"
+(cd "$work/elsewhere" && XDG_DATA_HOME="$work/xdg2" VORN_PLATFORM=headless VORN_SCREEN=480x800 \
+   VORN_EVENTS="$work/run.events" "$prefix/bin/tessela" > "$work/out" 2> "$work/err")
+status=$?
+[ "$status" -ne 0 ] || fail "started without its archives"
+grep -q "$prefix/share/tessela" "$work/err" || { cat "$work/err"; fail "the refusal does not name the prefix"; }
+! grep -q "$build" "$work/err" || { cat "$work/err"; fail "the installed game looked into the build tree"; }
+mv "$prefix/share/tessela.away" "$prefix/share/tessela"
+
+cmake -DMANIFEST="$work/manifest.txt" -P "$(dirname "$0")/../../../cmake/Uninstall.cmake" \
+  > "$work/uninstall.log" 2>&1 || { cat "$work/uninstall.log"; fail "uninstall"; }
+left=$(find "$prefix" -type f)
+[ -z "$left" ] || fail "uninstall left $left"
+[ ! -e "$prefix/share/tessela" ] && [ ! -e "$prefix/share/doc/tessela" ] || fail "uninstall left the game's folders"
 echo ok

@@ -224,9 +224,13 @@ protected:
 TEST_F(DesktopInvoke, FailsWithoutAnOpener)
 {
     char* error = nullptr;
+    testing::internal::CaptureStderr();
     EXPECT_EQ(navigator_invoke("https://example.org/", &error), BPS_FAILURE);
+    const std::string said = testing::internal::GetCapturedStderr();
     ASSERT_NE(error, nullptr);
     EXPECT_NE(std::string(error).find("xdg-open"), std::string::npos) << error;
+    // The player is told too, in one line naming the address and the reason.
+    EXPECT_EQ(said, "tessela: cannot open https://example.org/: " + std::string(error) + "\n");
     bps_free(error);
 }
 

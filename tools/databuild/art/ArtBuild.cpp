@@ -1,5 +1,6 @@
 #include "art/ArtBuild.h"
 
+#include "Command.h"
 #include "art/Drawing.h"
 #include "ImageTable.h"
 #include "art/Recipes.h"
@@ -113,7 +114,7 @@ bool FontRecipeOf(const ArtSize& size, int id, FontRecipe& recipe)
 
 void RunParallel(size_t count, int threads, const std::function<void(size_t)>& task)
 {
-    int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+    int workers = threads > 0 ? threads : static_cast<int>(Workers());
     workers = std::clamp(workers, 1, 8);
     workers = std::min<int>(workers, static_cast<int>(std::max<size_t>(count, 1)));
     std::atomic<size_t> next(0);
@@ -171,33 +172,21 @@ bool DrawArtImages(const ArtSize& size, const std::vector<int>& ids,
     return true;
 }
 
-bool BuildArtFiles(const ArtSize& size, const std::vector<uint32_t>& characters, int threads,
-                   std::vector<ArtFile>& files, std::string& error)
+namespace {
+
+// One file, or one atlas (its picture and description), to make from the drawn art.
+struct Job {
+    std::string name;
+    const Canvas* canvas = nullptr;
+    std::string text;
+    std::vector<AtlasEntry> entries; // an atlas to pack first
+    PackedAtlas atlas;
+};
+
+// The jobs: every image no atlas holds, every font's picture and description, every atlas.
+bool ListJobs(const ArtImages& art, const std::vector<AtlasPlan>& plans, const std::set<int>& atlased,
+              std::vector<Job>& jobs, std::string& error)
 {
-    files.clear();
-    const std::vector<int> ids = ImageTable::UsedIds();
-    ArtImages art;
-    if (!DrawArtImages(size, ids, characters, threads, art, error))
-        return false;
-
-    // What becomes a file of its own: whatever no atlas holds.
-    const std::vector<AtlasPlan> plans = AtlasPlans(size);
-    std::set<int> atlased;
-    for (const AtlasPlan& plan : plans)
-        for (int id : plan.ids)
-            if (!atlased.insert(id).second) {
-                error = "image " + std::to_string(id) + " is planned for two atlases";
-                return false;
-            }
-
-    struct Job {
-        std::string name;
-        const Canvas* canvas = nullptr;
-        std::string text;
-        std::vector<AtlasEntry> entries; // an atlas to pack first
-        PackedAtlas atlas;
-    };
-    std::vector<Job> jobs;
     for (const auto& image : art.images) {
         if (!atlased.count(image.first))
             jobs.push_back({ImageTable::FileName(image.first), &image.second, "", {}, {}});
@@ -221,33 +210,62 @@ bool BuildArtFiles(const ArtSize& size, const std::vector<uint32_t>& characters,
         }
         jobs.push_back(std::move(job));
     }
+    return true;
+}
 
+// Makes the job's files; the error names the file.
+void RunJob(Job& job, std::vector<ArtFile>& output, std::string& error)
+{
+    if (!job.entries.empty()) {
+        if (!PackAtlas(job.entries, MAX_ATLAS_SIZE, ATLAS_GAP, job.atlas, error)) {
+            error = job.name + ": " + error;
+            return;
+        }
+        ArtFile image{job.name + ".png", {}};
+        if (!EncodePng(job.atlas.image, image.bytes, error))
+            return;
+        const std::string xml = job.atlas.DescriptionXml();
+        output.push_back(std::move(image));
+        output.push_back({job.name + ".xml", std::vector<uint8_t>(xml.begin(), xml.end())});
+        return;
+    }
+    if (job.canvas) {
+        ArtFile file{job.name, {}};
+        if (!EncodePng(*job.canvas, file.bytes, error))
+            error = job.name + ": " + error;
+        output.push_back(std::move(file));
+        return;
+    }
+    output.push_back({job.name, std::vector<uint8_t>(job.text.begin(), job.text.end())});
+}
+
+} // namespace
+
+bool BuildArtFiles(const ArtSize& size, const std::vector<uint32_t>& characters, int threads,
+                   std::vector<ArtFile>& files, std::string& error)
+{
+    files.clear();
+    const std::vector<int> ids = ImageTable::UsedIds();
+    ArtImages art;
+    if (!DrawArtImages(size, ids, characters, threads, art, error))
+        return false;
+
+    // What becomes a file of its own: whatever no atlas holds.
+    const std::vector<AtlasPlan> plans = AtlasPlans(size);
+    std::set<int> atlased;
+    for (const AtlasPlan& plan : plans)
+        for (int id : plan.ids)
+            if (!atlased.insert(id).second) {
+                error = "image " + std::to_string(id) + " is planned for two atlases";
+                return false;
+            }
+
+    std::vector<Job> jobs;
+    if (!ListJobs(art, plans, atlased, jobs, error))
+        return false;
     std::vector<std::string> errors(jobs.size());
     std::vector<std::vector<ArtFile>> outputs(jobs.size());
-    RunParallel(jobs.size(), threads, [&](size_t i) {
-        Job& job = jobs[i];
-        if (!job.entries.empty()) {
-            if (!PackAtlas(job.entries, MAX_ATLAS_SIZE, ATLAS_GAP, job.atlas, errors[i])) {
-                errors[i] = job.name + ": " + errors[i];
-                return;
-            }
-            ArtFile image{job.name + ".png", {}};
-            if (!EncodePng(job.atlas.image, image.bytes, errors[i]))
-                return;
-            const std::string xml = job.atlas.DescriptionXml();
-            outputs[i].push_back(std::move(image));
-            outputs[i].push_back({job.name + ".xml", std::vector<uint8_t>(xml.begin(), xml.end())});
-            return;
-        }
-        if (job.canvas) {
-            ArtFile file{job.name, {}};
-            if (!EncodePng(*job.canvas, file.bytes, errors[i]))
-                errors[i] = job.name + ": " + errors[i];
-            outputs[i].push_back(std::move(file));
-            return;
-        }
-        outputs[i].push_back({job.name, std::vector<uint8_t>(job.text.begin(), job.text.end())});
-    });
+    RunParallel(jobs.size(), threads, [&](size_t i) { RunJob(jobs[i], outputs[i], errors[i]); });
     for (size_t i = 0; i < jobs.size(); ++i) {
         if (!errors[i].empty()) {
             error = errors[i];

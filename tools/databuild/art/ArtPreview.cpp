@@ -9,6 +9,7 @@
 #include "art/Noise.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -183,6 +184,76 @@ Canvas MainMenu(const ArtSize& size, MockScreen& mock)
     return screen;
 }
 
+// The mock play screen's board: 8 x 9 cells with a notch and a hole, at column 2, row 1.
+const int MOCK_BOARD_W = 8, MOCK_BOARD_H = 9, MOCK_BOARD_X = 2, MOCK_BOARD_Y = 1;
+
+bool InMockBoard(int x, int y)
+{
+    if (x < 0 || y < 0 || x >= MOCK_BOARD_W || y >= MOCK_BOARD_H)
+        return false;
+    if (y < 2 && x >= 5)
+        return false;
+    if (x == 3 && y == 5)
+        return false;
+    return true;
+}
+
+// The board in the theme's frame tiles, its corner (ox, oy) in pixels.
+void DrawFramedBoard(Canvas& screen, MockScreen& mock, const ImageTable::Theme& theme, int s, int ox, int oy)
+{
+    const int bw = MOCK_BOARD_W, bh = MOCK_BOARD_H;
+    auto inside = InMockBoard;
+    const Canvas& sheet = mock.Image(theme.ingame);
+    static const int tiles[16][2] = {{1, 1}, {4, 1}, {3, 1}, {1, 0}, {4, 0}, {0, 1}, {4, 2}, {0, 0},
+                                     {3, 0}, {3, 2}, {2, 1}, {2, 0}, {1, 2}, {0, 2}, {2, 2}, {-1, -1}};
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int vx = 0; vx <= bw; ++vx) {
+            for (int vy = 0; vy <= bh; ++vy) {
+                const int code = (!inside(vx - 1, vy - 1) ? 1 : 0) | (!inside(vx, vy - 1) ? 2 : 0) |
+                                 (!inside(vx - 1, vy) ? 4 : 0) | (!inside(vx, vy) ? 8 : 0);
+                const bool edgeOrFill = code == 0 || code == 3 || code == 5 || code == 10 || code == 12;
+                if (code == 15 || edgeOrFill != (pass == 1))
+                    continue;
+                const int half = pass == 0 ? s / 2 : (s + 1) / 2;
+                CompositePart(screen, sheet, ox + vx * s - half, oy + vy * s - half, tiles[code][0] * s,
+                              tiles[code][1] * s, s, s, 1.0, Colour{1, 1, 1, 1}, 1.0);
+            }
+        }
+    }
+}
+
+// The board drawn by hand: drag guides, the hole's hatching and the outline.
+void DrawSketchedBoard(Canvas& screen, MockScreen& mock, int s, int ox, int oy, double top)
+{
+    const int bw = MOCK_BOARD_W, bh = MOCK_BOARD_H, bx = MOCK_BOARD_X, by = MOCK_BOARD_Y;
+    auto inside = InMockBoard;
+    // The drag guides over the puzzle cells, under a piece being dragged to column 4, row 3.
+    for (int y = 0; y < bh; ++y) {
+        for (int x = 0; x < bw; ++x) {
+            if (!inside(x, y))
+                continue;
+            if (x >= 4 && x < 6)
+                CompositePart(screen, mock.Image(ImageTable::GUIDE_VERTICAL), ox + x * s, oy + y * s,
+                              (x - 4) * s, y * s, s, s, 1.0, mock.Ink(), 0.5);
+            if (y >= 3 && y < 6)
+                CompositePart(screen, mock.Image(ImageTable::GUIDE_HORIZONTAL), ox + x * s, oy + y * s,
+                              x * s, (y - 3) * s, s, s, 1.0, mock.Ink(), 0.5);
+        }
+    }
+    // Hatching of the hole, then the outline.
+    for (int k = 0; k < 3; ++k) {
+        mock.HandVertical(screen, bx + 3 + 0.33 * k, by + top + 5, 1);
+        mock.HandHorizontal(screen, bx + 3, by + top + 5 + 0.33 * k, 1);
+    }
+    for (int y = 0; y <= bh; ++y)
+        for (int x = 0; x <= bw; ++x) {
+            if (y < bh && inside(x, y) != inside(x - 1, y))
+                mock.HandVertical(screen, bx + x, by + top + y, 1);
+            if (x < bw && inside(x, y) != inside(x, y - 1))
+                mock.HandHorizontal(screen, bx + x, by + top + y, 1);
+        }
+}
+
 Canvas Play(const ArtSize& size, MockScreen& mock, const ImageTable::Theme& theme)
 {
     Canvas screen(size.width, size.height, Canvas::COLOUR);
@@ -190,64 +261,11 @@ Canvas Play(const ArtSize& size, MockScreen& mock, const ImageTable::Theme& them
     const double rows = static_cast<double>(size.height) / s, top = (rows - 16.0) * 0.5;
     mock.Background(screen);
     CompositePart(screen, mock.Image(ImageTable::GRID), 0, 0, 0, 0, size.width, size.height, 1.0, mock.Ink(), 0.2);
-    // A board of 8 x 9 cells with a notch and a hole, at column 2, row 1.
-    const int bw = 8, bh = 9, bx = 2, by = 1;
-    auto inside = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= bw || y >= bh)
-            return false;
-        if (y < 2 && x >= 5)
-            return false;
-        if (x == 3 && y == 5)
-            return false;
-        return true;
-    };
-    const int ox = bx * s, oy = static_cast<int>((by + top) * s);
-    const bool framed = theme.ingame != ImageTable::NO_IMAGE;
-    if (framed) {
-        const Canvas& sheet = mock.Image(theme.ingame);
-        static const int tiles[16][2] = {{1, 1}, {4, 1}, {3, 1}, {1, 0}, {4, 0}, {0, 1}, {4, 2}, {0, 0},
-                                         {3, 0}, {3, 2}, {2, 1}, {2, 0}, {1, 2}, {0, 2}, {2, 2}, {-1, -1}};
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int vx = 0; vx <= bw; ++vx) {
-                for (int vy = 0; vy <= bh; ++vy) {
-                    const int code = (!inside(vx - 1, vy - 1) ? 1 : 0) | (!inside(vx, vy - 1) ? 2 : 0) |
-                                     (!inside(vx - 1, vy) ? 4 : 0) | (!inside(vx, vy) ? 8 : 0);
-                    const bool edgeOrFill = code == 0 || code == 3 || code == 5 || code == 10 || code == 12;
-                    if (code == 15 || edgeOrFill != (pass == 1))
-                        continue;
-                    const int half = pass == 0 ? s / 2 : (s + 1) / 2;
-                    CompositePart(screen, sheet, ox + vx * s - half, oy + vy * s - half, tiles[code][0] * s,
-                                  tiles[code][1] * s, s, s, 1.0, Colour{1, 1, 1, 1}, 1.0);
-                }
-            }
-        }
-    } else {
-        // The drag guides over the puzzle cells, under a piece being dragged to column 4, row 3.
-        for (int y = 0; y < bh; ++y) {
-            for (int x = 0; x < bw; ++x) {
-                if (!inside(x, y))
-                    continue;
-                if (x >= 4 && x < 6)
-                    CompositePart(screen, mock.Image(ImageTable::GUIDE_VERTICAL), ox + x * s, oy + y * s,
-                                  (x - 4) * s, y * s, s, s, 1.0, mock.Ink(), 0.5);
-                if (y >= 3 && y < 6)
-                    CompositePart(screen, mock.Image(ImageTable::GUIDE_HORIZONTAL), ox + x * s, oy + y * s,
-                                  x * s, (y - 3) * s, s, s, 1.0, mock.Ink(), 0.5);
-            }
-        }
-        // Hatching of the hole, then the outline.
-        for (int k = 0; k < 3; ++k) {
-            mock.HandVertical(screen, bx + 3 + 0.33 * k, by + top + 5, 1);
-            mock.HandHorizontal(screen, bx + 3, by + top + 5 + 0.33 * k, 1);
-        }
-        for (int y = 0; y <= bh; ++y)
-            for (int x = 0; x <= bw; ++x) {
-                if (y < bh && inside(x, y) != inside(x - 1, y))
-                    mock.HandVertical(screen, bx + x, by + top + y, 1);
-                if (x < bw && inside(x, y) != inside(x, y - 1))
-                    mock.HandHorizontal(screen, bx + x, by + top + y, 1);
-            }
-    }
+    const int ox = MOCK_BOARD_X * s, oy = static_cast<int>((MOCK_BOARD_Y + top) * s);
+    if (theme.ingame != ImageTable::NO_IMAGE)
+        DrawFramedBoard(screen, mock, theme, s, ox, oy);
+    else
+        DrawSketchedBoard(screen, mock, s, ox, oy, top);
     // Placed pieces.
     const struct {
         int type, x, y;
@@ -477,9 +495,16 @@ int RunArtPreview(const std::vector<std::string>& args)
         if (args[i] == "--size" && i + 1 < args.size())
             widths.push_back(std::atoi(args[++i].c_str()));
         else if (args[i] == "--theme" && i + 1 < args.size()) {
-            const int theme = std::atoi(args[++i].c_str());
-            if (theme < 0 || theme >= ImageTable::THEMES)
-                return Fail("preview: no theme " + args[i]);
+            const std::string& name = args[++i];
+            int theme = -1;
+            const char* end = name.data() + name.size();
+            const auto parsed = std::from_chars(name.data(), end, theme);
+            if (name.empty() || parsed.ec != std::errc() || parsed.ptr != end || theme < 0 ||
+                theme >= ImageTable::THEMES) {
+                std::fprintf(stderr, "databuild: preview: no theme '%s' (the themes are 0 to %d)\n",
+                             name.c_str(), ImageTable::THEMES - 1);
+                return UsageError(self);
+            }
             themes.push_back(theme);
         }
         else if (args[i] == "--language" && i + 1 < args.size())

@@ -88,14 +88,11 @@ std::string EscapeXml(const std::string& text)
     return out;
 }
 
-bool PackAtlas(const std::vector<AtlasEntry>& entries, int maxSize, int gap, PackedAtlas& atlas,
-               std::string& error)
+namespace {
+
+// Every entry has a picture of the first one's format and a name of its own.
+bool CheckEntries(const std::vector<AtlasEntry>& entries, std::string& error)
 {
-    atlas = PackedAtlas();
-    if (entries.empty()) {
-        error = "no pictures to pack";
-        return false;
-    }
     std::set<std::string> names;
     for (const AtlasEntry& entry : entries) {
         if (!entry.image || !entry.image->IsValid()) {
@@ -111,6 +108,21 @@ bool PackAtlas(const std::vector<AtlasEntry>& entries, int maxSize, int gap, Pac
             return false;
         }
     }
+    return true;
+}
+
+} // namespace
+
+bool PackAtlas(const std::vector<AtlasEntry>& entries, int maxSize, int gap, PackedAtlas& atlas,
+               std::string& error)
+{
+    atlas = PackedAtlas();
+    if (entries.empty()) {
+        error = "no pictures to pack";
+        return false;
+    }
+    if (!CheckEntries(entries, error))
+        return false;
 
     // Tallest first, then widest, then by name, so that the layout depends on nothing else.
     std::vector<size_t> order(entries.size());

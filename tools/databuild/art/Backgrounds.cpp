@@ -298,6 +298,32 @@ Canvas RedLeather(const ArtSize& size)
     return canvas;
 }
 
+// A dead tree on the left: a trunk and forked branches, drawn with the random numbers of rng.
+void DrawDeadTree(cairo_t* p, Rng& rng, double c, double ground)
+{
+    cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
+    struct Branch {
+        double x, y, angle, length, width;
+        int depth;
+    };
+    std::vector<Branch> stack = {{0.35 * c, ground + 0.2 * c, -M_PI / 2 + 0.08, 2.4 * c, 0.28 * c, 0}};
+    while (!stack.empty()) {
+        const Branch b = stack.back();
+        stack.pop_back();
+        const double ex = b.x + std::cos(b.angle) * b.length, ey = b.y + std::sin(b.angle) * b.length;
+        cairo_set_line_width(p, b.width);
+        cairo_move_to(p, b.x, b.y);
+        cairo_line_to(p, ex, ey);
+        cairo_stroke(p);
+        if (b.depth < 4) {
+            stack.push_back({ex, ey, b.angle - rng.Range(0.3, 0.7), b.length * rng.Range(0.55, 0.75),
+                             b.width * 0.6, b.depth + 1});
+            stack.push_back({ex, ey, b.angle + rng.Range(0.3, 0.7), b.length * rng.Range(0.55, 0.75),
+                             b.width * 0.6, b.depth + 1});
+        }
+    }
+}
+
 Canvas Zombie(const ArtSize& size)
 {
     Canvas canvas(size.BackgroundWidth(), size.BackgroundHeight(), Canvas::COLOUR);
@@ -356,28 +382,7 @@ Canvas Zombie(const ArtSize& size)
         cairo_fill(p);
         cairo_restore(p);
     }
-    // The tree: a trunk and forked branches, on the left.
-    cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-    struct Branch {
-        double x, y, angle, length, width;
-        int depth;
-    };
-    std::vector<Branch> stack = {{0.35 * c, ground + 0.2 * c, -M_PI / 2 + 0.08, 2.4 * c, 0.28 * c, 0}};
-    while (!stack.empty()) {
-        const Branch b = stack.back();
-        stack.pop_back();
-        const double ex = b.x + std::cos(b.angle) * b.length, ey = b.y + std::sin(b.angle) * b.length;
-        cairo_set_line_width(p, b.width);
-        cairo_move_to(p, b.x, b.y);
-        cairo_line_to(p, ex, ey);
-        cairo_stroke(p);
-        if (b.depth < 4) {
-            stack.push_back({ex, ey, b.angle - rng.Range(0.3, 0.7), b.length * rng.Range(0.55, 0.75),
-                             b.width * 0.6, b.depth + 1});
-            stack.push_back({ex, ey, b.angle + rng.Range(0.3, 0.7), b.length * rng.Range(0.55, 0.75),
-                             b.width * 0.6, b.depth + 1});
-        }
-    }
+    DrawDeadTree(p, rng, c, ground);
     return canvas;
 }
 

@@ -86,6 +86,137 @@ std::string CodeName(uint32_t code)
     return text;
 }
 
+// Sets the face's size and, for a slanted recipe, its shear.
+void SetUpFace(FT_Face face, const FontRecipe& recipe)
+{
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(recipe.pixelSize));
+    if (recipe.slant == 0)
+        return;
+    // Sheared about the middle of the lower-case letters rather than the baseline, so that a
+    // letter leans out about as far on the left as on the right and mostly stays within its
+    // advance: glyph rectangles are as wide as their ink, and wider ones space the text out.
+    FT_Matrix shear = {0x10000, static_cast<FT_Fixed>(std::lround(recipe.slant * 0x10000)), 0,
+                       0x10000};
+    FT_Vector pivot = {-static_cast<FT_Pos>(std::lround(recipe.slant * 0.27 * recipe.pixelSize * 64)), 0};
+    FT_Set_Transform(face, &shear, &pivot);
+}
+
+// Every code but the line feed must have a glyph in the face; error lists those that have none.
+bool CheckGlyphs(FT_Face face, const FontRecipe& recipe, const std::vector<uint32_t>& codes,
+                 std::string& error)
+{
+    std::string missing;
+    for (uint32_t code : codes) {
+        if (code != LINE_FEED && FT_Get_Char_Index(face, code) == 0)
+            missing += (missing.empty() ? "" : ", ") + CodeName(code);
+    }
+    if (missing.empty())
+        return true;
+    error = recipe.fontFile + " has no glyph for " + missing;
+    return false;
+}
+
+// The glyphs of every code but the line feed, and how far above and below the baseline their ink
+// reaches (above: at least as far as the capital H's).
+bool RenderGlyphs(FT_Face face, const FontRecipe& recipe, const std::vector<uint32_t>& codes,
+                  int capHeight, std::vector<Rendered>& glyphs, int& ascent, int& descent,
+                  std::string& error)
+{
+    ascent = capHeight;
+    descent = 0;
+    for (uint32_t code : codes) {
+        if (code == LINE_FEED)
+            continue;
+        Rendered glyph;
+        if (!Render(face, code, recipe, glyph)) {
+            error = recipe.fontFile + ": cannot render " + CodeName(code);
+            return false;
+        }
+        if (glyph.rows > 0) {
+            ascent = std::max(ascent, glyph.top);
+            descent = std::max(descent, glyph.rows - glyph.top);
+        }
+        glyphs.push_back(std::move(glyph));
+    }
+    return true;
+}
+
+// The line's middle sits on the middle of the capitals, so that a caption centred on a point
+// looks centred; the line is as tall as that takes to hold every glyph, plus a pixel each side.
+void FitLine(int capHeight, int ascent, int descent, int& lineHeight, int& baseline)
+{
+    lineHeight = std::max(2 * ascent - capHeight, capHeight + 2 * descent) + 2;
+    baseline = (lineHeight + capHeight + 1) / 2;
+    while (baseline - ascent < 1 || baseline + descent > lineHeight - 1) {
+        ++lineHeight;
+        baseline = (lineHeight + capHeight + 1) / 2;
+    }
+}
+
+// A glyph's cell: the advance, widened where the outline reaches past either side of it.
+struct Cell {
+    int width;
+    int originX;
+};
+
+// The cells of the glyphs, and a sheet width that holds them in a roughly square sheet.
+std::vector<Cell> MeasureCells(const std::vector<Rendered>& glyphs, int lineHeight, int& sheetWidth)
+{
+    std::vector<Cell> cells;
+    long area = 0;
+    int widest = 1;
+    for (const Rendered& glyph : glyphs) {
+        const int originX = std::max(0, -glyph.left);
+        const int width = std::max(glyph.advance + originX, originX + glyph.left + glyph.width);
+        cells.push_back({width, originX});
+        area += static_cast<long>(width + 1) * (lineHeight + 1);
+        widest = std::max(widest, width + 1);
+    }
+    sheetWidth = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(area)) * 1.1));
+    sheetWidth = std::max(widest, (sheetWidth + 7) / 8 * 8);
+    return cells;
+}
+
+// Rows of glyphs, one pixel apart, from the top left; sheetHeight is where the last row ends.
+std::vector<Glyph> PlaceCells(const std::vector<Rendered>& glyphs, const std::vector<Cell>& cells,
+                              int sheetWidth, int lineHeight, int& sheetHeight)
+{
+    std::vector<Glyph> placed;
+    placed.reserve(glyphs.size() + 1);
+    int x = 0, y = 0;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        if (x + cells[i].width > sheetWidth) {
+            x = 0;
+            y += lineHeight + 1;
+        }
+        placed.push_back({glyphs[i].code, x, y, cells[i].width, lineHeight});
+        x += cells[i].width + 1;
+    }
+    sheetHeight = y + lineHeight;
+    return placed;
+}
+
+// Copies each glyph's coverage into its cell, on the baseline, clipped to the cell's line.
+void PaintGlyphs(Canvas& image, const std::vector<Rendered>& glyphs, const std::vector<Cell>& cells,
+                 const std::vector<Glyph>& placed, int baseline, int lineHeight)
+{
+    image.Flush();
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        const Rendered& glyph = glyphs[i];
+        const int left = placed[i].x + cells[i].originX + glyph.left;
+        const int top = placed[i].y + baseline - glyph.top;
+        for (int gy = 0; gy < glyph.rows; ++gy) {
+            const int py = top + gy;
+            if (py < placed[i].y || py >= placed[i].y + lineHeight)
+                continue;
+            uint8_t* row = image.Row(py);
+            for (int gx = 0; gx < glyph.width; ++gx)
+                row[left + gx] = glyph.coverage[static_cast<size_t>(gy) * glyph.width + gx];
+        }
+    }
+    image.MarkDirty();
+}
+
 } // namespace
 
 std::vector<uint32_t> FixedFontCharacters()
@@ -144,29 +275,13 @@ bool BuildFontSheet(const FontRecipe& recipe, const std::vector<uint32_t>& reque
         error = recipe.fontFile + ": cannot be opened as a font";
         return false;
     }
-    FT_Set_Pixel_Sizes(face.Get(), 0, static_cast<FT_UInt>(recipe.pixelSize));
-    if (recipe.slant != 0) {
-        // Sheared about the middle of the lower-case letters rather than the baseline, so that a
-        // letter leans out about as far on the left as on the right and mostly stays within its
-        // advance: glyph rectangles are as wide as their ink, and wider ones space the text out.
-        FT_Matrix shear = {0x10000, static_cast<FT_Fixed>(std::lround(recipe.slant * 0x10000)), 0,
-                           0x10000};
-        FT_Vector pivot = {-static_cast<FT_Pos>(std::lround(recipe.slant * 0.27 * recipe.pixelSize * 64)), 0};
-        FT_Set_Transform(face.Get(), &shear, &pivot);
-    }
+    SetUpFace(face.Get(), recipe);
 
     std::vector<uint32_t> codes = requested;
     std::sort(codes.begin(), codes.end());
     codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-    std::string missing;
-    for (uint32_t code : codes) {
-        if (code != LINE_FEED && FT_Get_Char_Index(face.Get(), code) == 0)
-            missing += (missing.empty() ? "" : ", ") + CodeName(code);
-    }
-    if (!missing.empty()) {
-        error = recipe.fontFile + " has no glyph for " + missing;
+    if (!CheckGlyphs(face.Get(), recipe, codes, error))
         return false;
-    }
 
     Rendered capital;
     if (!Render(face.Get(), 'H', recipe, capital)) {
@@ -174,83 +289,22 @@ bool BuildFontSheet(const FontRecipe& recipe, const std::vector<uint32_t>& reque
         return false;
     }
     std::vector<Rendered> glyphs;
-    int ascent = capital.top, descent = 0;
-    for (uint32_t code : codes) {
-        if (code == LINE_FEED)
-            continue;
-        Rendered glyph;
-        if (!Render(face.Get(), code, recipe, glyph)) {
-            error = recipe.fontFile + ": cannot render " + CodeName(code);
-            return false;
-        }
-        if (glyph.rows > 0) {
-            ascent = std::max(ascent, glyph.top);
-            descent = std::max(descent, glyph.rows - glyph.top);
-        }
-        glyphs.push_back(std::move(glyph));
-    }
+    int ascent = 0, descent = 0;
+    if (!RenderGlyphs(face.Get(), recipe, codes, capital.top, glyphs, ascent, descent, error))
+        return false;
+    int lineHeight = 0, baseline = 0;
+    FitLine(capital.top, ascent, descent, lineHeight, baseline);
 
-    // The line's middle sits on the middle of the capitals, so that a caption centred on a point
-    // looks centred; the line is as tall as that takes to hold every glyph, plus a pixel each side.
-    const int capHeight = capital.top;
-    int lineHeight = std::max(2 * ascent - capHeight, capHeight + 2 * descent) + 2;
-    int baseline = (lineHeight + capHeight + 1) / 2;
-    while (baseline - ascent < 1 || baseline + descent > lineHeight - 1) {
-        ++lineHeight;
-        baseline = (lineHeight + capHeight + 1) / 2;
-    }
-
-    // Cell widths: the advance, widened where the outline reaches past either side of it.
-    struct Cell {
-        int width;
-        int originX;
-    };
-    std::vector<Cell> cells;
-    long area = 0;
-    int widest = 1;
-    for (const Rendered& glyph : glyphs) {
-        const int originX = std::max(0, -glyph.left);
-        const int width = std::max(glyph.advance + originX, originX + glyph.left + glyph.width);
-        cells.push_back({width, originX});
-        area += static_cast<long>(width + 1) * (lineHeight + 1);
-        widest = std::max(widest, width + 1);
-    }
-    int sheetWidth = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(area)) * 1.1));
-    sheetWidth = std::max(widest, (sheetWidth + 7) / 8 * 8);
-
-    // Rows of glyphs, one pixel apart; the line feed takes the empty corner at (0, 0).
-    std::vector<Glyph> placed;
-    placed.reserve(glyphs.size() + 1);
-    int x = 0, y = 0;
-    for (size_t i = 0; i < glyphs.size(); ++i) {
-        if (x + cells[i].width > sheetWidth) {
-            x = 0;
-            y += lineHeight + 1;
-        }
-        placed.push_back({glyphs[i].code, x, y, cells[i].width, lineHeight});
-        x += cells[i].width + 1;
-    }
-    const int sheetHeight = y + lineHeight;
+    int sheetWidth = 0, sheetHeight = 0;
+    const std::vector<Cell> cells = MeasureCells(glyphs, lineHeight, sheetWidth);
+    // The line feed takes the empty corner at (0, 0).
+    std::vector<Glyph> placed = PlaceCells(glyphs, cells, sheetWidth, lineHeight, sheetHeight);
     Canvas image(sheetWidth, sheetHeight, Canvas::MASK);
     if (!image.IsValid()) {
         error = "out of memory";
         return false;
     }
-    image.Flush();
-    for (size_t i = 0; i < glyphs.size(); ++i) {
-        const Rendered& glyph = glyphs[i];
-        const int left = placed[i].x + cells[i].originX + glyph.left;
-        const int top = placed[i].y + baseline - glyph.top;
-        for (int gy = 0; gy < glyph.rows; ++gy) {
-            const int py = top + gy;
-            if (py < placed[i].y || py >= placed[i].y + lineHeight)
-                continue;
-            uint8_t* row = image.Row(py);
-            for (int gx = 0; gx < glyph.width; ++gx)
-                row[left + gx] = glyph.coverage[static_cast<size_t>(gy) * glyph.width + gx];
-        }
-    }
-    image.MarkDirty();
+    PaintGlyphs(image, glyphs, cells, placed, baseline, lineHeight);
 
     if (std::binary_search(codes.begin(), codes.end(), LINE_FEED))
         placed.push_back({LINE_FEED, 0, 0, 0, lineHeight});

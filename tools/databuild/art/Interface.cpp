@@ -181,6 +181,142 @@ Canvas DrawProgressBar(const ArtSize& size, int id)
     return canvas;
 }
 
+namespace {
+
+// The dark outline of every icon.
+const Colour ICON_OUTLINE = Colour::Rgb(0x23180C);
+
+// Strokes the current path in the dark outline, then fills it with fill, which it releases.
+void OutlineAndFill(Painter& p, double outline, cairo_pattern_t* fill)
+{
+    p.SetColour(ICON_OUTLINE);
+    cairo_set_line_width(p, outline);
+    cairo_stroke_preserve(p);
+    cairo_set_source(p, fill);
+    cairo_fill(p);
+    cairo_pattern_destroy(fill);
+}
+
+// A padlock: a steel shackle over a brass body with a keyhole.
+void DrawPadlock(Painter& p, bool small, double outline)
+{
+    const Colour dark = ICON_OUTLINE;
+    const double inset = small ? 8 : 14;
+    // Shackle: a dark outline under a steel arc.
+    cairo_new_path(p);
+    cairo_move_to(p, 30, 52);
+    cairo_arc(p, 50, 34 + inset * 0.3, 20, M_PI, 2 * M_PI);
+    cairo_line_to(p, 70, 52);
+    p.SetColour(dark);
+    cairo_set_line_width(p, 12 + outline);
+    cairo_stroke_preserve(p);
+    cairo_pattern_t* steel = cairo_pattern_create_linear(30, 0, 70, 0);
+    cairo_pattern_add_color_stop_rgb(steel, 0, 0.62, 0.65, 0.7);
+    cairo_pattern_add_color_stop_rgb(steel, 0.45, 0.93, 0.94, 0.96);
+    cairo_pattern_add_color_stop_rgb(steel, 1, 0.5, 0.53, 0.58);
+    cairo_set_source(p, steel);
+    cairo_set_line_width(p, 12);
+    cairo_stroke(p);
+    cairo_pattern_destroy(steel);
+    // Body: a brass block.
+    RoundedRectangle(p, 18, 44, 64, 48, 10);
+    cairo_pattern_t* brass = cairo_pattern_create_linear(0, 44, 0, 92);
+    cairo_pattern_add_color_stop_rgb(brass, 0, 1.0, 0.86, 0.42);
+    cairo_pattern_add_color_stop_rgb(brass, 0.5, 0.93, 0.7, 0.22);
+    cairo_pattern_add_color_stop_rgb(brass, 1, 0.72, 0.47, 0.12);
+    OutlineAndFill(p, outline, brass);
+    // Highlight and keyhole.
+    RoundedRectangle(p, 24, 49, 52, 9, 4);
+    cairo_set_source_rgba(p, 1, 1, 1, 0.35);
+    cairo_fill(p);
+    p.SetColour(dark);
+    cairo_arc(p, 50, 64, small ? 8 : 6, 0, 2 * M_PI);
+    cairo_fill(p);
+    cairo_move_to(p, 50 - (small ? 5 : 4), 66);
+    cairo_line_to(p, 50 + (small ? 5 : 4), 66);
+    cairo_line_to(p, 50 + (small ? 3 : 2.5), 82);
+    cairo_line_to(p, 50 - (small ? 3 : 2.5), 82);
+    cairo_close_path(p);
+    cairo_fill(p);
+}
+
+void DrawBulb(Painter& p, bool small, double outline)
+{
+    const Colour dark = ICON_OUTLINE;
+    // A lit bulb: the level is open and waits for a solution.
+    cairo_new_path(p);
+    cairo_arc(p, 50, 40, 28, 0.82 * M_PI, 2.18 * M_PI);
+    cairo_line_to(p, 62, 70);
+    cairo_line_to(p, 38, 70);
+    cairo_close_path(p);
+    cairo_pattern_t* glass = cairo_pattern_create_radial(44, 32, 2, 50, 42, 34);
+    cairo_pattern_add_color_stop_rgb(glass, 0, 1.0, 1.0, 0.85);
+    cairo_pattern_add_color_stop_rgb(glass, 0.5, 1.0, 0.9, 0.35);
+    cairo_pattern_add_color_stop_rgb(glass, 1, 0.95, 0.66, 0.08);
+    OutlineAndFill(p, outline, glass);
+    RoundedRectangle(p, 36, 70, 28, 20, 4);
+    p.SetColour(dark);
+    cairo_stroke_preserve(p);
+    cairo_set_source_rgb(p, 0.62, 0.64, 0.68);
+    cairo_fill(p);
+    p.SetColour(dark);
+    cairo_set_line_width(p, small ? 5 : 3);
+    cairo_move_to(p, 38, 78);
+    cairo_line_to(p, 62, 78);
+    cairo_stroke(p);
+    cairo_arc(p, 42, 30, 7, 0, 2 * M_PI);
+    cairo_set_source_rgba(p, 1, 1, 1, 0.7);
+    cairo_fill(p);
+}
+
+void DrawTick(Painter& p, bool small, double outline)
+{
+    const Colour dark = ICON_OUTLINE;
+    // A tick on a green coin: the level has been solved.
+    cairo_arc(p, 50, 50, 40, 0, 2 * M_PI);
+    cairo_pattern_t* coin = cairo_pattern_create_linear(0, 10, 0, 90);
+    cairo_pattern_add_color_stop_rgb(coin, 0, 0.55, 0.9, 0.45);
+    cairo_pattern_add_color_stop_rgb(coin, 1, 0.12, 0.55, 0.2);
+    OutlineAndFill(p, outline, coin);
+    cairo_move_to(p, 30, 52);
+    cairo_line_to(p, 44, 66);
+    cairo_line_to(p, 71, 36);
+    p.SetColour(dark);
+    cairo_set_line_width(p, small ? 22 : 18);
+    cairo_stroke_preserve(p);
+    cairo_set_source_rgb(p, 1, 1, 1);
+    cairo_set_line_width(p, small ? 12 : 10);
+    cairo_stroke(p);
+}
+
+// Summer's frame: a sand island; foam where it meets the sea, a stick-drawn grid. edge in pixels
+// and e in cells (positive inside the board), n and d the fill and detail noise, (bx, by) where
+// the foam's noise is read.
+Colour SandPixel(double edge, double e, double n, double d, double seam, const Noise& band, double bx,
+                 double by, int s)
+{
+    if (e < -0.17)
+        return Colour{0, 0, 0, 0};
+    if (e < -0.015) {
+        const double foam = 0.55 + 0.45 * band.Fbm(bx, by, 3);
+        const double fade = Smooth(-0.17, -0.1, e);
+        return Colour{1, 1, 1, std::clamp(foam * fade, 0.0, 1.0) * 0.92};
+    }
+    const Colour wet = Colour::Rgb(0xC2A06A), dry = Colour::Rgb(0xF2DDAA);
+    Colour c = wet.Mix(dry, Smooth(0.0, 0.2, e));
+    c = c.Scaled(1 + 0.06 * n + 0.05 * d);
+    if (d > 0.55)
+        c = c.Scaled(0.85);
+    const double groove = std::max(0.0, 1 - seam / 0.025);
+    c = c.Mix(Colour::Rgb(0xB8955C), 0.6 * groove);
+    if (seam > 0.025 && seam < 0.05)
+        c = c.Mix(Colour{1, 1, 1, 1}, 0.25);
+    c.a = EdgeCoverage(edge + 0.015 * s);
+    return c;
+}
+
+} // namespace
+
 Canvas DrawIcon(const ArtSize& size, int id)
 {
     const int pixels = id == ImageTable::LOCKED ? size.LockedSize() : size.SmallIconSize();
@@ -188,107 +324,17 @@ Canvas DrawIcon(const ArtSize& size, int id)
     const bool small = id != ImageTable::LOCKED;
     // Small icons get a heavier outline, so they stay readable at a dozen pixels.
     const double outline = small ? 9 : 5;
-    const Colour dark = Colour::Rgb(0x23180C);
     {
         Painter p(canvas);
         ScaleToDesign(p, canvas);
         cairo_set_line_join(p, CAIRO_LINE_JOIN_ROUND);
         cairo_set_line_cap(p, CAIRO_LINE_CAP_ROUND);
-        if (id == ImageTable::LOCKED || id == ImageTable::LOCKED_SMALL) {
-            const double inset = small ? 8 : 14;
-            // Shackle: a dark outline under a steel arc.
-            cairo_new_path(p);
-            cairo_move_to(p, 30, 52);
-            cairo_arc(p, 50, 34 + inset * 0.3, 20, M_PI, 2 * M_PI);
-            cairo_line_to(p, 70, 52);
-            p.SetColour(dark);
-            cairo_set_line_width(p, 12 + outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* steel = cairo_pattern_create_linear(30, 0, 70, 0);
-            cairo_pattern_add_color_stop_rgb(steel, 0, 0.62, 0.65, 0.7);
-            cairo_pattern_add_color_stop_rgb(steel, 0.45, 0.93, 0.94, 0.96);
-            cairo_pattern_add_color_stop_rgb(steel, 1, 0.5, 0.53, 0.58);
-            cairo_set_source(p, steel);
-            cairo_set_line_width(p, 12);
-            cairo_stroke(p);
-            cairo_pattern_destroy(steel);
-            // Body: a brass block.
-            RoundedRectangle(p, 18, 44, 64, 48, 10);
-            p.SetColour(dark);
-            cairo_set_line_width(p, outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* brass = cairo_pattern_create_linear(0, 44, 0, 92);
-            cairo_pattern_add_color_stop_rgb(brass, 0, 1.0, 0.86, 0.42);
-            cairo_pattern_add_color_stop_rgb(brass, 0.5, 0.93, 0.7, 0.22);
-            cairo_pattern_add_color_stop_rgb(brass, 1, 0.72, 0.47, 0.12);
-            cairo_set_source(p, brass);
-            cairo_fill(p);
-            cairo_pattern_destroy(brass);
-            // Highlight and keyhole.
-            RoundedRectangle(p, 24, 49, 52, 9, 4);
-            cairo_set_source_rgba(p, 1, 1, 1, 0.35);
-            cairo_fill(p);
-            p.SetColour(dark);
-            cairo_arc(p, 50, 64, small ? 8 : 6, 0, 2 * M_PI);
-            cairo_fill(p);
-            cairo_move_to(p, 50 - (small ? 5 : 4), 66);
-            cairo_line_to(p, 50 + (small ? 5 : 4), 66);
-            cairo_line_to(p, 50 + (small ? 3 : 2.5), 82);
-            cairo_line_to(p, 50 - (small ? 3 : 2.5), 82);
-            cairo_close_path(p);
-            cairo_fill(p);
-        } else if (id == ImageTable::BULB_SMALL) {
-            // A lit bulb: the level is open and waits for a solution.
-            cairo_new_path(p);
-            cairo_arc(p, 50, 40, 28, 0.82 * M_PI, 2.18 * M_PI);
-            cairo_line_to(p, 62, 70);
-            cairo_line_to(p, 38, 70);
-            cairo_close_path(p);
-            p.SetColour(dark);
-            cairo_set_line_width(p, outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* glass = cairo_pattern_create_radial(44, 32, 2, 50, 42, 34);
-            cairo_pattern_add_color_stop_rgb(glass, 0, 1.0, 1.0, 0.85);
-            cairo_pattern_add_color_stop_rgb(glass, 0.5, 1.0, 0.9, 0.35);
-            cairo_pattern_add_color_stop_rgb(glass, 1, 0.95, 0.66, 0.08);
-            cairo_set_source(p, glass);
-            cairo_fill(p);
-            cairo_pattern_destroy(glass);
-            RoundedRectangle(p, 36, 70, 28, 20, 4);
-            p.SetColour(dark);
-            cairo_stroke_preserve(p);
-            cairo_set_source_rgb(p, 0.62, 0.64, 0.68);
-            cairo_fill(p);
-            p.SetColour(dark);
-            cairo_set_line_width(p, small ? 5 : 3);
-            cairo_move_to(p, 38, 78);
-            cairo_line_to(p, 62, 78);
-            cairo_stroke(p);
-            cairo_arc(p, 42, 30, 7, 0, 2 * M_PI);
-            cairo_set_source_rgba(p, 1, 1, 1, 0.7);
-            cairo_fill(p);
-        } else {
-            // A tick on a green coin: the level has been solved.
-            cairo_arc(p, 50, 50, 40, 0, 2 * M_PI);
-            p.SetColour(dark);
-            cairo_set_line_width(p, outline);
-            cairo_stroke_preserve(p);
-            cairo_pattern_t* coin = cairo_pattern_create_linear(0, 10, 0, 90);
-            cairo_pattern_add_color_stop_rgb(coin, 0, 0.55, 0.9, 0.45);
-            cairo_pattern_add_color_stop_rgb(coin, 1, 0.12, 0.55, 0.2);
-            cairo_set_source(p, coin);
-            cairo_fill(p);
-            cairo_pattern_destroy(coin);
-            cairo_move_to(p, 30, 52);
-            cairo_line_to(p, 44, 66);
-            cairo_line_to(p, 71, 36);
-            p.SetColour(dark);
-            cairo_set_line_width(p, small ? 22 : 18);
-            cairo_stroke_preserve(p);
-            cairo_set_source_rgb(p, 1, 1, 1);
-            cairo_set_line_width(p, small ? 12 : 10);
-            cairo_stroke(p);
-        }
+        if (id == ImageTable::LOCKED || id == ImageTable::LOCKED_SMALL)
+            DrawPadlock(p, small, outline);
+        else if (id == ImageTable::BULB_SMALL)
+            DrawBulb(p, small, outline);
+        else
+            DrawTick(p, small, outline);
     }
     if (!small)
         AddShadow(canvas, pixels * 0.03, pixels * 0.02, pixels * 0.03, 0.45);
@@ -323,27 +369,8 @@ Canvas DrawFrameTiles(const ArtSize& size, int id)
                 const double d = detail.Fbm(x * scale * 2, y * scale * 2, 3);
                 const double seam = at.seam / s;
                 const double rivet = boundary ? std::hypot(x - s / 2.0, y - s / 2.0) / s : 9;
-                if (id == 69) {
-                    // Summer: a sand island; foam where it meets the sea, a stick-drawn grid.
-                    if (e < -0.17)
-                        return Colour{0, 0, 0, 0};
-                    if (e < -0.015) {
-                        const double foam = 0.55 + 0.45 * band.Fbm(x * scale * 2, y * scale * 2, 3);
-                        const double fade = Smooth(-0.17, -0.1, e);
-                        return Colour{1, 1, 1, std::clamp(foam * fade, 0.0, 1.0) * 0.92};
-                    }
-                    const Colour wet = Colour::Rgb(0xC2A06A), dry = Colour::Rgb(0xF2DDAA);
-                    Colour c = wet.Mix(dry, Smooth(0.0, 0.2, e));
-                    c = c.Scaled(1 + 0.06 * n + 0.05 * d);
-                    if (d > 0.55)
-                        c = c.Scaled(0.85);
-                    const double groove = std::max(0.0, 1 - seam / 0.025);
-                    c = c.Mix(Colour::Rgb(0xB8955C), 0.6 * groove);
-                    if (seam > 0.025 && seam < 0.05)
-                        c = c.Mix(Colour{1, 1, 1, 1}, 0.25);
-                    c.a = EdgeCoverage(at.edge + 0.015 * s);
-                    return c;
-                }
+                if (id == 69)
+                    return SandPixel(at.edge, e, n, d, seam, band, x * scale * 2, y * scale * 2, s);
                 // Zombie: a cracked stone slab bound with a riveted rusty band.
                 if (e < -0.14)
                     return Colour{0, 0, 0, 0};

@@ -344,6 +344,24 @@ Canvas SummerLogo(const ArtSize& size)
     return canvas;
 }
 
+// The curl that ends a scroll: half turns of shrinking radius about (cx, cy), turning away from
+// the middle on the given side (-1 left, 1 right).
+void AddCurl(cairo_t* p, int side, double cx, double cy, double radius)
+{
+    double angle = M_PI / 2;
+    for (int turn = 0; turn < 3; ++turn) {
+        const double next = angle + (side > 0 ? -M_PI : M_PI);
+        if (side > 0)
+            cairo_arc_negative(p, cx, cy, radius, angle, next);
+        else
+            cairo_arc(p, cx, cy, radius, angle, next);
+        const double shrink = radius * 0.35;
+        cy += (turn % 2 == 0 ? 1 : -1) * shrink;
+        radius -= shrink;
+        angle = next;
+    }
+}
+
 Canvas GoldLogo(const ArtSize& size)
 {
     // Shared by the old paper and the red leather: gold reads on parchment and on red alike.
@@ -364,21 +382,7 @@ Canvas GoldLogo(const ArtSize& size)
             cairo_move_to(p, inner, y);
             cairo_curve_to(p, inner + 0.3 * (outer - inner), y - 0.12 * h,
                            outer - side * 0.02 * w, y + 0.1 * h, outer - side * curl, y - 0.01 * h);
-            // The curl: half turns of shrinking radius.
-            double cx = outer - side * curl, cy = y - 0.01 * h - curl;
-            double radius = curl;
-            double angle = M_PI / 2;
-            for (int turn = 0; turn < 3; ++turn) {
-                const double next = angle + (side > 0 ? -M_PI : M_PI);
-                if (side > 0)
-                    cairo_arc_negative(p, cx, cy, radius, angle, next);
-                else
-                    cairo_arc(p, cx, cy, radius, angle, next);
-                const double shrink = radius * 0.35;
-                cy += (turn % 2 == 0 ? 1 : -1) * shrink;
-                radius -= shrink;
-                angle = next;
-            }
+            AddCurl(p, side, outer - side * curl, y - 0.01 * h - curl, curl);
             for (int pass = 0; pass < 2; ++pass) {
                 if (pass == 0) {
                     cairo_set_source_rgb(p, 0.23, 0.14, 0.02);

@@ -54,5 +54,11 @@ TEST(ArtCommand, PreviewWritesAContactSheetPerThemeAndSize)
     for (const char* name : {"art_4_240.png", "art_4_240_menu.png", "art_4_240_play.png", "art_4_240_settings.png"})
         EXPECT_TRUE(std::filesystem::is_regular_file(out / name)) << name;
     EXPECT_EQ(RunCommandLine({"preview", "art", TEXTS_DIR, out.string(), "--size", "123"}), 1);
+    // A theme that is no theme's number is a usage error, never theme 0.
+    for (const char* theme : {"beach", "8", "-1", "1x", ""})
+        EXPECT_EQ(RunCommandLine({"preview", "art", TEXTS_DIR, out.string(), "--theme", theme}), 2) << theme;
+    // A level folder that is not there writes no sheet of unreadable tiles.
+    EXPECT_EQ(RunCommandLine({"preview", "levels", "/nonexistent", (out / "levels.png").string()}), 1);
+    EXPECT_FALSE(std::filesystem::exists(out / "levels.png"));
     std::filesystem::remove_all(out);
 }
