@@ -92,6 +92,44 @@ int SourceBytes(PixelFormat f)
     }
 }
 
+// Copies a row of count pixels of b bytes from src to dst (which may be src itself), turning the
+// memory order B, G, R (, A) of 24- and 32-bit pixels into the R, G, B (, A) that GL reads.
+void ConvertRowForGL(const u8* src, u8* dst, size_t count, int b)
+{
+    if (b == 4) {
+        for (size_t i = 0; i < count; ++i) {
+            const u8 blue = src[i * 4], green = src[i * 4 + 1], red = src[i * 4 + 2],
+                     alpha = src[i * 4 + 3];
+            dst[i * 4] = red;
+            dst[i * 4 + 1] = green;
+            dst[i * 4 + 2] = blue;
+            dst[i * 4 + 3] = alpha;
+        }
+    } else if (b == 3) {
+        for (size_t i = 0; i < count; ++i) {
+            const u8 blue = src[i * 3], green = src[i * 3 + 1], red = src[i * 3 + 2];
+            dst[i * 3] = red;
+            dst[i * 3 + 1] = green;
+            dst[i * 3 + 2] = blue;
+        }
+    } else if (src != dst) {
+        std::memcpy(dst, src, count * static_cast<size_t>(b));
+    }
+}
+
+// Fills pixels used .. total of a row of b-byte pixels with copies of pixel used - 1.
+void RepeatLastPixel(u8* row, size_t used, size_t total, int b)
+{
+    const size_t bytes = static_cast<size_t>(b);
+    const u8* last = row + (used - 1) * bytes;
+    if (b == 1) {
+        std::memset(row + used, *last, total - used);
+        return;
+    }
+    for (size_t x = used; x < total; ++x)
+        std::memcpy(row + x * bytes, last, bytes);
+}
+
 u32 ApplicationFlags()
 {
     return AbstractApp::s_application ? AbstractApp::s_application->GetFlags() : 0;
@@ -197,44 +235,42 @@ void PixelDataGL::BuildUploadBuffer(PixelData* source)
     const int b = SourceBytes(source->GetFormat());
     const size_t W = static_cast<size_t>(m_textureWidth), H = static_cast<size_t>(m_textureHeight);
     const size_t w = static_cast<size_t>(m_width), h = static_cast<size_t>(m_height);
-    const size_t rowBytes = w * static_cast<size_t>(b);
     const size_t bufferPitch = W * static_cast<size_t>(b);
 
+    // Every byte of the buffer is written below (rows, their padding, the rows under them), so
+    // it is not cleared first.
     bool filled = false;
     u8* buffer = nullptr;
     if (b > 0 && W > 0) {
-        buffer = new u8[W * H * static_cast<size_t>(b)]();
+        buffer = new u8[W * H * static_cast<size_t>(b)];
         if (source->GetFormat() == PF_RLE && source->GetKind() == PD_RLE) {
-            // Rows that do not decode stay transparent black.
+            // Rows that do not decode stay transparent black (the decoder clears each row).
             static_cast<PixelDataRLE*>(source)->Decode(buffer, bufferPitch);
+            for (size_t y = 0; y < h; ++y) {
+                u8* row = buffer + y * bufferPitch;
+                ConvertRowForGL(row, row, w, b);
+            }
             filled = true;
         } else if (source->GetKind() == PD_MEMORY) {
             const u8* src = source->LockConst();
             const size_t srcPitch = static_cast<size_t>(std::max(source->GetPitch(), 0));
-            if (src && srcPitch >= rowBytes) {
+            if (src && srcPitch >= w * static_cast<size_t>(b)) {
                 for (size_t y = 0; y < h; ++y)
-                    std::memcpy(buffer + y * bufferPitch, src + y * srcPitch, rowBytes);
+                    ConvertRowForGL(src + y * srcPitch, buffer + y * bufferPitch, w, b);
                 filled = true;
             }
         }
     }
-    if (filled && w > 0 && h > 0) {
+    if (filled && (w == 0 || h == 0)) {
+        // Nothing to repeat: the texture's one texel row stays black.
+        std::memset(buffer, 0, W * H * static_cast<size_t>(b));
+    } else if (filled) {
         // Repeat the last column and row into the padding, so that linear filtering at the
         // image's edges does not blend in texels that are not part of it.
-        for (size_t y = 0; y < h; ++y) {
-            u8* row = buffer + y * bufferPitch;
-            const u8* last = row + rowBytes - static_cast<size_t>(b);
-            for (size_t x = w; x < W; ++x)
-                std::memcpy(row + x * static_cast<size_t>(b), last, static_cast<size_t>(b));
-        }
+        for (size_t y = 0; y < h; ++y)
+            RepeatLastPixel(buffer + y * bufferPitch, w, W, b);
         for (size_t y = h; y < H; ++y)
             std::memcpy(buffer + y * bufferPitch, buffer + (h - 1) * bufferPitch, bufferPitch);
-    }
-    if (filled && b >= 3) {
-        // Memory order B, G, R (, A) to the R, G, B (, A) that GL reads.
-        const size_t total = W * H;
-        for (size_t i = 0; i < total; ++i)
-            std::swap(buffer[i * static_cast<size_t>(b)], buffer[i * static_cast<size_t>(b) + 2]);
     }
     if (!filled) {
         delete[] buffer;
