@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "EventCore.h"
+#include "PcmSink.h"
 #include "WindowBackend.h"
 #include "bps/mmrenderer.h"
 #include "mm/renderer.h"
@@ -328,6 +329,16 @@ bool SetOption(mpv_handle* handle, const char* name, const std::string& value)
     return s_mpv->set_option_string(handle, name, value.c_str()) >= 0;
 }
 
+// Whether the machine has a sound device, asked as the mixer's output asks: a machine without one
+// is told so in that output's one line, instead of mpv trying every sound system it knows, each
+// reporting on stderr what it did not find.
+bool SoundDeviceAvailable()
+{
+    static const bool s_available =
+        standin::MakeSdlSink(standin::PcmFormat{})->Kind() == STANDIN_AUDIO_SINK_SDL;
+    return s_available;
+}
+
 // A player for the file at path with the context's outputs, paused, its file being loaded (see
 // WaitForLoad), or null when mpv cannot be loaded or set up.
 std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string& path)
@@ -365,7 +376,7 @@ std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string&
         ok = ok && SetOption(handle, "wid", std::to_string(ctx.videoWindow)) &&
              SetOption(handle, "vo", "gpu,x11");
     }
-    if (ctx.audioOutput < 0 || headless)
+    if (ctx.audioOutput < 0 || headless || !SoundDeviceAvailable())
         ok = ok && SetOption(handle, "ao", "null");
     else
         // As the mixer does: a machine without a sound card plays on, silently.
