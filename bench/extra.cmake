@@ -37,6 +37,23 @@ if(TARGET bench_game_frame)
   endif()
 endif()
 
+# The start-up benchmark runs the game's executable and, as its reference, a bare SDL + EGL
+# program of its own; it counts the first screen's frames in process, through the harness.
+pkg_check_modules(BENCH_SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(BENCH_EGL REQUIRED IMPORTED_TARGET egl)
+pkg_check_modules(BENCH_GLES2 REQUIRED IMPORTED_TARGET glesv2)
+add_executable(vorn-bare-window ${CMAKE_CURRENT_SOURCE_DIR}/bare/BareWindow.cpp)
+vorn_target_defaults(vorn-bare-window)
+target_link_libraries(vorn-bare-window PRIVATE PkgConfig::BENCH_SDL2 PkgConfig::BENCH_EGL
+  PkgConfig::BENCH_GLES2)
+target_link_libraries(bench_startup PRIVATE vorn_test_support)
+add_dependencies(bench_startup vorn-bare-window tessela)
+if(TARGET tessela_data)
+  add_dependencies(bench_startup tessela_data)
+endif()
+target_compile_definitions(bench_startup PRIVATE VORN_GAME_BINARY="$<TARGET_FILE:tessela>"
+  VORN_BARE_WINDOW="$<TARGET_FILE:vorn-bare-window>" VORN_GAME_DATA="${CMAKE_BINARY_DIR}/data")
+
 # The texture decoding benchmark's reference decoders (and encoders of its data): libsquish and
 # libetc1. Without them it is not built.
 if(TARGET bench_texture_decode)
