@@ -96,8 +96,32 @@ int SourceBytes(PixelFormat f)
 // memory order B, G, R (, A) of 24- and 32-bit pixels into the R, G, B (, A) that GL reads.
 void ConvertRowForGL(const u8* src, u8* dst, size_t count, int b)
 {
+    size_t i = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // A word at a time: byte 0 is the word's low byte, byte 2 its third.
     if (b == 4) {
-        for (size_t i = 0; i < count; ++i) {
+        for (; i < count; ++i) {
+            u32 p;
+            std::memcpy(&p, src + i * 4, 4);
+            p = (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
+            std::memcpy(dst + i * 4, &p, 4);
+        }
+    } else if (b == 3) {
+        // Four pixels in three words: B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3 become
+        // R0 G0 B0 R1 | G1 B1 R2 G2 | B2 R3 G3 B3.
+        for (; i + 4 <= count; i += 4) {
+            u32 w[3];
+            std::memcpy(w, src + i * 3, 12);
+            const u32 a = w[0], m = w[1], c = w[2];
+            w[0] = (a >> 16 & 0xFFu) | (a & 0xFF00u) | (a & 0xFFu) << 16 | (m & 0xFF00u) << 16;
+            w[1] = (m & 0xFFu) | (a >> 24) << 8 | (c & 0xFFu) << 16 | (m & 0xFF000000u);
+            w[2] = (m >> 16 & 0xFFu) | (c >> 24) << 8 | (c & 0xFF0000u) | (c & 0xFF00u) << 16;
+            std::memcpy(dst + i * 3, w, 12);
+        }
+    }
+#endif
+    if (b == 4) {
+        for (; i < count; ++i) {
             const u8 blue = src[i * 4], green = src[i * 4 + 1], red = src[i * 4 + 2],
                      alpha = src[i * 4 + 3];
             dst[i * 4] = red;
@@ -106,7 +130,7 @@ void ConvertRowForGL(const u8* src, u8* dst, size_t count, int b)
             dst[i * 4 + 3] = alpha;
         }
     } else if (b == 3) {
-        for (size_t i = 0; i < count; ++i) {
+        for (; i < count; ++i) {
             const u8 blue = src[i * 3], green = src[i * 3 + 1], red = src[i * 3 + 2];
             dst[i * 3] = red;
             dst[i * 3 + 1] = green;
