@@ -6,9 +6,10 @@
 //
 // libmpv (and the couple of hundred libraries it brings) is loaded when the first input is
 // attached, not with the process: a program that plays no movie never loads it. Attaching an input
-// is the one call that waits for mpv, because its answer is whether mpv could open the file; every
-// other control (play, pause, speed, volume, stop, outputs) is handed to mpv without waiting, so
-// the caller's frame loop never waits for mpv.
+// and detaching the video output are the two calls that wait for mpv: the first because its answer
+// is whether mpv could open the file, the second because the window may go once it returns. Every
+// other control (play, pause, speed, volume, stop, the sound output) is handed to mpv without
+// waiting, so the frame loop never waits for mpv while a movie plays.
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,7 +56,7 @@ std::atomic<int> s_livePlayers{0};
 // The libmpv calls this file makes, looked up in the library when it is first needed.
 #define VORN_MPV_CALLS(X) \
     X(create) X(set_option_string) X(initialize) X(terminate_destroy) X(command_async) \
-    X(set_property_async) X(wait_event) X(wakeup)
+    X(set_property_string) X(set_property_async) X(wait_event) X(wakeup)
 
 struct MpvCalls {
 #define VORN_MPV_FIELD(name) decltype(&::mpv_##name) name = nullptr;
@@ -555,9 +556,13 @@ extern "C" int mmr_output_detach(mmr_context_t* ctx, unsigned output_id)
         }
         player = ctx->player;
     }
-    // The track goes on without the output: its picture hidden, or its sound muted.
-    if (player)
-        SetPropertyAsync(player->handle, video ? "vid" : "mute", video ? "no" : "yes");
+    // The track goes on without the output: its picture hidden, or its sound muted. The picture
+    // is taken away before this returns: the caller may destroy the window next, and mpv must not
+    // draw in it or close it after that.
+    if (player && video)
+        s_mpv->set_property_string(player->handle, "vid", "no");
+    else if (player)
+        SetPropertyAsync(player->handle, "mute", "yes");
     return 0;
 }
 

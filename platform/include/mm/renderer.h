@@ -8,8 +8,9 @@
  * machine's sound output, or silence paced by the clock when there is none (headless: always).
  * While a track plays, the context reports MMR_STATE_PLAYING every 100 ms; its end, an error while
  * playing, and mmr_stop report MMR_STATE_STOPPED, to every client that asked for the context's
- * events (bps/mmrenderer.h). No call waits for playback or for the player to carry it out; attaching
- * an input waits only while the file is opened and probed. */
+ * events (bps/mmrenderer.h). No call waits for playback or for the player to carry it out, but for
+ * two: attaching an input waits while the file is opened and probed, and detaching the video output
+ * until the picture has left the window. */
 #pragma once
 
 #include <stdint.h>
