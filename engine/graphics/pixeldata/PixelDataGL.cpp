@@ -98,25 +98,30 @@ void ConvertRowForGL(const u8* src, u8* dst, size_t count, int b)
 {
     size_t i = 0;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    // A word at a time: byte 0 is the word's low byte, byte 2 its third.
+    // Whole words at a time: a pixel's byte 0 is its part's low byte, byte 2 its third.
     if (b == 4) {
-        for (; i < count; ++i) {
-            u32 p;
-            std::memcpy(&p, src + i * 4, 4);
-            p = (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
-            std::memcpy(dst + i * 4, &p, 4);
+        // Two pixels a word.
+        const u64 keep = 0xFF00FF00FF00FF00ull, low = 0x000000FF000000FFull;
+        for (; i + 2 <= count; i += 2) {
+            u64 p;
+            std::memcpy(&p, src + i * 4, 8);
+            p = (p & keep) | (p >> 16 & low) | (p & low) << 16;
+            std::memcpy(dst + i * 4, &p, 8);
         }
     } else if (b == 3) {
         // Four pixels in three words: B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3 become
         // R0 G0 B0 R1 | G1 B1 R2 G2 | B2 R3 G3 B3.
         for (; i + 4 <= count; i += 4) {
-            u32 w[3];
-            std::memcpy(w, src + i * 3, 12);
-            const u32 a = w[0], m = w[1], c = w[2];
-            w[0] = (a >> 16 & 0xFFu) | (a & 0xFF00u) | (a & 0xFFu) << 16 | (m & 0xFF00u) << 16;
-            w[1] = (m & 0xFFu) | (a >> 24) << 8 | (c & 0xFFu) << 16 | (m & 0xFF000000u);
-            w[2] = (m >> 16 & 0xFFu) | (c >> 24) << 8 | (c & 0xFF0000u) | (c & 0xFF00u) << 16;
-            std::memcpy(dst + i * 3, w, 12);
+            u32 a, m, c;
+            std::memcpy(&a, src + i * 3, 4);
+            std::memcpy(&m, src + i * 3 + 4, 4);
+            std::memcpy(&c, src + i * 3 + 8, 4);
+            const u32 x = (a >> 16 & 0xFFu) | (a & 0xFF00u) | (a & 0xFFu) << 16 | (m & 0xFF00u) << 16;
+            const u32 y = (m & 0xFFu) | (a >> 24) << 8 | (c & 0xFFu) << 16 | (m & 0xFF000000u);
+            const u32 z = (m >> 16 & 0xFFu) | (c >> 24) << 8 | (c & 0xFF0000u) | (c & 0xFF00u) << 16;
+            std::memcpy(dst + i * 3, &x, 4);
+            std::memcpy(dst + i * 3 + 4, &y, 4);
+            std::memcpy(dst + i * 3 + 8, &z, 4);
         }
     }
 #endif
@@ -141,17 +146,21 @@ void ConvertRowForGL(const u8* src, u8* dst, size_t count, int b)
     }
 }
 
-// Fills pixels used .. total of a row of b-byte pixels with copies of pixel used - 1.
+// Fills pixels used .. total of a row of b-byte pixels with copies of pixel used - 1: one copy,
+// then what is filled so far copied on after itself, doubling each time.
 void RepeatLastPixel(u8* row, size_t used, size_t total, int b)
 {
     const size_t bytes = static_cast<size_t>(b);
-    const u8* last = row + (used - 1) * bytes;
-    if (b == 1) {
-        std::memset(row + used, *last, total - used);
+    u8* out = row + used * bytes;
+    const size_t length = (total - used) * bytes;
+    if (length == 0)
         return;
+    std::memcpy(out, out - bytes, bytes);
+    for (size_t done = bytes; done < length;) {
+        const size_t n = std::min(done, length - done);
+        std::memcpy(out + done, out, n);
+        done += n;
     }
-    for (size_t x = used; x < total; ++x)
-        std::memcpy(row + x * bytes, last, bytes);
 }
 
 u32 ApplicationFlags()
