@@ -2,6 +2,9 @@
 pkg_check_modules(BENCH_LZMA REQUIRED IMPORTED_TARGET liblzma)
 target_sources(bench_pak_read PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/Sandbox.cpp)
 target_link_libraries(bench_pak_read PRIVATE vorn_pakwriter PkgConfig::BENCH_LZMA)
+# The archive lock's benchmark packs its own archive.
+target_sources(bench_pak_wait PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/Sandbox.cpp)
+target_link_libraries(bench_pak_wait PRIVATE vorn_pakwriter)
 
 # Sound benchmarks: they make their Ogg files with vorn-oggtone when they start; both call the
 # integer Vorbis decoder directly as their baseline, and the mixing one packs its files into a pak
@@ -33,6 +36,23 @@ if(TARGET bench_game_frame)
     add_dependencies(bench_game_frame tessela_data)
   endif()
 endif()
+
+# The start-up benchmark runs the game's executable and, as its reference, a bare SDL + EGL
+# program of its own; it counts the first screen's frames in process, through the harness.
+pkg_check_modules(BENCH_SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(BENCH_EGL REQUIRED IMPORTED_TARGET egl)
+pkg_check_modules(BENCH_GLES2 REQUIRED IMPORTED_TARGET glesv2)
+add_executable(vorn-bare-window ${CMAKE_CURRENT_SOURCE_DIR}/bare/BareWindow.cpp)
+vorn_target_defaults(vorn-bare-window)
+target_link_libraries(vorn-bare-window PRIVATE PkgConfig::BENCH_SDL2 PkgConfig::BENCH_EGL
+  PkgConfig::BENCH_GLES2)
+target_link_libraries(bench_startup PRIVATE vorn_test_support)
+add_dependencies(bench_startup vorn-bare-window tessela)
+if(TARGET tessela_data)
+  add_dependencies(bench_startup tessela_data)
+endif()
+target_compile_definitions(bench_startup PRIVATE VORN_GAME_BINARY="$<TARGET_FILE:tessela>"
+  VORN_BARE_WINDOW="$<TARGET_FILE:vorn-bare-window>" VORN_GAME_DATA="${CMAKE_BINARY_DIR}/data")
 
 # The texture decoding benchmark's reference decoders (and encoders of its data): libsquish and
 # libetc1. Without them it is not built.

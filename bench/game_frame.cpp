@@ -1,23 +1,30 @@
 // The game's frame and start-up, run headless through the end-to-end harness at 480 x 800.
 //
 // Frame: one harness frame of 16 ms (game update, render into the offscreen target, the stretch
-// to the window) on the play screen (level 0 started) and on the pack list, reached by touches as
-// a player would. Baseline: a bare application with an offscreen target of the same size that is
-// only cleared and stretched, so the game's cost is printed as a ratio of the pipeline's own.
+// to the window, the swap) on a static screen: the main menu, the pack list (reached by touches as
+// a player would) and the play screen (level 0 started). Baseline: a bare application with an
+// offscreen target of the same size that is only cleared and stretched, so presenting the same
+// frames; the game's cost is printed as a ratio of the pipeline's own.
 //
 // Start-up: from Harness::Start to the first real screen (the first-start language list), with
 // frames of 2000 ms so that the splash's timers pass at once and only the work is measured.
 // Baseline: the bare application's start and first frame (the platform, window and display without
-// any game data).
+// any game data). bench_startup measures the whole process instead.
 //
-// GAME_FRAME_PNG=directory saves a picture of each timed game screen there.
-// Prints ms per frame and draw calls per frame; the goals are printed beside the figures and
-// nothing is checked against them.
-#include <benchmark/benchmark.h>
+// The screens are interleaved: each round measures the bare frame and every screen once, in an
+// order that turns from round to round, so that a machine busy with other work slows all of them
+// alike. Wall time and CPU time (this process with llvmpipe's threads) are both kept; each ratio is
+// the median of the rounds' ratios, with their spread (lowest to highest).
+//
+//   bench_game_frame [--rounds=N] [--frames=N] [--single-threaded]
+// --single-threaded: llvmpipe rasterises on the calling thread (LP_NUM_THREADS=0), for figures
+// that hold on a busy machine. GAME_FRAME_PNG=directory saves a picture of each timed screen there.
+// Nothing is checked against the goals printed beside the figures.
+#include <time.h>
 
-#include "BestOfReporter.h"
-
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -161,148 +168,189 @@ bool ToLevelZero(VornTest::Harness& harness)
     return true;
 }
 
-// Frames of the running harness; draw calls counted over the timed frames only.
-void TimeFrames(benchmark::State& state, VornTest::Harness& harness)
+using Clock = std::chrono::steady_clock;
+
+struct Sample {
+    double wall = 0;   // ms
+    double cpu = 0;    // ms
+    double draws = 0;  // per frame
+};
+
+double CpuMs()
 {
-    Batcher()->ResetStats();
-    for (auto _ : state) {
-        harness.Frame(FRAME_MS);
-        glFinish();
-    }
-    state.counters["draws/frame"] = static_cast<double>(Batcher()->GetStats().drawCalls) /
-                                    static_cast<double>(state.iterations());
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
 }
 
-void GameFrame(benchmark::State& state, bool play)
+// Times a piece of work: wall and CPU in ms.
+template <typename Work>
+Sample Time(Work work)
+{
+    Sample sample;
+    const auto from = Clock::now();
+    const double cpu = CpuMs();
+    work();
+    glFinish();
+    sample.cpu = CpuMs() - cpu;
+    sample.wall = std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+    return sample;
+}
+
+// Frames of the running harness, per frame; draw calls counted over the timed frames only.
+Sample TimeFrames(VornTest::Harness& harness, int frames)
+{
+    Batcher()->ResetStats();
+    Sample sample = Time([&] { harness.Frames(frames, FRAME_MS); });
+    sample.wall /= frames;
+    sample.cpu /= frames;
+    sample.draws = static_cast<double>(Batcher()->GetStats().drawCalls) / frames;
+    return sample;
+}
+
+enum Screen { BARE, MAIN_MENU, PACK_LIST, PLAY, SCREENS };
+const char* const SCREEN_NAMES[SCREENS] = {"bare_frame", "main_menu_frame", "pack_list_frame",
+                                           "play_frame"};
+
+bool TimeScreen(Screen screen, int frames, Sample& sample)
 {
     VornTest::Harness::Options options;
     options.width = WIDTH;
     options.height = HEIGHT;
     options.captureAudio = false;
     VornTest::Harness harness(options);
-    if (!(play ? ToLevelZero(harness) : ToPackList(harness))) {
-        state.SkipWithError("could not reach the screen");
-        return;
+    bool reached = false;
+    int expected = 0;
+    switch (screen) {
+    case BARE: reached = harness.Start(new BareApp) && harness.Frames(10) == 10; break;
+    case MAIN_MENU:
+        reached = StartToMainMenu(harness) && harness.Frames(60) == 60;
+        expected = Game::STATE_MAIN_MENU;
+        break;
+    case PACK_LIST: reached = ToPackList(harness); expected = Game::STATE_PACKS; break;
+    case PLAY: reached = ToLevelZero(harness); expected = Game::STATE_PLAY; break;
+    default: break;
     }
-    const int expected = play ? Game::STATE_PLAY : Game::STATE_PACKS;
-    TimeFrames(state, harness);
-    if (GameOf(harness)->screenState != expected)
-        state.SkipWithError("the screen changed while timing");
+    if (!reached)
+        return false;
+    sample = TimeFrames(harness, frames);
+    const bool stayed = screen == BARE || GameOf(harness)->screenState == expected;
     // GAME_FRAME_PNG=dir keeps a picture of each timed screen, to see what was measured.
     if (const char* dir = std::getenv("GAME_FRAME_PNG"))
-        harness.SaveWindowPng(std::string(dir) + (play ? "/play.png" : "/pack_list.png"));
+        harness.SaveWindowPng(std::string(dir) + "/" + SCREEN_NAMES[screen] + ".png");
     harness.Stop();
+    return stayed;
 }
 
-void PlayFrame(benchmark::State& state) { GameFrame(state, true); }
-void PackListFrame(benchmark::State& state) { GameFrame(state, false); }
+bool AtFirstScreenSoon(VornTest::Harness& harness)
+{
+    return harness.RunUntil([&] { return AtFirstScreen(GameOf(harness)); }, 200, LONG_FRAME_MS);
+}
 
-void BareFrame(benchmark::State& state)
+// A fresh sandbox and start; the stop is left out of the time.
+bool TimeStart(bool game, Sample& sample)
 {
     VornTest::Harness::Options options;
     options.captureAudio = false;
     VornTest::Harness harness(options);
-    if (!harness.Start(new BareApp)) {
-        state.SkipWithError("bare start failed");
-        return;
-    }
-    harness.Frames(10);
-    TimeFrames(state, harness);
+    bool reached = false;
+    sample = Time([&] {
+        reached = game ? harness.Start(Tessela::CreateApplication()) && AtFirstScreenSoon(harness)
+                       : harness.Start(new BareApp) && harness.Frame(LONG_FRAME_MS);
+    });
     harness.Stop();
+    return reached;
 }
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from)
+double Median(std::vector<double> v)
 {
-    return std::chrono::duration<double>(Clock::now() - from).count();
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// Each iteration a fresh sandbox and process start; the stop is left out of the time.
-void GameStart(benchmark::State& state)
+// "A x (spread L to H)": the median of the per-round ratios of field, and their range.
+void PrintRatio(const std::vector<Sample>& game, const std::vector<Sample>& bare,
+                double Sample::*field)
 {
-    for (auto _ : state) {
-        VornTest::Harness::Options options;
-        options.captureAudio = false;
-        VornTest::Harness harness(options);
-        const auto from = Clock::now();
-        const bool reached =
-            harness.Start(Tessela::CreateApplication()) &&
-            harness.RunUntil([&] { return AtFirstScreen(GameOf(harness)); }, 200, LONG_FRAME_MS);
-        glFinish();
-        state.SetIterationTime(Seconds(from));
-        if (!reached) {
-            state.SkipWithError("no first screen");
-            return;
-        }
-        harness.Stop();
+    std::vector<double> ratios;
+    for (size_t i = 0; i < game.size() && i < bare.size(); ++i)
+        ratios.push_back(game[i].*field / bare[i].*field);
+    std::sort(ratios.begin(), ratios.end());
+    if (!ratios.empty())
+        std::printf("%5.2f x (%.2f to %.2f)", Median(ratios), ratios.front(), ratios.back());
+}
+
+void PrintRow(const char* name, const std::vector<Sample>& samples, const std::vector<Sample>& bare)
+{
+    std::vector<double> wall, cpu, draws;
+    for (const Sample& s : samples) {
+        wall.push_back(s.wall);
+        cpu.push_back(s.cpu);
+        draws.push_back(s.draws);
     }
-}
-
-void BareStart(benchmark::State& state)
-{
-    for (auto _ : state) {
-        VornTest::Harness::Options options;
-        options.captureAudio = false;
-        VornTest::Harness harness(options);
-        const auto from = Clock::now();
-        const bool started = harness.Start(new BareApp) && harness.Frame(LONG_FRAME_MS);
-        glFinish();
-        state.SetIterationTime(Seconds(from));
-        if (!started) {
-            state.SkipWithError("bare start failed");
-            return;
-        }
-        harness.Stop();
+    std::printf("  %-16s wall %8.3f ms  CPU %8.3f ms", name, Median(wall), Median(cpu));
+    if (&samples != &bare) {
+        std::printf("  wall ");
+        PrintRatio(samples, bare, &Sample::wall);
+        std::printf("  CPU ");
+        PrintRatio(samples, bare, &Sample::cpu);
     }
-}
-
-// The figures and ratios, from the best run of each benchmark.
-void PrintFigures(const BestOfReporter& reporter)
-{
-    const double bare = reporter.Best("bare_frame");
-    std::printf("\nFrame at %d x %d (goal on llvmpipe: under 4 ms and under 40 draw calls)\n",
-                WIDTH, HEIGHT);
-    for (const char* name : {"bare_frame", "pack_list_frame", "play_frame"}) {
-        const double t = reporter.Best(name);
-        if (t <= 0)
-            continue;
-        std::printf("  %-16s %7.3f ms  %6.1f draw calls", name, t, reporter.Counter(name));
-        if (bare > 0 && std::string(name) != "bare_frame")
-            std::printf("  %.2f x the bare frame", t / bare);
-        std::printf("\n");
-    }
-    const double game = reporter.Best("game_start"), bareStart = reporter.Best("bare_start");
-    if (game > 0 && bareStart > 0)
-        std::printf("Start-up to the first screen (splash timers skipped): game %.1f ms, "
-                    "bare application %.1f ms; game / bare = %.2f, game - bare = %.1f ms\n",
-                    game, bareStart, game / bareStart, game - bareStart);
+    if (Median(draws) > 0)
+        std::printf("  %.1f draw calls", Median(draws));
+    std::printf("\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    int rounds = 5, frames = 100;
+    bool single = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--rounds=", 9) == 0)
+            rounds = std::max(1, std::atoi(argv[i] + 9));
+        else if (std::strncmp(argv[i], "--frames=", 9) == 0)
+            frames = std::max(1, std::atoi(argv[i] + 9));
+        else if (std::strcmp(argv[i], "--single-threaded") == 0)
+            single = true;
+        else {
+            std::fprintf(stderr, "usage: %s [--rounds=N] [--frames=N] [--single-threaded]\n",
+                         argv[0]);
+            return 64;
+        }
+    }
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    for (auto entry : std::vector<std::pair<const char*, void (*)(benchmark::State&)>>{
-             {"bare_frame", &BareFrame},
-             {"pack_list_frame", &PackListFrame},
-             {"play_frame", &PlayFrame}})
-        benchmark::RegisterBenchmark(entry.first, entry.second)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->Repetitions(3);
-    for (auto entry : std::vector<std::pair<const char*, void (*)(benchmark::State&)>>{
-             {"bare_start", &BareStart}, {"game_start", &GameStart}})
-        benchmark::RegisterBenchmark(entry.first, entry.second)
-            ->Unit(benchmark::kMillisecond)
-            ->UseManualTime()
-            ->Iterations(5)
-            ->Repetitions(3);
-    benchmark::Initialize(&argc, argv);
-    BestOfReporter reporter(BestOfReporter::REAL_TIME, "draws/frame");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintFigures(reporter);
-    benchmark::Shutdown();
+    if (single)
+        setenv("LP_NUM_THREADS", "0", 1);
+
+    std::vector<Sample> samples[SCREENS], bareStart, gameStart;
+    for (int round = 0; round < rounds; ++round) {
+        for (int k = 0; k < SCREENS; ++k) {
+            const Screen screen = static_cast<Screen>((k + round) % SCREENS);
+            Sample sample;
+            if (!TimeScreen(screen, frames, sample)) {
+                std::fprintf(stderr, "%s: could not time %s\n", argv[0], SCREEN_NAMES[screen]);
+                return 1;
+            }
+            samples[screen].push_back(sample);
+        }
+        Sample game, bare;
+        const bool gameFirst = round % 2 == 0;
+        if (!TimeStart(gameFirst, gameFirst ? game : bare) ||
+            !TimeStart(!gameFirst, gameFirst ? bare : game)) {
+            std::fprintf(stderr, "%s: a start did not reach its first screen\n", argv[0]);
+            return 1;
+        }
+        gameStart.push_back(game);
+        bareStart.push_back(bare);
+    }
+    std::printf("Frame at %d x %d, %s rasteriser, %d rounds of %d frames; ratios to the bare "
+                "frame: median (spread)\n(goals: pack list CPU at most 2 x, play at most 1.2 x)\n",
+                WIDTH, HEIGHT, single ? "single-threaded" : "threaded", rounds, frames);
+    for (int screen = 0; screen < SCREENS; ++screen)
+        PrintRow(SCREEN_NAMES[screen], samples[screen], samples[BARE]);
+    std::printf("Start-up in process to the first screen (splash timers skipped):\n");
+    PrintRow("bare_start", bareStart, bareStart);
+    PrintRow("game_start", gameStart, bareStart);
     return 0;
 }

@@ -648,11 +648,12 @@ public:
                                const Vorn::SmartPtr<GLFont>& font,
                                const std::vector<Vorn::WideString>& pieces, int x, int y,
                                int flags);
-    // One row of the pack list (the pack at that position of packOrder, its top and its text's
-    // centre in cells), and what is drawn over the rows between top and bottom: the clean edges,
-    // BACK, the title, the frame and the scroll bar.
+    // One layer of a row of the pack list (the pack at that position of packOrder, its top and
+    // its text's centre in cells, the preview clock for it; layer 0 is drawn first), and what is
+    // drawn over the rows between top and bottom: the clean edges, BACK, the title, the frame and
+    // the scroll bar.
     void RenderPackRow(const Vorn::SmartPtr<Graphics>& graphics, int position, float rowTop,
-                       float textX);
+                       float textX, float previewClock, int layer);
     void RenderPackListFrame(const Vorn::SmartPtr<Graphics>& graphics, float top, float bottom,
                              float rowWidth);
     // One level page (level, its pack position, the page's place in pages from the screen's left).

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "Block.h"
 #include "ButtonDisplayer.h"
@@ -42,6 +43,8 @@ constexpr int IMAGE_DONE_SMALL = 58;
 // Preview clock steps per millisecond and drawn row.
 constexpr float PREVIEW_CLOCK_RATE = 0.00012f;
 constexpr int PREVIEWS_PER_ROW = 5;
+// A pack row's layers, bottom first: the previews, the veil, the texts.
+constexpr int PACK_ROW_LAYERS = 3;
 constexpr float VEIL_ALPHA = 0.85f;
 constexpr float CLOSED_VEIL_ALPHA = 0.95f;
 // The board's width in cells, which previews shrink to a row's height.
@@ -323,8 +326,37 @@ void Game::RenderPackSelect(const SmartPtr<Graphics>& graphics)
         rows = std::min(rows, static_cast<int>(PACK_COUNT));
     }
 
-    for (int i = 0; i < rows; ++i)
-        RenderPackRow(graphics, first + i, top + offset + i * rowHeight, textX);
+    // The preview clock moves on once for each row drawn, before that row's slide is taken.
+    std::vector<int> positions;
+    std::vector<float> rowTops, clocks;
+    bool pressed = false;
+    for (int i = 0; i < rows; ++i) {
+        const int position = first + i;
+        if (position < 0 || position >= PACK_COUNT)
+            continue;
+        packPreviewClock += std::max(lastFrameMs, 0) * PREVIEW_CLOCK_RATE;
+        positions.push_back(position);
+        rowTops.push_back(top + offset + i * rowHeight);
+        clocks.push_back(packPreviewClock);
+        const int pack = packOrder[position];
+        pressed = pressed || (currentPack == pack && pressedPack == pack);
+    }
+    auto drawLayer = [&](size_t row, int layer) {
+        RenderPackRow(graphics, positions[row], rowTops[row], textX, clocks[row], layer);
+    };
+    // Each row draws within its own band, so the rows can be drawn layer by layer: the previews of
+    // every row, then their veils, then their texts. Each layer draws from one texture, and the
+    // list breaks its batches three times instead of twice a row. A pressed row puts its layers
+    // the other way round, its previews over the neighbours' veils: then each row is drawn whole.
+    if (pressed) {
+        for (size_t row = 0; row < positions.size(); ++row)
+            for (int layer = 0; layer < PACK_ROW_LAYERS; ++layer)
+                drawLayer(row, layer);
+    } else {
+        for (int layer = 0; layer < PACK_ROW_LAYERS; ++layer)
+            for (size_t row = 0; row < positions.size(); ++row)
+                drawLayer(row, layer);
+    }
     for (int k = 1; k <= rows; ++k)
         DrawHandHorizontal(graphics, m, top + offset + k * rowHeight, rowWidth,
                            Consts::THEME_LINES_HORIZONTAL);
@@ -332,7 +364,7 @@ void Game::RenderPackSelect(const SmartPtr<Graphics>& graphics)
 }
 
 void Game::RenderPackRow(const SmartPtr<Graphics>& graphics, int position, float rowTop,
-                         float textX)
+                         float textX, float previewClock, int layer)
 {
     if (position < 0 || position >= PACK_COUNT)
         return;
@@ -342,9 +374,8 @@ void Game::RenderPackRow(const SmartPtr<Graphics>& graphics, int position, float
     const int pack = packOrder[position];
     const int size = PackSize(*this, pack);
 
-    packPreviewClock += std::max(lastFrameMs, 0) * PREVIEW_CLOCK_RATE;
-    const int whole = static_cast<int>(packPreviewClock);
-    float slide = (packPreviewClock - whole) * rowHeight;
+    const int whole = static_cast<int>(previewClock);
+    float slide = (previewClock - whole) * rowHeight;
     int firstPreview = size > 0 ? whole % size : 0;
     // Neighbouring rows slide in opposite directions.
     if (position % 2 == 1) {
@@ -382,14 +413,10 @@ void Game::RenderPackRow(const SmartPtr<Graphics>& graphics, int position, float
                        PixelX(textX), PixelY(rowTop + 3.0f * rowHeight / 4.0f), GLFont::CENTER);
     };
     // A pressed pack brings its previews to the front.
-    if (pressed) {
-        text();
-        veil();
-        previews();
-    } else {
-        previews();
-        veil();
-        text();
+    switch (pressed ? PACK_ROW_LAYERS - 1 - layer : layer) {
+    case 0: previews(); break;
+    case 1: veil(); break;
+    default: text(); break;
     }
 }
 

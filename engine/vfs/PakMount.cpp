@@ -20,7 +20,8 @@ u32 GetU32(const u8* at)
 } // namespace
 
 PakMount::PakMount(const char* pakPath, const char* mountPoint, u32 flags, Location location)
-    : VfsMount(mountPoint, flags), m_entryCount(0), m_nameTableSize(0), m_valid(false)
+    : VfsMount(mountPoint, flags), m_entryCount(0), m_nameTableSize(0), m_valid(false),
+      m_path(pakPath ? pakPath : ""), m_location(location)
 {
     bool opened = location == NATIVE_PATH ? m_file.OpenNative(pakPath) : m_file.Open(pakPath);
     if (opened)
@@ -32,6 +33,7 @@ PakMount::PakMount(const char* pakPath, const char* mountPoint, u32 flags, Locat
         m_nameTableSize = 0;
         m_file.Close();
     }
+    m_decoders.push_back(Decoder{&m_file, false});
 }
 
 PakMount::~PakMount() {}
@@ -149,14 +151,70 @@ u32 PakMount::BytesToBlockEnd(const Entry& entry, u32 offset, u32& blockSize) co
     return blockSize - static_cast<u32>(position % blockSize);
 }
 
+CompressedFile* PakMount::TakeDecoder(u32 position)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        Decoder* idle = nullptr;
+        for (Decoder& d : m_decoders) {
+            if (d.busy)
+                continue;
+            // An idle stream is touched by nobody: its position can be read here.
+            if (!idle || d.file->Tell() == position)
+                idle = &d;
+        }
+        if (idle) {
+            idle->busy = true;
+            return idle->file;
+        }
+        if (m_decoders.size() < MAX_DECODERS)
+            break;
+        m_decoderFree.wait(lock);
+    }
+    // Opened outside the lock (it reads the archive's header and block table); counted in
+    // m_decoders at once so that no more than MAX_DECODERS are opened.
+    m_decoders.push_back(Decoder{nullptr, true});
+    lock.unlock();
+    auto file = std::make_unique<CompressedFile>();
+    const bool opened =
+        m_location == NATIVE_PATH ? file->OpenNative(m_path.c_str()) : file->Open(m_path.c_str());
+    lock.lock();
+    auto slot = std::find_if(m_decoders.begin(), m_decoders.end(),
+                             [](const Decoder& d) { return d.file == nullptr; });
+    if (!opened) {
+        m_decoders.erase(slot);
+        m_decoderFree.notify_all();
+        return nullptr;
+    }
+    slot->file = file.get();
+    m_extraFiles.push_back(std::move(file));
+    return slot->file;
+}
+
+void PakMount::GiveBack(CompressedFile* file)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (Decoder& d : m_decoders)
+            if (d.file == file)
+                d.busy = false;
+    }
+    m_decoderFree.notify_one();
+}
+
 s32 PakMount::ReadEntry(const Entry& entry, u32 offset, void* buffer, u32 count)
 {
     if (offset >= entry.size)
         return 0;
     u32 n = std::min(count, entry.size - offset);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_file.SeekTo(entry.dataOffset + offset);
-    return m_file.Read(buffer, n);
+    const u32 position = entry.dataOffset + offset;
+    CompressedFile* file = TakeDecoder(position);
+    if (!file)
+        return 0;
+    file->SeekTo(position);
+    const s32 got = file->Read(buffer, n);
+    GiveBack(file);
+    return got;
 }
 
 } // namespace Vorn

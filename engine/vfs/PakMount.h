@@ -1,11 +1,16 @@
 // Serves a mount point from a pak archive: a block-compressed file whose content starts with a
 // directory (u32 count, count entries of u32 nameOffset, dataOffset, size, u32 name table size,
 // the NUL-terminated names) sorted by name without regard to ASCII case, followed by the files'
-// bytes. All of its files read through the one shared decompressing stream, under a mutex.
+// bytes. Its files read through a few decompressing streams of the archive, each used by one read
+// at a time: a read that finds every stream busy opens another (up to MAX_DECODERS), so a thread
+// streaming music never waits for a block that another thread is decoding.
 #pragma once
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "vfs/CompressedFile.h"
 #include "vfs/VfsMount.h"
@@ -23,6 +28,8 @@ public:
     };
 
     static const u32 ENTRY_SIZE = 12;
+    // Streams open on one archive at most; reads beyond that many at once wait for one.
+    static const size_t MAX_DECODERS = 4;
 
     enum Location {
         INSTALL_AREA, // the path is taken under "./app/native/", as the game's archives are
@@ -58,13 +65,27 @@ private:
     // Bytes from offset in the entry to the end of the archive block holding it.
     u32 BytesToBlockEnd(const Entry& entry, u32 offset, u32& blockSize) const;
 
-    CompressedFile m_file;
+    struct Decoder {
+        CompressedFile* file;
+        bool busy;
+    };
+    // An idle stream for a read at position, marked busy (null when none could be opened): the
+    // one standing there when there is one, so that reading on continues its decoder.
+    CompressedFile* TakeDecoder(u32 position);
+    void GiveBack(CompressedFile* file);
+
+    CompressedFile m_file;  // the directory's stream, and the first of m_decoders
     std::unique_ptr<Entry[]> m_entries;
     std::unique_ptr<char[]> m_names;
     u32 m_entryCount;
     u32 m_nameTableSize;
     bool m_valid;
-    std::mutex m_mutex; // guards m_file
+    std::string m_path;
+    Location m_location;
+    std::vector<std::unique_ptr<CompressedFile>> m_extraFiles;
+    std::mutex m_mutex; // guards m_decoders and m_extraFiles, never held across a read
+    std::condition_variable m_decoderFree;
+    std::vector<Decoder> m_decoders;
 };
 
 } // namespace Vorn

@@ -15,6 +15,7 @@ const char* const CALLS[] = {
     "bps_initialize",        "navigator_request_events", "navigator_invoke",
     "screen_create_context", "screen_create_window",     "screen_create_window_group",
     "screen_destroy_window", "screen_destroy_context",
+    "mmr_load_mpv",  // the movie player's library loads as though it were missing
 };
 const int CALL_COUNT = sizeof(CALLS) / sizeof(CALLS[0]);
 

@@ -2,8 +2,15 @@
 // The player draws into the window of the video output's window group (embedded in the desktop
 // window; headless, it decodes without a picture) and plays its sound on the machine's audio
 // output, or on mpv's null output when there is none. A thread per player waits for mpv's events
-// and turns the end of playback into the context's media-renderer events, so the caller's frame
-// loop never waits for mpv.
+// and turns the end of playback into the context's media-renderer events.
+//
+// libmpv (and the couple of hundred libraries it brings) is loaded when the first input is
+// attached, not with the process: a program that plays no movie never loads it. Attaching an input
+// and detaching the video output are the two calls that wait for mpv: the first because its answer
+// is whether mpv could open the file, the second because the window may go once it returns. Every
+// other control (play, pause, speed, volume, stop, the sound output) is handed to mpv without
+// waiting, so the frame loop never waits for mpv while a movie plays.
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +20,9 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -23,9 +32,11 @@
 #include <vector>
 
 #include "EventCore.h"
+#include "PcmSink.h"
 #include "WindowBackend.h"
 #include "bps/mmrenderer.h"
 #include "mm/renderer.h"
+#include "standin/events.h"
 #include "standin/standin.h"
 
 namespace {
@@ -41,6 +52,77 @@ const int MIN_SPEED = 10;
 const int MAX_SPEED = 100000;
 
 std::atomic<int> s_livePlayers{0};
+
+// The libmpv calls this file makes, looked up in the library when it is first needed.
+#define VORN_MPV_CALLS(X) \
+    X(create) X(set_option_string) X(initialize) X(terminate_destroy) X(command_async) \
+    X(set_property_string) X(set_property_async) X(wait_event) X(wakeup)
+
+struct MpvCalls {
+#define VORN_MPV_FIELD(name) decltype(&::mpv_##name) name = nullptr;
+    VORN_MPV_CALLS(VORN_MPV_FIELD)
+#undef VORN_MPV_FIELD
+};
+
+// Set once libmpv is loaded; never unloaded (its threads may outlive any caller).
+const MpvCalls* s_mpv = nullptr;
+
+// libmpv's calls, loading the library on first use; null, with one line on stderr the first
+// time, when it cannot be loaded.
+const MpvCalls* LoadMpv()
+{
+    static std::mutex s_mutex;
+    static bool s_reported = false;
+    std::lock_guard<std::mutex> lock(s_mutex);
+    std::string why;
+    if (standin_should_fail("mmr_load_mpv")) {
+        why = "made to fail";
+    } else if (s_mpv) {
+        return s_mpv;
+    } else {
+        const std::string versioned = "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
+        void* library = dlopen(versioned.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            library = dlopen("libmpv.so", RTLD_NOW | RTLD_LOCAL);
+        if (library) {
+            auto calls = std::make_unique<MpvCalls>();
+            bool complete = true;
+#define VORN_MPV_LOOKUP(name)                                                                    \
+    calls->name = reinterpret_cast<decltype(calls->name)>(dlsym(library, "mpv_" #name));          \
+    complete = complete && calls->name;
+            VORN_MPV_CALLS(VORN_MPV_LOOKUP)
+#undef VORN_MPV_LOOKUP
+            if (complete) {
+                s_mpv = calls.release();
+                return s_mpv;
+            }
+            why = "it lacks calls this program needs";
+        } else {
+            const char* error = dlerror();
+            why = error ? error : "not found";
+        }
+    }
+    if (!s_reported) {
+        s_reported = true;
+        std::fprintf(stderr, "movies cannot play: libmpv cannot be loaded (%s)\n", why.c_str());
+    }
+    return nullptr;
+}
+
+// Hands a property to mpv without waiting for it; false only when mpv refused the request.
+bool SetPropertyAsync(mpv_handle* handle, const char* name, const std::string& value)
+{
+    const char* text = value.c_str();
+    return s_mpv->set_property_async(handle, 0, name, MPV_FORMAT_STRING, &text) >= 0;
+}
+
+// Hands a command to mpv without waiting for it.
+bool CommandAsync(mpv_handle* handle, std::initializer_list<const char*> words)
+{
+    std::vector<const char*> args(words);
+    args.push_back(nullptr);
+    return s_mpv->command_async(handle, 0, args.data()) >= 0;
+}
 
 // One mpv player. The main thread sets it up and controls it; its event thread reads mpv's
 // events and, once the player is retired, destroys the handle (mpv's shutdown takes a while).
@@ -76,7 +158,7 @@ void RunEvents(Player* player)
     auto lastStatus = std::chrono::steady_clock::now();
     bool shutdown = false;
     for (;;) {
-        mpv_event* event = shutdown ? nullptr : mpv_wait_event(player->handle, STATUS_INTERVAL_SECONDS);
+        mpv_event* event = shutdown ? nullptr : s_mpv->wait_event(player->handle, STATUS_INTERVAL_SECONDS);
         std::unique_lock<std::mutex> lock(player->mutex);
         if (player->retired)
             break;
@@ -100,7 +182,7 @@ void RunEvents(Player* player)
             auto end = static_cast<mpv_event_end_file*>(event->data);
             // A playlist would go on to open what it names: a track is a media file itself.
             if (end && end->reason == MPV_END_FILE_REASON_REDIRECT)
-                mpv_command_string(player->handle, "stop");
+                CommandAsync(player->handle, {"stop"});
             player->loaded = false;
             if (player->load == Player::Load::PENDING) {
                 player->load = Player::Load::FAILED;
@@ -122,7 +204,7 @@ void RunEvents(Player* player)
             standin::PushMediaStateForContext(player->context, MMR_STATE_PLAYING);
         }
     }
-    mpv_terminate_destroy(player->handle);
+    s_mpv->terminate_destroy(player->handle);
     --s_livePlayers;
     player->done = true;
 }
@@ -214,7 +296,7 @@ void Retire(std::shared_ptr<Player> player)
         player->retired = true;
         player->playing = false;
         player->changed.notify_all();
-        mpv_wakeup(player->handle);
+        s_mpv->wakeup(player->handle);
     }
     MediaState& state = GetState();
     std::lock_guard<std::mutex> lock(state.mutex);
@@ -245,14 +327,26 @@ std::string SpeedFactor(int speed)
 
 bool SetOption(mpv_handle* handle, const char* name, const std::string& value)
 {
-    return mpv_set_option_string(handle, name, value.c_str()) >= 0;
+    return s_mpv->set_option_string(handle, name, value.c_str()) >= 0;
+}
+
+// Whether the machine has a sound device, asked as the mixer's output asks: a machine without one
+// is told so in that output's one line, instead of mpv trying every sound system it knows, each
+// reporting on stderr what it did not find.
+bool SoundDeviceAvailable()
+{
+    static const bool s_available =
+        standin::MakeSdlSink(standin::PcmFormat{})->Kind() == STANDIN_AUDIO_SINK_SDL;
+    return s_available;
 }
 
 // A player for the file at path with the context's outputs, paused, its file being loaded (see
-// WaitForLoad), or null when mpv cannot be set up.
+// WaitForLoad), or null when mpv cannot be loaded or set up.
 std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string& path)
 {
-    mpv_handle* handle = mpv_create();
+    if (!LoadMpv())
+        return nullptr;
+    mpv_handle* handle = s_mpv->create();
     if (!handle)
         return nullptr;
     // The renderer plays what it is given and nothing else: no configuration files, scripts,
@@ -283,7 +377,7 @@ std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string&
         ok = ok && SetOption(handle, "wid", std::to_string(ctx.videoWindow)) &&
              SetOption(handle, "vo", "gpu,x11");
     }
-    if (ctx.audioOutput < 0 || headless)
+    if (ctx.audioOutput < 0 || headless || !SoundDeviceAvailable())
         ok = ok && SetOption(handle, "ao", "null");
     else
         // As the mixer does: a machine without a sound card plays on, silently.
@@ -292,15 +386,14 @@ std::shared_ptr<Player> StartPlayer(const mmr_context_t& ctx, const std::string&
         ok = ok && SetOption(handle, "volume", ctx.volume);
     if (ctx.speed > 0)
         ok = ok && SetOption(handle, "speed", SpeedFactor(ctx.speed));
-    if (!ok || mpv_initialize(handle) < 0) {
-        mpv_terminate_destroy(handle);
+    if (!ok || s_mpv->initialize(handle) < 0) {
+        s_mpv->terminate_destroy(handle);
         return nullptr;
     }
 
     auto player = std::make_shared<Player>(handle, ctx.name, path);
     player->thread = std::thread(RunEvents, player.get());
-    const char* load[] = {"loadfile", path.c_str(), nullptr};
-    if (mpv_command(handle, load) < 0) {
+    if (!CommandAsync(handle, {"loadfile", path.c_str()})) {
         std::lock_guard<std::mutex> lock(player->mutex);
         player->load = Player::Load::FAILED;
     }
@@ -322,7 +415,7 @@ bool SetPaused(Player& player, bool paused)
         std::lock_guard<std::mutex> lock(player.mutex);
         player.paused = paused;
     }
-    return mpv_set_property_string(player.handle, "pause", paused ? "yes" : "no") >= 0;
+    return SetPropertyAsync(player.handle, "pause", paused ? "yes" : "no");
 }
 
 // Whether text is a whole decimal number from 0 to 100.
@@ -438,7 +531,7 @@ extern "C" int mmr_output_attach(mmr_context_t* ctx, const char* url, const char
     // Attached to a player already running: the picture comes back, or the sound (the player
     // keeps the outputs it was made with).
     if (player)
-        mpv_set_property_string(player->handle, video ? "vid" : "mute", video ? "auto" : "no");
+        SetPropertyAsync(player->handle, video ? "vid" : "mute", video ? "auto" : "no");
     return id;
 }
 
@@ -463,9 +556,13 @@ extern "C" int mmr_output_detach(mmr_context_t* ctx, unsigned output_id)
         }
         player = ctx->player;
     }
-    // The track goes on without the output: its picture hidden, or its sound muted.
-    if (player)
-        mpv_set_property_string(player->handle, video ? "vid" : "mute", video ? "no" : "yes");
+    // The track goes on without the output: its picture hidden, or its sound muted. The picture
+    // is taken away before this returns: the caller may destroy the window next, and mpv must not
+    // draw in it or close it after that.
+    if (player && video)
+        s_mpv->set_property_string(player->handle, "vid", "no");
+    else if (player)
+        SetPropertyAsync(player->handle, "mute", "yes");
     return 0;
 }
 
@@ -495,7 +592,7 @@ extern "C" int mmr_output_parameters(mmr_context_t* ctx, unsigned output_id, str
         }
     }
     strm_dict_destroy(parms);
-    if (player && mpv_set_property_string(player->handle, "volume", volume.c_str()) < 0)
+    if (player && !SetPropertyAsync(player->handle, "volume", volume))
         result = -1;
     return result;
 }
@@ -557,8 +654,7 @@ extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
         ctx->speed = speed;
         player = ctx->player;
     }
-    if (speed > 0 &&
-        mpv_set_property_string(player->handle, "speed", SpeedFactor(speed).c_str()) < 0)
+    if (speed > 0 && !SetPropertyAsync(player->handle, "speed", SpeedFactor(speed)))
         return -1;
     bool playing;
     {
@@ -590,10 +686,8 @@ extern "C" int mmr_play(mmr_context_t* ctx)
         player->ended = false;
     }
     // A track that has played to its end starts again from the beginning.
-    if (reload) {
-        const char* load[] = {"loadfile", player->path.c_str(), nullptr};
-        mpv_command_async(player->handle, 0, load);
-    }
+    if (reload)
+        CommandAsync(player->handle, {"loadfile", player->path.c_str()});
     if (!SetPaused(*player, speed == 0)) {
         std::lock_guard<std::mutex> lock(player->mutex);
         player->playing = false;
@@ -617,7 +711,7 @@ extern "C" int mmr_stop(mmr_context_t* ctx)
     if (!player)
         return 0;
     SetPaused(*player, true);
-    mpv_command_string(player->handle, "seek 0 absolute");
+    CommandAsync(player->handle, {"seek", "0", "absolute"});
     std::lock_guard<std::mutex> lock(player->mutex);
     if (player->playing) {
         player->playing = false;

@@ -40,16 +40,13 @@ void ResetMediaRequests()
 
 void PushMediaStateForContext(const std::string& context, int state)
 {
-    std::vector<void*> targets;
-    {
-        Requests& r = GetRequests();
-        std::lock_guard<std::mutex> lock(r.mutex);
-        for (const Request& request : r.list)
-            if (request.context == context)
-                targets.push_back(request.userdata);
-    }
-    for (void* userdata : targets)
-        standin_queue_media_event(state, userdata);
+    // Queued under the lock that mmrenderer_stop_events takes: once a request is withdrawn, no
+    // event naming its user data can be queued any more.
+    Requests& r = GetRequests();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    for (const Request& request : r.list)
+        if (request.context == context)
+            standin_queue_media_event(state, request.userdata);
 }
 
 }  // namespace standin
@@ -66,8 +63,15 @@ extern "C" int mmrenderer_request_events(const char* ctxname, int flags, void* u
         r.list.push_back(Request{id, ctxname, userdata});
         standin::SetRequested(standin::DOMAIN_MMRENDERER, true);
     }
-    if (standin::MediaContextEnded(ctxname))
-        standin_queue_media_event(MMR_STATE_STOPPED, userdata);
+    // Asked after the lock is let go (the renderer's own lock comes first), then queued only
+    // while the request still stands.
+    if (standin::MediaContextEnded(ctxname)) {
+        Requests& r = GetRequests();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        for (const Request& request : r.list)
+            if (request.id == id)
+                standin_queue_media_event(MMR_STATE_STOPPED, userdata);
+    }
     return id;
 }
 
@@ -85,8 +89,9 @@ extern "C" int mmrenderer_stop_events(int request_id)
         userdata = it->userdata;
         r.list.erase(it);
         standin::SetRequested(standin::DOMAIN_MMRENDERER, !r.list.empty());
+        // Under the lock the event thread queues under: nothing naming it can follow.
+        standin::DropMediaEvents(userdata);
     }
-    standin::DropMediaEvents(userdata);
     return BPS_SUCCESS;
 }
 

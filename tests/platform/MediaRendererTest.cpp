@@ -193,3 +193,39 @@ TEST_F(Renderer, ADestroyedContextsPlayerShutsDownInTheBackground)
     EXPECT_EQ(standin_mmr_live_players(), 0);
     EXPECT_EQ(NextState(0.2), -1);
 }
+
+TEST_F(Renderer, WithoutItsLibraryAnInputIsRefusedAndTheNextAttachTriesAgain)
+{
+    ASSERT_EQ(standin_fail_call("mmr_load_mpv", 1), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), -1);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("libmpv"), std::string::npos) << message;
+    EXPECT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
+}
+
+// The player's thread reports a playing track every tenth of a second while the requests come
+// and go: once mmrenderer_stop_events has returned, no event naming the withdrawn request's user
+// data is ever delivered.
+TEST_F(Renderer, AWithdrawnRequestIsNamedByNoLaterEvent)
+{
+    ASSERT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0);
+    ASSERT_EQ(mmr_play(ctx), 0);
+    int other = 0;
+    const int keeper = mmrenderer_request_events(CONTEXT, 0, &other);
+    ASSERT_GT(keeper, 0);
+    const auto start = Clock::now();
+    int delivered = 0;
+    while (Clock::now() - start < std::chrono::milliseconds(800)) {
+        const int id = mmrenderer_request_events(CONTEXT, 0, &userdata);
+        ASSERT_GT(id, 0);
+        std::this_thread::yield();
+        ASSERT_EQ(mmrenderer_stop_events(id), BPS_SUCCESS);
+        for (bps_event_t* event = nullptr; bps_get_event(&event, 0), event; event = nullptr) {
+            ASSERT_NE(mmrenderer_event_get_userdata(event), &userdata);
+            ++delivered;
+        }
+    }
+    EXPECT_GT(delivered, 0) << "the standing request heard the track";
+    EXPECT_EQ(mmrenderer_stop_events(keeper), BPS_SUCCESS);
+}

@@ -233,8 +233,10 @@ void PlaybookApplication::HandleMediaEvent(bps_event_t* event)
 {
     if (mmrenderer_event_get_state(event) != MMR_STATE_STOPPED && !m_movieSkip)
         return;
-    // The user data is the player that asked for the events; a player withdraws its request
-    // before it goes, so a delivered event never names a dead one.
+    // The user data is the player that asked for the events. A player withdraws its request
+    // before it goes, and the renderer queues its events under the lock the withdrawal takes
+    // (dropping those still queued), so whatever thread reports playback, a delivered event never
+    // names a dead player.
     auto player = static_cast<PlaybookMoviePlayer*>(mmrenderer_event_get_userdata(event));
     if (!player)
         return;

@@ -72,6 +72,77 @@ int SourceBytes(PixelFormat f)
     }
 }
 
+// Copies a row of count pixels of b bytes from src to dst (which may be src itself), turning the
+// memory order B, G, R (, A) of 24- and 32-bit pixels into the R, G, B (, A) that GL reads.
+void ConvertRowForGL(const u8* src, u8* dst, size_t count, int b)
+{
+    size_t i = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // Whole words at a time: a pixel's byte 0 is its part's low byte, byte 2 its third.
+    if (b == 4) {
+        // Two pixels a word.
+        const u64 keep = 0xFF00FF00FF00FF00ull, low = 0x000000FF000000FFull;
+        for (; i + 2 <= count; i += 2) {
+            u64 p;
+            std::memcpy(&p, src + i * 4, 8);
+            p = (p & keep) | (p >> 16 & low) | (p & low) << 16;
+            std::memcpy(dst + i * 4, &p, 8);
+        }
+    } else if (b == 3) {
+        // Four pixels in three words: B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3 become
+        // R0 G0 B0 R1 | G1 B1 R2 G2 | B2 R3 G3 B3.
+        for (; i + 4 <= count; i += 4) {
+            u32 a, m, c;
+            std::memcpy(&a, src + i * 3, 4);
+            std::memcpy(&m, src + i * 3 + 4, 4);
+            std::memcpy(&c, src + i * 3 + 8, 4);
+            const u32 x = (a >> 16 & 0xFFu) | (a & 0xFF00u) | (a & 0xFFu) << 16 | (m & 0xFF00u) << 16;
+            const u32 y = (m & 0xFFu) | (a >> 24) << 8 | (c & 0xFFu) << 16 | (m & 0xFF000000u);
+            const u32 z = (m >> 16 & 0xFFu) | (c >> 24) << 8 | (c & 0xFF0000u) | (c & 0xFF00u) << 16;
+            std::memcpy(dst + i * 3, &x, 4);
+            std::memcpy(dst + i * 3 + 4, &y, 4);
+            std::memcpy(dst + i * 3 + 8, &z, 4);
+        }
+    }
+#endif
+    if (b == 4) {
+        for (; i < count; ++i) {
+            const u8 blue = src[i * 4], green = src[i * 4 + 1], red = src[i * 4 + 2],
+                     alpha = src[i * 4 + 3];
+            dst[i * 4] = red;
+            dst[i * 4 + 1] = green;
+            dst[i * 4 + 2] = blue;
+            dst[i * 4 + 3] = alpha;
+        }
+    } else if (b == 3) {
+        for (; i < count; ++i) {
+            const u8 blue = src[i * 3], green = src[i * 3 + 1], red = src[i * 3 + 2];
+            dst[i * 3] = red;
+            dst[i * 3 + 1] = green;
+            dst[i * 3 + 2] = blue;
+        }
+    } else if (src != dst) {
+        std::memcpy(dst, src, count * static_cast<size_t>(b));
+    }
+}
+
+// Fills pixels used .. total of a row of b-byte pixels with copies of pixel used - 1: one copy,
+// then what is filled so far copied on after itself, doubling each time.
+void RepeatLastPixel(u8* row, size_t used, size_t total, int b)
+{
+    const size_t bytes = static_cast<size_t>(b);
+    u8* out = row + used * bytes;
+    const size_t length = (total - used) * bytes;
+    if (length == 0)
+        return;
+    std::memcpy(out, out - bytes, bytes);
+    for (size_t done = bytes; done < length;) {
+        const size_t n = std::min(done, length - done);
+        std::memcpy(out + done, out, n);
+        done += n;
+    }
+}
+
 u32 ApplicationFlags()
 {
     return AbstractApp::s_application ? AbstractApp::s_application->GetFlags() : 0;
@@ -177,44 +248,42 @@ void PixelDataGL::BuildUploadBuffer(PixelData* source)
     const int b = SourceBytes(source->GetFormat());
     const size_t W = static_cast<size_t>(m_textureWidth), H = static_cast<size_t>(m_textureHeight);
     const size_t w = static_cast<size_t>(m_width), h = static_cast<size_t>(m_height);
-    const size_t rowBytes = w * static_cast<size_t>(b);
     const size_t bufferPitch = W * static_cast<size_t>(b);
 
+    // Every byte of the buffer is written below (rows, their padding, the rows under them), so
+    // it is not cleared first.
     bool filled = false;
     u8* buffer = nullptr;
     if (b > 0 && W > 0) {
-        buffer = new u8[W * H * static_cast<size_t>(b)]();
+        buffer = new u8[W * H * static_cast<size_t>(b)];
         if (source->GetFormat() == PF_RLE && source->GetKind() == PD_RLE) {
-            // Rows that do not decode stay transparent black.
+            // Rows that do not decode stay transparent black (the decoder clears each row).
             static_cast<PixelDataRLE*>(source)->Decode(buffer, bufferPitch);
+            for (size_t y = 0; y < h; ++y) {
+                u8* row = buffer + y * bufferPitch;
+                ConvertRowForGL(row, row, w, b);
+            }
             filled = true;
         } else if (source->GetKind() == PD_MEMORY) {
             const u8* src = source->LockConst();
             const size_t srcPitch = static_cast<size_t>(std::max(source->GetPitch(), 0));
-            if (src && srcPitch >= rowBytes) {
+            if (src && srcPitch >= w * static_cast<size_t>(b)) {
                 for (size_t y = 0; y < h; ++y)
-                    std::memcpy(buffer + y * bufferPitch, src + y * srcPitch, rowBytes);
+                    ConvertRowForGL(src + y * srcPitch, buffer + y * bufferPitch, w, b);
                 filled = true;
             }
         }
     }
-    if (filled && w > 0 && h > 0) {
+    if (filled && (w == 0 || h == 0)) {
+        // Nothing to repeat: the texture's one texel row stays black.
+        std::memset(buffer, 0, W * H * static_cast<size_t>(b));
+    } else if (filled) {
         // Repeat the last column and row into the padding, so that linear filtering at the
         // image's edges does not blend in texels that are not part of it.
-        for (size_t y = 0; y < h; ++y) {
-            u8* row = buffer + y * bufferPitch;
-            const u8* last = row + rowBytes - static_cast<size_t>(b);
-            for (size_t x = w; x < W; ++x)
-                std::memcpy(row + x * static_cast<size_t>(b), last, static_cast<size_t>(b));
-        }
+        for (size_t y = 0; y < h; ++y)
+            RepeatLastPixel(buffer + y * bufferPitch, w, W, b);
         for (size_t y = h; y < H; ++y)
             std::memcpy(buffer + y * bufferPitch, buffer + (h - 1) * bufferPitch, bufferPitch);
-    }
-    if (filled && b >= 3) {
-        // Memory order B, G, R (, A) to the R, G, B (, A) that GL reads.
-        const size_t total = W * H;
-        for (size_t i = 0; i < total; ++i)
-            std::swap(buffer[i * static_cast<size_t>(b)], buffer[i * static_cast<size_t>(b) + 2]);
     }
     if (!filled) {
         delete[] buffer;

@@ -1,14 +1,16 @@
 /* The media renderer's client library and its parameter dictionaries. Our own declarations of the
  * subset the engine calls, with the tablet's names and semantics.
  *
- * The stand-in plays through libmpv. A context takes one video output, "screen:?winid=ID&wingrp=G":
+ * The stand-in plays through libmpv, loaded when the first input is attached (without it, attaching
+ * fails and stderr says so once). A context takes one video output, "screen:?winid=ID&wingrp=G":
  * the picture fills the window that made window group G (the desktop backend embeds it there;
  * headless, the video is decoded without a picture), and one audio output, "audio:default": the
  * machine's sound output, or silence paced by the clock when there is none (headless: always).
  * While a track plays, the context reports MMR_STATE_PLAYING every 100 ms; its end, an error while
  * playing, and mmr_stop report MMR_STATE_STOPPED, to every client that asked for the context's
- * events (bps/mmrenderer.h). No call waits for playback; attaching an input waits only while the
- * file is opened and probed. */
+ * events (bps/mmrenderer.h). No call waits for playback or for the player to carry it out, but for
+ * two: attaching an input waits while the file is opened and probed, and detaching the video output
+ * until the picture has left the window. */
 #pragma once
 
 #include <stdint.h>

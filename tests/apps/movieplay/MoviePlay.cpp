@@ -4,10 +4,12 @@
 // area, app/native/, in a sandbox of its own that is removed afterwards.
 //
 //   vorn-movieplay FILE [VOLUME]      VOLUME 0..100 (default 100)
+//   vorn-movieplay --help
 //
 // Reports on stdout: "playing NAME", "finished after MS ms", and any touch that reaches the
-// application ("touch-down X Y ID" and the like: none while the movie plays). Exit codes: 0 after
-// the movie, 2 when it could not be played, 64 for a wrong command line.
+// application ("touch-down X Y ID" and the like: none while the movie plays); errors go to stderr.
+// Exit codes: 0 after the movie (and for --help), 2 when it could not be played, 64 for a wrong
+// command line.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +46,16 @@ const int EXIT_UNPLAYABLE = 2;
 const int EXIT_USAGE = 64;
 
 int s_exitCode = 0;
+const char* s_program = "vorn-movieplay";
+
+void Usage(FILE* to)
+{
+    std::fprintf(to,
+                 "usage: %s FILE [VOLUME]\n"
+                 "Plays the movie FILE full-screen until its end or a click; VOLUME is 0 to 100\n"
+                 "(default 100). VORN_PLATFORM=headless plays it without a window.\n",
+                 s_program);
+}
 
 class MoviePlayApp final : public PlaybookApplication {
 public:
@@ -57,7 +69,7 @@ public:
         m_start = std::chrono::steady_clock::now();
         PlayMovie(NarrowString(m_name.c_str()), m_volume);
         if (IsMovieFinished()) {
-            Report("cannot play %s", m_name.c_str());
+            std::fprintf(stderr, "%s: cannot play %s\n", s_program, m_name.c_str());
             s_exitCode = EXIT_UNPLAYABLE;
             Quit();
             return;
@@ -121,8 +133,14 @@ struct Sandbox {
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s FILE [VOLUME]\n", argv[0]);
+    s_program = argv[0];
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        Usage(stdout);
+        return 0;
+    }
+    // A name that starts with '-' is an option this program does not have ("./-x" names a file).
+    if (argc < 2 || argc > 3 || argv[1][0] == '-') {
+        Usage(stderr);
         return EXIT_USAGE;
     }
     int volume = 100;

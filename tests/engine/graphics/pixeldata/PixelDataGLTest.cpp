@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include <GLES2/gl2.h>
 
@@ -60,6 +62,41 @@ TEST(PixelDataGLBuffer, PadsToPowersOfTwoByRepeatingTheLastColumnAndRow)
         EXPECT_EQ(0, std::memcmp(rgbAt(x, 30), rgbAt(99, 30), 3)) << x;
     for (int y = 60; y < 64; ++y)
         EXPECT_EQ(0, std::memcmp(rgbAt(0, y), rgbAt(0, 59), 128 * 3)) << y;
+}
+
+// Against a texel-by-texel reference: each texel is the source pixel at the nearest position
+// inside the image, its bytes 0 and 2 exchanged for 24- and 32-bit pixels; every byte is defined.
+TEST(PixelDataGLBuffer, EveryTexelIsTheNearestImagePixelInGLOrder)
+{
+    u32 seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int round = 0; round < 40; ++round) {
+        const PixelFormat format = static_cast<PixelFormat>(round % 4);
+        const int b = format == PF_A8 ? 1 : format == PF_RGB565 ? 2 : format == PF_RGB888 ? 3 : 4;
+        const int w = round < 4 ? 0 : 1 + static_cast<int>(next() % 70);
+        const int h = 1 + static_cast<int>(next() % 40);
+        auto data = new MemPixelData(w, h, format);
+        std::vector<u8> image(static_cast<size_t>(w) * h * b);
+        for (u8& byte : image)
+            byte = static_cast<u8>(next());
+        if (!image.empty())
+            std::memcpy(data->Lock(), image.data(), image.size());
+        SmartPtr<PixelDataGL> texture(new PixelDataGL(data));
+        const int W = texture->GetTextureWidth(), H = texture->GetTextureHeight();
+        const u8* buffer = texture->LockConst();
+        ASSERT_NE(buffer, nullptr);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                for (int i = 0; i < b; ++i) {
+                    const int from = b >= 3 && (i == 0 || i == 2) ? 2 - i : i;
+                    const size_t nearest =
+                        static_cast<size_t>(std::min(y, h - 1)) * w + std::min(x, w - 1);
+                    const u8 expected = w == 0 ? 0 : image[nearest * b + from];
+                    ASSERT_EQ(buffer[(static_cast<size_t>(y) * W + x) * b + i], expected)
+                        << "format " << format << ", " << w << " x " << h << ", texel " << x
+                        << ", " << y;
+                }
+    }
 }
 
 TEST(PixelDataGLBuffer, SizesAndFormatsOfEmptyTextures)
