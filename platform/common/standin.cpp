@@ -47,7 +47,26 @@ extern "C" int standin_remote_console_port(void)
     return *end == '\0' && port >= 1 && port <= 65535 ? static_cast<int>(port) : 0;
 }
 
+namespace {
+std::string s_lastError;
+}
+
+extern "C" const char* standin_last_error(void)
+{
+    return s_lastError.c_str();
+}
+
 namespace standin {
+
+void SetLastError(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    s_lastError = text;
+}
 
 void Say(const char* format, ...)
 {

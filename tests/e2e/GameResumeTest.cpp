@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -274,6 +275,75 @@ TEST(GameResume, AKilledGameResumesWhatItHadWhenItLostTheFocus)
     ASSERT_EQ(placed.size(), 1u);
     ExpectResumed(options, level, placed, playTime);
     EXPECT_FALSE(FileExists(saves.Path() + "/data/._save.tmp")) << "the leftover is cleared";
+}
+
+// The first run of the next test, in a process of its own: it plays into a level in progress
+// and runs until the platform ends it, then ends as the process does. Run only by that test.
+TEST(GameResume, DISABLED_FirstRunEndedByASignal)
+{
+    const char* dir = std::getenv(KILLED_RUN_DIR);
+    if (!dir)
+        GTEST_SKIP() << "started by AnEndSignalKeepsTheLevelInProgress";
+    Harness::Options options;
+    options.data = dir;
+    Harness h(options);
+    GameDriver d(h);
+    std::vector<Piece> placed;
+    int playTime = 0;
+    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+    ASSERT_TRUE(StartSecondLevel(h, d));
+    ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
+    {
+        std::ofstream out(std::string(dir) + "/placed.tmp");
+        out << GameDriver::GetGame()->currentLevel << " " << playTime << "\n";
+        for (const Piece& p : placed)
+            out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
+    }
+    rename((std::string(dir) + "/placed.tmp").c_str(), (std::string(dir) + "/placed.txt").c_str());
+    while (h.Frame())
+        usleep(1000);
+    const int code = h.Stop();
+    std::fflush(nullptr);
+    _exit(code == 0 ? 0 : 3);
+}
+
+TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
+{
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(number));
+        VornTest::TempDir saves;
+        Harness::Options options;
+        options.data = saves.Path();
+        const std::string results = saves.Path() + "/placed.txt";
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            setenv(KILLED_RUN_DIR, saves.Path().c_str(), 1);
+            execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
+                  "--gtest_filter=GameResume.DISABLED_FirstRunEndedByASignal", nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        for (int waited = 0; waited < 120000 && !FileExists(results); waited += 20) {
+            if (waitpid(child, &status, WNOHANG) == child)
+                FAIL() << "the first run ended before its signal (status " << status << ")";
+            usleep(20000);
+        }
+        ASSERT_TRUE(FileExists(results)) << "the first run did not get into the level";
+        kill(child, number);
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "a signal ends the run as a close does (status " << status << ")";
+        std::vector<Piece> placed;
+        int playTime = 0;
+        int level = -1;
+        std::ifstream in(results);
+        in >> level >> playTime;
+        Piece p{};
+        while (in >> p.type >> p.x >> p.y >> p.colour)
+            placed.push_back(p);
+        ExpectResumed(options, level, placed, playTime);
+    }
 }
 
 // Presses on the board with the durations of real clicks and taps, through the whole game.
