@@ -85,9 +85,9 @@ void ReleaseExitSignals();
 // Whether one of them arrived since the last call.
 bool TakeExitSignal();
 
-// The save area's lock (a file in data/ of the working directory), held while the services run;
-// false, with the reason (standin_last_error), when another copy holds it.
-bool LockSaveArea();
+// The save area's lock (a file in directory), taken when the sandbox is prepared and held while
+// the services run; false, with the reason (standin_last_error), when another copy holds it.
+bool LockSaveArea(const std::string& directory);
 void UnlockSaveArea();
 
 // A text for the caller to free with bps_free.

@@ -30,7 +30,7 @@ namespace {
 
 const char* const MARKER_ARCHIVE = "data_common.pak";
 // In the save area: held locked by the copy that runs on it.
-const char* const LOCK_FILE = "data/.lock";
+const char* const LOCK_FILE = ".lock";
 
 // The lock this process holds: its file, open, and the file's absolute path.
 struct Lock {
@@ -190,11 +190,15 @@ bool LinkArchives(const std::string& root, const std::string& target)
 
 namespace standin {
 
-bool LockSaveArea()
+void UnlockSaveArea();
+
+bool LockSaveArea(const std::string& directory)
 {
-    if (s_lock.fd >= 0)
+    const std::string area = Absolute(directory);
+    const std::string path = area + "/" + LOCK_FILE;
+    if (s_lock.fd >= 0 && s_lock.path == path)
         return true;
-    const std::string path = Absolute(".") + "/" + LOCK_FILE;
+    UnlockSaveArea();
     // The file is removed by the copy that holds it when it lets go; one opened just before that
     // is locked in vain, so the lock counts only while the file is still the one at the path.
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -210,9 +214,9 @@ bool LockSaveArea()
             close(fd);
             if (error == EWOULDBLOCK)
                 SetLastError("already running (save area %s is locked by another copy)",
-                             Absolute("data").c_str());
+                             area.c_str());
             else
-                SetLastError("cannot lock the save area %s: %s", Absolute("data").c_str(),
+                SetLastError("cannot lock the save area %s: %s", area.c_str(),
                              std::strerror(error));
             return false;
         }
@@ -225,8 +229,7 @@ bool LockSaveArea()
         }
         close(fd);
     }
-    SetLastError("cannot lock the save area %s: its lock file keeps changing",
-                 Absolute("data").c_str());
+    SetLastError("cannot lock the save area %s: its lock file keeps changing", area.c_str());
     return false;
 }
 
@@ -250,7 +253,7 @@ extern "C" int standin_prepare_sandbox(void)
     // link to archives not built yet.
     struct stat native;
     if (lstat("app/native", &native) == 0 && IsDirectory("data"))
-        return 0;
+        return standin::LockSaveArea("data") ? 0 : -1;
     std::string dataHome = DataHome();
     if (dataHome.empty()) {
         standin::SetLastError("no home directory for the save data (HOME is not set)");
@@ -259,8 +262,18 @@ extern "C" int standin_prepare_sandbox(void)
     char start[PATH_MAX];
     made.startDirectory = getcwd(start, sizeof(start)) ? start : "";
     std::string root = dataHome + "/" + standin::APP_ID;
-    if (!MakeDirectories(root + "/data") || !MakeDirectory(root + "/app") ||
-        !LinkArchives(root, ArchiveDirectory()) || chdir(root.c_str()) != 0) {
+    if (!MakeDirectories(root + "/data") || !MakeDirectory(root + "/app")) {
+        standin::SetLastError("cannot prepare the save area %s: %s", root.c_str(),
+                              std::strerror(errno));
+        standin_discard_sandbox();
+        return -1;
+    }
+    // Before anything of the sandbox changes: another copy may be running in it.
+    if (!standin::LockSaveArea(root + "/data")) {
+        standin_discard_sandbox();
+        return -1;
+    }
+    if (!LinkArchives(root, ArchiveDirectory()) || chdir(root.c_str()) != 0) {
         standin::SetLastError("cannot prepare the save area %s: %s", root.c_str(),
                               std::strerror(errno));
         standin_discard_sandbox();
@@ -271,6 +284,7 @@ extern "C" int standin_prepare_sandbox(void)
 
 extern "C" void standin_discard_sandbox(void)
 {
+    standin::UnlockSaveArea();
     Made& made = LastMade();
     if (!made.link.empty()) {
         if (made.previousTarget.empty())

@@ -10,6 +10,11 @@ make_scratch
 export VORN_PLATFORM=sdl
 server= pid=
 trap 'kill $pid $server 2>/dev/null; rm -rf "$work"' EXIT
+fail() {
+    echo "--- output:"; cat "$work/out"; echo "--- errors:"; cat "$work/err"
+    echo "FAIL: $*" >&2
+    exit 1
+}
 
 start_server() {
     : > "$work/display"
@@ -30,11 +35,11 @@ start_app() {
 
 # ended_cleanly HOW: the application ends by itself, with status 0, after its shutdown slot.
 ended_cleanly() {
-    for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$pid" 2>/dev/null && fail "$1: still running"
     wait "$pid"
     local status=$?
-    [ "$status" -eq 0 ] || { cat "$work/err"; fail "$1: exit status $status"; }
+    [ "$status" -eq 0 ] || fail "$1: exit status $status"
     grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/out" || fail "$1: no shutdown"
     refuse_line "$work/err" "X Error|BadWindow"
 }
@@ -51,7 +56,7 @@ xdotool windowclose "$window"
 ended_cleanly "the window destroyed"
 
 start_app
-kill "$server"
+kill -KILL "$server"
 ended_cleanly "the X server gone"
 expect_line "$work/err" "tessela: lost the connection to the X display; ending"
 [ ! -e "$XDG_DATA_HOME/tessela/data/.lock" ] || fail "the save area stays locked"

@@ -277,8 +277,54 @@ TEST(GameResume, AKilledGameResumesWhatItHadWhenItLostTheFocus)
     EXPECT_FALSE(FileExists(saves.Path() + "/data/._save.tmp")) << "the leftover is cleared";
 }
 
-// The first run of the next test, in a process of its own: it plays into a level in progress
-// and runs until the platform ends it, then ends as the process does. Run only by that test.
+namespace {
+
+// A first run in a process of its own: the disabled test named by filter, told its save area.
+pid_t StartFirstRun(const std::string& dir, const char* filter)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv(KILLED_RUN_DIR, dir.c_str(), 1);
+        execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests", filter, nullptr);
+        _exit(127);
+    }
+    return child;
+}
+
+// What a first run had on the board, as it hands it to the test that started it: written whole
+// under a temporary name, so that the file is there only once it is complete.
+void WritePlaced(const std::string& path, int level, int playTime, const std::vector<Piece>& placed)
+{
+    {
+        std::ofstream out(path + ".tmp");
+        out << level << " " << playTime << "\n";
+        for (const Piece& p : placed)
+            out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
+    }
+    rename((path + ".tmp").c_str(), path.c_str());
+}
+
+// A first run's play: a start, into the second level, and one piece placed there.
+void PlayIntoTheSecondLevel(Harness& h, GameDriver& d, std::vector<Piece>& placed, int& playTime)
+{
+    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+    ASSERT_TRUE(StartSecondLevel(h, d));
+    ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
+}
+
+void ReadPlaced(const std::string& path, int& level, int& playTime, std::vector<Piece>& placed)
+{
+    std::ifstream in(path);
+    in >> level >> playTime;
+    Piece p{};
+    while (in >> p.type >> p.x >> p.y >> p.colour)
+        placed.push_back(p);
+}
+
+} // namespace
+
+// The first run of the next test: it plays into a level in progress and runs until the platform
+// ends it, then ends as the process does. Run only by that test.
 TEST(GameResume, DISABLED_FirstRunEndedByASignal)
 {
     const char* dir = std::getenv(KILLED_RUN_DIR);
@@ -290,16 +336,9 @@ TEST(GameResume, DISABLED_FirstRunEndedByASignal)
     GameDriver d(h);
     std::vector<Piece> placed;
     int playTime = 0;
-    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
-    ASSERT_TRUE(StartSecondLevel(h, d));
-    ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
-    {
-        std::ofstream out(std::string(dir) + "/placed.tmp");
-        out << GameDriver::GetGame()->currentLevel << " " << playTime << "\n";
-        for (const Piece& p : placed)
-            out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
-    }
-    rename((std::string(dir) + "/placed.tmp").c_str(), (std::string(dir) + "/placed.txt").c_str());
+    ASSERT_NO_FATAL_FAILURE(PlayIntoTheSecondLevel(h, d, placed, playTime));
+    WritePlaced(std::string(dir) + "/placed.txt", GameDriver::GetGame()->currentLevel, playTime,
+                placed);
     while (h.Frame())
         usleep(1000);
     const int code = h.Stop();
@@ -315,14 +354,9 @@ TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
         Harness::Options options;
         options.data = saves.Path();
         const std::string results = saves.Path() + "/placed.txt";
-        const pid_t child = fork();
+        const pid_t child =
+            StartFirstRun(saves.Path(), "--gtest_filter=GameResume.DISABLED_FirstRunEndedByASignal");
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            setenv(KILLED_RUN_DIR, saves.Path().c_str(), 1);
-            execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
-                  "--gtest_filter=GameResume.DISABLED_FirstRunEndedByASignal", nullptr);
-            _exit(127);
-        }
         int status = 0;
         for (int waited = 0; waited < 120000 && !FileExists(results); waited += 20) {
             if (waitpid(child, &status, WNOHANG) == child)
@@ -337,11 +371,7 @@ TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
         std::vector<Piece> placed;
         int playTime = 0;
         int level = -1;
-        std::ifstream in(results);
-        in >> level >> playTime;
-        Piece p{};
-        while (in >> p.type >> p.x >> p.y >> p.colour)
-            placed.push_back(p);
+        ReadPlaced(results, level, playTime, placed);
         ExpectResumed(options, level, placed, playTime);
     }
 }
