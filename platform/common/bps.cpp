@@ -160,8 +160,8 @@ extern "C" int bps_initialize(void)
     }
     standin::ResetNavigator();
     standin::GetEventBackend().Reset(true);
-    // The tablet runs one copy of an application; here a second one on the same save area is
-    // turned away before it reads or writes anything there.
+    // The sandbox comes with its lock: the tablet runs one copy of an application, and here a
+    // second one on the same save area is turned away before it reads or writes anything there.
     if (standin_prepare_sandbox() != 0)
         return BPS_FAILURE;
     standin::CatchExitSignals();

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Application.h"
+#include "EventCore.h"
 #include "standin/events.h"
 
 #ifndef VORN_BUILD_DATA_DIR
@@ -189,8 +190,6 @@ bool LinkArchives(const std::string& root, const std::string& target)
 }  // namespace
 
 namespace standin {
-
-void UnlockSaveArea();
 
 bool LockSaveArea(const std::string& directory)
 {
