@@ -29,6 +29,11 @@ if [ "$mode" = headless ]; then
     status=$?
     [ "$status" -eq 2 ] || { cat "$work/out" "$work/err"; fail "a file that is no movie: exit status $status"; }
     expect_line "$work/out" "cannot play noise.mp4"
+
+    # Without an X display the desktop backend says so, and the run ends with 1.
+    DISPLAY= VORN_PLATFORM=sdl "$app" "$work/intro.mp4" > "$work/out" 2> "$work/err"
+    [ $? -eq 1 ] || fail "no display: not exit 1"
+    expect_line "$work/err" "vorn-movieplay: cannot open a window: no X display (DISPLAY is not set)"
     echo "ok"
     exit 0
 fi
