@@ -4,6 +4,7 @@
 #include "Content.h"
 #include "Game.h"
 #include "Graphics.h"
+#include "Image.h"
 #include "Language.h"
 #include "Mounts.h"
 #include "StringTools.h"
@@ -92,6 +93,9 @@ TesselaApplication::TesselaApplication()
 
 TesselaApplication::~TesselaApplication()
 {
+    // The image table is static: released with the application, while GL still has its
+    // context, also when the shutdown slot never ran.
+    Content::s_images.clear();
     offscreen = nullptr;
     graphics = nullptr;
     game = nullptr;

@@ -76,8 +76,19 @@ bool MediaContextEnded(const std::string& context);
 // The stepped clock's tick: an event drain found nothing more pending.
 void ClockDrainEnded();
 
-// Reads the failures VORN_FAIL names (once per process).
-void LoadFailuresFromEnvironment();
+// Reads the failures VORN_FAIL names (once per process); false when it names an unknown call.
+bool LoadFailuresFromEnvironment();
+
+// SIGTERM, SIGINT and SIGHUP become a request to exit while the services run.
+void CatchExitSignals();
+void ReleaseExitSignals();
+// Whether one of them arrived since the last call.
+bool TakeExitSignal();
+
+// The save area's lock (a file in directory), taken when the sandbox is prepared and held while
+// the services run; false, with the reason (standin_last_error), when another copy holds it.
+bool LockSaveArea(const std::string& directory);
+void UnlockSaveArea();
 
 // A text for the caller to free with bps_free.
 char* CopyForCaller(const std::string& text);

@@ -4,6 +4,7 @@
 #include <deque>
 #include <mutex>
 
+#include "Application.h"
 #include "EventCore.h"
 #include "bps/navigator.h"
 #include "screen/screen_events.h"
@@ -145,8 +146,8 @@ using standin::Core;
 
 extern "C" int bps_initialize(void)
 {
-    standin::LoadFailuresFromEnvironment();
-    if (standin_should_fail("bps_initialize"))
+    standin::SetLastError("%s", "");
+    if (!standin::LoadFailuresFromEnvironment() || standin_should_fail("bps_initialize"))
         return BPS_FAILURE;
     Core& core = standin::GetCore();
     {
@@ -159,7 +160,12 @@ extern "C" int bps_initialize(void)
     }
     standin::ResetNavigator();
     standin::GetEventBackend().Reset(true);
-    return standin_prepare_sandbox() == 0 ? BPS_SUCCESS : BPS_FAILURE;
+    // The sandbox comes with its lock: the tablet runs one copy of an application, and here a
+    // second one on the same save area is turned away before it reads or writes anything there.
+    if (standin_prepare_sandbox() != 0)
+        return BPS_FAILURE;
+    standin::CatchExitSignals();
+    return BPS_SUCCESS;
 }
 
 extern "C" void bps_shutdown(void)
@@ -176,6 +182,8 @@ extern "C" void bps_shutdown(void)
     }
     standin::ResetMediaRequests();
     standin::GetEventBackend().Reset(false);
+    standin::ReleaseExitSignals();
+    standin::UnlockSaveArea();
 }
 
 extern "C" int bps_get_event(bps_event_t** event, int timeout_ms)
@@ -194,6 +202,8 @@ extern "C" int bps_get_event(bps_event_t** event, int timeout_ms)
         core.inDrain = true;
         background = core.background;
     }
+    if (standin::TakeExitSignal())
+        standin::PushNavigatorEvent(NAVIGATOR_EXIT, 0);
     standin::EventBackend& backend = standin::GetEventBackend();
     backend.Pump(drainStart, 0);
     for (;;) {

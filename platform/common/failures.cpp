@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "Application.h"
 #include "EventCore.h"
 #include "standin/events.h"
 
@@ -23,6 +24,7 @@ struct Failures {
     std::mutex mutex;
     int pending[CALL_COUNT] = {};
     bool environmentRead = false;
+    std::string unknown;  // a name VORN_FAIL gave that is no call of the list
 };
 
 Failures& GetFailures()
@@ -43,12 +45,12 @@ int CallIndex(const char* name, size_t length)
 
 namespace standin {
 
-void LoadFailuresFromEnvironment()
+bool LoadFailuresFromEnvironment()
 {
     Failures& f = GetFailures();
     std::lock_guard<std::mutex> lock(f.mutex);
     if (f.environmentRead)
-        return;
+        return f.unknown.empty();
     f.environmentRead = true;
     const char* list = std::getenv("VORN_FAIL");
     while (list && *list) {
@@ -57,8 +59,19 @@ void LoadFailuresFromEnvironment()
         int index = CallIndex(list, length);
         if (index >= 0)
             ++f.pending[index];
+        else if (f.unknown.empty())
+            f.unknown.assign(list, length);
         list = end ? end + 1 : nullptr;
     }
+    if (f.unknown.empty())
+        return true;
+    // A misspelt name would otherwise test nothing and pass.
+    std::string known;
+    for (const char* call : CALLS)
+        known += std::string(known.empty() ? "" : ", ") + call;
+    SetLastError("VORN_FAIL names no platform call: '%s' (it takes %s)", f.unknown.c_str(),
+                 known.c_str());
+    return false;
 }
 
 }  // namespace standin
@@ -89,5 +102,6 @@ extern "C" int standin_should_fail(const char* name)
     if (f.pending[index] == 0)
         return 0;
     --f.pending[index];
+    standin::SetLastError("made to fail on purpose (VORN_FAIL)");
     return 1;
 }

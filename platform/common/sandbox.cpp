@@ -2,8 +2,10 @@
 // app/native/ (its install data) and data/ (its own writable files); the engine relies on both
 // being there, relative to the working directory. The stand-in lays out the same directory on the
 // desktop so that the game starts from anywhere.
+#include <fcntl.h>
 #include <limits.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "Application.h"
+#include "EventCore.h"
 #include "standin/events.h"
 
 #ifndef VORN_BUILD_DATA_DIR
@@ -27,6 +30,15 @@
 namespace {
 
 const char* const MARKER_ARCHIVE = "data_common.pak";
+// In the save area: held locked by the copy that runs on it.
+const char* const LOCK_FILE = ".lock";
+
+// The lock this process holds: its file, open, and the file's absolute path.
+struct Lock {
+    int fd = -1;
+    std::string path;
+};
+Lock s_lock;
 
 // What the last preparation made, so that a start that fails can take it away again.
 struct Made {
@@ -179,6 +191,61 @@ bool LinkArchives(const std::string& root, const std::string& target)
 
 }  // namespace
 
+namespace standin {
+
+bool LockSaveArea(const std::string& directory)
+{
+    const std::string area = Absolute(directory);
+    const std::string path = area + "/" + LOCK_FILE;
+    if (s_lock.fd >= 0 && s_lock.path == path)
+        return true;
+    UnlockSaveArea();
+    // The file is removed by the copy that holds it when it lets go; one opened just before that
+    // is locked in vain, so the lock counts only while the file is still the one at the path.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // A save area where not even an empty file can be made takes no saves from either
+        // copy: the game runs and says so when it saves.
+        if (fd < 0)
+            return true;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            close(fd);
+            if (error == EWOULDBLOCK)
+                SetLastError("already running (save area %s is locked by another copy)",
+                             area.c_str());
+            else
+                SetLastError("cannot lock the save area %s: %s", area.c_str(),
+                             std::strerror(error));
+            return false;
+        }
+        struct stat held, named;
+        if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev) {
+            s_lock.fd = fd;
+            s_lock.path = path;
+            return true;
+        }
+        close(fd);
+    }
+    SetLastError("cannot lock the save area %s: its lock file keeps changing", area.c_str());
+    return false;
+}
+
+void UnlockSaveArea()
+{
+    if (s_lock.fd < 0)
+        return;
+    // Removed while still held, so that the save area is left as it was found.
+    unlink(s_lock.path.c_str());
+    close(s_lock.fd);
+    s_lock = Lock();
+}
+
+}  // namespace standin
+
 extern "C" int standin_prepare_sandbox(void)
 {
     Made& made = LastMade();
@@ -187,18 +254,29 @@ extern "C" int standin_prepare_sandbox(void)
     // link to archives not built yet.
     struct stat native;
     if (lstat("app/native", &native) == 0 && IsDirectory("data"))
-        return 0;
+        return standin::LockSaveArea("data") ? 0 : -1;
     std::string dataHome = DataHome();
     if (dataHome.empty()) {
-        standin::Say("no home directory for the save data");
+        standin::SetLastError("no home directory for the save data (HOME is not set)");
         return -1;
     }
     char start[PATH_MAX];
     made.startDirectory = getcwd(start, sizeof(start)) ? start : "";
     std::string root = dataHome + "/" + standin::APP_ID;
-    if (!MakeDirectories(root + "/data") || !MakeDirectory(root + "/app") ||
-        !LinkArchives(root, ArchiveDirectory()) || chdir(root.c_str()) != 0) {
-        standin::Say("cannot prepare %s: %s", root.c_str(), std::strerror(errno));
+    if (!MakeDirectories(root + "/data") || !MakeDirectory(root + "/app")) {
+        standin::SetLastError("cannot prepare the save area %s: %s", root.c_str(),
+                              std::strerror(errno));
+        standin_discard_sandbox();
+        return -1;
+    }
+    // Before anything of the sandbox changes: another copy may be running in it.
+    if (!standin::LockSaveArea(root + "/data")) {
+        standin_discard_sandbox();
+        return -1;
+    }
+    if (!LinkArchives(root, ArchiveDirectory()) || chdir(root.c_str()) != 0) {
+        standin::SetLastError("cannot prepare the save area %s: %s", root.c_str(),
+                              std::strerror(errno));
         standin_discard_sandbox();
         return -1;
     }
@@ -207,6 +285,7 @@ extern "C" int standin_prepare_sandbox(void)
 
 extern "C" void standin_discard_sandbox(void)
 {
+    standin::UnlockSaveArea();
     Made& made = LastMade();
     if (!made.link.empty()) {
         if (made.previousTarget.empty())

@@ -50,17 +50,43 @@ extern "C" int standin_remote_console_port(void)
     return 0;
 }
 
+namespace {
+std::string s_lastError;
+}
+
+extern "C" const char* standin_last_error(void)
+{
+    return s_lastError.c_str();
+}
+
 namespace standin {
+
+namespace {
+
+// Formatted whole first, so that a line reaches stderr in one write.
+std::string Format(const char* format, va_list args)
+{
+    char text[1024];
+    std::vsnprintf(text, sizeof(text), format, args);
+    return text;
+}
+
+}  // namespace
+
+void SetLastError(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    s_lastError = Format(format, args);
+    va_end(args);
+}
 
 void Say(const char* format, ...)
 {
-    // Formatted whole first, so that the line reaches stderr in one write.
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
+    std::string line = std::string(APP_ID) + ": " + Format(format, args) + "\n";
     va_end(args);
-    std::string line = std::string(APP_ID) + ": " + text + "\n";
     std::fputs(line.c_str(), stderr);
 }
 

@@ -15,6 +15,7 @@
 
 #include "Application.h"
 #include "EventCore.h"
+#include "SdlVideo.h"
 #include "bps/navigator.h"
 #include "screen/screen_events.h"
 
@@ -52,6 +53,9 @@ public:
     void Pump(bool, int waitMs) override
     {
         ReapOpeners();
+        // A window destroyed by another client cannot be drawn again: the run ends as at a close.
+        if (TakeWindowLost())
+            Exit();
         if (!SDL_WasInit(SDL_INIT_VIDEO)) {
             if (waitMs > 0)
                 usleep(static_cast<useconds_t>(waitMs) * 1000u);
@@ -86,6 +90,7 @@ public:
         m_active = true;
         m_windowState = NAVIGATOR_WINDOW_FULLSCREEN;
         m_exitSent = false;
+        TakeWindowLost();  // a loss of an earlier session's window
     }
 
 private:

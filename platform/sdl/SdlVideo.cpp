@@ -1,13 +1,65 @@
 #include "SdlVideo.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
 #include <SDL.h>
+#include <X11/Xlib.h>
+
+#include "Application.h"
+#include "EventCore.h"
+#include "standin/standin.h"
 
 namespace standin {
+namespace {
+
+// Set on the main thread by Xlib's error handler, which may call no Xlib itself.
+bool s_windowLost = false;
+void (*s_displayLost)(void) = nullptr;
+
+// Xlib's own handlers end the process on the first protocol error, and its handler for a lost
+// connection calls exit, whose static destructors then meet a GL that has lost its display.
+int OnXError(Display*, XErrorEvent* error)
+{
+    if (error->error_code == BadWindow || error->error_code == BadDrawable)
+        s_windowLost = true;
+    return 0;
+}
+
+int OnXConnectionLost(Display*)
+{
+    Say("lost the connection to the X display; ending");
+    // A second loss met while the application saves ends the process at once.
+    if (void (*handler)(void) = s_displayLost) {
+        s_displayLost = nullptr;
+        handler();
+    }
+    UnlockSaveArea();
+    std::fflush(nullptr);
+    _exit(0);
+}
+
+}  // namespace
 
 bool SdlVideoInit()
 {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    // The platform turns the end signals into an exit request itself, with the same handlers for
+    // both backends.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display)
+            SetLastError("no X display (DISPLAY is not set)");
+        else
+            SetLastError("no X display (no X server answers at DISPLAY=%s)", display);
+        return false;
+    }
+    XSetErrorHandler(OnXError);
+    XSetIOErrorHandler(OnXConnectionLost);
+    return true;
 }
 
 void SdlVideoQuit()
@@ -15,4 +67,16 @@ void SdlVideoQuit()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+bool TakeWindowLost()
+{
+    const bool lost = s_windowLost;
+    s_windowLost = false;
+    return lost;
+}
+
 }  // namespace standin
+
+extern "C" void standin_set_display_lost_handler(void (*handler)(void))
+{
+    standin::s_displayLost = handler;
+}

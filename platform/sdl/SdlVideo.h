@@ -4,9 +4,15 @@
 
 namespace standin {
 
-// Starts SDL's video on its X11 driver (EGL needs native X11 handles); false when no X server
-// can be reached.
+// Starts SDL's video on its X11 driver (EGL needs native X11 handles); false, with the reason
+// (standin_last_error), when no X server can be reached. From then on the X server's complaints
+// about a window that is gone end the run as a close does (TakeWindowLost), and the loss of the
+// server itself runs the display-lost handler and ends the process.
 bool SdlVideoInit();
 void SdlVideoQuit();
+
+// Whether the X server said a window or its drawable is gone (destroyed by another client)
+// since the last call.
+bool TakeWindowLost();
 
 }  // namespace standin

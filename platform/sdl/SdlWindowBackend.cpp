@@ -10,6 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "Application.h"
 #include "SdlVideo.h"
 #include "WindowBackend.h"
 
@@ -32,8 +33,14 @@ public:
 
     ~SdlWindow() override
     {
-        if (window)
-            SDL_DestroyWindow(window);
+        if (!window)
+            return;
+        // What the server says about a window another client destroyed first reaches the
+        // platform's handler now, not Xlib's fatal one, which SDL puts back when it closes.
+        Display* dpy = GetXDisplay();
+        SDL_DestroyWindow(window);
+        if (dpy)
+            XSync(dpy, False);
     }
 
     void SetTitle(const char* title) override { SDL_SetWindowTitle(window, title); }
@@ -180,13 +187,18 @@ public:
             return nullptr;
         SDL_Window* sdlWindow = SDL_CreateWindow("Vorn", SDL_WINDOWPOS_CENTERED,
                                                  SDL_WINDOWPOS_CENTERED, 64, 64, SDL_WINDOW_HIDDEN);
-        if (!sdlWindow)
+        if (!sdlWindow) {
+            SetLastError("the X server refused it (%s)", SDL_GetError());
             return nullptr;
+        }
         auto window = std::make_unique<SdlWindow>(sdlWindow);
         if (!xDisplay)
             xDisplay = window->GetXDisplay();
-        if (!xDisplay)
-            return nullptr;  // not an X11 window: EGL could not draw into it
+        if (!xDisplay) {
+            // EGL could not draw into it.
+            SetLastError("the window system gave no X11 window");
+            return nullptr;
+        }
         return window;
     }
 

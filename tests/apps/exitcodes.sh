@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Exit codes of the process entry when a platform call fails: 1 for the screen calls, -1 (255)
-# when navigator events cannot be requested; 2 from the stand-in for an unreadable event script.
+# Exit codes and messages of the process entry when a platform call fails: 1 for the services and
+# the screen calls, -1 (255) when navigator events cannot be requested, each said in one line;
+# 2 from the stand-in for an unreadable event script. A second copy on one save area is turned away.
 set -uo pipefail
 app=$1
 here=$2
@@ -8,7 +9,8 @@ here=$2
 make_scratch
 export VORN_PLATFORM=headless VORN_EVENTS="$here/tap.events"
 
-# run_failing CALL EXPECTED-STATUS STARTED: the run's status, and whether the application started.
+# run_failing CALL EXPECTED-STATUS STARTED WHAT: the run's status, whether the application
+# started, and the one line that says what failed.
 run_failing() {
     VORN_FAIL=$1 "$app" > "$work/out" 2> "$work/err"
     local status=$?
@@ -19,15 +21,49 @@ run_failing() {
     else
         refuse_line "$work/out" "^start"
     fi
+    [ "$(cat "$work/err")" = "vorn-testapp: $4: made to fail on purpose (VORN_FAIL)" ] ||
+        { cat "$work/err"; fail "$1: not said in one line"; }
 }
 
-run_failing navigator_request_events 255 no
-run_failing screen_create_context 1 no
-run_failing screen_create_window 1 no
-run_failing screen_create_window_group 1 no
-run_failing screen_destroy_window 1 yes
-run_failing screen_destroy_context 1 yes
-run_failing bps_initialize 255 no
+run_failing navigator_request_events 255 no "cannot receive the system's events"
+run_failing screen_create_context 1 no "cannot reach the screen"
+run_failing screen_create_window 1 no "cannot open a window"
+run_failing screen_create_window_group 1 no "cannot set up the window"
+run_failing screen_destroy_window 1 yes "cannot close the window"
+run_failing screen_destroy_context 1 yes "cannot close the screen"
+run_failing bps_initialize 1 no "cannot start"
+
+# A misspelt name is refused, not ignored.
+VORN_FAIL=screen_create_widow "$app" > "$work/out" 2> "$work/err"
+[ $? -eq 1 ] || fail "an unknown VORN_FAIL name was not refused"
+expect_line "$work/err" "vorn-testapp: cannot start: VORN_FAIL names no platform call: 'screen_create_widow' (it takes bps_initialize, navigator_request_events, navigator_invoke, screen_create_context, screen_create_window, screen_create_window_group, screen_destroy_window, screen_destroy_context)"
+
+# No X display for the desktop backend: said, exit 1.
+for display in "" ":97"; do
+    DISPLAY=$display VORN_PLATFORM=sdl "$app" > "$work/out" 2> "$work/err"
+    [ $? -eq 1 ] || fail "DISPLAY='$display': not exit 1"
+    reason=${display:+no X server answers at DISPLAY=$display}
+    expect_line "$work/err" "vorn-testapp: cannot open a window: no X display (${reason:-DISPLAY is not set})"
+done
+
+# A second copy on the same save area is turned away, and the first one's files stay as they were.
+printf 'frames 100000\n' > "$work/long.events"
+VORN_EVENTS="$work/long.events" "$app" > "$work/first.out" 2>&1 &
+first=$!
+wait_for_line "$work/first.out" "^start" 60
+echo "saved" > "$XDG_DATA_HOME/tessela/data/._mine"
+before=$(ls -lA --time-style=full-iso "$XDG_DATA_HOME/tessela" "$XDG_DATA_HOME/tessela/data")
+"$app" > "$work/out" 2> "$work/err"
+status=$?
+after=$(ls -lA --time-style=full-iso "$XDG_DATA_HOME/tessela" "$XDG_DATA_HOME/tessela/data")
+kill -TERM "$first"
+wait "$first" || fail "the first copy did not end cleanly"
+[ "$status" -eq 1 ] || fail "the second copy: exit status $status"
+[ "$(cat "$work/err")" = "vorn-testapp: cannot start: already running (save area $XDG_DATA_HOME/tessela/data is locked by another copy)" ] ||
+    { cat "$work/err"; fail "the second copy did not say why in one line"; }
+refuse_line "$work/out" "^start"
+[ "$before" = "$after" ] || fail "the second copy changed the first one's files"
+[ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "the lock was left behind"
 
 echo "touch 1 2" > "$work/bad.events"
 VORN_EVENTS="$work/bad.events" "$app" > "$work/out" 2> "$work/err"

@@ -35,6 +35,11 @@ if [ "$mode" = headless ]; then
     grep -q "^usage: " "$work/out" || fail "--help prints no usage"
     "$app" --bogus > "$work/out" 2> "$work/err"
     [ $? -eq 64 ] || fail "an unknown option is a wrong command line"
+
+    # Without an X display the desktop backend says so, and the run ends with 1.
+    DISPLAY= VORN_PLATFORM=sdl "$app" "$work/intro.mp4" > "$work/out" 2> "$work/err"
+    [ $? -eq 1 ] || fail "no display: not exit 1"
+    expect_line "$work/err" "vorn-movieplay: cannot open a window: no X display (DISPLAY is not set)"
     echo "ok"
     exit 0
 fi

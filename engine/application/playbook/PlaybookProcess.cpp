@@ -4,7 +4,12 @@
 #include "graphics/playbook/PlaybookSurface.h"
 #include "sound/mixer/Mixer.h"
 #include "standin/events.h"
+#include "standin/standin.h"
 #include "standin/window.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 // LeakSanitizer reports at exit, after EGL has unloaded the GL driver: what the driver leaks can
 // then be neither symbolised nor suppressed by name, and whether it leaks depends on the driver
@@ -23,6 +28,23 @@
 
 namespace Vorn {
 
+namespace {
+
+// The process whose application runs the loop; the display-lost handler's way to it.
+PlaybookProcess* s_running = nullptr;
+
+// One line on stderr: the program, what failed, and why (the platform's reason, else errno's).
+// Called right after the failed call, while errno is still its.
+void SayFailure(const char* what)
+{
+    const int error = errno;
+    const char* reason = standin_last_error();
+    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, what,
+                 *reason ? reason : std::strerror(error));
+}
+
+} // namespace
+
 const char* const PlaybookProcess::WINDOW_GROUP = "VornApplication";
 
 PlaybookProcess::PlaybookProcess(PlaybookApplication* app)
@@ -32,6 +54,10 @@ PlaybookProcess::PlaybookProcess(PlaybookApplication* app)
 
 PlaybookProcess::~PlaybookProcess()
 {
+    if (s_running == this) {
+        standin_set_display_lost_handler(nullptr);
+        s_running = nullptr;
+    }
     ReleaseApplication();
     TearDown();
 }
@@ -40,23 +66,31 @@ int PlaybookProcess::Start()
 {
     if (!m_app)
         return EXIT_SCREEN_FAILED;
-    // Its result is not needed: a failure shows in the calls that follow.
-    bps_initialize();
+    // Without the services there is no save area to run on (or another copy holds it).
     m_servicesUp = true;
-
-    if (navigator_request_events(0) != BPS_SUCCESS)
+    if (bps_initialize() != BPS_SUCCESS) {
+        SayFailure("cannot start");
+        return FailStart(EXIT_NO_SERVICES);
+    }
+    if (navigator_request_events(0) != BPS_SUCCESS) {
+        SayFailure("cannot receive the system's events");
         return FailStart(EXIT_NO_NAVIGATOR);
+    }
     if (screen_create_context(&m_context, SCREEN_APPLICATION_CONTEXT) != 0) {
+        SayFailure("cannot reach the screen");
         m_context = nullptr;
         return FailStart(EXIT_SCREEN_FAILED);
     }
     screen_request_events(m_context);
     if (screen_create_window(&m_window, m_context) != 0) {
+        SayFailure("cannot open a window");
         m_window = nullptr;
         return FailStart(EXIT_SCREEN_FAILED);
     }
-    if (screen_create_window_group(m_window, WINDOW_GROUP) != 0)
+    if (screen_create_window_group(m_window, WINDOW_GROUP) != 0) {
+        SayFailure("cannot set up the window");
         return FailStart(EXIT_SCREEN_FAILED);
+    }
     m_app->SetScreen(m_context, m_window);
     m_app->CreateDisplay();
 #if VORN_SANITIZED_BUILD
@@ -65,7 +99,17 @@ int PlaybookProcess::Start()
     // The start-up has said what is wrong; its shutdown slot does not run for a start it gave up.
     if (m_app->IsStartAbandoned())
         return FailStart(EXIT_START_FAILED);
+    s_running = this;
+    standin_set_display_lost_handler(&PlaybookProcess::OnDisplayLost);
     return EXIT_OK;
+}
+
+void PlaybookProcess::OnDisplayLost()
+{
+    // Saving is file work only; nothing here draws or waits for an event.
+    if (s_running && s_running->m_app)
+        s_running->m_app->Finish();
+    s_running = nullptr;
 }
 
 int PlaybookProcess::FailStart(int code)
@@ -81,6 +125,11 @@ int PlaybookProcess::FailStart(int code)
 
 int PlaybookProcess::Stop()
 {
+    // From here the shutdown slot runs once, below; a display lost meanwhile only ends sooner.
+    if (s_running == this) {
+        standin_set_display_lost_handler(nullptr);
+        s_running = nullptr;
+    }
     if (m_app)
         m_app->Finish();
     ReleaseApplication();
@@ -107,16 +156,19 @@ bool PlaybookProcess::TearDown()
     }
     // A handle whose destroy failed is kept: the destructor tries once more.
     if (m_window) {
-        if (screen_destroy_window(m_window) == 0)
+        if (screen_destroy_window(m_window) == 0) {
             m_window = nullptr;
-        else
+        } else {
+            SayFailure("cannot close the window");
             ok = false;
+        }
     }
     if (m_context) {
         if (screen_destroy_context(m_context) == 0) {
             m_context = nullptr;
             m_window = nullptr;   // went with its context
         } else {
+            SayFailure("cannot close the screen");
             ok = false;
         }
     }

@@ -15,6 +15,7 @@ public:
     static constexpr int EXIT_SCREEN_FAILED = 1;       // a screen call failed
     static constexpr int EXIT_NO_NAVIGATOR = -1;       // navigator events could not be requested
     static constexpr int EXIT_START_FAILED = 1;        // the application's start-up gave up
+    static constexpr int EXIT_NO_SERVICES = 1;         // the platform services did not start
 
     // Holds one reference to app (which may be null: then Start fails with EXIT_SCREEN_FAILED).
     explicit PlaybookProcess(PlaybookApplication* app);
@@ -27,7 +28,8 @@ public:
     // then the display and the application's start-up. Returns EXIT_OK when the loop may run;
     // otherwise the exit code (EXIT_START_FAILED when the start-up abandoned the start), with
     // everything made so far taken down, the application released without its shutdown slot,
-    // and the platform's preparation of the application's directory undone.
+    // and the platform's preparation of the application's directory undone. A platform call
+    // that fails is said in one line on stderr: the program, what failed and why.
     int Start();
     // After the loop: the application's shutdown slot, the audio thread stopped, the application
     // released (its destructor releases the global services), the screen surface, the platform
@@ -52,6 +54,9 @@ private:
     // A start that cannot go on: the application released, the platform taken down, and nothing
     // of the start left behind. Returns code.
     int FailStart(int code);
+    // The platform lost its display under the running application: its shutdown slot keeps
+    // what it can before the process ends.
+    static void OnDisplayLost();
 
     SmartPtr<PlaybookApplication> m_app;
     bool m_servicesUp;

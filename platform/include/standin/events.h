@@ -4,7 +4,8 @@
  *
  * Environment (read by bps_initialize):
  *   VORN_EVENTS=FILE   headless backend: play the event script FILE (format below).
- *   VORN_FAIL=A,B,...  make each named call fail once (names as standin_fail_call takes them).
+ *   VORN_FAIL=A,B,...  make each named call fail once (names as standin_fail_call takes them);
+ *                      a name that is no such call makes bps_initialize fail.
  *   VORN_DATA_DIR=DIR  the directory app/native/ shows (the game's archives); see the sandbox.
  *
  * Event scripts: one command per line; '#' starts a comment. Commands up to a "frames" line are
@@ -25,7 +26,13 @@
  * $XDG_DATA_HOME/tessela (default ~/.local/share/tessela) with data/ in it and app/native a link to
  * the game's archives: VORN_DATA_DIR, else the first of <executable>/../share/tessela, the build
  * tree's data directory and the installed data directory that holds data_common.pak (when none
- * does, the first that exists, else the build tree's data directory). */
+ * does, the first that exists, else the build tree's data directory). While the services run
+ * they hold a lock on the save area (the file data/.lock, taken by standin_prepare_sandbox before
+ * it changes anything): bps_initialize fails while another process holds it, and says why in
+ * standin_last_error.
+ *
+ * Signals: while the services run, SIGTERM, SIGINT and SIGHUP are each delivered as a navigator
+ * exit (NAVIGATOR_EXIT) at the next bps_get_event, as the tablet asks an application to end. */
 #pragma once
 
 #include <stddef.h>

@@ -41,6 +41,16 @@ void standin_set_orientation(int angle);
 int standin_debug_overlay(void);
 int standin_remote_console_port(void);
 
+/* Why the last platform call that failed for a reason the stand-in knows did (no X display, the
+ * save area held by another copy, a failure made on purpose); "" when none is known, so that
+ * errno is the reason. Main thread. */
+const char *standin_last_error(void);
+
+/* Called, on the main thread, when the desktop's display goes away under the application (the X
+ * server ends): the application cannot draw or take another event, so this is its one chance to
+ * keep its state. The process then ends with exit code 0. NULL: none. */
+void standin_set_display_lost_handler(void (*handler)(void));
+
 #ifdef __cplusplus
 }
 #endif

@@ -256,7 +256,7 @@ TEST_P(FailedStart, GivesItsExitCodeAndReleasesTheApplication)
 
 INSTANTIATE_TEST_SUITE_P(Calls, FailedStart,
                          ::testing::Values(StartFailure{"navigator_request_events", -1},
-                                           StartFailure{"bps_initialize", -1},
+                                           StartFailure{"bps_initialize", 1},
                                            StartFailure{"screen_create_context", 1},
                                            StartFailure{"screen_create_window", 1},
                                            StartFailure{"screen_create_window_group", 1}),

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# A program on an X server of its own, with its save area under HOME-DIR, left running until it
+# has loaded and resumed what it finds there; then it is sent an end signal (TERM, INT, HUP),
+# another client destroys its window (window), or the server is killed (server). The program must
+# end by itself with exit status 0. Its output is left in HOME-DIR/out and HOME-DIR/err.
+#   desktopgone.sh PROGRAM HOME-DIR TERM|INT|HUP|window|server
+set -u
+program=$1 home=$2 how=$3
+pid=
+mkdir -p "$home"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 3> "$home/display" 2> /dev/null &
+server=$!
+trap 'kill -KILL $server $pid 2> /dev/null' EXIT
+for _ in $(seq 300); do grep -qE '^[0-9]+$' "$home/display" && break; sleep 0.1; done
+export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=480x800
+"$program" > "$home/out" 2> "$home/err" &
+pid=$!
+window=$(timeout 90 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
+[ -n "$window" ] || { echo "no window"; cat "$home/err"; exit 1; }
+# Loading and resuming take a few dozen frames.
+sleep "${SETTLE:-6}"
+case $how in
+    window) xdotool windowclose "$window" ;;
+    server) kill -KILL "$server" ;;
+    *) kill -"$how" "$pid" ;;
+esac
+for _ in $(seq 600); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+wait "$pid"
+status=$?
+pid=
+mkdir -p "$home"
+[ "$status" -eq 0 ] || { echo "exit status $status after $how"; cat "$home/err"; exit 1; }
