@@ -23,7 +23,7 @@
 #include "Stats.h"
 #include "StringDisplayer.h"
 #include "TextsManager.h"
-#include "application/playbook/PlaybookApplication.h"
+#include "application/AbstractApp.h"
 
 Vorn::SmartPtr<Game> Game::instance;
 
@@ -352,6 +352,6 @@ void Game::Release()
 void Game::OpenWebsite()
 {
     const Vorn::NarrowString address = WebsiteAddress();
-    if (!address.empty() && Vorn::PlaybookApplication::s_instance)
-        Vorn::PlaybookApplication::s_instance->OpenUrl(Vorn::WideString(address));
+    if (!address.empty() && Vorn::AbstractApp::s_application)
+        Vorn::AbstractApp::s_application->OpenUrl(Vorn::WideString(address));
 }

@@ -15,10 +15,9 @@
 #include "graphics/Display.h"
 #include "graphics/pixeldata/PixelData.h"
 #include "graphics/surface/Surface.h"
+#include "vfs/PlatformFiles.h"
 #include "vfs/Vfs.h"
 #include "vfs/VfsMount.h"
-#include "vfs/playbook/PlaybookFile.h"
-#include "vfs/playbook/PlaybookGameSaveFile.h"
 
 #include <limits.h>
 #include <sys/stat.h>
@@ -27,10 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace Vorn {
-NarrowString g_applicationName("Tessela");
-}
 
 namespace Tessela {
 
@@ -49,7 +44,7 @@ struct ArchiveMount {
 // is nowhere.
 std::string InstallDirectory()
 {
-    const std::string area = Vorn::PlaybookFile::INSTALL_ROOT;
+    const std::string area = Vorn::PlatformFiles::InstallRoot();
     char buffer[PATH_MAX];
     if (realpath(area.c_str(), buffer))
         return buffer;
@@ -63,7 +58,7 @@ std::string InstallDirectory()
 void ReportArchive(const char* name)
 {
     const std::string directory = InstallDirectory();
-    const std::string path = std::string(Vorn::PlaybookFile::INSTALL_ROOT) + name;
+    const std::string path = std::string(Vorn::PlatformFiles::InstallRoot()) + name;
     struct stat st;
     const char* problem = "is missing from";
     if (stat(path.c_str(), &st) == 0)
@@ -88,6 +83,7 @@ Vorn::PlaybookApplication* CreateApplication()
 TesselaApplication::TesselaApplication()
     : Vorn::PlaybookApplication(0), surfaceWidth(0), surfaceHeight(0)
 {
+    Vorn::g_applicationName = "Tessela";
     Vorn::g_assetDict = new Vorn::AssetDict();
 }
 
@@ -206,7 +202,7 @@ bool TesselaApplication::MountData()
     Vorn::Vfs::MountNative("./", SAVE_MOUNT,
                            Vorn::VfsMount::FALL_THROUGH | Vorn::VfsMount::SAVE_STORAGE);
     // A save cut short by a kill leaves its temporary file; the save it was replacing is intact.
-    Vorn::PlaybookGameSaveFile::RemoveLeftovers();
+    Vorn::PlatformFiles::RemoveSaveLeftovers();
 
     Vorn::Surface* screen = GetDisplay() ? GetDisplay()->GetScreen() : nullptr;
     Vorn::PixelData* screenData = screen ? screen->GetPixelData() : nullptr;

@@ -49,9 +49,9 @@ class BatcherFreeze : public RefCounter {
 
 extern SmartPtr<AppGlobals> g_appGlobals;
 extern std::vector<SmartPtr<Joystick>> g_joysticks;
-// The application's name. Defined by the application itself (the game), so that it is constructed
-// with its value during static initialisation; an engine definition would race with that
-// initialisation and could be constructed empty after it.
+// The application's name, which the remote console's greeting shows: empty until the application
+// names itself, which it does when it is made (the game in its application's constructor, after
+// static initialisation and before any platform call).
 extern NarrowString g_applicationName;
 
 } // namespace Vorn

@@ -3,13 +3,10 @@
 #include <cerrno>
 
 #include "Version.h"
+#include "application/AppGlobals.h"
 #include "application/DebugOverlay.h"
 
 namespace Vorn {
-
-// The application defines its name; a program without one (a test, a tool) greets with none. The
-// weak reference keeps the engine from demanding the definition.
-extern NarrowString g_applicationName __attribute__((weak));
 
 namespace {
 
@@ -167,9 +164,8 @@ void RemoteConsole::Accept()
     std::unique_ptr<RemoteConnection> connection(new RemoteConnection);
     connection->m_console = this;
     connection->m_socket = accepted;
-    const NarrowString name = &g_applicationName ? g_applicationName : NarrowString();
     connection->Queue(Version::String);
-    connection->Queue(name + " remote debug connection");
+    connection->Queue(g_applicationName + " remote debug connection");
     if (connection->m_thread.Start(&ConnectionEntry, connection.get(), CONNECTION_STACK_SIZE))
         m_connections.push_back(std::move(connection));
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/ByteReader.h"
+
 namespace Vorn {
 
 namespace {
@@ -13,12 +15,6 @@ namespace {
 const u32 CODED_BIT = 0x80000000u;
 const u32 END_MASK = 0x7FFFFFFFu;
 const u64 UNKNOWN_POSITION = ~0ull;
-
-u32 GetU32(const u8* at)
-{
-    return static_cast<u32>(at[0]) | static_cast<u32>(at[1]) << 8 | static_cast<u32>(at[2]) << 16 |
-           static_cast<u32>(at[3]) << 24;
-}
 
 } // namespace
 
@@ -111,9 +107,9 @@ bool CompressedFile::ReadHeader()
     u8 header[HEADER_SIZE];
     if (ReadFile(0, header, HEADER_SIZE) != HEADER_SIZE)
         return false;
-    u32 dataOffset = GetU32(header);
-    u32 blockSize = GetU32(header + 4);
-    s64 tableBytes = static_cast<s32>(GetU32(header + 8));
+    u32 dataOffset = LoadLE32(header);
+    u32 blockSize = LoadLE32(header + 4);
+    s64 tableBytes = static_cast<s32>(LoadLE32(header + 8));
     if (blockSize == 0 || blockSize > MAX_BLOCK_SIZE || dataOffset < HEADER_SIZE ||
         dataOffset > m_fileSize)
         return false;
@@ -157,7 +153,7 @@ bool CompressedFile::ReadHeader()
 
     u32 previousEnd = 0;
     for (u64 i = 0; i < blockCount; ++i) {
-        u32 entry = GetU32(tableBytesOut + 4 * i);
+        u32 entry = LoadLE32(tableBytesOut + 4 * i);
         table[i] = entry;
         u32 end = entry & END_MASK;
         // Blocks follow one another, each at least one byte long, and end inside the file: a

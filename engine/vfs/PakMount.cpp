@@ -5,19 +5,10 @@
 #include <new>
 #include <vector>
 
+#include "base/ByteReader.h"
 #include "vfs/VirtualFile.h"
 
 namespace Vorn {
-
-namespace {
-
-u32 GetU32(const u8* at)
-{
-    return static_cast<u32>(at[0]) | static_cast<u32>(at[1]) << 8 | static_cast<u32>(at[2]) << 16 |
-           static_cast<u32>(at[3]) << 24;
-}
-
-} // namespace
 
 PakMount::PakMount(const char* pakPath, const char* mountPoint, u32 flags, Location location)
     : VfsMount(mountPoint, flags), m_entryCount(0), m_nameTableSize(0), m_valid(false),
@@ -66,7 +57,7 @@ bool PakMount::ReadDirectory()
     m_file.SeekTo(0);
     if (m_file.Read(word, 4) != 4)
         return false;
-    const s32 count = static_cast<s32>(GetU32(word));
+    const s32 count = static_cast<s32>(LoadLE32(word));
     if (count == 0)
         return true; // an empty archive
     if (count < 0 || 8 + static_cast<u64>(count) * ENTRY_SIZE > total)
@@ -77,7 +68,7 @@ bool PakMount::ReadDirectory()
         return false;
     if (m_file.Read(word, 4) != 4)
         return false;
-    const u32 nameTableSize = GetU32(word);
+    const u32 nameTableSize = LoadLE32(word);
     const u64 directoryEnd = 8 + static_cast<u64>(count) * ENTRY_SIZE + nameTableSize;
     if (nameTableSize == 0 || directoryEnd > total)
         return false;
@@ -93,9 +84,9 @@ bool PakMount::ReadDirectory()
     for (s32 i = 0; i < count; ++i) {
         const u8* record = records.get() + static_cast<size_t>(i) * ENTRY_SIZE;
         Entry& e = entries[i];
-        e.nameOffset = GetU32(record);
-        e.dataOffset = GetU32(record + 4);
-        e.size = GetU32(record + 8);
+        e.nameOffset = LoadLE32(record);
+        e.dataOffset = LoadLE32(record + 4);
+        e.size = LoadLE32(record + 8);
         if (e.nameOffset >= nameTableSize || static_cast<u64>(e.dataOffset) + e.size > total)
             return false;
         // The binary search depends on the order; an archive out of order would lose files at

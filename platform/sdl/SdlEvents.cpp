@@ -16,6 +16,7 @@
 #include "Application.h"
 #include "EventCore.h"
 #include "SdlVideo.h"
+#include "UncheckedLibraryCall.h"
 #include "bps/navigator.h"
 #include "screen/screen_events.h"
 
@@ -63,15 +64,28 @@ public:
         }
         SDL_Event event;
         bool any = false;
-        while (SDL_PollEvent(&event))
+        while (Poll(event))
             any = Translate(event) || any;
         if (any || waitMs <= 0)
             return;
-        if (SDL_WaitEventTimeout(&event, waitMs)) {
+        bool woken = false;
+        {
+            const UncheckedLibraryCall unchecked;
+            woken = SDL_WaitEventTimeout(&event, waitMs) != 0;
+        }
+        if (woken) {
             Translate(event);
-            while (SDL_PollEvent(&event))
+            while (Poll(event))
                 Translate(event);
         }
+    }
+
+    // SDL's event pump grows its tables of mice, touch devices and fingers as they appear and
+    // keeps them to the end, like its start-up; none of our code runs inside it.
+    static bool Poll(SDL_Event& event)
+    {
+        const UncheckedLibraryCall unchecked;
+        return SDL_PollEvent(&event) != 0;
     }
 
     // A failure to open is said on stderr too: the player who pressed the button sees no error.

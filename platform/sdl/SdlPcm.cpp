@@ -3,6 +3,7 @@
 // than PCM_BLOCKS_AHEAD blocks are queued.
 #include "../common/Application.h"
 #include "../common/PcmSink.h"
+#include "UncheckedLibraryCall.h"
 
 #include <SDL2/SDL.h>
 #include <dlfcn.h>
@@ -94,6 +95,7 @@ SDL_AudioDeviceID OpenWithFallback(const standin::PcmFormat& format, bool& dummy
         return OpenDevice(format);
     }
     const QuietSoundLibrary quiet;
+    const standin::UncheckedLibraryCall unchecked;
     const char* drivers[] = {nullptr, "dummy"};
     for (const char* driver : drivers) {
         if (SDL_AudioInit(driver) != 0)

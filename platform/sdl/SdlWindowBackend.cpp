@@ -12,6 +12,7 @@
 
 #include "Application.h"
 #include "SdlVideo.h"
+#include "UncheckedLibraryCall.h"
 #include "WindowBackend.h"
 
 namespace standin {
@@ -185,8 +186,12 @@ public:
     {
         if (!StartVideo())
             return nullptr;
-        SDL_Window* sdlWindow = SDL_CreateWindow("Vorn", SDL_WINDOWPOS_CENTERED,
-                                                 SDL_WINDOWPOS_CENTERED, 64, 64, SDL_WINDOW_HIDDEN);
+        SDL_Window* sdlWindow = nullptr;
+        {
+            const UncheckedLibraryCall unchecked;
+            sdlWindow = SDL_CreateWindow("Vorn", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 64,
+                                         64, SDL_WINDOW_HIDDEN);
+        }
         if (!sdlWindow) {
             SetLastError("the X server refused it (%s)", SDL_GetError());
             return nullptr;

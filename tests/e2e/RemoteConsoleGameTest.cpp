@@ -114,7 +114,7 @@ TEST(RemoteConsoleGame, APortThatCannotBeHadIsSaidAndTheGamePlaysOn)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(bind(other, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     ASSERT_EQ(listen(other, 5), 0);
-    for (const std::string value : {std::to_string(port), std::string("abc")}) {
+    for (const std::string& value : {std::to_string(port), std::string("abc")}) {
         EnvironmentSwitch remote("VORN_REMOTE_CONSOLE", value);
         testing::internal::CaptureStderr();
         {

@@ -2,7 +2,8 @@
 
 #include <unistd.h>
 
-#include "standin/events.h"
+#include "host/Host.h"
+
 
 namespace Vorn {
 
@@ -10,7 +11,7 @@ u64 GetTime()
 {
     // The platform's time of day: the real one on a device, a stepped one in headless runs.
     timeval tv;
-    if (standin_gettimeofday(&tv) != 0)
+    if (Host::GetTimeOfDay(&tv) != 0)
         return 0;
     return static_cast<u64>(tv.tv_sec) * 1000u + static_cast<u64>(tv.tv_usec) / 1000u;
 }

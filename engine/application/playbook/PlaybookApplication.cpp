@@ -10,7 +10,7 @@
 #include "bps/mmrenderer.h"
 #include "bps/navigator.h"
 #include "graphics/playbook/PlaybookDisplay.h"
-#include "standin/standin.h"
+#include "host/Host.h"
 
 namespace Vorn {
 
@@ -66,8 +66,8 @@ void PlaybookApplication::CreateDisplay()
     SetDisplay(PlaybookDisplay::Create(m_context, m_window));
     Initialize();
     // The tablet has no such switches; the desktop stand-in reads them from the environment.
-    const int remotePort = standin_remote_console_port();
-    if (standin_debug_overlay() || remotePort > 0) {
+    const int remotePort = Host::RemoteConsolePort();
+    if (Host::DebugOverlayWanted() || remotePort > 0) {
         DebugOverlay* overlay = DebugOverlay::Create();
         if (remotePort > 0)
             overlay->OpenRemotePort(static_cast<u16>(remotePort));
@@ -78,7 +78,7 @@ void PlaybookApplication::Run()
 {
     // Paced to the display the platform reports (none when its clock is simulated), so that a
     // swap that returns at once does not turn the loop into a spin.
-    FramePacer pacer(standin_display_refresh_rate());
+    FramePacer pacer(Host::DisplayRefreshRate());
     u64 last = GetTime();
     while (RunPass(last))
         pacer.EndPass();

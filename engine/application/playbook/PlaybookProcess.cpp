@@ -2,10 +2,8 @@
 
 #include "bps/navigator.h"
 #include "graphics/playbook/PlaybookSurface.h"
+#include "host/Host.h"
 #include "sound/mixer/Mixer.h"
-#include "standin/events.h"
-#include "standin/standin.h"
-#include "standin/window.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -38,7 +36,7 @@ PlaybookProcess* s_running = nullptr;
 void SayFailure(const char* what)
 {
     const int error = errno;
-    const char* reason = standin_last_error();
+    const char* reason = Host::LastError();
     std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, what,
                  *reason ? reason : std::strerror(error));
 }
@@ -55,7 +53,7 @@ PlaybookProcess::PlaybookProcess(PlaybookApplication* app)
 PlaybookProcess::~PlaybookProcess()
 {
     if (s_running == this) {
-        standin_set_display_lost_handler(nullptr);
+        Host::SetDisplayLostHandler(nullptr);
         s_running = nullptr;
     }
     ReleaseApplication();
@@ -94,13 +92,13 @@ int PlaybookProcess::Start()
     m_app->SetScreen(m_context, m_window);
     m_app->CreateDisplay();
 #if VORN_SANITIZED_BUILD
-    standin_egl_keep_driver_loaded();
+    Host::KeepGLDriverLoaded();
 #endif
     // The start-up has said what is wrong; its shutdown slot does not run for a start it gave up.
     if (m_app->IsStartAbandoned())
         return FailStart(EXIT_START_FAILED);
     s_running = this;
-    standin_set_display_lost_handler(&PlaybookProcess::OnDisplayLost);
+    Host::SetDisplayLostHandler(&PlaybookProcess::OnDisplayLost);
     return EXIT_OK;
 }
 
@@ -119,7 +117,7 @@ int PlaybookProcess::FailStart(int code)
     // never ran.
     ReleaseApplication();
     TearDown();
-    standin_discard_sandbox();
+    Host::DiscardSandbox();
     return code;
 }
 
@@ -127,7 +125,7 @@ int PlaybookProcess::Stop()
 {
     // From here the shutdown slot runs once, below; a display lost meanwhile only ends sooner.
     if (s_running == this) {
-        standin_set_display_lost_handler(nullptr);
+        Host::SetDisplayLostHandler(nullptr);
         s_running = nullptr;
     }
     if (m_app)

@@ -9,7 +9,7 @@
 #include "graphics/OpenGL.h"
 #include "graphics/batcher/Batcher.h"
 #include "graphics/pixeldata/PixelDataGL.h"
-#include "standin/window.h"
+#include "host/Host.h"
 
 namespace Vorn {
 
@@ -67,14 +67,14 @@ PlaybookSurface::PlaybookSurface(PixelDataGL* screenData, screen_context_t conte
       m_eglContext(EGL_NO_CONTEXT), m_eglSurface(EGL_NO_SURFACE), m_eglConfig(nullptr), m_angle(0)
 {
     // The stand-in names the display EGL draws on (the tablet's EGL_DEFAULT_DISPLAY).
-    m_eglDisplay = standin_egl_get_display();
+    m_eglDisplay = Host::GetEGLDisplay();
     eglInitialize(m_eglDisplay, nullptr, nullptr);
     eglBindAPI(EGL_OPENGL_ES_API);
 
     const EGLint configAttribs[] = {EGL_BUFFER_SIZE, 32, EGL_RENDERABLE_TYPE, EGL_OPENGL_ES2_BIT,
                                     EGL_NONE};
     EGLint count = 0;
-    standin_egl_choose_config(m_eglDisplay, configAttribs, &m_eglConfig, 1, &count);
+    Host::ChooseEGLConfig(m_eglDisplay, configAttribs, &m_eglConfig, 1, &count);
 
     const EGLint contextAttribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
     m_eglContext = eglCreateContext(m_eglDisplay, m_eglConfig, EGL_NO_CONTEXT, contextAttribs);
@@ -175,7 +175,7 @@ void PlaybookSurface::BuildWindowBuffers(int angle)
     screen_set_window_property_iv(m_window, SCREEN_PROPERTY_ROTATION, &angle);
     screen_create_window_buffers(m_window, 2);
 
-    m_eglSurface = standin_egl_create_window_surface(m_eglDisplay, m_eglConfig, m_window, nullptr);
+    m_eglSurface = Host::CreateWindowSurface(m_eglDisplay, m_eglConfig, m_window, nullptr);
     eglMakeCurrent(m_eglDisplay, m_eglSurface, m_eglSurface, m_eglContext);
     // Swaps wait for the display's refresh (the window's swap interval, 1): the swap is what
     // paces the event loop.

@@ -107,10 +107,10 @@ PlaybookAudioDevice::~PlaybookAudioDevice()
     playback->stop.store(true, std::memory_order_release);
     if (t_running == playback) {
         playback->orphaned = true;
-        pthread_detach(m_thread);
+        m_thread.Detach();
         return;
     }
-    pthread_join(m_thread, nullptr);
+    m_thread.Join();
     delete playback;
 }
 
@@ -120,7 +120,7 @@ void PlaybookAudioDevice::Start(AudioStream* stream)
         return;
     m_playback->stream = stream;
     g_audioStream = stream;
-    m_started = pthread_create(&m_thread, nullptr, &PlaybookAudioDevice::PlaybackThreadEntry, m_playback) == 0;
+    m_started = m_thread.Start(&PlaybookAudioDevice::PlaybackThreadEntry, m_playback, 0);
 }
 
 void* PlaybookAudioDevice::PlaybackThreadEntry(void* arg)

@@ -3,10 +3,10 @@
 // sound engine.
 #pragma once
 
-#include <pthread.h>
 
 #include "base/WeakPtr.h"
 #include "sound/AudioDevice.h"
+#include "system/Thread.h"
 
 namespace Vorn {
 
@@ -36,7 +36,7 @@ public:
 
 private:
     Playback* m_playback;
-    pthread_t m_thread;
+    ThreadRecord m_thread;
     bool m_started;
 };
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/ByteReader.h"
 #include "base/SmartPtr.h"
 #include "vfs/Vfs.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 // Reads the file through one cursor that knows the file's size: every field is checked against
 // what is left, and a read past the end marks the reader failed instead of giving stale bytes.
+// Modules are read as they stream in, not from a block in memory; the fields' byte order is the
+// loaders' shared one.
 class Reader {
 public:
     explicit Reader(File& file) : m_file(file), m_size(file.GetSize()), m_offset(0), m_failed(false) {}
@@ -42,14 +45,13 @@ public:
     {
         u8 b[2];
         Bytes(b, 2);
-        return static_cast<u16>(b[0] | (b[1] << 8));
+        return LoadLE16(b);
     }
     u32 U32()
     {
         u8 b[4];
         Bytes(b, 4);
-        return static_cast<u32>(b[0]) | (static_cast<u32>(b[1]) << 8) | (static_cast<u32>(b[2]) << 16) |
-               (static_cast<u32>(b[3]) << 24);
+        return LoadLE32(b);
     }
     std::string Text(u32 count)
     {

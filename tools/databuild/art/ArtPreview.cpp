@@ -176,11 +176,13 @@ Canvas MainMenu(const ArtSize& size, MockScreen& mock)
     const double c = size.cell;
     const double rh = (size.height - size.menuTop) / (4 * c), y0 = size.menuTop / c;
     const double k = size.width / c;
+    // As the game lays it out: rows of 0.8 of a menu row, the third one left free.
+    const double row = 0.8 * rh;
     const std::pair<double, std::string> rows[] = {
         {0, mock.Text("PLAY")}, {1, mock.Text("MENU_MORE")},
-        {2, mock.Text("MENU_VISIT_WEBSITE")}, {3, mock.Text("PROFILE") + " " + mock.Text("GUEST")}};
-    for (const auto& row : rows)
-        mock.Button(screen, 0.2, y0 + 0.2 + row.first * rh, k - 0.4, rh - 0.4, row.second);
+        {3, mock.Text("MENU_VISIT_WEBSITE")}, {4, mock.Text("PROFILE") + " " + mock.Text("GUEST")}};
+    for (const auto& r : rows)
+        mock.Button(screen, 0.2, y0 + 0.2 + r.first * row, k - 0.4, row - 0.4, r.second);
     return screen;
 }
 
