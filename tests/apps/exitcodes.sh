@@ -46,6 +46,12 @@ for display in "" ":97"; do
     expect_line "$work/err" "vorn-testapp: cannot open a window: no X display (${reason:-DISPLAY is not set})"
 done
 
+# No GL driver: the start is given up before the application's start-up, said in one line.
+LIBGL_DRIVERS_PATH=/nonexistent "$app" > "$work/out" 2> "$work/err"
+[ $? -eq 1 ] || fail "no GL driver: not exit 1"
+refuse_line "$work/out" "^start"
+grep -q "^vorn-testapp: cannot draw: EGL " "$work/err" || { cat "$work/err"; fail "no GL driver: not said"; }
+
 # A second copy on the same save area is turned away, and the first one's files stay as they were.
 printf 'frames 100000\n' > "$work/long.events"
 VORN_EVENTS="$work/long.events" "$app" > "$work/first.out" 2>&1 &

@@ -1,5 +1,8 @@
 #include "application/playbook/PlaybookApplication.h"
 
+#include <cerrno>
+#include <cstdio>
+
 #include "application/DebugOverlay.h"
 #include "application/KeyCodes.h"
 #include "application/playbook/Clock.h"
@@ -10,6 +13,7 @@
 #include "bps/mmrenderer.h"
 #include "bps/navigator.h"
 #include "graphics/playbook/PlaybookDisplay.h"
+#include "graphics/playbook/PlaybookSurface.h"
 #include "host/Host.h"
 
 namespace Vorn {
@@ -64,6 +68,14 @@ void PlaybookApplication::SetScreen(screen_context_t context, screen_window_t wi
 void PlaybookApplication::CreateDisplay()
 {
     SetDisplay(PlaybookDisplay::Create(m_context, m_window));
+    // Without GL nothing can be shown: the start is given up, with one line saying why.
+    const PlaybookSurface* screen = PlaybookSurface::GetScreen();
+    if (screen && !screen->GetFailure().empty()) {
+        std::fprintf(stderr, "%s: cannot draw: %s\n", program_invocation_short_name,
+                     screen->GetFailure().c_str());
+        AbandonStart();
+        return;
+    }
     Initialize();
     // The tablet has no such switches; the desktop stand-in reads them from the environment.
     const int remotePort = Host::RemoteConsolePort();

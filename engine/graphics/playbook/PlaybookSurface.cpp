@@ -1,6 +1,7 @@
 #include "graphics/playbook/PlaybookSurface.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include <GLES2/gl2.h>
 
@@ -68,16 +69,20 @@ PlaybookSurface::PlaybookSurface(PixelDataGL* screenData, screen_context_t conte
 {
     // The stand-in names the display EGL draws on (the tablet's EGL_DEFAULT_DISPLAY).
     m_eglDisplay = Host::GetEGLDisplay();
-    eglInitialize(m_eglDisplay, nullptr, nullptr);
+    if (!eglInitialize(m_eglDisplay, nullptr, nullptr))
+        Fail("EGL cannot start on this display");
     eglBindAPI(EGL_OPENGL_ES_API);
 
     const EGLint configAttribs[] = {EGL_BUFFER_SIZE, 32, EGL_RENDERABLE_TYPE, EGL_OPENGL_ES2_BIT,
                                     EGL_NONE};
     EGLint count = 0;
-    Host::ChooseEGLConfig(m_eglDisplay, configAttribs, &m_eglConfig, 1, &count);
+    if (!Host::ChooseEGLConfig(m_eglDisplay, configAttribs, &m_eglConfig, 1, &count) || count < 1)
+        Fail("EGL offers no 32-bit OpenGL ES 2 configuration");
 
     const EGLint contextAttribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
     m_eglContext = eglCreateContext(m_eglDisplay, m_eglConfig, EGL_NO_CONTEXT, contextAttribs);
+    if (m_eglContext == EGL_NO_CONTEXT)
+        Fail("EGL cannot make an OpenGL ES 2 context");
 
     const int format = SCREEN_FORMAT_RGBX8888;
     const int usage = SCREEN_USAGE_OPENGL_ES2 | SCREEN_USAGE_ROTATION;
@@ -176,12 +181,24 @@ void PlaybookSurface::BuildWindowBuffers(int angle)
     screen_create_window_buffers(m_window, 2);
 
     m_eglSurface = Host::CreateWindowSurface(m_eglDisplay, m_eglConfig, m_window, nullptr);
-    eglMakeCurrent(m_eglDisplay, m_eglSurface, m_eglSurface, m_eglContext);
+    if (m_eglSurface == EGL_NO_SURFACE)
+        Fail("EGL cannot draw into the window");
+    else if (!eglMakeCurrent(m_eglDisplay, m_eglSurface, m_eglSurface, m_eglContext))
+        Fail("EGL cannot make its context current");
     // Swaps wait for the display's refresh (the window's swap interval, 1): the swap is what
     // paces the event loop.
     int swapInterval = 1;
     screen_get_window_property_iv(m_window, SCREEN_PROPERTY_SWAP_INTERVAL, &swapInterval);
     eglSwapInterval(m_eglDisplay, swapInterval);
+}
+
+void PlaybookSurface::Fail(const char* what)
+{
+    if (!m_failure.empty())
+        return;
+    char code[32];
+    std::snprintf(code, sizeof code, "EGL error 0x%04X", static_cast<unsigned>(eglGetError()));
+    m_failure = std::string(what) + " (" + code + ")";
 }
 
 }  // namespace Vorn

@@ -5,6 +5,8 @@
 
 #include <EGL/egl.h>
 
+#include <string>
+
 #include "graphics/WindowSurface.h"
 #include "screen/screen.h"
 
@@ -27,6 +29,10 @@ public:
     // The same for the device's angle as it is.
     void CreateWindowBuffers();
 
+    // Why EGL cannot draw into the window (the first step that failed and EGL's error), or ""
+    // when it can.
+    const std::string& GetFailure() const { return m_failure; }
+
     // The angle the buffers were last built for (0, 90, 180 or 270).
     int GetAngle() const { return m_angle; }
     screen_window_t GetWindow() const { return m_window; }
@@ -42,6 +48,8 @@ public:
 private:
     PlaybookSurface(PixelDataGL* screenData, screen_context_t context, screen_window_t window);
     void BuildWindowBuffers(int angle);
+    // Keeps the first failure: what failed, with EGL's error.
+    void Fail(const char* what);
 
     screen_context_t m_context;
     screen_window_t m_window;
@@ -50,6 +58,7 @@ private:
     EGLSurface m_eglSurface;
     EGLConfig m_eglConfig;
     int m_angle;
+    std::string m_failure;
 };
 
 }  // namespace Vorn
