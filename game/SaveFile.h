@@ -6,6 +6,9 @@
 // finished, so a record is either written completely or reported as not written. A reader takes
 // the file's bytes once, up to a limit the caller gives, and never reads past them: every Get
 // reports whether the value was there.
+//
+// A write that fails is said once per run on stderr, naming the save folder and the reason; the
+// game keeps running. A file found damaged is kept aside before anything writes over it.
 #pragma once
 
 #include <vector>
@@ -34,6 +37,7 @@ public:
     void PutU64(Vorn::u64 value);
     // The byte count, then the bytes.
     void PutText(const Vorn::NarrowString& text);
+    void PutBytes(const void* data, size_t size);
 
     // Writes what was put and closes the file. True only when the file was open, took every byte
     // and closed cleanly; the save area then holds exactly the record.
@@ -41,9 +45,15 @@ public:
 
     const std::vector<Vorn::u8>& Bytes() const { return m_bytes; }
 
+    // Whether a failed save has been said on stderr in this run; tests start over with Reset.
+    static bool FailureReported();
+    static void ResetFailureReport();
+
 private:
     Vorn::SmartPtr<Vorn::File> m_file;
     std::vector<Vorn::u8> m_bytes;
+    int m_openError = 0; // errno of an open that failed
+    bool m_opened = false;
 };
 
 class SaveReader {
@@ -59,6 +69,7 @@ public:
     void SetBytes(const Vorn::u8* data, size_t size);
 
     bool IsOpen() const { return m_open; }
+    const std::vector<Vorn::u8>& Bytes() const { return m_bytes; }
     Vorn::u32 Size() const { return static_cast<Vorn::u32>(m_bytes.size()); }
     Vorn::u32 Remaining() const { return Size() - m_position; }
 
@@ -78,3 +89,14 @@ private:
     Vorn::u32 m_position = 0;
     bool m_open = false;
 };
+
+// The name a save path has on disk ("save/Ann_fit" is "<folder>/._Ann_fit"), for messages.
+Vorn::NarrowString SaveFileOnDisk(const Vorn::NarrowString& path);
+
+// A save file that cannot be read whole: its bytes are copied beside it (path + ".damaged", or
+// ".damaged2" and on when that is taken) before anything writes over it, and stderr says which
+// file was damaged and what was kept of it. False when the copy could not be made.
+bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& kept);
+
+// The save paths of the files in the save area ("save/" followed by each file's own name).
+std::vector<Vorn::NarrowString> ListSaveFiles();

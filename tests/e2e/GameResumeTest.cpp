@@ -359,9 +359,9 @@ TEST(GameControls, ClicksTakePlacedPiecesOffAndQuickDragsMoveThem)
     EXPECT_EQ(board.Placed()[0]->x, static_cast<float>(toX));
     EXPECT_EQ(board.Placed()[0]->y, static_cast<float>(toY));
 
-    // Hidden (minimised), the game saves the level in progress at once.
+    // Saved after the move already; hidden (minimised), the game saves the level again.
     const std::string save = h.SandboxPath() + "/data/._save";
-    EXPECT_TRUE(VornTest::ReadBytes(save).empty());
+    EXPECT_GT(VornTest::ReadBytes(save).size(), 148u);
     h.SetWindowState(NAVIGATOR_WINDOW_INVISIBLE);
     h.Frame();
     EXPECT_GT(VornTest::ReadBytes(save).size(), 148u) << "a board with a piece on it";

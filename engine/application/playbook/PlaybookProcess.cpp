@@ -40,9 +40,11 @@ int PlaybookProcess::Start()
 {
     if (!m_app)
         return EXIT_SCREEN_FAILED;
-    // Its result is not needed: a failure shows in the calls that follow.
-    bps_initialize();
+    // A failure here (no sandbox to run in) has been said; nothing after it could work.
+    const bool servicesUp = bps_initialize() == BPS_SUCCESS;
     m_servicesUp = true;
+    if (!servicesUp)
+        return FailStart(EXIT_NO_NAVIGATOR);
 
     if (navigator_request_events(0) != BPS_SUCCESS)
         return FailStart(EXIT_NO_NAVIGATOR);
