@@ -1,6 +1,6 @@
 // A level in progress survives the end of the process: pieces are placed, the game ends (through
-// the window's close, after a focus loss, or killed outright after a focus loss), and the next
-// start comes back to the same board. Also the presses a player makes on the board, with the
+// the window's close, or killed outright after a focus loss, right after a placement or after
+// resuming), and the next start comes back to the same board. Also the presses a player makes on the board, with the
 // durations real clicks and taps have.
 #include <gtest/gtest.h>
 
@@ -153,6 +153,7 @@ void ExpectResumed(const Harness::Options& options, int level, const std::vector
 }
 
 const char* const KILLED_RUN_DIR = "VORN_TEST_KILLED_RUN_DIR";
+const char* const KILLED_RUN_HOW = "VORN_TEST_KILLED_RUN_HOW";
 
 bool FileExists(const std::string& path)
 {
@@ -212,24 +213,35 @@ TEST(GameResume, AClosedWindowKeepsTheLevelInProgress)
     }
 }
 
-// The first run of the next test, in a process of its own: it plays into a level in progress,
-// loses the focus and is killed outright. Run only by that test, which names its save area.
-TEST(GameResume, DISABLED_FirstRunKilledAfterAFocusLoss)
+// The first runs of the next tests, each in a process of its own and killed outright: after a
+// focus loss, right after a placement with no focus loss, or right after resuming. Run only by
+// those tests, which name the save area and the way the run ends.
+TEST(GameResume, DISABLED_KilledRun)
 {
     const char* dir = std::getenv(KILLED_RUN_DIR);
-    if (!dir)
-        GTEST_SKIP() << "started by AKilledGameResumesWhatItHadWhenItLostTheFocus";
+    const char* how = std::getenv(KILLED_RUN_HOW);
+    if (!dir || !how)
+        GTEST_SKIP() << "started by the tests of killed games";
+    const std::string way = how;
     Harness::Options options;
     options.data = dir;
     Harness h(options);
     GameDriver d(h);
+    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+    if (way == "resumed") {
+        ASSERT_TRUE(d.WaitUntilLoaded());
+        ASSERT_EQ(GameDriver::GetGame()->screenState, Game::STATE_PLAY);
+        h.Frames(2);
+        kill(getpid(), SIGKILL);
+    }
     std::vector<Piece> placed;
     int playTime = 0;
-    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
     ASSERT_TRUE(StartSecondLevel(h, d));
     ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
-    h.Activate(false);
-    h.Frame();
+    if (way == "focus") {
+        h.Activate(false);
+        h.Frame();
+    }
     {
         std::ofstream out(std::string(dir) + "/placed.txt");
         out << GameDriver::GetGame()->currentLevel << " " << playTime << "\n";
@@ -237,8 +249,39 @@ TEST(GameResume, DISABLED_FirstRunKilledAfterAFocusLoss)
             out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
     }
     // A save cut short, as a kill in the middle of writing leaves it.
-    std::ofstream(std::string(dir) + "/data/._save.tmp") << "half";
+    if (way == "focus")
+        std::ofstream(std::string(dir) + "/data/._save.tmp") << "half";
     kill(getpid(), SIGKILL);
+}
+
+// Runs DISABLED_KilledRun in a fresh process of this program, so that nothing this one has set
+// up is shared with it; true when the run got to its kill.
+bool RunKilled(const std::string& dir, const char* how)
+{
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        setenv(KILLED_RUN_DIR, dir.c_str(), 1);
+        setenv(KILLED_RUN_HOW, how, 1);
+        execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
+              "--gtest_filter=GameResume.DISABLED_KilledRun", nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// What the killed run had placed: its level, play time and pieces.
+int ReadPlaced(const std::string& dir, std::vector<Piece>& placed, int& playTime)
+{
+    std::ifstream in(dir + "/placed.txt");
+    int level = -1;
+    in >> level >> playTime;
+    Piece p{};
+    while (in >> p.type >> p.x >> p.y >> p.colour)
+        placed.push_back(p);
+    return level;
 }
 
 TEST(GameResume, AKilledGameResumesWhatItHadWhenItLostTheFocus)
@@ -246,34 +289,28 @@ TEST(GameResume, AKilledGameResumesWhatItHadWhenItLostTheFocus)
     VornTest::TempDir saves;
     Harness::Options options;
     options.data = saves.Path();
-    const std::string results = saves.Path() + "/placed.txt";
-    // A fresh process of this program, so that nothing this one has set up is shared with it.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        setenv(KILLED_RUN_DIR, saves.Path().c_str(), 1);
-        execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
-              "--gtest_filter=GameResume.DISABLED_FirstRunKilledAfterAFocusLoss", nullptr);
-        _exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-        << "the first run did not get to its kill (exit " << WEXITSTATUS(status) << ")";
-
+    ASSERT_TRUE(RunKilled(saves.Path(), "focus")) << "the first run did not get to its kill";
     std::vector<Piece> placed;
     int playTime = 0;
-    int level = -1;
-    {
-        std::ifstream in(results);
-        in >> level >> playTime;
-        Piece p{};
-        while (in >> p.type >> p.x >> p.y >> p.colour)
-            placed.push_back(p);
-    }
+    const int level = ReadPlaced(saves.Path(), placed, playTime);
     ASSERT_EQ(placed.size(), 1u);
     ExpectResumed(options, level, placed, playTime);
     EXPECT_FALSE(FileExists(saves.Path() + "/data/._save.tmp")) << "the leftover is cleared";
+}
+
+TEST(GameResume, AGameKilledRightAfterAPlacementAndAgainAfterResumingKeepsThePiece)
+{
+    VornTest::TempDir saves;
+    Harness::Options options;
+    options.data = saves.Path();
+    ASSERT_TRUE(RunKilled(saves.Path(), "placement")) << "the first run did not get to its kill";
+    std::vector<Piece> placed;
+    int playTime = 0;
+    const int level = ReadPlaced(saves.Path(), placed, playTime);
+    ASSERT_EQ(placed.size(), 1u);
+    ASSERT_TRUE(RunKilled(saves.Path(), "resumed")) << "the resumed run did not get to its kill";
+    // The frames played after the save that followed the drop are not in it.
+    ExpectResumed(options, level, placed, 0);
 }
 
 // Presses on the board with the durations of real clicks and taps, through the whole game.
