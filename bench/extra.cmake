@@ -34,6 +34,11 @@ if(TARGET bench_game_frame)
   endif()
 endif()
 
+# The save of a level in progress is measured on the board the board tests build.
+if(TARGET bench_board_save)
+  target_link_libraries(bench_board_save PRIVATE vorn_test_support)
+endif()
+
 # The texture decoding benchmark's reference decoders (and encoders of its data): libsquish and
 # libetc1. Without them it is not built.
 if(TARGET bench_texture_decode)

@@ -59,13 +59,9 @@ bool Playfield::HasTrayPiece(int)
     return true;
 }
 
-bool Playfield::SaveGame()
+std::vector<Vorn::u8> Playfield::GameBytes() const
 {
-    // The save area replaces the old file only once the new one is whole, so the old game is
-    // not emptied first: a kill in the middle keeps it.
-    SaveWriter writer(Vorn::NarrowString(Game::SavePath("save")));
-    if (!writer.IsOpen())
-        return writer.Finish();
+    SaveWriter writer;
     writer.PutI32(gameMode);
     // The rising-rows state, which no board of the game uses.
     for (int i = 0; i < 7; ++i)
@@ -83,6 +79,16 @@ bool Playfield::SaveGame()
         }
     }
     writer.PutI32(playTime);
+    return writer.Bytes();
+}
+
+bool Playfield::SaveGame()
+{
+    // The save area replaces the old file only once the new one is whole, so the old game is
+    // not emptied first: a kill in the middle keeps it.
+    SaveWriter writer(Vorn::NarrowString(Game::SavePath("save")));
+    const std::vector<Vorn::u8> bytes = GameBytes();
+    writer.PutBytes(bytes.data(), bytes.size());
     return writer.Finish();
 }
 

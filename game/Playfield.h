@@ -42,6 +42,8 @@ public:
     virtual bool HasTrayPiece(int type);
     // Writes the board's save file ("save" under the save root); false when it was not written.
     virtual bool SaveGame();
+    // What SaveGame writes.
+    std::vector<Vorn::u8> GameBytes() const;
     // Restores a saved game; false (nothing restored) in the base.
     virtual bool LoadGame();
     // Empties the save file when it exists; false when that failed.

@@ -423,7 +423,7 @@ void PlayfieldFit::Update(int ms)
     }
     // Saved once what moved has settled: no piece in the finger, no drop awaiting its record.
     if (m_saveDue && !dragging && !inputLock)
-        SaveGame();
+        SaveGameInBackground();
 }
 
 // --- Completion --------------------------------------------------------------------------------

@@ -48,6 +48,9 @@ public:
 
     bool HasTrayPiece(int type) override;
     bool SaveGame() override;
+    // The same save, written on the save thread (SaveWriter::WriteInBackground): what a move
+    // costs the frame is only the gathering of the bytes.
+    void SaveGameInBackground();
     // Restores the game saved in "save" and "save2"; false, with nothing of the game changed,
     // when either is missing, of the wrong size or holds values the level does not allow: a tray
     // other than the level's, a piece that does not fit or that no hidden tray entry accounts for.
@@ -114,6 +117,8 @@ protected:
 private:
     void ResetPlayState();
     bool RestoreGame();
+    // Settles the tray for a save and returns what "save2" holds.
+    std::vector<Vorn::u8> PrepareSave();
     // A save that does not fit the level: the board goes back to the level as loaded.
     bool Abandon(int levelNumber);
     void SetDragPosition(int px, int py);

@@ -133,7 +133,7 @@ bool ReadBoard(SavedBoard& saved)
 
 } // namespace
 
-bool PlayfieldFit::SaveGame()
+std::vector<Vorn::u8> PlayfieldFit::PrepareSave()
 {
     gameMode = 0;
     m_saveDue = false;
@@ -141,15 +141,29 @@ bool PlayfieldFit::SaveGame()
     // the restore checks.
     while (!m_owedIds.empty())
         SettleTrayEntry(m_owedIds.front());
+    SaveWriter place;
+    Game* game = Game::instance.Get();
+    place.PutI32(level);
+    place.PutF32(game ? game->scrollPosition : 0.0f);
+    place.PutI32(game ? game->currentPack : -1);
+    return place.Bytes();
+}
+
+bool PlayfieldFit::SaveGame()
+{
     // "save2" first: it does not change within a level, and a level's first save finds "save"
     // emptied, so a crash between the two writes never pairs a board with another level's place.
+    const std::vector<Vorn::u8> place = PrepareSave();
     SaveWriter writer(Game::SavePath("save2"));
-    Game* game = Game::instance.Get();
-    writer.PutI32(level);
-    writer.PutF32(game ? game->scrollPosition : 0.0f);
-    writer.PutI32(game ? game->currentPack : -1);
+    writer.PutBytes(place.data(), place.size());
     const bool placeSaved = writer.Finish();
     return Playfield::SaveGame() && placeSaved;
+}
+
+void PlayfieldFit::SaveGameInBackground()
+{
+    SaveWriter::WriteInBackground(Game::SavePath("save2"), PrepareSave());
+    SaveWriter::WriteInBackground(Game::SavePath("save"), GameBytes());
 }
 
 bool PlayfieldFit::LoadGame()

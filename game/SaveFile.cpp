@@ -3,8 +3,13 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,7 +31,47 @@ const u32 READ_CHUNK = 4096;
 const u32 MAX_DAMAGED_COPY = 1u << 20;
 const int MAX_DAMAGED_COPIES = 9;
 
-bool s_failureReported = false;
+std::atomic<bool> s_failureReported{false};
+
+struct BackgroundWrite {
+    Vorn::NarrowString path;
+    std::vector<u8> bytes;
+};
+
+// The writes handed to the background, and the thread that makes them while there are any.
+struct Background {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::deque<BackgroundWrite> waiting;
+    std::thread worker;
+    bool working = false;
+    std::atomic<int> given{0}; // writes given and not yet made
+};
+
+// Never destroyed: a write may still be waited for while the process ends.
+Background& GetBackground()
+{
+    static Background* s_background = new Background;
+    return *s_background;
+}
+
+void MakeBackgroundWrites()
+{
+    Background& background = GetBackground();
+    std::unique_lock<std::mutex> lock(background.mutex);
+    while (!background.waiting.empty()) {
+        BackgroundWrite write = std::move(background.waiting.front());
+        background.waiting.pop_front();
+        lock.unlock();
+        SaveWriter writer(write.path);
+        writer.PutBytes(write.bytes.data(), write.bytes.size());
+        writer.Finish();
+        lock.lock();
+        --background.given;
+    }
+    background.working = false;
+    background.done.notify_all();
+}
 
 // The save folder as the player finds it on disk.
 std::string SaveFolder()
@@ -40,9 +85,8 @@ std::string SaveFolder()
 
 void ReportFailure(int error)
 {
-    if (s_failureReported)
+    if (s_failureReported.exchange(true))
         return;
-    s_failureReported = true;
     std::fprintf(stderr, "tessela: cannot save the game in %s: %s\n", SaveFolder().c_str(),
                  std::strerror(error ? error : EIO));
 }
@@ -72,6 +116,46 @@ void SaveWriter::ResetFailureReport()
     s_failureReported = false;
 }
 
+void SaveWriter::WriteInBackground(const Vorn::NarrowString& path, std::vector<u8> bytes)
+{
+    Background& background = GetBackground();
+    std::lock_guard<std::mutex> lock(background.mutex);
+    bool replaced = false;
+    for (BackgroundWrite& write : background.waiting) {
+        if (write.path == path) {
+            write.bytes = std::move(bytes);
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced) {
+        background.waiting.push_back(BackgroundWrite{path, std::move(bytes)});
+        ++background.given;
+    }
+    if (!background.working) {
+        // The thread of the last writes has ended its loop; it is joined before the next starts.
+        if (background.worker.joinable())
+            background.worker.join();
+        background.working = true;
+        background.worker = std::thread(MakeBackgroundWrites);
+    }
+}
+
+void SaveWriter::WaitForBackgroundWrites()
+{
+    Background& background = GetBackground();
+    // Only the background's own writer finds writes given while it works: it must not wait for
+    // itself. Its thread is the only one that calls in while working is set and the thread is it.
+    if (background.given == 0)
+        return;
+    std::unique_lock<std::mutex> lock(background.mutex);
+    if (background.worker.get_id() == std::this_thread::get_id())
+        return;
+    background.done.wait(lock, [&] { return !background.working; });
+    if (background.worker.joinable())
+        background.worker.join();
+}
+
 SaveWriter::SaveWriter(const Vorn::NarrowString& path)
 {
     Open(path);
@@ -86,6 +170,7 @@ bool SaveWriter::Open(const Vorn::NarrowString& path)
 {
     Finish();
     m_bytes.clear();
+    WaitForBackgroundWrites();
     errno = 0;
     m_file = Vorn::Vfs::OpenWrite(path.c_str());
     m_openError = m_file ? 0 : errno;
@@ -153,6 +238,7 @@ bool SaveWriter::Finish()
 
 bool SaveReader::Open(const Vorn::NarrowString& path, u32 maxBytes)
 {
+    SaveWriter::WaitForBackgroundWrites();
     m_bytes.clear();
     m_position = 0;
     Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(path.c_str()));

@@ -49,6 +49,14 @@ public:
     static bool FailureReported();
     static void ResetFailureReport();
 
+    // Writes the bytes to path as a writer would, on a thread of its own, so that the caller
+    // waits neither for the disk nor for the sync that makes the save durable. Writes are made in
+    // the order given; a write still waiting is replaced by a newer one of the same path. A
+    // failure is said on stderr as any other. Every writer and reader opened afterwards waits
+    // for the writes given before it, and so does WaitForBackgroundWrites.
+    static void WriteInBackground(const Vorn::NarrowString& path, std::vector<Vorn::u8> bytes);
+    static void WaitForBackgroundWrites();
+
 private:
     Vorn::SmartPtr<Vorn::File> m_file;
     std::vector<Vorn::u8> m_bytes;

@@ -20,6 +20,7 @@
 #include "Consts.h"
 #include "Game.h"
 #include "PlayfieldFit.h"
+#include "SaveFile.h"
 #include "application/playbook/CreateApplication.h"
 #include "bps/navigator.h"
 #include "support/Sandbox.h"
@@ -248,6 +249,9 @@ TEST(GameResume, DISABLED_KilledRun)
         for (const Piece& p : placed)
             out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
     }
+    // The save the drop started is on the disk when the kill comes: a kill cannot take back a
+    // file renamed into place.
+    SaveWriter::WaitForBackgroundWrites();
     // A save cut short, as a kill in the middle of writing leaves it.
     if (way == "focus")
         std::ofstream(std::string(dir) + "/data/._save.tmp") << "half";
@@ -398,6 +402,7 @@ TEST(GameControls, ClicksTakePlacedPiecesOffAndQuickDragsMoveThem)
 
     // Saved after the move already; hidden (minimised), the game saves the level again.
     const std::string save = h.SandboxPath() + "/data/._save";
+    SaveWriter::WaitForBackgroundWrites();
     EXPECT_GT(VornTest::ReadBytes(save).size(), 148u);
     h.SetWindowState(NAVIGATOR_WINDOW_INVISIBLE);
     h.Frame();
