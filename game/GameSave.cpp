@@ -182,14 +182,17 @@ void Game::LoadOptions()
     const bool inRange = pendingTheme == storedTheme && controlSide == side && controls == mode &&
                          language == storedLanguage && twitchOff <= 1 && sfxVolume == sfx &&
                          musicVolume == music;
-    if (found && (file.Size() != OPTIONS_SIZE || !inRange))
-        KeepDamagedSave(path, file.Size() == OPTIONS_SIZE ? "the options, brought into range"
-                                                          : "the options the file held in full");
+    const bool damaged = found && (file.Size() != OPTIONS_SIZE || !inRange);
+    const bool keptAside =
+        damaged && KeepDamagedSave(path, file.Size() == OPTIONS_SIZE ? "the options, brought into range"
+                                                                     : "the options the file held in full");
     Sounds::SetMusicVolume(VolumePercent(musicVolume));
     Sounds::SetSoundVolume(VolumePercent(sfxVolume));
     // Written back with the profile's own theme: the theme in use is still the previous profile's
-    // until the switch to pendingTheme has run.
-    WriteOptions(pendingTheme);
+    // until the switch to pendingTheme has run. A damaged file is only written over once it is
+    // safe beside it.
+    if (!damaged || keptAside)
+        WriteOptions(pendingTheme);
 }
 
 bool Game::SaveHints()
@@ -221,8 +224,8 @@ void Game::LoadHints()
     for (u32& words : hintWords)
         read += file.GetU32(words);
     if (file.Size() != HINTS_SIZE || points < 0) {
-        KeepDamagedSave(path, "the hint points and " + Counted(read, "levels' hint counts"));
-        SaveHints();
+        if (KeepDamagedSave(path, "the hint points and " + Counted(read, "levels' hint counts")))
+            SaveHints();
     }
 }
 
@@ -271,8 +274,9 @@ void Game::LoadFit()
     // The first levels are open in every profile: damage never closes them.
     for (int level = 0; level < DEFAULT_OPEN_LEVELS; ++level)
         levelRecords[level] |= RECORD_OPEN;
-    KeepDamagedSave(path, Counted(stored, "level records, ") + Counted(solvedLevels, "levels solved"));
-    SaveFit();
+    // Written back only once the damaged file is safe beside it.
+    if (KeepDamagedSave(path, Counted(stored, "level records, ") + Counted(solvedLevels, "levels solved")))
+        SaveFit();
 }
 
 void Game::ResetProgressDefaults()

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,12 @@ const u32 MAX_DAMAGED_COPY = 1u << 20;
 const int MAX_DAMAGED_COPIES = 9;
 
 std::atomic<bool> s_failureReported{false};
+// The damaged files said in this run: each is said once, however often it is met (main thread).
+std::set<Vorn::NarrowString>& DamagedSaid()
+{
+    static std::set<Vorn::NarrowString>* s_said = new std::set<Vorn::NarrowString>;
+    return *s_said;
+}
 
 struct BackgroundWrite {
     Vorn::NarrowString path;
@@ -114,6 +121,7 @@ bool SaveWriter::FailureReported()
 void SaveWriter::ResetFailureReport()
 {
     s_failureReported = false;
+    DamagedSaid().clear();
 }
 
 void SaveWriter::WriteInBackground(const Vorn::NarrowString& path, std::vector<u8> bytes)
@@ -352,7 +360,8 @@ bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& k
     writer.PutBytes(damaged.Bytes().data(), damaged.Bytes().size());
     const bool copied = writer.Finish();
     const Vorn::NarrowString onDisk = SaveFileOnDisk(aside);
-    std::fprintf(stderr, "tessela: save file %s is damaged; %s as %s; kept: %s\n",
+    if (DamagedSaid().insert(path).second)
+        std::fprintf(stderr, "tessela: save file %s is damaged; %s as %s; kept: %s\n",
                  SaveFileOnDisk(path).c_str(), copied ? "set aside" : "could not set it aside",
                  onDisk.substr(onDisk.rfind('/') + 1).c_str(), kept.c_str());
     return copied;

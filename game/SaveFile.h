@@ -45,7 +45,8 @@ public:
 
     const std::vector<Vorn::u8>& Bytes() const { return m_bytes; }
 
-    // Whether a failed save has been said on stderr in this run; tests start over with Reset.
+    // Whether a failed save has been said on stderr in this run; tests start over with Reset,
+    // which also lets each damaged file be said again (KeepDamagedSave says each once a run).
     static bool FailureReported();
     static void ResetFailureReport();
 
@@ -103,7 +104,8 @@ Vorn::NarrowString SaveFileOnDisk(const Vorn::NarrowString& path);
 
 // A save file that cannot be read whole: its bytes are copied beside it (path + ".damaged", or
 // ".damaged2" and on when that is taken) before anything writes over it, and stderr says which
-// file was damaged and what was kept of it. False when the copy could not be made.
+// file was damaged and what was kept of it (once a run for each file). False when the copy could
+// not be made.
 bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& kept);
 
 // The save paths of the files in the save area ("save/" followed by each file's own name).

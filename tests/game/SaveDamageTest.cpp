@@ -127,6 +127,7 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
             Store(file.name, Record{damaged});
             m_game = new Game();
             ASSERT_TRUE(m_game->LoadTexts());
+            SaveWriter::ResetFailureReport();
             testing::internal::CaptureStderr();
             m_game->LoadProfiles();
             const std::string said = testing::internal::GetCapturedStderr();
