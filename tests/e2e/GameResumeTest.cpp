@@ -288,33 +288,29 @@ int ReadPlaced(const std::string& dir, std::vector<Piece>& placed, int& playTime
     return level;
 }
 
-TEST(GameResume, AKilledGameResumesWhatItHadWhenItLostTheFocus)
+// Killed after a focus loss (with a save cut short beside the last one), or right after a
+// placement with no focus loss and killed again right after resuming: the next start has the
+// piece back.
+TEST(GameResume, AKilledGameResumesWhatItHadSaved)
 {
-    VornTest::TempDir saves;
-    Harness::Options options;
-    options.data = saves.Path();
-    ASSERT_TRUE(RunKilled(saves.Path(), "focus")) << "the first run did not get to its kill";
-    std::vector<Piece> placed;
-    int playTime = 0;
-    const int level = ReadPlaced(saves.Path(), placed, playTime);
-    ASSERT_EQ(placed.size(), 1u);
-    ExpectResumed(options, level, placed, playTime);
-    EXPECT_FALSE(FileExists(saves.Path() + "/data/._save.tmp")) << "the leftover is cleared";
-}
-
-TEST(GameResume, AGameKilledRightAfterAPlacementAndAgainAfterResumingKeepsThePiece)
-{
-    VornTest::TempDir saves;
-    Harness::Options options;
-    options.data = saves.Path();
-    ASSERT_TRUE(RunKilled(saves.Path(), "placement")) << "the first run did not get to its kill";
-    std::vector<Piece> placed;
-    int playTime = 0;
-    const int level = ReadPlaced(saves.Path(), placed, playTime);
-    ASSERT_EQ(placed.size(), 1u);
-    ASSERT_TRUE(RunKilled(saves.Path(), "resumed")) << "the resumed run did not get to its kill";
-    // The frames played after the save that followed the drop are not in it.
-    ExpectResumed(options, level, placed, 0);
+    for (const char* first : {"focus", "placement"}) {
+        SCOPED_TRACE(first);
+        const bool focus = std::string(first) == "focus";
+        VornTest::TempDir saves;
+        Harness::Options options;
+        options.data = saves.Path();
+        ASSERT_TRUE(RunKilled(saves.Path(), first)) << "the first run did not get to its kill";
+        std::vector<Piece> placed;
+        int playTime = 0;
+        const int level = ReadPlaced(saves.Path(), placed, playTime);
+        ASSERT_EQ(placed.size(), 1u);
+        if (!focus) {
+            ASSERT_TRUE(RunKilled(saves.Path(), "resumed")) << "the resumed run did not get to its kill";
+        }
+        // After a placement, the frames played after the save that followed the drop are not in it.
+        ExpectResumed(options, level, placed, focus ? playTime : 0);
+        EXPECT_FALSE(FileExists(saves.Path() + "/data/._save.tmp")) << "the leftover is cleared";
+    }
 }
 
 // Presses on the board with the durations of real clicks and taps, through the whole game.
