@@ -99,6 +99,8 @@ bool Playfield::LoadGame()
 
 bool Playfield::ClearSavedGame()
 {
+    // A save still being written would otherwise land after the clearing.
+    SaveWriter::WaitForBackgroundWrites();
     const Vorn::NarrowString path = Game::SavePath("save");
     if (!Vorn::SmartPtr<Vorn::File>(Vorn::Vfs::Open(path.c_str())))
         return true;
