@@ -227,10 +227,11 @@ void Game::LoadProfiles()
         // The list is rebuilt: what it still held, then the profiles whose files are there.
         const int read = profileCount;
         AddProfilesOnDisk(profileNames, profileCount);
-        NarrowString kept = "profiles it held: ";
+        NarrowString kept = "the ";
         kept.AppendInt(read);
+        kept += " profiles it held";
         if (profileCount > read) {
-            kept += ", and by their files";
+            kept += ", and from their files";
             for (int slot = read; slot < profileCount; ++slot)
                 kept += (slot > read ? ", " : " ") + profileNames[slot];
         }
