@@ -54,6 +54,11 @@ endif()
 target_compile_definitions(bench_startup PRIVATE VORN_GAME_BINARY="$<TARGET_FILE:tessela>"
   VORN_BARE_WINDOW="$<TARGET_FILE:vorn-bare-window>" VORN_GAME_DATA="${CMAKE_BINARY_DIR}/data")
 
+# The save of a level in progress is measured on the board the board tests build.
+if(TARGET bench_board_save)
+  target_link_libraries(bench_board_save PRIVATE vorn_test_support)
+endif()
+
 # The texture decoding benchmark's reference decoders (and encoders of its data): libsquish and
 # libetc1. Without them it is not built.
 if(TARGET bench_texture_decode)

@@ -310,7 +310,8 @@ bool Game::CreatePlayfield()
         return false;
     PutBoardInPlay(board);
     screenState = STATE_PLAY;
-    board->ClearSavedGame();
+    // The save stays until a newer one replaces it, the level is solved or the player leaves it:
+    // a crash of the resumed game must not lose it.
     // The restored game keeps its own record, the last one started; the counters do not change.
     board->stats = Stats::Load(std::max(stats->gameCounter - 1, 0));
     gameMode = static_cast<int>(savedGameMode);

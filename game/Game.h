@@ -224,15 +224,18 @@ public:
 
     // --- Save data (GameSave.cpp) -----------------------------------------------------------------
     // Files under the save root ("profiles", "lastProfile", "save_version") and under the profile
-    // prefix ("options", "hints", "fit"). A file shorter than its record counts as missing; the
-    // Save calls return false when the file could not be written whole (the old file then stays).
+    // prefix ("options", "hints", "fit"). An empty file counts as missing; a file of another size
+    // or with values the game never writes is damaged: it is set aside, what it held in full is
+    // kept and written back. The Save calls return false when the file could not be written whole
+    // (the old file then stays).
 
     // profilePrefix followed by name, as a path for the file system.
     Vorn::NarrowString ProfilePath(const char* name) const;
     // Writes the board in play to "save" and "save2" while its level is unsolved, so that the next
     // start resumes it; a board solved or left empties "save". Before any board exists this
-    // session nothing is touched: "save" still holds the game the loading will restore.
-    void KeepGameInProgress();
+    // session nothing is touched: "save" still holds the game the loading will restore. False
+    // when the save failed.
+    bool KeepGameInProgress();
     // Opens path for writing and closes it at once: the file is left empty.
     static bool EmptySaveFile(const Vorn::NarrowString& path);
 
@@ -664,12 +667,16 @@ private:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // Save data helpers: the cleaned profile list as stored, and the profile "lastProfile" leads
-    // to within it (GUEST_NAME when none).
-    void ReadProfileList(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound);
-    bool ReadLastProfileName(Vorn::NarrowString& name);
+    // Save data helpers: the cleaned profile list as stored (damaged, when given, tells a file
+    // that is not a list the game wrote), the profiles whose files are in the save area though
+    // the list does not hold them, and the profile "lastProfile" leads to within the list
+    // (GUEST_NAME when none).
+    void ReadProfileList(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound,
+                         bool* damaged = nullptr);
+    void AddProfilesOnDisk(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count);
+    bool ReadLastProfileName(Vorn::NarrowString& name, bool* damaged = nullptr);
     Vorn::NarrowString ResolveLastProfile(const Vorn::NarrowString (&names)[PROFILE_SLOTS],
-                                          int count);
+                                          int count, bool* damaged = nullptr);
     const std::vector<Vorn::WideString>& GetGuestTexts();
     bool WriteOptions(int storedTheme);
 };

@@ -3,6 +3,8 @@
 // and on screen it shows as the current language's text of that key.
 #include "Game.h"
 
+#include <algorithm>
+
 #include "SaveFile.h"
 #include "Stats.h"
 #include "base/TextDict.h"
@@ -121,44 +123,80 @@ bool Game::SaveProfiles()
     return last.Finish() && saved;
 }
 
-void Game::ReadProfileList(NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound)
+void Game::ReadProfileList(NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound,
+                           bool* damaged)
 {
     count = 0;
     for (NarrowString& name : names)
         name.clear();
     SaveReader file;
     s32 stored = 0;
-    listFound = file.Open(SavePath("profiles"), PROFILES_MAX_SIZE) && file.GetI32(stored);
-    if (!listFound)
-        return;
-    if (stored > PROFILE_SLOTS)
+    listFound = file.Open(SavePath("profiles"), PROFILES_MAX_SIZE + 1);
+    bool whole = listFound && file.GetI32(stored) && stored >= 0 && stored <= PROFILE_SLOTS;
+    if (listFound && stored > PROFILE_SLOTS)
         stored = PROFILE_SLOTS;
     for (s32 i = 0; i < stored; ++i) {
         NarrowString name;
-        if (!file.GetText(name, MAX_NAME_BYTES))
+        if (!file.GetText(name, MAX_NAME_BYTES)) {
+            whole = false;
             break;
+        }
         // Names the game could not have accepted are dropped, and the later ones move up: an
         // empty slot, the guest under another name, or the same profile twice.
         bool taken = false;
         for (int slot = 0; slot < count; ++slot)
             taken = taken || names[slot] == name;
-        if (taken || !IsValidProfileName(name) || IsGuestText(WideString(name)))
+        if (taken || !IsValidProfileName(name) || IsGuestText(WideString(name))) {
+            whole = false;
             continue;
+        }
         names[count++] = name;
+    }
+    if (damaged)
+        *damaged = listFound && (!whole || file.Remaining() != 0);
+}
+
+void Game::AddProfilesOnDisk(NarrowString (&names)[PROFILE_SLOTS], int& count)
+{
+    // Every profile that was ever selected has its level records; a deleted one has them emptied.
+    const NarrowString suffix = "_fit";
+    const size_t root = SavePath("").size();
+    std::vector<NarrowString> found;
+    for (const NarrowString& path : ListSaveFiles()) {
+        if (path.size() <= root + suffix.size() ||
+            path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        NarrowString name = path.substr(root, path.size() - root - suffix.size());
+        SaveReader records;
+        if (IsValidProfileName(name) && !IsGuestText(WideString(name)) &&
+            records.Open(path, 1) && records.Size() > 0)
+            found.push_back(name);
+    }
+    std::sort(found.begin(), found.end());
+    for (const NarrowString& name : found) {
+        bool listed = false;
+        for (int slot = 0; slot < count; ++slot)
+            listed = listed || names[slot] == name;
+        if (!listed && count < PROFILE_SLOTS)
+            names[count++] = name;
     }
 }
 
-bool Game::ReadLastProfileName(NarrowString& name)
+bool Game::ReadLastProfileName(NarrowString& name, bool* damaged)
 {
     SaveReader file;
-    return file.Open(SavePath("lastProfile"), LAST_PROFILE_MAX_SIZE) &&
-           file.GetText(name, MAX_NAME_BYTES);
+    const bool found = file.Open(SavePath("lastProfile"), LAST_PROFILE_MAX_SIZE + 1);
+    const bool read = found && file.GetText(name, MAX_NAME_BYTES) && file.Remaining() == 0;
+    if (damaged)
+        *damaged = found && file.Size() > 0 && !read;
+    return read;
 }
 
-NarrowString Game::ResolveLastProfile(const NarrowString (&names)[PROFILE_SLOTS], int count)
+NarrowString Game::ResolveLastProfile(const NarrowString (&names)[PROFILE_SLOTS], int count,
+                                      bool* damaged)
 {
     NarrowString last;
-    if (!ReadLastProfileName(last))
+    if (!ReadLastProfileName(last, damaged))
         return GUEST_NAME;
     for (int slot = 0; slot < count; ++slot)
         if (names[slot] == last)
@@ -169,11 +207,41 @@ NarrowString Game::ResolveLastProfile(const NarrowString (&names)[PROFILE_SLOTS]
 
 void Game::LoadProfiles()
 {
-    bool listFound = false;
-    ReadProfileList(profileNames, profileCount, listFound);
+    bool listFound = false, listDamaged = false, lastDamaged = false;
+    ReadProfileList(profileNames, profileCount, listFound, &listDamaged);
+    if (listFound && !listDamaged) {
+        // A list that reads well can still be damaged in a name: that profile then has no files,
+        // and the one it was has files but no place in the list.
+        NarrowString names[PROFILE_SLOTS];
+        int count = profileCount;
+        bool unknown = false;
+        for (int slot = 0; slot < count; ++slot) {
+            names[slot] = profileNames[slot];
+            SaveReader records;
+            unknown = unknown || !records.Open(NarrowString(SavePath("")) + names[slot] + "_fit", 1);
+        }
+        AddProfilesOnDisk(names, count);
+        listDamaged = unknown && count > profileCount;
+    }
+    if (listDamaged) {
+        // The list is rebuilt: what it still held, then the profiles whose files are there.
+        const int read = profileCount;
+        AddProfilesOnDisk(profileNames, profileCount);
+        NarrowString kept = "the ";
+        kept.AppendInt(read);
+        kept += " profiles it held";
+        if (profileCount > read) {
+            kept += ", and from their files";
+            for (int slot = read; slot < profileCount; ++slot)
+                kept += (slot > read ? ", " : " ") + profileNames[slot];
+        }
+        KeepDamagedSave(SavePath("profiles"), kept);
+    }
     NarrowString last = GUEST_NAME;
     if (listFound)
-        last = ResolveLastProfile(profileNames, profileCount);
+        last = ResolveLastProfile(profileNames, profileCount, &lastDamaged);
+    if (lastDamaged)
+        KeepDamagedSave(SavePath("lastProfile"), "nothing, the guest is selected");
     SelectProfile(WideString(last));
 }
 

@@ -59,13 +59,9 @@ bool Playfield::HasTrayPiece(int)
     return true;
 }
 
-void Playfield::SaveGame()
+std::vector<Vorn::u8> Playfield::GameBytes() const
 {
-    // The save area replaces the old file only once the new one is whole, so the old game is
-    // not emptied first: a kill in the middle keeps it.
-    SaveWriter writer(Vorn::NarrowString(Game::SavePath("save")));
-    if (!writer.IsOpen())
-        return;
+    SaveWriter writer;
     writer.PutI32(gameMode);
     // The rising-rows state, which no board of the game uses.
     for (int i = 0; i < 7; ++i)
@@ -83,7 +79,17 @@ void Playfield::SaveGame()
         }
     }
     writer.PutI32(playTime);
-    writer.Finish();
+    return writer.Bytes();
+}
+
+bool Playfield::SaveGame()
+{
+    // The save area replaces the old file only once the new one is whole, so the old game is
+    // not emptied first: a kill in the middle keeps it.
+    SaveWriter writer(Vorn::NarrowString(Game::SavePath("save")));
+    const std::vector<Vorn::u8> bytes = GameBytes();
+    writer.PutBytes(bytes.data(), bytes.size());
+    return writer.Finish();
 }
 
 bool Playfield::LoadGame()
@@ -91,12 +97,15 @@ bool Playfield::LoadGame()
     return false;
 }
 
-void Playfield::ClearSavedGame()
+bool Playfield::ClearSavedGame()
 {
+    // A save still being written would otherwise land after the clearing.
+    SaveWriter::WaitForBackgroundWrites();
     const Vorn::NarrowString path = Game::SavePath("save");
     if (!Vorn::SmartPtr<Vorn::File>(Vorn::Vfs::Open(path.c_str())))
-        return;
-    Vorn::SmartPtr<Vorn::File> emptied(Vorn::Vfs::OpenWrite(path.c_str()));
+        return true;
+    SaveWriter emptied(path);
+    return emptied.Finish();
 }
 
 bool Playfield::IsNotSolved()
@@ -346,12 +355,12 @@ void Playfield::Tick(int ms)
     Update(ms);
 }
 
-void Playfield::SaveStats()
+bool Playfield::SaveStats()
 {
-    if (stats)
-        stats->Save();
+    bool saved = !stats || stats->Save();
     if (Game::instance && Game::instance->stats)
-        Game::instance->stats->Save();
+        saved = Game::instance->stats->Save() && saved;
+    return saved;
 }
 
 void Playfield::SetController(const Vorn::SmartPtr<Controller>& newController)

@@ -40,12 +40,14 @@ public:
 
     // Whether a piece of this type still waits in the tray.
     virtual bool HasTrayPiece(int type);
-    // Writes the board's save file ("save" under the save root).
-    virtual void SaveGame();
+    // Writes the board's save file ("save" under the save root); false when it was not written.
+    virtual bool SaveGame();
+    // What SaveGame writes.
+    std::vector<Vorn::u8> GameBytes() const;
     // Restores a saved game; false (nothing restored) in the base.
     virtual bool LoadGame();
-    // Empties the save file when it exists.
-    virtual void ClearSavedGame();
+    // Empties the save file when it exists; false when that failed.
+    virtual bool ClearSavedGame();
     virtual bool IsNotSolved();
     virtual void OpenHintPanel();
     virtual void Draw(const Vorn::SmartPtr<Graphics>& graphics);
@@ -102,8 +104,8 @@ public:
 
     // --- Statistics, controller, drawing ---------------------------------------------------------
 
-    // Saves the board's record, then the profile's.
-    void SaveStats();
+    // Saves the board's record, then the profile's; false when either was not written.
+    bool SaveStats();
     void SetController(const Vorn::SmartPtr<Controller>& newController);
     // The part of the background (and, with drawing allowed, of the small grid) over a pixel
     // rectangle.

@@ -56,7 +56,7 @@ PlayfieldFit::PlayfieldFit(int, int, int, int boardFlags)
       pickedTrayId(-1), dragColour(-1), level(0), moveCount(0), dragTimer(0), trayPieceCount(0),
       boardW(0), boardH(0), boardX0(0.0f), boardY0(0.0f), playTimer(0), solved(false),
       solvedPending(false), inputLock(false), hintButtonEnabled(false), loaded(false), m_dropId(-1),
-      m_touchDownX(0), m_touchDownY(0), m_pickX(0), m_pickY(0), m_dragMoved(false)
+      m_touchDownX(0), m_touchDownY(0), m_pickX(0), m_pickY(0), m_dragMoved(false), m_saveDue(false)
 {
 }
 
@@ -74,6 +74,7 @@ void PlayfieldFit::ResetPlayState()
     playTimer = 0;
     pickedTrayId = -1;
     m_dropId = -1;
+    m_saveDue = false;
 }
 
 void PlayfieldFit::SetMode(int side)
@@ -109,6 +110,7 @@ bool PlayfieldFit::HasTrayPiece(int type)
 
 void PlayfieldFit::OnBlockPlaced(const Vorn::SmartPtr<Block>& block)
 {
+    m_saveDue = true;
     if (!dragging)
         m_owedIds.push_back(block->id);
 }
@@ -158,6 +160,9 @@ void PlayfieldFit::ReturnDragToTray()
             }
         }
     }
+    // A piece lifted off the board and let go has been taken off.
+    if (pickedTrayId < 0)
+        m_saveDue = true;
     dragging = false;
     pickedTrayId = -1;
 }
@@ -346,6 +351,7 @@ void PlayfieldFit::OnTouchUp(int px, int py)
             SettleTrayEntry(id);
             ShowTrayEntry(block->type);
             RemoveBlock(id);
+            m_saveDue = true;
             if (controller)
                 controller->OnPieceRemoved(0, 0);
             return;
@@ -413,7 +419,11 @@ void PlayfieldFit::Update(int ms)
         OnCompleted();
         solved = true;
         solvedPending = true;
+        return;
     }
+    // Saved once what moved has settled: no piece in the finger, no drop awaiting its record.
+    if (m_saveDue && !dragging && !inputLock)
+        SaveGameInBackground();
 }
 
 // --- Completion --------------------------------------------------------------------------------

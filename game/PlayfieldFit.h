@@ -47,10 +47,14 @@ public:
     // --- Overrides -------------------------------------------------------------------------------
 
     bool HasTrayPiece(int type) override;
-    void SaveGame() override;
+    bool SaveGame() override;
+    // The same save, written on the save thread (SaveWriter::WriteInBackground): what a move
+    // costs the frame is only the gathering of the bytes.
+    void SaveGameInBackground();
     // Restores the game saved in "save" and "save2"; false, with nothing of the game changed,
     // when either is missing, of the wrong size or holds values the level does not allow: a tray
     // other than the level's, a piece that does not fit or that no hidden tray entry accounts for.
+    // Such a save is kept aside as damaged and emptied.
     bool LoadGame() override;
     bool IsNotSolved() override { return !solved; }
     void OpenHintPanel() override;
@@ -112,6 +116,9 @@ protected:
 
 private:
     void ResetPlayState();
+    bool RestoreGame();
+    // Settles the tray for a save and returns what "save2" holds.
+    std::vector<Vorn::u8> PrepareSave();
     // A save that does not fit the level: the board goes back to the level as loaded.
     bool Abandon(int levelNumber);
     void SetDragPosition(int px, int py);
@@ -159,4 +166,7 @@ private:
     int m_pickX;
     int m_pickY;
     bool m_dragMoved;
+    // A piece was placed, taken off or moved since the last save: the board is saved as soon as
+    // nothing is in the finger.
+    bool m_saveDue;
 };

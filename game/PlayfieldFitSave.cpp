@@ -133,25 +133,57 @@ bool ReadBoard(SavedBoard& saved)
 
 } // namespace
 
-void PlayfieldFit::SaveGame()
+std::vector<Vorn::u8> PlayfieldFit::PrepareSave()
 {
     gameMode = 0;
+    m_saveDue = false;
     // Pieces drawn in this frame still owe their tray entries; a save must show them taken, as
     // the restore checks.
     while (!m_owedIds.empty())
         SettleTrayEntry(m_owedIds.front());
-    Playfield::SaveGame();
-    SaveWriter writer(Game::SavePath("save2"));
-    if (!writer.IsOpen())
-        return;
+    SaveWriter place;
     Game* game = Game::instance.Get();
-    writer.PutI32(level);
-    writer.PutF32(game ? game->scrollPosition : 0.0f);
-    writer.PutI32(game ? game->currentPack : -1);
-    writer.Finish();
+    place.PutI32(level);
+    place.PutF32(game ? game->scrollPosition : 0.0f);
+    place.PutI32(game ? game->currentPack : -1);
+    return place.Bytes();
+}
+
+bool PlayfieldFit::SaveGame()
+{
+    // "save2" first: it does not change within a level, and a level's first save finds "save"
+    // emptied, so a crash between the two writes never pairs a board with another level's place.
+    const std::vector<Vorn::u8> place = PrepareSave();
+    SaveWriter writer(Game::SavePath("save2"));
+    writer.PutBytes(place.data(), place.size());
+    const bool placeSaved = writer.Finish();
+    return Playfield::SaveGame() && placeSaved;
+}
+
+void PlayfieldFit::SaveGameInBackground()
+{
+    SaveWriter::WriteInBackground(Game::SavePath("save2"), PrepareSave());
+    SaveWriter::WriteInBackground(Game::SavePath("save"), GameBytes());
 }
 
 bool PlayfieldFit::LoadGame()
+{
+    if (RestoreGame())
+        return true;
+    // A save that is there but cannot be restored is kept aside, so that nothing writes over it,
+    // and the next start does not meet it again.
+    SaveReader board;
+    if (board.Open(Game::SavePath("save"), 1) && board.Size() > 0) {
+        const char* kept = "nothing, the level in progress is not restored";
+        KeepDamagedSave(Game::SavePath("save"), kept);
+        if (board.Open(Game::SavePath("save2"), 1) && board.Size() > 0)
+            KeepDamagedSave(Game::SavePath("save2"), kept);
+        ClearSavedGame();
+    }
+    return false;
+}
+
+bool PlayfieldFit::RestoreGame()
 {
     SavedPlace place;
     if (!ReadPlace(place))
@@ -198,6 +230,8 @@ bool PlayfieldFit::LoadGame()
     std::copy(std::begin(saved.recent), std::end(saved.recent), recentTypes);
     playTime = saved.time > 0 ? saved.time : 0;
     paused = true;
+    // What was restored is what the save holds already.
+    m_saveDue = false;
 
     if (Game* game = Game::instance.Get()) {
         game->scrollPosition = place.scroll;

@@ -1,9 +1,24 @@
 #include "SaveFile.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
+#include "Mounts.h"
 #include "vfs/Vfs.h"
+#include "vfs/playbook/PlaybookGameSaveFile.h"
 
 using Vorn::u32;
 using Vorn::u64;
@@ -13,8 +28,141 @@ namespace {
 
 // Files are read in pieces of this size, so a reader never allocates more than it has been given.
 const u32 READ_CHUNK = 4096;
+// A damaged file is copied aside up to this size; no save of the game comes near it.
+const u32 MAX_DAMAGED_COPY = 1u << 20;
+const int MAX_DAMAGED_COPIES = 9;
+
+std::atomic<bool> s_failureReported{false};
+// The damaged files said in this run: each is said once, however often it is met (main thread).
+std::set<Vorn::NarrowString>& DamagedSaid()
+{
+    static std::set<Vorn::NarrowString>* s_said = new std::set<Vorn::NarrowString>;
+    return *s_said;
+}
+
+struct BackgroundWrite {
+    Vorn::NarrowString path;
+    std::vector<u8> bytes;
+};
+
+// The writes handed to the background, and the thread that makes them while there are any.
+struct Background {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::deque<BackgroundWrite> waiting;
+    std::thread worker;
+    bool working = false;
+    std::atomic<int> given{0}; // writes given and not yet made
+};
+
+// Never destroyed: a write may still be waited for while the process ends.
+Background& GetBackground()
+{
+    static Background* s_background = new Background;
+    return *s_background;
+}
+
+void MakeBackgroundWrites()
+{
+    Background& background = GetBackground();
+    std::unique_lock<std::mutex> lock(background.mutex);
+    while (!background.waiting.empty()) {
+        BackgroundWrite write = std::move(background.waiting.front());
+        background.waiting.pop_front();
+        lock.unlock();
+        SaveWriter writer(write.path);
+        writer.PutBytes(write.bytes.data(), write.bytes.size());
+        writer.Finish();
+        lock.lock();
+        --background.given;
+    }
+    background.working = false;
+    background.done.notify_all();
+}
+
+// The save folder as the player finds it on disk.
+std::string SaveFolder()
+{
+    std::string root = Vorn::PlaybookGameSaveFile::SAVE_ROOT;
+    char buffer[PATH_MAX];
+    if (realpath(root.c_str(), buffer))
+        return buffer;
+    return root.substr(0, root.size() - 1);
+}
+
+void ReportFailure(int error)
+{
+    if (s_failureReported.exchange(true))
+        return;
+    std::fprintf(stderr, "tessela: cannot save the game in %s: %s\n", SaveFolder().c_str(),
+                 std::strerror(error ? error : EIO));
+}
+
+// The part of a save path below the save mount.
+Vorn::NarrowString BelowMount(const Vorn::NarrowString& path)
+{
+    const size_t mount = std::strlen(Tessela::SAVE_MOUNT);
+    return path.compare(0, mount, Tessela::SAVE_MOUNT) == 0 ? Vorn::NarrowString(path.substr(mount))
+                                                            : path;
+}
+
+bool Exists(const Vorn::NarrowString& path)
+{
+    return static_cast<bool>(Vorn::SmartPtr<Vorn::File>(Vorn::Vfs::Open(path.c_str())));
+}
 
 } // namespace
+
+bool SaveWriter::FailureReported()
+{
+    return s_failureReported;
+}
+
+void SaveWriter::ResetFailureReport()
+{
+    s_failureReported = false;
+    DamagedSaid().clear();
+}
+
+void SaveWriter::WriteInBackground(const Vorn::NarrowString& path, std::vector<u8> bytes)
+{
+    Background& background = GetBackground();
+    std::lock_guard<std::mutex> lock(background.mutex);
+    bool replaced = false;
+    for (BackgroundWrite& write : background.waiting) {
+        if (write.path == path) {
+            write.bytes = std::move(bytes);
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced) {
+        background.waiting.push_back(BackgroundWrite{path, std::move(bytes)});
+        ++background.given;
+    }
+    if (!background.working) {
+        // The thread of the last writes has ended its loop; it is joined before the next starts.
+        if (background.worker.joinable())
+            background.worker.join();
+        background.working = true;
+        background.worker = std::thread(MakeBackgroundWrites);
+    }
+}
+
+void SaveWriter::WaitForBackgroundWrites()
+{
+    Background& background = GetBackground();
+    // Only the background's own writer finds writes given while it works: it must not wait for
+    // itself. Its thread is the only one that calls in while working is set and the thread is it.
+    if (background.given == 0)
+        return;
+    std::unique_lock<std::mutex> lock(background.mutex);
+    if (background.worker.get_id() == std::this_thread::get_id())
+        return;
+    background.done.wait(lock, [&] { return !background.working; });
+    if (background.worker.joinable())
+        background.worker.join();
+}
 
 SaveWriter::SaveWriter(const Vorn::NarrowString& path)
 {
@@ -30,7 +178,11 @@ bool SaveWriter::Open(const Vorn::NarrowString& path)
 {
     Finish();
     m_bytes.clear();
+    WaitForBackgroundWrites();
+    errno = 0;
     m_file = Vorn::Vfs::OpenWrite(path.c_str());
+    m_openError = m_file ? 0 : errno;
+    m_opened = true;
     return IsOpen();
 }
 
@@ -65,20 +217,36 @@ void SaveWriter::PutText(const Vorn::NarrowString& text)
     m_bytes.insert(m_bytes.end(), text.begin(), text.end());
 }
 
+void SaveWriter::PutBytes(const void* data, size_t size)
+{
+    const u8* bytes = static_cast<const u8*>(data);
+    m_bytes.insert(m_bytes.end(), bytes, bytes + size);
+}
+
 bool SaveWriter::Finish()
 {
-    if (!m_file)
+    if (!m_opened)
         return false;
+    m_opened = false;
+    if (!m_file) {
+        ReportFailure(m_openError);
+        return false;
+    }
     Vorn::SmartPtr<Vorn::File> file(std::move(m_file));
     u32 size = static_cast<u32>(m_bytes.size());
+    errno = 0;
     bool written = size == 0 || file->Write(m_bytes.data(), size) == size;
     // Close explicitly: the save area only replaces the old file when every byte reached the disk,
     // and only an explicit close tells us whether it did.
-    return file->Close() && written;
+    written = file->Close() && written;
+    if (!written)
+        ReportFailure(errno);
+    return written;
 }
 
 bool SaveReader::Open(const Vorn::NarrowString& path, u32 maxBytes)
 {
+    SaveWriter::WaitForBackgroundWrites();
     m_bytes.clear();
     m_position = 0;
     Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(path.c_str()));
@@ -169,4 +337,51 @@ bool SaveReader::GetText(Vorn::NarrowString& text, u32 maxBytes)
     text.assign(reinterpret_cast<const char*>(m_bytes.data()) + m_position, count);
     m_position += count;
     return true;
+}
+
+Vorn::NarrowString SaveFileOnDisk(const Vorn::NarrowString& path)
+{
+    const std::string flat = Vorn::PlaybookGameSaveFile::MapPath(("./" + BelowMount(path)).c_str());
+    const std::string root = Vorn::PlaybookGameSaveFile::SAVE_ROOT;
+    return SaveFolder() + "/" + flat.substr(root.size());
+}
+
+bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& kept)
+{
+    SaveReader damaged;
+    if (!damaged.Open(path, MAX_DAMAGED_COPY))
+        return false;
+    Vorn::NarrowString aside = path + ".damaged";
+    for (int copy = 2; copy <= MAX_DAMAGED_COPIES && Exists(aside); ++copy) {
+        aside = path + ".damaged";
+        aside.AppendInt(copy);
+    }
+    SaveWriter writer(aside);
+    writer.PutBytes(damaged.Bytes().data(), damaged.Bytes().size());
+    const bool copied = writer.Finish();
+    const Vorn::NarrowString onDisk = SaveFileOnDisk(aside);
+    if (DamagedSaid().insert(path).second)
+        std::fprintf(stderr, "tessela: save file %s is damaged; %s as %s; kept: %s\n",
+                 SaveFileOnDisk(path).c_str(), copied ? "set aside" : "could not set it aside",
+                 onDisk.substr(onDisk.rfind('/') + 1).c_str(), kept.c_str());
+    return copied;
+}
+
+std::vector<Vorn::NarrowString> ListSaveFiles()
+{
+    std::vector<Vorn::NarrowString> paths;
+    DIR* directory = opendir(Vorn::PlaybookGameSaveFile::SAVE_ROOT);
+    if (!directory)
+        return paths;
+    const size_t suffix = std::strlen(Vorn::PlaybookGameSaveFile::TEMPORARY_SUFFIX);
+    while (dirent* entry = readdir(directory)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= 2 || name.compare(0, 2, "._") != 0 ||
+            (name.size() > suffix &&
+             name.compare(name.size() - suffix, suffix, Vorn::PlaybookGameSaveFile::TEMPORARY_SUFFIX) == 0))
+            continue;
+        paths.push_back(Vorn::NarrowString(Tessela::SAVE_MOUNT) + name.substr(2));
+    }
+    closedir(directory);
+    return paths;
 }

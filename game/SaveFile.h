@@ -6,6 +6,9 @@
 // finished, so a record is either written completely or reported as not written. A reader takes
 // the file's bytes once, up to a limit the caller gives, and never reads past them: every Get
 // reports whether the value was there.
+//
+// A write that fails is said once per run on stderr, naming the save folder and the reason; the
+// game keeps running. A file found damaged is kept aside before anything writes over it.
 #pragma once
 
 #include <vector>
@@ -34,6 +37,7 @@ public:
     void PutU64(Vorn::u64 value);
     // The byte count, then the bytes.
     void PutText(const Vorn::NarrowString& text);
+    void PutBytes(const void* data, size_t size);
 
     // Writes what was put and closes the file. True only when the file was open, took every byte
     // and closed cleanly; the save area then holds exactly the record.
@@ -41,9 +45,24 @@ public:
 
     const std::vector<Vorn::u8>& Bytes() const { return m_bytes; }
 
+    // Whether a failed save has been said on stderr in this run; tests start over with Reset,
+    // which also lets each damaged file be said again (KeepDamagedSave says each once a run).
+    static bool FailureReported();
+    static void ResetFailureReport();
+
+    // Writes the bytes to path as a writer would, on a thread of its own, so that the caller
+    // waits neither for the disk nor for the sync that makes the save durable. Writes are made in
+    // the order given; a write still waiting is replaced by a newer one of the same path. A
+    // failure is said on stderr as any other. Every writer and reader opened afterwards waits
+    // for the writes given before it, and so does WaitForBackgroundWrites.
+    static void WriteInBackground(const Vorn::NarrowString& path, std::vector<Vorn::u8> bytes);
+    static void WaitForBackgroundWrites();
+
 private:
     Vorn::SmartPtr<Vorn::File> m_file;
     std::vector<Vorn::u8> m_bytes;
+    int m_openError = 0; // errno of an open that failed
+    bool m_opened = false;
 };
 
 class SaveReader {
@@ -59,6 +78,7 @@ public:
     void SetBytes(const Vorn::u8* data, size_t size);
 
     bool IsOpen() const { return m_open; }
+    const std::vector<Vorn::u8>& Bytes() const { return m_bytes; }
     Vorn::u32 Size() const { return static_cast<Vorn::u32>(m_bytes.size()); }
     Vorn::u32 Remaining() const { return Size() - m_position; }
 
@@ -78,3 +98,15 @@ private:
     Vorn::u32 m_position = 0;
     bool m_open = false;
 };
+
+// The name a save path has on disk ("save/Ann_fit" is "<folder>/._Ann_fit"), for messages.
+Vorn::NarrowString SaveFileOnDisk(const Vorn::NarrowString& path);
+
+// A save file that cannot be read whole: its bytes are copied beside it (path + ".damaged", or
+// ".damaged2" and on when that is taken) before anything writes over it, and stderr says which
+// file was damaged and what was kept of it (once a run for each file). False when the copy could
+// not be made.
+bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& kept);
+
+// The save paths of the files in the save area ("save/" followed by each file's own name).
+std::vector<Vorn::NarrowString> ListSaveFiles();

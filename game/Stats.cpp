@@ -1,7 +1,10 @@
 #include "Stats.h"
 
+#include <algorithm>
+
 #include "Game.h"
 #include "Mounts.h"
+#include "SaveFile.h"
 #include "base/WideString.h"
 #include "vfs/Vfs.h"
 
@@ -107,25 +110,54 @@ void Stats::Deserialize(const uint8_t* data, size_t size)
     Fields(reader, *this, number == TOTALS);
 }
 
-void Stats::Save() const
+bool Stats::Save() const
 {
-    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::OpenWrite(FileName(number).c_str()));
-    if (!file)
-        return;
+    SaveWriter file(FileName(number));
     const std::vector<uint8_t> bytes = Serialize();
-    file->Write(bytes.data(), static_cast<Vorn::u32>(bytes.size()));
+    file.PutBytes(bytes.data(), bytes.size());
+    return file.Finish();
+}
+
+bool Stats::Plausible() const
+{
+    bool plausible = playTime >= 0 && startTime >= 0 && gameCounter >= 0 && levelsSolved >= 0 &&
+                     levelsSolved <= Game::LEVEL_COUNT && solutionsFound >= 0 && completions >= 0 &&
+                     counters[COUNTER_GAMES_PLAYED] >= 0;
+    for (int count : pieces)
+        plausible = plausible && count >= 0;
+    if (kind == KIND_PUZZLE)
+        plausible = plausible && found >= NOT_SOLVED && level >= 0 && level < Game::LEVEL_COUNT;
+    return plausible;
+}
+
+void Stats::ClampCounts()
+{
+    for (int* count : {&playTime, &startTime, &gameCounter, &levelsSolved, &solutionsFound,
+                       &completions, &counters[COUNTER_GAMES_PLAYED]})
+        *count = std::max(*count, 0);
+    levelsSolved = std::min(levelsSolved, Game::LEVEL_COUNT);
+    for (int& count : pieces)
+        count = std::max(count, 0);
+    found = std::max(found, static_cast<int>(NOT_SOLVED));
+    if (level < 0 || level >= Game::LEVEL_COUNT)
+        level = 0;
 }
 
 Vorn::SmartPtr<Stats> Stats::Load(int recordNumber)
 {
     Vorn::SmartPtr<Stats> stats(new Stats(recordNumber));
-    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(FileName(recordNumber).c_str()));
-    if (!file)
-        return stats;
-    uint8_t bytes[MAX_FILE_BYTES];
-    const Vorn::s32 read = file->Read(bytes, sizeof bytes);
-    stats->Deserialize(bytes, read > 0 ? static_cast<size_t>(read) : 0);
+    SaveReader file;
+    // One byte more than a record holds tells a file that is too long.
+    if (!file.Open(FileName(recordNumber), MAX_FILE_BYTES + 1) || file.Size() == 0)
+        return stats; // missing, or emptied with its profile
+    stats->Deserialize(file.Bytes().data(), file.Size());
+    const bool whole = file.Size() == stats->Serialize().size() && stats->number == recordNumber;
     // A stored number other than the one asked for would save this record under another name.
     stats->number = recordNumber;
+    if (!whole || !stats->Plausible()) {
+        stats->ClampCounts();
+        KeepDamagedSave(FileName(recordNumber), whole ? "the statistics, negative counts set to 0"
+                                                      : "the statistics the file held in full");
+    }
     return stats;
 }

@@ -32,15 +32,19 @@ public:
     // "stats" + number under the current profile's prefix.
     static Vorn::NarrowString FileName(int number);
 
-    // Writes the record whole; nothing is written when the file cannot be opened.
-    void Save() const;
-    // The record stored under number; a missing file gives a new record. Fields beyond the end of
-    // a short file keep the values of a new record.
+    // Writes the record whole; false (the old file kept) when it could not be written.
+    bool Save() const;
+    // The record stored under number; a missing or emptied file gives a new record. A file of the
+    // wrong size or with counts no game makes is kept aside as damaged: fields beyond the end of
+    // a short file keep the values of a new record, negative counts become 0.
     static Vorn::SmartPtr<Stats> Load(int number);
 
     // The file's bytes, and their reading: sections chosen by the number (totals) and the kind.
     std::vector<uint8_t> Serialize() const;
     void Deserialize(const uint8_t* data, size_t size);
+    // Whether every count is one a game can reach; ClampCounts brings them into range.
+    bool Plausible() const;
+    void ClampCounts();
 
     int number;
     int kind;

@@ -1,6 +1,7 @@
 // A level in progress survives the end of the process: pieces are placed, the game ends (through
-// the window's close, after a focus loss, or killed outright after a focus loss), and the next
-// start comes back to the same board. Also the presses a player makes on the board, with the
+// the window's close, an end signal, the desktop going away, or killed outright after a focus
+// loss, right after a placement or after resuming), and the next start comes back to the same
+// board. Also the presses a player makes on the board, with the
 // durations real clicks and taps have.
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include "Consts.h"
 #include "Game.h"
 #include "PlayfieldFit.h"
+#include "SaveFile.h"
 #include "application/playbook/CreateApplication.h"
 #include "bps/navigator.h"
 #include "support/Sandbox.h"
@@ -154,6 +156,7 @@ void ExpectResumed(const Harness::Options& options, int level, const std::vector
 }
 
 const char* const KILLED_RUN_DIR = "VORN_TEST_KILLED_RUN_DIR";
+const char* const KILLED_RUN_HOW = "VORN_TEST_KILLED_RUN_HOW";
 
 bool FileExists(const std::string& path)
 {
@@ -213,113 +216,121 @@ TEST(GameResume, AClosedWindowKeepsTheLevelInProgress)
     }
 }
 
-namespace {
+// The first runs of the next tests, each in a process of its own: killed outright after a focus
+// loss, right after a placement with no focus loss, or right after resuming; or ("signal") playing
+// on until the platform ends it, and ending as the process does. Run only by those tests, which
+// name the save area and the way the run ends.
+TEST(GameResume, DISABLED_KilledRun)
+{
+    const char* dir = std::getenv(KILLED_RUN_DIR);
+    const char* how = std::getenv(KILLED_RUN_HOW);
+    if (!dir || !how)
+        GTEST_SKIP() << "started by the tests of killed games";
+    const std::string way = how;
+    Harness::Options options;
+    options.data = dir;
+    Harness h(options);
+    GameDriver d(h);
+    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+    if (way == "resumed") {
+        ASSERT_TRUE(d.WaitUntilLoaded());
+        ASSERT_EQ(GameDriver::GetGame()->screenState, Game::STATE_PLAY);
+        h.Frames(2);
+        kill(getpid(), SIGKILL);
+    }
+    std::vector<Piece> placed;
+    int playTime = 0;
+    ASSERT_TRUE(StartSecondLevel(h, d));
+    ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
+    if (way == "focus") {
+        h.Activate(false);
+        h.Frame();
+    }
+    // Written whole under a temporary name, so that the file is there only once it is complete.
+    const std::string results = std::string(dir) + "/placed.txt";
+    {
+        std::ofstream out(results + ".tmp");
+        out << GameDriver::GetGame()->currentLevel << " " << playTime << "\n";
+        for (const Piece& p : placed)
+            out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
+    }
+    rename((results + ".tmp").c_str(), results.c_str());
+    if (way == "signal") {
+        while (h.Frame())
+            usleep(1000);
+        const int code = h.Stop();
+        std::fflush(nullptr);
+        _exit(code == 0 ? 0 : 3);
+    }
+    // The save the drop started is on the disk when the kill comes: a kill cannot take back a
+    // file renamed into place.
+    SaveWriter::WaitForBackgroundWrites();
+    // A save cut short, as a kill in the middle of writing leaves it.
+    if (way == "focus")
+        std::ofstream(std::string(dir) + "/data/._save.tmp") << "half";
+    kill(getpid(), SIGKILL);
+}
 
-// Which end DISABLED_FirstRun is to meet: "kill" or "signal".
-const char* const FIRST_RUN_END = "VORN_TEST_FIRST_RUN_END";
-
-// DISABLED_FirstRun in a process of its own, told its save area and its end.
-pid_t StartFirstRun(const std::string& dir, const char* end)
+// Starts DISABLED_KilledRun in a fresh process of this program, so that nothing this one has set
+// up is shared with it.
+pid_t StartRun(const std::string& dir, const char* how)
 {
     const pid_t child = fork();
     if (child == 0) {
         setenv(KILLED_RUN_DIR, dir.c_str(), 1);
-        setenv(FIRST_RUN_END, end, 1);
+        setenv(KILLED_RUN_HOW, how, 1);
         execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
-              "--gtest_filter=GameResume.DISABLED_FirstRun", nullptr);
+              "--gtest_filter=GameResume.DISABLED_KilledRun", nullptr);
         _exit(127);
     }
     return child;
 }
 
-// What a first run had on the board, as it hands it to the test that started it: written whole
-// under a temporary name, so that the file is there only once it is complete.
-void WritePlaced(const std::string& path, int level, int playTime, const std::vector<Piece>& placed)
+// Runs DISABLED_KilledRun to its end; true when the run got to its kill.
+bool RunKilled(const std::string& dir, const char* how)
 {
-    {
-        std::ofstream out(path + ".tmp");
-        out << level << " " << playTime << "\n";
-        for (const Piece& p : placed)
-            out << p.type << " " << p.x << " " << p.y << " " << p.colour << "\n";
-    }
-    rename((path + ".tmp").c_str(), path.c_str());
+    const pid_t child = StartRun(dir, how);
+    if (child < 0)
+        return false;
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-// A first run's play: a start, into the second level, and one piece placed there.
-void PlayIntoTheSecondLevel(Harness& h, GameDriver& d, std::vector<Piece>& placed, int& playTime)
+// What the killed run had placed: its level, play time and pieces.
+int ReadPlaced(const std::string& dir, std::vector<Piece>& placed, int& playTime)
 {
-    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
-    ASSERT_TRUE(StartSecondLevel(h, d));
-    ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
-}
-
-void ReadPlaced(const std::string& path, int& level, int& playTime, std::vector<Piece>& placed)
-{
-    std::ifstream in(path);
+    std::ifstream in(dir + "/placed.txt");
+    int level = -1;
     in >> level >> playTime;
     Piece p{};
     while (in >> p.type >> p.x >> p.y >> p.colour)
         placed.push_back(p);
+    return level;
 }
 
-} // namespace
-
-// The first run of the tests below, in a process of its own: it plays into a level in progress
-// and hands the board to its test; then, as that test asks, it loses the focus and is killed
-// outright ("kill"), or runs until the platform ends it and ends as the process does ("signal").
-TEST(GameResume, DISABLED_FirstRun)
+// Killed after a focus loss (with a save cut short beside the last one), or right after a
+// placement with no focus loss and killed again right after resuming: the next start has the
+// piece back.
+TEST(GameResume, AKilledGameResumesWhatItHadSaved)
 {
-    const char* dir = std::getenv(KILLED_RUN_DIR);
-    const char* end = std::getenv(FIRST_RUN_END);
-    if (!dir || !end)
-        GTEST_SKIP() << "started by the tests below";
-    Harness::Options options;
-    options.data = dir;
-    Harness h(options);
-    GameDriver d(h);
-    std::vector<Piece> placed;
-    int playTime = 0;
-    ASSERT_NO_FATAL_FAILURE(PlayIntoTheSecondLevel(h, d, placed, playTime));
-    const bool killed = std::strcmp(end, "kill") == 0;
-    if (killed) {
-        h.Activate(false);
-        h.Frame();
+    for (const char* first : {"focus", "placement"}) {
+        SCOPED_TRACE(first);
+        const bool focus = std::string(first) == "focus";
+        VornTest::TempDir saves;
+        Harness::Options options;
+        options.data = saves.Path();
+        ASSERT_TRUE(RunKilled(saves.Path(), first)) << "the first run did not get to its kill";
+        std::vector<Piece> placed;
+        int playTime = 0;
+        const int level = ReadPlaced(saves.Path(), placed, playTime);
+        ASSERT_EQ(placed.size(), 1u);
+        if (!focus) {
+            ASSERT_TRUE(RunKilled(saves.Path(), "resumed")) << "the resumed run did not get to its kill";
+        }
+        // After a placement, the frames played after the save that followed the drop are not in it.
+        ExpectResumed(options, level, placed, focus ? playTime : 0);
+        EXPECT_FALSE(FileExists(saves.Path() + "/data/._save.tmp")) << "the leftover is cleared";
     }
-    WritePlaced(std::string(dir) + "/placed.txt", GameDriver::GetGame()->currentLevel, playTime,
-                placed);
-    if (killed) {
-        // A save cut short, as a kill in the middle of writing leaves it.
-        std::ofstream(std::string(dir) + "/data/._save.tmp") << "half";
-        kill(getpid(), SIGKILL);
-    }
-    while (h.Frame())
-        usleep(1000);
-    const int code = h.Stop();
-    std::fflush(nullptr);
-    _exit(code == 0 ? 0 : 3);
-}
-
-TEST(GameResume, AKilledGameResumesWhatItHadWhenItLostTheFocus)
-{
-    VornTest::TempDir saves;
-    Harness::Options options;
-    options.data = saves.Path();
-    const std::string results = saves.Path() + "/placed.txt";
-    // A fresh process of this program, so that nothing this one has set up is shared with it.
-    const pid_t child = StartFirstRun(saves.Path(), "kill");
-    ASSERT_GE(child, 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-        << "the first run did not get to its kill (exit " << WEXITSTATUS(status) << ")";
-
-    std::vector<Piece> placed;
-    int playTime = 0;
-    int level = -1;
-    ReadPlaced(results, level, playTime, placed);
-    ASSERT_EQ(placed.size(), 1u);
-    ExpectResumed(options, level, placed, playTime);
-    EXPECT_FALSE(FileExists(saves.Path() + "/data/._save.tmp")) << "the leftover is cleared";
 }
 
 TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
@@ -330,7 +341,7 @@ TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
         Harness::Options options;
         options.data = saves.Path();
         const std::string results = saves.Path() + "/placed.txt";
-        const pid_t child = StartFirstRun(saves.Path(), "signal");
+        const pid_t child = StartRun(saves.Path(), "signal");
         ASSERT_GE(child, 0);
         int status = 0;
         for (int waited = 0; waited < 120000 && !FileExists(results); waited += 20) {
@@ -345,8 +356,7 @@ TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
             << "a signal ends the run as a close does (status " << status << ")";
         std::vector<Piece> placed;
         int playTime = 0;
-        int level = -1;
-        ReadPlaced(results, level, playTime, placed);
+        const int level = ReadPlaced(saves.Path(), placed, playTime);
         ExpectResumed(options, level, placed, playTime);
     }
 }
@@ -368,7 +378,9 @@ TEST(GameResume, TheDesktopGoingAwayKeepsTheLevelInProgress)
         {
             Harness h(options);
             GameDriver d(h);
-            ASSERT_NO_FATAL_FAILURE(PlayIntoTheSecondLevel(h, d, placed, playTime));
+            ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+            ASSERT_TRUE(StartSecondLevel(h, d));
+            ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
             level = GameDriver::GetGame()->currentLevel;
             h.Exit();
             h.Frame();
@@ -464,9 +476,10 @@ TEST(GameControls, ClicksTakePlacedPiecesOffAndQuickDragsMoveThem)
     EXPECT_EQ(board.Placed()[0]->x, static_cast<float>(toX));
     EXPECT_EQ(board.Placed()[0]->y, static_cast<float>(toY));
 
-    // Hidden (minimised), the game saves the level in progress at once.
+    // Saved after the move already; hidden (minimised), the game saves the level again.
     const std::string save = h.SandboxPath() + "/data/._save";
-    EXPECT_TRUE(VornTest::ReadBytes(save).empty());
+    SaveWriter::WaitForBackgroundWrites();
+    EXPECT_GT(VornTest::ReadBytes(save).size(), 148u);
     h.SetWindowState(NAVIGATOR_WINDOW_INVISIBLE);
     h.Frame();
     EXPECT_GT(VornTest::ReadBytes(save).size(), 148u) << "a board with a piece on it";

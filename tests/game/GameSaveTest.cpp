@@ -91,7 +91,8 @@ TEST_F(GameSave, AStoredVolumeThatIsNotANumberBecomesTheDefault)
 
 TEST_F(GameSave, ShortOptionsAreMissingAndKeepLanguageAndTwitch)
 {
-    // What a deleted profile leaves, and a record cut short: both are defaults, rewritten whole.
+    // What a deleted profile leaves: defaults, rewritten whole. A record cut short keeps the
+    // fields it holds in full.
     for (size_t size : {size_t(0), size_t(24)}) {
         Record options = Options(3, 1, 2.0f, 2.0f, 2, 2, 1);
         options.bytes.resize(size);
@@ -99,13 +100,16 @@ TEST_F(GameSave, ShortOptionsAreMissingAndKeepLanguageAndTwitch)
         m_game->language = 3;
         m_game->twitch = false;
         SelectAnn();
-        EXPECT_EQ(m_game->pendingTheme, 0) << size;
-        EXPECT_EQ(Game::controlSide, 0);
-        EXPECT_EQ(m_game->sfxVolume, 5.0f);
-        EXPECT_EQ(m_game->musicVolume, 5.0f);
-        EXPECT_EQ(m_game->language, 3) << "a new profile keeps the language in use";
+        const bool cut = size > 0;
+        EXPECT_EQ(m_game->pendingTheme, cut ? 3 : 0) << size;
+        EXPECT_EQ(Game::controlSide, cut ? 1 : 0);
+        EXPECT_EQ(m_game->sfxVolume, cut ? 2.0f : 5.0f);
+        EXPECT_EQ(m_game->musicVolume, cut ? 2.0f : 5.0f);
+        EXPECT_EQ(m_game->language, cut ? 2 : 3) << "a new profile keeps the language in use";
         EXPECT_FALSE(m_game->twitch);
-        EXPECT_EQ(Saved("Ann_options"), Options(0, 0, 5.0f, 5.0f, 0, 3, 1).bytes);
+        EXPECT_EQ(Saved("Ann_options"),
+                  cut ? Options(3, 1, 2.0f, 2.0f, 2, 2, 1).bytes : Options(0, 0, 5.0f, 5.0f, 0, 3, 1).bytes);
+        EXPECT_EQ(Exists("Ann_options.damaged"), cut);
     }
 }
 
@@ -159,23 +163,26 @@ TEST_F(GameSave, FitReadsItsCountOfRecordsAndNoMore)
     EXPECT_EQ(Saved("Ann_fit").size(), 1604u);
 }
 
-TEST_F(GameSave, DamagedFitStartsTheProgressOverAndRewritesIt)
+TEST_F(GameSave, DamagedFitKeepsTheRecordsItHoldsInFull)
 {
     Record cutCount = Record().I32(200);
     cutCount.bytes.resize(2);
-    std::vector<Record> damaged = {
-        Record(),                                // emptied when a profile was deleted
-        cutCount,                                // not even the count
-        Record().I32(200),                       // count 200 and no records
-        Fit(200, std::vector<uint64_t>(120, 7)), // cut short
-        Fit(-5, std::vector<uint64_t>(200, 7)),  // a negative count
+    Record cutRecord = Fit(200, std::vector<uint64_t>(121, 7));
+    cutRecord.bytes.resize(cutRecord.bytes.size() - 3);
+    // What each file holds in full; an emptied file is what a deleted profile leaves.
+    std::vector<std::pair<Record, int>> damaged = {
+        {Record(), 0},          {cutCount, 0},
+        {Record().I32(200), 0}, {cutRecord, 120},
+        {Fit(-5, std::vector<uint64_t>(200, 7)), 200}, {Fit(201, std::vector<uint64_t>(200, 7)), 200},
     };
-    for (const Record& record : damaged) {
+    for (const auto& [record, held] : damaged) {
         Store("Ann_fit", record);
         SelectAnn();
         for (int level = 0; level < 200; ++level)
-            ASSERT_EQ(m_game->LevelRecord(level), level < 4 ? 1u : 0u) << level;
+            ASSERT_EQ(m_game->LevelRecord(level), level < held ? 7u : level < 4 ? 1u : 0u) << level;
         EXPECT_EQ(Saved("Ann_fit").size(), 1604u);
+        EXPECT_EQ(Exists("Ann_fit.damaged"), !record.bytes.empty());
+        std::filesystem::remove(VornTest::Sandbox::Data("._Ann_fit.damaged"));
     }
 }
 
@@ -222,12 +229,19 @@ TEST_F(GameSave, HintsAreReadWholeOrEarnedFromTheSolutionsFound)
     Store("lastProfile", Record().Text("Bob"));
     Record shortHints = hints;
     shortHints.bytes.resize(400);
-    for (const Record& record : {Record(), shortHints}) {
-        Store("Bob_hints", record);
-        m_game->LoadProfiles();
-        EXPECT_EQ(m_game->hintPoints, 120);
-        EXPECT_EQ(m_game->hintWords[5], 0u);
-    }
+    Store("Bob_hints", Record());
+    m_game->LoadProfiles();
+    EXPECT_EQ(m_game->hintPoints, 120);
+    EXPECT_EQ(m_game->hintWords[5], 0u);
+    // Cut short: what it holds in full is kept, and it is written back whole.
+    Store("Bob_hints", shortHints);
+    m_game->LoadProfiles();
+    EXPECT_EQ(m_game->hintPoints, 17);
+    EXPECT_EQ(m_game->hintWords[5], 2u);
+    EXPECT_EQ(m_game->hintWords[150], 0u);
+    EXPECT_EQ(Saved("Bob_hints").size(), 804u);
+    EXPECT_EQ(Saved("Bob_hints.damaged"), shortHints.bytes);
+    Store("Bob_hints", Record());
 
     totals.solutionsFound = 0x7FFFFFFF;
     Store("Bob_stats-1", Record{totals.Serialize()});

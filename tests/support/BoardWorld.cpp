@@ -11,6 +11,7 @@
 #include "GLFont.h"
 #include "Image.h"
 #include "Images.h"
+#include "SaveFile.h"
 #include "Stats.h"
 #include "vfs/Vfs.h"
 
@@ -72,6 +73,8 @@ BoardWorld::BoardWorld(int width, int height) : m_sandbox(new Sandbox()), m_soun
 
 BoardWorld::~BoardWorld()
 {
+    // A save still being written goes into this sandbox, not the next one.
+    SaveWriter::WaitForBackgroundWrites();
     if (m_board && m_board->controller)
         m_board->controller->target = nullptr;
     m_board = nullptr;
@@ -189,6 +192,7 @@ std::string BoardWorld::DataName(const std::string& savePath)
 
 std::vector<uint8_t> BoardWorld::SavedBytes(const std::string& savePath, bool* found) const
 {
+    SaveWriter::WaitForBackgroundWrites();
     return ReadBytes(DataName(savePath), found);
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -86,7 +87,10 @@ bool PlaybookGameSaveFile::Close()
                    fsync(fileno(m_handle)) == 0;
     written = PosixFile::Close() && written;
     if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        // The caller reports why the save failed: the clean-up keeps that reason in errno.
+        const int error = errno;
         std::remove(temporary.c_str());
+        errno = error;
         return false;
     }
     return true;

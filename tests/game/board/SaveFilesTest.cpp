@@ -357,8 +357,14 @@ TEST_F(BoardSave, TheGameRestoresAValidSaveOnly)
     EXPECT_EQ(game.playfield->stats->level, 40);
     EXPECT_EQ(game.stats->gameCounter, 6);
     EXPECT_EQ(game.gameMode, 0);
-    // The save is consumed.
-    EXPECT_TRUE(world.SavedBytes("save/save").empty());
+    // The save stays until a newer one replaces it: a crash of the resumed game resumes it again.
+    EXPECT_EQ(world.SavedBytes("save/save").size(), 256u);
+    game.playfield = nullptr;
+    game.screenState = 13;
+    EXPECT_TRUE(game.CreatePlayfield());
+    EXPECT_EQ(game.playfield->placedCount, 2);
+    // Left, the level has nothing to resume.
+    game.playfield->ClearSavedGame();
     game.playfield = nullptr;
     game.screenState = 13;
     EXPECT_FALSE(game.CreatePlayfield());
