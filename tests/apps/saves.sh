@@ -56,6 +56,6 @@ chmod 555 "$work/readonly"
 XDG_DATA_HOME="$work/readonly" timeout 120 "${as_player[@]}" "$game" > "$work/out" 2> "$work/err"
 status=$?
 [ "$status" -eq 1 ] || { cat "$work/err"; fail "no save area: exit status $status, not 1"; }
-expect_line "$work/err" "tessela: cannot prepare $work/readonly/tessela: Permission denied"
+expect_line "$work/err" "tessela: cannot start: cannot prepare the save area $work/readonly/tessela: Permission denied"
 [ "$(wc -l < "$work/err")" -eq 1 ] || { cat "$work/err"; fail "more than the reason"; }
 echo "ok"
