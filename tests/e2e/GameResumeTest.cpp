@@ -134,6 +134,22 @@ bool PlaceOnePiece(Harness& h, GameDriver& d, std::vector<Piece>& placed, int& p
     return placed.size() == 1 && board.IsNotSolved();
 }
 
+// A run into the second level that places one piece there and is closed with its window, with
+// no focus change first.
+void PlaceAndClose(const Harness::Options& options, int& level, std::vector<Piece>& placed,
+                   int& playTime)
+{
+    Harness h(options);
+    GameDriver d(h);
+    ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
+    ASSERT_TRUE(StartSecondLevel(h, d));
+    level = GameDriver::GetGame()->currentLevel;
+    ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
+    h.Exit();
+    h.Frame();
+    ASSERT_EQ(h.Stop(), 0);
+}
+
 void ExpectResumed(const Harness::Options& options, int level, const std::vector<Piece>& placed,
                    int playTime)
 {
@@ -173,18 +189,7 @@ TEST(GameResume, AClosedWindowKeepsTheLevelInProgress)
     std::vector<Piece> placed;
     int playTime = 0;
     int level = 0;
-    {
-        Harness h(options);
-        GameDriver d(h);
-        ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
-        ASSERT_TRUE(StartSecondLevel(h, d));
-        level = GameDriver::GetGame()->currentLevel;
-        ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
-        // The window is closed with no focus change first.
-        h.Exit();
-        h.Frame();
-        EXPECT_EQ(h.Stop(), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(PlaceAndClose(options, level, placed, playTime));
     ExpectResumed(options, level, placed, playTime);
 
     // Resumed, the level is solved: nothing is left to resume after that.
@@ -375,17 +380,7 @@ TEST(GameResume, TheDesktopGoingAwayKeepsTheLevelInProgress)
         std::vector<Piece> placed;
         int playTime = 0;
         int level = 0;
-        {
-            Harness h(options);
-            GameDriver d(h);
-            ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
-            ASSERT_TRUE(StartSecondLevel(h, d));
-            ASSERT_TRUE(PlaceOnePiece(h, d, placed, playTime));
-            level = GameDriver::GetGame()->currentLevel;
-            h.Exit();
-            h.Frame();
-            ASSERT_EQ(h.Stop(), 0);
-        }
+        ASSERT_NO_FATAL_FAILURE(PlaceAndClose(options, level, placed, playTime));
         const std::string run = std::string("bash ") + VORN_SOURCE_DIR + "/tests/apps/desktopgone.sh " +
                                 VORN_BINARY_DIR + "/game/tessela " + home.Path() + " " + how;
         ASSERT_EQ(std::system(run.c_str()), 0);
