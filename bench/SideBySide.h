@@ -51,12 +51,17 @@ inline Ratio Compare(const Work& a, const Work& b, int rounds = 9, double second
     std::vector<double> ratios, as, bs;
     for (int r = 0; r < rounds; ++r) {
         // The order alternates too, so that neither side always runs first.
-        const double ra = r % 2 ? Rate(a, seconds) : 0;
-        const double rb = Rate(b, seconds);
-        const double ra2 = r % 2 ? ra : Rate(a, seconds);
-        as.push_back(ra2);
+        double ra = 0, rb = 0;
+        if (r % 2) {
+            ra = Rate(a, seconds);
+            rb = Rate(b, seconds);
+        } else {
+            rb = Rate(b, seconds);
+            ra = Rate(a, seconds);
+        }
+        as.push_back(ra);
         bs.push_back(rb);
-        ratios.push_back(ra2 / rb);
+        ratios.push_back(ra / rb);
     }
     auto median = [](std::vector<double> v) {
         std::sort(v.begin(), v.end());

@@ -21,6 +21,7 @@
 #include <random>
 #include <vector>
 
+#include "SideBySide.h"
 #include "graphics/image/TextureCodecs.h"
 #include "graphics/pixeldata/CompressedSize.h"
 
@@ -262,12 +263,7 @@ void Libetc1Decode(benchmark::State& state)
     Finish(state);
 }
 
-double ThreadSeconds()
-{
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
-}
+using SideBySide::ThreadSeconds;
 
 // This thread's CPU seconds for one decode, over enough decodes to take about 20 ms.
 double TimeOne(const std::function<void()>& decode)

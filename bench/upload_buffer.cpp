@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/SmartPtr.h"
+#include "graphics/OpenGL.h"
 #include "graphics/pixeldata/MemPixelData.h"
 #include "graphics/pixeldata/PixelDataGL.h"
 
@@ -31,12 +32,10 @@ struct Case {
     int bytes;
 };
 
-int PowerOfTwo(int n)
+// The texture's side for an image side, as the upload chooses it.
+size_t TextureSide(int n)
 {
-    int p = 1;
-    while (p < n)
-        p *= 2;
-    return p;
+    return static_cast<size_t>(PixelDataGL::TextureSide(n, OpenGL::GetMaxTextureSize()));
 }
 
 MemPixelData* MakeSource(const Case& c, const std::vector<u8>& pixels)
@@ -64,8 +63,8 @@ int main()
         std::vector<u8> pixels(static_cast<size_t>(c.width) * c.height * c.bytes);
         for (size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = static_cast<u8>(i * 2654435761u >> 24);
-        const size_t pitch = static_cast<size_t>(PowerOfTwo(c.width)) * c.bytes;
-        const size_t bufferSize = pitch * PowerOfTwo(c.height);
+        const size_t pitch = TextureSide(c.width) * c.bytes;
+        const size_t bufferSize = pitch * TextureSide(c.height);
         std::vector<double> ratios, upload, copy;
         for (int round = 0; round < ROUNDS; ++round) {
             double u = 0, m = 0;

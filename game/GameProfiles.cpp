@@ -209,24 +209,21 @@ void Game::LoadProfiles()
 {
     bool listFound = false, listDamaged = false, lastDamaged = false;
     ReadProfileList(profileNames, profileCount, listFound, &listDamaged);
+    // A list that reads well can still be damaged in a name: that profile then has no files, and
+    // the one it was has files but no place in the list. Only then is the save area searched.
+    bool unknown = false;
     if (listFound && !listDamaged) {
-        // A list that reads well can still be damaged in a name: that profile then has no files,
-        // and the one it was has files but no place in the list.
-        NarrowString names[PROFILE_SLOTS];
-        int count = profileCount;
-        bool unknown = false;
-        for (int slot = 0; slot < count; ++slot) {
-            names[slot] = profileNames[slot];
+        for (int slot = 0; slot < profileCount; ++slot) {
             SaveReader records;
-            unknown = unknown || !records.Open(NarrowString(SavePath("")) + names[slot] + "_fit", 1);
+            unknown = unknown ||
+                      !records.Open(NarrowString(SavePath("")) + profileNames[slot] + "_fit", 1);
         }
-        AddProfilesOnDisk(names, count);
-        listDamaged = unknown && count > profileCount;
     }
-    if (listDamaged) {
-        // The list is rebuilt: what it still held, then the profiles whose files are there.
-        const int read = profileCount;
+    const int read = profileCount;
+    if (listDamaged || unknown)
         AddProfilesOnDisk(profileNames, profileCount);
+    if (listDamaged || profileCount > read) {
+        // The list is rebuilt: what it still held, then the profiles whose files are there.
         NarrowString kept = "the ";
         kept.AppendInt(read);
         kept += " profiles it held";

@@ -118,18 +118,6 @@ bool Stats::Save() const
     return file.Finish();
 }
 
-bool Stats::Plausible() const
-{
-    bool plausible = playTime >= 0 && startTime >= 0 && gameCounter >= 0 && levelsSolved >= 0 &&
-                     levelsSolved <= Game::LEVEL_COUNT && solutionsFound >= 0 && completions >= 0 &&
-                     counters[COUNTER_GAMES_PLAYED] >= 0;
-    for (int count : pieces)
-        plausible = plausible && count >= 0;
-    if (kind == KIND_PUZZLE)
-        plausible = plausible && found >= NOT_SOLVED && level >= 0 && level < Game::LEVEL_COUNT;
-    return plausible;
-}
-
 void Stats::ClampCounts()
 {
     for (int* count : {&playTime, &startTime, &gameCounter, &levelsSolved, &solutionsFound,
@@ -151,11 +139,13 @@ Vorn::SmartPtr<Stats> Stats::Load(int recordNumber)
     if (!file.Open(FileName(recordNumber), MAX_FILE_BYTES + 1) || file.Size() == 0)
         return stats; // missing, or emptied with its profile
     stats->Deserialize(file.Bytes().data(), file.Size());
-    const bool whole = file.Size() == stats->Serialize().size() && stats->number == recordNumber;
+    const std::vector<uint8_t> read = stats->Serialize();
+    const bool whole = file.Size() == read.size() && stats->number == recordNumber;
     // A stored number other than the one asked for would save this record under another name.
     stats->number = recordNumber;
-    if (!whole || !stats->Plausible()) {
-        stats->ClampCounts();
+    // A count no game can reach is one the clamp changes.
+    stats->ClampCounts();
+    if (!whole || stats->Serialize() != read) {
         KeepDamagedSave(FileName(recordNumber), whole ? "the statistics, negative counts set to 0"
                                                       : "the statistics the file held in full");
     }

@@ -42,8 +42,7 @@ public:
     // The file's bytes, and their reading: sections chosen by the number (totals) and the kind.
     std::vector<uint8_t> Serialize() const;
     void Deserialize(const uint8_t* data, size_t size);
-    // Whether every count is one a game can reach; ClampCounts brings them into range.
-    bool Plausible() const;
+    // Brings every count into the range a game can reach.
     void ClampCounts();
 
     int number;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <vector>
 
+#include "application/KeyCodes.h"
 #include "base/RefCounter.h"
 #include "base/SmartPtr.h"
 #include "system/Types.h"
@@ -31,7 +32,7 @@ public:
     static constexpr u32 MIXER_PAUSE_FOCUS = 1;
     // Bit of the mixer's pause mask held while the debug console shows, and the key toggling it.
     static constexpr u32 MIXER_PAUSE_CONSOLE = 2;
-    static constexpr int CONSOLE_KEY = 30;
+    static constexpr int CONSOLE_KEY = Key::TILDE;
 
     // One entry of the display-size table: the size of the first display.
     struct DisplaySize {

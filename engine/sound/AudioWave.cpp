@@ -75,7 +75,6 @@ bool ReadFormat(File& file, u64 fileSize, const Chunk& chunk, AudioWave::Header&
     if (!ReadExactly(file, chunk.body, raw, bytes))
         return false;
     ByteReader in(raw, bytes);
-    header.formatChunkSize = chunk.size;
     header.formatTag = in.U16At(0);
     header.channels = in.U16At(2);
     header.sampleRate = in.U32At(4);

@@ -11,7 +11,6 @@ class AudioWave : public AudioSource {
 public:
     // The fields of the format chunk that playback needs.
     struct Header {
-        u32 formatChunkSize = 0;
         u16 formatTag = 0;  // 1, or 0xFFFE (extensible) with the integer PCM subformat
         u16 channels = 0;
         u32 sampleRate = 0;

@@ -20,7 +20,7 @@ const u64 UNKNOWN_POSITION = ~0ull;
 
 CompressedFile::CompressedFile()
     : m_stream(LZMA_STREAM_INIT), m_decoderReady(false), m_totalSize(0), m_position(0),
-      m_blockPosition(0), m_currentBlock(NO_BLOCK), m_blockFailed(false), m_coded(true),
+      m_currentBlock(NO_BLOCK), m_blockFailed(false), m_coded(true),
       m_dataOffset(0), m_blockSize(0), m_blockCount(0), m_fileSize(0),
       m_filePosition(UNKNOWN_POSITION), m_inputNext(0), m_inputEnd(0)
 {
@@ -39,7 +39,6 @@ void CompressedFile::DropTables()
     m_blockCount = 0;
     m_totalSize = 0;
     m_position = 0;
-    m_blockPosition = 0;
     m_currentBlock = NO_BLOCK;
     m_blockFailed = false;
     m_coded = true;
@@ -243,15 +242,12 @@ u32 CompressedFile::ReadRaw(u32 offset, u8* out, u32 count)
     if (offset >= stored)
         return 0;
     u32 n = std::min(count, stored - offset);
-    u32 got = ReadFile(static_cast<u64>(m_dataOffset) + start + offset, out, n);
-    m_blockPosition = offset + got;
-    return got;
+    return ReadFile(static_cast<u64>(m_dataOffset) + start + offset, out, n);
 }
 
 bool CompressedFile::SelectBlock(u32 block)
 {
     m_currentBlock = block;
-    m_blockPosition = 0;
     m_blockFailed = false;
     u32 entry = m_table[block];
     m_coded = (entry & CODED_BIT) != 0;

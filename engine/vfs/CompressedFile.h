@@ -74,7 +74,6 @@ private:
 
     u32 m_totalSize;
     u32 m_position;
-    u32 m_blockPosition;   // bytes of the current raw block already delivered
     std::unique_ptr<u8[]> m_decoded;  // the current coded block, decoded whole
     u32 m_currentBlock;
     bool m_blockFailed;    // the current block's data ran short or did not decode

@@ -28,9 +28,8 @@ PixelData* LoadToTexture(SeekableStream* stream, PixelFormat format, u32 width, 
     u8* buffer = texture->Lock();
     if (!buffer || !record)
         return nullptr;
-    const u64 textureSize = CompressedDataSize(format, static_cast<u64>(texture->GetTextureWidth()),
-                                                              static_cast<u64>(texture->GetTextureHeight()));
-    if (record->bufferSize < textureSize || textureSize < size)
+    // The buffer holds the whole texture's compressed size.
+    if (record->bufferSize < size)
         return nullptr;
     if (IsPvrtc(format) || static_cast<s32>(width) == texture->GetTextureWidth()) {
         // PVRTC words are twiddled over the whole texture, which has the image's own sides.

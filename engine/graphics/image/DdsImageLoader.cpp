@@ -47,7 +47,7 @@ bool DdsImageLoader::ReadDdsHeader()
         u8 extension[DX10_HEADER_SIZE];
         if (!ReadExactly(extension, DX10_HEADER_SIZE))
             return false;
-        m_format = FormatOfDxgi(ByteReader(extension, DX10_HEADER_SIZE).U32At(0));
+        m_format = FormatOfDxgi(LoadLE32(extension));
     }
     if (m_format == PF_NONE || !IsSizeAllowed(m_width, m_height))
         return false;

@@ -59,7 +59,7 @@ bool PvrHeader::Probe(SeekableStream* stream, bool (*accept)(u32 version, u64 ki
     u8 first[4];
     if (stream->Read(first, 4) != 4)
         return false;
-    const u32 version = ByteReader(first, 4).U32At(0);
+    const u32 version = LoadLE32(first);
     if (version == VERSION3_SWAPPED)
         return acceptSwapped;
     if (version != VERSION2 && version != VERSION3)

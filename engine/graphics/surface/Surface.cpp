@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/ByteReader.h"
 #include "base/IOStream.h"
 #include "graphics/batcher/Batcher.h"
 #include "graphics/pixeldata/PixelDataGL.h"
@@ -149,7 +150,7 @@ bool Surface::ReadPieces(IOStream& stream)
     u8 header[4];
     if (stream.Read(header, 4) != 4)
         return false;
-    const u32 count = header[0] | (header[1] << 8) | (header[2] << 16) | (u32(header[3]) << 24);
+    const u32 count = LoadLE32(header);
     if (count == 0 || count > 0x7FFFFFFFu)
         return true;
     // The count is only what the file claims: pieces are kept as they arrive.
@@ -159,16 +160,15 @@ bool Surface::ReadPieces(IOStream& stream)
         if (stream.Read(b, 8) != 8)
             return false;
         SurfacePiece p{};
-        p.x = static_cast<u16>(b[0] | (b[1] << 8));
-        p.y = static_cast<u16>(b[2] | (b[3] << 8));
-        p.w = static_cast<u16>(b[4] | (b[5] << 8));
-        p.h = static_cast<u16>(b[6] | (b[7] << 8));
+        p.x = LoadLE16(b);
+        p.y = LoadLE16(b + 2);
+        p.w = LoadLE16(b + 4);
+        p.h = LoadLE16(b + 6);
         p.ax = p.x;
         p.ay = p.y;
         read.push_back(p);
     }
-    AllocPieces(count);
-    std::copy(read.begin(), read.end(), m_pieces);
+    CopyPieces(count, read.data());
     return true;
 }
 

@@ -55,7 +55,7 @@ thread_local PlaybookAudioDevice::Playback* t_running = nullptr;
 }
 
 PlaybookAudioDevice::PlaybookAudioDevice(const AudioFormat& format, const AudioBufferSpec& spec)
-    : AudioDevice(format), m_playback(new Playback), m_thread(), m_started(false)
+    : AudioDevice(format), m_playback(new Playback), m_thread()
 {
     m_playback->blockBytes = spec.blockBytes;
     m_playback->buffer.assign(spec.blockBytes, 0);
@@ -100,7 +100,7 @@ PlaybookAudioDevice::PlaybookAudioDevice(const AudioFormat& format, const AudioB
 PlaybookAudioDevice::~PlaybookAudioDevice()
 {
     Playback* playback = m_playback;
-    if (!m_started) {
+    if (m_thread.IsJoined()) {
         delete playback;
         return;
     }
@@ -116,11 +116,11 @@ PlaybookAudioDevice::~PlaybookAudioDevice()
 
 void PlaybookAudioDevice::Start(AudioStream* stream)
 {
-    if (m_started)
+    if (!m_thread.IsJoined())
         return;
     m_playback->stream = stream;
     g_audioStream = stream;
-    m_started = m_thread.Start(&PlaybookAudioDevice::PlaybackThreadEntry, m_playback, 0);
+    m_thread.Start(&PlaybookAudioDevice::PlaybackThreadEntry, m_playback, 0);
 }
 
 void* PlaybookAudioDevice::PlaybackThreadEntry(void* arg)

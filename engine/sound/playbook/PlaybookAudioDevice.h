@@ -37,7 +37,6 @@ public:
 private:
     Playback* m_playback;
     ThreadRecord m_thread;
-    bool m_started;
 };
 
 } // namespace Vorn

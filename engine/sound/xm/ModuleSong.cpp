@@ -154,13 +154,9 @@ bool ReadSampleHeader(Reader& in, ModuleSample& sample, u32 headerSize)
     const u32 n = std::min(headerSize, SAMPLE_HEADER_BYTES);
     if (!in.Bytes(raw, n) || !in.SkipTo(static_cast<u64>(in.Offset()) + (headerSize - n)))
         return false;
-    auto u32At = [&](int i) {
-        return static_cast<u32>(raw[i]) | (static_cast<u32>(raw[i + 1]) << 8) | (static_cast<u32>(raw[i + 2]) << 16) |
-               (static_cast<u32>(raw[i + 3]) << 24);
-    };
-    sample.length = u32At(0);
-    sample.loopStart = u32At(4);
-    sample.loopLength = u32At(8);
+    sample.length = LoadLE32(raw);
+    sample.loopStart = LoadLE32(raw + 4);
+    sample.loopLength = LoadLE32(raw + 8);
     sample.volume = std::min<u8>(raw[12], 64);
     sample.finetune = static_cast<s8>(raw[13]);
     sample.type = raw[14];
@@ -188,7 +184,7 @@ bool ReadSampleData(Reader& in, ModuleSample& sample)
         sample.data.resize(sample.length);
         u16 sum = 0;
         for (u32 i = 0; i < sample.length; ++i) {
-            sum = static_cast<u16>(sum + (raw[2 * i] | (raw[2 * i + 1] << 8)));
+            sum = static_cast<u16>(sum + LoadLE16(&raw[2 * i]));
             sample.data[i] = static_cast<s16>(sum);
         }
     } else {

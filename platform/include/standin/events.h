@@ -24,9 +24,9 @@
  * directory unless it already is one (it holds app/native, even as a dangling link, and the
  * directory data): the directory
  * $XDG_DATA_HOME/tessela (default ~/.local/share/tessela) with data/ in it and app/native a link to
- * the game's archives: VORN_DATA_DIR, else the first of <executable>/../share/tessela, the build
- * tree's data directory and the installed data directory that holds data_common.pak (when none
- * does, the first that exists, else the build tree's data directory). While the services run
+ * the game's archives: VORN_DATA_DIR, else <executable>/../share/tessela (named even when the
+ * archives are not there); only a program of the build tree with no archives installed beside it
+ * takes the build tree's data directory. While the services run
  * they hold a lock on the save area (the file data/.lock, taken by standin_prepare_sandbox before
  * it changes anything): bps_initialize fails while another process holds it, and says why in
  * standin_last_error.
