@@ -1,8 +1,5 @@
 #include "SaveFile.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -17,8 +14,8 @@
 #include <utility>
 
 #include "Mounts.h"
+#include "vfs/PlatformFiles.h"
 #include "vfs/Vfs.h"
-#include "vfs/playbook/PlaybookGameSaveFile.h"
 
 using Vorn::u32;
 using Vorn::u64;
@@ -83,7 +80,7 @@ void MakeBackgroundWrites()
 // The save folder as the player finds it on disk.
 std::string SaveFolder()
 {
-    std::string root = Vorn::PlaybookGameSaveFile::SAVE_ROOT;
+    std::string root = Vorn::PlatformFiles::SaveRoot();
     char buffer[PATH_MAX];
     if (realpath(root.c_str(), buffer))
         return buffer;
@@ -341,8 +338,8 @@ bool SaveReader::GetText(Vorn::NarrowString& text, u32 maxBytes)
 
 Vorn::NarrowString SaveFileOnDisk(const Vorn::NarrowString& path)
 {
-    const std::string flat = Vorn::PlaybookGameSaveFile::MapPath(("./" + BelowMount(path)).c_str());
-    const std::string root = Vorn::PlaybookGameSaveFile::SAVE_ROOT;
+    const std::string flat = Vorn::PlatformFiles::SaveFileOf(("./" + BelowMount(path)).c_str());
+    const std::string root = Vorn::PlatformFiles::SaveRoot();
     return SaveFolder() + "/" + flat.substr(root.size());
 }
 
@@ -370,18 +367,7 @@ bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& k
 std::vector<Vorn::NarrowString> ListSaveFiles()
 {
     std::vector<Vorn::NarrowString> paths;
-    DIR* directory = opendir(Vorn::PlaybookGameSaveFile::SAVE_ROOT);
-    if (!directory)
-        return paths;
-    const size_t suffix = std::strlen(Vorn::PlaybookGameSaveFile::TEMPORARY_SUFFIX);
-    while (dirent* entry = readdir(directory)) {
-        const std::string name = entry->d_name;
-        if (name.size() <= 2 || name.compare(0, 2, "._") != 0 ||
-            (name.size() > suffix &&
-             name.compare(name.size() - suffix, suffix, Vorn::PlaybookGameSaveFile::TEMPORARY_SUFFIX) == 0))
-            continue;
-        paths.push_back(Vorn::NarrowString(Tessela::SAVE_MOUNT) + name.substr(2));
-    }
-    closedir(directory);
+    for (const std::string& name : Vorn::PlatformFiles::ListSaveFiles())
+        paths.push_back(Vorn::NarrowString(Tessela::SAVE_MOUNT) + name);
     return paths;
 }

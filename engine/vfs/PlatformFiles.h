@@ -2,6 +2,9 @@
 // install area and of the writable save area. Generic code asks for them here and sees only File.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "vfs/File.h"
 
 namespace Vorn {
@@ -17,6 +20,13 @@ const char* InstallRoot();
 // Removes the temporary files that cut-short writes left in the save area; call it before
 // anything is written. Returns how many were removed.
 int RemoveSaveLeftovers();
+// The save area's directory, with its trailing '/'.
+const char* SaveRoot();
+// The file of the save area a save path is stored in (its path from the working directory).
+std::string SaveFileOf(const char* path);
+// The saves the area holds, temporary files left out, each as its path below "./" is stored
+// (paths are stored flat: "./a/b" as "a_b").
+std::vector<std::string> ListSaveFiles();
 
 }  // namespace PlatformFiles
 }  // namespace Vorn

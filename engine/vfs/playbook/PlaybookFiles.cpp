@@ -26,5 +26,20 @@ int RemoveSaveLeftovers()
     return PlaybookGameSaveFile::RemoveLeftovers();
 }
 
+const char* SaveRoot()
+{
+    return PlaybookGameSaveFile::SAVE_ROOT;
+}
+
+std::string SaveFileOf(const char* path)
+{
+    return PlaybookGameSaveFile::MapPath(path);
+}
+
+std::vector<std::string> ListSaveFiles()
+{
+    return PlaybookGameSaveFile::ListFiles();
+}
+
 }  // namespace PlatformFiles
 }  // namespace Vorn

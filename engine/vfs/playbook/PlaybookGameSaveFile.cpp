@@ -14,6 +14,19 @@ namespace Vorn {
 const char* const PlaybookGameSaveFile::SAVE_ROOT = "./data/";
 const char* const PlaybookGameSaveFile::TEMPORARY_SUFFIX = ".tmp";
 
+namespace {
+
+// A write's temporary file, not (yet) a save.
+bool IsTemporary(const char* name)
+{
+    const size_t length = std::strlen(name);
+    const size_t suffixLength = std::strlen(PlaybookGameSaveFile::TEMPORARY_SUFFIX);
+    return length > suffixLength &&
+           std::strcmp(name + length - suffixLength, PlaybookGameSaveFile::TEMPORARY_SUFFIX) == 0;
+}
+
+}  // namespace
+
 PlaybookGameSaveFile::~PlaybookGameSaveFile()
 {
     Close();
@@ -32,12 +45,9 @@ int PlaybookGameSaveFile::RemoveLeftovers()
     DIR* directory = opendir(SAVE_ROOT);
     if (!directory)
         return 0;
-    const size_t suffixLength = std::strlen(TEMPORARY_SUFFIX);
     int removed = 0;
     while (dirent* entry = readdir(directory)) {
-        const size_t length = std::strlen(entry->d_name);
-        if (length <= suffixLength ||
-            std::strcmp(entry->d_name + length - suffixLength, TEMPORARY_SUFFIX) != 0)
+        if (!IsTemporary(entry->d_name))
             continue;
         // Only files: a directory or a link of that name is not ours to remove.
         struct stat info;
@@ -49,6 +59,22 @@ int PlaybookGameSaveFile::RemoveLeftovers()
     }
     closedir(directory);
     return removed;
+}
+
+std::vector<std::string> PlaybookGameSaveFile::ListFiles()
+{
+    std::vector<std::string> names;
+    DIR* directory = opendir(SAVE_ROOT);
+    if (!directory)
+        return names;
+    while (dirent* entry = readdir(directory)) {
+        const char* name = entry->d_name;
+        // Every stored path begins "./", kept as "._".
+        if (std::strncmp(name, "._", 2) == 0 && name[2] && !IsTemporary(name))
+            names.push_back(name + 2);
+    }
+    closedir(directory);
+    return names;
 }
 
 bool PlaybookGameSaveFile::Open(const char* path)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "vfs/posix/PosixFile.h"
 
@@ -30,6 +31,9 @@ public:
     // Removes the temporary files that writes cut short (a killed process) left in the save area;
     // call it at start-up, before anything is written. Returns how many were removed.
     static int RemoveLeftovers();
+    // The saves the area holds (temporary files left out), each as its path below "./" is
+    // stored: "a_b" for the file "./data/._a_b".
+    static std::vector<std::string> ListFiles();
 
 private:
     std::string m_target; // set while open for writing
