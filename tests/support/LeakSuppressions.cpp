@@ -7,8 +7,18 @@
 // the platform's guard around the calls that make it (platform/sdl/UncheckedLibraryCall.h).
 // Compiled into every test executable (not taken from the support library, whose members are
 // linked only when something calls them), so that each suite gets them whatever helpers it uses.
+#include <cstdlib>
+
 extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:_dri.so\nleak:libgallium\nleak:libEGL_mesa\nleak:libglapi\nleak:libLLVM\n"
            "leak:libxcb.so\n";
 }
+
+namespace {
+
+// No shader cache on disk for the test processes and the programs they start (tests/CMakeLists.txt
+// says why). Set before main, so before any test brings up EGL.
+const bool s_noShaderCache = setenv("MESA_SHADER_CACHE_DISABLE", "true", 0) == 0;
+
+}  // namespace
