@@ -8,10 +8,14 @@ set -u
 program=$1 home=$2 how=$3
 pid=
 mkdir -p "$home"
+# The number of the last run's server must not be read for this one's: the file is only emptied
+# once the server's process has started.
+rm -f "$home/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 3> "$home/display" 2> /dev/null &
 server=$!
 trap 'kill -KILL $server $pid 2> /dev/null' EXIT
-for _ in $(seq 300); do grep -qE '^[0-9]+$' "$home/display" && break; sleep 0.1; done
+for _ in $(seq 300); do grep -qsE '^[0-9]+$' "$home/display" && break; sleep 0.1; done
+grep -qsE '^[0-9]+$' "$home/display" || { echo "the X server did not start"; exit 1; }
 export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=480x800
 "$program" > "$home/out" 2> "$home/err" &
 pid=$!
