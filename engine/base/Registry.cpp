@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 extern "C" {
 #include <lauxlib.h>
@@ -213,56 +214,49 @@ void LoadNode(Registry& registry, Registry::Node& node, XmlTag element, const st
 // script error they raise comes back to the registry instead of jumping over its frames.
 thread_local lua_State* t_scriptCaller = nullptr;
 
-enum ScriptOutcome { SCRIPT_DONE, SCRIPT_ERROR, SCRIPT_EXCEPTION };
-thread_local ScriptOutcome t_scriptOutcome = SCRIPT_DONE;
-thread_local char t_exceptionText[256];
+// Thrown through the registry's frames once a callback's script error has been caught: the error
+// value waits on top of the script's stack, and LuaSet raises it.
+struct ScriptErrorPending {};
 
-// One callback call made inside the interpreter's protection.
+// One callback call made inside the interpreter's protection; an exception it threw waits in
+// thrown until the protected call is over.
 struct ScriptCall {
     Registry::CallbackFunction fn;
     void* user;
     const std::string* path;
     RegistryKey* key;
-    char error[256];
-    bool failed;
+    std::exception_ptr thrown;
 };
 
 // The body of the protected call. It holds no object with a destructor, so a script error may
-// leave it by a long jump; an exception is caught before it could reach the interpreter.
+// leave it by a long jump; an exception is caught before it could reach the interpreter. A nested
+// set's script error, on top of this call's stack, is raised again to leave the same way.
 int CallForScript(lua_State* state)
 {
     ScriptCall* call = static_cast<ScriptCall*>(lua_touserdata(state, 1));
-    call->failed = !Lua::Contain([call] { call->fn(call->user, *call->path, call->key); },
-                                 call->error, sizeof(call->error));
+    bool pending = false;
+    try {
+        call->fn(call->user, *call->path, call->key);
+    } catch (const ScriptErrorPending&) {
+        pending = true;
+    } catch (...) {
+        call->thrown = std::current_exception();
+    }
+    if (pending)
+        return lua_error(state);
     return 0;
 }
 
 // Marks a LuaSet in progress on this thread for as long as it lives.
 class ScriptScope {
 public:
-    explicit ScriptScope(lua_State* state) : m_caller(t_scriptCaller), m_outcome(t_scriptOutcome)
-    {
-        t_scriptCaller = state;
-        t_scriptOutcome = SCRIPT_DONE;
-    }
-    ~ScriptScope()
-    {
-        t_scriptCaller = m_caller;
-        t_scriptOutcome = m_outcome;
-    }
+    explicit ScriptScope(lua_State* state) : m_caller(t_scriptCaller) { t_scriptCaller = state; }
+    ~ScriptScope() { t_scriptCaller = m_caller; }
     ScriptScope(const ScriptScope&) = delete;
     ScriptScope& operator=(const ScriptScope&) = delete;
 
-    ScriptOutcome Outcome(char* error, size_t capacity) const
-    {
-        if (t_scriptOutcome == SCRIPT_EXCEPTION)
-            Lua::CopyError(t_exceptionText, error, capacity);
-        return t_scriptOutcome;
-    }
-
 private:
     lua_State* m_caller;
-    ScriptOutcome m_outcome;
 };
 
 // LuaSet's value by its type: a boolean, a number (or a text that reads as one), else a text.
@@ -498,7 +492,7 @@ std::vector<Registry::Callback> Registry::GetCallbacks()
     return callbacks;
 }
 
-bool Registry::CallOne(u64 id, const std::string& path, RegistryKey* key)
+void Registry::CallOne(u64 id, const std::string& path, RegistryKey* key)
 {
     CallbackFunction fn = nullptr;
     void* user = nullptr;
@@ -511,7 +505,7 @@ bool Registry::CallOne(u64 id, const std::string& path, RegistryKey* key)
                 user = entry.callback.user;
             }
         if (!fn)
-            return true;   // removed meanwhile: its user may be gone
+            return;   // removed meanwhile: its user may be gone
         m_running.push_back(Running{id, self});
     }
     // The call counts as running until it is over, however it ends.
@@ -534,20 +528,14 @@ bool Registry::CallOne(u64 id, const std::string& path, RegistryKey* key)
     } ended{*this, id, self};
     if (!t_scriptCaller) {
         fn(user, path, key);
-        return true;
+        return;
     }
-    ScriptCall call{fn, user, &path, key, {0}, false};
-    if (lua_cpcall(t_scriptCaller, &CallForScript, &call) != 0) {
-        // The script error stays on the caller's stack: LuaSet raises it.
-        t_scriptOutcome = SCRIPT_ERROR;
-        return false;
-    }
-    if (call.failed) {
-        Lua::CopyError(call.error, t_exceptionText, sizeof(t_exceptionText));
-        t_scriptOutcome = SCRIPT_EXCEPTION;
-        return false;
-    }
-    return true;
+    ScriptCall call{fn, user, &path, key, nullptr};
+    // Out of the interpreter's frames, both failures unwind the registry's up to LuaSet.
+    if (lua_cpcall(t_scriptCaller, &CallForScript, &call) != 0)
+        throw ScriptErrorPending();
+    if (call.thrown)
+        std::rethrow_exception(call.thrown);
 }
 
 void Registry::NotifyCallbacks(const std::string& path, RegistryKey* key)
@@ -561,8 +549,7 @@ void Registry::NotifyCallbacks(const std::string& path, RegistryKey* key)
     }
     // The list is not held while callbacks run, so they may change it.
     for (u64 id : ids)
-        if (!CallOne(id, path, key))
-            return;
+        CallOne(id, path, key);
 }
 
 std::string Registry::SaveToString(const char* path)
@@ -672,17 +659,20 @@ int Registry::LuaSet(lua_State* state)
     const char* path = luaL_checkstring(state, 1);
     Registry* registry = g_registry.Get();
     bool set = false;
-    char error[256];
+    bool pending = false;
+    char error[256];   // an exception's text is cut at this size
     if (registry) {
-        ScriptOutcome outcome = SCRIPT_DONE;
         const bool contained = Lua::Contain([&] {
             ScriptScope scope(state);
-            set = SetFromScript(*registry, state, path);
-            outcome = scope.Outcome(error, sizeof(error));
+            try {
+                set = SetFromScript(*registry, state, path);
+            } catch (const ScriptErrorPending&) {
+                pending = true;
+            }
         }, error, sizeof(error));
-        if (!contained || outcome == SCRIPT_EXCEPTION)
+        if (!contained)
             return luaL_error(state, "registry callback: %s", error);
-        if (outcome == SCRIPT_ERROR)
+        if (pending)
             return lua_error(state);   // the callback's own error value, on top
     }
     lua_pushboolean(state, set);

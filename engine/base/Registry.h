@@ -167,9 +167,9 @@ private:
         u64 id;
         std::thread::id thread;
     };
-    // Calls the callback of id unless it was removed meanwhile; false when a script error or an
-    // exception ended the call inside LuaSet.
-    bool CallOne(u64 id, const std::string& path, RegistryKey* key);
+    // Calls the callback of id unless it was removed meanwhile. Inside LuaSet the call is
+    // protected, and its script error or exception is thrown from here once it is over.
+    void CallOne(u64 id, const std::string& path, RegistryKey* key);
     void CreateMachineKeys();
 
     Node m_root;

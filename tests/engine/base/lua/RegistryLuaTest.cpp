@@ -116,4 +116,39 @@ TEST_F(RegistryScript, ACallbacksErrorOrExceptionBecomesTheScriptsError)
     EXPECT_EQ(lua_gettop(lua.GetState()), 0);
 }
 
+// A callback whose own set makes a nested callback fail: that failure, not a stand-in, reaches the
+// script. A long exception text arrives cut to the error buffer, with its start intact.
+TEST_F(RegistryScript, ANestedCallbacksFailureAndALongTextReachTheScript)
+{
+    auto setInner = [](void* user, const std::string&, RegistryKey*) {
+        g_registry->SetInt(static_cast<const char*>(user), 5);
+    };
+    g_registry->AddCallback("/n/outer-lua", setInner, const_cast<char*>("/n/lua"), __FILE__, "test",
+                            __LINE__);
+    g_registry->AddCallback("/n/outer-cpp", setInner, const_cast<char*>("/n/cpp"), __FILE__, "test",
+                            __LINE__);
+    g_registry->AddCallback("/n/lua", [](void* user, const std::string&, RegistryKey*) {
+        luaL_error(static_cast<lua_State*>(user), "inner refused");
+    }, lua.GetState(), __FILE__, "test", __LINE__);
+    g_registry->AddCallback("/n/cpp", [](void*, const std::string&, RegistryKey*) {
+        throw std::runtime_error("inner boom");
+    }, nullptr, __FILE__, "test", __LINE__);
+    g_registry->AddCallback("/n/long", [](void*, const std::string&, RegistryKey*) {
+        throw std::runtime_error("<" + std::string(1000, 'x') + ">");
+    }, nullptr, __FILE__, "test", __LINE__);
+
+    const std::string refused = Run("return RegSet('/n/outer-lua', 1)");
+    EXPECT_NE(refused.find("inner refused"), std::string::npos) << refused;
+    const std::string thrown = Run("return RegSet('/n/outer-cpp', 1)");
+    EXPECT_NE(thrown.find("registry callback: inner boom"), std::string::npos) << thrown;
+    EXPECT_EQ(g_registry->Get<s32>("/n/lua"), 5);
+    EXPECT_EQ(g_registry->Get<s32>("/n/cpp"), 5);
+
+    const std::string cut = Run("return RegSet('/n/long', 1)");
+    const std::string start = "registry callback: <" + std::string(254, 'x');
+    ASSERT_GE(cut.size(), start.size()) << cut;
+    EXPECT_EQ(cut.substr(cut.size() - start.size()), start) << "the first 255 bytes, then the end";
+    EXPECT_EQ(lua_gettop(lua.GetState()), 0);
+}
+
 } // namespace
