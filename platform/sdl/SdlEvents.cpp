@@ -77,6 +77,11 @@ public:
             Translate(event);
             while (Poll(event))
                 Translate(event);
+        } else {
+            // Waiting, the application draws nothing that would hear of its window's loss.
+            ProbeWindows();
+            if (TakeWindowLost())
+                Exit();
         }
     }
 

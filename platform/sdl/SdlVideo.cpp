@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include <SDL.h>
 #include <X11/Xlib.h>
@@ -19,6 +22,8 @@ namespace {
 // Set on the main thread by Xlib's error handler, which may call no Xlib itself.
 bool s_windowLost = false;
 void (*s_displayLost)(void) = nullptr;
+// Main thread only, as the windows are.
+std::vector<std::pair<Display*, ::Window>> s_watched;
 
 // Xlib's own handlers end the process on the first protocol error, and its handler for a lost
 // connection calls exit, whose static destructors then meet a GL that has lost its display.
@@ -78,6 +83,30 @@ bool TakeWindowLost()
     const bool lost = s_windowLost;
     s_windowLost = false;
     return lost;
+}
+
+void WatchWindow(Display* display, unsigned long window)
+{
+    s_watched.emplace_back(display, static_cast<::Window>(window));
+}
+
+void UnwatchWindow(unsigned long window)
+{
+    s_watched.erase(std::remove_if(s_watched.begin(), s_watched.end(),
+                                   [window](const std::pair<Display*, ::Window>& watched) {
+                                       return watched.second == window;
+                                   }),
+                    s_watched.end());
+}
+
+void ProbeWindows()
+{
+    for (const auto& [display, window] : s_watched) {
+        // The error, if any, comes to OnXError; a failure without one says the same.
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, window, &attributes))
+            s_windowLost = true;
+    }
 }
 
 }  // namespace standin

@@ -2,6 +2,8 @@
 // events that come from them). Calls nest: each successful SdlVideoInit needs one SdlVideoQuit.
 #pragma once
 
+typedef struct _XDisplay Display;
+
 namespace standin {
 
 // Starts SDL's video on its X11 driver (EGL needs native X11 handles); false, with the reason
@@ -14,5 +16,13 @@ void SdlVideoQuit();
 // Whether the X server said a window or its drawable is gone (destroyed by another client)
 // since the last call.
 bool TakeWindowLost();
+
+// The application's own windows, which ProbeWindows asks the server about. An application that
+// waits in the background draws nothing, so without asking, the loss of its window would be
+// heard of only when it draws again.
+void WatchWindow(Display* display, unsigned long window);
+void UnwatchWindow(unsigned long window);
+// One round trip for each watched window; a window that is gone is then told by TakeWindowLost.
+void ProbeWindows();
 
 }  // namespace standin

@@ -39,6 +39,7 @@ public:
         // What the server says about a window another client destroyed first reaches the
         // platform's handler now, not Xlib's fatal one, which SDL puts back when it closes.
         Display* dpy = GetXDisplay();
+        UnwatchWindow(EmbedHandle());
         SDL_DestroyWindow(window);
         if (dpy)
             XSync(dpy, False);
@@ -204,6 +205,7 @@ public:
             SetLastError("the window system gave no X11 window");
             return nullptr;
         }
+        WatchWindow(window->GetXDisplay(), window->EmbedHandle());
         return window;
     }
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A program on an X server of its own, with its save area under HOME-DIR, left running until it
 # has loaded and resumed what it finds there; then it is sent an end signal (TERM, INT, HUP),
-# another client destroys its window (window), or the server is killed (server). The program must
+# another client destroys its window (window), or its hidden window, where it draws nothing
+# (hidden), or the server is killed (server). The program must
 # end by itself with exit status 0. Its output is left in HOME-DIR/out and HOME-DIR/err.
-#   desktopgone.sh PROGRAM HOME-DIR TERM|INT|HUP|window|server
+#   desktopgone.sh PROGRAM HOME-DIR TERM|INT|HUP|window|hidden|server
 set -u
 program=$1 home=$2 how=$3
 pid=
@@ -25,10 +26,12 @@ window=$(timeout 90 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1
 sleep "${SETTLE:-6}"
 case $how in
     window) xdotool windowclose "$window" ;;
+    hidden) xdotool windowunmap "$window"; sleep 1; xdotool windowclose "$window" ;;
     server) kill -KILL "$server" ;;
     *) kill -"$how" "$pid" ;;
 esac
 for _ in $(seq 600); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2> /dev/null && { echo "still running a minute after $how"; exit 1; }
 wait "$pid"
 status=$?
 pid=

@@ -367,12 +367,13 @@ TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
 }
 
 // The program itself on the desktop backend, resumed into a level in progress, loses its window
-// (destroyed by another client) or its X server; the next start still finds the level.
+// (destroyed by another client, shown or hidden) or its X server; the next start still finds the
+// level.
 TEST(GameResume, TheDesktopGoingAwayKeepsTheLevelInProgress)
 {
     if (std::system("command -v Xvfb > /dev/null && command -v xdotool > /dev/null") != 0)
         GTEST_SKIP() << "needs Xvfb and xdotool";
-    for (const char* how : {"window", "server"}) {
+    for (const char* how : {"window", "hidden", "server"}) {
         SCOPED_TRACE(how);
         VornTest::TempDir home;
         Harness::Options options;
