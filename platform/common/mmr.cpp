@@ -36,6 +36,7 @@
 #include "WindowBackend.h"
 #include "bps/mmrenderer.h"
 #include "mm/renderer.h"
+#include "standin/audio.h"
 #include "standin/events.h"
 #include "standin/standin.h"
 
@@ -330,14 +331,18 @@ bool SetOption(mpv_handle* handle, const char* name, const std::string& value)
     return s_mpv->set_option_string(handle, name, value.c_str()) >= 0;
 }
 
-// Whether the machine has a sound device, asked as the mixer's output asks: a machine without one
-// is told so in that output's one line, instead of mpv trying every sound system it knows, each
-// reporting on stderr what it did not find.
+// Whether the machine has a sound device, as the mixer's output found: a machine without one is
+// told so in that output's one line, instead of mpv trying every sound system it knows, each
+// reporting on stderr what it did not find. The kind of the output the process opened last
+// answers; only before any was opened is a device opened (and closed) to ask.
 bool SoundDeviceAvailable()
 {
-    static const bool s_available =
+    const standin_audio_sink opened = standin_audio_last_sink();
+    if (opened != STANDIN_AUDIO_SINK_NONE)
+        return opened == STANDIN_AUDIO_SINK_SDL;
+    static const bool s_probed =
         standin::MakeSdlSink(standin::PcmFormat{})->Kind() == STANDIN_AUDIO_SINK_SDL;
-    return s_available;
+    return s_probed;
 }
 
 // A player for the file at path with the context's outputs, paused, its file being loaded (see

@@ -51,7 +51,7 @@ class VornPakTest : public ::testing::Test {
 protected:
     Result Run(const std::vector<std::string>& args)
     {
-        std::string command = Quote(VORN_PAK_EXECUTABLE);
+        std::string command = m_runAs + Quote(VORN_PAK_EXECUTABLE);
         for (const std::string& a : args)
             command += " " + Quote(a);
         command += " >" + Quote(m_dir / "stdout") + " 2>" + Quote(m_dir / "stderr");
@@ -81,6 +81,7 @@ protected:
     }
 
     VornTest::TempDir m_dir;
+    std::string m_runAs; // a command vorn-pak runs under, when not run directly
 };
 
 } // namespace
@@ -317,6 +318,34 @@ TEST_F(VornPakTest, RefusesWhatIsNoArchiveOrNoPlaceForOneBeforeWorking)
     // An existing folder as the output: refused before packing, so nothing is said about the tree.
     std::filesystem::create_directories(m_dir / "folder");
     ExpectRefusal(Run({"create", m_dir / "folder", m_dir / "src"}), "folder: is a directory");
+}
+
+TEST_F(VornPakTest, CreateNamesTheUnreadableFolderItself)
+{
+    // The superuser reads through permissions: it runs vorn-pak as nobody, on a tree all can read.
+    namespace fs = std::filesystem;
+    MakeSource();
+    fs::create_directories(m_dir / "out");
+    if (geteuid() == 0) {
+        fs::permissions(m_dir / "out", fs::perms::all);
+        const fs::perms readable = fs::perms::others_read | fs::perms::others_exec;
+        fs::permissions(m_dir.Path(), readable, fs::perm_options::add);
+        for (const fs::directory_entry& e : fs::recursive_directory_iterator(m_dir.Path()))
+            fs::permissions(e.path(), e.is_directory() ? readable : fs::perms::others_read,
+                            fs::perm_options::add);
+        m_runAs = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        if (Run({"--help"}).status != 0)
+            GTEST_SKIP() << "cannot run vorn-pak as nobody";
+    }
+    const std::string locked = m_dir / "src/levels/pack1";
+    fs::permissions(locked, fs::perms::none);
+    const bool readable = geteuid() != 0 && access(locked.c_str(), R_OK) == 0;
+    const Result r = readable ? Result{} : Run({"create", m_dir / "out/x.pak", m_dir / "src"});
+    fs::permissions(locked, fs::perms::owner_all);
+    if (readable)
+        GTEST_SKIP() << "this user reads through permissions";
+    ExpectRefusal(r, locked + ": Permission denied");
+    EXPECT_TRUE(fs::is_empty(m_dir / "out"));
 }
 
 // A small tmpfs, where mounting one is allowed (root, no confining container).
