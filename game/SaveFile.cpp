@@ -4,13 +4,13 @@
 #include <cerrno>
 #include <climits>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <set>
 #include <thread>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <utility>
 
 #include "Mounts.h"
@@ -359,8 +359,8 @@ bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& k
     const Vorn::NarrowString onDisk = SaveFileOnDisk(aside);
     if (DamagedSaid().insert(path).second)
         std::fprintf(stderr, "tessela: save file %s is damaged; %s as %s; kept: %s\n",
-                 SaveFileOnDisk(path).c_str(), copied ? "set aside" : "could not set it aside",
-                 onDisk.substr(onDisk.rfind('/') + 1).c_str(), kept.c_str());
+                     SaveFileOnDisk(path).c_str(), copied ? "set aside" : "could not set it aside",
+                     onDisk.substr(onDisk.rfind('/') + 1).c_str(), kept.c_str());
     return copied;
 }
 

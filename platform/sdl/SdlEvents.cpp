@@ -78,10 +78,9 @@ public:
             while (Poll(event))
                 Translate(event);
         } else {
-            // Waiting, the application draws nothing that would hear of its window's loss.
+            // Waiting, the application draws nothing that would hear of its window's loss; a
+            // loss found here ends the run at the next pump's start.
             ProbeWindows();
-            if (TakeWindowLost())
-                Exit();
         }
     }
 
