@@ -24,7 +24,9 @@ public:
     static AudioWave* Open(const SmartPtr<File>& file);
 
     // Walks the RIFF chunks after the 12-byte file header (each odd-sized chunk followed by its
-    // pad byte) to the format chunk and then to the data chunk (their ids in any case), leaving
+    // pad byte, whatever it holds; when that walk finds no data, as for a file whose writer left
+    // the pads out, only pad bytes that are 0 are skipped) to the format chunk and then to the
+    // data chunk (their ids in any case), leaving
     // the file at the first byte of the data. Returns the data chunk's size in the file, cut to
     // what the file holds and to whole frames, or 0 when the file is refused: not integer PCM
     // (plain or extensible), not mono or stereo, not 8 or 16 bits, no sample rate, or no whole
