@@ -291,7 +291,9 @@ bool PixelDataRLE::DecodeStream(const uint8_t* data, size_t size, int32_t w, int
                 for (uint32_t i = 0; i < count; ++i, p += 4) {
                     switch (op) {
                     case OP_TRANSPARENT: break;  // already cleared
-                    case OP_TRANSLUCENT_LITERAL: PutPixel(p, LoadLE16(src + i * 3 + 1), Expand5(src[i * 3] & 0x1F)); break;
+                    case OP_TRANSLUCENT_LITERAL:
+                        PutPixel(p, LoadLE16(src + i * 3 + 1), Expand5(src[i * 3] & 0x1F));
+                        break;
                     case OP_OPAQUE_LITERAL: PutPixel(p, LoadLE16(src + i * 2), 255); break;
                     case OP_TRANSLUCENT_REPEAT: PutPixel(p, LoadLE16(src + 1), Expand5(src[0] & 0x1F)); break;
                     case OP_OPAQUE_REPEAT: PutPixel(p, LoadLE16(src), 255); break;

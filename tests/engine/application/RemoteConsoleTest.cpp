@@ -290,9 +290,11 @@ TEST_F(RemoteConsole, ShutdownSaysGoodbyeAndJoinsEveryThread)
 TEST_F(RemoteConsole, ClientsThatStoppedReadingDoNotHoldTheShutdown)
 {
     // Each run queues a megabyte for its client: a few fill every buffer on the way.
-    std::map<DebugOverlay::RemoteConnection*, int> runs;
-    console->RegisterCommand("flood", [](void* context, const NarrowString&, DebugOverlay::RemoteConnection* connection) {
-        ++(*static_cast<std::map<DebugOverlay::RemoteConnection*, int>*>(context))[connection];
+    typedef std::map<DebugOverlay::RemoteConnection*, int> Runs;
+    Runs runs;
+    console->RegisterCommand("flood", [](void* context, const NarrowString&,
+                                         DebugOverlay::RemoteConnection* connection) {
+        ++(*static_cast<Runs*>(context))[connection];
         if (connection)
             connection->Queue(NarrowString(1 << 20, 'x'));
     }, &runs, "a megabyte of reply");

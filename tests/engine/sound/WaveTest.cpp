@@ -384,8 +384,8 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
             // Every other copy pads with a byte that is not 0, which the references skip too.
             const std::string pad = paths.size() % 2 ? "a5" : "00";
             paths.push_back(made + "/odd" + pad + "_" + m.name);
-            ASSERT_EQ(std::system(("python3 '" + tool + "' awkward '" + path + "' '" + paths.back() + "' " + pad).c_str()),
-                      0);
+            const std::string awkward = "python3 '" + tool + "' awkward '" + path + "' '" + paths.back() + "' " + pad;
+            ASSERT_EQ(std::system(awkward.c_str()), 0);
         }
     }
     size_t debian = 0;
