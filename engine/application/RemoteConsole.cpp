@@ -42,8 +42,11 @@ void RemoteConsole::Close(RemoteConnection& connection)
         std::lock_guard<std::mutex> lock(connection.m_mutex);
         connection.m_closing = true;
         if (connection.m_socket) {
-            connection.m_socket->WriteString("Application is shutting down. KTHXBAI\r\n");
-            // Wakes the thread out of its blocking read.
+            // Only if it fits now: a client that stopped reading would otherwise hold the main
+            // thread for its send timeout, one after another.
+            const NarrowString goodbye("Application is shutting down. KTHXBAI\r\n");
+            connection.m_socket->WriteNow(goodbye.data(), static_cast<u32>(goodbye.size()));
+            // Wakes the thread out of its blocking read, or out of a write the client does not take.
             connection.m_socket->Shutdown();
         }
     }
@@ -151,14 +154,16 @@ void RemoteConsole::Accept()
     SmartPtr<StreamSocket> accepted(m_listener->Accept());
     if (!accepted)
         return;
-    // A client that stops reading must not hold its thread, or the shutdown, for ever; one that
-    // says nothing for long is let go.
+    // A client that stops reading must not hold its thread for ever; one that says nothing for
+    // long is let go.
     accepted->SetSendTimeout(SEND_TIMEOUT_MS);
     accepted->SetReceiveTimeout(m_idleMs);
     if (m_connections.size() >= MAX_CONNECTIONS) {
         NarrowString busy("Remote console busy: ");
         busy.AppendInt(static_cast<int>(MAX_CONNECTIONS));
-        accepted->WriteString(busy + " clients connected already\r\n");
+        // The socket is new and its buffer empty: the line fits without the main thread waiting.
+        busy += " clients connected already\r\n";
+        accepted->WriteNow(busy.data(), static_cast<u32>(busy.size()));
         return;
     }
     std::unique_ptr<RemoteConnection> connection(new RemoteConnection);

@@ -49,11 +49,13 @@ public:
     static constexpr size_t MAX_CONNECTIONS = 4;
     // A command line (without its line end) longer than this ends the connection.
     static constexpr size_t MAX_LINE = 4096;
-    // A reply piece a client does not take within this long ends the connection.
+    // A reply piece a client does not take within this long ends the connection (on the
+    // connection's thread: the main thread never waits for a client to take its bytes).
     static constexpr int SEND_TIMEOUT_MS = 2000;
 
     explicit RemoteConsole(DebugOverlay& overlay);
-    // Says goodbye to every client and joins every thread.
+    // Says goodbye to every client whose socket has room for it, waiting for none, and joins every
+    // thread: clients that stopped reading cost the main thread nothing.
     ~RemoteConsole();
     RemoteConsole(const RemoteConsole&) = delete;
     RemoteConsole& operator=(const RemoteConsole&) = delete;

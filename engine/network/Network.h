@@ -29,6 +29,9 @@ public:
     s32 Read(void* buffer, u32 count) override = 0;
     // One send; the count sent, 0 (and STATE_ERROR) on failure. Never raises SIGPIPE.
     u32 Write(const void* buffer, u32 count) override = 0;
+    // One send that never waits, blocking socket or not: what fits in the socket's buffer now
+    // goes. The count sent; 0 when nothing fits (the state unchanged) or on failure (STATE_ERROR).
+    virtual u32 WriteNow(const void* buffer, u32 count) = 0;
     // Sends the whole buffer, a piece at a time: true when every byte went. Each piece may take
     // up to the send timeout, so a slow reader gets all of it while one that stops reading ends it.
     bool WriteAll(const void* buffer, u32 count);

@@ -55,13 +55,20 @@ bool IsChunk(const Chunk& chunk, const char* id)
     return std::memcmp(chunk.id, id, 4) == 0;
 }
 
-// Where the chunk after this one starts: past its body and, for an odd size, its pad byte. Files
-// whose writers leave the pad out are read too: a pad byte is 0, and no chunk id begins with 0.
-u64 NextChunk(File& file, u64 fileSize, const Chunk& chunk)
+// How a walk steps over the byte after an odd-sized chunk.
+enum class Pad {
+    ALWAYS,     // as other readers do, whatever the byte holds
+    WHEN_ZERO,  // for writers that leave the pad out: a written pad is 0, and no chunk id begins with 0
+};
+
+// Where the chunk after this one starts: past its body and, for an odd size, its pad byte.
+u64 NextChunk(File& file, u64 fileSize, const Chunk& chunk, Pad pad)
 {
     u64 next = chunk.body + chunk.size;
-    u8 pad = 1;
-    if ((chunk.size & 1) != 0 && next < fileSize && ReadExactly(file, next, &pad, 1) && pad == 0)
+    if ((chunk.size & 1) == 0 || next >= fileSize)
+        return next;
+    u8 byte = 1;
+    if (pad == Pad::ALWAYS || (ReadExactly(file, next, &byte, 1) && byte == 0))
         ++next;
     return next;
 }
@@ -87,9 +94,8 @@ bool ReadFormat(File& file, u64 fileSize, const Chunk& chunk, AudioWave::Header&
            (header.bitsPerSample == 8 || header.bitsPerSample == 16) && header.sampleRate != 0;
 }
 
-} // namespace
-
-u32 AudioWave::ReadHeader(File& file, Header& header)
+// The walk of ReadHeader, stepping over pad bytes as pad says.
+u32 WalkChunks(File& file, Pad pad, AudioWave::Header& header)
 {
     const u64 fileSize = std::min<u64>(file.GetSize(), MAX_OFFSET);
     bool haveFormat = false;
@@ -118,8 +124,18 @@ u32 AudioWave::ReadHeader(File& file, Header& header)
             first = chunk;
             haveFirst = true;
         }
-        offset = NextChunk(file, fileSize, chunk);
+        offset = NextChunk(file, fileSize, chunk, pad);
     }
+}
+
+} // namespace
+
+u32 AudioWave::ReadHeader(File& file, Header& header)
+{
+    // A walk that skipped a pad byte its writer left out is out of step with the chunks and finds
+    // no data: the file is walked again the other way.
+    const u32 size = WalkChunks(file, Pad::ALWAYS, header);
+    return size ? size : WalkChunks(file, Pad::WHEN_ZERO, header);
 }
 
 AudioWave::AudioWave(const SmartPtr<File>& file, u32 dataStart, u32 dataSize, bool eightBit)

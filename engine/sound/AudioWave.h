@@ -23,13 +23,14 @@ public:
     // The same over a file that is already open; the source keeps it.
     static AudioWave* Open(const SmartPtr<File>& file);
 
-    // Walks the RIFF chunks after the 12-byte file header (each odd-sized chunk followed by its
-    // pad byte) to the format chunk and then to the data chunk (their ids in any case), leaving
-    // the file at the first byte of the data. Returns the data chunk's size in the file, cut to
-    // what the file holds and to whole frames, or 0 when the file is refused: not integer PCM
-    // (plain or extensible), not mono or stereo, not 8 or 16 bits, no sample rate, or no whole
-    // frame of data inside the file. When no chunk is named as the format, the first chunk is read
-    // as it.
+    // Walks the RIFF chunks after the 12-byte file header (each odd-sized chunk followed by its pad
+    // byte, whatever it holds; when that walk finds no data, as for a file whose writer left the pads
+    // out, only pad bytes that are 0 are skipped) to the format chunk and then to the data chunk
+    // (their ids in any case), leaving the file at the first byte of the data. Returns the data
+    // chunk's size in the file, cut to what the file holds and to whole frames, or 0 when the file is
+    // refused: not integer PCM (plain or extensible), not mono or stereo, not 8 or 16 bits, no sample
+    // rate, or no whole frame of data inside the file. When no chunk is named as the format, the first
+    // chunk is read as it.
     static u32 ReadHeader(File& file, Header& header);
 
     // Delivers what the file gives, at most the rest of the data chunk, always as signed 16-bit

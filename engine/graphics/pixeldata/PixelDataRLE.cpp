@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ByteReader.h"
+
 namespace Vorn {
 
 namespace {
@@ -11,11 +13,6 @@ void PutU16(std::vector<uint8_t>& out, uint32_t value)
 {
     out.push_back(static_cast<uint8_t>(value & 0xFF));
     out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-uint32_t GetU16(const uint8_t* at)
-{
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8;
 }
 
 // Encoder of one row at a time. A pending run collects entries of one op: one byte per transparent
@@ -262,7 +259,7 @@ bool PixelDataRLE::DecodeStream(const uint8_t* data, size_t size, int32_t w, int
     for (int32_t y = 0; y < h; ++y) {
         if (size - at < 3 || data[at] != ROW_MARKER)
             return false;
-        const size_t rowBytes = GetU16(data + at + 1);
+        const size_t rowBytes = LoadLE16(data + at + 1);
         at += 3;
         if (size - at < rowBytes)
             return false;
@@ -273,7 +270,7 @@ bool PixelDataRLE::DecodeStream(const uint8_t* data, size_t size, int32_t w, int
             if (rowEnd - at < 3)
                 return false;
             const uint8_t op = data[at];
-            const uint32_t count = GetU16(data + at + 1);
+            const uint32_t count = LoadLE16(data + at + 1);
             at += 3;
             if (count > static_cast<uint32_t>(w) - filled)
                 return false;
@@ -294,10 +291,12 @@ bool PixelDataRLE::DecodeStream(const uint8_t* data, size_t size, int32_t w, int
                 for (uint32_t i = 0; i < count; ++i, p += 4) {
                     switch (op) {
                     case OP_TRANSPARENT: break;  // already cleared
-                    case OP_TRANSLUCENT_LITERAL: PutPixel(p, GetU16(src + i * 3 + 1), Expand5(src[i * 3] & 0x1F)); break;
-                    case OP_OPAQUE_LITERAL: PutPixel(p, GetU16(src + i * 2), 255); break;
-                    case OP_TRANSLUCENT_REPEAT: PutPixel(p, GetU16(src + 1), Expand5(src[0] & 0x1F)); break;
-                    case OP_OPAQUE_REPEAT: PutPixel(p, GetU16(src), 255); break;
+                    case OP_TRANSLUCENT_LITERAL:
+                        PutPixel(p, LoadLE16(src + i * 3 + 1), Expand5(src[i * 3] & 0x1F));
+                        break;
+                    case OP_OPAQUE_LITERAL: PutPixel(p, LoadLE16(src + i * 2), 255); break;
+                    case OP_TRANSLUCENT_REPEAT: PutPixel(p, LoadLE16(src + 1), Expand5(src[0] & 0x1F)); break;
+                    case OP_OPAQUE_REPEAT: PutPixel(p, LoadLE16(src), 255); break;
                     }
                 }
             }

@@ -110,7 +110,7 @@ s32 UnixStreamSocket::Read(void* buffer, u32 count)
     }
 }
 
-u32 UnixStreamSocket::Write(const void* buffer, u32 count)
+u32 UnixStreamSocket::Send(const void* buffer, u32 count, int flags)
 {
     g_netAccess.store(true, std::memory_order_relaxed);
     if (count == 0)
@@ -118,13 +118,25 @@ u32 UnixStreamSocket::Write(const void* buffer, u32 count)
     ssize_t sent;
     do {
         // A peer that has gone must not end the process through SIGPIPE.
-        sent = send(m_descriptor, buffer, count, MSG_NOSIGNAL);
+        sent = send(m_descriptor, buffer, count, flags | MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0) {
-        m_state = STATE_ERROR;
+        // A full buffer is no failure of a send that was not to wait for room.
+        if (!(flags & MSG_DONTWAIT) || (errno != EAGAIN && errno != EWOULDBLOCK))
+            m_state = STATE_ERROR;
         return 0;
     }
     return static_cast<u32>(sent);
+}
+
+u32 UnixStreamSocket::Write(const void* buffer, u32 count)
+{
+    return Send(buffer, count, 0);
+}
+
+u32 UnixStreamSocket::WriteNow(const void* buffer, u32 count)
+{
+    return Send(buffer, count, MSG_DONTWAIT);
 }
 
 int UnixStreamSocket::Connect(u32 address, u16 port)

@@ -21,6 +21,7 @@ public:
 
     s32 Read(void* buffer, u32 count) override;
     u32 Write(const void* buffer, u32 count) override;
+    u32 WriteNow(const void* buffer, u32 count) override;
     int Connect(u32 address, u16 port) override;
     int GetState() override { return m_state.load(std::memory_order_acquire); }
     void Shutdown() override;
@@ -32,6 +33,8 @@ public:
     static constexpr int CONNECT_WAIT_MS = 5000;
 
 private:
+    u32 Send(const void* buffer, u32 count, int flags);
+
     // The state is read by the thread that owns the socket and by Shutdown's caller.
     std::atomic<int> m_state;
     int m_descriptor;

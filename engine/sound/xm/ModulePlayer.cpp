@@ -178,8 +178,9 @@ void ModulePlayer::StartNote(Channel& channel, const Cell& cell)
     channel.target = static_cast<u32>(std::min<u64>(step, MAX_STEP));
     if (cell.effect == 3)
         return;
-    // A sound cut by the new note fades out while the new one fades in.
-    const bool cut = channel.sample && channel.lastOut;
+    // Whatever the channel still sounds fades out while the new note fades in, so that a note
+    // starting on a silent channel does not step to its level either (a drum's first sample is
+    // often its loudest).
     StartTail(channel);
     channel.sample = sample;
     channel.position = 0;
@@ -188,8 +189,9 @@ void ModulePlayer::StartNote(Channel& channel, const Cell& cell)
     channel.envelopePoint = 0;
     channel.keyOff = false;
     channel.step = channel.target;
-    channel.mixGain = cut ? 0 : -1;
+    channel.mixGain = 0;
     channel.gainTarget = 0;
+    channel.rampLeft = 0;
 }
 
 void ModulePlayer::ProcessRow()
@@ -372,11 +374,7 @@ void ModulePlayer::SetGainTarget(Channel& channel)
 {
     const s32 target = static_cast<s32>(
         (static_cast<s64>(channel.gain) * ((static_cast<s64>(channel.volume) * channel.envelope) / 64)) >> 16);
-    if (channel.mixGain < 0) {
-        channel.mixGain = target << 8;
-        channel.gainTarget = target;
-        channel.rampLeft = 0;
-    } else if (target != channel.gainTarget) {
+    if (target != channel.gainTarget) {
         channel.gainTarget = target;
         channel.gainStep = ((target << 8) - channel.mixGain) / static_cast<s32>(RAMP);
         channel.rampLeft = RAMP;
@@ -385,6 +383,10 @@ void ModulePlayer::SetGainTarget(Channel& channel)
 
 void ModulePlayer::MixSpan(Channel& channel, const s16* data, u64& position, s32* mix, u32 count)
 {
+    // An empty span must leave the last value mixed as it is: the sample may end right after it,
+    // and its fade-out starts from that value.
+    if (!count)
+        return;
     if (channel.rampLeft) {
         const u32 glide = std::min(count, channel.rampLeft);
         channel.lastOut = MixRun<true>(data, position, channel.step, mix, glide, channel.mixGain, channel.gainStep);

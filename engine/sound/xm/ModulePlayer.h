@@ -5,8 +5,9 @@
 // speed/tempo. The song loops for ever.
 //
 // One channel at full volume plays at a quarter of its sample's level, so that four loud channels
-// fit the 16-bit range before they clip. Volume changes glide over RAMP samples, and a sound that
-// stops or is cut by a new note fades out over as many, instead of stepping.
+// fit the 16-bit range before they clip. Volume changes glide over RAMP samples, a note fades in
+// over as many, and a sound that stops or is cut by a new note fades out over as many, instead of
+// stepping.
 #pragma once
 
 #include <vector>
@@ -39,7 +40,7 @@ public:
         bool keyOff = false;
         u8 effect = 0;
         u8 parameter = 0;
-        s32 mixGain = -1;           // the gain mixed with, 8 fraction bits; -1: none yet
+        s32 mixGain = 0;            // the gain mixed with, 8 fraction bits
         s32 gainTarget = 0;         // where it glides to
         s32 gainStep = 0;           // per sample, while rampLeft counts down
         u32 rampLeft = 0;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -281,6 +283,62 @@ TEST_F(RemoteConsole, ShutdownSaysGoodbyeAndJoinsEveryThread)
     auto noPump = [] {};
     EXPECT_EQ(idle.ReadLines(1, noPump), std::vector<std::string>{"Application is shutting down. KTHXBAI"});
     EXPECT_EQ(busy.ReadLines(1, noPump), std::vector<std::string>{"Application is shutting down. KTHXBAI"});
+}
+
+// Clients that stopped reading while long replies were on their way: the shutdown waits for none
+// of them, so with every place taken it takes less than the send timeout it once spent on each.
+TEST_F(RemoteConsole, ClientsThatStoppedReadingDoNotHoldTheShutdown)
+{
+    // Each run queues a megabyte for its client: a few fill every buffer on the way.
+    typedef std::map<DebugOverlay::RemoteConnection*, int> Runs;
+    Runs runs;
+    console->RegisterCommand("flood", [](void* context, const NarrowString&,
+                                         DebugOverlay::RemoteConnection* connection) {
+        ++(*static_cast<Runs*>(context))[connection];
+        if (connection)
+            connection->Queue(NarrowString(1 << 20, 'x'));
+    }, &runs, "a megabyte of reply");
+    const int sent = 16;
+    std::string floods;
+    for (int i = 0; i < sent; ++i)
+        floods += "flood\n";
+    std::vector<std::unique_ptr<Client>> clients;
+    for (size_t i = 0; i < Vorn::RemoteConsole::MAX_CONNECTIONS; ++i) {
+        clients.emplace_back(new Client(port));
+        PumpUntilConnections(i + 1);
+        clients.back()->Send(floods);
+    }
+    // Frames run the floods until no connection's thread reads another: each waits in a write.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    size_t total = 0;
+    for (int quiet = 0; quiet < 100 && std::chrono::steady_clock::now() < deadline;) {
+        Pump();
+        size_t now = 0;
+        for (const auto& run : runs)
+            now += run.second;
+        quiet = now == total ? quiet + 1 : 0;
+        total = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(runs.size(), Vorn::RemoteConsole::MAX_CONNECTIONS);
+    for (const auto& run : runs)
+        ASSERT_LT(run.second, sent) << "a client took every reply";
+    ASSERT_EQ(console->GetRemoteConnectionCount(), Vorn::RemoteConsole::MAX_CONNECTIONS);
+    // Once a write has waited out its timeout, the writes after it fill the buffer to the last
+    // byte: a goodbye written then waits its whole timeout too.
+    const auto filled = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - filled <
+           std::chrono::milliseconds(Vorn::RemoteConsole::SEND_TIMEOUT_MS + 500)) {
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    console = nullptr;
+    const long long took =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(took, Vorn::RemoteConsole::SEND_TIMEOUT_MS);
+    std::printf("shutdown with %zu stalled clients: %lld ms\n", clients.size(), took);
 }
 
 TEST(RemoteConsolePort, APortInUseIsRefused)

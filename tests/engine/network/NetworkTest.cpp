@@ -297,6 +297,26 @@ TEST_F(NetworkTest, AWriteToAPeerThatStopsReadingGivesUpAfterItsTimeout)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+// WriteNow never waits, on a blocking socket without a send timeout either: it fills the buffers
+// on the way to a reader that takes nothing, then takes nothing itself, and the socket stays usable.
+TEST_F(NetworkTest, WriteNowTakesWhatFitsWithoutWaiting)
+{
+    SmartPtr<StreamSocket> client, server;
+    Connect(true, client, server);
+    std::vector<char> block(64 * 1024, 'z');
+    u64 total = 0;
+    u32 sent = 1;
+    for (int i = 0; i < 4096 && sent > 0; ++i) {
+        sent = server->WriteNow(block.data(), static_cast<u32>(block.size()));
+        total += sent;
+    }
+    EXPECT_EQ(sent, 0u);
+    EXPECT_GT(total, block.size());
+    EXPECT_EQ(server->WriteNow("x", 1), 0u);
+    EXPECT_TRUE(server->IsConnected());
+    EXPECT_EQ(client->Read(block.data(), 4), 4);
+}
+
 // A TCP send waits at most its timeout in all, however much it moves meanwhile: a reply longer
 // than the buffers reaches a slow reader whole only when the rest is sent on.
 TEST(NetworkSend, ASlowReaderGetsTheWholeText)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <xmp.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -202,8 +203,8 @@ TEST(XmSong, LoadsHeaderPatternsInstrumentsAndSamples)
     xmp_free_context(context);
 }
 
-// A note's sample plays from the first step on, at full volume; the first row comes on the
-// speed-th tick.
+// A note's sample plays from the first step on, fading in over the ramp to full volume; the first
+// row comes on the speed-th tick.
 TEST(XmPlayer, RendersKnownRows)
 {
     // A ramp of 16-bit values, played at note 61 (step 3042 / 4096 of a sample per output sample).
@@ -224,7 +225,10 @@ TEST(XmPlayer, RendersKnownRows)
         const int index = static_cast<int>(position >> 12);
         const int fraction = static_cast<int>(position & 4095);
         const int value = index * 64 + (64 * fraction) / 4096;
-        ASSERT_EQ(out[440 + k], FullVolume(value)) << k;
+        if (k >= static_cast<int>(Player::RAMP))
+            ASSERT_EQ(out[440 + k], FullVolume(value)) << k;
+        else
+            ASSERT_NEAR(out[440 + k], FullVolume(value) * k / static_cast<int>(Player::RAMP), 2) << k;
     }
 }
 
@@ -238,7 +242,10 @@ TEST(XmPlayer, OneShotSamplesStopAndLoopedSamplesGoOn)
     const std::vector<s16> a = shot.Render(400);
     const u32 step = shot.player.GetNoteStep(61);
     const u32 sounding = (100 * 4096 - 1) / step;
-    for (u32 i = 0; i < sounding; ++i)
+    // It fades in over the ramp instead of stepping to its level, even on a silent channel.
+    for (u32 i = 0; i < Player::RAMP; ++i)
+        ASSERT_TRUE(a[i] > (i ? a[i - 1] : 0) && a[i] - (i ? a[i - 1] : 0) <= FullVolume(8192) / 32) << i;
+    for (u32 i = Player::RAMP; i < sounding; ++i)
         ASSERT_EQ(a[i], FullVolume(8192)) << i;
     // Then it fades out over the ramp instead of stepping to silence.
     for (u32 i = sounding; i < sounding + Player::RAMP; ++i)
@@ -246,6 +253,13 @@ TEST(XmPlayer, OneShotSamplesStopAndLoopedSamplesGoOn)
     for (u32 i = sounding + Player::RAMP; i < 400; ++i)
         ASSERT_EQ(a[i], 0) << i;
     EXPECT_EQ(shot.player.GetChannels()[0].sample, nullptr);
+    // A sample that ends while its gain still glides fades out from where it was too.
+    Playing brief(OneNote(Constant(8192, 30), Note(61), 64));
+    const std::vector<s16> c = brief.Render(400);
+    EXPECT_GT(*std::max_element(c.begin(), c.end()), FullVolume(8192) / 2);
+    for (u32 i = 1; i < 400; ++i)
+        ASSERT_LE(std::abs(c[i] - c[i - 1]), FullVolume(8192) / 32) << i;
+    EXPECT_EQ(c.back(), 0);
 
     XmTest::Sample looped = Constant(8192, 100);
     looped.loopStart = 50;
@@ -253,7 +267,7 @@ TEST(XmPlayer, OneShotSamplesStopAndLoopedSamplesGoOn)
     looped.loopType = 1;
     Playing loop(OneNote(looped, Note(61), 64));
     const std::vector<s16> b = loop.Render(5000);
-    for (u32 i = 0; i < 5000; ++i)
+    for (u32 i = Player::RAMP; i < 5000; ++i)
         ASSERT_EQ(b[i], FullVolume(8192)) << i;
     // A loop's last sample leads back to its start, never toward the data after the loop.
     XmTest::Sample inner = Constant(8192, 150);
@@ -262,8 +276,9 @@ TEST(XmPlayer, OneShotSamplesStopAndLoopedSamplesGoOn)
     inner.loopLength = 50;
     inner.loopType = 1;
     Playing innerLoop(OneNote(inner, Note(61), 64));
-    for (s16 v : innerLoop.Render(5000))
-        ASSERT_EQ(v, FullVolume(8192));
+    const std::vector<s16> d = innerLoop.Render(5000);
+    for (u32 i = Player::RAMP; i < 5000; ++i)
+        ASSERT_EQ(d[i], FullVolume(8192)) << i;
     // Ping-pong loops play forward too; a loop of length 0 is no loop.
     looped.loopType = 2;
     Playing pingpong(OneNote(looped, Note(61), 64));
@@ -586,9 +601,9 @@ TEST(XmSource, PlaysThroughTheFactoryAndTheMixer)
     std::vector<u8> block(4096 * 8);
     mixer->Read(block.data(), static_cast<u32>(block.size()));
     const std::vector<s16> out = VornTest::Samples(block);
-    // The note starts on the first tick and its loop never ends: every frame holds it on both
-    // sides, at the mixer's rate.
-    for (size_t i = 0; i < out.size(); ++i)
+    // The note starts on the first tick and its loop never ends: once faded in, every frame holds
+    // it on both sides, at the mixer's rate.
+    for (size_t i = 4 * Player::RAMP; i < out.size(); ++i)
         ASSERT_EQ(out[i], FullVolume(4000)) << i;
     EXPECT_TRUE(mixer->Read(block.data(), 4096));
     // A module has no end to read to: none in memory.
