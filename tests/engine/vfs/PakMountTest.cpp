@@ -3,10 +3,8 @@
 
 #include <limits.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -424,29 +422,4 @@ TEST_F(PakMountTest, ADamagedMemberIsSaidOnceNamingTheArchiveAndTheMember)
     ASSERT_TRUE(pakMount);
     EXPECT_TRUE(pakMount->IsReportedDamaged(*pakMount->FindEntry("dir/b")));
     EXPECT_FALSE(pakMount->IsReportedDamaged(*pakMount->FindEntry("dir/a")));
-}
-
-// Why an archive does not mount: the error of opening it, or what of it was refused.
-TEST_F(PakMountTest, AnArchiveThatDoesNotMountSaysWhy)
-{
-    Vfs::Init();
-    Vfs::MountFailure failure;
-    EXPECT_FALSE(Vfs::MountPak("absent.pak", "p/", 0, &failure));
-    EXPECT_EQ(failure.openError, ENOENT);
-    ASSERT_EQ(mkdir(Sandbox::Native("folder.pak").c_str(), 0755), 0);
-    EXPECT_FALSE(Vfs::MountPak("folder.pak", "p/", 0, &failure));
-    EXPECT_EQ(failure.openError, EISDIR);
-    VornTest::WriteText(Sandbox::Native("text.pak"), "not an archive at all");
-    failure = Vfs::MountFailure();
-    EXPECT_FALSE(Vfs::MountPak("text.pak", "p/", 0, &failure));
-    EXPECT_EQ(failure.openError, 0);
-    EXPECT_STREQ(failure.damage, "it is not a pak archive, or its header or block table is damaged");
-    std::vector<uint8_t> pak = SmallPak();
-    pak[pak.size() - 3] ^= 0x40; // in the one coded block, which holds the directory
-    VornTest::WriteBytes(Sandbox::Native("t.pak"), pak);
-    failure = Vfs::MountFailure();
-    EXPECT_FALSE(Vfs::MountPak("t.pak", "p/", 0, &failure));
-    EXPECT_EQ(failure.openError, 0);
-    EXPECT_STREQ(failure.damage, "its directory is damaged");
-    EXPECT_FALSE(g_vfsStaticData->GetHead());
 }
