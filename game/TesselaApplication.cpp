@@ -21,7 +21,6 @@
 #include "vfs/VfsMount.h"
 
 #include <limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
