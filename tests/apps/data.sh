@@ -53,9 +53,13 @@ cp "$work/partial/data_common.pak" "$work/locked/"
 chmod 000 "$work/locked"
 without_override=()
 [ "$(id -u)" -ne 0 ] || without_override=(setpriv --bounding-set=-dac_override,-dac_read_search)
-run_without_data "$work/locked" "${without_override[@]}"
-expect_line "$work/err" "tessela: cannot start: the game's archive data_480.pak cannot be read in $work/locked: Permission denied"
-expect_line "$work/err" "tessela: cannot start: the game's archive data_common.pak cannot be read in $work/locked: Permission denied"
+if [ ${#without_override[@]} -eq 0 ] || "${without_override[@]}" true 2> /dev/null; then
+    run_without_data "$work/locked" "${without_override[@]}"
+    expect_line "$work/err" "tessela: cannot start: the game's archive data_480.pak cannot be read in $work/locked: Permission denied"
+    expect_line "$work/err" "tessela: cannot start: the game's archive data_common.pak cannot be read in $work/locked: Permission denied"
+else
+    echo "note: the superuser cannot give up reading through permissions here: unreadable folder not tried"
+fi
 chmod 755 "$work/locked"
 
 # A player's sandbox from earlier runs: the saves stay, and app/native still shows their archives.
