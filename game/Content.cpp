@@ -32,13 +32,15 @@ bool Content::LoadBinary(int level)
         return GetLevel(level) != nullptr;
     // The size decides the buffer only once it is known to fit a level at all.
     const Vorn::u32 size = file->GetSize();
-    if (size > MAX_LEVEL_BYTES)
-        return SetBinary(level, nullptr, 0);
-    std::vector<uint8_t> bytes(size);
-    if (size > 0 && (!file->Seek(0, Vorn::SeekableStream::FROM_START) ||
-                     file->Read(bytes.data(), size) != static_cast<Vorn::s32>(size)))
-        return SetBinary(level, nullptr, 0);
-    return SetBinary(level, bytes.data(), bytes.size());
+    std::vector<uint8_t> bytes(size <= MAX_LEVEL_BYTES ? size : 0);
+    const bool read = size <= MAX_LEVEL_BYTES &&
+                      (size == 0 || (file->Seek(0, Vorn::SeekableStream::FROM_START) &&
+                                     file->Read(bytes.data(), size) == static_cast<Vorn::s32>(size)));
+    if (read && SetBinary(level, bytes.data(), bytes.size()))
+        return true;
+    // A read that failed has been said by the archive already; a reported damage is said once.
+    file->ReportDamage("it is not a valid level file");
+    return SetBinary(level, nullptr, 0);
 }
 
 bool Content::SetBinary(int level, const uint8_t* data, size_t size)

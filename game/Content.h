@@ -30,7 +30,8 @@ public:
 
     // Reads the level's file (level directory + BinaryFiles::files[level]) and keeps it when it is
     // a valid level. A file that cannot be opened leaves the level as it was; one that is too long
-    // or invalid makes the level absent. True when the level is present afterwards.
+    // or invalid makes the level absent, and is told it is damaged (its archive says so once).
+    // True when the level is present afterwards.
     static bool LoadBinary(int level);
     // Validates bytes as the level's file: kept when valid, else the level becomes absent.
     static bool SetBinary(int level, const uint8_t* data, size_t size);

@@ -29,9 +29,13 @@ void GLFont::Load(int imageId)
         font = nullptr;
         return;
     }
+    font = new Vorn::FontEx(DescriptionPath(imageId), Tessela::DEVICE_MOUNT + Images::files[imageId]);
+}
+
+Vorn::NarrowString GLFont::DescriptionPath(int imageId)
+{
     const Vorn::NarrowString& name = Images::files[imageId];
-    const Vorn::NarrowString stem(name.substr(0, name.find('.')));
-    font = new Vorn::FontEx(Tessela::DEVICE_MOUNT + stem + ".xml", Tessela::DEVICE_MOUNT + name);
+    return Tessela::DEVICE_MOUNT + Vorn::NarrowString(name.substr(0, name.find('.'))) + ".xml";
 }
 
 int GLFont::GetLineHeight() const

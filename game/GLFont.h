@@ -28,6 +28,8 @@ public:
     // holding this font see the new id. An id outside the image table, or without a file name,
     // leaves no engine font: texts then measure 0 and draw nothing.
     void Load(int imageId);
+    // The glyph table of image imageId, an id with a file name in the image table.
+    static Vorn::NarrowString DescriptionPath(int imageId);
 
     int GetFontIndex() const { return fontIndex; }
     int GetLineHeight() const;

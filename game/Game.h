@@ -378,6 +378,8 @@ public:
     void LoadStep(int step);
     // The per-resolution archive's mount point followed by name.
     static Vorn::NarrowString DevicePath(const char* name);
+    // The atlas descriptions the loading stages load at a screen width (names in that archive).
+    static std::vector<const char*> AtlasFiles(int screenWidth);
 
     // --- Touches (GameTouch.cpp, GamePlayScreen.cpp) -----------------------------------------------
 

@@ -53,6 +53,15 @@ Vorn::NarrowString Game::DevicePath(const char* name)
     return Vorn::NarrowString(Tessela::DEVICE_MOUNT) + name;
 }
 
+std::vector<const char*> Game::AtlasFiles(int screenWidth)
+{
+    std::vector<const char*> names(std::begin(UI_ATLASES), std::end(UI_ATLASES));
+    if (screenWidth >= LARGE_LAYOUT_WIDTH)
+        names.push_back(UI_ATLAS_LARGE);
+    names.insert(names.end(), std::begin(BLOCK_ATLASES), std::end(BLOCK_ATLASES));
+    return names;
+}
+
 void Game::LoadStep(int step)
 {
     const int t = ThemeIndex();

@@ -11,5 +11,6 @@ inline constexpr char COMMON_MOUNT[] = "common/";   // the shared archive: level
 inline constexpr char RES_MOUNT[] = "res/";
 inline constexpr char SAVE_MOUNT[] = "save/";       // the writable save directory
 inline constexpr char SOUNDS_MOUNT[] = "sounds/";
+inline constexpr char LEVEL_DIRECTORY[] = "common/levels/android_full"; // the level files
 
 }  // namespace Tessela

@@ -2,6 +2,7 @@
 
 #include "Consts.h"
 #include "Content.h"
+#include "DataCheck.h"
 #include "Game.h"
 #include "Graphics.h"
 #include "Image.h"
@@ -20,11 +21,12 @@
 #include "vfs/VfsMount.h"
 
 #include <limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace Tessela {
@@ -38,7 +40,15 @@ const char* const COMMON_ARCHIVE = "data_common.pak";
 struct ArchiveMount {
     const char* name;
     const char* mountPoint;
+    // Reads the members the game cannot do without; false, with each failure said, when one is
+    // missing or damaged.
+    bool (*check)(int screenWidth);
 };
+
+bool CheckCommon(int)
+{
+    return DataCheck::CheckCommonArchive();
+}
 
 // The directory the install area shows, for messages: where app/native/ leads, even when that
 // is nowhere.
@@ -53,19 +63,19 @@ std::string InstallDirectory()
     return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : link;
 }
 
-// Says on stderr why the archive could not be mounted: not there, there but not readable, or
-// not an archive at all.
-void ReportArchive(const char* name)
+// Says on stderr why the game cannot start on the archive: not there, there but not readable
+// (and why), or damaged (and what).
+void ReportArchive(const char* name, const Vorn::Vfs::MountFailure& failure)
 {
     const std::string directory = InstallDirectory();
-    const std::string path = std::string(Vorn::PlatformFiles::InstallRoot()) + name;
-    struct stat st;
-    const char* problem = "is missing from";
-    if (stat(path.c_str(), &st) == 0)
-        problem = access(path.c_str(), R_OK) != 0 || !S_ISREG(st.st_mode) ? "cannot be read in"
-                                                                          : "is damaged in";
-    std::fprintf(stderr, "tessela: cannot start: the game's archive %s %s %s\n", name, problem,
-                 directory.c_str());
+    std::string problem;
+    if (failure.openError == ENOENT)
+        problem = "is missing from " + directory;
+    else if (failure.openError != 0)
+        problem = "cannot be read in " + directory + ": " + std::strerror(failure.openError);
+    else
+        problem = "is damaged in " + directory + (failure.damage ? std::string(": ") + failure.damage : "");
+    std::fprintf(stderr, "tessela: cannot start: the game's archive %s %s\n", name, problem.c_str());
 }
 
 } // namespace
@@ -105,6 +115,7 @@ void TesselaApplication::Initialize()
     Vorn::Vfs::Init();
     StringTools::Init();
     TextsManager::Instance().ResetDictionary();
+    Content::SetLevelPath(LEVEL_DIRECTORY);
     if (!MountData()) {
         // Nothing is drawn and nothing is saved: the process ends here with its message.
         AbandonStart();
@@ -112,7 +123,6 @@ void TesselaApplication::Initialize()
     }
     Content::SetImagePath("");
     Consts::Init(s_baseScreenWidth, s_baseScreenHeight, Language::EFIGS);
-    Content::SetLevelPath(Vorn::NarrowString(COMMON_MOUNT) + "levels/android_full");
     graphics = new Graphics(nullptr);
     game = new Game();
     game->screenWidth = Consts::SCREEN_WIDTH;
@@ -187,17 +197,30 @@ bool TesselaApplication::MountData()
     s_baseScreenHeight = base.height;
 
     // Archive paths are taken under the install area (app/native/), which the platform points at
-    // the built or installed archives. Without either archive there is nothing to show: each one
-    // missing is said, and the start-up ends.
+    // the built or installed archives. Without either archive, or with a member the game needs
+    // damaged, there is nothing to show: each archive that fails is said, and the start-up ends.
+    const ArchiveMount archives[] = {{base.archive, DEVICE_MOUNT, &DataCheck::CheckDeviceArchive},
+                                     {COMMON_ARCHIVE, COMMON_MOUNT, &CheckCommon}};
     bool mounted = true;
-    for (const ArchiveMount& archive :
-         {ArchiveMount{base.archive, DEVICE_MOUNT}, ArchiveMount{COMMON_ARCHIVE, COMMON_MOUNT}}) {
-        if (!Vorn::Vfs::MountPak(archive.name, archive.mountPoint, 0)) {
-            ReportArchive(archive.name);
+    for (const ArchiveMount& archive : archives) {
+        Vorn::Vfs::MountFailure failure;
+        if (!Vorn::Vfs::MountPak(archive.name, archive.mountPoint, 0, &failure)) {
+            ReportArchive(archive.name, failure);
             mounted = false;
         }
     }
     if (!mounted)
+        return false;
+    bool intact = true;
+    for (const ArchiveMount& archive : archives) {
+        if (!archive.check(base.width)) {
+            Vorn::Vfs::MountFailure failure;
+            failure.damage = "a member the game needs is damaged or missing (said above)";
+            ReportArchive(archive.name, failure);
+            intact = false;
+        }
+    }
+    if (!intact)
         return false;
     Vorn::Vfs::MountNative("./", SAVE_MOUNT,
                            Vorn::VfsMount::FALL_THROUGH | Vorn::VfsMount::SAVE_STORAGE);

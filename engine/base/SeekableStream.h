@@ -13,6 +13,10 @@ public:
     virtual bool Seek(int offset, int whence) = 0;
     virtual u32 Tell() = 0;
     virtual u32 GetSize() = 0;
+    // Told by a reader whose check of the bytes failed (a checksum, a malformed structure): the
+    // content is damaged, for the reason given. A member of an archive says so once on stderr,
+    // naming the archive and the member; a stream that stores nothing of its own says nothing.
+    virtual void ReportDamage(const char* why) { (void)why; }
 };
 
 } // namespace Vorn

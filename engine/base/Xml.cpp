@@ -144,7 +144,10 @@ SmartPtr<Xml> Xml::CreateFromStream(SeekableStream* stream)
     char* buffer = new char[data.size() ? data.size() : 1];
     if (!data.empty())
         std::memcpy(buffer, data.data(), data.size());
-    return CreateFromBuffer(buffer, static_cast<u32>(data.size()));
+    SmartPtr<Xml> xml = CreateFromBuffer(buffer, static_cast<u32>(data.size()));
+    if (!xml)
+        stream->ReportDamage("it is not a well-formed XML document");
+    return xml;
 }
 
 SmartPtr<Xml> Xml::CreateFromFile(const char* path)

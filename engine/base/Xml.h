@@ -36,7 +36,7 @@ public:
     // included); the buffer goes with the refused document.
     static SmartPtr<Xml> CreateFromBuffer(char* buffer, u32 length);
     // Reads as many bytes as the stream's size and parses the bytes actually delivered; null when
-    // they do not make a document.
+    // they do not make a document, which the stream is told is damage.
     static SmartPtr<Xml> CreateFromStream(SeekableStream* stream);
     // Opens the path through the virtual file system; null when it cannot be opened or parsed.
     static SmartPtr<Xml> CreateFromFile(const char* path);

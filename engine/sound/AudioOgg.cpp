@@ -184,6 +184,7 @@ AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
     if (ov_open_callbacks(input.get(), decoder, nullptr, 0, CALLBACKS) != 0) {
         // A failed open has already cleared what it made.
         delete decoder;
+        file->ReportDamage("it does not open as Ogg Vorbis");
         return nullptr;
     }
     const vorbis_info* info = ov_info(decoder, -1);
@@ -196,6 +197,7 @@ AudioOgg* AudioOgg::Open(const SmartPtr<File>& file)
     if (ov_seekable(decoder) && ov_pcm_total(decoder, -1) < 0) {
         ov_clear(decoder);
         delete decoder;
+        file->ReportDamage("its Ogg pages do not tell its length");
         return nullptr;
     }
     // The decoder leaves a chained stream positioned in its last link after scanning the links;
@@ -239,6 +241,12 @@ long AudioOgg::Decode(u8* out, u32 bytes)
     const int length = bytes > 0x7fffffffu ? 0x7fffffff : static_cast<int>(bytes);
     int link = -1;
     const long n = ov_read(m_decoder, reinterpret_cast<char*>(out), length, &link);
+    // Every Ogg page carries a CRC, and a page that fails it is dropped by the decoder, which then
+    // finds a hole in the stream: the only sign of damage to audio stored raw in an archive.
+    if (n == OV_HOLE)
+        m_input->file->ReportDamage("an Ogg page fails its CRC or is missing");
+    else if (n < 0)
+        m_input->file->ReportDamage("its Vorbis data does not decode");
     if (n > 0 && link > 0) {
         // The data of a chained stream's later link comes in that link's format.
         const vorbis_info* info = ov_info(m_decoder, link);

@@ -24,6 +24,8 @@ public:
     // Decodes until bytes are delivered or the stream ends. A hole in the data (lost pages) is
     // skipped a bounded number of times in a row; any other decoder error ends the read with what
     // was decoded, as does a chained stream whose next link changes the channel count or rate.
+    // Holes, decoder errors and a file the decoder cannot open are told to the file as damage
+    // (SeekableStream::ReportDamage), which an archive says once.
     u32 Read(void* buffer, u32 bytes) override;
     void Rewind() override;
     // 0 when the stream cannot tell its length (not seekable).

@@ -107,15 +107,23 @@ bool CachedFile::Open(const char* path)
     data.resize(used);
 
     m_owned.swap(data);
+    m_origin = file;
     m_data = m_owned.empty() ? s_empty : m_owned.data();
     m_size = static_cast<u32>(used);
     m_position = 0;
     return true;
 }
 
+void CachedFile::ReportDamage(const char* why)
+{
+    if (m_origin)
+        m_origin->ReportDamage(why);
+}
+
 bool CachedFile::Close()
 {
     std::vector<u8>().swap(m_owned);
+    m_origin = nullptr;
     m_data = nullptr;
     m_size = 0;
     m_position = 0;

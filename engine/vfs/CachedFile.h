@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "base/SmartPtr.h"
 #include "vfs/File.h"
 
 namespace Vorn {
@@ -28,12 +29,15 @@ public:
     bool Open(const char* path) override;
     bool Flush() override { return true; }
     bool Close() override;
+    // Passed on to the file the content was read from; nothing for a caller's buffer.
+    void ReportDamage(const char* why) override;
 
 private:
     // Keeps the buffer readable when the file is empty: IsOpen tests the data pointer.
     static const u8 s_empty[1];
 
     std::vector<u8> m_owned;
+    SmartPtr<File> m_origin; // the file Open read, which knows where its bytes are stored
     const u8* m_data;
     u32 m_size;
     u32 m_position;

@@ -1,7 +1,7 @@
 #include "vfs/CompressedFile.h"
 
 #include <algorithm>
-#include <climits>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -14,15 +14,14 @@ namespace {
 
 const u32 CODED_BIT = 0x80000000u;
 const u32 END_MASK = 0x7FFFFFFFu;
-const u64 UNKNOWN_POSITION = ~0ull;
 
 } // namespace
 
 CompressedFile::CompressedFile()
     : m_stream(LZMA_STREAM_INIT), m_decoderReady(false), m_totalSize(0), m_position(0),
       m_currentBlock(NO_BLOCK), m_blockFailed(false), m_coded(true),
-      m_dataOffset(0), m_blockSize(0), m_blockCount(0), m_fileSize(0),
-      m_filePosition(UNKNOWN_POSITION), m_inputNext(0), m_inputEnd(0)
+      m_dataOffset(0), m_blockSize(0), m_blockCount(0), m_fileSize(0), m_inputNext(0),
+      m_inputEnd(0), m_openError(0), m_readError(0), m_failure(FAILED_NONE), m_failedBlock(0)
 {
     std::memset(&m_options, 0, sizeof m_options);
 }
@@ -45,6 +44,9 @@ void CompressedFile::DropTables()
     m_dataOffset = 0;
     m_blockSize = 0;
     m_inputNext = m_inputEnd = 0;
+    m_readError = 0;
+    m_failure = FAILED_NONE;
+    m_failedBlock = 0;
 }
 
 bool CompressedFile::Close()
@@ -55,15 +57,17 @@ bool CompressedFile::Close()
     m_stream = LZMA_STREAM_INIT;
     m_decoderReady = false;
     m_fileSize = 0;
-    m_filePosition = UNKNOWN_POSITION;
     return PlaybookFile::Close();
 }
 
 bool CompressedFile::Open(const char* path)
 {
     Close();
-    if (!PlaybookFile::Open(path))
+    m_openError = 0;
+    if (!PlaybookFile::Open(path)) {
+        m_openError = errno != 0 ? errno : EIO;
         return false;
+    }
     if (ReadHeader())
         return true;
     Close();
@@ -73,36 +77,85 @@ bool CompressedFile::Open(const char* path)
 bool CompressedFile::OpenNative(const char* path)
 {
     Close();
-    if (!PosixFile::Open(path))
+    m_openError = 0;
+    if (!PosixFile::Open(path)) {
+        m_openError = errno != 0 ? errno : EIO;
         return false;
+    }
     if (ReadHeader())
         return true;
     Close();
     return false;
 }
 
+bool CompressedFile::OpenSibling(const CompressedFile& mounted)
+{
+    Close();
+    m_openError = 0;
+    if (!mounted.m_table || !OpenDuplicate(mounted)) {
+        m_openError = mounted.m_table ? errno : EBADF;
+        Close();
+        return false;
+    }
+    m_table.reset(new (std::nothrow) u32[mounted.m_blockCount]);
+    if (!m_table) {
+        Close();
+        return false;
+    }
+    std::memcpy(m_table.get(), mounted.m_table.get(), sizeof(u32) * mounted.m_blockCount);
+    m_options = mounted.m_options;
+    m_fileSize = mounted.m_fileSize;
+    m_blockCount = mounted.m_blockCount;
+    m_blockSize = mounted.m_blockSize;
+    m_dataOffset = mounted.m_dataOffset;
+    m_totalSize = mounted.m_totalSize;
+    return true;
+}
+
 u32 CompressedFile::ReadFile(u64 offset, void* buffer, u32 count)
 {
-    if (count == 0 || !m_handle)
+    if (count == 0)
         return 0;
-    g_vfsAccess = true;
-    if (m_filePosition != offset) {
-        if (offset > static_cast<u64>(LONG_MAX) ||
-            fseeko(m_handle, static_cast<off_t>(offset), SEEK_SET) != 0) {
-            m_filePosition = UNKNOWN_POSITION;
-            return 0;
-        }
-        m_filePosition = offset;
+    const s64 n = ReadAt(offset, buffer, count);
+    if (n < 0) {
+        m_readError = errno != 0 ? errno : EIO;
+        return 0;
     }
-    size_t n = std::fread(buffer, 1, count, m_handle);
-    m_filePosition = n == count ? m_filePosition + n : UNKNOWN_POSITION;
     return static_cast<u32>(n);
+}
+
+bool CompressedFile::GetBlockStorage(u32 block, u64& fileOffset, u32& storedSize, bool& coded) const
+{
+    if (block >= m_blockCount)
+        return false;
+    const u32 start = block == 0 ? 0 : (m_table[block - 1] & END_MASK);
+    fileOffset = static_cast<u64>(m_dataOffset) + start;
+    storedSize = (m_table[block] & END_MASK) - start;
+    coded = (m_table[block] & CODED_BIT) != 0;
+    return true;
+}
+
+void CompressedFile::NoteFailure()
+{
+    m_blockFailed = true;
+    m_failedBlock = m_currentBlock;
+    m_failure = m_readError != 0 ? FAILED_READ : m_coded ? FAILED_DECODE : FAILED_SHORT;
+}
+
+std::string CompressedFile::DescribeFailure() const
+{
+    const std::string block = "block " + std::to_string(m_failedBlock) + " of the archive";
+    switch (m_failure) {
+    case FAILED_READ: return "reading " + block + " failed: " + std::strerror(m_readError);
+    case FAILED_DECODE: return block + " does not decode";
+    case FAILED_SHORT: return block + " is cut short";
+    default: return std::string();
+    }
 }
 
 bool CompressedFile::ReadHeader()
 {
     m_fileSize = PosixFile::GetSize();
-    m_filePosition = UNKNOWN_POSITION;
     u8 header[HEADER_SIZE];
     if (ReadFile(0, header, HEADER_SIZE) != HEADER_SIZE)
         return false;
@@ -249,6 +302,7 @@ bool CompressedFile::SelectBlock(u32 block)
 {
     m_currentBlock = block;
     m_blockFailed = false;
+    m_readError = 0;
     u32 entry = m_table[block];
     m_coded = (entry & CODED_BIT) != 0;
     if (!m_coded)
@@ -260,7 +314,7 @@ bool CompressedFile::SelectBlock(u32 block)
         m_decoded.reset(new (std::nothrow) u8[m_blockSize]);
     if (!m_decoded || !RestartDecoder(m_blockSize, m_blockSize) ||
         !DecodeWhole(m_decoded.get(), m_blockSize)) {
-        m_blockFailed = true;
+        NoteFailure();
         return false;
     }
     return true;
@@ -289,7 +343,7 @@ s32 CompressedFile::Read(void* buffer, u32 count)
         remaining -= got;
         if (got < chunk) {
             // Damaged block: deliver what came before it, and start the block afresh next time.
-            m_blockFailed = true;
+            NoteFailure();
             break;
         }
     }

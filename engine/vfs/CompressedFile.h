@@ -13,6 +13,7 @@
 #include <lzma.h>
 
 #include <memory>
+#include <string>
 
 #include "vfs/playbook/PlaybookFile.h"
 
@@ -40,13 +41,27 @@ public:
     bool Open(const char* path) override;
     // The same for a path taken as it stands.
     bool OpenNative(const char* path);
+    // A second stream on the file mounted has open: its descriptor duplicated and its table
+    // copied, so that both read the file that was opened even once its path leads elsewhere (an
+    // archive replaced by rename while mounted). False when mounted is not open.
+    bool OpenSibling(const CompressedFile& mounted);
     bool Close() override;
+
+    // Why the last open failed: the error of opening the file (errno), 0 when the file opened but
+    // its header or block table was refused.
+    int GetOpenError() const { return m_openError; }
+    // Why the last read delivered less than it was asked for while the content had the bytes: the
+    // block that failed and how ("block 3 does not decode"); empty when no read has failed.
+    std::string DescribeFailure() const;
 
     // Positions within the whole logical size (Seek's int offset reaches only 2 GiB).
     void SeekTo(u32 position);
 
     u32 GetBlockSize() const { return m_blockSize; }
     u32 GetBlockCount() const { return m_blockCount; }
+    // Where block i is stored: its first byte in the file, its stored length, and whether it is
+    // LZMA-coded (else raw). False past the last block.
+    bool GetBlockStorage(u32 block, u64& fileOffset, u32& storedSize, bool& coded) const;
 
 private:
     static const u32 NO_BLOCK = 0xFFFFFFFFu;
@@ -64,8 +79,11 @@ private:
     u32 CopyDecoded(u32 offset, u8* out, u32 count);
     // Fetches the next input bytes of the current stream; false when it has no more.
     bool FillInput();
-    // Bytes of the underlying file at an absolute offset; the count delivered.
+    // Bytes of the underlying file at an absolute offset; the count delivered. An error of the
+    // file is kept in m_readError.
     u32 ReadFile(u64 offset, void* buffer, u32 count);
+    // Notes that the current block failed, and how, for DescribeFailure.
+    void NoteFailure();
 
     lzma_stream m_stream;
     lzma_options_lzma m_options;
@@ -84,9 +102,14 @@ private:
     std::unique_ptr<u32[]> m_table;
 
     u64 m_fileSize;
-    u64 m_filePosition;    // where the handle stands, as far as this object moved it
     u64 m_inputNext;       // next stored byte of the current stream
     u64 m_inputEnd;        // end of the current stream's stored bytes
+
+    int m_openError;
+    int m_readError;       // errno of the last failed read of the file since the block was chosen
+    enum Failure { FAILED_NONE, FAILED_READ, FAILED_DECODE, FAILED_SHORT };
+    Failure m_failure;
+    u32 m_failedBlock;
 };
 
 } // namespace Vorn

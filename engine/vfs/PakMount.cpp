@@ -1,22 +1,50 @@
 #include "vfs/PakMount.h"
 
+#include <errno.h>  // program_invocation_short_name
+#include <limits.h>
+#include <stdlib.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "base/ByteReader.h"
 #include "vfs/VirtualFile.h"
+#include "vfs/playbook/PlaybookFile.h"
 
 namespace Vorn {
 
+namespace {
+
+// The archive's real path when it can be found, else the path as it was given.
+std::string ArchiveName(const char* pakPath, PakMount::Location location)
+{
+    const std::string given = pakPath ? pakPath : "";
+    const std::string path =
+        location == PakMount::INSTALL_AREA ? PlaybookFile::INSTALL_ROOT + given : given;
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+} // namespace
+
 PakMount::PakMount(const char* pakPath, const char* mountPoint, u32 flags, Location location)
     : VfsMount(mountPoint, flags), m_entryCount(0), m_nameTableSize(0), m_valid(false),
-      m_path(pakPath ? pakPath : ""), m_location(location)
+      m_openError(0), m_damage(nullptr), m_archiveName(ArchiveName(pakPath, location)),
+      m_decoderLimit(MAX_DECODERS)
 {
     bool opened = location == NATIVE_PATH ? m_file.OpenNative(pakPath) : m_file.Open(pakPath);
-    if (opened)
+    if (opened) {
         m_valid = ReadDirectory();
+        if (!m_valid)
+            m_damage = "its directory is damaged";
+    } else {
+        m_openError = m_file.GetOpenError();
+        if (m_openError == 0)
+            m_damage = "it is not a pak archive, or its header or block table is damaged";
+    }
     if (!m_valid) {
         m_entries.reset();
         m_names.reset();
@@ -24,6 +52,7 @@ PakMount::PakMount(const char* pakPath, const char* mountPoint, u32 flags, Locat
         m_nameTableSize = 0;
         m_file.Close();
     }
+    m_reported.assign(m_entryCount, false);
     m_decoders.push_back(Decoder{&m_file, false});
 }
 
@@ -158,23 +187,31 @@ CompressedFile* PakMount::TakeDecoder(u32 position)
             idle->busy = true;
             return idle->file;
         }
-        if (m_decoders.size() < MAX_DECODERS)
-            break;
+        if (m_decoders.size() < m_decoderLimit) {
+            if (CompressedFile* opened = OpenDecoder(lock))
+                return opened;
+            // None could be opened (no descriptor left): the read waits for one of those there are.
+            m_decoderLimit = m_decoders.size();
+            continue;
+        }
         m_decoderFree.wait(lock);
     }
-    // Opened outside the lock (it reads the archive's header and block table); counted in
-    // m_decoders at once so that no more than MAX_DECODERS are opened.
+}
+
+CompressedFile* PakMount::OpenDecoder(std::unique_lock<std::mutex>& lock)
+{
+    // Opened outside the lock (it copies the block table); counted in m_decoders at once so that
+    // no more than MAX_DECODERS are opened. The archive is not opened again by its path: that may
+    // lead to another file by now, which this directory does not describe.
     m_decoders.push_back(Decoder{nullptr, true});
     lock.unlock();
     auto file = std::make_unique<CompressedFile>();
-    const bool opened =
-        m_location == NATIVE_PATH ? file->OpenNative(m_path.c_str()) : file->Open(m_path.c_str());
+    const bool opened = file->OpenSibling(m_file);
     lock.lock();
     auto slot = std::find_if(m_decoders.begin(), m_decoders.end(),
                              [](const Decoder& d) { return d.file == nullptr; });
     if (!opened) {
         m_decoders.erase(slot);
-        m_decoderFree.notify_all();
         return nullptr;
     }
     slot->file = file.get();
@@ -200,12 +237,34 @@ s32 PakMount::ReadEntry(const Entry& entry, u32 offset, void* buffer, u32 count)
     u32 n = std::min(count, entry.size - offset);
     const u32 position = entry.dataOffset + offset;
     CompressedFile* file = TakeDecoder(position);
-    if (!file)
-        return 0;
     file->SeekTo(position);
     const s32 got = file->Read(buffer, n);
+    const std::string failure = got < static_cast<s32>(n) ? file->DescribeFailure() : std::string();
     GiveBack(file);
+    if (!failure.empty())
+        ReportDamage(entry, failure.c_str());
     return got;
+}
+
+void PakMount::ReportDamage(const Entry& entry, const char* why)
+{
+    const size_t index = static_cast<size_t>(&entry - m_entries.get());
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (index >= m_reported.size() || m_reported[index])
+            return;
+        m_reported[index] = true;
+    }
+    std::fprintf(stderr, "%s: %s: %s is damaged (%s)\n", program_invocation_short_name,
+                 Printable(m_archiveName).c_str(), Printable(GetName(entry)).c_str(),
+                 why && *why ? why : "unknown reason");
+}
+
+bool PakMount::IsReportedDamaged(const Entry& entry) const
+{
+    const size_t index = static_cast<size_t>(&entry - m_entries.get());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return index < m_reported.size() && m_reported[index];
 }
 
 } // namespace Vorn

@@ -6,7 +6,6 @@
 #include "vfs/EncryptedFile.h"
 #include "vfs/NativeMount.h"
 #include "vfs/PakMount.h"
-#include "vfs/PlatformFiles.h"
 
 namespace Vorn {
 
@@ -67,18 +66,19 @@ bool MountNative(const NarrowString& directory, const char* mountPoint, u32 flag
     return AddMount(g_vfsStaticData.Get(), new NativeMount(directory.c_str(), mountPoint, flags));
 }
 
-bool MountPak(const NarrowString& pakPath, const char* mountPoint, u32 flags)
+bool MountPak(const NarrowString& pakPath, const char* mountPoint, u32 flags,
+              MountFailure* failure)
 {
     if (!g_vfsStaticData)
         return false;
-    {
-        SmartPtr<File> probe(PlatformFiles::NewInstallFile());
-        if (!probe->Open(pakPath.c_str()))
-            return false;
-    }
     SmartPtr<PakMount> pak(new PakMount(pakPath.c_str(), mountPoint, flags));
-    if (!pak->IsValid())
+    if (!pak->IsValid()) {
+        if (failure) {
+            failure->openError = pak->GetOpenError();
+            failure->damage = pak->GetDamage();
+        }
         return false;
+    }
     return AddMount(g_vfsStaticData.Get(), pak.Get());
 }
 

@@ -33,9 +33,17 @@ void Shutdown();
 // Mounts a directory (ending in '/') on mountPoint. False when the directory is too long for a
 // directory mount; nothing is linked then.
 bool MountNative(const NarrowString& directory, const char* mountPoint, u32 flags);
+// Why MountPak refused an archive: the error of opening it (errno), or, when it opened, what of
+// it was refused.
+struct MountFailure {
+    int openError = 0;
+    const char* damage = nullptr;
+};
+
 // Mounts the pak at pakPath (in the install area) on mountPoint. False, and nothing linked, when
-// the archive is missing or damaged.
-bool MountPak(const NarrowString& pakPath, const char* mountPoint, u32 flags);
+// the archive is missing or damaged; failure, when given, then says why.
+bool MountPak(const NarrowString& pakPath, const char* mountPoint, u32 flags,
+              MountFailure* failure = nullptr);
 // Links mount at the head of the list. False when it is null or already in the list.
 bool AddMount(VfsStaticData* data, VfsMount* mount);
 

@@ -43,4 +43,26 @@ bool VfsMount::HasPrefixNoCase(const char* text, const char* prefix, size_t leng
     return true;
 }
 
+std::string VfsMount::Printable(const std::string& text)
+{
+    static const char HEX[] = "0123456789abcdef";
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c == '\\') {
+            shown += "\\\\";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            shown += "\\x";
+            shown += HEX[c >> 4];
+            shown += HEX[c & 15];
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
 } // namespace Vorn

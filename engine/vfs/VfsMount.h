@@ -37,6 +37,10 @@ public:
     // ASCII-only, so that lookups do not change with the process's locale.
     static int CompareNoCase(const char* a, const char* b);
     static bool HasPrefixNoCase(const char* text, const char* prefix, size_t length);
+    // Text (a name from an archive, a path) as it may reach a terminal: control characters
+    // (escape sequences, line breaks) and the backslash are written as C escapes, so that a name
+    // can neither drive the terminal nor pass for two.
+    static std::string Printable(const std::string& text);
 
 private:
     std::string m_mountPoint;

@@ -40,6 +40,12 @@ u32 VirtualFile::BytesToBlockEnd(u32 position, u32& blockSize)
     return m_entry ? m_pak->BytesToBlockEnd(*m_entry, position, blockSize) : 0;
 }
 
+void VirtualFile::ReportDamage(const char* why)
+{
+    if (m_entry)
+        m_pak->ReportDamage(*m_entry, why);
+}
+
 bool VirtualFile::Close()
 {
     m_entry = nullptr;

@@ -1,5 +1,5 @@
-// One entry of a pak archive, read through the archive's shared stream. A virtual file keeps its
-// archive alive.
+// One entry of a pak archive, read through the archive's streams. A virtual file keeps its archive
+// alive.
 #pragma once
 
 #include "base/SmartPtr.h"
@@ -24,6 +24,8 @@ public:
     bool Close() override;
     // The archive's blocks, as they lie under this entry.
     u32 BytesToBlockEnd(u32 position, u32& blockSize) override;
+    // Said once per entry by the archive (PakMount::ReportDamage).
+    void ReportDamage(const char* why) override;
 
 private:
     SmartPtr<PakMount> m_pak;

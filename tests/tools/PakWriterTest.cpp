@@ -247,15 +247,14 @@ PakWriter::Options RawOggOptions()
 
 TEST(PakWriterRawEndings, MatchOnlyNameEndingsWithoutRegardToCase)
 {
-    PakWriter::Options options;
-    options.rawEndings = {".ogg", ".Wav"};
-    EXPECT_TRUE(PakWriter::KeepsRaw(options, "music/Theme.OGG"));
-    EXPECT_TRUE(PakWriter::KeepsRaw(options, "a.wav"));
-    EXPECT_TRUE(PakWriter::KeepsRaw(options, ".ogg"));
-    EXPECT_FALSE(PakWriter::KeepsRaw(options, "ogg"));
-    EXPECT_FALSE(PakWriter::KeepsRaw(options, "ogg.txt"));
-    EXPECT_FALSE(PakWriter::KeepsRaw(options, "music/theme.ogg2"));
-    EXPECT_FALSE(PakWriter::KeepsRaw(PakWriter::Options(), "a.ogg"));
+    const std::vector<std::string> endings = {".ogg", ".Wav"};
+    EXPECT_TRUE(PakWriter::HasEnding(endings, "music/Theme.OGG"));
+    EXPECT_TRUE(PakWriter::HasEnding(endings, "a.wav"));
+    EXPECT_TRUE(PakWriter::HasEnding(endings, ".ogg"));
+    EXPECT_FALSE(PakWriter::HasEnding(endings, "ogg"));
+    EXPECT_FALSE(PakWriter::HasEnding(endings, "ogg.txt"));
+    EXPECT_FALSE(PakWriter::HasEnding(endings, "music/theme.ogg2"));
+    EXPECT_FALSE(PakWriter::HasEnding({}, "a.ogg"));
 }
 
 TEST(PakWriterRawEndings, GivesThoseFilesRawBlocksOfTheirOwnAndTheEngineReadsThemBack)
@@ -284,7 +283,7 @@ TEST(PakWriterRawEndings, GivesThoseFilesRawBlocksOfTheirOwnAndTheEngineReadsThe
         const ReadBack& file = read[i];
         if (file.bytes.empty())
             continue;
-        const bool raw = PakWriter::KeepsRaw(RawOggOptions(), file.name);
+        const bool raw = PakWriter::HasEnding(RawOggOptions().rawEndings, file.name);
         const size_t first = file.offset / SMALL_BLOCK;
         const size_t last = (file.offset + file.bytes.size() - 1) / SMALL_BLOCK;
         if (raw) {
@@ -352,17 +351,19 @@ TEST(PakWriterRawEndings, OutputDependsOnlyOnTheFiles)
     EXPECT_EQ(paks[0], paks[2]);
 }
 
-TEST(BlockFileWriterKeepRaw, StoresTheMarkedBlocksRawAndLeavesTheRestToTheOptions)
+TEST(BlockFileWriterBlockModes, StoreTheMarkedBlocksAsMarkedAndLeaveTheRestToTheOptions)
 {
     const std::vector<uint8_t> text = VornTest::TextBytes(6 * SMALL_BLOCK, 21);
     BlockFileWriter::Options options;
     options.blockSize = SMALL_BLOCK;
     options.table = BlockFileWriter::STORE_RAW;
-    const std::vector<uint8_t> keepRaw = {0, 1, 1, 0}; // blocks 4 and 5 past its end
+    using Mode = BlockFileWriter::StoreMode;
+    const std::vector<Mode> modes = {Mode::STORE_AUTO, Mode::STORE_RAW, Mode::STORE_RAW,
+                                     Mode::STORE_CODED}; // blocks 4 and 5 past its end
     std::vector<uint8_t> out;
     std::string error;
     BlockFileWriter::Stats stats;
-    ASSERT_TRUE(BlockFileWriter::Encode(text.data(), text.size(), options, out, error, &stats, &keepRaw));
+    ASSERT_TRUE(BlockFileWriter::Encode(text.data(), text.size(), options, out, error, &stats, &modes));
     EXPECT_EQ(CodedBlocks(out), (std::vector<bool>{true, false, false, true, true, true}));
     EXPECT_EQ(stats.codedBlocks, 4u);
     // A raw block holds the content's bytes as they are.
@@ -371,4 +372,62 @@ TEST(BlockFileWriterKeepRaw, StoresTheMarkedBlocksRawAndLeavesTheRestToTheOption
     ASSERT_LE(size_t(dataOffset) + firstEnd + SMALL_BLOCK, out.size());
     EXPECT_TRUE(std::equal(text.begin() + SMALL_BLOCK, text.begin() + 2 * SMALL_BLOCK,
                            out.begin() + dataOffset + firstEnd));
+}
+
+// With checkedEndings, the directory and every file without a check of its own sit in coded
+// blocks, even where LZMA does not shrink them, so that the decoder's check covers them; raw blocks
+// hold only the checked files' bytes and padding. Every file reads back as it was.
+TEST(PakWriterCheckedEndings, LeaveRawOnlyTheFilesThatCarryTheirOwnCheck)
+{
+    const std::map<std::string, std::vector<uint8_t>> files = {
+        {"a/atlas.xml", VornTest::TextBytes(2500, 31)},
+        {"a/atlas.png", VornTest::RandomBytes(5000, 32)},
+        {"b/key.dat", VornTest::RandomBytes(3000, 33)},
+        {"c/level.bin", VornTest::RandomBytes(700, 34)},
+        {"sounds/click.ogg", VornTest::RandomBytes(1500, 35)},
+        {"sounds/music.ogg", VornTest::RandomBytes(4100, 36)},
+        {"z.png", VornTest::RandomBytes(3333, 37)},
+    };
+    PakWriter::Options options;
+    options.blockSize = SMALL_BLOCK;
+    options.table = BlockFileWriter::STORE_RAW;
+    options.checkedEndings = {".png", ".ogg"};
+    options.rawEndings = {"music.ogg"};
+    PakWriter writer(options);
+    for (const auto& file : files)
+        ASSERT_TRUE(writer.AddFile(file.first, file.second.data(), file.second.size()));
+    std::vector<uint8_t> pak;
+    ASSERT_TRUE(writer.WriteToMemory(pak)) << writer.GetError();
+    const std::vector<bool> coded = CodedBlocks(pak);
+
+    const std::vector<ReadBack> read = ReadThroughEngine(pak);
+    ASSERT_EQ(read.size(), files.size());
+    uint64_t directoryEnd = 8;
+    for (const ReadBack& file : read) {
+        EXPECT_EQ(file.bytes, files.at(file.name)) << file.name;
+        directoryEnd += 12 + file.name.size() + 1;
+    }
+    // What each block must be: coded where it holds a byte without a check of its own.
+    std::vector<int> needs(coded.size(), 0); // 1 coded, -1 raw (music), 0 either
+    auto mark = [&](uint64_t from, uint64_t to, int need) {
+        for (uint64_t at = from; at < to; ++at)
+            needs.at(at / SMALL_BLOCK) = needs[at / SMALL_BLOCK] == 1 ? 1 : need;
+    };
+    mark(0, directoryEnd, 1);
+    for (const ReadBack& file : read) {
+        const bool checked = PakWriter::HasEnding(options.checkedEndings, file.name);
+        const bool raw = PakWriter::HasEnding(options.rawEndings, file.name);
+        mark(file.offset, file.offset + file.bytes.size(), raw ? -1 : checked ? 0 : 1);
+    }
+    int rawBlocks = 0;
+    for (size_t b = 0; b < coded.size(); ++b) {
+        if (needs[b] != 0) {
+            EXPECT_EQ(coded[b], needs[b] == 1) << "block " << b;
+        }
+        rawBlocks += !coded[b];
+    }
+    // Random bytes do not shrink: beside the music's five raw blocks, the checked pictures and
+    // sound (9833 bytes) stay raw but where they share a block with the unchecked files or with
+    // the padding before the music, which LZMA may shrink.
+    EXPECT_GE(rawBlocks, 5 + 7);
 }

@@ -24,11 +24,16 @@ int RunPak(const std::vector<std::string>& args)
     struct stat info;
     if (stat(args[0].c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return Fail(args[0] + ": not a directory");
-    // The music is streamed while the game plays: it hardly shrinks under LZMA but would cost a
-    // decode of every block read, so it gets raw blocks of its own. The short sounds are read whole
-    // once and stay packed with the rest (a raw block of their own would be mostly padding).
+    // The format has no checksum of its own: only a coded block is checked, by its decoder. So
+    // every file without a check of its own (the texts, levels, atlas and glyph tables) and the
+    // directory and block table are coded; the pictures and sounds carry theirs (PNG chunk CRCs,
+    // Ogg page CRCs) and follow the rest, in blocks coded only where that pays. The music is
+    // streamed while the game plays: it hardly shrinks under LZMA but would cost a decode of
+    // every block read, so it gets raw blocks of its own.
     VornTools::PakWriter::Options options;
+    options.checkedEndings = {".png", ".ogg"};
     options.rawEndings = {"sounds/music.ogg", "sounds/musichelloween.ogg"};
+    options.table = VornTools::BlockFileWriter::STORE_CODED;
     options.threads = std::min(4u, Workers());
     VornTools::PakWriter writer(options);
     if (!writer.AddDirectory(args[0]))

@@ -98,8 +98,8 @@ const uint8_t* BlockBytes(const uint8_t* content, size_t size, uint64_t blockSiz
 // options.threads threads; blocks run in any order, each with its own result slot.
 bool CompressBlocks(const uint8_t* content, size_t size, uint64_t blockCount,
                     const BlockFileWriter::Options& options, const lzma_options_lzma& lzma,
-                    const std::vector<uint8_t>* keepRaw, std::vector<std::vector<uint8_t>>& coded,
-                    std::vector<uint8_t>& isCoded)
+                    const std::vector<BlockFileWriter::StoreMode>* blockModes,
+                    std::vector<std::vector<uint8_t>>& coded, std::vector<uint8_t>& isCoded)
 {
     const uint64_t blockSize = options.blockSize;
     coded.assign(blockCount, std::vector<uint8_t>());
@@ -110,15 +110,16 @@ bool CompressBlocks(const uint8_t* content, size_t size, uint64_t blockCount,
         lzma_stream stream = LZMA_STREAM_INIT;
         std::vector<uint8_t> scratch;
         for (uint64_t i = next++; i < blockCount && !failed; i = next++) {
-            const bool raw = keepRaw && i < keepRaw->size() && (*keepRaw)[i];
-            if (options.blocks == BlockFileWriter::STORE_RAW || raw)
+            const BlockFileWriter::StoreMode mode =
+                blockModes && i < blockModes->size() ? (*blockModes)[i] : options.blocks;
+            if (mode == BlockFileWriter::STORE_RAW)
                 continue;
             const uint8_t* block = BlockBytes(content, size, blockSize, i, scratch);
             if (!Compress(stream, lzma, block, blockSize, coded[i])) {
                 failed = true;
                 break;
             }
-            if (Pays(coded[i].size(), blockSize, options.blocks))
+            if (Pays(coded[i].size(), blockSize, mode))
                 isCoded[i] = 1;
             else
                 std::vector<uint8_t>().swap(coded[i]);
@@ -129,7 +130,7 @@ bool CompressBlocks(const uint8_t* content, size_t size, uint64_t blockCount,
     if (threads == 0)
         threads = std::max(1u, std::min(MAX_AUTO_THREADS, std::thread::hardware_concurrency()));
     threads = static_cast<unsigned>(std::min<uint64_t>(threads, blockCount));
-    if (options.blocks == BlockFileWriter::STORE_RAW || threads <= 1) {
+    if (threads <= 1) {
         worker();
     } else {
         std::vector<std::thread> pool;
@@ -215,7 +216,7 @@ void BlockFileWriter::GetProperties(uint32_t blockSize, uint8_t properties[5])
 
 bool BlockFileWriter::Encode(const uint8_t* content, size_t size, const Options& options,
                              std::vector<uint8_t>& out, std::string& error, Stats* stats,
-                             const std::vector<uint8_t>* keepRaw)
+                             const std::vector<StoreMode>* blockModes)
 {
     if (!CheckOptions(options, error))
         return false;
@@ -234,7 +235,7 @@ bool BlockFileWriter::Encode(const uint8_t* content, size_t size, const Options&
     }
     std::vector<std::vector<uint8_t>> coded;
     std::vector<uint8_t> isCoded;
-    if (!CompressBlocks(content, size, blockCount, options, lzma, keepRaw, coded, isCoded)) {
+    if (!CompressBlocks(content, size, blockCount, options, lzma, blockModes, coded, isCoded)) {
         error = "the LZMA encoder failed";
         return false;
     }

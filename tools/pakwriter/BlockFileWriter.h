@@ -43,13 +43,13 @@ public:
     static bool CheckOptions(const Options& options, std::string& error);
 
     // Encodes content into out (replacing what it held). The output depends only on the content,
-    // the options and keepRaw, never on the thread count. Block i is stored raw whatever the
-    // options when keepRaw holds a nonzero byte at i; blocks past its end follow the options.
-    // False with a message when the content does not fit the format (a logical size of 4 GiB or
-    // more, or 2 GiB of stored blocks).
+    // the options and blockModes, never on the thread count. Block i is stored as blockModes[i]
+    // says where the vector reaches, and as options.blocks says past its end. False with a message
+    // when the content does not fit the format (a logical size of 4 GiB or more, or 2 GiB of
+    // stored blocks).
     static bool Encode(const uint8_t* content, size_t size, const Options& options,
                        std::vector<uint8_t>& out, std::string& error, Stats* stats = nullptr,
-                       const std::vector<uint8_t>* keepRaw = nullptr);
+                       const std::vector<StoreMode>* blockModes = nullptr);
 
     // The five LZMA property bytes for the given block size.
     static void GetProperties(uint32_t blockSize, uint8_t properties[5]);

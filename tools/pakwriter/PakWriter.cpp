@@ -62,9 +62,9 @@ int PakWriter::CompareNames(const std::string& a, const std::string& b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-bool PakWriter::KeepsRaw(const Options& options, const std::string& name)
+bool PakWriter::HasEnding(const std::vector<std::string>& endings, const std::string& name)
 {
-    for (const std::string& ending : options.rawEndings) {
+    for (const std::string& ending : endings) {
         if (ending.size() <= name.size() &&
             CompareNames(name.substr(name.size() - ending.size()), ending) == 0)
             return true;
@@ -192,30 +192,54 @@ bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
     if (!BlockFileWriter::CheckOptions(m_options, error))
         return Fail(error);
     const uint64_t blockSize = m_options.blockSize;
+    using StoreMode = BlockFileWriter::StoreMode;
 
-    // Content: count, entries, name table size, name table, then every file in directory order,
-    // those kept raw, and the file after each, moved to block boundaries with zeros before them.
+    // Content: count, entries, name table size, name table, then the files. They follow one
+    // another in directory order, those with a check of their own after all the others when
+    // checkedEndings asks for it; a file kept raw, and the file after each, is moved to a block
+    // boundary with zeros before it.
     uint64_t count = m_files.size();
     uint64_t nameTableSize = 0;
     for (const auto& file : m_files)
         nameTableSize += file.first.size() + 1;
     uint64_t directorySize = 8 + ENTRY_SIZE * count + nameTableSize;
 
-    std::vector<uint64_t> offsets;
-    offsets.reserve(m_files.size());
-    std::vector<uint8_t> keepRaw;
+    std::vector<const FileMap::value_type*> order;
+    for (const auto& file : m_files) {
+        if (!HasEnding(m_options.checkedEndings, file.first))
+            order.push_back(&file);
+    }
+    for (const auto& file : m_files) {
+        if (HasEnding(m_options.checkedEndings, file.first))
+            order.push_back(&file);
+    }
+    const bool checked = !m_options.checkedEndings.empty();
+
+    std::map<const FileMap::value_type*, uint64_t> offsets;
+    // How each block is stored: as the options say, coded where it holds bytes without a check of
+    // their own (in checked mode), raw for files kept raw.
+    std::vector<StoreMode> modes;
+    auto mark = [&](uint64_t from, uint64_t to, StoreMode mode) {
+        const size_t last = static_cast<size_t>((to + blockSize - 1) / blockSize);
+        if (modes.size() < last)
+            modes.resize(last, m_options.blocks);
+        std::fill(modes.begin() + static_cast<std::ptrdiff_t>(from / blockSize),
+                  modes.begin() + static_cast<std::ptrdiff_t>(last), mode);
+    };
+    if (checked)
+        mark(0, directorySize, BlockFileWriter::STORE_CODED);
     uint64_t end = directorySize;
     bool afterRaw = false;
-    for (const auto& file : m_files) {
-        const uint64_t size = file.second.size();
-        const bool raw = size > 0 && KeepsRaw(m_options, file.first);
+    for (const auto* file : order) {
+        const uint64_t size = file->second.size();
+        const bool raw = size > 0 && HasEnding(m_options.rawEndings, file->first);
         if (raw || (afterRaw && size > 0))
             end = (end + blockSize - 1) / blockSize * blockSize;
-        offsets.push_back(end);
-        if (raw) {
-            keepRaw.resize(static_cast<size_t>((end + size + blockSize - 1) / blockSize), 0);
-            std::fill(keepRaw.begin() + static_cast<ptrdiff_t>(end / blockSize), keepRaw.end(), 1);
-        }
+        offsets[file] = end;
+        if (raw)
+            mark(end, end + size, BlockFileWriter::STORE_RAW);
+        else if (checked && size > 0 && !HasEnding(m_options.checkedEndings, file->first))
+            mark(end, end + size, BlockFileWriter::STORE_CODED);
         end += size;
         if (size > 0)
             afterRaw = raw;
@@ -227,10 +251,9 @@ bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
     content.reserve(static_cast<size_t>(end));
     AppendU32(content, static_cast<uint32_t>(count));
     uint32_t nameOffset = 0;
-    size_t index = 0;
     for (const auto& file : m_files) {
         AppendU32(content, nameOffset);
-        AppendU32(content, static_cast<uint32_t>(offsets[index++]));
+        AppendU32(content, static_cast<uint32_t>(offsets[&file]));
         AppendU32(content, static_cast<uint32_t>(file.second.size()));
         nameOffset += static_cast<uint32_t>(file.first.size() + 1);
     }
@@ -239,14 +262,13 @@ bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
         content.insert(content.end(), file.first.begin(), file.first.end());
         content.push_back(0);
     }
-    index = 0;
-    for (const auto& file : m_files) {
-        content.resize(static_cast<size_t>(offsets[index++]), 0);
-        content.insert(content.end(), file.second.begin(), file.second.end());
+    for (const auto* file : order) {
+        content.resize(static_cast<size_t>(offsets[file]), 0);
+        content.insert(content.end(), file->second.begin(), file->second.end());
     }
 
     if (!BlockFileWriter::Encode(content.data(), content.size(), m_options, out, error, &m_stats,
-                                 &keepRaw))
+                                 &modes))
         return Fail(error);
     return true;
 }

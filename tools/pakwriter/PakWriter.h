@@ -24,6 +24,12 @@ public:
         // while it plays, such as Ogg music, which LZMA hardly shrinks but costs time to decode.
         // Empty files take no blocks and are not moved.
         std::vector<std::string> rawEndings;
+        // Files whose names end in one of these carry a check of their own, which their readers
+        // make (PNG chunk CRCs, Ogg page CRCs). When the list is not empty, the directory and
+        // every other file are stored in LZMA-coded blocks whatever `blocks` says, so that the
+        // reader's check of a coded block covers every byte that has no other; the files with a
+        // check follow all the others, in blocks left to `blocks` (and rawEndings).
+        std::vector<std::string> checkedEndings;
     };
 
     PakWriter() {}
@@ -58,8 +64,8 @@ public:
     static bool IsValidName(const std::string& name);
     // ASCII case-insensitive order, the order the engine's binary search expects.
     static int CompareNames(const std::string& a, const std::string& b);
-    // Whether options.rawEndings asks for name to be kept in raw blocks of its own.
-    static bool KeepsRaw(const Options& options, const std::string& name);
+    // Whether name ends in one of endings (rawEndings, checkedEndings), ASCII case ignored.
+    static bool HasEnding(const std::vector<std::string>& endings, const std::string& name);
 
 private:
     struct NameLess {
@@ -68,12 +74,13 @@ private:
             return CompareNames(a, b) < 0;
         }
     };
+    typedef std::map<std::string, std::vector<uint8_t>, NameLess> FileMap;
 
     bool Fail(const std::string& message);
     void Warn(const std::string& message);
 
     Options m_options;
-    std::map<std::string, std::vector<uint8_t>, NameLess> m_files;
+    FileMap m_files;
     std::string m_error;
     std::vector<std::string> m_warnings;
     BlockFileWriter::Stats m_stats;

@@ -45,28 +45,9 @@ const char* const HELP =
     "\n"
     "Names are looked up without regard to case. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
-// Text as it may reach a terminal: control characters (escape sequences, line breaks) and the
-// backslash are written as C escapes, so a name can neither drive the terminal nor pass for two.
 std::string Printable(const std::string& text)
 {
-    static const char HEX[] = "0123456789abcdef";
-    std::string shown;
-    for (unsigned char c : text) {
-        if (c == '\\') {
-            shown += "\\\\";
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (c < 0x20 || c == 0x7f) {
-            shown += "\\x";
-            shown += HEX[c >> 4];
-            shown += HEX[c & 15];
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    return shown;
+    return Vorn::VfsMount::Printable(text);
 }
 
 int Usage(const std::string& message)
@@ -125,7 +106,8 @@ Vorn::SmartPtr<Vorn::PakMount> MountArchive(const std::string& path, std::string
     Vorn::SmartPtr<Vorn::PakMount> pak(
         new Vorn::PakMount(path.c_str(), "", 0, Vorn::PakMount::NATIVE_PATH));
     if (!pak->IsValid()) {
-        message = path + ": not a pak archive, or damaged or truncated";
+        message = path + ": " +
+                  (pak->GetDamage() ? pak->GetDamage() : std::strerror(pak->GetOpenError()));
         return nullptr;
     }
     Vorn::Vfs::Init();
@@ -366,8 +348,11 @@ int Extract(const std::vector<std::string>& args)
             result = Fail(args[0] + ": refusing to extract \"" + name + "\" (leaves the output directory)");
             break;
         }
+        // The archive says what it finds damaged itself, once, naming the member.
         if (!ReadEntry(name, data)) {
-            result = Fail(args[0] + ": " + name + ": damaged data");
+            result = pak->IsReportedDamaged(*pak->FindEntry(name.c_str()))
+                         ? EXIT_FAILED
+                         : Fail(args[0] + ": " + name + ": cannot be read");
             break;
         }
         if (!WriteBelow(root, args[1], name, data, error)) {

@@ -117,8 +117,11 @@ bool ImageLoader::IsSupported(SeekableStream* stream)
 ImageLoader* ImageLoader::GetLoader(SeekableStream* stream)
 {
     ImageLoader* loader = CreateLoader(stream);
-    if (!loader)
+    if (!loader) {
+        if (stream)
+            stream->ReportDamage("it is not an image in any format the engine reads");
         return nullptr;
+    }
     stream->Seek(0, SeekableStream::FROM_START);
     loader->SetStream(stream);
     return loader;

@@ -42,7 +42,8 @@ public:
     // new loader (no stream attached yet) or null.
     static ImageLoader* CreateLoader(SeekableStream* stream);
     static bool IsSupported(SeekableStream* stream);
-    // CreateLoader, then the stream rewound and attached to the loader. The caller owns it.
+    // CreateLoader, then the stream rewound and attached to the loader. The caller owns it. A
+    // stream no loader takes is told it is damaged (SeekableStream::ReportDamage).
     static ImageLoader* GetLoader(SeekableStream* stream);
     // Loads the stream (the caller keeps its own reference) or the file at a virtual path into a
     // new, unreferenced surface; null when nothing could be loaded.

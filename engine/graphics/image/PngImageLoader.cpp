@@ -2,7 +2,9 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Vorn {
@@ -10,9 +12,13 @@ namespace Vorn {
 namespace {
 
 // libpng reports errors through these. An error leaves libpng's state unusable, so control goes
-// back by longjmp to the guarded call that started the work; nothing is printed.
-void OnPngError(png_structp png, png_const_charp)
+// back by longjmp to the guarded call that started the work; nothing is printed here, the message
+// is kept in the loader's failure buffer (the error pointer) for the report.
+void OnPngError(png_structp png, png_const_charp message)
 {
+    char* failure = static_cast<char*>(png_get_error_ptr(png));
+    if (failure)
+        std::snprintf(failure, PngImageLoader::FAILURE_SIZE, "%s", message ? message : "");
     png_longjmp(png, 1);
 }
 
@@ -118,7 +124,7 @@ PixelFormat FormatOf(const PngHeader& header)
 
 PngImageLoader::PngImageLoader()
     : m_width(0), m_height(0), m_format(PF_NONE), m_png(nullptr), m_info(nullptr), m_state(STATE_NEW),
-      m_interlaced(false), m_rowsRead(0)
+      m_interlaced(false), m_rowsRead(0), m_failure{}
 {
 }
 
@@ -149,7 +155,7 @@ bool PngImageLoader::ReadHeader()
     m_state = STATE_FAILED;
     if (!m_stream)
         return false;
-    m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &OnPngError, &OnPngWarning);
+    m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, m_failure, &OnPngError, &OnPngWarning);
     if (!m_png)
         return false;
     m_info = png_create_info_struct(m_png);
@@ -157,13 +163,19 @@ bool PngImageLoader::ReadHeader()
         return false;
     png_set_read_fn(m_png, m_stream.Get(), &ReadFromStream);
     png_set_sig_bytes(m_png, 0);
+    // Every chunk carries a CRC, the only check an image stored raw in an archive has: a mismatch
+    // refuses the image, also in an ancillary chunk (a lost transparency chunk would show the
+    // image wrong), where libpng would otherwise drop the chunk with a warning.
+    png_set_crc_action(m_png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
     // libpng refuses larger headers itself, before it allocates for them.
     const png_uint_32 limit = static_cast<png_uint_32>(GetSizeLimit());
     png_set_user_limits(m_png, limit, limit);
 
     PngHeader header = {};
-    if (!GuardedReadInfo(m_png, m_info, &header))
+    if (!GuardedReadInfo(m_png, m_info, &header)) {
+        ReportFailure();
         return false;
+    }
     const PixelFormat format = FormatOf(header);
     if (format == PF_NONE || !IsSizeAllowed(header.width, header.height))
         return false;
@@ -186,6 +198,7 @@ bool PngImageLoader::ReadLine(void* row)
         return false;
     if (!GuardedReadRow(m_png, static_cast<png_bytep>(row))) {
         m_state = STATE_FAILED;
+        ReportFailure();
         return false;
     }
     ++m_rowsRead;
@@ -205,10 +218,17 @@ MemPixelData* PngImageLoader::ReadPixels()
         rows[y] = pixels->Lock() + static_cast<size_t>(y) * pixels->GetPitch();
     if (!GuardedReadImage(m_png, rows.data())) {
         m_state = STATE_FAILED;
+        ReportFailure();
         return nullptr;
     }
     m_rowsRead = m_height;
     return pixels.release();
+}
+
+void PngImageLoader::ReportFailure()
+{
+    if (m_stream)
+        m_stream->ReportDamage(("it does not decode as PNG: " + std::string(m_failure)).c_str());
 }
 
 }  // namespace Vorn

@@ -10,6 +10,8 @@ namespace Vorn {
 
 class PngImageLoader final : public ImageLoader {
 public:
+    static constexpr size_t FAILURE_SIZE = 128;
+
     PngImageLoader();
     // Reads the rest of the PNG up to its end chunk (so a stream that embeds the PNG stands right
     // after it), then frees libpng's state.
@@ -22,6 +24,8 @@ public:
 
     // Grey images become PF_A8 (the grey level is the alpha), RGB and palette images PF_RGB888,
     // anything with alpha or a transparency chunk PF_RGBA8888; 16-bit channels are cut to 8.
+    // Every chunk's CRC is checked. What libpng refuses (a CRC that does not match, a malformed
+    // stream) is told to the stream as damage, with libpng's message.
     bool ReadHeader() override;
     int Width() override { return static_cast<int>(m_width); }
     int Height() override { return static_cast<int>(m_height); }
@@ -34,6 +38,9 @@ public:
 private:
     enum State { STATE_NEW, STATE_READY, STATE_FAILED };
 
+    // Tells the stream that libpng refused it, and why.
+    void ReportFailure();
+
     u32 m_width;
     u32 m_height;
     PixelFormat m_format;
@@ -42,6 +49,7 @@ private:
     State m_state;
     bool m_interlaced;
     u32 m_rowsRead;
+    char m_failure[FAILURE_SIZE]; // libpng's last error message
 };
 
 }  // namespace Vorn

@@ -1,6 +1,11 @@
 #include "vfs/posix/PosixFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 
 namespace Vorn {
 
@@ -77,11 +82,58 @@ bool PosixFile::OpenWithMode(const char* path, const char* mode)
     // stdio opens a directory for reading too; it would then claim a size it cannot deliver.
     struct stat status;
     if (fstat(fileno(m_handle), &status) != 0 || S_ISDIR(status.st_mode)) {
+        const int why = S_ISDIR(status.st_mode) ? EISDIR : errno;
         std::fclose(m_handle);
         m_handle = nullptr;
+        errno = why;
         return false;
     }
     return true;
+}
+
+bool PosixFile::OpenDuplicate(const PosixFile& other)
+{
+    Close();
+    if (!other.m_handle) {
+        errno = EBADF;
+        return false;
+    }
+    const int fd = fcntl(fileno(other.m_handle), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    m_handle = fdopen(fd, "rb");
+    if (m_handle)
+        return true;
+    const int why = errno;
+    close(fd);
+    errno = why;
+    return false;
+}
+
+s64 PosixFile::ReadAt(u64 offset, void* buffer, u32 count)
+{
+    if (!m_handle) {
+        errno = EBADF;
+        return -1;
+    }
+    g_vfsAccess = true;
+    if (offset > static_cast<u64>(LLONG_MAX) - count) {
+        errno = EINVAL;
+        return -1;
+    }
+    u8* out = static_cast<u8*>(buffer);
+    u32 done = 0;
+    while (done < count) {
+        const ssize_t n = pread(fileno(m_handle), out + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return done > 0 ? static_cast<s64>(done) : -1;
+        if (n == 0)
+            break;
+        done += static_cast<u32>(n);
+    }
+    return done;
 }
 
 bool PosixFile::OpenWrite(const char* path)

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,9 @@ public:
     bool Seek(int, int) override { return false; }
     u32 Tell() override { return m_at; }
     u32 GetSize() override { return m_claimed; }
+    void ReportDamage(const char* why) override { said.push_back(why); }
+
+    std::vector<std::string> said;
 
 private:
     std::string m_data;
@@ -168,9 +172,12 @@ TEST(Xml, StreamIsParsedFromTheBytesItDelivers)
     ShortStream trickle(doc, static_cast<u32>(doc.size()), 3);
     EXPECT_TRUE(Xml::CreateFromStream(&trickle));
 
-    // Delivers less than a document: refused.
+    EXPECT_TRUE(trickle.said.empty());
+
+    // Delivers less than a document: refused, and the stream is told it is damaged.
     ShortStream cut(doc.substr(0, 8), static_cast<u32>(doc.size()), 100);
     EXPECT_FALSE(Xml::CreateFromStream(&cut));
+    EXPECT_EQ(cut.said, std::vector<std::string>{"it is not a well-formed XML document"});
 
     ShortStream nothing("", 0, 1);
     EXPECT_FALSE(Xml::CreateFromStream(&nothing));

@@ -1,6 +1,7 @@
 #include "sound/AudioBuffer.h"
 #include "sound/AudioOgg.h"
 #include "sound/mixer/Mixer.h"
+#include "vfs/CachedFile.h"
 
 #include "pakwriter/PakWriter.h"
 #include "support/Sandbox.h"
@@ -14,7 +15,9 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace Vorn;
@@ -395,4 +398,34 @@ TEST_F(OggSource, AlteredSetupHeadersNeverReachASeekThatFaults)
     // Both kinds occur: the damage that faulted is among the refused.
     EXPECT_GT(refused, 0);
     EXPECT_GT(opened, 0);
+}
+
+// Every Ogg page carries a CRC: a page whose bytes were altered is dropped, and the hole it leaves,
+// or a file that does not open, is told to the file as damage (an archive says it once).
+TEST_F(OggSource, DamageTheDecoderFindsIsToldToTheFile)
+{
+    struct RecordingFile : CachedFile {
+        using CachedFile::CachedFile;
+        void ReportDamage(const char* why) override { said.insert(why); }
+        std::set<std::string> said;
+    };
+    ASSERT_TRUE(VornTest::MakeOggTone(Path("long.ogg"), "--seconds 6"));
+    const std::vector<uint8_t> stereo = VornTest::ReadBytes(Path("long.ogg"));
+    const std::vector<Page> pages = Pages(stereo);
+    ASSERT_GE(pages.size(), 5u);
+    auto decode = [](const std::vector<uint8_t>& bytes) {
+        SmartPtr<RecordingFile> file(new RecordingFile(bytes.data(), static_cast<u32>(bytes.size()), true));
+        SmartPtr<AudioSource> ogg(AudioOgg::Open(SmartPtr<File>(file.Get())));
+        if (ogg)
+            VornTest::ReadAll(*ogg, 4096);
+        return std::make_pair(static_cast<bool>(ogg), file->said);
+    };
+    EXPECT_EQ(decode(stereo), std::make_pair(true, std::set<std::string>()));
+    const Page& middle = pages[pages.size() / 2];
+    std::vector<uint8_t> flipped = stereo;
+    flipped[middle.start + middle.header + middle.body / 2] ^= 0x04;
+    EXPECT_EQ(decode(flipped), std::make_pair(true, std::set<std::string>{"an Ogg page fails its CRC or is missing"}));
+    flipped = stereo;
+    flipped[pages[0].start + pages[0].header + 3] ^= 0x04;
+    EXPECT_EQ(decode(flipped), std::make_pair(false, std::set<std::string>{"it does not open as Ogg Vorbis"}));
 }

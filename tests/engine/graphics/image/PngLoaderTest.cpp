@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <random>
+#include <string>
 
 #include "Decode.h"
 #include "graphics/image/PngImageLoader.h"
@@ -224,4 +225,42 @@ TEST(PngLoader, OversizedHeadersAreRefusedBeforeAllocation)
     EXPECT_FALSE(Decode(claim(0x7FFFFFFF, 0x7FFFFFFF)));
     // Within the limit the header is believed, but the data runs out: still nothing.
     EXPECT_FALSE(Decode(claim(limit, 2)));
+}
+
+// Every chunk's CRC is the only check a PNG stored raw in an archive has. One flipped bit
+// anywhere after the signature, in a critical or an ancillary chunk (here the transparency),
+// either leaves the pixels as they were or refuses the image and tells the stream why, with
+// libpng's message; the pixels never come out different.
+TEST(PngLoader, AnyFlippedBitIsRefusedAndSaidOrChangesNothing)
+{
+    struct RecordingFile : CachedFile {
+        using CachedFile::CachedFile;
+        void ReportDamage(const char* why) override { said.push_back(why); }
+        std::vector<std::string> said;
+    };
+    PngParams params = Params(6, 2, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2, 1, 0, 2, 2, 2, 1, 0, 0, 1});
+    params.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+    params.withTransparency = true;
+    params.transparency = {0, 128, 255};
+    const Bytes8 good = EncodePng(params);
+    const Bytes8 expected = VornTest::Bytes(*Decode(good));
+    int refused = 0;
+    for (size_t at = 8; at < good.size(); ++at) {
+        Bytes8 bad(good);
+        bad[at] ^= static_cast<u8>(1u << (at % 8));
+        SmartPtr<RecordingFile> file(new RecordingFile(bad.data(), static_cast<u32>(bad.size()), true));
+        SmartPtr<ImageLoader> loader(ImageLoader::GetLoader(file.Get()));
+        ASSERT_TRUE(loader) << at;
+        SmartPtr<MemPixelData> pixels(loader->ReadPixels());
+        if (pixels) {
+            EXPECT_EQ(VornTest::Bytes(*pixels), expected) << "flip at " << at;
+            EXPECT_TRUE(file->said.empty()) << at;
+        } else {
+            ++refused;
+            ASSERT_EQ(file->said.size(), 1u) << at;
+            EXPECT_EQ(file->said[0].rfind("it does not decode as PNG: ", 0), 0u) << file->said[0];
+        }
+    }
+    // All but the end chunk, which nothing after the last row reads.
+    EXPECT_EQ(refused, static_cast<int>(good.size() - 8 - 12));
 }
