@@ -19,6 +19,7 @@
 #include "Images.h"
 #include "Mounts.h"
 #include "PlayfieldFit.h"
+#include "SaveFile.h"
 #include "Sounds.h"
 #include "Stats.h"
 #include "StringDisplayer.h"
@@ -347,6 +348,8 @@ void Game::Release()
         playfield->stats->Save();
     if (stats)
         stats->Save();
+    // The save thread, ended or not, is joined before the process ends.
+    SaveWriter::WaitForBackgroundWrites();
     Content::s_images.clear();
 }
 

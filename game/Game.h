@@ -224,10 +224,10 @@ public:
 
     // --- Save data (GameSave.cpp) -----------------------------------------------------------------
     // Files under the save root ("profiles", "lastProfile", "save_version") and under the profile
-    // prefix ("options", "hints", "fit"). An empty file counts as missing; a file of another size
-    // or with values the game never writes is damaged: it is set aside, what it held in full is
-    // kept and written back. The Save calls return false when the file could not be written whole
-    // (the old file then stays).
+    // prefix ("options", "hints", "fit"). A file of another size or with values the game never
+    // writes is damaged: it is set aside, what it held in full is kept and written back (only
+    // once it is safe beside itself). The Save calls return false when the file could not be
+    // written whole (the old file then stays).
 
     // profilePrefix followed by name, as a path for the file system.
     Vorn::NarrowString ProfilePath(const char* name) const;
@@ -241,17 +241,27 @@ public:
 
     // The theme stored in the options of the profile the next start selects; 0 without one.
     int ReadLastProfileTheme();
+    // Writes the running version's name and the level tables of the progress (progressTables).
     bool SaveVersion();
     // The stored version name; the running one when there is none.
     Vorn::NarrowString ReadSaveVersion();
+    // The level tables the stored progress was written against, 0 when the file names none.
+    uint32_t ReadProgressTables();
+    // Brings every profile's records written against earlier level tables to this build's tables
+    // (a record keeps "solved" and its count of found solutions, up to the level's count), then
+    // records the tables in "save_version". A damaged file is left to its profile's selection.
+    void BringProgressToLevelTables();
+    // The Load calls take whether the profile was just created: its files may then be those a
+    // deleted profile of its name left emptied, which count as missing. Otherwise an empty file
+    // is damaged, as the game never leaves one.
     bool SaveOptions();
     // Reads the options (defaults when missing), clamps them, hands the volumes to the sound
     // layer and writes them back. The stored theme goes to pendingTheme; nothing switches here.
-    void LoadOptions();
+    void LoadOptions(bool created = false);
     bool SaveHints();
-    void LoadHints();
+    void LoadHints(bool created = false);
     bool SaveFit();
-    void LoadFit();
+    void LoadFit(bool created = false);
     // Levels 0..3 open, nothing found, no hints, the profile's solved counters 0; saved.
     void ResetProgressDefaults();
     // Empties "fit", resets the progress and saves it and the hint counts.
@@ -279,7 +289,8 @@ public:
     // Makes the profile with this stored name current (the guest for GUEST_NAME or any name not
     // in the list), saves the list and loads its statistics, options, records and hints.
     void SelectProfile(const Vorn::WideString& name);
-    bool SaveProfiles();
+    // Writes the list and the name of the current profile, or the one of them asked for.
+    bool SaveProfiles(bool writeList = true, bool writeLast = true);
     // Adds a profile under a typed name and selects it. Refused: a name that breaks the name rules
     // or a full list; in use: the guest's name in any language, or an existing profile's name.
     ProfileResult CreateProfile(const Vorn::NarrowString& name);
@@ -467,6 +478,9 @@ public:
     int pendingTheme;
     int loadedTheme;
     bool themeChangePending;
+    // The profile's options file is damaged and could not be set aside: the theme switch that
+    // follows its loading does not write over it.
+    bool optionsFileHeld = false;
 
     // Progress and catalogue.
     int packOrder[PACK_COUNT];
@@ -474,6 +488,10 @@ public:
     int packSizes[PACK_COUNT];
     std::vector<int> packLevels[PACK_COUNT];
     uint64_t levelRecords[LEVEL_COUNT];
+    // The level tables the save area's progress is known to match (LevelTables::SHIPPED once
+    // every profile's records are brought to this build's tables; 0 for tables from before the
+    // save area recorded them).
+    uint32_t progressTables = 0;
     int hintPoints;
     uint32_t hintWords[LEVEL_COUNT];
     Outline levelOutlines[LEVEL_COUNT];
@@ -553,7 +571,7 @@ public:
     void UpdateLoading(int ms);
     void UpdateLevelScroll();
     void UpdateStatsScroll();
-    // True when "save" holds a game of the fit mode (its mode word goes to savedGameMode).
+    // True when "save" holds a game (savedGameMode is then the fit mode's, 0).
     bool HasGameInProgress();
     // The end of loading: the saved game restored, else the first screen for the profile.
     void FinishLoading();
@@ -677,6 +695,14 @@ private:
                          bool* damaged = nullptr);
     void AddProfilesOnDisk(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count);
     bool ReadLastProfileName(Vorn::NarrowString& name, bool* damaged = nullptr);
+    // How a selection treats the files: the list and "lastProfile" are written unless they are
+    // damaged files that could not be set aside; a profile just created has no progress yet.
+    struct Selection {
+        bool writeList;
+        bool writeLast;
+        bool created;
+    };
+    void SelectProfile(const Vorn::WideString& name, const Selection& how);
     Vorn::NarrowString ResolveLastProfile(const Vorn::NarrowString (&names)[PROFILE_SLOTS],
                                           int count, bool* damaged = nullptr);
     const std::vector<Vorn::WideString>& GetGuestTexts();

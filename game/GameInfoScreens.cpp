@@ -59,12 +59,13 @@ struct PageLayout {
             font->DrawText(graphics, text, Centre(), y, GLFont::CENTER);
     }
     // A play time in milliseconds as days, hours, minutes and seconds ending at 11 cells.
-    void Time(int playTimeMs, int y) const
+    void Time(int64_t playTimeMs, int y) const
     {
         const SmartPtr<GLFont>& font = game->smallFont;
         if (!font)
             return;
-        const int seconds = std::max(playTimeMs, 0) / 1000;
+        const int seconds =
+            static_cast<int>(std::min<int64_t>(std::max<int64_t>(playTimeMs, 0) / 1000, INT_MAX));
         font->DrawTime(graphics, seconds, Right() - font->GetTimeWidth(seconds, 0) / 2, y, 0);
     }
 };

@@ -8,7 +8,6 @@
 #include "SaveFile.h"
 #include "Stats.h"
 #include "base/TextDict.h"
-#include "vfs/Vfs.h"
 
 using Vorn::NarrowString;
 using Vorn::s32;
@@ -24,12 +23,6 @@ const u32 LAST_PROFILE_MAX_SIZE = 4 + MAX_NAME_BYTES;
 // Deleting a profile empties its game records up to its game counter. The counter comes from a
 // file, so the search also ends after this many numbers in a row without a record.
 const int MAX_MISSING_GAME_RECORDS = 64;
-
-bool FileExists(const NarrowString& path)
-{
-    Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(path.c_str()));
-    return static_cast<bool>(file);
-}
 
 } // namespace
 
@@ -111,16 +104,22 @@ WideString Game::GetSlotCaption(int slot) const
     return WideString(profileNames[slot]);
 }
 
-bool Game::SaveProfiles()
+bool Game::SaveProfiles(bool writeList, bool writeLast)
 {
-    SaveWriter list(SavePath("profiles"));
-    list.PutI32(profileCount);
-    for (int slot = 0; slot < profileCount; ++slot)
-        list.PutText(profileNames[slot]);
-    bool saved = list.Finish();
-    SaveWriter last(SavePath("lastProfile"));
-    last.PutText(NarrowString(profileName));
-    return last.Finish() && saved;
+    bool saved = true;
+    if (writeList) {
+        SaveWriter list(SavePath("profiles"));
+        list.PutI32(profileCount);
+        for (int slot = 0; slot < profileCount; ++slot)
+            list.PutText(profileNames[slot]);
+        saved = list.Finish();
+    }
+    if (writeLast) {
+        SaveWriter last(SavePath("lastProfile"));
+        last.PutText(NarrowString(profileName));
+        saved = last.Finish() && saved;
+    }
+    return saved;
 }
 
 void Game::ReadProfileList(NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound,
@@ -162,9 +161,8 @@ void Game::AddProfilesOnDisk(NarrowString (&names)[PROFILE_SLOTS], int& count)
     const NarrowString suffix = "_fit";
     const size_t root = SavePath("").size();
     std::vector<NarrowString> found;
-    for (const NarrowString& path : ListSaveFiles()) {
-        if (path.size() <= root + suffix.size() ||
-            path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0)
+    for (const NarrowString& path : ListSaveFiles(suffix.c_str())) {
+        if (path.size() <= root + suffix.size())
             continue;
         NarrowString name = path.substr(root, path.size() - root - suffix.size());
         SaveReader records;
@@ -187,8 +185,9 @@ bool Game::ReadLastProfileName(NarrowString& name, bool* damaged)
     SaveReader file;
     const bool found = file.Open(SavePath("lastProfile"), LAST_PROFILE_MAX_SIZE + 1);
     const bool read = found && file.GetText(name, MAX_NAME_BYTES) && file.Remaining() == 0;
+    // The game never leaves it empty.
     if (damaged)
-        *damaged = found && file.Size() > 0 && !read;
+        *damaged = found && !read;
     return read;
 }
 
@@ -207,6 +206,7 @@ NarrowString Game::ResolveLastProfile(const NarrowString (&names)[PROFILE_SLOTS]
 
 void Game::LoadProfiles()
 {
+    BringProgressToLevelTables();
     bool listFound = false, listDamaged = false, lastDamaged = false;
     ReadProfileList(profileNames, profileCount, listFound, &listDamaged);
     // A list that reads well can still be damaged in a name: that profile then has no files, and
@@ -222,6 +222,8 @@ void Game::LoadProfiles()
     const int read = profileCount;
     if (listDamaged || unknown)
         AddProfilesOnDisk(profileNames, profileCount);
+    // A damaged file is written over only once it is safe beside itself.
+    bool listAside = true, lastAside = true;
     if (listDamaged || profileCount > read) {
         // The list is rebuilt: what it still held, then the profiles whose files are there.
         NarrowString kept = "the ";
@@ -232,29 +234,34 @@ void Game::LoadProfiles()
             for (int slot = read; slot < profileCount; ++slot)
                 kept += (slot > read ? ", " : " ") + profileNames[slot];
         }
-        KeepDamagedSave(SavePath("profiles"), kept);
+        listAside = KeepDamagedSave(SavePath("profiles"), kept);
     }
     NarrowString last = GUEST_NAME;
     if (listFound)
         last = ResolveLastProfile(profileNames, profileCount, &lastDamaged);
     if (lastDamaged)
-        KeepDamagedSave(SavePath("lastProfile"), "nothing, the guest is selected");
-    SelectProfile(WideString(last));
+        lastAside = KeepDamagedSave(SavePath("lastProfile"), "nothing, the guest is selected");
+    SelectProfile(WideString(last), Selection{listAside, lastAside, false});
 }
 
 void Game::SelectProfile(const WideString& name)
 {
+    SelectProfile(name, Selection{true, true, false});
+}
+
+void Game::SelectProfile(const WideString& name, const Selection& how)
+{
     NarrowString stored(name);
     guestSelected = FindProfileSlot(stored) < 0;
     profileName = guestSelected ? WideString(NarrowString(GUEST_NAME)) : name;
-    SaveProfiles();
+    SaveProfiles(how.writeList, how.writeLast);
     profilePrefix = saveRoot + profileName + L"_";
-    stats = Stats::Load(-1);
-    LoadOptions();
-    LoadFit();
+    stats = Stats::Load(Stats::TOTALS, how.created);
+    LoadOptions(how.created);
+    LoadFit(how.created);
     if (!themeChangePending)
         SetTheme(pendingTheme);
-    LoadHints();
+    LoadHints(how.created);
 }
 
 Game::ProfileResult Game::CreateProfile(const NarrowString& name)
@@ -268,8 +275,9 @@ Game::ProfileResult Game::CreateProfile(const NarrowString& name)
     profileNames[profileCount++] = name;
     themeChangePending = true;
     // Selected from memory rather than by reading the list back: after a failed write the files
-    // would not hold the new profile.
-    SelectProfile(WideString(name));
+    // would not hold the new profile. Its files may be those a deleted profile of the same name
+    // left emptied: for a new profile they mean nothing yet.
+    SelectProfile(WideString(name), Selection{true, true, true});
     return PROFILE_CREATED;
 }
 
@@ -283,7 +291,7 @@ bool Game::DeleteCurrentProfile()
     for (int game = 0, missing = 0; game < games && missing < MAX_MISSING_GAME_RECORDS; ++game) {
         NarrowString path = ProfilePath("stats");
         path.AppendInt(game);
-        if (FileExists(path)) {
+        if (SaveFileExists(path)) {
             EmptySaveFile(path);
             missing = 0;
         } else {

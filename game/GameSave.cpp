@@ -1,8 +1,9 @@
 // The profile's save files: options, hints, level records, the version stamp and the high-score
-// files. Every file is a small headerless record (SaveFile.h). An empty file counts as missing,
-// which is what a deleted profile leaves behind (its files are emptied, not removed). A file of
-// another size than its record, or holding values the game never writes, is damaged: what can be
-// read of it is kept, and the file itself is set aside before the repaired record replaces it.
+// files. Every file is a small headerless record (SaveFile.h). A deleted profile leaves its files
+// emptied, not removed: for a profile created afresh under that name an empty file counts as
+// missing, for any other it is damage. A file of another size than its record, or holding values
+// the game never writes, is damaged: what can be read of it is kept, and the file itself is set
+// aside before the repaired record replaces it.
 #include "Game.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "Consts.h"
 #include "Content.h"
 #include "Controller.h"
+#include "LevelTables.h"
 #include "PlayfieldFit.h"
 #include "SaveFile.h"
 #include "Sounds.h"
@@ -45,6 +47,113 @@ NarrowString Counted(int count, const char* what)
     NarrowString text;
     text.AppendInt(count);
     return text + " " + what;
+}
+
+// The bits of a record of a level with this many solutions: bit 0 and one bit per solution.
+uint64_t RecordMask(int solutions)
+{
+    return solutions >= 63 ? ~uint64_t(0) : (uint64_t(1) << (solutions + 1)) - 1;
+}
+
+int CountFound(uint64_t record)
+{
+    int found = 0;
+    for (record >>= 1; record; record >>= 1)
+        found += record & 1;
+    return found;
+}
+
+// What a "fit" file held, read into records.
+struct FitReading {
+    bool whole = false;     // the count agrees with the bytes that follow it
+    bool plausible = true;  // every record is one a game writes
+    bool earlier = false;   // a record was found against earlier level tables and brought up
+    int stored = 0;         // records read
+    int solved = 0;
+};
+
+// A record written against earlier tables: the numbers of its solutions cannot be matched with
+// the level's table today, so it keeps what it can, "solved" and how many it had found, counted
+// from the level's first solution and never more than the level has.
+uint64_t RecordOfEarlierTables(const Game& game, int level, uint64_t record)
+{
+    const uint64_t mask = game.LevelRecordMask(level);
+    const int solutions = CountFound(mask);
+    uint64_t kept = record & mask;
+    int missing = std::min(CountFound(record), solutions) - CountFound(kept);
+    for (int bit = 1; missing > 0 && bit <= solutions; ++bit) {
+        if (!((kept >> bit) & 1)) {
+            kept |= uint64_t(1) << bit;
+            --missing;
+        }
+    }
+    return kept;
+}
+
+// Reads a "fit" file's records; earlierTables lets solution numbers past a level's table stand
+// where an earlier table had them.
+FitReading ReadFit(const Game& game, SaveReader& file, uint64_t (&records)[Game::LEVEL_COUNT],
+                   bool earlierTables)
+{
+    FitReading reading;
+    s32 count = -1;
+    file.GetI32(count);
+    // The count must agree with the bytes that follow it: a count changed by a damaged byte, or a
+    // file cut short, shows here; the records the file holds in full are read all the same.
+    const u32 held = file.Remaining() / 8;
+    reading.whole = count >= 0 && file.Size() == 4 + 8ull * static_cast<u32>(count);
+    reading.stored = static_cast<int>(
+        std::min<u32>(reading.whole ? static_cast<u32>(count) : held, Game::LEVEL_COUNT));
+    for (u64& record : records)
+        record = 0;
+    for (int level = 0; level < reading.stored; ++level) {
+        u64 record = 0;
+        file.GetU64(record);
+        // Solutions the level does not have, or found on a level never opened: no game writes
+        // them.
+        u64 kept = record & game.LevelRecordMask(level);
+        const int earlierSolutions = LevelTables::EarlierSolutions(level);
+        if (kept != record && earlierTables && earlierSolutions > 0 &&
+            (record & ~RecordMask(earlierSolutions)) == 0) {
+            kept = RecordOfEarlierTables(game, level, record);
+            reading.earlier = true;
+        } else {
+            reading.plausible = reading.plausible && kept == record;
+        }
+        const bool found = kept > Game::RECORD_OPEN;
+        reading.plausible = reading.plausible && (!found || (record & Game::RECORD_OPEN));
+        records[level] = found ? kept | Game::RECORD_OPEN : kept;
+        reading.solved += found;
+    }
+    return reading;
+}
+
+// "save_version": the version's name, then the level tables (0 where a version wrote none). False
+// when not even the name can be read.
+bool ReadVersionFile(NarrowString& version, u32& tables)
+{
+    SaveReader file;
+    if (!file.Open(Game::SavePath("save_version"), 8 + MAX_VERSION_BYTES) ||
+        !file.GetText(version, MAX_VERSION_BYTES))
+        return false;
+    file.GetU32(tables);
+    return true;
+}
+
+// Levels 0..3 open, nothing else.
+void StartRecords(uint64_t (&records)[Game::LEVEL_COUNT])
+{
+    for (int level = 0; level < Game::LEVEL_COUNT; ++level)
+        records[level] = level < DEFAULT_OPEN_LEVELS ? Game::RECORD_OPEN : 0;
+}
+
+bool WriteFit(const NarrowString& path, const uint64_t (&records)[Game::LEVEL_COUNT])
+{
+    SaveWriter file(path);
+    file.PutI32(Game::LEVEL_COUNT);
+    for (u64 record : records)
+        file.PutU64(record);
+    return file.Finish();
 }
 
 } // namespace
@@ -82,10 +191,7 @@ uint64_t Game::LevelRecordMask(int level) const
 {
     const LevelFile* file = Content::GetLevel(level);
     // Without the level's data there is nothing to check against; its record is kept as it is.
-    if (!file)
-        return ~uint64_t(0);
-    int solutions = file->solutionCount;
-    return solutions >= 63 ? ~uint64_t(0) : (uint64_t(1) << (solutions + 1)) - 1;
+    return file ? RecordMask(file->solutionCount) : ~uint64_t(0);
 }
 
 bool Game::KeepGameInProgress()
@@ -109,19 +215,48 @@ bool Game::EmptySaveFile(const NarrowString& path)
 
 bool Game::SaveVersion()
 {
+    // The tables follow the name: a version that reads only the name still reads it.
     SaveWriter file(SavePath("save_version"));
     file.PutText(s_appVersionName);
+    file.PutU32(progressTables);
     return file.Finish();
 }
 
 NarrowString Game::ReadSaveVersion()
 {
-    SaveReader file;
     NarrowString version;
-    if (!file.Open(SavePath("save_version"), 4 + MAX_VERSION_BYTES) ||
-        !file.GetText(version, MAX_VERSION_BYTES))
-        return s_appVersionName;
-    return version;
+    u32 tables = 0;
+    return ReadVersionFile(version, tables) ? version : s_appVersionName;
+}
+
+uint32_t Game::ReadProgressTables()
+{
+    NarrowString version;
+    u32 tables = 0;
+    ReadVersionFile(version, tables);
+    return tables;
+}
+
+void Game::BringProgressToLevelTables()
+{
+    progressTables = ReadProgressTables();
+    if (progressTables == LevelTables::SHIPPED)
+        return;
+    bool written = true;
+    for (const NarrowString& path : ListSaveFiles("_fit")) {
+        SaveReader file;
+        uint64_t records[LEVEL_COUNT];
+        if (!file.Open(path, FIT_READ_LIMIT) || file.Size() == 0)
+            continue;
+        const FitReading reading = ReadFit(*this, file, records, true);
+        if (reading.whole && reading.plausible && reading.earlier)
+            written = WriteFit(path, records) && written;
+    }
+    // Recorded only once every file is brought up: until then the next start tries again.
+    if (written) {
+        progressTables = LevelTables::SHIPPED;
+        SaveVersion();
+    }
 }
 
 int Game::ReadLastProfileTheme()
@@ -157,7 +292,7 @@ bool Game::WriteOptions(int storedTheme)
     return file.Finish();
 }
 
-void Game::LoadOptions()
+void Game::LoadOptions(bool created)
 {
     const NarrowString path = ProfilePath("options");
     SaveReader file;
@@ -166,7 +301,7 @@ void Game::LoadOptions()
     s32 storedTheme = 0, side = 0, mode = 0, storedLanguage = language;
     float sfx = DEFAULT_VOLUME, music = DEFAULT_VOLUME;
     u32 twitchOff = twitch ? 0 : 1;
-    const bool found = file.Open(path, OPTIONS_SIZE + 1) && file.Size() > 0;
+    const bool found = file.Open(path, OPTIONS_SIZE + 1) && (file.Size() > 0 || !created);
     // Fields the file holds in full are read; the rest keep the defaults.
     if (found && file.GetI32(storedTheme) && file.GetI32(side) && file.GetF32(sfx) &&
         file.GetF32(music) && file.GetI32(mode) && file.GetI32(storedLanguage))
@@ -190,8 +325,9 @@ void Game::LoadOptions()
     Sounds::SetSoundVolume(VolumePercent(sfxVolume));
     // Written back with the profile's own theme: the theme in use is still the previous profile's
     // until the switch to pendingTheme has run. A damaged file is only written over once it is
-    // safe beside it.
-    if (!damaged || keptAside)
+    // safe beside it, by this write or by the theme switch.
+    optionsFileHeld = damaged && !keptAside;
+    if (!optionsFileHeld)
         WriteOptions(pendingTheme);
 }
 
@@ -204,17 +340,21 @@ bool Game::SaveHints()
     return file.Finish();
 }
 
-void Game::LoadHints()
+void Game::LoadHints(bool created)
 {
     hintPoints = 0;
     for (u32& words : hintWords)
         words = 0;
     const NarrowString path = ProfilePath("hints");
     SaveReader file;
-    if (!file.Open(path, HINTS_SIZE + 1) || file.Size() == 0) {
-        // A profile from before hints were kept earns points for the solutions it has found.
+    const bool found = file.Open(path, HINTS_SIZE + 1);
+    if (!found || file.Size() == 0) {
+        // A profile from before hints were kept earns points for the solutions it has found, and
+        // so does one whose hints were lost.
         long long points = stats ? static_cast<long long>(stats->solutionsFound) * HINT_POINTS_PER_SOLUTION : 0;
         hintPoints = static_cast<int>(points < 0 ? 0 : points > INT_MAX ? INT_MAX : points);
+        if (found && !created && KeepDamagedSave(path, "nothing, the hint points earned again"))
+            SaveHints();
         return;
     }
     s32 points = 0;
@@ -231,51 +371,33 @@ void Game::LoadHints()
 
 bool Game::SaveFit()
 {
-    SaveWriter file(ProfilePath("fit"));
-    file.PutI32(LEVEL_COUNT);
-    for (u64 record : levelRecords)
-        file.PutU64(record);
-    return file.Finish();
+    return WriteFit(ProfilePath("fit"), levelRecords);
 }
 
-void Game::LoadFit()
+void Game::LoadFit(bool created)
 {
     const NarrowString path = ProfilePath("fit");
     SaveReader file;
-    if (!file.Open(path, FIT_READ_LIMIT) || file.Size() == 0) {
-        // Missing, or emptied with its profile or its progress.
-        ResetProgressDefaults();
+    const bool found = file.Open(path, FIT_READ_LIMIT);
+    if (!found || (file.Size() == 0 && created)) {
+        // Missing, or emptied with a deleted profile of the same name: a start from the beginning.
+        StartRecords(levelRecords);
+        SaveFit();
         return;
     }
-    s32 count = -1;
-    file.GetI32(count);
-    // The count must agree with the bytes that follow it: a count changed by a damaged byte, or a
-    // file cut short, shows here; the records the file holds in full are read all the same.
-    const u32 held = file.Remaining() / 8;
-    const bool whole = count >= 0 && file.Size() == 4 + 8ull * static_cast<u32>(count);
-    const int stored = static_cast<int>(std::min<u32>(whole ? static_cast<u32>(count) : held, LEVEL_COUNT));
-    bool plausible = true;
-    int solvedLevels = 0;
-    for (u64& record : levelRecords)
-        record = 0;
-    for (int level = 0; level < stored; ++level) {
-        u64 record = 0;
-        file.GetU64(record);
-        // Solutions the level does not have, or found on a level never opened: no game writes
-        // them.
-        const u64 kept = record & LevelRecordMask(level);
-        const bool found = kept > RECORD_OPEN;
-        plausible = plausible && kept == record && (!found || (record & RECORD_OPEN));
-        levelRecords[level] = found ? kept | RECORD_OPEN : kept;
-        solvedLevels += found;
-    }
-    if (whole && plausible)
+    const FitReading reading =
+        ReadFit(*this, file, levelRecords, progressTables != LevelTables::SHIPPED);
+    if (reading.whole && reading.plausible) {
+        if (reading.earlier)
+            SaveFit();
         return;
+    }
     // The first levels are open in every profile: damage never closes them.
     for (int level = 0; level < DEFAULT_OPEN_LEVELS; ++level)
         levelRecords[level] |= RECORD_OPEN;
     // Written back only once the damaged file is safe beside it.
-    if (KeepDamagedSave(path, Counted(stored, "level records, ") + Counted(solvedLevels, "levels solved")))
+    if (KeepDamagedSave(path, Counted(reading.stored, "level records, ") +
+                                  Counted(reading.solved, "levels solved")))
         SaveFit();
 }
 
@@ -284,8 +406,7 @@ void Game::ResetProgressDefaults()
     hintPoints = 0;
     for (u32& words : hintWords)
         words = 0;
-    for (int level = 0; level < LEVEL_COUNT; ++level)
-        levelRecords[level] = level < DEFAULT_OPEN_LEVELS ? 1 : 0;
+    StartRecords(levelRecords);
     if (stats) {
         stats->levelsSolved = 0;
         stats->solutionsFound = 0;

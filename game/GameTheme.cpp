@@ -108,5 +108,8 @@ void Game::SetTheme(int newTheme)
     if (menus[MENU_SETTINGS])
         menus[MENU_SETTINGS]->SetText2(Id(SettingsButton::THEME), GetThemeName(to));
     imgBackground = Consts::THEME_BACKGROUND[to];
-    SaveOptions();
+    if (optionsFileHeld)
+        optionsFileHeld = false;
+    else
+        SaveOptions();
 }

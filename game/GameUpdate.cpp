@@ -33,9 +33,6 @@ constexpr float COAST_DECAY = 0.85f;
 constexpr float LEVELS_STOP_SPEED = 0.02f;
 constexpr float STATS_STOP_SPEED = 0.05f;
 
-// The first word of "save": the game mode of the board in it.
-constexpr Vorn::u32 SAVE_MODE_BYTES = 4;
-
 // Eases toward the nearer whole entry by a tenth of the remaining distance.
 float Snap(float position)
 {
@@ -234,13 +231,13 @@ void Game::UpdateStatsScroll()
 
 bool Game::HasGameInProgress()
 {
-    // The board empties "save" when a game ends, so a file too short for its mode word is no game;
-    // nor is a game of any mode but fit, the only one this game writes.
+    // The board empties "save" when a game ends. Any other "save" is the fit game's, the only one
+    // this game writes: a mode word that says otherwise is damage, which the board's restore
+    // tells and sets aside.
     SaveReader save;
-    Vorn::u32 mode = 0;
-    if (!save.Open(SavePath("save"), SAVE_MODE_BYTES) || !save.GetU32(mode) || mode != 0)
+    if (!save.Open(SavePath("save"), 1) || save.Size() == 0)
         return false;
-    savedGameMode = mode;
+    savedGameMode = 0;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "Playfield.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 
@@ -350,8 +351,9 @@ void Playfield::Tick(int ms)
         const HistoryRecord record = *next;
         ApplyHistoryRecord(record);
     }
-    if (!finished && !paused)
-        playTime += ms;
+    // A level's play time stops at its largest value rather than wrap.
+    if (!finished && !paused && ms > 0)
+        playTime = playTime > INT_MAX - ms ? INT_MAX : playTime + ms;
     Update(ms);
 }
 

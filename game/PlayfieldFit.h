@@ -13,6 +13,7 @@
 #include "base/WideString.h"
 
 class Game;
+struct SavedGameRepair;
 
 class PlayfieldFit : public Playfield {
 public:
@@ -52,9 +53,9 @@ public:
     // costs the frame is only the gathering of the bytes.
     void SaveGameInBackground();
     // Restores the game saved in "save" and "save2"; false, with nothing of the game changed,
-    // when either is missing, of the wrong size or holds values the level does not allow: a tray
-    // other than the level's, a piece that does not fit or that no hidden tray entry accounts for.
-    // Such a save is kept aside as damaged and emptied.
+    // when "save" is missing or empty, or no level can be told from the two files. A damaged
+    // file keeps what can be read of it (PlayfieldFitSave.cpp): it is set aside and named, and
+    // the repaired board written over it; a save that restores nothing is set aside and emptied.
     bool LoadGame() override;
     bool IsNotSolved() override { return !solved; }
     void OpenHintPanel() override;
@@ -116,11 +117,9 @@ protected:
 
 private:
     void ResetPlayState();
-    bool RestoreGame();
+    bool RestoreGame(const std::vector<Vorn::u8>& bytes, SavedGameRepair& repair);
     // Settles the tray for a save and returns what "save2" holds.
     std::vector<Vorn::u8> PrepareSave();
-    // A save that does not fit the level: the board goes back to the level as loaded.
-    bool Abandon(int levelNumber);
     void SetDragPosition(int px, int py);
     // Starts carrying a piece picked up at (px, py); FollowFinger moves it with the finger.
     void BeginCarry(int px, int py);

@@ -8,6 +8,15 @@
 //
 // A restored board is the level's, with the saved tray states and colours of its tray entries and
 // the saved pieces placed again, so that saving it again writes the same bytes.
+//
+// Damage keeps what can still be read. The level is the one whose tray the saved tray is, so a
+// damaged "save2" loses nothing, else the one "save2" names; the tray's pieces and places are the
+// level's own; counts that do not add up with the file's size are read by the level's tray and by
+// the records the file holds in full; a placed piece that cannot be true (off the grid, not
+// fitting, without a tray entry of its type) goes back to the tray; what is derived (the recently
+// used types, the pack, the list position, which tray entries are taken) is rebuilt. Each damaged
+// file is set aside and named, and the repaired board is written only once every damaged file is
+// safe beside itself.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -18,16 +27,21 @@
 #include "PlayfieldFit.h"
 #include "SaveFile.h"
 
+using Vorn::s32;
+using Vorn::u32;
+
 namespace {
 
-const Vorn::u32 RECORD_BYTES = 20;
-const Vorn::u32 HEADER_BYTES = 144; // game mode, seven unused words and the recent types
-const Vorn::u32 SAVE2_BYTES = 12;
+const u32 RECORD_BYTES = 20;
+const u32 HEADER_BYTES = 144; // game mode, seven unused words and the recent types
+const u32 SAVE2_BYTES = 12;
+const int UNUSED_WORDS = 7;
+const int COLOUR_SLOTS = 6;
 // More tray entries than a level file can hold, or more pieces than a board has cells, is not a
 // saved game of this board.
-const Vorn::s32 MAX_TRAY_RECORDS = 255;
-const Vorn::s32 MAX_PLACED_RECORDS = LevelFile::MAX_WIDTH * LevelFile::MAX_HEIGHT;
-const Vorn::u32 MAX_SAVE_BYTES =
+const s32 MAX_TRAY_RECORDS = 255;
+const s32 MAX_PLACED_RECORDS = LevelFile::MAX_WIDTH * LevelFile::MAX_HEIGHT;
+const u32 MAX_SAVE_BYTES =
     HEADER_BYTES + 4 + RECORD_BYTES * MAX_TRAY_RECORDS + 4 + RECORD_BYTES * MAX_PLACED_RECORDS + 4;
 
 struct PieceRecord {
@@ -40,7 +54,7 @@ struct PieceRecord {
 
 bool ReadPiece(SaveReader& reader, PieceRecord& piece)
 {
-    Vorn::s32 type = 0, colour = 0;
+    s32 type = 0, colour = 0;
     if (!reader.GetI32(type) || !reader.GetF32(piece.x) || !reader.GetF32(piece.y) ||
         !reader.GetF32(piece.trayState) || !reader.GetI32(colour))
         return false;
@@ -49,89 +63,175 @@ bool ReadPiece(SaveReader& reader, PieceRecord& piece)
     return true;
 }
 
-bool Skip(SaveReader& reader, Vorn::u32 bytes)
+bool IsColour(int colour)
 {
-    Vorn::u32 word = 0;
-    for (Vorn::u32 i = 0; i < bytes / 4; ++i)
-        if (!reader.GetU32(word))
-            return false;
-    return true;
+    return colour >= 0 && colour < COLOUR_SLOTS;
 }
 
-// A placed piece the board can hold: a shape, a position on the grid, a colour of the six.
+// A placed piece the board can hold: a shape at a whole cell of the grid.
 bool IsPlausible(const PieceRecord& piece)
 {
     return piece.type >= 0 && piece.type < Block::TYPE_COUNT && std::isfinite(piece.x) &&
            std::isfinite(piece.y) && std::isfinite(piece.trayState) && piece.x >= 0.0f &&
            piece.y >= 0.0f && piece.x < Playfield::GRID_WIDTH && piece.y < Playfield::GRID_HEIGHT &&
-           piece.colour >= 0 && piece.colour < 6;
+           piece.x == std::floor(piece.x) && piece.y == std::floor(piece.y);
 }
 
 // What "save2" holds: where the saved game was played.
 struct SavedPlace {
-    Vorn::s32 level;
-    float scroll;
-    Vorn::s32 pack;
+    s32 level = -1;
+    float scroll = 0.0f;
+    s32 pack = -1;
+    bool found = false; // the file is there
+    bool whole = false; // of its size, naming a level of its pack
 };
 
-// Reads "save2"; false when it is missing, of the wrong size or names no level of its pack.
-bool ReadPlace(SavedPlace& place)
+SavedPlace ReadPlace()
 {
+    SavedPlace place;
     SaveReader where;
-    if (!where.Open(Game::SavePath("save2"), SAVE2_BYTES + 1) || where.Size() != SAVE2_BYTES)
-        return false;
-    place.level = 0;
-    place.pack = 0;
-    place.scroll = 0.0f;
+    place.found = where.Open(Game::SavePath("save2"), SAVE2_BYTES + 1);
     where.GetI32(place.level);
     where.GetF32(place.scroll);
     where.GetI32(place.pack);
-    return Content::GetLevel(place.level) && place.pack == BinaryFiles::PackOfLevel(place.level) &&
-           std::isfinite(place.scroll);
+    place.whole = where.Size() == SAVE2_BYTES && Content::GetLevel(place.level) &&
+                  place.pack == BinaryFiles::PackOfLevel(place.level);
+    return place;
 }
 
-// What "save" holds, read but not yet checked against the level.
+// Whether the scroll position is one of the pack's list (any position while the list is unknown).
+bool IsListPosition(const Game& game, int pack, float scroll)
+{
+    const size_t listed = game.packLevels[pack].size();
+    return std::isfinite(scroll) && scroll >= 0.0f &&
+           (listed == 0 || scroll < static_cast<float>(listed));
+}
+
+// What "save" holds, read as far as it can be.
 struct SavedBoard {
     int recent[Playfield::RECENT_TYPES];
-    std::vector<PieceRecord> trayPieces;
-    std::vector<PieceRecord> pieces;
-    Vorn::s32 time;
+    bool recentWhole = true;         // the recent types as a game keeps them
+    std::vector<PieceRecord> tray;   // the tray records held in full
+    std::vector<PieceRecord> pieces; // the placed records held in full
+    s32 time = 0;
+    bool whole = true; // the file holds exactly what its counts say, and nothing a game never writes
 };
 
-// Reads "save"; false when it is missing, not a fit game's, cut short, too long or holds a value
-// no board can have.
-bool ReadBoard(SavedBoard& saved)
+// The recently used types as a game keeps them: each type once, the unused entries (-1) last.
+bool IsRecentList(const int (&recent)[Playfield::RECENT_TYPES])
 {
-    SaveReader board;
-    if (!board.Open(Game::SavePath("save"), MAX_SAVE_BYTES + 1))
-        return false;
-    Vorn::s32 mode = -1, trayRecords = -1, placedRecords = -1;
-    saved.time = 0;
-    // Only the fit game's own saves are restored.
-    if (!board.GetI32(mode) || mode != 0 || !Skip(board, 7 * 4))
-        return false;
-    for (int& type : saved.recent) {
-        Vorn::s32 value = 0;
-        if (!board.GetI32(value) || value < -1 || value >= Block::TYPE_COUNT)
+    bool seen[Block::TYPE_COUNT] = {};
+    for (int i = 0; i < Playfield::RECENT_TYPES; ++i) {
+        const int type = recent[i];
+        if (type == -1 && (i + 1 == Playfield::RECENT_TYPES || recent[i + 1] == -1))
+            continue;
+        if (type < 0 || type >= Block::TYPE_COUNT || seen[type])
             return false;
+        seen[type] = true;
+    }
+    return true;
+}
+
+// Reads the words before the tray: the mode, the unused words and the recent types.
+void ReadHeader(SaveReader& board, SavedBoard& saved)
+{
+    s32 mode = -1;
+    saved.whole = board.GetI32(mode) && mode == 0;
+    for (int i = 0; i < UNUSED_WORDS; ++i) {
+        u32 unused = 0;
+        const bool read = board.GetU32(unused);
+        saved.whole = saved.whole && read && unused == 0;
+    }
+    for (int& type : saved.recent) {
+        s32 value = -1;
+        saved.recentWhole = board.GetI32(value) && saved.recentWhole;
         type = value;
     }
-    if (!board.GetI32(trayRecords) || trayRecords < 0 || trayRecords > MAX_TRAY_RECORDS)
+    saved.recentWhole = saved.recentWhole && IsRecentList(saved.recent);
+    saved.whole = saved.whole && saved.recentWhole;
+}
+
+// Reads up to count records, as many as the file holds in full.
+void ReadRecords(SaveReader& board, s32 count, std::vector<PieceRecord>& records)
+{
+    PieceRecord piece;
+    for (s32 i = 0; i < count && ReadPiece(board, piece); ++i)
+        records.push_back(piece);
+}
+
+// Reads "save"'s bytes with trayCount tray records (-1: the stored count); false when there is no
+// count to take.
+bool ParseBoard(const std::vector<Vorn::u8>& bytes, s32 trayCount, SavedBoard& saved)
+{
+    saved = SavedBoard();
+    SaveReader board;
+    board.SetBytes(bytes.data(), bytes.size());
+    ReadHeader(board, saved);
+    s32 storedTray = -1, storedPlaced = -1;
+    board.GetI32(storedTray);
+    if (trayCount < 0)
+        trayCount = storedTray >= 0 && storedTray <= MAX_TRAY_RECORDS ? storedTray : -1;
+    if (trayCount < 0)
         return false;
-    saved.trayPieces.resize(static_cast<size_t>(trayRecords));
-    for (PieceRecord& piece : saved.trayPieces)
-        if (!ReadPiece(board, piece) || !std::isfinite(piece.trayState))
-            return false;
-    if (!board.GetI32(placedRecords) || placedRecords < 0 || placedRecords > MAX_PLACED_RECORDS)
+    ReadRecords(board, trayCount, saved.tray);
+    const bool placedRead = board.GetI32(storedPlaced);
+    // A placed count that the rest of the file cannot hold is read as the records it holds.
+    const s32 held = static_cast<s32>(std::min<u32>(board.Remaining() / RECORD_BYTES, MAX_PLACED_RECORDS));
+    const s32 placedCount = storedPlaced >= 0 && storedPlaced <= held ? storedPlaced : held;
+    ReadRecords(board, placedCount, saved.pieces);
+    const bool timeRead = board.GetI32(saved.time);
+    saved.whole = saved.whole && storedTray == trayCount && placedRead &&
+                  storedPlaced == placedCount && timeRead && saved.time >= 0 &&
+                  board.Remaining() == 0 && static_cast<s32>(saved.tray.size()) == trayCount;
+    saved.time = std::max(saved.time, 0);
+    return true;
+}
+
+// Whether the records are the level's tray, entry for entry (the board keeps its tray newest
+// first, the level file oldest first).
+bool IsTrayOf(const LevelFile* file, const std::vector<PieceRecord>& tray)
+{
+    if (!file || tray.size() != file->tray.size())
         return false;
-    saved.pieces.resize(static_cast<size_t>(placedRecords));
-    for (PieceRecord& piece : saved.pieces)
-        if (!ReadPiece(board, piece) || !IsPlausible(piece))
+    for (size_t i = 0; i < tray.size(); ++i) {
+        const LevelTrayEntry& entry = file->tray[tray.size() - 1 - i];
+        if (tray[i].type != entry.type || tray[i].x != static_cast<float>(entry.x) ||
+            tray[i].y != static_cast<float>(entry.y))
             return false;
-    return board.GetI32(saved.time) && board.Remaining() == 0;
+    }
+    return true;
+}
+
+// The level whose tray the saved tray is, "named" first; -1 when it is no level's.
+int LevelOfTray(const std::vector<PieceRecord>& tray, int named)
+{
+    if (IsTrayOf(Content::GetLevel(named), tray))
+        return named;
+    for (int level = 0; level < Content::LEVEL_COUNT; ++level)
+        if (IsTrayOf(Content::GetLevel(level), tray))
+            return level;
+    return -1;
+}
+
+// The recently used types rebuilt from the placed pieces, newest first.
+void RebuildRecent(const std::vector<Vorn::SmartPtr<Block>>& placed, int (&recent)[Playfield::RECENT_TYPES])
+{
+    std::fill(std::begin(recent), std::end(recent), -1);
+    int count = 0;
+    for (const Vorn::SmartPtr<Block>& block : placed)
+        if (std::find(recent, recent + count, block->type) == recent + count)
+            recent[count++] = block->type;
 }
 
 } // namespace
+
+// What a restore made of the two files.
+struct SavedGameRepair {
+    bool boardDamaged = false; // "save" held something no game writes, or not all it should
+    bool placeDamaged = false; // "save2" likewise, or named another level than the board's
+    bool placeMissing = false;
+    size_t piecesSaved = 0;    // placed records "save" held in full
+};
 
 std::vector<Vorn::u8> PlayfieldFit::PrepareSave()
 {
@@ -166,84 +266,155 @@ void PlayfieldFit::SaveGameInBackground()
     SaveWriter::WriteInBackground(Game::SavePath("save"), GameBytes());
 }
 
-bool PlayfieldFit::LoadGame()
+namespace {
+
+// The entry a saved piece of this type takes: one the save marks taken, else one still shown;
+// -1 when every entry of the type is claimed.
+int FreeEntry(const PlayfieldFit& board, const std::vector<bool>& claimed, int type)
 {
-    if (RestoreGame())
-        return true;
-    // A save that is there but cannot be restored is kept aside, so that nothing writes over it,
-    // and the next start does not meet it again.
-    SaveReader board;
-    if (board.Open(Game::SavePath("save"), 1) && board.Size() > 0) {
-        const char* kept = "nothing, the level in progress is not restored";
-        KeepDamagedSave(Game::SavePath("save"), kept);
-        if (board.Open(Game::SavePath("save2"), 1) && board.Size() > 0)
-            KeepDamagedSave(Game::SavePath("save2"), kept);
-        ClearSavedGame();
+    int shown = -1;
+    for (size_t i = 0; i < board.tray.size(); ++i) {
+        if (claimed[i] || board.tray[i]->type != type)
+            continue;
+        if (board.tray[i]->trayState == -1.0f)
+            return static_cast<int>(i);
+        if (shown < 0)
+            shown = static_cast<int>(i);
     }
-    return false;
+    return shown;
 }
 
-bool PlayfieldFit::RestoreGame()
+// Puts the saved states and colours on the level's tray; false when a record is not its entry's
+// or holds a state or colour no game writes (that entry keeps the level's).
+bool RestoreTray(PlayfieldFit& board, const std::vector<PieceRecord>& records)
 {
-    SavedPlace place;
-    if (!ReadPlace(place))
-        return false;
-    const Vorn::s32 savedLevel = place.level;
-    SavedBoard saved;
-    if (!ReadBoard(saved))
-        return false;
-    const std::vector<PieceRecord>& trayPieces = saved.trayPieces;
-    const std::vector<PieceRecord>& pieces = saved.pieces;
-
-    // The tray is the level's own: the save must agree with it entry by entry.
-    if (!LoadLevel(savedLevel) || trayPieces.size() != tray.size())
-        return Abandon(savedLevel);
-    int hiddenOfType[Block::TYPE_COUNT] = {};
-    for (size_t i = 0; i < tray.size(); ++i) {
-        const PieceRecord& piece = trayPieces[i];
-        Block& entry = *tray[i];
+    bool intact = records.size() == board.tray.size();
+    for (size_t i = 0; i < board.tray.size() && i < records.size(); ++i) {
+        const PieceRecord& piece = records[i];
+        Block& entry = *board.tray[i];
         if (piece.type != entry.type || piece.x != entry.x || piece.y != entry.y ||
-            piece.colour < 0 || piece.colour >= 6)
-            return Abandon(savedLevel);
+            !std::isfinite(piece.trayState) || !IsColour(piece.colour)) {
+            intact = false;
+            continue;
+        }
         entry.trayState = piece.trayState == -1.0f ? -1.0f : 0.0f;
         entry.colour = piece.colour;
-        hiddenOfType[entry.type] += entry.trayState == -1.0f;
     }
-    // Oldest first, so that the placed list keeps its order; every piece must fit and account
-    // for exactly one hidden tray entry.
+    return intact;
+}
+
+// Places the saved pieces again, oldest first, so that the placed list keeps its order; each
+// takes a tray entry of its type. False when a piece had to go back to the tray (it cannot be
+// true, does not fit or has no entry) or the tray's marks did not agree with the pieces.
+bool RestorePieces(PlayfieldFit& board, const std::vector<PieceRecord>& pieces)
+{
+    bool intact = true;
+    std::vector<bool> claimed(board.tray.size(), false);
     for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
         const PieceRecord& piece = *it;
-        const int x = static_cast<int>(piece.x);
-        const int y = static_cast<int>(piece.y);
-        if (--hiddenOfType[piece.type] < 0 || !CanPlaceBlock(piece.type, x, y))
-            return Abandon(savedLevel);
+        const int entry = IsPlausible(piece) ? FreeEntry(board, claimed, piece.type) : -1;
+        if (entry < 0 ||
+            !board.CanPlaceBlock(piece.type, static_cast<int>(piece.x), static_cast<int>(piece.y))) {
+            intact = false;
+            continue;
+        }
+        Block& taken = *board.tray[entry];
+        claimed[entry] = true;
+        intact = intact && taken.trayState == -1.0f && IsColour(piece.colour);
+        taken.trayState = -1.0f;
         Vorn::SmartPtr<Block> block(new Block(piece.type, piece.x, piece.y, piece.trayState));
-        block->colour = piece.colour;
-        PlaceBlock(block);
+        block->colour = IsColour(piece.colour) ? piece.colour : taken.colour;
+        board.PlaceBlock(block);
     }
+    for (size_t i = 0; i < board.tray.size(); ++i) {
+        if (!claimed[i] && board.tray[i]->trayState == -1.0f) {
+            board.tray[i]->trayState = 0.0f;
+            intact = false;
+        }
+    }
+    return intact;
+}
+
+// Where the level sits in its pack's list, for a place "save2" could not give.
+float ListPosition(const Game& game, int pack, int level)
+{
+    const std::vector<int>& levels = game.packLevels[pack];
+    const auto found = std::find(levels.begin(), levels.end(), level);
+    return found == levels.end() ? 0.0f : static_cast<float>(found - levels.begin());
+}
+
+} // namespace
+
+bool PlayfieldFit::LoadGame()
+{
+    SaveReader board;
+    // An empty "save" is what a solved or abandoned level leaves: there is no game.
+    if (!board.Open(Game::SavePath("save"), MAX_SAVE_BYTES + 1) || board.Size() == 0)
+        return false;
+    SavedGameRepair repair;
+    const bool restored = RestoreGame(board.Bytes(), repair);
+    Vorn::NarrowString kept = "nothing, the level in progress is not restored";
+    if (restored) {
+        kept = "the level in progress, ";
+        kept.AppendInt(placedCount);
+        kept += " of its ";
+        kept.AppendInt(static_cast<int>(repair.piecesSaved));
+        kept += " placed pieces";
+    }
+    // Nothing is written over a damaged file that is not safe beside itself.
+    bool safe = true;
+    if (repair.boardDamaged || !restored)
+        safe = KeepDamagedSave(Game::SavePath("save"), kept);
+    if (repair.placeDamaged)
+        safe = KeepDamagedSave(Game::SavePath("save2"), restored ? kept + ", its level told by the board"
+                                                                 : kept) &&
+               safe;
+    if (!safe)
+        return restored;
+    if (!restored)
+        ClearSavedGame();
+    else if (repair.boardDamaged || repair.placeDamaged || repair.placeMissing)
+        SaveGame();
+    return restored;
+}
+
+bool PlayfieldFit::RestoreGame(const std::vector<Vorn::u8>& bytes, SavedGameRepair& repair)
+{
+    Game* game = Game::instance.Get();
+    const SavedPlace place = ReadPlace();
+    repair.placeDamaged = place.found && !place.whole;
+    repair.placeMissing = !place.found;
+    SavedBoard saved;
+    // The level the saved tray is, as its stored count reads it, else the one "save2" names.
+    int savedLevel = ParseBoard(bytes, -1, saved) ? LevelOfTray(saved.tray, place.level) : -1;
+    if (savedLevel < 0 && Content::GetLevel(place.level))
+        savedLevel = place.level;
+    if (savedLevel < 0 || !LoadLevel(savedLevel))
+        return false;
+    ParseBoard(bytes, static_cast<s32>(tray.size()), saved);
+    const bool trayIntact = RestoreTray(*this, saved.tray);
+    const bool piecesIntact = RestorePieces(*this, saved.pieces);
     // The restored tray shows which entries the pieces took; none is owed.
     m_owedIds.clear();
-    for (int hidden : hiddenOfType)
-        if (hidden != 0)
-            return Abandon(savedLevel);
-
-    std::copy(std::begin(saved.recent), std::end(saved.recent), recentTypes);
-    playTime = saved.time > 0 ? saved.time : 0;
+    if (saved.recentWhole)
+        std::copy(std::begin(saved.recent), std::end(saved.recent), recentTypes);
+    else
+        RebuildRecent(placed, recentTypes);
+    playTime = saved.time;
     paused = true;
     // What was restored is what the save holds already.
     m_saveDue = false;
 
-    if (Game* game = Game::instance.Get()) {
-        game->scrollPosition = place.scroll;
-        game->currentPack = place.pack;
+    const int pack = BinaryFiles::PackOfLevel(savedLevel);
+    const bool scrollKept = !game || IsListPosition(*game, pack, place.scroll);
+    repair.boardDamaged = !saved.whole || !trayIntact || !piecesIntact;
+    repair.placeDamaged = place.found && (!place.whole || place.level != savedLevel || !scrollKept);
+    repair.piecesSaved = saved.pieces.size();
+    if (game) {
+        game->currentPack = pack;
+        game->scrollPosition = scrollKept ? place.scroll : ListPosition(*game, pack, savedLevel);
         game->scrollVelocity = 0.0f;
         game->currentLevel = savedLevel;
     }
     return true;
-}
-
-bool PlayfieldFit::Abandon(int levelNumber)
-{
-    LoadLevel(levelNumber);
-    return false;
 }

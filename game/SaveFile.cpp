@@ -8,12 +8,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <utility>
 
+#include <unistd.h>
+
 #include "Mounts.h"
+#include "system/Thread.h"
 #include "vfs/PlatformFiles.h"
 #include "vfs/Vfs.h"
 
@@ -30,11 +34,17 @@ const u32 MAX_DAMAGED_COPY = 1u << 20;
 const int MAX_DAMAGED_COPIES = 9;
 
 std::atomic<bool> s_failureReported{false};
-// The damaged files said in this run: each is said once, however often it is met (main thread).
-std::set<Vorn::NarrowString>& DamagedSaid()
+// The damaged files met in this run (main thread): each is said once, and a file whose bytes were
+// set aside already is not copied again, however often it is read.
+struct DamagedFiles {
+    std::set<Vorn::NarrowString> said;
+    std::map<Vorn::NarrowString, std::vector<u8>> setAside;
+};
+
+DamagedFiles& Damaged()
 {
-    static std::set<Vorn::NarrowString>* s_said = new std::set<Vorn::NarrowString>;
-    return *s_said;
+    static DamagedFiles* s_damaged = new DamagedFiles;
+    return *s_damaged;
 }
 
 struct BackgroundWrite {
@@ -47,9 +57,9 @@ struct Background {
     std::mutex mutex;
     std::condition_variable done;
     std::deque<BackgroundWrite> waiting;
-    std::thread worker;
+    // The thread of the last writes; it is joined before the next one starts and by every wait.
+    std::unique_ptr<Vorn::ThreadRecord> worker;
     bool working = false;
-    std::atomic<int> given{0}; // writes given and not yet made
 };
 
 // Never destroyed: a write may still be waited for while the process ends.
@@ -57,6 +67,16 @@ Background& GetBackground()
 {
     static Background* s_background = new Background;
     return *s_background;
+}
+
+// Set on the save thread only: the writers it opens must not wait for it.
+thread_local bool t_onSaveThread = false;
+
+void Write(const BackgroundWrite& write)
+{
+    SaveWriter writer(write.path);
+    writer.PutBytes(write.bytes.data(), write.bytes.size());
+    writer.Finish();
 }
 
 void MakeBackgroundWrites()
@@ -67,24 +87,34 @@ void MakeBackgroundWrites()
         BackgroundWrite write = std::move(background.waiting.front());
         background.waiting.pop_front();
         lock.unlock();
-        SaveWriter writer(write.path);
-        writer.PutBytes(write.bytes.data(), write.bytes.size());
-        writer.Finish();
+        Write(write);
         lock.lock();
-        --background.given;
     }
     background.working = false;
     background.done.notify_all();
 }
 
-// The save folder as the player finds it on disk.
+void* SaveThreadEntry(void*)
+{
+    t_onSaveThread = true;
+    MakeBackgroundWrites();
+    return nullptr;
+}
+
+// The save folder as the player finds it on disk; once it is gone (deleted or moved while the
+// game runs), the place it had in the working directory, which stays where the game made it.
 std::string SaveFolder()
 {
-    std::string root = Vorn::PlatformFiles::SaveRoot();
+    const std::string root = Vorn::PlatformFiles::SaveRoot();
+    const std::string folder = root.substr(0, root.size() - 1);
     char buffer[PATH_MAX];
-    if (realpath(root.c_str(), buffer))
+    if (realpath(folder.c_str(), buffer))
         return buffer;
-    return root.substr(0, root.size() - 1);
+    if (folder[0] != '/' && getcwd(buffer, sizeof buffer)) {
+        const bool here = folder.compare(0, 2, "./") == 0;
+        return std::string(buffer) + "/" + (here ? folder.substr(2) : folder);
+    }
+    return folder;
 }
 
 void ReportFailure(int error)
@@ -103,9 +133,13 @@ Vorn::NarrowString BelowMount(const Vorn::NarrowString& path)
                                                             : path;
 }
 
-bool Exists(const Vorn::NarrowString& path)
+// The name of the copy number copy of a damaged file: ".damaged", then ".damaged2" and on.
+Vorn::NarrowString DamagedCopy(const Vorn::NarrowString& path, int copy)
 {
-    return static_cast<bool>(Vorn::SmartPtr<Vorn::File>(Vorn::Vfs::Open(path.c_str())));
+    Vorn::NarrowString aside = path + ".damaged";
+    if (copy > 1)
+        aside.AppendInt(copy);
+    return aside;
 }
 
 } // namespace
@@ -118,47 +152,51 @@ bool SaveWriter::FailureReported()
 void SaveWriter::ResetFailureReport()
 {
     s_failureReported = false;
-    DamagedSaid().clear();
+    Damaged().said.clear();
+    Damaged().setAside.clear();
 }
 
 void SaveWriter::WriteInBackground(const Vorn::NarrowString& path, std::vector<u8> bytes)
 {
     Background& background = GetBackground();
-    std::lock_guard<std::mutex> lock(background.mutex);
-    bool replaced = false;
-    for (BackgroundWrite& write : background.waiting) {
-        if (write.path == path) {
-            write.bytes = std::move(bytes);
-            replaced = true;
+    std::unique_lock<std::mutex> lock(background.mutex);
+    // A waiting write of the same path is dropped and the newer one joins the end of the queue:
+    // replaced in its place, it would land before writes given ahead of it.
+    for (auto write = background.waiting.begin(); write != background.waiting.end(); ++write) {
+        if (write->path == path) {
+            background.waiting.erase(write);
             break;
         }
     }
-    if (!replaced) {
-        background.waiting.push_back(BackgroundWrite{path, std::move(bytes)});
-        ++background.given;
-    }
-    if (!background.working) {
-        // The thread of the last writes has ended its loop; it is joined before the next starts.
-        if (background.worker.joinable())
-            background.worker.join();
-        background.working = true;
-        background.worker = std::thread(MakeBackgroundWrites);
-    }
+    background.waiting.push_back(BackgroundWrite{path, std::move(bytes)});
+    if (background.working)
+        return;
+    // The thread of the last writes has ended its loop; it is joined before the next starts.
+    if (background.worker)
+        background.worker->Join();
+    background.worker.reset(new Vorn::ThreadRecord);
+    background.working = background.worker->Start(SaveThreadEntry, nullptr, 0);
+    if (background.working)
+        return;
+    // Without a thread of its own the save is made here, late rather than never.
+    std::deque<BackgroundWrite> writes;
+    writes.swap(background.waiting);
+    lock.unlock();
+    for (const BackgroundWrite& write : writes)
+        Write(write);
 }
 
 void SaveWriter::WaitForBackgroundWrites()
 {
+    // The save thread's own writers find it working: they must not wait for it.
+    if (t_onSaveThread)
+        return;
     Background& background = GetBackground();
-    // Only the background's own writer finds writes given while it works: it must not wait for
-    // itself. Its thread is the only one that calls in while working is set and the thread is it.
-    if (background.given == 0)
-        return;
     std::unique_lock<std::mutex> lock(background.mutex);
-    if (background.worker.get_id() == std::this_thread::get_id())
-        return;
     background.done.wait(lock, [&] { return !background.working; });
-    if (background.worker.joinable())
-        background.worker.join();
+    // A thread that has ended is joined here too, so none is left behind when the process ends.
+    if (background.worker)
+        background.worker->Join();
 }
 
 SaveWriter::SaveWriter(const Vorn::NarrowString& path)
@@ -343,31 +381,53 @@ Vorn::NarrowString SaveFileOnDisk(const Vorn::NarrowString& path)
     return SaveFolder() + "/" + flat.substr(root.size());
 }
 
+bool SaveFileExists(const Vorn::NarrowString& path)
+{
+    return static_cast<bool>(Vorn::SmartPtr<Vorn::File>(Vorn::Vfs::Open(path.c_str())));
+}
+
 bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& kept)
 {
     SaveReader damaged;
     if (!damaged.Open(path, MAX_DAMAGED_COPY))
         return false;
-    Vorn::NarrowString aside = path + ".damaged";
-    for (int copy = 2; copy <= MAX_DAMAGED_COPIES && Exists(aside); ++copy) {
-        aside = path + ".damaged";
-        aside.AppendInt(copy);
-    }
+    DamagedFiles& files = Damaged();
+    const auto setAside = files.setAside.find(path);
+    if (setAside != files.setAside.end() && setAside->second == damaged.Bytes())
+        return true;
+    // The first free name; with every one taken the last copy is replaced, never the first, the
+    // one most likely to hold the player's real progress.
+    int copy = 1;
+    while (copy < MAX_DAMAGED_COPIES && SaveFileExists(DamagedCopy(path, copy)))
+        ++copy;
+    const Vorn::NarrowString aside = DamagedCopy(path, copy);
+    const bool replacing = SaveFileExists(aside);
     SaveWriter writer(aside);
     writer.PutBytes(damaged.Bytes().data(), damaged.Bytes().size());
     const bool copied = writer.Finish();
+    if (copied)
+        files.setAside[path] = damaged.Bytes();
     const Vorn::NarrowString onDisk = SaveFileOnDisk(aside);
-    if (DamagedSaid().insert(path).second)
-        std::fprintf(stderr, "tessela: save file %s is damaged; %s as %s; kept: %s\n",
-                     SaveFileOnDisk(path).c_str(), copied ? "set aside" : "could not set it aside",
-                     onDisk.substr(onDisk.rfind('/') + 1).c_str(), kept.c_str());
+    const char* asideName = onDisk.c_str() + onDisk.rfind('/') + 1;
+    if (!files.said.insert(path).second)
+        return copied;
+    if (!copied)
+        std::fprintf(stderr, "tessela: save file %s is damaged; could not set it aside as %s, so it is "
+                             "left as it is; kept: %s\n",
+                     SaveFileOnDisk(path).c_str(), asideName, kept.c_str());
+    else
+        std::fprintf(stderr, "tessela: save file %s is damaged; set aside as %s%s; kept: %s\n",
+                     SaveFileOnDisk(path).c_str(), asideName,
+                     replacing ? ", replacing the older copy of that name" : "", kept.c_str());
     return copied;
 }
 
-std::vector<Vorn::NarrowString> ListSaveFiles()
+std::vector<Vorn::NarrowString> ListSaveFiles(const char* ending)
 {
+    const size_t length = std::strlen(ending);
     std::vector<Vorn::NarrowString> paths;
     for (const std::string& name : Vorn::PlatformFiles::ListSaveFiles())
-        paths.push_back(Vorn::NarrowString(Tessela::SAVE_MOUNT) + name);
+        if (name.size() >= length && name.compare(name.size() - length, length, ending) == 0)
+            paths.push_back(Vorn::NarrowString(Tessela::SAVE_MOUNT) + name);
     return paths;
 }

@@ -52,9 +52,10 @@ public:
 
     // Writes the bytes to path as a writer would, on a thread of its own, so that the caller
     // waits neither for the disk nor for the sync that makes the save durable. Writes are made in
-    // the order given; a write still waiting is replaced by a newer one of the same path. A
-    // failure is said on stderr as any other. Every writer and reader opened afterwards waits
-    // for the writes given before it, and so does WaitForBackgroundWrites.
+    // the order given: a write still waiting when a newer one of the same path comes is dropped,
+    // and the newer one is made after every write given before it. A failure is said on stderr as
+    // any other. Every writer and reader opened afterwards waits for the writes given before it,
+    // and so does WaitForBackgroundWrites, which also joins the save thread once it has ended.
     static void WriteInBackground(const Vorn::NarrowString& path, std::vector<Vorn::u8> bytes);
     static void WaitForBackgroundWrites();
 
@@ -102,11 +103,16 @@ private:
 // The name a save path has on disk ("save/Ann_fit" is "<folder>/._Ann_fit"), for messages.
 Vorn::NarrowString SaveFileOnDisk(const Vorn::NarrowString& path);
 
+// Whether the save file at path is there (a file that cannot be opened counts as missing).
+bool SaveFileExists(const Vorn::NarrowString& path);
+
 // A save file that cannot be read whole: its bytes are copied beside it (path + ".damaged", or
-// ".damaged2" and on when that is taken) before anything writes over it, and stderr says which
-// file was damaged and what was kept of it (once a run for each file). False when the copy could
-// not be made.
+// ".damaged2" and on up to ".damaged9" when that is taken; then ".damaged9" is replaced, and said
+// to be) before anything writes over it, and stderr says which file was damaged and what was kept
+// of it (once a run for each file). Bytes already set aside in this run are not copied again.
+// False when the copy could not be made: the caller must then leave the file as it is.
 bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& kept);
 
-// The save paths of the files in the save area ("save/" followed by each file's own name).
-std::vector<Vorn::NarrowString> ListSaveFiles();
+// The save paths of the files in the save area ("save/" followed by each file's own name) whose
+// names end so.
+std::vector<Vorn::NarrowString> ListSaveFiles(const char* ending = "");

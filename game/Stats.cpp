@@ -1,6 +1,8 @@
 #include "Stats.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "Game.h"
 #include "Mounts.h"
@@ -52,15 +54,21 @@ private:
 };
 
 // One description of the layout serves both directions: the totals section when totals is set,
-// then the puzzle section when the kind (as read so far) is a puzzle.
+// then the puzzle section when the kind (as read so far) is a puzzle. The play time goes through
+// its two words (Stats.h); a word the data does not hold keeps the record's value.
 template <class Stream>
 void Fields(Stream& stream, Stats& stats, bool totals)
 {
+    const int64_t largest = totals ? INT64_MAX : int64_t(UINT32_MAX);
+    const int64_t playTime = std::min(stats.playTime, largest);
+    int low = static_cast<int>(static_cast<uint32_t>(playTime));
+    int& high = stats.counters[Stats::COUNTER_PLAY_TIME_HIGH];
+    high = totals ? static_cast<int>(playTime >> 32) : 0;
     stream.Int(stats.number);
     stream.Int(stats.kind);
     for (int& count : stats.pieces)
         stream.Int(count);
-    stream.Int(stats.playTime);
+    stream.Int(low);
     stream.Int(stats.startTime);
     if (totals) {
         stream.Int(stats.gameCounter);
@@ -75,6 +83,9 @@ void Fields(Stream& stream, Stats& stats, bool totals)
         stream.Int(stats.found);
         stream.Byte(stats.isNew);
     }
+    stats.playTime = static_cast<int64_t>(static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32 |
+                                          static_cast<uint32_t>(low));
+    high = 0;
 }
 
 } // namespace
@@ -120,8 +131,11 @@ bool Stats::Save() const
 
 void Stats::ClampCounts()
 {
-    for (int* count : {&playTime, &startTime, &gameCounter, &levelsSolved, &solutionsFound,
-                       &completions, &counters[COUNTER_GAMES_PLAYED]})
+    // Only a damaged high word makes it negative: the low word still counts.
+    if (playTime < 0)
+        playTime &= UINT32_MAX;
+    for (int* count : {&startTime, &gameCounter, &levelsSolved, &solutionsFound, &completions,
+                       &counters[COUNTER_GAMES_PLAYED]})
         *count = std::max(*count, 0);
     levelsSolved = std::min(levelsSolved, Game::LEVEL_COUNT);
     for (int& count : pieces)
@@ -131,12 +145,12 @@ void Stats::ClampCounts()
         level = 0;
 }
 
-Vorn::SmartPtr<Stats> Stats::Load(int recordNumber)
+Vorn::SmartPtr<Stats> Stats::Load(int recordNumber, bool emptyIsNew)
 {
     Vorn::SmartPtr<Stats> stats(new Stats(recordNumber));
     SaveReader file;
     // One byte more than a record holds tells a file that is too long.
-    if (!file.Open(FileName(recordNumber), MAX_FILE_BYTES + 1) || file.Size() == 0)
+    if (!file.Open(FileName(recordNumber), MAX_FILE_BYTES + 1) || (file.Size() == 0 && emptyIsNew))
         return stats; // missing, or emptied with its profile
     stats->Deserialize(file.Bytes().data(), file.Size());
     const std::vector<uint8_t> read = stats->Serialize();
@@ -145,9 +159,10 @@ Vorn::SmartPtr<Stats> Stats::Load(int recordNumber)
     stats->number = recordNumber;
     // A count no game can reach is one the clamp changes.
     stats->ClampCounts();
-    if (!whole || stats->Serialize() != read) {
+    // Written back once the damaged file is safe beside it, so that the next load reads it whole.
+    if ((!whole || stats->Serialize() != read) &&
         KeepDamagedSave(FileName(recordNumber), whole ? "the statistics, negative counts set to 0"
-                                                      : "the statistics the file held in full");
-    }
+                                                      : "the statistics the file held in full"))
+        stats->Save();
     return stats;
 }

@@ -7,6 +7,11 @@
 //                            completions
 //   puzzle games only (kind 0): level, found, new (one byte)
 // so a totals file of kind 0 has 233 bytes and a game file of kind 0 has 137.
+//
+// Play time is counted in 64 bits, so that no lifetime of play makes it wrap: the file's play time
+// word holds its low 32 bits, read unsigned, and the totals keep the high word in the last of
+// their counters, which nothing else uses (0 in every file written before). A game record keeps
+// the low word only, and stops at its largest value.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +28,8 @@ public:
     static constexpr int PIECE_TYPES = 28;
     static constexpr int COUNTER_COUNT = 20;
     static constexpr int COUNTER_GAMES_PLAYED = 0;
+    // Where the totals file keeps the high word of the play time.
+    static constexpr int COUNTER_PLAY_TIME_HIGH = 19;
     static constexpr int NOT_SOLVED = -1;
     static constexpr size_t MAX_FILE_BYTES = 233;
 
@@ -34,10 +41,12 @@ public:
 
     // Writes the record whole; false (the old file kept) when it could not be written.
     bool Save() const;
-    // The record stored under number; a missing or emptied file gives a new record. A file of the
-    // wrong size or with counts no game makes is kept aside as damaged: fields beyond the end of
-    // a short file keep the values of a new record, negative counts become 0.
-    static Vorn::SmartPtr<Stats> Load(int number);
+    // The record stored under number; a missing file gives a new record, and so does an emptied
+    // one where emptied files are what a deleted profile left (emptyIsNew). A file of the wrong
+    // size or with counts no game makes is kept aside as damaged (and written back repaired):
+    // fields beyond the end of a short file keep the values of a new record, negative counts
+    // become 0.
+    static Vorn::SmartPtr<Stats> Load(int number, bool emptyIsNew = true);
 
     // The file's bytes, and their reading: sections chosen by the number (totals) and the kind.
     std::vector<uint8_t> Serialize() const;
@@ -48,7 +57,7 @@ public:
     int number;
     int kind;
     int pieces[PIECE_TYPES];
-    int playTime;
+    int64_t playTime; // ms
     int startTime;
     int gameCounter;
     int counters[COUNTER_COUNT];

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "BinaryFiles.h"
@@ -18,6 +19,7 @@
 #include "StringTools.h"
 #include "Stats.h"
 #include "audio/SoundManager.h"
+#include "support/BuiltLevels.h"
 #include "support/GameFont.h"
 #include "support/SoundRecorder.h"
 #include "vfs/PakMount.h"
@@ -418,24 +420,12 @@ protected:
     void SetUp() override
     {
         Menus::SetUp();
-        const std::string pak = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
-        if (FILE* probe = std::fopen(pak.c_str(), "rb")) {
-            std::fclose(probe);
-            m_levels = new Vorn::PakMount(pak.c_str(), "levels-pak/", 0, Vorn::PakMount::NATIVE_PATH);
-            ASSERT_TRUE(m_levels->IsValid());
-            ASSERT_TRUE(Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), m_levels.Get()));
-            BinaryFiles::Init();
-            Content::SetLevelPath("levels-pak/levels/android_full");
-            Content::ForgetLevels();
-        }
+        m_levels.reset(new VornTest::BuiltLevels);
     }
 
     void TearDown() override
     {
-        if (m_levels) {
-            Content::ForgetLevels();
-            Content::SetLevelPath("");
-        }
+        m_levels.reset();
         Menus::TearDown();
     }
 
@@ -518,7 +508,7 @@ protected:
         ADD_FAILURE() << "no button " << key << " in list " << list;
     }
 
-    SmartPtr<Vorn::PakMount> m_levels;
+    std::unique_ptr<VornTest::BuiltLevels> m_levels;
 };
 
 TEST_F(MenuButtons, EveryButtonLeadsToItsScreen)
@@ -530,7 +520,7 @@ TEST_F(MenuButtons, EveryButtonLeadsToItsScreen)
     const std::string packs = std::to_string(Game::STATE_PACKS);
     const std::string welcome = std::to_string(Game::STATE_WELCOME);
     const std::string levels = std::to_string(Game::STATE_LEVELS);
-    const std::string played = m_levels ? "play" : levels; // a level without its file starts not
+    const std::string played = m_levels->Available() ? "play" : levels; // a level without its file starts not
     auto at = [](int state) { return std::to_string(state); };
     const struct {
         int state;

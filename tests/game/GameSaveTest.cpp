@@ -1,11 +1,15 @@
 // The profile's save files: byte layouts, defaults, clamps, and files that are missing, short or
 // damaged.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
+#include "BinaryFiles.h"
+#include "LevelTables.h"
 #include "SaveDataFixture.h"
 #include "Sounds.h"
 #include "Stats.h"
+#include "support/BuiltLevels.h"
 
 using namespace SaveDataTest;
 
@@ -91,8 +95,8 @@ TEST_F(GameSave, AStoredVolumeThatIsNotANumberBecomesTheDefault)
 
 TEST_F(GameSave, ShortOptionsAreMissingAndKeepLanguageAndTwitch)
 {
-    // What a deleted profile leaves: defaults, rewritten whole. A record cut short keeps the
-    // fields it holds in full.
+    // Emptied (the game never leaves a listed profile's file so): defaults, rewritten whole. A
+    // record cut short keeps the fields it holds in full. Both are damage, set aside.
     for (size_t size : {size_t(0), size_t(24)}) {
         Record options = Options(3, 1, 2.0f, 2.0f, 2, 2, 1);
         options.bytes.resize(size);
@@ -109,7 +113,8 @@ TEST_F(GameSave, ShortOptionsAreMissingAndKeepLanguageAndTwitch)
         EXPECT_FALSE(m_game->twitch);
         EXPECT_EQ(Saved("Ann_options"),
                   cut ? Options(3, 1, 2.0f, 2.0f, 2, 2, 1).bytes : Options(0, 0, 5.0f, 5.0f, 0, 3, 1).bytes);
-        EXPECT_EQ(Exists("Ann_options.damaged"), cut);
+        EXPECT_TRUE(Exists("Ann_options.damaged"));
+        std::filesystem::remove(VornTest::Sandbox::Data("._Ann_options.damaged"));
     }
 }
 
@@ -169,7 +174,8 @@ TEST_F(GameSave, DamagedFitKeepsTheRecordsItHoldsInFull)
     cutCount.bytes.resize(2);
     Record cutRecord = Fit(200, std::vector<uint64_t>(121, 7));
     cutRecord.bytes.resize(cutRecord.bytes.size() - 3);
-    // What each file holds in full; an emptied file is what a deleted profile leaves.
+    // What each file holds in full; an emptied file is damage too for a profile that has played
+    // (a deleted profile's emptied files are a new profile's start, GameProfilesTest).
     std::vector<std::pair<Record, int>> damaged = {
         {Record(), 0},          {cutCount, 0},
         {Record().I32(200), 0}, {cutRecord, 120},
@@ -181,7 +187,7 @@ TEST_F(GameSave, DamagedFitKeepsTheRecordsItHoldsInFull)
         for (int level = 0; level < 200; ++level)
             ASSERT_EQ(m_game->LevelRecord(level), level < held ? 7u : level < 4 ? 1u : 0u) << level;
         EXPECT_EQ(Saved("Ann_fit").size(), 1604u);
-        EXPECT_EQ(Exists("Ann_fit.damaged"), !record.bytes.empty());
+        EXPECT_TRUE(Exists("Ann_fit.damaged"));
         std::filesystem::remove(VornTest::Sandbox::Data("._Ann_fit.damaged"));
     }
 }
@@ -223,16 +229,20 @@ TEST_F(GameSave, HintsAreReadWholeOrEarnedFromTheSolutionsFound)
     Stats totals(-1);
     totals.solutionsFound = 12;
     Store("Bob_stats-1", Record{totals.Serialize()});
-    // Without a "fit" the progress starts over and takes the counters with it.
     Store("Bob_fit", Fit(200, std::vector<uint64_t>(200, 1)));
     Store("profiles", Record().I32(1).Text("Bob"));
     Store("lastProfile", Record().Text("Bob"));
     Record shortHints = hints;
     shortHints.bytes.resize(400);
-    Store("Bob_hints", Record());
     m_game->LoadProfiles();
     EXPECT_EQ(m_game->hintPoints, 120);
     EXPECT_EQ(m_game->hintWords[5], 0u);
+    // Emptied, they are damage, and earned again.
+    Store("Bob_hints", Record());
+    m_game->LoadProfiles();
+    EXPECT_EQ(m_game->hintPoints, 120);
+    EXPECT_TRUE(Exists("Bob_hints.damaged"));
+    std::filesystem::remove(VornTest::Sandbox::Data("._Bob_hints.damaged"));
     // Cut short: what it holds in full is kept, and it is written back whole.
     Store("Bob_hints", shortHints);
     m_game->LoadProfiles();
@@ -241,7 +251,7 @@ TEST_F(GameSave, HintsAreReadWholeOrEarnedFromTheSolutionsFound)
     EXPECT_EQ(m_game->hintWords[150], 0u);
     EXPECT_EQ(Saved("Bob_hints").size(), 804u);
     EXPECT_EQ(Saved("Bob_hints.damaged"), shortHints.bytes);
-    Store("Bob_hints", Record());
+    std::filesystem::remove(VornTest::Sandbox::Data("._Bob_hints"));
 
     totals.solutionsFound = 0x7FFFFFFF;
     Store("Bob_stats-1", Record{totals.Serialize()});
@@ -284,7 +294,8 @@ TEST_F(GameSave, VersionStampAndHighScoreFiles)
 {
     EXPECT_EQ(m_game->ReadSaveVersion(), "1.0");
     ASSERT_TRUE(m_game->SaveVersion());
-    EXPECT_EQ(Saved("save_version"), Record().Text("1.0").bytes);
+    // The level tables follow the name: none known yet.
+    EXPECT_EQ(Saved("save_version"), Record().Text("1.0").U32(0).bytes);
     Store("save_version", Record().Text("0.9"));
     EXPECT_EQ(m_game->ReadSaveVersion(), "0.9");
     Store("save_version", Record().U32(0x7FFFFFFF).Text("x"));
@@ -360,3 +371,95 @@ TEST_F(GameSave, ThemeSwitchSetsColoursBlocksAndBackgroundAndSaves)
 }
 
 } // namespace
+
+namespace {
+
+// Progress the previous version wrote, against its level tables: before the sixteen tallest
+// outlines were redrawn a row shorter, these eight had more solutions than they have now.
+const std::pair<const char*, int> PREVIOUS_SOLUTIONS[] = {
+    {"things/robot.bin", 8},      {"things/giraffe.bin", 4},
+    {"letters/j.bin", 5},         {"helloween/13_peace.bin", 2},
+    {"helloween/99_scythe.bin", 3}, {"shapes/circle_processed_extreme.bin", 3},
+    {"zombie/0601_zombie_walk.bin", 3}, {"zombie/0801_necromancer_staff.bin", 3},
+};
+
+int LevelOfFile(const std::string& file)
+{
+    for (int level = 0; level < Game::LEVEL_COUNT; ++level)
+        if (BinaryFiles::files[level] == file)
+            return level;
+    return -1;
+}
+
+int FoundCount(uint64_t record)
+{
+    int found = 0;
+    for (record >>= 1; record; record >>= 1)
+        found += record & 1;
+    return found;
+}
+
+class GameSaveLevelTables : public GameSave {
+protected:
+    VornTest::BuiltLevels m_levels;
+};
+
+} // namespace
+
+TEST_F(GameSaveLevelTables, ProgressOfThePreviousTablesKeepsEverySolvedLevel)
+{
+    if (!m_levels.Available())
+        GTEST_SKIP() << "no common archive (data build switched off)";
+    // Each of the eight solved by its last solution then, its first and last, or all of them;
+    // a few other levels solved and open. The save area names no tables, as that version left it.
+    std::vector<uint64_t> records(200, 0);
+    for (int level = 0; level < 12; ++level)
+        records[level] = level % 3 == 0 ? 0x1 : 0x3;
+    int shape = 0;
+    for (const auto& [file, solutions] : PREVIOUS_SOLUTIONS) {
+        const int level = LevelOfFile(file);
+        ASSERT_GE(level, 0) << file;
+        const uint64_t last = uint64_t(1) << solutions;
+        const uint64_t all = (last << 1) - 1;
+        records[level] = shape % 3 == 0 ? 1 | last : shape % 3 == 1 ? 3 | last : all;
+        ++shape;
+    }
+    Store("save_version", Record().Text("1.0"));
+    Store("profiles", Record().I32(3).Text("Ann").Text("Bob").Text("Cy"));
+    Store("lastProfile", Record().Text("Ann"));
+    Store("Ann_fit", Fit(200, records));
+    Store("Bob_fit", Fit(200, records));
+    // One past every table is damage all the same.
+    std::vector<uint64_t> impossible = records;
+    impossible[LevelOfFile("things/robot.bin")] = 1 | uint64_t(1) << 9;
+    Store("Cy_fit", Fit(200, impossible));
+
+    testing::internal::CaptureStderr();
+    m_game->LoadProfiles();
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("damaged"), std::string::npos) << said;
+    EXPECT_EQ(m_game->ReadProgressTables(), LevelTables::SHIPPED);
+    for (const char* name : {"Ann", "Bob"}) {
+        SCOPED_TRACE(name);
+        testing::internal::CaptureStderr();
+        m_game->SelectProfile(Vorn::WideString(Vorn::NarrowString(name)));
+        said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("damaged"), std::string::npos) << said;
+        EXPECT_FALSE(Exists(std::string(name) + "_fit.damaged"));
+        for (int level = 0; level < 200; ++level) {
+            const uint64_t record = m_game->LevelRecord(level);
+            const int solutions = Content::GetLevel(level)->solutionCount;
+            EXPECT_EQ(record >= 2, records[level] >= 2) << level;
+            EXPECT_EQ(FoundCount(record), std::min(FoundCount(records[level]), solutions)) << level;
+            EXPECT_EQ(record & ~m_game->LevelRecordMask(level), 0u) << level;
+        }
+    }
+    testing::internal::CaptureStderr();
+    m_game->SelectProfile(L"Cy");
+    said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("._Cy_fit is damaged"), std::string::npos) << said;
+    // The area now records today's tables: a solution past them is damage again.
+    Store("Cy_fit", Fit(200, records));
+    m_game->SelectProfile(L"Cy");
+    EXPECT_TRUE(Exists("Cy_fit.damaged2"));
+}

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "SaveFile.h"
 #include "support/Sandbox.h"
@@ -106,14 +111,131 @@ TEST_F(SaveFileTest, TextCountsAreCheckedAgainstTheRestAndTheLimit)
 TEST_F(SaveFileTest, FailedWriteIsReportedAndKeepsTheOldFile)
 {
     ASSERT_TRUE(WriteBytes(Sandbox::Data("._kept"), {9, 9}));
-    // Without the save directory nothing can be opened for writing.
+    // Without the save directory nothing can be opened for writing; the message names the folder
+    // where it was.
     std::filesystem::rename("data", "gone");
+    SaveWriter::ResetFailureReport();
+    testing::internal::CaptureStderr();
     SaveWriter writer("save/kept");
     EXPECT_FALSE(writer.IsOpen());
     writer.PutU32(1);
     EXPECT_FALSE(writer.Finish());
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string folder = std::filesystem::canonical(m_sandbox.Path()).string() + "/data";
+    EXPECT_NE(said.find("cannot save the game in " + folder + ": No such file or directory"),
+              std::string::npos)
+        << said;
     std::filesystem::rename("gone", "data");
     EXPECT_EQ(ReadBytes(Sandbox::Data("._kept")), (std::vector<uint8_t>{9, 9}));
+}
+
+TEST_F(SaveFileTest, TheFirstDamagedCopyIsKeptAndAReplacedOneIsSaid)
+{
+    for (uint8_t damage = 1; damage <= 10; ++damage) {
+        ASSERT_TRUE(WriteBytes(Sandbox::Data("._x"), {damage}));
+        // One damage a start, as a player meets them.
+        SaveWriter::ResetFailureReport();
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(KeepDamagedSave("save/x", "nothing"));
+        const std::string said = testing::internal::GetCapturedStderr();
+        const std::string copy = damage == 1 ? "._x.damaged" : "._x.damaged" + std::to_string(std::min<int>(damage, 9));
+        EXPECT_NE(said.find("set aside as " + copy + (damage == 10 ? ", replacing" : ";")), std::string::npos)
+            << said;
+    }
+    EXPECT_EQ(ReadBytes(Sandbox::Data("._x.damaged")), (std::vector<uint8_t>{1}));
+    EXPECT_EQ(ReadBytes(Sandbox::Data("._x.damaged8")), (std::vector<uint8_t>{8}));
+    EXPECT_EQ(ReadBytes(Sandbox::Data("._x.damaged9")), (std::vector<uint8_t>{10}));
+}
+
+namespace {
+
+// A save mount that stores nothing: it notes each file written, with its bytes, in the order the
+// files are closed, and holds the first file opened until the test lets it go.
+class NotingMount final : public Vorn::VfsMount {
+public:
+    NotingMount() : Vorn::VfsMount("save/", 0) {}
+
+    Vorn::File* Open(const char*) override { return nullptr; }
+    Vorn::File* OpenWrite(const char* path) override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_opened;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_released || m_opened > 1; });
+        return new Noted(*this, path);
+    }
+
+    void WaitForFirstOpen()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_opened > 0; });
+    }
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> Written()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_written;
+    }
+
+private:
+    class Noted final : public Vorn::File {
+    public:
+        Noted(NotingMount& mount, const char* path) : m_mount(mount), m_path(path) {}
+        Vorn::s32 Read(void*, Vorn::u32) override { return 0; }
+        Vorn::u32 Write(const void* data, Vorn::u32 count) override
+        {
+            m_bytes.insert(m_bytes.end(), static_cast<const uint8_t*>(data),
+                           static_cast<const uint8_t*>(data) + count);
+            return count;
+        }
+        bool Seek(int, int) override { return false; }
+        Vorn::u32 Tell() override { return static_cast<Vorn::u32>(m_bytes.size()); }
+        Vorn::u32 GetSize() override { return static_cast<Vorn::u32>(m_bytes.size()); }
+        bool Close() override
+        {
+            std::lock_guard<std::mutex> lock(m_mount.m_mutex);
+            m_mount.m_written.push_back({m_path, m_bytes});
+            return true;
+        }
+
+    private:
+        NotingMount& m_mount;
+        std::string m_path;
+        std::vector<uint8_t> m_bytes;
+    };
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_opened = 0;
+    bool m_released = false;
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> m_written;
+};
+
+} // namespace
+
+TEST_F(SaveFileTest, BackgroundWritesAreMadeInTheOrderGiven)
+{
+    Vorn::SmartPtr<NotingMount> mount(new NotingMount);
+    ASSERT_TRUE(Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), mount.Get()));
+    // The save thread holds the first write while two moves' saves queue behind it: the place,
+    // then the board, each time.
+    SaveWriter::WriteInBackground("save/save2", {1});
+    mount->WaitForFirstOpen();
+    SaveWriter::WriteInBackground("save/save", {1});
+    SaveWriter::WriteInBackground("save/save2", {2});
+    SaveWriter::WriteInBackground("save/save", {2});
+    mount->Release();
+    SaveWriter::WaitForBackgroundWrites();
+    Vorn::Vfs::Unmount(mount.Get());
+    // The first board was overtaken while it waited; what was written came in the order given.
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> expected = {
+        {"save2", {1}}, {"save2", {2}}, {"save", {2}}};
+    EXPECT_EQ(mount->Written(), expected);
 }
 
 TEST_F(SaveFileTest, AnUnfinishedWriterStillWritesAndAnEmptyOneEmptiesTheFile)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -54,11 +55,13 @@ void FillDistinct(Stats& stats)
     stats.kind = 0;
     for (int& count : stats.pieces)
         count = next++;
-    stats.playTime = 123456;
     stats.startTime = 1700000000;
     stats.gameCounter = 17;
     for (int& counter : stats.counters)
         counter = next++;
+    // The last counter's place holds the play time's high word.
+    stats.playTime = int64_t(stats.counters[Stats::COUNTER_PLAY_TIME_HIGH]) << 32 | 123456;
+    stats.counters[Stats::COUNTER_PLAY_TIME_HIGH] = 0;
     stats.levelsSolved = 11;
     stats.solutionsFound = 22;
     stats.completions = 33;
@@ -95,10 +98,29 @@ TEST(StatsFile, TotalsRoundTripByteForByte)
 
     const Vorn::SmartPtr<Stats> loaded = Stats::Load(Stats::TOTALS);
     EXPECT_EQ(loaded->Serialize(), bytes);
-    EXPECT_EQ(loaded->counters[19], 1047);
+    EXPECT_EQ(loaded->playTime, int64_t(1047) << 32 | 123456);
     EXPECT_TRUE(loaded->isNew);
     loaded->Save();
     EXPECT_EQ(world.SavedBytes("save/stats-1"), bytes);
+}
+
+TEST(StatsFile, PlayTimeCountsPast32BitsAndOldFilesStillLoad)
+{
+    BoardWorld world(480, 800);
+    // 596.5 hours of play, then one more second, as the board adds it.
+    Stats totals(Stats::TOTALS);
+    totals.playTime = INT32_MAX;
+    totals.playTime += 1000;
+    totals.Save();
+    EXPECT_EQ(Stats::Load(Stats::TOTALS)->playTime, int64_t(INT32_MAX) + 1000);
+    // A file of before whose word went past 596.5 hours reads as the time it counted.
+    std::vector<uint8_t> before = Stats(Stats::TOTALS).Serialize();
+    PutWord(before, 120, int32_t(0x90000000u));
+    VornTest::WriteBytes(BoardWorld::DataName("save/stats-1"), before);
+    EXPECT_EQ(Stats::Load(Stats::TOTALS)->playTime, int64_t(0x90000000u));
+    bool damaged = true;
+    world.SavedBytes("save/stats-1.damaged", &damaged);
+    EXPECT_FALSE(damaged);
 }
 
 TEST(StatsFile, AGameRecordHoldsNoTotals)
@@ -268,65 +290,87 @@ TEST_F(BoardSave, ARestoredBoardSavesTheSameBytes)
     EXPECT_EQ(world.SavedBytes("save/save"), save);
 }
 
-TEST_F(BoardSave, SavesThatDoNotFitAreNoSavedGame)
+TEST_F(BoardSave, DamagedSavesKeepWhatCanBeRead)
 {
     const std::vector<uint8_t> good = SaveTwoPieces();
     const std::vector<uint8_t> good2 = world.SavedBytes("save/save2");
     Game& game = world.game();
-    game.currentLevel = 7;
-    game.currentPack = 0;
-
-    auto refused = [&](const std::vector<uint8_t>& save, const std::vector<uint8_t>& save2) {
+    using Change = std::function<void(std::vector<uint8_t>&)>;
+    const Change none = [](std::vector<uint8_t>&) {};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // Each damage, the saved pieces the restored board keeps where they were (-1: no game), and
+    // which of the two files are set aside.
+    struct Damage {
+        const char* what;
+        Change save;
+        Change save2;
+        int kept;
+        bool saveAside;
+        bool save2Aside;
+    };
+    const std::vector<Damage> damages = {
+        {"none", none, none, 2, false, false},
+        {"no game", [](auto& b) { b.clear(); }, none, -1, false, false},
+        {"cut in the header", [](auto& b) { b.resize(100); }, none, 0, true, false},
+        {"cut in the time", [](auto& b) { b.pop_back(); }, none, 2, true, false},
+        {"a byte more", [](auto& b) { b.push_back(0); }, none, 2, true, false},
+        {"another game mode", [](auto& b) { PutWord(b, 0, 1); }, none, 2, true, false},
+        {"a recent type", [](auto& b) { PutWord(b, 32, 28); }, none, 2, true, false},
+        {"tray count", [](auto& b) { PutWord(b, 144, 4); }, none, 2, true, false},
+        {"placed count", [](auto& b) { PutWord(b, 208, 1000000); }, none, 2, true, false},
+        {"tray type", [](auto& b) { PutWord(b, 148, SQUARE); }, none, 2, true, false},
+        {"tray place", [](auto& b) { PutFloat(b, 156, 13.0f); }, none, 2, true, false},
+        {"an L shown and placed", [](auto& b) { PutFloat(b, 160, 0.0f); }, none, 2, true, false},
+        {"colour slot", [](auto& b) { PutWord(b, 228, 6); }, none, 2, true, false},
+        {"piece type", [](auto& b) { PutWord(b, 212, 28); }, none, 1, true, false},
+        {"no square taken", [](auto& b) { PutWord(b, 212, SQUARE); }, none, 1, true, false},
+        {"piece x NaN", [&](auto& b) { PutFloat(b, 216, nan); }, none, 1, true, false},
+        {"piece x half", [](auto& b) { PutFloat(b, 216, 1.5f); }, none, 1, true, false},
+        {"overlapping", [](auto& b) { PutFloat(b, 216, 1.0f); }, none, 1, true, false},
+        {"off the board", [](auto& b) { PutFloat(b, 216, 3.0f); }, none, 1, true, false},
+        {"save2 cut", none, [](auto& b) { b.pop_back(); }, 2, false, true},
+        {"save2 emptied", none, [](auto& b) { b.clear(); }, 2, false, true},
+        {"level 200", none, [](auto& b) { PutWord(b, 0, 200); }, 2, false, true},
+        {"a level without file", none, [](auto& b) { PutWord(b, 0, 41); }, 2, false, true},
+        {"not the level's pack", none, [](auto& b) { PutWord(b, 8, 0); }, 2, false, true},
+        {"scroll NaN", none, [&](auto& b) { PutFloat(b, 4, nan); }, 2, false, true},
+        {"no level at all", [](auto& b) { PutWord(b, 148, SQUARE); },
+         [](auto& b) { PutWord(b, 0, 41); }, -1, true, true},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        std::vector<uint8_t> save = good, save2 = good2;
+        damage.save(save);
+        damage.save2(save2);
         VornTest::WriteBytes(BoardWorld::DataName("save/save"), save);
         VornTest::WriteBytes(BoardWorld::DataName("save/save2"), save2);
+        for (const char* name : {"save/save.damaged", "save/save2.damaged"})
+            std::remove(BoardWorld::DataName(name).c_str());
+        game.currentLevel = 7;
+        game.currentPack = 0;
         Vorn::SmartPtr<PlayfieldFit> board(new PlayfieldFit(0, 0, 1, 16));
         const bool restored = board->LoadGame();
-        return !restored && game.currentLevel == 7 && game.currentPack == 0 &&
-               board->placedCount == 0;
-    };
-    auto changed = [&](std::function<void(std::vector<uint8_t>&)> change) {
-        std::vector<uint8_t> bytes = good;
-        change(bytes);
-        return refused(bytes, good2);
-    };
-    auto changed2 = [&](std::function<void(std::vector<uint8_t>&)> change) {
-        std::vector<uint8_t> bytes = good2;
-        change(bytes);
-        return refused(good, bytes);
-    };
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-
-    EXPECT_FALSE(refused(good, good2)); // the unchanged save restores
-    game.currentLevel = 7;
-    game.currentPack = 0;
-    EXPECT_TRUE(refused({}, good2));
-    EXPECT_TRUE(changed([](auto& b) { b.resize(100); }));
-    EXPECT_TRUE(changed([](auto& b) { b.pop_back(); }));
-    EXPECT_TRUE(changed([](auto& b) { b.push_back(0); }));
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 0, 1); }));           // another game mode
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 32, 28); }));          // a recent type
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 144, 4); }));          // tray count
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 144, -1); }));
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 208, 1000000); }));    // placed count
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 148, SQUARE); }));     // tray not the level's
-    EXPECT_TRUE(changed([](auto& b) { PutFloat(b, 156, 13.0f); }));
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 212, 28); }));         // piece type
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 212, -1); }));
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 212, SQUARE); }));     // no square entry taken
-    EXPECT_TRUE(changed([&](auto& b) { PutFloat(b, 216, nan); }));
-    EXPECT_TRUE(changed([](auto& b) { PutFloat(b, 216, 1e30f); }));
-    EXPECT_TRUE(changed([](auto& b) { PutFloat(b, 216, 1.0f); }));      // overlaps the other piece
-    EXPECT_TRUE(changed([](auto& b) { PutFloat(b, 216, 3.0f); }));      // off the board
-    EXPECT_TRUE(changed([](auto& b) { PutWord(b, 228, 6); }));          // colour slot
-    EXPECT_TRUE(changed([](auto& b) { PutFloat(b, 160, 0.0f); }));      // an L shown and placed
-    EXPECT_TRUE(changed2([](auto& b) { b.pop_back(); }));
-    EXPECT_TRUE(changed2([](auto& b) { b.push_back(0); }));
-    EXPECT_TRUE(changed2([](auto& b) { PutWord(b, 0, 200); }));
-    EXPECT_TRUE(changed2([](auto& b) { PutWord(b, 0, -1); }));
-    EXPECT_TRUE(changed2([](auto& b) { PutWord(b, 0, 41); }));          // a level without file
-    EXPECT_TRUE(changed2([](auto& b) { PutWord(b, 8, 7); }));           // pack out of range
-    EXPECT_TRUE(changed2([](auto& b) { PutWord(b, 8, 0); }));           // not the level's pack
-    EXPECT_TRUE(changed2([&](auto& b) { PutFloat(b, 4, nan); }));
+        EXPECT_EQ(restored, damage.kept >= 0);
+        EXPECT_EQ(game.currentLevel, restored ? 40 : 7);
+        EXPECT_EQ(game.currentPack, restored ? 1 : 0);
+        int kept = 0;
+        for (const auto& block : board->Placed())
+            kept += block->type == L_SHAPE && block->y == 0.0f && (block->x == 0.0f || block->x == 2.0f);
+        EXPECT_EQ(restored ? kept : -1, damage.kept);
+        bool saveAside = false, save2Aside = false;
+        world.SavedBytes("save/save.damaged", &saveAside);
+        world.SavedBytes("save/save2.damaged", &save2Aside);
+        EXPECT_EQ(saveAside, damage.saveAside);
+        EXPECT_EQ(save2Aside, damage.save2Aside);
+        // Once set aside, the files hold the repaired board, which restores whole.
+        if (restored && (saveAside || save2Aside)) {
+            Vorn::SmartPtr<PlayfieldFit> again(new PlayfieldFit(0, 0, 1, 16));
+            testing::internal::CaptureStderr();
+            EXPECT_TRUE(again->LoadGame());
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+            EXPECT_EQ(again->placedCount, damage.kept);
+        }
+    }
 }
 
 TEST_F(BoardSave, TheGameRestoresAValidSaveOnly)

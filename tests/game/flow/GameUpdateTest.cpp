@@ -178,26 +178,48 @@ TEST(GameUpdate, AGameLeftInProgressIsRestoredPaused)
     EXPECT_EQ(game.playfield->playTime, played + 100);
 }
 
-TEST(GameUpdate, SavesThatHoldNoRestorableGameAreNoGameInProgress)
+TEST(GameUpdate, ADamagedSaveResumesTheLevelItStillTells)
 {
-    // Empty (what ending a game leaves), too short for the mode word, another mode, and a board
-    // without its level file: each starts as if nothing had been saved.
-    const std::vector<std::vector<uint8_t>> saves = {
-        {}, {0, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 0}};
-    for (size_t i = 0; i < saves.size(); ++i) {
-        SCOPED_TRACE(i);
+    // What ending a game leaves (an empty "save") is no game. A damaged "save" still resumes the
+    // level "save2" names, with the pieces it still holds (none here), and a lost "save2" the
+    // level the board's tray is; with neither, the game starts as if nothing had been saved.
+    struct Case {
+        const char* what;
+        bool replaceSave;
+        std::vector<uint8_t> save;
+        bool emptySave2;
+        int kept; // pieces the resumed level keeps, -1 for no game
+    };
+    const std::vector<Case> cases = {
+        {"ended", true, {}, false, -1},
+        {"too short for its mode", true, {0, 0, 0}, false, 0},
+        {"another mode", true, {1, 0, 0, 0}, false, 0},
+        {"no place", false, {}, true, 1},
+        {"no level to tell", true, {1, 0, 0, 0}, true, -1},
+    };
+    for (const Case& damage : cases) {
+        SCOPED_TRACE(damage.what);
         BoardWorld world(480, 800);
         Game& game = world.game();
         LeaveGameInProgress(world);
-        if (i < 3)
-            ASSERT_TRUE(VornTest::WriteBytes(VornTest::Sandbox::Data("._save"), saves[i]));
-        else
+        if (damage.replaceSave) {
+            ASSERT_TRUE(VornTest::WriteBytes(VornTest::Sandbox::Data("._save"), damage.save));
+        }
+        if (damage.emptySave2) {
             ASSERT_TRUE(VornTest::WriteBytes(VornTest::Sandbox::Data("._save2"), {}));
+        }
         ReadyToFinishLoading(game);
         game.Update(16);
-        EXPECT_EQ(game.screenState, Game::STATE_MAIN_MENU);
-        EXPECT_FALSE(game.playfield);
         EXPECT_EQ(game.savedGameMode, 0u);
+        if (damage.kept < 0) {
+            EXPECT_EQ(game.screenState, Game::STATE_MAIN_MENU);
+            EXPECT_FALSE(game.playfield);
+            continue;
+        }
+        EXPECT_EQ(game.screenState, Game::STATE_PLAY);
+        ASSERT_TRUE(game.playfield);
+        EXPECT_EQ(game.playfield->level, 40);
+        EXPECT_EQ(game.playfield->placedCount, damage.kept);
     }
 }
 
