@@ -9,7 +9,7 @@ constexpr const char* APP_ID = "tessela";
 // The title of its window on the desktop.
 constexpr const char* APP_TITLE = "Tessela";
 
-// One line on stderr: APP_ID, ": " and the message.
+// One line on stderr: the running program's name (the game, a test program), ": " and the message.
 void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Records why a platform call fails, for standin_last_error; an empty text forgets it.
 void SetLastError(const char* format, ...) __attribute__((format(printf, 1, 2)));

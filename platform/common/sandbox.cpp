@@ -72,7 +72,13 @@ bool MakeDirectory(const std::string& path)
         LastMade().directories.push_back(path);
         return true;
     }
-    return errno == EEXIST && IsDirectory(path);
+    if (errno != EEXIST)
+        return false;
+    if (IsDirectory(path))
+        return true;
+    // A file (or a link to nothing) is where a folder must be: "File exists" would not say that.
+    errno = ENOTDIR;
+    return false;
 }
 
 // mkdir -p for an absolute path.
