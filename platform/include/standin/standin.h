@@ -41,6 +41,12 @@ void standin_set_orientation(int angle);
 int standin_debug_overlay(void);
 int standin_remote_console_port(void);
 
+/* Where a file installed with the program lies: PREFIX/relative for a program in PREFIX/bin
+ * (even when the file is not there, so that the place can be named), or build_copy for a program
+ * of the build tree when the file was not installed there too. A text to free with bps_free;
+ * "" when the program's own path is unknown. */
+char *standin_installed_file(const char *relative, const char *build_copy);
+
 /* Why the last platform call that failed for a reason the stand-in knows did (no X display, the
  * save area held by another copy, a failure made on purpose); "" when none is known, so that
  * errno is the reason. Main thread. */
