@@ -41,7 +41,8 @@ bool InBuildTree(const std::string& exeDir)
     if (!*VORN_BUILD_ROOT || exeDir.empty())
         return false;
     char resolved[PATH_MAX];
-    const std::string root = std::string(realpath(VORN_BUILD_ROOT, resolved) ? resolved : VORN_BUILD_ROOT) + "/";
+    const char* absolute = realpath(VORN_BUILD_ROOT, resolved) ? resolved : VORN_BUILD_ROOT;
+    const std::string root = std::string(absolute) + "/";
     return (exeDir + "/").compare(0, root.size(), root) == 0;
 }
 

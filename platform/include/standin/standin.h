@@ -12,7 +12,8 @@ typedef enum standin_backend {
 } standin_backend;
 
 /* The backend in use: headless when VORN_PLATFORM=headless, or when standin_set_backend chose it;
- * sdl otherwise. Decided once, on first call, unless standin_set_backend is called first. */
+ * sdl otherwise (a VORN_PLATFORM that is neither "sdl" nor "headless" is said on stderr). Decided
+ * once, on first call, unless standin_set_backend is called first. */
 standin_backend standin_get_backend(void);
 /* Tests call this before any platform call to choose a backend explicitly. */
 void standin_set_backend(standin_backend backend);
