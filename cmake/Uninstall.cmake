@@ -1,12 +1,13 @@
 # Removes what `cmake --install` put in place, as listed in its install_manifest.txt, and then the
-# game's own folders that this leaves empty. The save data under $XDG_DATA_HOME/tessela is the
-# player's and stays. Run as `cmake --build BUILD --target uninstall`, or by hand:
-#   cmake -DMANIFEST=BUILD/install_manifest.txt -P cmake/Uninstall.cmake
+# folders the install made (recorded in FOLDERS, by cmake/InstallFolders.cmake) that this leaves
+# empty; a folder that was there before the install stays, and so does one that still holds
+# anything. The save data under $XDG_DATA_HOME/tessela is the player's and stays. Run as
+# `cmake --build BUILD --target uninstall`, or by hand:
+#   cmake -DMANIFEST=BUILD/install_manifest.txt -DFOLDERS=BUILD/install_folders.txt -P cmake/Uninstall.cmake
 if(NOT DEFINED MANIFEST OR NOT EXISTS "${MANIFEST}")
   message(FATAL_ERROR "uninstall: no install manifest at '${MANIFEST}': nothing was installed from this build")
 endif()
 file(STRINGS "${MANIFEST}" _installed)
-set(_folders "")
 foreach(_file IN LISTS _installed)
   if(EXISTS "${_file}" OR IS_SYMLINK "${_file}")
     file(REMOVE "${_file}")
@@ -15,14 +16,16 @@ foreach(_file IN LISTS _installed)
     endif()
     message(STATUS "Removed: ${_file}")
   endif()
-  get_filename_component(_folder "${_file}" DIRECTORY)
-  get_filename_component(_name "${_folder}" NAME)
-  if(_name STREQUAL "tessela")
-    list(APPEND _folders "${_folder}")
-  endif()
 endforeach()
-list(REMOVE_DUPLICATES _folders)
-# rmdir removes a folder only when it is empty: nothing someone else put there goes.
-foreach(_folder IN LISTS _folders)
-  execute_process(COMMAND rmdir "${_folder}" OUTPUT_QUIET ERROR_QUIET)
-endforeach()
+if(DEFINED FOLDERS AND EXISTS "${FOLDERS}")
+  file(STRINGS "${FOLDERS}" _made)
+  # Deepest first, so that a folder emptied by removing the one inside it goes too; rmdir removes
+  # a folder only when it is empty: nothing someone else put there goes.
+  list(SORT _made ORDER DESCENDING)
+  foreach(_folder IN LISTS _made)
+    execute_process(COMMAND rmdir "${_folder}" OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE _kept)
+    if(_kept EQUAL 0)
+      message(STATUS "Removed: ${_folder}/")
+    endif()
+  endforeach()
+endif()

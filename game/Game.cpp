@@ -1,10 +1,9 @@
 #include "Game.h"
 
 #include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "BinaryFiles.h"
@@ -25,6 +24,7 @@
 #include "StringDisplayer.h"
 #include "TextsManager.h"
 #include "application/AbstractApp.h"
+#include "host/Host.h"
 
 Vorn::SmartPtr<Game> Game::instance;
 
@@ -62,30 +62,10 @@ const int KEY_GRID_CODES[Game::KEY_GRID] = {
 
 // The README installed with the binary (<prefix>/bin/tessela -> <prefix>/share/doc/tessela); a
 // binary of the build tree, not installed, opens the README of the source tree it was built from.
-const char* const INSTALLED_README = "/share/doc/tessela/README.md";
+const char* const INSTALLED_README = "share/doc/tessela/README.md";
 #ifndef TESSELA_SOURCE_README
 #define TESSELA_SOURCE_README ""
 #endif
-#ifndef TESSELA_BUILD_ROOT
-#define TESSELA_BUILD_ROOT ""
-#endif
-
-bool IsFile(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string ExecutableDirectory()
-{
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (n <= 0)
-        return "";
-    const std::string path(buffer, static_cast<size_t>(n));
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
-}
 
 // A file address for an absolute path: every byte outside the unreserved set and '/' escaped.
 std::string FileAddress(const std::string& path)
@@ -261,16 +241,9 @@ void Game::ReportEvent(const char*) {}
 
 Vorn::NarrowString Game::WebsiteAddress()
 {
-    const std::string exeDir = ExecutableDirectory();
-    const size_t slash = exeDir.rfind('/');
-    if (slash == std::string::npos)
+    std::string readme = Vorn::Host::InstalledFile(INSTALLED_README, TESSELA_SOURCE_README);
+    if (readme.empty())
         return Vorn::NarrowString();
-    std::string readme = exeDir.substr(0, slash) + INSTALLED_README;
-    char root[PATH_MAX];
-    const bool inBuildTree = *TESSELA_BUILD_ROOT && realpath(TESSELA_BUILD_ROOT, root) &&
-                             (exeDir + "/").rfind(std::string(root) + "/", 0) == 0;
-    if (inBuildTree && !IsFile(readme))
-        readme = TESSELA_SOURCE_README;
     char resolved[PATH_MAX];
     if (realpath(readme.c_str(), resolved))
         readme = resolved;

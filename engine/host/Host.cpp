@@ -1,5 +1,6 @@
 #include "host/Host.h"
 
+#include "bps/bps.h"
 #include "standin/events.h"
 #include "standin/standin.h"
 #include "standin/window.h"
@@ -25,6 +26,14 @@ void KeepGLDriverLoaded()
 void DiscardSandbox()
 {
     standin_discard_sandbox();
+}
+
+std::string InstalledFile(const char* relative, const char* buildCopy)
+{
+    char* path = standin_installed_file(relative, buildCopy);
+    const std::string installed = path ? path : "";
+    bps_free(path);
+    return installed;
 }
 
 int GetTimeOfDay(timeval* tv)

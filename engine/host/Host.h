@@ -8,6 +8,8 @@
 #include <EGL/egl.h>
 #include <sys/time.h>
 
+#include <string>
+
 #include "screen/screen.h"
 
 namespace Vorn {
@@ -21,6 +23,9 @@ void SetDisplayLostHandler(void (*handler)());
 void KeepGLDriverLoaded();
 // Removes the sandbox a start that gave up had prepared.
 void DiscardSandbox();
+// Where a file installed with the program lies: PREFIX/relative for a program in PREFIX/bin (named
+// even when missing), or buildCopy for a program of the build tree that has none installed there.
+std::string InstalledFile(const char* relative, const char* buildCopy);
 
 // The platform's time of day: the real one, or a stepped one in headless runs. 0 on success.
 int GetTimeOfDay(timeval* tv);

@@ -223,18 +223,19 @@ extern "C" int standin_load_event_script(const char* path, char** message)
     std::string error;
     std::vector<standin::ScriptCommand> commands;
     std::string text;
+    errno = path ? 0 : EINVAL;
     FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (!file) {
-        error = std::string("cannot read ") + (path ? path : "(null)");
+        error = std::string("cannot be read: ") + std::strerror(errno);
     } else {
         char buffer[4096];
         size_t n;
         while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
             text.append(buffer, n);
-        bool failed = std::ferror(file) != 0;
+        const int readError = std::ferror(file) ? errno : 0;
         std::fclose(file);
-        if (failed)
-            error = std::string("cannot read ") + path;
+        if (readError)
+            error = std::string("cannot be read: ") + std::strerror(readError);
         else
             standin::ParseEventScript(text, commands, error);
     }

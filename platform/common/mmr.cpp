@@ -20,7 +20,6 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <map>
@@ -31,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "Application.h"
 #include "EventCore.h"
 #include "PcmSink.h"
 #include "WindowBackend.h"
@@ -105,7 +105,7 @@ const MpvCalls* LoadMpv()
     }
     if (!s_reported) {
         s_reported = true;
-        std::fprintf(stderr, "movies cannot play: libmpv cannot be loaded (%s)\n", why.c_str());
+        standin::Say("movies cannot play: libmpv cannot be loaded (%s)", why.c_str());
     }
     return nullptr;
 }

@@ -23,9 +23,6 @@
 #ifndef VORN_BUILD_DATA_DIR
 #define VORN_BUILD_DATA_DIR ""
 #endif
-#ifndef VORN_BUILD_ROOT
-#define VORN_BUILD_ROOT ""
-#endif
 
 namespace {
 
@@ -60,19 +57,19 @@ bool IsDirectory(const std::string& path)
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool IsFile(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool MakeDirectory(const std::string& path)
 {
     if (mkdir(path.c_str(), 0755) == 0) {
         LastMade().directories.push_back(path);
         return true;
     }
-    return errno == EEXIST && IsDirectory(path);
+    if (errno != EEXIST)
+        return false;
+    if (IsDirectory(path))
+        return true;
+    // A file (or a link to nothing) is where a folder must be: "File exists" would not say that.
+    errno = ENOTDIR;
+    return false;
 }
 
 // mkdir -p for an absolute path.
@@ -103,31 +100,10 @@ std::string DataHome()
     return home.empty() ? "" : home + "/.local/share";
 }
 
-std::string ExecutableDirectory()
-{
-    char buffer[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (n <= 0)
-        return "";
-    std::string path(buffer, static_cast<size_t>(n));
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
 std::string Absolute(const std::string& path)
 {
     char buffer[PATH_MAX];
     return realpath(path.c_str(), buffer) ? std::string(buffer) : path;
-}
-
-// Whether the running program is one of the build tree's own (the game, a test); an installed
-// copy never is, and never reads the build tree's data.
-bool InBuildTree(const std::string& exeDir)
-{
-    if (!*VORN_BUILD_ROOT || exeDir.empty())
-        return false;
-    const std::string root = Absolute(VORN_BUILD_ROOT) + "/";
-    return (exeDir + "/").compare(0, root.size(), root) == 0;
 }
 
 // Where app/native/ should point: VORN_DATA_DIR when set; else share/tessela of the prefix the
@@ -139,13 +115,11 @@ std::string ArchiveDirectory()
     const char* chosen = std::getenv("VORN_DATA_DIR");
     if (chosen && *chosen)
         return Absolute(chosen);
-    const std::string exeDir = ExecutableDirectory();
-    const size_t slash = exeDir.rfind('/');
-    const std::string installed =
-        slash == std::string::npos ? std::string() : exeDir.substr(0, slash) + "/share/" + standin::APP_ID;
-    if (InBuildTree(exeDir) && !IsFile(installed + "/" + MARKER_ARCHIVE))
-        return VORN_BUILD_DATA_DIR;
-    return installed;
+    const std::string marker =
+        standin::InstalledFile(std::string("share/") + standin::APP_ID + "/" + MARKER_ARCHIVE,
+                               std::string(VORN_BUILD_DATA_DIR) + "/" + MARKER_ARCHIVE);
+    const size_t slash = marker.rfind('/');
+    return slash == std::string::npos ? std::string() : marker.substr(0, slash);
 }
 
 // Points the link at target. The link is replaced in one rename, so a second instance starting

@@ -1,6 +1,7 @@
 #include "standin/standin.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -10,18 +11,49 @@
 #include "Application.h"
 
 namespace {
+
 std::atomic<int> s_backend{-1};
+
+// The values VORN_PLATFORM takes; the first is the default.
+const struct {
+    const char* name;
+    standin_backend backend;
+} BACKENDS[] = {
+    {"sdl", STANDIN_BACKEND_SDL},
+    {"headless", STANDIN_BACKEND_HEADLESS},
+};
+
+// The backend VORN_PLATFORM names; unset or empty is the default, and so is a name of no backend,
+// which the caller says.
+standin_backend ChosenBackend(bool& known)
+{
+    const char* env = std::getenv("VORN_PLATFORM");
+    known = true;
+    if (!env || !*env)
+        return BACKENDS[0].backend;
+    for (const auto& row : BACKENDS)
+        if (std::strcmp(env, row.name) == 0)
+            return row.backend;
+    known = false;
+    return BACKENDS[0].backend;
 }
+
+}  // namespace
 
 extern "C" standin_backend standin_get_backend(void)
 {
     int b = s_backend.load();
     if (b < 0) {
-        const char* env = std::getenv("VORN_PLATFORM");
-        b = (env && std::strcmp(env, "headless") == 0) ? STANDIN_BACKEND_HEADLESS : STANDIN_BACKEND_SDL;
+        bool known = true;
+        b = ChosenBackend(known);
         int expected = -1;
         if (!s_backend.compare_exchange_strong(expected, b))
             b = expected;
+        else if (!known)
+            // Said once, by the call that decided.
+            standin::Say("VORN_PLATFORM=%s is not a backend (it takes %s or %s); using %s",
+                         std::getenv("VORN_PLATFORM"), BACKENDS[0].name, BACKENDS[1].name,
+                         BACKENDS[0].name);
     }
     return static_cast<standin_backend>(b);
 }
@@ -63,11 +95,19 @@ namespace standin {
 
 namespace {
 
-// Formatted whole first, so that a line reaches stderr in one write.
+// Formatted whole first, so that a line reaches stderr in one write; as long as it needs to be,
+// so that no message is ever cut (paths in it can be long).
 std::string Format(const char* format, va_list args)
 {
-    char text[1024];
-    std::vsnprintf(text, sizeof(text), format, args);
+    va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::vsnprintf(&text[0], text.size(), format, args);
+    text.resize(static_cast<size_t>(length));
     return text;
 }
 
@@ -85,7 +125,7 @@ void Say(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    std::string line = std::string(APP_ID) + ": " + Format(format, args) + "\n";
+    std::string line = std::string(program_invocation_short_name) + ": " + Format(format, args) + "\n";
     va_end(args);
     std::fputs(line.c_str(), stderr);
 }

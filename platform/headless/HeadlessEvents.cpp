@@ -2,9 +2,9 @@
 // (standin/events.h); a whole run takes its events from the script VORN_EVENTS names.
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
+#include "Application.h"
 #include "EventCore.h"
 #include "EventScript.h"
 #include "bps/bps.h"
@@ -54,7 +54,7 @@ public:
         char* message = nullptr;
         if (standin_load_event_script(path, &message) != 0) {
             // A run whose events cannot be read would wait for ever for its exit.
-            std::fprintf(stderr, "VORN_EVENTS: %s\n", message ? message : path);
+            Say("VORN_EVENTS=%s: %s", path, message ? message : "cannot be read");
             bps_free(message);
             std::exit(2);
         }

@@ -69,7 +69,7 @@ echo "frames per second: $fps (display $rate)"
 refuse_line "$work/err" "^ALSA"
 [ "$(grep -c 'sound' "$work/err")" -le 1 ] || fail "more than one line about sound"
 if [ "$(sed -n 's/^audio-sink //p' "$work/out")" != 1 ]; then
-    expect_line "$work/err" "tessela: no sound device could be opened; playing without sound"
+    expect_line "$work/err" "vorn-testapp: no sound device could be opened; playing without sound"
 fi
 
 # The same program with a sound device the desktop's sound library opens: closing its output

@@ -75,5 +75,19 @@ echo "touch 1 2" > "$work/bad.events"
 VORN_EVENTS="$work/bad.events" "$app" > "$work/out" 2> "$work/err"
 status=$?
 [ "$status" -eq 2 ] || fail "bad event script: exit status $status"
-grep -q "line 1" "$work/err" || fail "bad event script: no line number in: $(cat "$work/err")"
+expect_line "$work/err" "vorn-testapp: VORN_EVENTS=$work/bad.events: line 1: not understood: touch 1 2"
+
+# A backend name that is none is said, with the names there are, and the default one is used.
+DISPLAY= VORN_PLATFORM=headles "$app" > "$work/out" 2> "$work/err"
+[ $? -eq 1 ] || fail "VORN_PLATFORM=headles: not the desktop backend's exit 1 without a display"
+expect_line "$work/err" "vorn-testapp: VORN_PLATFORM=headles is not a backend (it takes sdl or headless); using sdl"
+
+# A message is never cut, however long the paths in it: a home of over 1000 characters below a
+# file, where no save area can be made.
+echo "a file" > "$work/file"
+home="$work/file"
+for _ in $(seq 10); do home="$home/$(printf '%0100d' 0)"; done
+HOME=$home XDG_DATA_HOME= "$app" > "$work/out" 2> "$work/err"
+[ $? -eq 1 ] || fail "a save area below a file: not exit 1"
+expect_line "$work/err" "vorn-testapp: cannot start: cannot prepare the save area $home/.local/share/tessela: Not a directory"
 echo "ok"

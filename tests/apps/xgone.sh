@@ -14,5 +14,5 @@ for how in TERM INT HUP window hidden server; do
     refuse_line "$work/xdg/err" "X Error|BadWindow"
     [ ! -e "$work/xdg/tessela/data/.lock" ] || fail "$how: the save area stays locked"
 done
-expect_line "$work/xdg/err" "tessela: lost the connection to the X display; ending"
+expect_line "$work/xdg/err" "vorn-testapp: lost the connection to the X display; ending"
 echo "ok"

@@ -83,7 +83,8 @@ void standin_clock_advance(int ms);
 
 /* Headless backend: plays the event script at path from the next drain on, in place of any
  * script playing (0, or -1 when the file cannot be read or a line is not understood; then nothing
- * changes and, when message is not NULL, *message receives a text to free with bps_free). */
+ * changes and, when message is not NULL, *message receives a text to free with bps_free: why the
+ * file cannot be read, or the line not understood). */
 int standin_load_event_script(const char *path, char **message);
 /* 1 while a script has commands left. */
 int standin_event_script_running(void);

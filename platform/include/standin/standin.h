@@ -12,7 +12,8 @@ typedef enum standin_backend {
 } standin_backend;
 
 /* The backend in use: headless when VORN_PLATFORM=headless, or when standin_set_backend chose it;
- * sdl otherwise. Decided once, on first call, unless standin_set_backend is called first. */
+ * sdl otherwise (a VORN_PLATFORM that is neither "sdl" nor "headless" is said on stderr). Decided
+ * once, on first call, unless standin_set_backend is called first. */
 standin_backend standin_get_backend(void);
 /* Tests call this before any platform call to choose a backend explicitly. */
 void standin_set_backend(standin_backend backend);
@@ -40,6 +41,12 @@ void standin_set_orientation(int angle);
  * overlay's console on 127.0.0.1:PORT (1..65535; anything else is 0, off). */
 int standin_debug_overlay(void);
 int standin_remote_console_port(void);
+
+/* Where a file installed with the program lies: PREFIX/relative for a program in PREFIX/bin
+ * (even when the file is not there, so that the place can be named), or build_copy for a program
+ * of the build tree when the file was not installed there too. A text to free with bps_free;
+ * "" when the program's own path is unknown. */
+char *standin_installed_file(const char *relative, const char *build_copy);
 
 /* Why the last platform call that failed for a reason the stand-in knows did (no X display, the
  * save area held by another copy, a failure made on purpose); "" when none is known, so that

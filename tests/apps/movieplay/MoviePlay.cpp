@@ -30,15 +30,6 @@
 
 using namespace Vorn;
 
-// Leaks of the system's GL driver and desktop libraries at exit (and the X11 calls they make),
-// not ours: not reported when the program runs under LeakSanitizer. The driver is kept loaded
-// (VornTest::KeepGLDriverLoaded) so that the reports can name it.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:_dri.so\nleak:libgallium\nleak:libEGL_mesa\nleak:libglapi\nleak:libLLVM\n"
-           "leak:libdbus-1\nleak:libX11\nleak:libSDL2\nleak:XQueryTree\n";
-}
-
 namespace {
 
 const int EXIT_UNPLAYABLE = 2;

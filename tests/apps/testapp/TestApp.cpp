@@ -17,14 +17,6 @@
 
 using namespace Vorn;
 
-// Leaks of the system's GL driver and desktop libraries at exit, not ours: not reported when the
-// program runs under LeakSanitizer.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:_dri.so\nleak:libgallium\nleak:libEGL_mesa\nleak:libglapi\nleak:libLLVM\n"
-           "leak:libdbus-1\nleak:libX11\nleak:libSDL2\n";
-}
-
 namespace {
 
 // Lives until static destruction, like a sound manager singleton.

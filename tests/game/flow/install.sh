@@ -2,17 +2,24 @@
 # Installs the build into a scratch prefix, checks the layout, and starts the installed game
 # headless outside the build tree: it must find its archives beside itself, load, reach its first
 # screen, save into $XDG_DATA_HOME/tessela and exit cleanly. With the prefix's archives gone it
-# must refuse, naming the prefix, and never fall back on the build tree's. Then it is uninstalled.
+# must refuse, naming the prefix, and never fall back on the build tree's. Then it is uninstalled,
+# with the folders the install made and no other.
 set -uo pipefail
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
+# A prefix that has an empty bin/ and share/ already: the uninstall must leave them.
 prefix="$work/prefix"
-cmake --install "$build" --prefix "$prefix" > "$work/install.log" 2>&1 || { cat "$work/install.log"; fail "install"; }
-# The manifest of this install, kept from any later install of the same build.
+mkdir -p "$prefix/bin" "$prefix/share"
+# Installed twice: the folders the first install made are still the install's.
+for _ in 1 2; do
+  cmake --install "$build" --prefix "$prefix" > "$work/install.log" 2>&1 || { cat "$work/install.log"; fail "install"; }
+done
+# The manifest of this install and the folders it made, kept from any later install of the same build.
 cp "$build/install_manifest.txt" "$work/manifest.txt" || fail "no install manifest"
+cp "$build/install_folders.txt" "$work/folders.txt" || fail "no record of the folders the install made"
 
 for file in bin/tessela share/tessela/data_common.pak share/tessela/data_240.pak \
             share/tessela/data_320.pak share/tessela/data_480.pak share/tessela/data_600.pak \
@@ -51,9 +58,10 @@ grep -q "$prefix/share/tessela" "$work/err" || { cat "$work/err"; fail "the refu
 ! grep -q "$build" "$work/err" || { cat "$work/err"; fail "the installed game looked into the build tree"; }
 mv "$prefix/share/tessela.away" "$prefix/share/tessela"
 
-cmake -DMANIFEST="$work/manifest.txt" -P "$(dirname "$0")/../../../cmake/Uninstall.cmake" \
+cmake -DMANIFEST="$work/manifest.txt" -DFOLDERS="$work/folders.txt" \
+  -P "$(dirname "$0")/../../../cmake/Uninstall.cmake" \
   > "$work/uninstall.log" 2>&1 || { cat "$work/uninstall.log"; fail "uninstall"; }
-left=$(find "$prefix" -type f)
-[ -z "$left" ] || fail "uninstall left $left"
-[ ! -e "$prefix/share/tessela" ] && [ ! -e "$prefix/share/doc/tessela" ] || fail "uninstall left the game's folders"
+# Every folder the install made is gone, and the two that were there before stay.
+left=$(cd "$prefix" && find . | sort | tr '\n' ' ')
+[ "$left" = ". ./bin ./share " ] || fail "uninstall left $left"
 echo ok

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -230,7 +231,8 @@ TEST_F(DesktopInvoke, FailsWithoutAnOpener)
     ASSERT_NE(error, nullptr);
     EXPECT_NE(std::string(error).find("xdg-open"), std::string::npos) << error;
     // The player is told too, in one line naming the address and the reason.
-    EXPECT_EQ(said, "tessela: cannot open https://example.org/: " + std::string(error) + "\n");
+    EXPECT_EQ(said, std::string(program_invocation_short_name) + ": cannot open https://example.org/: " +
+                        std::string(error) + "\n");
     bps_free(error);
 }
 

@@ -1,0 +1,33 @@
+# Run by `cmake --install` before it puts anything in place: records in RECORD the folders it is
+# about to make (each destination folder in FOLDERS and those of their parents not there yet), so
+# that the uninstall takes away the folders the install made, when they are left empty, and never
+# one that was there before. Folders an earlier install into the same prefix made and that are
+# still there stay recorded: they are there only because of it.
+set(_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+string(REGEX REPLACE "(.)/+$" "\\1" _root "${_root}")
+set(_made "")
+if(EXISTS "${RECORD}")
+  file(STRINGS "${RECORD}" _earlier)
+  foreach(_folder IN LISTS _earlier)
+    string(FIND "${_folder}/" "${_root}/" _at)
+    if(_at EQUAL 0 AND IS_DIRECTORY "${_folder}")
+      list(APPEND _made "${_folder}")
+    endif()
+  endforeach()
+endif()
+foreach(_destination IN LISTS FOLDERS)
+  if(IS_ABSOLUTE "${_destination}")
+    set(_folder "$ENV{DESTDIR}${_destination}")
+  else()
+    set(_folder "${_root}/${_destination}")
+  endif()
+  cmake_path(NORMAL_PATH _folder)
+  string(REGEX REPLACE "(.)/+$" "\\1" _folder "${_folder}")
+  while(NOT EXISTS "${_folder}" AND NOT IS_SYMLINK "${_folder}")
+    list(APPEND _made "${_folder}")
+    get_filename_component(_folder "${_folder}" DIRECTORY)
+  endwhile()
+endforeach()
+list(REMOVE_DUPLICATES _made)
+list(JOIN _made "\n" _lines)
+file(WRITE "${RECORD}" "${_lines}\n")

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The scripts as a newcomer first starts them: started by sh they run under bash; scripts/test
+# --help prints its usage and makes nothing; install-deps run by a user without sudo, with packages
+# missing, names them and the one command that installs them, and stops.
+set -uo pipefail
+source=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+sh "$source/scripts/test" --help > "$work/out" 2> "$work/err"
+status=$?
+[ "$status" -eq 0 ] || { cat "$work/err"; fail "--help: exit status $status"; }
+grep -q '^Usage: scripts/test \[BUILD-DIR' "$work/out" || { cat "$work/out" "$work/err"; fail "--help prints no usage"; }
+[ ! -e "$source/--help" ] || fail "--help made a build folder"
+sh "$source/scripts/test" --bogus > "$work/out" 2> "$work/err"
+[ $? -eq 2 ] || { cat "$work/err"; fail "an unknown option is not refused"; }
+
+# A user without sudo, for whom no package is installed: the commands below are all it finds.
+mkdir "$work/bin"
+for tool in bash grep; do ln -s "$(command -v "$tool")" "$work/bin/$tool"; done
+printf '#!/bin/sh\necho 1000\n' > "$work/bin/id"
+printf '#!/bin/sh\nexit 1\n' > "$work/bin/dpkg-query"
+chmod 755 "$work/bin/id" "$work/bin/dpkg-query"
+PATH="$work/bin" /bin/sh "$source/scripts/install-deps" > "$work/out" 2> "$work/err"
+status=$?
+[ "$status" -eq 1 ] || { cat "$work/err"; fail "install-deps without sudo: exit status $status, not 1"; }
+grep -q '^install-deps: missing Debian packages: build-essential cmake .*netcat-openbsd' "$work/err" ||
+    { cat "$work/err"; fail "the missing packages are not named"; }
+grep -q '^install-deps: install them as root with: apt-get update && apt-get install --no-install-recommends build-essential cmake .*netcat-openbsd' "$work/err" ||
+    { cat "$work/err"; fail "no command that installs them"; }
+echo "ok"
