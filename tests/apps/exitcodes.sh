@@ -71,6 +71,33 @@ refuse_line "$work/out" "^start"
 [ "$before" = "$after" ] || fail "the second copy changed the first one's files"
 [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "the lock was left behind"
 
+# Ended by many SIGTERMs in a row, some while it shuts down after the first: exit status 0.
+VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/err" &
+pid=$!
+wait_for_line "$work/out" "^start" 60
+for _ in $(seq 200000); do kill -TERM "$pid" 2> /dev/null || break; done
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "many SIGTERMs: exit status $status"
+grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/out" || fail "many SIGTERMs: no shutdown"
+[ ! -s "$work/err" ] || { cat "$work/err"; fail "many SIGTERMs: said something"; }
+
+# A SIGTERM that a stuck frame keeps the loop from taking ends the process within seconds, exit
+# status 0, said in one line, the save area unlocked.
+VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/err" &
+pid=$!
+wait_for_line "$work/out" "^stalled$" 60
+kill -TERM "$pid"
+for _ in $(seq 200); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2> /dev/null && { kill -KILL "$pid"; fail "a stuck loop did not end 20 s after SIGTERM"; }
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "SIGTERM to a stuck loop: exit status $status"
+[ "$(wc -l < "$work/err")" -eq 1 ] &&
+    grep -qxE "(tessela|vorn-testapp): did not end within 3 s of SIGTERM; ending at once" "$work/err" ||
+    { cat "$work/err"; fail "SIGTERM to a stuck loop: not said in one line"; }
+[ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "a stuck loop's lock was left behind"
+
 echo "touch 1 2" > "$work/bad.events"
 VORN_EVENTS="$work/bad.events" "$app" > "$work/out" 2> "$work/err"
 status=$?
