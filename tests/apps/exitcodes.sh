@@ -36,7 +36,7 @@ run_failing bps_initialize 1 no "cannot start"
 # A misspelt name is refused, not ignored.
 VORN_FAIL=screen_create_widow "$app" > "$work/out" 2> "$work/err"
 [ $? -eq 1 ] || fail "an unknown VORN_FAIL name was not refused"
-expect_line "$work/err" "vorn-testapp: cannot start: VORN_FAIL names no platform call: 'screen_create_widow' (it takes bps_initialize, navigator_request_events, navigator_invoke, screen_create_context, screen_create_window, screen_create_window_group, screen_destroy_window, screen_destroy_context, mmr_load_mpv)"
+expect_line "$work/err" "vorn-testapp: cannot start: VORN_FAIL names no platform call: 'screen_create_widow' (it takes bps_initialize, navigator_request_events, navigator_invoke, screen_create_context, screen_create_window, screen_create_window_group, screen_destroy_window, screen_destroy_context, mmr_load_mpv, mmr_speed_set, mmr_output_parameters)"
 
 # No X display for the desktop backend: said, exit 1.
 for display in "" ":97"; do
