@@ -178,7 +178,8 @@ bool SetPropertyAnswered(Player& player, const char* name, const std::string& va
         player.answers[question] = ASKED;
     }
     const char* text = value.c_str();
-    const bool sent = s_mpv->set_property_async(player.handle, question, name, MPV_FORMAT_STRING, &text) >= 0;
+    const bool sent =
+        s_mpv->set_property_async(player.handle, question, name, MPV_FORMAT_STRING, &text) >= 0;
     std::unique_lock<std::mutex> lock(player.mutex);
     if (sent)
         player.changed.wait_for(lock, ANSWER_TIMEOUT, [&player, question] {
@@ -644,9 +645,11 @@ extern "C" int mmr_output_parameters(mmr_context_t* ctx, unsigned output_id, str
         return valid ? 0 : -1;
     // A failure made on purpose hands the player a value it refuses, so that the refusal takes
     // the way of a real one.
-    if (player && !SetPropertyAnswered(*player, "volume",
-                                       standin_should_fail("mmr_output_parameters") ? "refused" : volume))
-        return -1;
+    if (player) {
+        const bool refuse = standin_should_fail("mmr_output_parameters");
+        if (!SetPropertyAnswered(*player, "volume", refuse ? "refused" : volume))
+            return -1;
+    }
     MediaState& state = GetState();
     std::lock_guard<std::mutex> lock(state.mutex);
     if (!Live(state, ctx))
@@ -713,10 +716,11 @@ extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
         player = ctx->player;
     }
     // As for the volume, a failure made on purpose is a value the player refuses.
-    if (speed > 0 && !SetPropertyAnswered(*player, "speed",
-                                          standin_should_fail("mmr_speed_set") ? "refused"
-                                                                               : SpeedFactor(speed)))
-        return -1;
+    if (speed > 0) {
+        const bool refuse = standin_should_fail("mmr_speed_set");
+        if (!SetPropertyAnswered(*player, "speed", refuse ? "refused" : SpeedFactor(speed)))
+            return -1;
+    }
     bool playing;
     {
         std::lock_guard<std::mutex> lock(player->mutex);

@@ -49,7 +49,8 @@ Lock s_lock;
 bool NamesLockFile(int directory, int fd)
 {
     struct stat held, named;
-    return fstat(fd, &held) == 0 && fstatat(directory, LOCK_FILE, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+    return fstat(fd, &held) == 0 &&
+           fstatat(directory, LOCK_FILE, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            held.st_ino == named.st_ino && held.st_dev == named.st_dev;
 }
 

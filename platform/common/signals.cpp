@@ -96,8 +96,8 @@ void SayEnding(const std::string& line)
     if (displayLost)
         SayDisplayLost();
     else
-        SayEnding(std::string("did not end within ") + std::to_string(END_GRACE_MS / 1000) + " s of " +
-                  SignalName(s_lastSignal.load()) + "; ending at once");
+        SayEnding(std::string("did not end within ") + std::to_string(END_GRACE_MS / 1000) +
+                  " s of " + SignalName(s_lastSignal.load()) + "; ending at once");
     ReleaseSaveAreaLockFile();
     _exit(0);
 }

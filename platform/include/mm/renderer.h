@@ -38,7 +38,7 @@ int mmr_context_destroy(mmr_context_t *ctx);
 int mmr_output_attach(mmr_context_t *ctx, const char *url, const char *type);
 int mmr_output_detach(mmr_context_t *ctx, unsigned output_id);
 /* Sets the output's parameters; the dictionary is consumed whatever the result. 0 or -1 (for an
- * audio output, a "volume" that is not a whole number from 0 to 100, or that the player refuses). */
+ * audio output, a "volume" that is not a whole number from 0 to 100, or one the player refuses). */
 int mmr_output_parameters(mmr_context_t *ctx, unsigned output_id, strm_dict_t *parms);
 /* Attaches the input: a "file://" URL of a readable regular file by its absolute path, taken as it
  * stands (no escapes), of type "track". The file is opened and probed before this returns, paused
