@@ -10,7 +10,8 @@
 # by itself within seconds, exit status 0, with one line that says why.
 set -uo pipefail
 app=$1
-. "$(dirname "$0")/common.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
 make_scratch
 command -v ffmpeg > /dev/null || fail "ffmpeg is missing (scripts/install-deps installs it)"
 ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=25:duration=1" \
@@ -19,7 +20,7 @@ ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x12
 # gone HOW: runs the application until it is ended that way; its save area is left unlocked and
 # no X error is said.
 gone() {
-    bash "$(dirname "$0")/desktopgone.sh" "$app" "$work/xdg" "$1" || fail "$1"
+    bash "$here/desktopgone.sh" "$app" "$work/xdg" "$1" || fail "$1"
     refuse_line "$work/xdg/err" "X Error|BadWindow"
     [ ! -e "$work/xdg/tessela/data/.lock" ] || fail "$1: the save area stays locked"
 }
