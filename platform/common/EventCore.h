@@ -79,16 +79,29 @@ void ClockDrainEnded();
 // Reads the failures VORN_FAIL names (once per process); false when it names an unknown call.
 bool LoadFailuresFromEnvironment();
 
-// SIGTERM, SIGINT and SIGHUP become a request to exit while the services run.
+// From the first call on, SIGTERM, SIGINT and SIGHUP become a request to exit, and a write to a
+// pipe or socket whose reader has gone fails with EPIPE instead of ending the process. A request
+// that TakeExitSignal has not taken within a few seconds (a loop that is stuck, or a process still
+// running a few seconds after its services stopped) ends the process directly: one line, the save
+// area's lock file removed, exit status 0.
 void CatchExitSignals();
-void ReleaseExitSignals();
 // Whether one of them arrived since the last call.
 bool TakeExitSignal();
+
+// The connection to the display server (its file descriptor; -1: none). When the server closes it
+// and the process has not ended a few seconds later (its thread may be stuck in the driver), the
+// process is ended directly as above, the display's loss said (SayDisplayLost). Any thread.
+void WatchDisplayConnection(int fd);
+// Says, once for the process whichever thread comes first, that the display has gone.
+void SayDisplayLost();
 
 // The save area's lock (a file in directory), taken when the sandbox is prepared and held while
 // the services run; false, with the reason (standin_last_error), when another copy holds it.
 bool LockSaveArea(const std::string& directory);
 void UnlockSaveArea();
+// The same from a thread that ends the process while the main thread may be stuck: nothing, when
+// the main thread is letting go of the lock at that moment.
+void ReleaseSaveAreaLockFile();
 
 // A text for the caller to free with bps_free.
 char* CopyForCaller(const std::string& text);

@@ -182,7 +182,6 @@ extern "C" void bps_shutdown(void)
     }
     standin::ResetMediaRequests();
     standin::GetEventBackend().Reset(false);
-    standin::ReleaseExitSignals();
     standin::UnlockSaveArea();
 }
 

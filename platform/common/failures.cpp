@@ -17,6 +17,7 @@ const char* const CALLS[] = {
     "screen_create_context", "screen_create_window",     "screen_create_window_group",
     "screen_destroy_window", "screen_destroy_context",
     "mmr_load_mpv",  // the movie player's library loads as though it were missing
+    "mmr_speed_set", "mmr_output_parameters",  // the movie player refuses the value given
 };
 const int CALL_COUNT = sizeof(CALLS) / sizeof(CALLS[0]);
 

@@ -6,10 +6,12 @@
 //
 // libmpv (and the couple of hundred libraries it brings) is loaded when the first input is
 // attached, not with the process: a program that plays no movie never loads it. Attaching an input
-// and detaching the video output are the two calls that wait for mpv: the first because its answer
-// is whether mpv could open the file, the second because the window may go once it returns. Every
-// other control (play, pause, speed, volume, stop, the sound output) is handed to mpv without
-// waiting, so the frame loop never waits for mpv while a movie plays.
+// and detaching the video output wait for mpv to carry them out: the first because its answer is
+// whether mpv could open the file, the second because the window may go once it returns. Setting
+// the speed or the volume waits for mpv's answer only (a round trip to its core, not the change
+// itself), because the caller is told whether the value was taken. Every other control (play,
+// pause, stop, the sound output) is handed to mpv without waiting, so the frame loop never waits
+// for mpv while a movie plays.
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +46,9 @@ namespace {
 
 // How long attaching an input may take to open and probe the file.
 const std::chrono::seconds LOAD_TIMEOUT(5);
+// How long mpv may take to answer a value it is given; a player that does not answer has not
+// taken it.
+const std::chrono::seconds ANSWER_TIMEOUT(2);
 // While a track plays, its context reports its state this often: a client that waits for any
 // event of the renderer (a touch skipping a movie) hears from it soon.
 const double STATUS_INTERVAL_SECONDS = 0.1;
@@ -152,7 +157,38 @@ struct Player {
     bool ended = false;         // stopped since the last mmr_play
     bool paused = true;
     bool retired = false;
+    bool gone = false;                 // mpv has shut down: nothing more is answered
+    uint64_t nextQuestion = 1;
+    std::map<uint64_t, int> answers;  // values waited for: mpv's answer (0 or an error), or ASKED
 };
+
+// An answer not yet given (mpv's errors are negative).
+const int ASKED = 1;
+
+// Hands a property to mpv and waits for its answer; true when it took the value. A player that
+// has gone or does not answer in time has not.
+bool SetPropertyAnswered(Player& player, const char* name, const std::string& value)
+{
+    uint64_t question;
+    {
+        std::lock_guard<std::mutex> lock(player.mutex);
+        if (player.gone)
+            return false;
+        question = player.nextQuestion++;
+        player.answers[question] = ASKED;
+    }
+    const char* text = value.c_str();
+    const bool sent =
+        s_mpv->set_property_async(player.handle, question, name, MPV_FORMAT_STRING, &text) >= 0;
+    std::unique_lock<std::mutex> lock(player.mutex);
+    if (sent)
+        player.changed.wait_for(lock, ANSWER_TIMEOUT, [&player, question] {
+            return player.answers[question] != ASKED || player.gone || player.retired;
+        });
+    const int answer = player.answers[question];
+    player.answers.erase(question);
+    return sent && answer != ASKED && answer >= 0;
+}
 
 void RunEvents(Player* player)
 {
@@ -169,6 +205,14 @@ void RunEvents(Player* player)
             break;
         }
         switch (event->event_id) {
+        case MPV_EVENT_SET_PROPERTY_REPLY: {
+            auto answer = player->answers.find(event->reply_userdata);
+            if (answer != player->answers.end()) {
+                answer->second = event->error;
+                player->changed.notify_all();
+            }
+            break;
+        }
         case MPV_EVENT_FILE_LOADED:
             player->loaded = true;
             if (player->load == Player::Load::PENDING) {
@@ -178,6 +222,8 @@ void RunEvents(Player* player)
             break;
         case MPV_EVENT_SHUTDOWN:
             shutdown = true;
+            player->gone = true;
+            player->changed.notify_all();
             [[fallthrough]];
         case MPV_EVENT_END_FILE: {
             auto end = static_cast<mpv_event_end_file*>(event->data);
@@ -414,13 +460,16 @@ bool WaitForLoad(Player& player)
     return player.load == Player::Load::LOADED;
 }
 
-bool SetPaused(Player& player, bool paused)
+// answered: waits for mpv's answer (SetPropertyAnswered) instead of handing it over.
+bool SetPaused(Player& player, bool paused, bool answered = false)
 {
     {
         std::lock_guard<std::mutex> lock(player.mutex);
         player.paused = paused;
     }
-    return SetPropertyAsync(player.handle, "pause", paused ? "yes" : "no");
+    const char* value = paused ? "yes" : "no";
+    return answered ? SetPropertyAnswered(player, "pause", value)
+                    : SetPropertyAsync(player.handle, "pause", value);
 }
 
 // Whether text is a whole decimal number from 0 to 100.
@@ -573,9 +622,9 @@ extern "C" int mmr_output_detach(mmr_context_t* ctx, unsigned output_id)
 
 extern "C" int mmr_output_parameters(mmr_context_t* ctx, unsigned output_id, strm_dict_t* parms)
 {
-    int result = -1;
-    std::shared_ptr<Player> player;
+    bool valid = false;
     std::string volume;
+    std::shared_ptr<Player> player;
     {
         MediaState& state = GetState();
         std::lock_guard<std::mutex> lock(state.mutex);
@@ -583,23 +632,31 @@ extern "C" int mmr_output_parameters(mmr_context_t* ctx, unsigned output_id, str
         if (Live(state, ctx) && id >= 0 && (id == ctx->videoOutput || id == ctx->audioOutput) &&
             parms) {
             const char* value = strm_dict_find_value(parms, "volume");
-            result = 0;
-            if (value && id == ctx->audioOutput) {
-                if (ValidVolume(value)) {
-                    volume = value;
-                    ctx->volume = volume;
-                    state.lastVolume = volume;
-                    player = ctx->player;
-                } else {
-                    result = -1;
-                }
+            const bool audio = value && id == ctx->audioOutput;
+            valid = !audio || ValidVolume(value);
+            if (audio && valid) {
+                volume = value;
+                player = ctx->player;
             }
         }
     }
     strm_dict_destroy(parms);
-    if (player && !SetPropertyAsync(player->handle, "volume", volume))
-        result = -1;
-    return result;
+    if (!valid || volume.empty())
+        return valid ? 0 : -1;
+    // A failure made on purpose hands the player a value it refuses, so that the refusal takes
+    // the way of a real one.
+    if (player) {
+        const bool refuse = standin_should_fail("mmr_output_parameters");
+        if (!SetPropertyAnswered(*player, "volume", refuse ? "refused" : volume))
+            return -1;
+    }
+    MediaState& state = GetState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (!Live(state, ctx))
+        return -1;
+    ctx->volume = volume;
+    state.lastVolume = volume;
+    return 0;
 }
 
 extern "C" int mmr_input_attach(mmr_context_t* ctx, const char* url, const char* type)
@@ -656,18 +713,26 @@ extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
         if (!Live(state, ctx) || !ctx->player || speed < 0 || (speed > 0 && speed < MIN_SPEED) ||
             speed > MAX_SPEED)
             return -1;
-        ctx->speed = speed;
         player = ctx->player;
     }
-    if (speed > 0 && !SetPropertyAsync(player->handle, "speed", SpeedFactor(speed)))
-        return -1;
+    // As for the volume, a failure made on purpose is a value the player refuses.
+    if (speed > 0) {
+        const bool refuse = standin_should_fail("mmr_speed_set");
+        if (!SetPropertyAnswered(*player, "speed", refuse ? "refused" : SpeedFactor(speed)))
+            return -1;
+    }
     bool playing;
     {
         std::lock_guard<std::mutex> lock(player->mutex);
         playing = player->playing;
     }
-    if (playing && !SetPaused(*player, speed == 0))
+    if (playing && !SetPaused(*player, speed == 0, true))
         return -1;
+    MediaState& state = GetState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (!Live(state, ctx))
+        return -1;
+    ctx->speed = speed;
     return 0;
 }
 

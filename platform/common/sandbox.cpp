@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,12 +31,40 @@ const char* const MARKER_ARCHIVE = "data_common.pak";
 // In the save area: held locked by the copy that runs on it.
 const char* const LOCK_FILE = ".lock";
 
-// The lock this process holds: its file, open, and the file's absolute path.
+// The lock this process holds: its file and the save area's directory, both open, so that the
+// file is found where the directory is now (it may have been moved), and the file's absolute
+// path when it was taken. Let go by the main thread, or by the watchdog as it ends the process.
 struct Lock {
+    std::mutex mutex;
     int fd = -1;
+    int directory = -1;
     std::string path;
 };
 Lock s_lock;
+
+// Whether the lock file's name in the directory names the open file fd.
+bool NamesLockFile(int directory, int fd)
+{
+    struct stat held, named;
+    return fstat(fd, &held) == 0 &&
+           fstatat(directory, LOCK_FILE, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_ino == named.st_ino && held.st_dev == named.st_dev;
+}
+
+// Lets go of the lock held, under its mutex. The file is removed while still held, so that the
+// save area is left as it was found, and only while its name is still the file held: another
+// copy may have made its own there since (in a new folder where this one's was).
+void LetGo()
+{
+    if (s_lock.fd < 0)
+        return;
+    if (NamesLockFile(s_lock.directory, s_lock.fd))
+        unlinkat(s_lock.directory, LOCK_FILE, 0);
+    close(s_lock.fd);
+    close(s_lock.directory);
+    s_lock.fd = s_lock.directory = -1;
+    s_lock.path.clear();
+}
 
 // What the last preparation made, so that a start that fails can take it away again.
 struct Made {
@@ -171,22 +200,31 @@ bool LockSaveArea(const std::string& directory)
 {
     const std::string area = Absolute(directory);
     const std::string path = area + "/" + LOCK_FILE;
-    if (s_lock.fd >= 0 && s_lock.path == path)
-        return true;
-    UnlockSaveArea();
-    // The file is removed by the copy that holds it when it lets go; one opened just before that
-    // is locked in vain, so the lock counts only while the file is still the one at the path.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
-            fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        // A save area where not even an empty file can be made takes no saves from either
-        // copy: the game runs and says so when it saves.
-        if (fd < 0)
+    {
+        std::lock_guard<std::mutex> lock(s_lock.mutex);
+        if (s_lock.fd >= 0 && s_lock.path == path)
             return true;
+    }
+    UnlockSaveArea();
+    // A save area where not even an empty file can be made takes no saves from either copy: the
+    // game runs and says so when it saves.
+    const int dir = open(area.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return true;
+    // The file is removed by the copy that holds it when it lets go; one opened just before that
+    // is locked in vain, so the lock counts only while the file is still the one in the directory.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        int fd = openat(dir, LOCK_FILE, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            fd = openat(dir, LOCK_FILE, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            close(dir);
+            return true;
+        }
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             close(fd);
+            close(dir);
             if (error == EWOULDBLOCK)
                 SetLastError("already running (save area %s is locked by another copy)",
                              area.c_str());
@@ -195,27 +233,32 @@ bool LockSaveArea(const std::string& directory)
                              std::strerror(error));
             return false;
         }
-        struct stat held, named;
-        if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
-            held.st_dev == named.st_dev) {
+        if (NamesLockFile(dir, fd)) {
+            std::lock_guard<std::mutex> lock(s_lock.mutex);
             s_lock.fd = fd;
+            s_lock.directory = dir;
             s_lock.path = path;
             return true;
         }
         close(fd);
     }
+    close(dir);
     SetLastError("cannot lock the save area %s: its lock file keeps changing", area.c_str());
     return false;
 }
 
 void UnlockSaveArea()
 {
-    if (s_lock.fd < 0)
-        return;
-    // Removed while still held, so that the save area is left as it was found.
-    unlink(s_lock.path.c_str());
-    close(s_lock.fd);
-    s_lock = Lock();
+    std::lock_guard<std::mutex> lock(s_lock.mutex);
+    LetGo();
+}
+
+void ReleaseSaveAreaLockFile()
+{
+    // A thread that holds the mutex is letting go of the lock already.
+    std::unique_lock<std::mutex> lock(s_lock.mutex, std::try_to_lock);
+    if (lock)
+        LetGo();
 }
 
 }  // namespace standin
@@ -243,8 +286,11 @@ extern "C" int standin_prepare_sandbox(void)
         standin_discard_sandbox();
         return -1;
     }
-    // Before anything of the sandbox changes: another copy may be running in it.
+    // Before anything of the sandbox changes: another copy may be running in it. The directories
+    // this start made stay then: a copy started at the same moment may have found them and be
+    // using them.
     if (!standin::LockSaveArea(root + "/data")) {
+        made.directories.clear();
         standin_discard_sandbox();
         return -1;
     }

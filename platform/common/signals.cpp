@@ -1,58 +1,250 @@
 // The desktop's requests to end a process (SIGTERM from a logout or a kill, SIGINT from Ctrl+C,
 // SIGHUP from a closed terminal) reach the application as the tablet's request does: a navigator
 // exit, which ends the loop and lets the application save and shut down.
+//
+// A loop can be kept from ever reading that request: a GL driver that writes its frames to an X
+// server that has gone may never return from the swap. So a watchdog thread keeps the last word:
+// a request to end that nobody has taken, or a display connection that the server has closed,
+// ends the process directly once END_GRACE_MS have passed without the process ending by itself.
+// The application saves its level after each move, and every save is written whole under another
+// name and renamed into place, so what a save in progress at that moment leaves is the file as
+// it was before.
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <string>
 
+#include "Application.h"
 #include "EventCore.h"
 
 namespace standin {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 const int SIGNALS[] = {SIGTERM, SIGINT, SIGHUP};
+const char* const SIGNAL_NAMES[] = {"SIGTERM", "SIGINT", "SIGHUP"};
 const int SIGNAL_COUNT = sizeof(SIGNALS) / sizeof(SIGNALS[0]);
+// Long enough for a loop that is only slow (a level loading, a save on a slow disk) to end on its
+// own; short enough that a desktop that is going away does not wait for the process.
+const int END_GRACE_MS = 3000;
 
-// Set by the handler, which may run on any thread, and taken by the thread that polls.
-std::atomic<int> s_received{0};
-static_assert(std::atomic<int>::is_always_lock_free, "the handler may only touch a lock-free flag");
+// Counted by the handler, which may run on any thread; taken by the thread that polls. A request
+// is pending while more have come than were taken.
+std::atomic<unsigned> s_signalled{0};
+std::atomic<unsigned> s_taken{0};
+std::atomic<int> s_lastSignal{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "the handler may only touch lock-free values");
 
-struct sigaction s_previous[SIGNAL_COUNT];
-bool s_caught = false;
+// The watchdog's wake-up: a byte for each signal and for each change of the watched connection.
+int s_wake[2] = {-1, -1};
+// The display connection to watch (a duplicate, owned by the watchdog once handed over).
+std::mutex s_watchMutex;
+int s_watchRequest = -1;
+bool s_watchChanged = false;
+std::once_flag s_started;
+std::atomic<bool> s_lineSaid{false};
+
+void Wake()
+{
+    const char byte = 0;
+    // A full pipe already holds a wake-up.
+    ssize_t written = write(s_wake[1], &byte, 1);
+    (void)written;
+}
 
 void OnSignal(int number)
 {
-    s_received.store(number);
+    const int saved = errno;
+    s_lastSignal.store(number);
+    s_signalled.fetch_add(1);
+    if (s_wake[1] >= 0)
+        Wake();
+    errno = saved;
+}
+
+// Nothing: a write to a pipe or socket whose reader has gone then fails with EPIPE, which the
+// writer reports (Xlib: as the loss of the display), instead of ending the process in silence.
+void OnBrokenPipe(int) {}
+
+const char* SignalName(int number)
+{
+    for (int i = 0; i < SIGNAL_COUNT; ++i)
+        if (SIGNALS[i] == number)
+            return SIGNAL_NAMES[i];
+    return "an end signal";
+}
+
+// The process's one line about its end, from whichever thread comes first.
+void SayEnding(const std::string& line)
+{
+    if (!s_lineSaid.exchange(true))
+        Say("%s", line.c_str());
+}
+
+[[noreturn]] void EndDirectly(bool displayLost)
+{
+    if (displayLost)
+        SayDisplayLost();
+    else
+        SayEnding(std::string("did not end within ") + std::to_string(END_GRACE_MS / 1000) +
+                  " s of " + SignalName(s_lastSignal.load()) + "; ending at once");
+    ReleaseSaveAreaLockFile();
+    _exit(0);
+}
+
+// A moment the process is ended at, while its cause stands.
+struct Deadline {
+    bool set = false;
+    Clock::time_point at;
+
+    void Start()
+    {
+        if (!set)
+            at = Clock::now() + std::chrono::milliseconds(END_GRACE_MS);
+        set = true;
+    }
+    bool Passed() const { return set && Clock::now() >= at; }
+    // Milliseconds to wait for it; -1 for ever.
+    int Left() const
+    {
+        if (!set)
+            return -1;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(at - Clock::now());
+        return static_cast<int>(std::max<long long>(0, left.count()));
+    }
+};
+
+void* RunWatchdog(void*)
+{
+    int display = -1;
+    Deadline signalEnd, displayEnd;
+    unsigned pending = 0;  // the count of signals signalEnd is for
+    for (;;) {
+        int left = -1;
+        for (const Deadline* end : {&signalEnd, &displayEnd})
+            if (end->set && (left < 0 || end->Left() < left))
+                left = end->Left();
+        // Nothing is read from the connection: its data stays for its owner.
+        pollfd fds[2] = {{s_wake[0], POLLIN, 0}, {display, POLLRDHUP, 0}};
+        poll(fds, display >= 0 ? 2 : 1, left);
+        if (fds[0].revents & POLLIN) {
+            char drained[64];
+            while (read(s_wake[0], drained, sizeof(drained)) > 0) {
+            }
+        }
+        if (display >= 0 && (fds[1].revents & (POLLHUP | POLLRDHUP | POLLERR))) {
+            // The server has closed it, and it stays closed.
+            displayEnd.Start();
+            close(display);
+            display = -1;
+        }
+        {
+            std::lock_guard<std::mutex> lock(s_watchMutex);
+            if (s_watchChanged) {
+                if (display >= 0)
+                    close(display);
+                display = s_watchRequest;
+                s_watchRequest = -1;
+                s_watchChanged = false;
+            }
+        }
+        // A request taken meanwhile stands its watch down; one still pending starts it.
+        if (signalEnd.set && s_taken.load() >= pending)
+            signalEnd = Deadline();
+        const unsigned signalled = s_signalled.load();
+        if (!signalEnd.set && signalled != s_taken.load()) {
+            pending = signalled;
+            signalEnd.Start();
+        }
+        if (displayEnd.Passed() || signalEnd.Passed())
+            EndDirectly(displayEnd.Passed());
+    }
+}
+
+// The watchdog, once for the process: it never ends, so it is let go rather than joined.
+void StartWatchdog()
+{
+    std::call_once(s_started, [] {
+        if (pipe2(s_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+            s_wake[0] = s_wake[1] = -1;
+            return;
+        }
+        // Signals are taken by the other threads: the watchdog is never woken in a system call
+        // by one, and never runs the handler.
+        sigset_t all, previous;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &previous);
+        pthread_t thread;
+        if (pthread_create(&thread, nullptr, RunWatchdog, nullptr) == 0)
+            pthread_detach(thread);
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    });
 }
 
 }  // namespace
 
 void CatchExitSignals()
 {
-    s_received.store(0);
+    StartWatchdog();
+    // Requests from before the services ran were for no one.
+    s_taken.store(s_signalled.load());
+    static bool s_caught = false;
     if (s_caught)
         return;
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int i = 0; i < SIGNAL_COUNT; ++i)
-        sigaction(SIGNALS[i], &action, &s_previous[i]);
+    for (int number : SIGNALS)
+        sigaction(number, &action, nullptr);
+    // A program that chose to ignore SIGPIPE keeps its choice; children started later get the
+    // default again, as they do for any handler.
+    struct sigaction pipe = {};
+    if (sigaction(SIGPIPE, nullptr, &pipe) == 0 && pipe.sa_handler == SIG_DFL) {
+        pipe.sa_handler = OnBrokenPipe;
+        pipe.sa_flags = SA_RESTART;
+        sigemptyset(&pipe.sa_mask);
+        sigaction(SIGPIPE, &pipe, nullptr);
+    }
     s_caught = true;
-}
-
-void ReleaseExitSignals()
-{
-    if (!s_caught)
-        return;
-    for (int i = 0; i < SIGNAL_COUNT; ++i)
-        sigaction(SIGNALS[i], &s_previous[i], nullptr);
-    s_caught = false;
 }
 
 bool TakeExitSignal()
 {
-    return s_received.exchange(0) != 0;
+    const unsigned signalled = s_signalled.load();
+    return s_taken.exchange(signalled) != signalled;
+}
+
+void WatchDisplayConnection(int fd)
+{
+    StartWatchdog();
+    const int copy = fd >= 0 ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    {
+        std::lock_guard<std::mutex> lock(s_watchMutex);
+        if (s_watchRequest >= 0)
+            close(s_watchRequest);
+        s_watchRequest = copy;
+        s_watchChanged = true;
+    }
+    if (s_wake[1] >= 0)
+        Wake();
+    else if (copy >= 0)
+        close(copy);
+}
+
+void SayDisplayLost()
+{
+    SayEnding("lost the connection to the X display; ending");
 }
 
 }  // namespace standin

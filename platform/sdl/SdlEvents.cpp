@@ -62,6 +62,8 @@ public:
                 usleep(static_cast<useconds_t>(waitMs) * 1000u);
             return;
         }
+        // A movie's output that closed since the last pump took the handlers with it.
+        ClaimXErrorHandlers();
         SDL_Event event;
         bool any = false;
         while (Poll(event))

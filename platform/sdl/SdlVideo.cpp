@@ -1,10 +1,13 @@
 #include "SdlVideo.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -19,24 +22,56 @@
 namespace standin {
 namespace {
 
-// Set on the main thread by Xlib's error handler, which may call no Xlib itself.
-bool s_windowLost = false;
+// Set by Xlib's error handler, which may call no Xlib itself and runs on whichever thread's Xlib
+// call met the error (a video player draws from threads of its own).
+std::atomic<bool> s_windowLost{false};
 void (*s_displayLost)(void) = nullptr;
-// Main thread only, as the windows are.
-std::vector<std::pair<Display*, ::Window>> s_watched;
+// The thread that started the video, which runs the application.
+pthread_t s_mainThread;
+
+// The application's own windows; read by the error handler on any thread.
+struct Watched {
+    std::mutex mutex;
+    std::vector<std::pair<Display*, ::Window>> windows;
+};
+
+Watched& GetWatched()
+{
+    static Watched* s_watched = new Watched;  // never destroyed: a late error still finds it
+    return *s_watched;
+}
+
+bool IsOurWindow(XID resource)
+{
+    Watched& watched = GetWatched();
+    std::lock_guard<std::mutex> lock(watched.mutex);
+    for (const auto& window : watched.windows)
+        if (window.second == resource)
+            return true;
+    return false;
+}
 
 // Xlib's own handlers end the process on the first protocol error, and its handler for a lost
 // connection calls exit, whose static destructors then meet a GL that has lost its display.
+// Only the loss of one of the application's own windows ends the run: the windows of a video
+// player or a library come and go as they will.
 int OnXError(Display*, XErrorEvent* error)
 {
-    if (error->error_code == BadWindow || error->error_code == BadDrawable)
+    if ((error->error_code == BadWindow || error->error_code == BadDrawable) &&
+        IsOurWindow(error->resourceid))
         s_windowLost = true;
     return 0;
 }
 
 int OnXConnectionLost(Display*)
 {
-    Say("lost the connection to the X display; ending");
+    // Another thread (a video player's) met the loss first: the application's own thread meets
+    // it next, or the watchdog ends the process, while this one, which Xlib will not let go on,
+    // waits.
+    if (!pthread_equal(pthread_self(), s_mainThread))
+        for (;;)
+            pause();
+    SayDisplayLost();
     // A second loss met while the application saves ends the process at once.
     if (void (*handler)(void) = s_displayLost) {
         s_displayLost = nullptr;
@@ -68,8 +103,8 @@ bool SdlVideoInit()
             SetLastError("no X display (no X server answers at DISPLAY=%s)", display);
         return false;
     }
-    XSetErrorHandler(OnXError);
-    XSetIOErrorHandler(OnXConnectionLost);
+    s_mainThread = pthread_self();
+    ClaimXErrorHandlers();
     return true;
 }
 
@@ -78,30 +113,50 @@ void SdlVideoQuit()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+void ClaimXErrorHandlers()
+{
+    XSetErrorHandler(OnXError);
+    XSetIOErrorHandler(OnXConnectionLost);
+}
+
 bool TakeWindowLost()
 {
-    const bool lost = s_windowLost;
-    s_windowLost = false;
-    return lost;
+    return s_windowLost.exchange(false);
 }
 
 void WatchWindow(Display* display, unsigned long window)
 {
-    s_watched.emplace_back(display, static_cast<::Window>(window));
+    Watched& watched = GetWatched();
+    std::lock_guard<std::mutex> lock(watched.mutex);
+    // The windows share the connection, which is watched while any of them is.
+    if (watched.windows.empty())
+        WatchDisplayConnection(ConnectionNumber(display));
+    watched.windows.emplace_back(display, static_cast<::Window>(window));
 }
 
 void UnwatchWindow(unsigned long window)
 {
-    s_watched.erase(std::remove_if(s_watched.begin(), s_watched.end(),
-                                   [window](const std::pair<Display*, ::Window>& watched) {
-                                       return watched.second == window;
-                                   }),
-                    s_watched.end());
+    Watched& watched = GetWatched();
+    std::lock_guard<std::mutex> lock(watched.mutex);
+    auto& windows = watched.windows;
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [window](const std::pair<Display*, ::Window>& w) {
+                                     return w.second == window;
+                                 }),
+                  windows.end());
+    if (windows.empty())
+        WatchDisplayConnection(-1);
 }
 
 void ProbeWindows()
 {
-    for (const auto& [display, window] : s_watched) {
+    std::vector<std::pair<Display*, ::Window>> windows;
+    {
+        Watched& watched = GetWatched();
+        std::lock_guard<std::mutex> lock(watched.mutex);
+        windows = watched.windows;
+    }
+    for (const auto& [display, window] : windows) {
         // The error, if any, comes to OnXError; a failure without one says the same.
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(display, window, &attributes))

@@ -5,6 +5,8 @@
 # (hidden), or the server is killed (server). The program must
 # end by itself with exit status 0. Its output is left in HOME-DIR/out and HOME-DIR/err.
 #   desktopgone.sh PROGRAM HOME-DIR TERM|INT|HUP|window|hidden|server
+# SETTLE: seconds it runs first (6); READY: a pattern of the line on its output to wait for
+# before that (none); END_WITHIN: seconds it may take to end (60).
 set -u
 program=$1 home=$2 how=$3
 pid=
@@ -17,9 +19,13 @@ server=$!
 trap 'kill -KILL $server $pid 2> /dev/null' EXIT
 for _ in $(seq 300); do grep -qsE '^[0-9]+$' "$home/display" && break; sleep 0.1; done
 grep -qsE '^[0-9]+$' "$home/display" || { echo "the X server did not start"; exit 1; }
-export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=480x800
+export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=${SCREEN:-480x800}
 "$program" > "$home/out" 2> "$home/err" &
 pid=$!
+if [ -n "${READY:-}" ]; then
+    for _ in $(seq 900); do grep -qE -- "$READY" "$home/out" && break; sleep 0.1; done
+    grep -qE -- "$READY" "$home/out" || { echo "no line '$READY'"; cat "$home/out" "$home/err"; exit 1; }
+fi
 window=$(timeout 90 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
 [ -n "$window" ] || { echo "no window"; cat "$home/err"; exit 1; }
 # Loading and resuming take a few dozen frames.
@@ -30,8 +36,9 @@ case $how in
     server) kill -KILL "$server" ;;
     *) kill -"$how" "$pid" ;;
 esac
-for _ in $(seq 600); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2> /dev/null && { echo "still running a minute after $how"; exit 1; }
+within=${END_WITHIN:-60}
+for _ in $(seq $((within * 10))); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2> /dev/null && { echo "still running $within s after $how"; exit 1; }
 wait "$pid"
 status=$?
 pid=

@@ -36,7 +36,7 @@ run_failing bps_initialize 1 no "cannot start"
 # A misspelt name is refused, not ignored.
 VORN_FAIL=screen_create_widow "$app" > "$work/out" 2> "$work/err"
 [ $? -eq 1 ] || fail "an unknown VORN_FAIL name was not refused"
-expect_line "$work/err" "vorn-testapp: cannot start: VORN_FAIL names no platform call: 'screen_create_widow' (it takes bps_initialize, navigator_request_events, navigator_invoke, screen_create_context, screen_create_window, screen_create_window_group, screen_destroy_window, screen_destroy_context, mmr_load_mpv)"
+expect_line "$work/err" "vorn-testapp: cannot start: VORN_FAIL names no platform call: 'screen_create_widow' (it takes bps_initialize, navigator_request_events, navigator_invoke, screen_create_context, screen_create_window, screen_create_window_group, screen_destroy_window, screen_destroy_context, mmr_load_mpv, mmr_speed_set, mmr_output_parameters)"
 
 # No X display for the desktop backend: said, exit 1.
 for display in "" ":97"; do
@@ -70,6 +70,33 @@ wait "$first" || fail "the first copy did not end cleanly"
 refuse_line "$work/out" "^start"
 [ "$before" = "$after" ] || fail "the second copy changed the first one's files"
 [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "the lock was left behind"
+
+# Ended by many SIGTERMs in a row, some while it shuts down after the first: exit status 0.
+VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/err" &
+pid=$!
+wait_for_line "$work/out" "^start" 60
+for _ in $(seq 200000); do kill -TERM "$pid" 2> /dev/null || break; done
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "many SIGTERMs: exit status $status"
+grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/out" || fail "many SIGTERMs: no shutdown"
+[ ! -s "$work/err" ] || { cat "$work/err"; fail "many SIGTERMs: said something"; }
+
+# A SIGTERM that a stuck frame keeps the loop from taking ends the process within seconds, exit
+# status 0, said in one line, the save area unlocked.
+VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/err" &
+pid=$!
+wait_for_line "$work/out" "^stalled$" 60
+kill -TERM "$pid"
+for _ in $(seq 200); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2> /dev/null && { kill -KILL "$pid"; fail "a stuck loop did not end 20 s after SIGTERM"; }
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "SIGTERM to a stuck loop: exit status $status"
+[ "$(wc -l < "$work/err")" -eq 1 ] &&
+    grep -qxE "(tessela|vorn-testapp): did not end within 3 s of SIGTERM; ending at once" "$work/err" ||
+    { cat "$work/err"; fail "SIGTERM to a stuck loop: not said in one line"; }
+[ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "a stuck loop's lock was left behind"
 
 echo "touch 1 2" > "$work/bad.events"
 VORN_EVENTS="$work/bad.events" "$app" > "$work/out" 2> "$work/err"

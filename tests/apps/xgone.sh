@@ -1,18 +1,50 @@
 #!/usr/bin/env bash
 # The test application on the desktop backend, ended as a desktop ends programs: by each end
-# signal, by another client destroying its window (shown, or hidden and drawing nothing), and by
-# the X server going away. Each time the
-# application's shutdown slot runs (where the game keeps its level in progress), nothing of the
-# X server's complaints reaches the terminal, and the save area is left unlocked.
+# signal, by another client destroying its window (shown, hidden and drawing nothing, or after a
+# movie has played in it), and by the X server going away. Each time the application's shutdown
+# slot runs (where the game keeps its level in progress), nothing of the X server's complaints
+# reaches the terminal, and the save area is left unlocked.
+#
+# The server killed at varied moments of drawing: the driver may never return from showing a
+# frame on a server that has gone, and then the shutdown slot cannot run; the process still ends
+# by itself within seconds, exit status 0, with one line that says why.
 set -uo pipefail
 app=$1
-. "$(dirname "$0")/common.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
 make_scratch
-for how in TERM INT HUP window hidden server; do
-    SETTLE=1 bash "$(dirname "$0")/desktopgone.sh" "$app" "$work/xdg" "$how" || fail "$how"
-    grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/xdg/out" || fail "$how: no shutdown"
+command -v ffmpeg > /dev/null || fail "ffmpeg is missing (scripts/install-deps installs it)"
+ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=25:duration=1" \
+    -c:v mpeg4 "$work/archives/intro.mp4" || fail "ffmpeg could not make the test video"
+
+# gone HOW: runs the application until it is ended that way; its save area is left unlocked and
+# no X error is said.
+gone() {
+    bash "$here/desktopgone.sh" "$app" "$work/xdg" "$1" || fail "$1"
     refuse_line "$work/xdg/err" "X Error|BadWindow"
-    [ ! -e "$work/xdg/tessela/data/.lock" ] || fail "$how: the save area stays locked"
+    [ ! -e "$work/xdg/tessela/data/.lock" ] || fail "$1: the save area stays locked"
+}
+
+for how in TERM INT HUP window hidden movie; do
+    if [ "$how" = movie ]; then
+        READY='^movie finished$' VORN_TESTAPP_MOVIE=intro.mp4 SETTLE=0.5 gone window
+    else
+        SETTLE=1 gone "$how"
+    fi
+    grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/xdg/out" || fail "$how: no shutdown"
 done
-expect_line "$work/xdg/err" "vorn-testapp: lost the connection to the X display; ending"
+
+# The server killed while a frame is stuck, and then at varied moments of drawing.
+for settle in stuck 0.2 0.6 1.0 1.4 1.8 2.2; do
+    if [ "$settle" = stuck ]; then
+        READY='^stalled$' VORN_TESTAPP_STALL=20 SETTLE=0.2 END_WITHIN=20 gone server
+    else
+        SETTLE=$settle END_WITHIN=20 gone server
+    fi
+    # Besides the line of a machine without sound.
+    [ "$(grep -vc "no sound device" "$work/xdg/err")" -eq 1 ] ||
+        { cat "$work/xdg/err"; fail "server killed ($settle): not one line"; }
+    grep -qxE "(tessela|vorn-testapp): lost the connection to the X display; ending" "$work/xdg/err" ||
+        { cat "$work/xdg/err"; fail "server killed ($settle): the loss not said"; }
+done
 echo "ok"

@@ -1,4 +1,5 @@
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
@@ -279,4 +280,17 @@ TEST_F(Events, SteppedRunsNeverWaitInTheBackground)
     gettimeofday(&after, nullptr);
     long long us = (after.tv_sec - before.tv_sec) * 1000000LL + (after.tv_usec - before.tv_usec);
     EXPECT_LT(us, 100000) << "twenty empty polls";
+}
+
+// A write whose reader has gone (an X server killed under the application) fails with EPIPE for
+// its writer to report, instead of ending the process in silence.
+TEST_F(Events, AWriteWhoseReaderHasGoneFailsInsteadOfEndingTheProcess)
+{
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    errno = 0;
+    EXPECT_EQ(write(ends[1], "x", 1), -1);
+    EXPECT_EQ(errno, EPIPE);
+    close(ends[1]);
 }

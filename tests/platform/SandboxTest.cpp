@@ -1,6 +1,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "bps/bps.h"
 #include "standin/events.h"
+#include "standin/standin.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -162,4 +165,80 @@ TEST_F(SandboxPreparation, DiscardingKeepsWhatWasThereAndPutsTheArchivesBack)
     standin_discard_sandbox();
     EXPECT_TRUE(VornTest::Exists(m_dir / "home/.local/share/tessela/data/written"));
     EXPECT_FALSE(VornTest::Exists(m_dir / "home/.local/share/tessela/app/native"));
+}
+
+namespace {
+
+// One copy's start in a child process of its own: it waits for a byte on go, prepares the
+// sandbox, writes its result ('0' ran, '1' turned away) to result, and holds what it got until
+// hold is closed. Each pipe is given as {read end, write end}.
+pid_t StartCopy(const int go[2], const int result[2], const int hold[2])
+{
+    const pid_t child = fork();
+    if (child != 0)
+        return child;
+    close(go[1]);
+    close(result[0]);
+    close(hold[1]);
+    char byte = 0;
+    const bool started = read(go[0], &byte, 1) == 1;
+    const char ran = started && standin_prepare_sandbox() == 0 ? '0' : '1';
+    const bool told = write(result[1], &ran, 1) == 1;
+    while (read(hold[0], &byte, 1) > 0) {
+    }
+    _exit(told ? 0 : 2);
+}
+
+} // namespace
+
+// Two copies started at the same moment on a save area that does not exist yet: whichever takes
+// the lock runs in a whole sandbox, the other is turned away and takes nothing of it away.
+TEST_F(SandboxPreparation, OfTwoCopiesStartedTogetherOnANewSaveAreaExactlyOneRuns)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        SCOPED_TRACE(attempt);
+        const std::string home = m_dir / ("xdg" + std::to_string(attempt));
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        int go[2], result[2], hold[2];
+        ASSERT_EQ(pipe(go), 0);
+        ASSERT_EQ(pipe(result), 0);
+        ASSERT_EQ(pipe(hold), 0);
+        const pid_t first = StartCopy(go, result, hold);
+        const pid_t second = StartCopy(go, result, hold);
+        ASSERT_GT(first, 0);
+        ASSERT_GT(second, 0);
+        close(go[0]);
+        close(result[1]);
+        close(hold[0]);
+        ASSERT_EQ(write(go[1], "ab", 2), 2);
+        char ran[2] = {0, 0};
+        const bool reported = read(result[0], &ran[0], 1) == 1 && read(result[0], &ran[1], 1) == 1;
+        // Both have done what they do while the winner still holds the lock.
+        const bool linked = Real(home + "/tessela/app/native") == Real(m_dir / "archives");
+        const bool data = VornTest::Exists(home + "/tessela/data");
+        close(hold[1]);
+        close(go[1]);
+        close(result[0]);
+        int status = 0;
+        waitpid(first, &status, 0);
+        waitpid(second, &status, 0);
+        ASSERT_TRUE(reported);
+        ASSERT_EQ((ran[0] == '0') + (ran[1] == '0'), 1) << "results " << ran[0] << ran[1];
+        ASSERT_TRUE(linked && data) << "the sandbox the running copy uses is whole";
+    }
+}
+
+// The save folder moved while the copy runs: the lock file goes with it and is removed from
+// there; a folder made where it was, with another copy's lock in it, keeps that lock.
+TEST_F(SandboxPreparation, TheLockFileOfAMovedSaveFolderIsRemovedWhereItIsNow)
+{
+    standin_set_backend(STANDIN_BACKEND_HEADLESS);
+    ASSERT_EQ(bps_initialize(), BPS_SUCCESS);
+    ASSERT_TRUE(VornTest::Exists("data/.lock"));
+    ASSERT_EQ(rename("data", "moved"), 0);
+    ASSERT_EQ(mkdir("data", 0755), 0);
+    VornTest::WriteText("data/.lock", "another copy's");
+    bps_shutdown();
+    EXPECT_FALSE(VornTest::Exists("moved/.lock"));
+    EXPECT_TRUE(VornTest::Exists("data/.lock"));
 }

@@ -10,7 +10,8 @@
  * playing, and mmr_stop report MMR_STATE_STOPPED, to every client that asked for the context's
  * events (bps/mmrenderer.h). No call waits for playback or for the player to carry it out, but for
  * two: attaching an input waits while the file is opened and probed, and detaching the video output
- * until the picture has left the window. */
+ * until the picture has left the window. Setting the speed or the volume of a running player waits
+ * for the player's answer (not for the change), so that a value it refuses is reported. */
 #pragma once
 
 #include <stdint.h>
@@ -37,14 +38,14 @@ int mmr_context_destroy(mmr_context_t *ctx);
 int mmr_output_attach(mmr_context_t *ctx, const char *url, const char *type);
 int mmr_output_detach(mmr_context_t *ctx, unsigned output_id);
 /* Sets the output's parameters; the dictionary is consumed whatever the result. 0 or -1 (for an
- * audio output, a "volume" that is not a whole number from 0 to 100). */
+ * audio output, a "volume" that is not a whole number from 0 to 100, or one the player refuses). */
 int mmr_output_parameters(mmr_context_t *ctx, unsigned output_id, strm_dict_t *parms);
 /* Attaches the input: a "file://" URL of a readable regular file by its absolute path, taken as it
  * stands (no escapes), of type "track". The file is opened and probed before this returns, paused
  * at its start: 0, or -1 when it is missing or no media file the player can open. */
 int mmr_input_attach(mmr_context_t *ctx, const char *url, const char *type);
 /* Playback speed in thousandths of normal: 0 pauses, 10 to 100000 play. 0 or -1 (no input
- * attached, another speed). */
+ * attached, another speed, or the player refuses it). */
 int mmr_speed_set(mmr_context_t *ctx, int speed);
 /* Plays the input at the speed set (a track that has ended starts again). 0 or -1. */
 int mmr_play(mmr_context_t *ctx);

@@ -28,11 +28,18 @@
  * archives are not there); only a program of the build tree with no archives installed beside it
  * takes the build tree's data directory. While the services run
  * they hold a lock on the save area (the file data/.lock, taken by standin_prepare_sandbox before
- * it changes anything): bps_initialize fails while another process holds it, and says why in
- * standin_last_error.
+ * it changes anything): bps_initialize fails while another process holds it, says why in
+ * standin_last_error, and leaves the sandbox to that process, even the directories it made itself.
+ * The services remove the lock file when they stop, from the folder it is in then (one moved while
+ * it ran), unless another copy's file has taken its name.
  *
  * Signals: while the services run, SIGTERM, SIGINT and SIGHUP are each delivered as a navigator
- * exit (NAVIGATOR_EXIT) at the next bps_get_event, as the tablet asks an application to end. */
+ * exit (NAVIGATOR_EXIT) at the next bps_get_event, as the tablet asks an application to end. One
+ * that no bps_get_event takes within 3 s (a loop stuck in a driver, or a process still running 3 s
+ * after its services stopped) ends the process directly, with one line on stderr, the save area's
+ * lock file removed, and exit code 0; so does the loss of the desktop's display, when the process
+ * has not ended 3 s later. From the first bps_initialize on, a write to a pipe or socket whose
+ * reader has gone fails with EPIPE instead of raising SIGPIPE. */
 #pragma once
 
 #include <stddef.h>
@@ -66,7 +73,9 @@ const char *standin_last_invoke(void);
 /* Makes the next `times` calls of the named platform call fail as the call fails on the tablet.
  * Names: bps_initialize, navigator_request_events, navigator_invoke, screen_create_context,
  * screen_create_window, screen_create_window_group, screen_destroy_window,
- * screen_destroy_context. times 0 clears. Returns 0, or -1 for an unknown name. */
+ * screen_destroy_context; mmr_load_mpv (the media renderer's library loads as though it were
+ * missing), mmr_speed_set and mmr_output_parameters (its player refuses the value given, when it
+ * runs). times 0 clears. Returns 0, or -1 for an unknown name. */
 int standin_fail_call(const char *name, int times);
 /* Consumes one pending failure of the call; 1 when it must fail now. For the stand-in's calls. */
 int standin_should_fail(const char *name);

@@ -2,6 +2,13 @@
 // reaches it (start-up, touches with the time they arrive at, focus, shutdown), draws frames that
 // show whether a finger is down, and keeps the sound engine running, with a second holder of the
 // mixer as the game's sound layer has, so that every exit happens with a live playback thread.
+//
+// Environment, for the tests of how a process ends:
+//   VORN_TESTAPP_MOVIE=NAME  plays the movie app/native/NAME first, silent, and reports
+//                            "movie finished" at its end
+//   VORN_TESTAPP_STALL=N     the Nth frame never ends, as a frame stuck in a driver would not
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +16,7 @@
 #include "apps/Report.h"
 #include "application/playbook/CreateApplication.h"
 #include "application/playbook/PlaybookApplication.h"
+#include "base/NarrowString.h"
 #include "graphics/Display.h"
 #include "graphics/surface/Surface.h"
 #include "sound/mixer/Mixer.h"
@@ -40,6 +48,12 @@ public:
         g_mixer = Mixer::Create(AudioFormat(), AudioBufferSpec());
         s_soundLayer = g_mixer;
         std::atexit(ReportAudioAtExit);
+        const char* movie = std::getenv("VORN_TESTAPP_MOVIE");
+        m_movie = movie && *movie;
+        if (m_movie)
+            PlayMovie(NarrowString(movie), 0);
+        const char* stall = std::getenv("VORN_TESTAPP_STALL");
+        m_stallFrame = stall ? std::atoi(stall) : 0;
     }
 
     void Release() override
@@ -52,6 +66,15 @@ public:
     {
         ++m_frames;
         m_seconds += seconds;
+        if (m_movie && IsMovieFinished()) {
+            m_movie = false;
+            Report("movie finished");
+        }
+        if (m_frames == m_stallFrame) {
+            Report("stalled");
+            for (;;)
+                pause();
+        }
     }
 
     void Render(Surface* screen) override
@@ -85,6 +108,8 @@ private:
     long Milliseconds() const { return std::lround(m_seconds * 1000.0); }
 
     int m_frames = 0;
+    int m_stallFrame = 0;
+    bool m_movie = false;
     int m_drawn = 0;
     double m_seconds = 0.0;
     bool m_down = false;

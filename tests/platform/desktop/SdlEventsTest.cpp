@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -17,6 +18,10 @@
 #include "DesktopWindowTest.h"
 #include "support/PendingEvents.h"
 #include "support/Sandbox.h"
+
+// Xlib's macros (None, Bool, Status) would clash with the test framework's names: last.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -191,6 +196,35 @@ TEST_F(SdlEvents, ABackgroundedApplicationsEmptyPollWaits)
     for (int i = 0; i < 10; ++i)
         Drain();
     EXPECT_LT(SDL_GetTicks() - start, 50u) << "and in the foreground they do not";
+}
+
+// Another client's window going away (a video player's, a library's) is not the application's,
+// even when the X server's complaint about it comes to this process; the application's own window
+// destroyed by another client ends the run as a close does (found out here by the wait of the
+// backgrounded application).
+TEST_F(SdlEvents, OnlyTheApplicationsOwnWindowGoingAwayEndsTheRun)
+{
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    const ::Window foreign = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 8, 8, 0, 0, 0);
+    XDestroyWindow(other, foreign);
+    XDestroyWindow(other, foreign);
+    XSync(other, False);
+    EXPECT_EQ(Drain(), std::vector<std::string>{});
+    EXPECT_EQ(Drain(), std::vector<std::string>{});
+
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(sdlWindow, &info));
+    XDestroyWindow(other, info.info.x11.window);
+    XSync(other, False);
+    XCloseDisplay(other);
+    Window(SDL_WINDOWEVENT_FOCUS_LOST);
+    std::vector<std::string> seen;
+    for (int drain = 0; drain < 3; ++drain)
+        for (const std::string& event : Drain())
+            seen.push_back(event);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), "nav 2"), seen.end());
 }
 
 namespace {
