@@ -238,9 +238,7 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
             ASSERT_NE(std::find(listed.begin(), listed.end(), "Ann"), listed.end());
             const bool noGame = file.name == "save" && damaged.empty();
             EXPECT_EQ(resumed, !noGame);
-            if (resumed) {
-                EXPECT_EQ(m_game->playfield->level, LEVEL);
-            }
+            EXPECT_EQ(resumed ? m_game->playfield->level : LEVEL, LEVEL);
             for (const Field& field : file.fields) {
                 const bool intact = field.offset + field.size <= damaged.size() &&
                                     std::equal(good.begin() + field.offset,
