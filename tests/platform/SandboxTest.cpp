@@ -1,4 +1,5 @@
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -167,30 +168,6 @@ TEST_F(SandboxPreparation, DiscardingKeepsWhatWasThereAndPutsTheArchivesBack)
     EXPECT_FALSE(VornTest::Exists(m_dir / "home/.local/share/tessela/app/native"));
 }
 
-namespace {
-
-// One copy's start in a child process of its own: it waits for a byte on go, prepares the
-// sandbox, writes its result ('0' ran, '1' turned away) to result, and holds what it got until
-// hold is closed. Each pipe is given as {read end, write end}.
-pid_t StartCopy(const int go[2], const int result[2], const int hold[2])
-{
-    const pid_t child = fork();
-    if (child != 0)
-        return child;
-    close(go[1]);
-    close(result[0]);
-    close(hold[1]);
-    char byte = 0;
-    const bool started = read(go[0], &byte, 1) == 1;
-    const char ran = started && standin_prepare_sandbox() == 0 ? '0' : '1';
-    const bool told = write(result[1], &ran, 1) == 1;
-    while (read(hold[0], &byte, 1) > 0) {
-    }
-    _exit(told ? 0 : 2);
-}
-
-} // namespace
-
 // Two copies started at the same moment on a save area that does not exist yet: whichever takes
 // the lock runs in a whole sandbox, the other is turned away and takes nothing of it away.
 TEST_F(SandboxPreparation, OfTwoCopiesStartedTogetherOnANewSaveAreaExactlyOneRuns)
@@ -199,32 +176,38 @@ TEST_F(SandboxPreparation, OfTwoCopiesStartedTogetherOnANewSaveAreaExactlyOneRun
         SCOPED_TRACE(attempt);
         const std::string home = m_dir / ("xdg" + std::to_string(attempt));
         setenv("XDG_DATA_HOME", home.c_str(), 1);
-        int go[2], result[2], hold[2];
+        int go[2], result[2];
         ASSERT_EQ(pipe(go), 0);
         ASSERT_EQ(pipe(result), 0);
-        ASSERT_EQ(pipe(hold), 0);
-        const pid_t first = StartCopy(go, result, hold);
-        const pid_t second = StartCopy(go, result, hold);
-        ASSERT_GT(first, 0);
-        ASSERT_GT(second, 0);
-        close(go[0]);
+        pid_t copies[2];
+        for (pid_t& copy : copies) {
+            copy = fork();
+            if (copy == 0) {
+                // A copy waits for its byte on go, prepares the sandbox, says whether it runs ('0')
+                // or was turned away, and holds what it got until it is killed.
+                char byte = 0;
+                const char ran = read(go[0], &byte, 1) == 1 && standin_prepare_sandbox() == 0 ? '0' : '1';
+                if (write(result[1], &ran, 1) == 1)
+                    pause();
+                _exit(2);
+            }
+        }
         close(result[1]);
-        close(hold[0]);
-        ASSERT_EQ(write(go[1], "ab", 2), 2);
         char ran[2] = {0, 0};
-        const bool reported = read(result[0], &ran[0], 1) == 1 && read(result[0], &ran[1], 1) == 1;
-        // Both have done what they do while the winner still holds the lock.
-        const bool linked = Real(home + "/tessela/app/native") == Real(m_dir / "archives");
-        const bool data = VornTest::Exists(home + "/tessela/data");
-        close(hold[1]);
-        close(go[1]);
-        close(result[0]);
-        int status = 0;
-        waitpid(first, &status, 0);
-        waitpid(second, &status, 0);
+        const bool reported = copies[0] > 0 && copies[1] > 0 && write(go[1], "ab", 2) == 2 &&
+                              read(result[0], &ran[0], 1) == 1 && read(result[0], &ran[1], 1) == 1;
+        // Both have done what they do while the one that runs still holds the lock.
+        const bool whole = Real(home + "/tessela/app/native") == Real(m_dir / "archives") &&
+                           VornTest::Exists(home + "/tessela/data");
+        for (const pid_t copy : copies) {
+            if (copy > 0 && kill(copy, SIGKILL) == 0)
+                waitpid(copy, nullptr, 0);
+        }
+        for (const int end : {go[0], go[1], result[0]})
+            close(end);
         ASSERT_TRUE(reported);
         ASSERT_EQ((ran[0] == '0') + (ran[1] == '0'), 1) << "results " << ran[0] << ran[1];
-        ASSERT_TRUE(linked && data) << "the sandbox the running copy uses is whole";
+        ASSERT_TRUE(whole) << "the sandbox the running copy uses is whole";
     }
 }
 

@@ -3,16 +3,40 @@
 // Sandbox starts it).
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "BinaryFiles.h"
+#include "Content.h"
 #include "base/SmartPtr.h"
 #include "vfs/PakMount.h"
+#include "vfs/Vfs.h"
 
 namespace VornTest {
 
 class BuiltLevels {
 public:
-    BuiltLevels();
+    BuiltLevels()
+    {
+        const std::string pak = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
+        if (!std::filesystem::exists(pak))
+            return;
+        m_pak = new Vorn::PakMount(pak.c_str(), "built-levels/", 0, Vorn::PakMount::NATIVE_PATH);
+        EXPECT_TRUE(m_pak->IsValid());
+        EXPECT_TRUE(Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), m_pak.Get()));
+        BinaryFiles::Init();
+        Content::SetLevelPath("built-levels/levels/android_full");
+        for (int level = 0; level < BinaryFiles::LEVEL_COUNT; ++level)
+            EXPECT_TRUE(Content::LoadBinary(level)) << BinaryFiles::files[level];
+    }
     // Forgets the levels and the level path.
-    ~BuiltLevels();
+    ~BuiltLevels()
+    {
+        Content::ForgetLevels();
+        Content::SetLevelPath("");
+    }
     BuiltLevels(const BuiltLevels&) = delete;
     BuiltLevels& operator=(const BuiltLevels&) = delete;
 
