@@ -1,6 +1,7 @@
 #include "support/FlipProbe.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "base/Xml.h"
 #include "graphics/image/ImageLoader.h"
 #include "sound/AudioOgg.h"
+#include "support/Sandbox.h"
 #include "vfs/CompressedFile.h"
 #include "vfs/PakMount.h"
 #include "vfs/Vfs.h"
@@ -30,12 +32,13 @@ namespace {
 
 using Vorn::PakMount;
 using Vorn::SmartPtr;
+typedef std::vector<uint8_t> Bytes;
 
 struct Member {
     std::string name;
     uint64_t offset; // in the archive's content
-    std::vector<uint8_t> bytes;
-    std::vector<uint8_t> shown; // as its reader makes it of the intact bytes
+    Bytes bytes;
+    Bytes shown; // as its reader makes it of the intact bytes
 };
 
 struct Block {
@@ -44,225 +47,151 @@ struct Block {
     bool coded;
 };
 
-// File byte ranges of one region.
-typedef std::vector<std::pair<uint64_t, uint64_t>> Ranges;
-
-bool EndsWith(const std::string& name, const char* ending)
-{
-    const std::string tail(ending);
-    return name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// stderr goes nowhere while it lives: every flip the probe catches is said there.
-class QuietStderr {
-public:
-    QuietStderr() : m_saved(dup(2))
-    {
-        std::fflush(stderr);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (null >= 0) {
-            dup2(null, 2);
-            close(null);
-        }
-    }
-    ~QuietStderr()
-    {
-        std::fflush(stderr);
-        if (m_saved >= 0) {
-            dup2(m_saved, 2);
-            close(m_saved);
-        }
-    }
-
-private:
-    int m_saved;
-};
-
-bool ReadWhole(Vorn::File* file, std::vector<uint8_t>& bytes)
-{
-    bytes.assign(file->GetSize(), 0);
-    size_t used = 0;
-    while (used < bytes.size()) {
-        const Vorn::s32 got = file->Read(bytes.data() + used, static_cast<Vorn::u32>(bytes.size() - used));
-        if (got <= 0)
-            break;
-        used += static_cast<size_t>(got);
-    }
-    bytes.resize(used);
-    return used == file->GetSize();
-}
-
-// What the game shows of a member: decoded by the game's reader of its kind (pixels, samples), so
-// that a damage the reader finds is said; the bytes themselves for the other kinds. A sound stops
-// decoding once said returns true: what it would show after that no longer matters.
-std::vector<uint8_t> Shown(const SmartPtr<Vorn::File>& file, const std::string& name,
-                           const std::function<bool()>& said = [] { return false; })
-{
-    std::vector<uint8_t> shown;
-    file->Seek(0, Vorn::SeekableStream::FROM_START);
-    if (EndsWith(name, ".png")) {
-        SmartPtr<Vorn::ImageLoader> loader(Vorn::ImageLoader::GetLoader(file.Get()));
-        std::unique_ptr<Vorn::MemPixelData> pixels(loader ? loader->ReadPixels() : nullptr);
-        if (pixels)
-            shown.assign(pixels->LockConst(), pixels->LockConst() + pixels->GetSize());
-    } else if (EndsWith(name, ".ogg")) {
-        SmartPtr<Vorn::AudioSource> sound(Vorn::AudioOgg::Open(file));
-        std::vector<uint8_t> buffer(1 << 16);
-        Vorn::u32 n;
-        while (sound && !said() && (n = sound->Read(buffer.data(), static_cast<Vorn::u32>(buffer.size()))) > 0)
-            shown.insert(shown.end(), buffer.begin(), buffer.begin() + n);
-    } else {
-        ReadWhole(file.Get(), shown);
-        file->Seek(0, Vorn::SeekableStream::FROM_START);
-        LevelFile level;
-        if (EndsWith(name, ".xml"))
-            Vorn::Xml::CreateFromStream(file.Get());
-        else if (EndsWith(name, ".bin") && !level.Parse(shown.data(), shown.size()))
-            file->ReportDamage("it is not a valid level file");
-    }
-    return shown;
-}
-
-// The archive as the probe sees it: its blocks, its members, and the regions of its file.
+// The archive as the probe sees it: its blocks, its members, and the file offsets of each
+// region's bytes, in order.
 struct Layout {
     uint32_t blockSize = 0;
     uint64_t directoryEnd = 0;
     std::vector<Block> blocks;
     std::vector<Member> members;
-    Ranges regions[REGION_COUNT];
-
-    bool Read(const std::string& path, std::string& error);
-    // The members a flip at a file offset can change: all of them when it lands in the header,
-    // the block table or a block of the directory; otherwise those with bytes in its block.
-    std::vector<const Member*> Reachable(uint64_t fileOffset) const;
-
-private:
-    void AddRawBytes(const Block& block, uint64_t contentStart);
+    std::vector<uint32_t> regions[REGION_COUNT];
 };
 
-bool Layout::Read(const std::string& path, std::string& error)
+std::string Kind(const std::string& name)
+{
+    return std::filesystem::path(name).extension().string();
+}
+
+bool ReadWhole(Vorn::File& file, Bytes& bytes)
+{
+    bytes.assign(file.GetSize(), 0);
+    size_t used = 0;
+    Vorn::s32 got;
+    while (used < bytes.size() &&
+           (got = file.Read(&bytes[used], static_cast<Vorn::u32>(bytes.size() - used))) > 0)
+        used += static_cast<size_t>(got);
+    bytes.resize(used);
+    return used == file.GetSize();
+}
+
+// What the game shows of a member: decoded by the game's reader of its kind (pixels, samples), so
+// that a damage the reader finds is said; the bytes themselves for the other kinds. A sound stops
+// decoding once said returns true: what it would show after that no longer matters.
+Bytes Shown(const SmartPtr<Vorn::File>& file, const std::string& name,
+            const std::function<bool()>& said = [] { return false; })
+{
+    Bytes shown;
+    file->Seek(0, Vorn::SeekableStream::FROM_START);
+    if (Kind(name) == ".png") {
+        SmartPtr<Vorn::ImageLoader> loader(Vorn::ImageLoader::GetLoader(file.Get()));
+        std::unique_ptr<Vorn::MemPixelData> pixels(loader ? loader->ReadPixels() : nullptr);
+        if (pixels)
+            shown.assign(pixels->LockConst(), pixels->LockConst() + pixels->GetSize());
+    } else if (Kind(name) == ".ogg") {
+        SmartPtr<Vorn::AudioSource> sound(Vorn::AudioOgg::Open(file));
+        Bytes buffer(1 << 16);
+        Vorn::u32 n;
+        while (sound && !said() && (n = sound->Read(buffer.data(), static_cast<Vorn::u32>(buffer.size()))) > 0)
+            shown.insert(shown.end(), buffer.begin(), buffer.begin() + n);
+    } else {
+        ReadWhole(*file, shown);
+        file->Seek(0, Vorn::SeekableStream::FROM_START);
+        LevelFile level;
+        if (Kind(name) == ".xml")
+            Vorn::Xml::CreateFromStream(file.Get());
+        else if (Kind(name) == ".bin" && !level.Parse(shown.data(), shown.size()))
+            file->ReportDamage("it is not a valid level file");
+    }
+    return shown;
+}
+
+bool ReadLayout(const std::string& path, Layout& layout, std::string& error)
 {
     Vorn::CompressedFile container;
-    if (!container.OpenNative(path.c_str())) {
-        error = path + ": not a pak archive";
-        return false;
-    }
-    blockSize = container.GetBlockSize();
-    for (Vorn::u32 b = 0; b < container.GetBlockCount(); ++b) {
-        Block block;
-        container.GetBlockStorage(b, block.fileOffset, block.stored, block.coded);
-        blocks.push_back(block);
-    }
     SmartPtr<PakMount> pak(new PakMount(path.c_str(), "", 0, PakMount::NATIVE_PATH));
-    if (!pak->IsValid() || blocks.empty()) {
-        error = path + ": does not mount";
+    if (!container.OpenNative(path.c_str()) || !pak->IsValid() || container.GetBlockCount() == 0) {
+        error = path + ": not a pak archive that mounts";
         return false;
+    }
+    layout.blockSize = container.GetBlockSize();
+    layout.blocks.resize(container.GetBlockCount());
+    for (Vorn::u32 b = 0; b < layout.blocks.size(); ++b) {
+        Block& block = layout.blocks[b];
+        container.GetBlockStorage(b, block.fileOffset, block.stored, block.coded);
     }
     Vorn::Vfs::Init();
     Vorn::Vfs::AddMount(Vorn::g_vfsStaticData.Get(), pak.Get());
-    uint64_t nameBytes = 0;
+    layout.directoryEnd = 8;
     for (Vorn::u32 i = 0; i < pak->GetEntryCount(); ++i) {
         const PakMount::Entry& entry = *pak->GetEntry(i);
         Member member{pak->GetName(entry), entry.dataOffset, {}, {}};
-        nameBytes += member.name.size() + 1;
+        layout.directoryEnd += 12 + member.name.size() + 1;
         SmartPtr<Vorn::File> file(Vorn::Vfs::Open(member.name.c_str()));
-        if (!file || !ReadWhole(file.Get(), member.bytes)) {
+        if (!file || !ReadWhole(*file, member.bytes)) {
             error = path + ": " + member.name + " does not read";
             return false;
         }
         member.shown = Shown(file, member.name);
-        members.push_back(std::move(member));
+        layout.members.push_back(std::move(member));
     }
     Vorn::Vfs::Shutdown();
-    directoryEnd = 8 + 12 * members.size() + nameBytes;
-    std::sort(members.begin(), members.end(),
-              [](const Member& a, const Member& b) { return a.offset < b.offset; });
 
-    regions[REGION_HEADER].push_back({0, blocks[0].fileOffset});
-    for (size_t b = 0; b < blocks.size(); ++b) {
-        const Block& block = blocks[b];
-        const uint64_t contentStart = b * static_cast<uint64_t>(blockSize);
-        if (contentStart < directoryEnd && block.coded)
-            regions[REGION_DIRECTORY].push_back({block.fileOffset, block.fileOffset + block.stored});
-        else if (block.coded)
-            regions[REGION_CODED].push_back({block.fileOffset, block.fileOffset + block.stored});
-        else
-            AddRawBytes(block, contentStart);
+    // The region of each byte of the content, were it stored raw: the directory, a member's, or
+    // padding.
+    std::vector<uint8_t> raw(layout.blocks.size() * static_cast<uint64_t>(layout.blockSize), REGION_RAW_OTHER);
+    std::fill(raw.begin(), raw.begin() + std::min<uint64_t>(layout.directoryEnd, raw.size()), REGION_DIRECTORY);
+    for (const Member& m : layout.members) {
+        const std::string kind = Kind(m.name);
+        std::fill(raw.begin() + m.offset, raw.begin() + m.offset + m.bytes.size(),
+                  kind == ".png" ? REGION_RAW_PNG : kind == ".ogg" ? REGION_RAW_OGG : REGION_RAW_OTHER);
+    }
+    for (uint32_t at = 0; at < layout.blocks[0].fileOffset; ++at)
+        layout.regions[REGION_HEADER].push_back(at);
+    for (size_t b = 0; b < layout.blocks.size(); ++b) {
+        const Block& block = layout.blocks[b];
+        const uint64_t start = b * layout.blockSize;
+        for (uint32_t i = 0; i < block.stored; ++i) {
+            const int region = !block.coded ? static_cast<int>(raw[start + i])
+                               : start < layout.directoryEnd ? REGION_DIRECTORY : REGION_CODED;
+            layout.regions[region].push_back(static_cast<uint32_t>(block.fileOffset + i));
+        }
     }
     return true;
 }
 
-void Layout::AddRawBytes(const Block& block, uint64_t contentStart)
-{
-    // Byte by byte of content, in runs of one kind: the directory, a member, or padding.
-    uint64_t at = 0;
-    while (at < block.stored) {
-        const uint64_t content = contentStart + at;
-        int region = REGION_RAW_OTHER;
-        uint64_t runEnd = block.stored;
-        if (content < directoryEnd) {
-            region = REGION_DIRECTORY;
-            runEnd = std::min<uint64_t>(runEnd, directoryEnd - contentStart);
-        } else {
-            for (const Member& member : members) {
-                const uint64_t end = member.offset + member.bytes.size();
-                if (member.offset <= content && content < end) {
-                    region = EndsWith(member.name, ".png") ? REGION_RAW_PNG
-                             : EndsWith(member.name, ".ogg") ? REGION_RAW_OGG : REGION_RAW_OTHER;
-                    runEnd = std::min<uint64_t>(runEnd, end - contentStart);
-                    break;
-                }
-                if (member.offset > content) {
-                    runEnd = std::min<uint64_t>(runEnd, member.offset - contentStart);
-                    break;
-                }
-            }
-        }
-        regions[region].push_back({block.fileOffset + at, block.fileOffset + runEnd});
-        at = runEnd;
-    }
-}
-
-std::vector<const Member*> Layout::Reachable(uint64_t fileOffset) const
-{
-    std::vector<const Member*> reached;
-    uint64_t first = 0, last = ~0ull; // content bytes the flip can change
-    for (size_t b = 0; b < blocks.size(); ++b) {
-        if (blocks[b].fileOffset <= fileOffset && fileOffset < blocks[b].fileOffset + blocks[b].stored) {
-            first = b * static_cast<uint64_t>(blockSize);
-            last = first + blockSize;
-        }
-    }
-    const bool everything = first < directoryEnd;
-    for (const Member& member : members) {
-        if (everything || (member.offset < last && member.offset + member.bytes.size() > first))
-            reached.push_back(&member);
-    }
-    return reached;
-}
-
-// What became of the members a flip can reach: whether any is shown differently from the intact
-// archive's (or is missing), whether a damage was said, and whether one shown wrong was not.
+// What became of the members a flip at a file offset can reach (all of them when it lands in the
+// header, the block table or a block of the directory; otherwise those with bytes in its block):
+// whether any is shown differently from the intact archive's (or is missing), whether a damage was
+// said, and whether one shown wrong was not.
 struct Outcome {
-    bool wrong = false;
-    bool said = false;
-    bool wrongUnsaid = false;
+    bool wrong = false, said = false, wrongUnsaid = false;
 };
 
-Outcome ReadMembers(PakMount& pak, const std::vector<const Member*>& reachable)
+Outcome ReadMembers(PakMount& pak, const Layout& layout, uint64_t fileOffset)
 {
+    uint64_t first = 0, last = ~0ull; // content bytes the flip can change
+    for (size_t b = 0; b < layout.blocks.size(); ++b) {
+        const Block& block = layout.blocks[b];
+        if (block.fileOffset <= fileOffset && fileOffset < block.fileOffset + block.stored) {
+            first = b * static_cast<uint64_t>(layout.blockSize);
+            last = first + layout.blockSize;
+        }
+    }
     Outcome outcome;
-    for (const Member* member : reachable) {
-        const std::string path = std::string(pak.GetMountPoint()) + member->name;
+    for (const Member& member : layout.members) {
+        const bool reached = member.offset < last && member.offset + member.bytes.size() > first;
+        if (first >= layout.directoryEnd && !reached)
+            continue;
+        const std::string path = std::string(pak.GetMountPoint()) + member.name;
         SmartPtr<Vorn::File> file(Vorn::Vfs::Open(path.c_str()));
-        std::vector<uint8_t> bytes;
-        if (file && ReadWhole(file.Get(), bytes) && bytes == member->bytes)
+        Bytes bytes;
+        if (file && ReadWhole(*file, bytes) && bytes == member.bytes)
             continue;
         // A member the flip took out of the directory is missing, which nothing but the start's
         // check of the members the game needs would say.
-        const PakMount::Entry* entry = pak.FindEntry(member->name.c_str());
+        const PakMount::Entry* entry = pak.FindEntry(member.name.c_str());
         auto reported = [&] { return entry && pak.IsReportedDamaged(*entry); };
-        const bool wrong = !file || Shown(file, member->name, reported) != member->shown;
+        const bool wrong = !file || Shown(file, member.name, reported) != member.shown;
         const bool said = file && reported();
         outcome.wrong |= wrong;
         outcome.said |= said;
@@ -282,16 +211,11 @@ bool FlipBit(int fd, uint64_t offset, int bit)
 
 } // namespace
 
-const char* RegionName(int region)
-{
-    static const char* const NAMES[REGION_COUNT] = {"header and block table", "directory",
-                                                    "coded blocks", "raw PNG", "raw Ogg",
-                                                    "raw other"};
-    return region >= 0 && region < REGION_COUNT ? NAMES[region] : "";
-}
+const char* const REGION_NAMES[REGION_COUNT] = {"header and block table", "directory", "coded blocks",
+                                                "raw PNG", "raw Ogg", "raw other"};
 
-bool ProbeArchive(const std::string& path, const std::string& scratchDir, int samples,
-                  uint32_t seed, FlipCounts counts[REGION_COUNT], std::string& error)
+bool ProbeArchive(const std::string& path, int samples, uint32_t seed, FlipCounts counts[REGION_COUNT],
+                  std::string& error)
 {
     const std::string base = std::filesystem::path(path).filename().string();
     const bool common = base == "data_common.pak";
@@ -300,11 +224,11 @@ bool ProbeArchive(const std::string& path, const std::string& scratchDir, int sa
         error = path + ": not one of the game's archives (data_common.pak, data_<width>.pak)";
         return false;
     }
-    const char* mountPoint = common ? Tessela::COMMON_MOUNT : Tessela::DEVICE_MOUNT;
     Layout layout;
-    if (!layout.Read(path, error))
+    if (!ReadLayout(path, layout, error))
         return false;
-    const std::string copy = scratchDir + "/" + base;
+    TempDir scratch;
+    const std::string copy = scratch.Path() + "/" + base;
     std::error_code ec;
     std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing, ec);
     const int fd = ec ? -1 : open(copy.c_str(), O_RDWR | O_CLOEXEC);
@@ -313,33 +237,23 @@ bool ProbeArchive(const std::string& path, const std::string& scratchDir, int sa
         return false;
     }
 
-    QuietStderr quiet;
+    testing::internal::CaptureStderr(); // where every flip the game catches is said
     Content::SetLevelPath(Tessela::LEVEL_DIRECTORY);
     std::mt19937 random(seed);
+    bool flipped = true;
     for (int region = 0; region < REGION_COUNT; ++region) {
+        const std::vector<uint32_t>& bytes = layout.regions[region];
         FlipCounts& c = counts[region];
         c = FlipCounts();
-        for (const auto& range : layout.regions[region])
-            c.bytes += range.second - range.first;
-        for (int n = 0; n < samples && c.bytes > 0; ++n) {
-            // The nth drawn byte of the region, found among its ranges.
-            uint64_t pick = std::uniform_int_distribution<uint64_t>(0, c.bytes - 1)(random);
+        c.bytes = bytes.size();
+        for (int n = 0; n < samples && !bytes.empty() && flipped; ++n) {
+            const uint64_t offset = bytes[std::uniform_int_distribution<uint64_t>(0, bytes.size() - 1)(random)];
             const int bit = static_cast<int>(random() % 8);
-            uint64_t offset = 0;
-            for (const auto& range : layout.regions[region]) {
-                if (pick < range.second - range.first) {
-                    offset = range.first + pick;
-                    break;
-                }
-                pick -= range.second - range.first;
-            }
-            if (!FlipBit(fd, offset, bit)) {
-                error = copy + ": cannot flip a bit";
-                close(fd);
-                return false;
-            }
+            if (!(flipped = FlipBit(fd, offset, bit)))
+                break;
             Vorn::Vfs::Init();
-            SmartPtr<PakMount> pak(new PakMount(copy.c_str(), mountPoint, 0, PakMount::NATIVE_PATH));
+            SmartPtr<PakMount> pak(new PakMount(copy.c_str(), common ? Tessela::COMMON_MOUNT : Tessela::DEVICE_MOUNT,
+                                                0, PakMount::NATIVE_PATH));
             const bool mounted = pak->IsValid();
             bool started = false;
             Outcome outcome;
@@ -348,30 +262,24 @@ bool ProbeArchive(const std::string& path, const std::string& scratchDir, int sa
                 started = common ? DataCheck::CheckCommonArchive() : DataCheck::CheckDeviceArchive(width);
                 // What the start would not have read is looked at as the game loads it; the
                 // members the old game needed are read again, as it read them.
-                outcome = ReadMembers(*pak, layout.Reachable(offset));
+                outcome = ReadMembers(*pak, layout, offset);
             }
             ++c.tries;
-            if (!mounted || !started)
-                ++c.start;
-            else if (outcome.wrongUnsaid)
-                ++c.silent;
-            else if (outcome.said)
-                ++c.load;
-            else
-                ++c.harmless;
-            if (!mounted)
-                ++c.oldStart;
-            else if (outcome.wrong)
-                ++c.oldSilent;
-            else
-                ++c.oldHarmless;
+            ++c.outcomes[!started              ? NOW_START
+                         : outcome.wrongUnsaid ? NOW_SILENT
+                         : outcome.said        ? NOW_LOAD
+                                               : NOW_HARMLESS];
+            ++c.outcomes[!mounted ? OLD_START : outcome.wrong ? OLD_SILENT : OLD_HARMLESS];
             Vorn::Vfs::Shutdown();
             pak = nullptr;
             FlipBit(fd, offset, bit);
         }
     }
+    testing::internal::GetCapturedStderr();
     close(fd);
-    return true;
+    if (!flipped)
+        error = copy + ": cannot flip a bit";
+    return flipped;
 }
 
 } // namespace VornTest

@@ -8,36 +8,20 @@
 #include <string>
 
 #include "support/FlipProbe.h"
-#include "support/Sandbox.h"
 
 using namespace VornTest;
 
 namespace {
 
-double Share(int part, int whole)
+void PrintRow(const std::string& archive, int region, const FlipCounts& c)
 {
-    return whole > 0 ? 100.0 * part / whole : 0.0;
-}
-
-void PrintRow(const char* archive, const char* region, const FlipCounts& c)
-{
-    std::printf("%-16s %-22s %9llu %5d | %5.1f %5.1f %5.1f %5.1f | %5.1f %5.1f %5.1f\n", archive,
-                region, static_cast<unsigned long long>(c.bytes), c.tries, Share(c.start, c.tries),
-                Share(c.load, c.tries), Share(c.silent, c.tries), Share(c.harmless, c.tries),
-                Share(c.oldStart, c.tries), Share(c.oldSilent, c.tries), Share(c.oldHarmless, c.tries));
-}
-
-void Add(FlipCounts& sum, const FlipCounts& c)
-{
-    sum.bytes += c.bytes;
-    sum.tries += c.tries;
-    sum.start += c.start;
-    sum.load += c.load;
-    sum.silent += c.silent;
-    sum.harmless += c.harmless;
-    sum.oldStart += c.oldStart;
-    sum.oldSilent += c.oldSilent;
-    sum.oldHarmless += c.oldHarmless;
+    if (c.tries == 0)
+        return;
+    std::printf("%-16s %-22s %9llu %5d |", archive.c_str(), REGION_NAMES[region],
+                static_cast<unsigned long long>(c.bytes), c.tries);
+    for (int outcome = 0; outcome < OUTCOMES; ++outcome)
+        std::printf(outcome == OLD_START ? " | %5.1f" : " %5.1f", 100.0 * c.outcomes[outcome] / c.tries);
+    std::printf("\n");
 }
 
 } // namespace
@@ -62,25 +46,24 @@ int main(int argc, char** argv)
     std::printf("%-16s %-22s %9s %5s | %-23s | %s\n", "archive", "region", "bytes", "tries",
                 "now: start load silent ok", "before: start silent ok (%)");
     FlipCounts totals[REGION_COUNT];
-    TempDir scratch;
     for (int i = first; i < argc; ++i) {
         FlipCounts counts[REGION_COUNT];
         std::string error;
-        if (!ProbeArchive(argv[i], scratch.Path(), samples, static_cast<uint32_t>(seed), counts, error)) {
+        if (!ProbeArchive(argv[i], samples, static_cast<uint32_t>(seed), counts, error)) {
             std::fprintf(stderr, "vorn-flipprobe: %s\n", error.c_str());
             return 1;
         }
-        const std::string name = std::strrchr(argv[i], '/') ? std::strrchr(argv[i], '/') + 1 : argv[i];
+        const char* slash = std::strrchr(argv[i], '/');
         for (int region = 0; region < REGION_COUNT; ++region) {
-            if (counts[region].tries > 0)
-                PrintRow(name.c_str(), RegionName(region), counts[region]);
-            Add(totals[region], counts[region]);
+            PrintRow(slash ? slash + 1 : argv[i], region, counts[region]);
+            totals[region].bytes += counts[region].bytes;
+            totals[region].tries += counts[region].tries;
+            for (int outcome = 0; outcome < OUTCOMES; ++outcome)
+                totals[region].outcomes[outcome] += counts[region].outcomes[outcome];
         }
         std::fflush(stdout);
     }
-    for (int region = 0; region < REGION_COUNT; ++region) {
-        if (totals[region].tries > 0)
-            PrintRow("all", RegionName(region), totals[region]);
-    }
+    for (int region = 0; region < REGION_COUNT; ++region)
+        PrintRow("all", region, totals[region]);
     return 0;
 }

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -290,11 +288,10 @@ TEST_F(RemoteConsole, ShutdownSaysGoodbyeAndJoinsEveryThread)
 TEST_F(RemoteConsole, ClientsThatStoppedReadingDoNotHoldTheShutdown)
 {
     // Each run queues a megabyte for its client: a few fill every buffer on the way.
-    typedef std::map<DebugOverlay::RemoteConnection*, int> Runs;
-    Runs runs;
-    console->RegisterCommand("flood", [](void* context, const NarrowString&,
+    int runs = 0;
+    console->RegisterCommand("flood", [](void* runs, const NarrowString&,
                                          DebugOverlay::RemoteConnection* connection) {
-        ++(*static_cast<Runs*>(context))[connection];
+        ++*static_cast<int*>(runs);
         if (connection)
             connection->Queue(NarrowString(1 << 20, 'x'));
     }, &runs, "a megabyte of reply");
@@ -310,19 +307,12 @@ TEST_F(RemoteConsole, ClientsThatStoppedReadingDoNotHoldTheShutdown)
     }
     // Frames run the floods until no connection's thread reads another: each waits in a write.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    size_t total = 0;
-    for (int quiet = 0; quiet < 100 && std::chrono::steady_clock::now() < deadline;) {
+    for (int quiet = 0, seen = -1; quiet < 100 && std::chrono::steady_clock::now() < deadline; seen = runs) {
         Pump();
-        size_t now = 0;
-        for (const auto& run : runs)
-            now += run.second;
-        quiet = now == total ? quiet + 1 : 0;
-        total = now;
+        quiet = runs == seen ? quiet + 1 : 0;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    ASSERT_EQ(runs.size(), Vorn::RemoteConsole::MAX_CONNECTIONS);
-    for (const auto& run : runs)
-        ASSERT_LT(run.second, sent) << "a client took every reply";
+    ASSERT_LT(runs, sent * static_cast<int>(clients.size())) << "the clients took every reply";
     ASSERT_EQ(console->GetRemoteConnectionCount(), Vorn::RemoteConsole::MAX_CONNECTIONS);
     // Once a write has waited out its timeout, the writes after it fill the buffer to the last
     // byte: a goodbye written then waits its whole timeout too.
@@ -332,13 +322,11 @@ TEST_F(RemoteConsole, ClientsThatStoppedReadingDoNotHoldTheShutdown)
         Pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-
     const auto start = std::chrono::steady_clock::now();
     console = nullptr;
     const long long took =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(took, Vorn::RemoteConsole::SEND_TIMEOUT_MS);
-    std::printf("shutdown with %zu stalled clients: %lld ms\n", clients.size(), took);
 }
 
 TEST(RemoteConsolePort, APortInUseIsRefused)
