@@ -279,6 +279,17 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
                 EXPECT_NE(said.find(named), std::string::npos) << said;
                 EXPECT_EQ(said.find(" is damaged", said.find(" is damaged") + 1), std::string::npos) << said;
             }
+            // What was kept is what the next start reads: nothing is damaged there any more.
+            m_game = new Game();
+            ASSERT_TRUE(m_game->LoadTexts());
+            SaveWriter::ResetFailureReport();
+            testing::internal::CaptureStderr();
+            m_game->LoadProfiles();
+            if (m_game->HasGameInProgress())
+                m_game->CreatePlayfield();
+            Game::controls = controls;
+            const std::string saidNext = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(saidNext.find(" is damaged"), std::string::npos) << saidNext;
         }
     }
 }
