@@ -22,18 +22,21 @@ u16 Step(u16 value, u8 code)
 }
 
 // The code byte whose decoded value lies closest to target; running becomes that value. Every
-// selector is tried, each with the two step counts on either side of the difference, both
-// toward target and the other way round through the wrap: the second is the shorter when the
-// two values sit near opposite rails (a square from 0 to 255 widened from 8 bits). Judging each
-// candidate by what the decoder makes of it keeps a step that would wrap from being taken for
-// one that lands beside the target, so no value comes out on the opposite rail. Ties go to the
-// finest selector, which keeps a constant signal at zero steps (0xC1).
+// selector is tried, each with the two step counts on either side of the difference, toward
+// target and, when the two lie more than half the range apart, also the other way round through
+// the wrap, which is then the shorter (a square from 0 to 255 widened from 8 bits); nearer
+// values never gain by it, as the largest step leaves them less than 1024 off and the way round
+// more. Judging each candidate by what the decoder makes of it keeps a step that would wrap from
+// being taken for one that lands beside the target, so no value comes out on the opposite rail.
+// Ties go to the finest selector, which keeps a constant signal at zero steps (0xC1).
 u8 EncodeStep(u16& running, s16 target)
 {
     const s32 d = static_cast<s32>(target) - static_cast<s16>(running);
+    const s32 goals[2] = {d, d < 0 ? d + 65536 : d - 65536};
     u8 best = 0;
     s32 bestError = 1 << 17;
-    for (const s32 goal : {d, d < 0 ? d + 65536 : d - 65536}) {
+    for (int g = 0; g < (d > -32768 && d < 32768 ? 1 : 2); ++g) {
+        const s32 goal = goals[g];
         const u32 a = static_cast<u32>(goal < 0 ? -goal : goal);
         for (int selector = 3; selector >= 0; --selector) {
             // Steps come in units of 2 << shift, at most 31 of them (the magnitude's 5 bits).
