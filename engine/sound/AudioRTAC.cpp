@@ -1,6 +1,7 @@
 #include "sound/AudioRTAC.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/ByteReader.h"
@@ -12,30 +13,46 @@ namespace {
 
 const u8 SHIFTS[4] = {9, 7, 5, 2};
 
-int BitLength(u32 a)
+// The value the decoder makes of code from the channel's running value: 16-bit arithmetic, so a
+// step past a rail comes out at the other.
+u16 Step(u16 value, u8 code)
 {
-    int n = 0;
-    while (a) {
-        a >>= 1;
-        ++n;
-    }
-    return n;
+    const u16 amount = static_cast<u16>((code & 0x3E) << SHIFTS[code >> 6]);
+    return static_cast<u16>((code & 1) ? value + amount : value - amount);
 }
 
-// The code byte for a step of d from the running value, and the step it stands for. d is the
-// true difference, -65535 to 65535; the step never goes beyond it, so the value it lands on lies
-// between the running value and the target and never wraps. Differences of 2^15 and more take
-// the largest step (62 << 9) toward the target.
-u8 EncodeStep(s32 d, s32& step)
+// The code byte whose decoded value lies closest to target; running becomes that value. Every
+// selector is tried, each with the two step counts on either side of the difference, toward
+// target and, when the two lie more than half the range apart, also the other way round through
+// the wrap, which is then the shorter (a square from 0 to 255 widened from 8 bits); nearer
+// values never gain by it, as the largest step leaves them less than 1024 off and the way round
+// more. Judging each candidate by what the decoder makes of it keeps a step that would wrap from
+// being taken for one that lands beside the target, so no value comes out on the opposite rail.
+// Ties go to the finest selector, which keeps a constant signal at zero steps (0xC1).
+u8 EncodeStep(u16& running, s16 target)
 {
-    static const u8 SELECTORS[8] = {0, 0, 0, 0, 1, 1, 2, 2};
-    const u32 a = static_cast<u32>(d < 0 ? -d : d);
-    const int index = 16 - BitLength(a);
-    const u8 selector = index < 8 ? SELECTORS[index] : 3;
-    const u8 magnitude = static_cast<u8>(std::min<u32>(a >> SHIFTS[selector], 0x3E) & 0x3E);
-    const s32 amount = static_cast<s32>(magnitude) << SHIFTS[selector];
-    step = d >= 0 ? amount : -amount;
-    return static_cast<u8>(magnitude | (d >= 0 ? 1 : 0) | (selector << 6));
+    const s32 d = static_cast<s32>(target) - static_cast<s16>(running);
+    const s32 goals[2] = {d, d < 0 ? d + 65536 : d - 65536};
+    u8 best = 0;
+    s32 bestError = 1 << 17;
+    for (int g = 0; g < (d > -32768 && d < 32768 ? 1 : 2); ++g) {
+        const s32 goal = goals[g];
+        const u32 a = static_cast<u32>(goal < 0 ? -goal : goal);
+        for (int selector = 3; selector >= 0; --selector) {
+            // Steps come in units of 2 << shift, at most 31 of them (the magnitude's 5 bits).
+            const u32 below = std::min<u32>(a >> (SHIFTS[selector] + 1), 31);
+            for (u32 units = below; units <= std::min<u32>(below + 1, 31); ++units) {
+                const u8 code = static_cast<u8>((units << 1) | (goal >= 0 ? 1 : 0) | (selector << 6));
+                const s32 error = std::abs(static_cast<s16>(Step(running, code)) - target);
+                if (error < bestError) {
+                    best = code;
+                    bestError = error;
+                }
+            }
+        }
+    }
+    running = Step(running, best);
+    return best;
 }
 
 } // namespace
@@ -128,13 +145,7 @@ AudioRTAC* AudioRTAC::Encode(const SmartPtr<AudioSource>& source)
                 out.push_back(static_cast<u8>(running[c] >> 8));
             }
             for (u32 i = channels; i < values; ++i) {
-                u16& r = running[i % channels];
-                // The true difference, not modulo 2^16: the short way round through the wrap
-                // would cross full scale and come out at the other rail.
-                const s32 d = static_cast<s32>(block[i]) - static_cast<s16>(r);
-                s32 step;
-                out.push_back(EncodeStep(d, step));
-                r = static_cast<u16>(r + step);
+                out.push_back(EncodeStep(running[i % channels], block[i]));
             }
         }
         total += got;
@@ -172,9 +183,7 @@ s16 AudioRTAC::DecodeValue()
         value = LoadLE16(&m_data[m_dataOffset]);
         m_dataOffset += 2;
     } else {
-        const u8 code = m_data[m_dataOffset++];
-        const u16 amount = static_cast<u16>((code & 0x3E) << SHIFTS[code >> 6]);
-        value = static_cast<u16>((code & 1) ? value + amount : value - amount);
+        value = Step(value, m_data[m_dataOffset++]);
     }
     ++m_blockValue;
     return static_cast<s16>(value);

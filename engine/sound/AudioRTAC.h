@@ -26,7 +26,8 @@ public:
     // shorter than the coded data of that size.
     static AudioRTAC* Load(File& file);
     // Encodes what source delivers up to its size (whole frames; less when it ends sooner); the
-    // source is not kept. Null when source is null, not mono or stereo, or gives no whole frame.
+    // source is not kept. Each value takes the code byte whose decoded value lies nearest it.
+    // Null when source is null, not mono or stereo, or gives no whole frame.
     static AudioRTAC* Encode(const SmartPtr<AudioSource>& source);
 
     // Coded bytes of n PCM bytes in channels channels.

@@ -197,6 +197,9 @@ void ModulePlayer::StartNote(Channel& channel, const Cell& cell)
 void ModulePlayer::ProcessRow()
 {
     const ModulePattern& pattern = m_song->OrderPattern(m_order);
+    // A pattern break takes effect once the whole row has played: the notes and effects of the
+    // channels after the breaking one belong to the row as much as those before it.
+    bool patternBreak = false;
     for (Channel& channel : m_channels) {
         const Cell cell = ReadCell(pattern);
         // Instrument numbers count from 1: 0 names none.
@@ -215,18 +218,16 @@ void ModulePlayer::ProcessRow()
         if (cell.instrument && !cell.volume && channel.sample)
             channel.volume = ClampVolume(channel.sample->volume * 1024);
 
-        if (cell.effect == 13) {
-            NextOrder();
-            return;
-        }
-        if (cell.effect == 20)
+        if (cell.effect == 13)
+            patternBreak = true;
+        else if (cell.effect == 20)
             channel.keyOff = true;
         else if (cell.effect == 12)
             // The row's own parameter: packed data leaves out a zero, and "set volume 0" must
             // silence rather than repeat an earlier row's value.
             channel.volume = ClampVolume(static_cast<s32>(cell.parameter) * 1024);
     }
-    if (++m_row >= pattern.rows)
+    if (patternBreak || ++m_row >= pattern.rows)
         NextOrder();
 }
 
