@@ -226,9 +226,7 @@ void Game::LoadProfiles()
     bool listAside = true, lastAside = true;
     if (listDamaged || profileCount > read) {
         // The list is rebuilt: what it still held, then the profiles whose files are there.
-        NarrowString kept = "the ";
-        kept.AppendInt(read);
-        kept += " profiles it held";
+        NarrowString kept = "the " + Counted(read, "profile", "profiles") + " it held";
         if (profileCount > read) {
             kept += ", and from their files";
             for (int slot = read; slot < profileCount; ++slot)

@@ -42,13 +42,6 @@ int Clamp(int value, int low, int high)
     return value < low ? low : value > high ? high : value;
 }
 
-NarrowString Counted(int count, const char* what)
-{
-    NarrowString text;
-    text.AppendInt(count);
-    return text + " " + what;
-}
-
 // The bits of a record of a level with this many solutions: bit 0 and one bit per solution.
 uint64_t RecordMask(int solutions)
 {
@@ -364,7 +357,8 @@ void Game::LoadHints(bool created)
     for (u32& words : hintWords)
         read += file.GetU32(words);
     if (file.Size() != HINTS_SIZE || points < 0) {
-        if (KeepDamagedSave(path, "the hint points and " + Counted(read, "levels' hint counts")))
+        if (KeepDamagedSave(path, "the hint points and " +
+                                   Counted(read, "level's hint count", "levels' hint counts")))
             SaveHints();
     }
 }
@@ -396,8 +390,8 @@ void Game::LoadFit(bool created)
     for (int level = 0; level < DEFAULT_OPEN_LEVELS; ++level)
         levelRecords[level] |= RECORD_OPEN;
     // Written back only once the damaged file is safe beside it.
-    if (KeepDamagedSave(path, Counted(reading.stored, "level records, ") +
-                                  Counted(reading.solved, "levels solved")))
+    if (KeepDamagedSave(path, Counted(reading.stored, "level record", "level records") + ", " +
+                                  Counted(reading.solved, "level solved", "levels solved")))
         SaveFit();
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <regex>
 
 #include "BinaryFiles.h"
 #include "PlayfieldFit.h"
@@ -278,6 +279,7 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
                 EXPECT_EQ(aside, damaged);
                 EXPECT_NE(said.find(named), std::string::npos) << said;
                 EXPECT_EQ(said.find(" is damaged", said.find(" is damaged") + 1), std::string::npos) << said;
+                EXPECT_FALSE(std::regex_search(said, std::regex("(^|\\s)1 [a-z]+s\\b"))) << "count words: " << said;
             }
             // What was kept is what the next start reads: nothing is damaged there any more.
             m_game = new Game();
