@@ -692,7 +692,7 @@ private:
     // Save data helpers: the cleaned profile list as stored (damaged, when given, tells a file
     // that is not a list the game wrote), the profiles whose files are in the save area though
     // the list does not hold them, and the profile "lastProfile" leads to within the list
-    // (GUEST_NAME when none).
+    // (GUEST_NAME when none; damaged also tells a name that is neither listed nor the guest).
     void ReadProfileList(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound,
                          bool* damaged = nullptr);
     void AddProfilesOnDisk(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count);

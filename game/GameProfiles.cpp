@@ -200,7 +200,12 @@ NarrowString Game::ResolveLastProfile(const NarrowString (&names)[PROFILE_SLOTS]
     for (int slot = 0; slot < count; ++slot)
         if (names[slot] == last)
             return last;
-    // The guest, or a name that is not in the list: the list decides which profiles exist.
+    // The guest, or a name that is not in the list: the list decides which profiles exist. The
+    // game stores the guest or a name it has just listed, so any other name is damage (or follows
+    // a list that could not be written, which was said then).
+    const WideString decoded(last);
+    if (damaged && !(NarrowString(decoded) == last && IsGuestText(decoded)))
+        *damaged = true;
     return GUEST_NAME;
 }
 
