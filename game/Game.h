@@ -249,7 +249,9 @@ public:
     uint32_t ReadProgressTables();
     // Brings every profile's records written against earlier level tables to this build's tables
     // (a record keeps "solved" and its count of found solutions, up to the level's count), then
-    // records the tables in "save_version". A damaged file is left to its profile's selection.
+    // records the tables in "save_version". A damaged file is repaired here, record by record
+    // against every known table, once it is set aside; the tables are recorded only when every
+    // file was written, so that no start reads an earlier table's progress as damage.
     void BringProgressToLevelTables();
     // The Load calls take whether the profile was just created: its files may then be those a
     // deleted profile of its name left emptied, which count as missing. Otherwise an empty file
@@ -690,7 +692,7 @@ private:
     // Save data helpers: the cleaned profile list as stored (damaged, when given, tells a file
     // that is not a list the game wrote), the profiles whose files are in the save area though
     // the list does not hold them, and the profile "lastProfile" leads to within the list
-    // (GUEST_NAME when none).
+    // (GUEST_NAME when none; damaged also tells a name that is neither listed nor the guest).
     void ReadProfileList(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count, bool& listFound,
                          bool* damaged = nullptr);
     void AddProfilesOnDisk(Vorn::NarrowString (&names)[PROFILE_SLOTS], int& count);

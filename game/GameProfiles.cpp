@@ -200,7 +200,12 @@ NarrowString Game::ResolveLastProfile(const NarrowString (&names)[PROFILE_SLOTS]
     for (int slot = 0; slot < count; ++slot)
         if (names[slot] == last)
             return last;
-    // The guest, or a name that is not in the list: the list decides which profiles exist.
+    // The guest, or a name that is not in the list: the list decides which profiles exist. The
+    // game stores the guest or a name it has just listed, so any other name is damage (or follows
+    // a list that could not be written, which was said then).
+    const WideString decoded(last);
+    if (damaged && !(NarrowString(decoded) == last && IsGuestText(decoded)))
+        *damaged = true;
     return GUEST_NAME;
 }
 
@@ -226,9 +231,7 @@ void Game::LoadProfiles()
     bool listAside = true, lastAside = true;
     if (listDamaged || profileCount > read) {
         // The list is rebuilt: what it still held, then the profiles whose files are there.
-        NarrowString kept = "the ";
-        kept.AppendInt(read);
-        kept += " profiles it held";
+        NarrowString kept = "the " + Counted(read, "profile", "profiles") + " it held";
         if (profileCount > read) {
             kept += ", and from their files";
             for (int slot = read; slot < profileCount; ++slot)

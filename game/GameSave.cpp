@@ -42,13 +42,6 @@ int Clamp(int value, int low, int high)
     return value < low ? low : value > high ? high : value;
 }
 
-NarrowString Counted(int count, const char* what)
-{
-    NarrowString text;
-    text.AppendInt(count);
-    return text + " " + what;
-}
-
 // The bits of a record of a level with this many solutions: bit 0 and one bit per solution.
 uint64_t RecordMask(int solutions)
 {
@@ -67,9 +60,9 @@ int CountFound(uint64_t record)
 struct FitReading {
     bool whole = false;     // the count agrees with the bytes that follow it
     bool plausible = true;  // every record is one a game writes
-    bool earlier = false;   // a record was found against earlier level tables and brought up
     int stored = 0;         // records read
     int solved = 0;
+    int earlier = 0;        // records of earlier level tables, brought to today's
 };
 
 // A record written against earlier tables: the numbers of its solutions cannot be matched with
@@ -91,7 +84,8 @@ uint64_t RecordOfEarlierTables(const Game& game, int level, uint64_t record)
 }
 
 // Reads a "fit" file's records; earlierTables lets solution numbers past a level's table stand
-// where an earlier table had them.
+// where an earlier table had them. Each record is read on its own, in a damaged file too: only
+// the bits no table gives the level are damage.
 FitReading ReadFit(const Game& game, SaveReader& file, uint64_t (&records)[Game::LEVEL_COUNT],
                    bool earlierTables)
 {
@@ -109,23 +103,34 @@ FitReading ReadFit(const Game& game, SaveReader& file, uint64_t (&records)[Game:
     for (int level = 0; level < reading.stored; ++level) {
         u64 record = 0;
         file.GetU64(record);
-        // Solutions the level does not have, or found on a level never opened: no game writes
-        // them.
-        u64 kept = record & game.LevelRecordMask(level);
-        const int earlierSolutions = LevelTables::EarlierSolutions(level);
-        if (kept != record && earlierTables && earlierSolutions > 0 &&
-            (record & ~RecordMask(earlierSolutions)) == 0) {
-            kept = RecordOfEarlierTables(game, level, record);
-            reading.earlier = true;
-        } else {
-            reading.plausible = reading.plausible && kept == record;
-        }
+        const u64 today = game.LevelRecordMask(level);
+        const u64 known =
+            today | (earlierTables ? RecordMask(LevelTables::EarlierSolutions(level)) : 0);
+        u64 kept = record & known;
+        const bool earlier = (kept & ~today) != 0;
+        if (earlier)
+            kept = RecordOfEarlierTables(game, level, kept);
+        // Solutions past every table of the level, or found on a level never opened: no game
+        // writes them.
         const bool found = kept > Game::RECORD_OPEN;
-        reading.plausible = reading.plausible && (!found || (record & Game::RECORD_OPEN));
+        reading.plausible =
+            reading.plausible && (record & ~known) == 0 && (!found || (record & Game::RECORD_OPEN));
         records[level] = found ? kept | Game::RECORD_OPEN : kept;
         reading.solved += found;
+        reading.earlier += earlier;
     }
     return reading;
+}
+
+// What the line about a damaged "fit" says was kept.
+NarrowString FitKept(const FitReading& reading)
+{
+    NarrowString kept = Counted(reading.stored, "level record", "level records") + ", " +
+                        Counted(reading.solved, "level solved", "levels solved");
+    if (reading.earlier > 0)
+        kept += ", " + Counted(reading.earlier, "record", "records") +
+                " brought from earlier level tables to today's";
+    return kept;
 }
 
 // "save_version": the version's name, then the level tables (0 where a version wrote none). False
@@ -154,6 +159,21 @@ bool WriteFit(const NarrowString& path, const uint64_t (&records)[Game::LEVEL_CO
     for (u64 record : records)
         file.PutU64(record);
     return file.Finish();
+}
+
+// Reads the "fit" file at path into records and writes back what had to change: records brought
+// to today's tables, or a damaged file's repair once the file is safe beside itself. False when
+// the file had to change and was not written.
+bool LoadFitFile(const Game& game, const NarrowString& path, SaveReader& file,
+                 uint64_t (&records)[Game::LEVEL_COUNT], bool earlierTables)
+{
+    const FitReading reading = ReadFit(game, file, records, earlierTables);
+    if (reading.whole && reading.plausible)
+        return reading.earlier == 0 || WriteFit(path, records);
+    // The first levels are open in every profile: damage never closes them.
+    for (int level = 0; level < DEFAULT_OPEN_LEVELS; ++level)
+        records[level] |= Game::RECORD_OPEN;
+    return KeepDamagedSave(path, FitKept(reading)) && WriteFit(path, records);
 }
 
 } // namespace
@@ -246,13 +266,17 @@ void Game::BringProgressToLevelTables()
     for (const NarrowString& path : ListSaveFiles("_fit")) {
         SaveReader file;
         uint64_t records[LEVEL_COUNT];
-        if (!file.Open(path, FIT_READ_LIMIT) || file.Size() == 0)
+        if (!file.Open(path, FIT_READ_LIMIT)) {
+            written = false;
             continue;
-        const FitReading reading = ReadFit(*this, file, records, true);
-        if (reading.whole && reading.plausible && reading.earlier)
-            written = WriteFit(path, records) && written;
+        }
+        // An emptied file holds no progress to bring: a deleted profile's, or damage that its
+        // profile's selection says.
+        if (file.Size() > 0)
+            written = LoadFitFile(*this, path, file, records, true) && written;
     }
-    // Recorded only once every file is brought up: until then the next start tries again.
+    // Recorded only once every file is brought up: until then the next start tries again, and
+    // reads every record against the earlier tables too.
     if (written) {
         progressTables = LevelTables::SHIPPED;
         SaveVersion();
@@ -364,7 +388,8 @@ void Game::LoadHints(bool created)
     for (u32& words : hintWords)
         read += file.GetU32(words);
     if (file.Size() != HINTS_SIZE || points < 0) {
-        if (KeepDamagedSave(path, "the hint points and " + Counted(read, "levels' hint counts")))
+        if (KeepDamagedSave(path, "the hint points and " +
+                                   Counted(read, "level's hint count", "levels' hint counts")))
             SaveHints();
     }
 }
@@ -385,20 +410,7 @@ void Game::LoadFit(bool created)
         SaveFit();
         return;
     }
-    const FitReading reading =
-        ReadFit(*this, file, levelRecords, progressTables != LevelTables::SHIPPED);
-    if (reading.whole && reading.plausible) {
-        if (reading.earlier)
-            SaveFit();
-        return;
-    }
-    // The first levels are open in every profile: damage never closes them.
-    for (int level = 0; level < DEFAULT_OPEN_LEVELS; ++level)
-        levelRecords[level] |= RECORD_OPEN;
-    // Written back only once the damaged file is safe beside it.
-    if (KeepDamagedSave(path, Counted(reading.stored, "level records, ") +
-                                  Counted(reading.solved, "levels solved")))
-        SaveFit();
+    LoadFitFile(*this, path, file, levelRecords, progressTables != LevelTables::SHIPPED);
 }
 
 void Game::ResetProgressDefaults()

@@ -422,6 +422,13 @@ bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& k
     return copied;
 }
 
+Vorn::NarrowString Counted(int count, const char* one, const char* many)
+{
+    Vorn::NarrowString text;
+    text.AppendInt(count);
+    return text + " " + (count == 1 ? one : many);
+}
+
 std::vector<Vorn::NarrowString> ListSaveFiles(const char* ending)
 {
     const size_t length = std::strlen(ending);

@@ -113,6 +113,9 @@ bool SaveFileExists(const Vorn::NarrowString& path);
 // False when the copy could not be made: the caller must then leave the file as it is.
 bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& kept);
 
+// A count and its noun for the lines that say what was kept: "1 level record", "3 level records".
+Vorn::NarrowString Counted(int count, const char* one, const char* many);
+
 // The save paths of the files in the save area ("save/" followed by each file's own name) whose
 // names end so.
 std::vector<Vorn::NarrowString> ListSaveFiles(const char* ending = "");

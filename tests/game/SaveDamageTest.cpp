@@ -1,13 +1,15 @@
 // Damaged save files, one property over every file of a profile, the list and the level in
-// progress, and every kind of damage: the file emptied, zeroed, cut in half (also where no copy of
-// it can be made), or with one bit flipped. Whatever the damage, every field whose bytes are still
-// intact reads as it was stored, both profiles stay listed, the level in progress is resumed
+// progress, and every kind of damage: the file emptied, zeroed, cut (in half also where no copy of
+// it can be made), lengthened, or with one bit flipped. Whatever the damage, every field whose
+// bytes are intact reads as it was stored, the progress as at the next start, both profiles stay
+// listed, the level in progress is resumed
 // whenever "save" holds anything, a damage the layout can show is set aside once, byte for byte,
 // and named on stderr as the file it is (a file that cannot be set aside is left as it is), and
 // nothing crashes.
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <regex>
 
 #include "BinaryFiles.h"
 #include "PlayfieldFit.h"
@@ -46,6 +48,7 @@ uint64_t Bits(float value)
 
 // The level in progress (SaveDamage::SetUp): two L pieces are placed.
 const int LEVEL = 40;
+const int J = 28, ROBOT = 68; // solved against earlier level tables, by solutions SetUp's lack
 const int L_SHAPE = 5;
 const int SQUARE = 0;
 
@@ -112,10 +115,13 @@ protected:
         fit.I32(200);
         SaveFileCase fitCase{"Ann_fit", {}, {}, false};
         for (int level = 0; level < 200; ++level) {
-            // Twelve levels solved among the first hundred, the rest open or closed.
+            // Twelve levels solved among the first hundred, J and the robot too, the rest open or closed.
             const uint64_t record = level < 100 && level % 8 == 3 ? 3 : level < 100 ? 1 : 0;
-            fit.U64(record);
+            fit.U64(level == J ? 1 | 1 << 5 : level == ROBOT ? 1 | 1 << 6 : record);
             fitCase.fields.push_back({4 + 8u * level, 8, [level](Game& g) { return g.LevelRecord(level); }});
+            // One solution found, today's first, whatever befalls the bits past every table.
+            if (level == J || level == ROBOT)
+                fitCase.fields.back() = {4 + 8u * level, 2, nullptr, [level](Game& g) { return g.LevelRecord(level) == 3; }};
         }
         fitCase.stored = fit;
         files.push_back(fitCase);
@@ -182,6 +188,10 @@ protected:
         design.tray = {{0, 12, L_SHAPE}, {3, 12, SQUARE}, {6, 12, L_SHAPE}, {9, 12, L_SHAPE}};
         const std::vector<uint8_t> level = VornTest::BuildLevel(design);
         ASSERT_TRUE(Content::SetBinary(LEVEL, level.data(), level.size()));
+        // J, the robot and level 150: four solutions, and outlines of their own.
+        const std::vector<uint8_t> four = VornTest::BuildLevel({0, {{0, 12, SQUARE}}, 0, 0, {"##", "##"}, {4, {{SQUARE, 0, 0}}}});
+        for (int solved : {J, ROBOT, 150})
+            ASSERT_TRUE(Content::SetBinary(solved, four.data(), four.size()));
     }
 };
 
@@ -199,7 +209,12 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
         const std::vector<uint8_t> half(good.begin(), good.begin() + good.size() / 2);
         damages.push_back({"cut", half});
         damages.push_back({"cut, and no copy can be made", half});
+        damages.push_back({"cut by 4 bytes", {good.begin(), good.end() - 4}});
+        damages.push_back({"3 bytes added", good});
+        damages.back().second.resize(good.size() + 3);
         std::vector<size_t> flips = {0, 1, 3, good.size() / 2, good.size() - 1};
+        if (file.name == "Ann_fit") // solutions past every table (J, the robot, 150), on a closed level
+            flips.insert(flips.end(), {4 + 8 * J + 2, 4 + 8 * ROBOT + 2, 4 + 8 * 150 + 7, 4 + 8 * 120 + 1});
         // The level in progress gets many: every word of it may be damaged, the board is kept.
         const int randomFlips = file.name.compare(0, 4, "save") == 0 ? 30 : 6;
         for (int i = 0; i < randomFlips; ++i)
@@ -256,6 +271,7 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
                 EXPECT_EQ(field.loaded(*m_game), value) << "field at " << field.offset;
             }
 
+            const std::vector<uint64_t> progress(m_game->levelRecords, m_game->levelRecords + 200);
             const std::string named = SaveFileOnDisk("save/" + file.name) + " is damaged";
             if (noCopy) {
                 EXPECT_EQ(Saved(file.name), damaged);
@@ -264,7 +280,7 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
             }
             bool asideFound = false;
             const std::vector<uint8_t> aside = Saved(file.name + ".damaged", &asideFound);
-            const bool mustShow =
+            const bool mustShow = file.name == "lastProfile" ||
                 (damaged.size() != good.size() && !noGame) || (kind == "zeroed" && !file.zerosAreValid);
             if (mustShow) {
                 EXPECT_TRUE(asideFound);
@@ -278,6 +294,7 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
                 EXPECT_EQ(aside, damaged);
                 EXPECT_NE(said.find(named), std::string::npos) << said;
                 EXPECT_EQ(said.find(" is damaged", said.find(" is damaged") + 1), std::string::npos) << said;
+                EXPECT_FALSE(std::regex_search(said, std::regex("(^|\\s)1 [a-z]+s\\b"))) << "count words: " << said;
             }
             // What was kept is what the next start reads: nothing is damaged there any more.
             m_game = new Game();
@@ -290,6 +307,7 @@ TEST_F(SaveDamage, IntactFieldsAreKeptAndDamageIsSetAsideAndNamed)
             Game::controls = controls;
             const std::string saidNext = testing::internal::GetCapturedStderr();
             EXPECT_EQ(saidNext.find(" is damaged"), std::string::npos) << saidNext;
+            EXPECT_EQ(std::vector<uint64_t>(m_game->levelRecords, m_game->levelRecords + 200), progress);
         }
     }
 }
