@@ -357,9 +357,8 @@ bool PlayfieldFit::LoadGame()
     if (restored) {
         kept = "the level in progress, ";
         kept.AppendInt(placedCount);
-        kept += " of its ";
-        kept.AppendInt(static_cast<int>(repair.piecesSaved));
-        kept += " placed pieces";
+        kept += " of its " +
+                Counted(static_cast<int>(repair.piecesSaved), "placed piece", "placed pieces");
     }
     // Nothing is written over a damaged file that is not safe beside itself.
     bool safe = true;
