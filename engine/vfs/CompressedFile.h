@@ -8,6 +8,9 @@
 // block yields blockSize bytes; a coded block is one LZMA stream of its own. The format carries no
 // checksum: a coded block is decoded whole before any of it is delivered, and one the decoder
 // refuses, or that does not end exactly at its stored end with blockSize bytes, is refused.
+//
+// Coded blocks decoded last are kept (DecodedBlocks), for this file and the siblings opened on it,
+// so that reads coming back to a block do not decode it again.
 #pragma once
 
 #include <lzma.h>
@@ -15,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "vfs/DecodedBlocks.h"
 #include "vfs/playbook/PlaybookFile.h"
 
 namespace Vorn {
@@ -43,7 +47,8 @@ public:
     bool OpenNative(const char* path);
     // A second stream on the file mounted has open: its descriptor duplicated and its table
     // copied, so that both read the file that was opened even once its path leads elsewhere (an
-    // archive replaced by rename while mounted). False when mounted is not open.
+    // archive replaced by rename while mounted); the two share the blocks they keep decoded. False
+    // when mounted is not open.
     bool OpenSibling(const CompressedFile& mounted);
     bool Close() override;
 
@@ -71,6 +76,8 @@ private:
     // A decoder for one stream that must yield exactly outputSize bytes.
     bool RestartDecoder(u32 dictionaryNeed, u32 outputSize);
     bool SelectBlock(u32 block);
+    // The current coded block, kept by this file or its siblings, else decoded and kept.
+    bool TakeDecoded(u32 block);
     // Raw and coded bytes of the current block from its offset; both return the bytes delivered.
     u32 ReadRaw(u32 offset, u8* out, u32 count);
     // The whole current stream into out: true only when it yields count bytes, ends there and
@@ -92,7 +99,9 @@ private:
 
     u32 m_totalSize;
     u32 m_position;
-    std::unique_ptr<u8[]> m_decoded;  // the current coded block, decoded whole
+    DecodedBlocks::Bytes m_decoded;  // the coded block decoded last, whole
+    u32 m_decodedBlock;
+    std::shared_ptr<DecodedBlocks> m_kept;  // shared with the siblings
     u32 m_currentBlock;
     bool m_blockFailed;    // the current block's data ran short or did not decode
     bool m_coded;
