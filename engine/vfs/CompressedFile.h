@@ -10,7 +10,9 @@
 // refuses, or that does not end exactly at its stored end with blockSize bytes, is refused.
 //
 // Coded blocks decoded last are kept (DecodedBlocks), for this file and the siblings opened on it,
-// so that reads coming back to a block do not decode it again.
+// so that reads coming back to a block do not decode it again. Small reads of stored blocks go
+// through a buffer, so that a reader taking a few bytes at a time (a picture decoder's chunk
+// headers and checksums) does not cost a read of the file each.
 #pragma once
 
 #include <lzma.h>
@@ -27,6 +29,8 @@ class CompressedFile : public PlaybookFile {
 public:
     static const u32 HEADER_SIZE = 17;
     static const u32 INPUT_BUFFER_SIZE = 4096;
+    // Reads of stored blocks smaller than this are served from a buffer of this size.
+    static const u32 STORED_BUFFER_SIZE = 16 * 1024;
     // A coded block's decoder needs a dictionary as large as the block; larger blocks are refused
     // rather than letting a header make us allocate whatever it claims.
     static const u32 MAX_BLOCK_SIZE = 16 * 1024 * 1024;
@@ -80,6 +84,8 @@ private:
     bool TakeDecoded(u32 block);
     // Raw and coded bytes of the current block from its offset; both return the bytes delivered.
     u32 ReadRaw(u32 offset, u8* out, u32 count);
+    // Bytes of the file from an absolute offset, a small count through m_stored.
+    u32 ReadStored(u64 offset, u8* out, u32 count);
     // The whole current stream into out: true only when it yields count bytes, ends there and
     // uses up its stored bytes.
     bool DecodeWhole(u8* out, u32 count);
@@ -102,6 +108,9 @@ private:
     DecodedBlocks::Bytes m_decoded;  // the coded block decoded last, whole
     u32 m_decodedBlock;
     std::shared_ptr<DecodedBlocks> m_kept;  // shared with the siblings
+    std::unique_ptr<u8[]> m_stored;  // bytes of the file from m_storedStart, made on first use
+    u64 m_storedStart;
+    u32 m_storedCount;
     u32 m_currentBlock;
     bool m_blockFailed;    // the current block's data ran short or did not decode
     bool m_coded;
