@@ -2,6 +2,11 @@
 pkg_check_modules(BENCH_LZMA REQUIRED IMPORTED_TARGET liblzma)
 target_sources(bench_pak_read PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/Sandbox.cpp)
 target_link_libraries(bench_pak_read PRIVATE vorn_pakwriter PkgConfig::BENCH_LZMA)
+# Its side-by-side cases read the archives the normal build makes.
+target_compile_definitions(bench_pak_read PRIVATE VORN_GAME_DATA="${CMAKE_BINARY_DIR}/data")
+if(TARGET tessela_data)
+  add_dependencies(bench_pak_read tessela_data)
+endif()
 # The archive lock's benchmark packs its own archive.
 target_sources(bench_pak_wait PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/Sandbox.cpp)
 target_link_libraries(bench_pak_wait PRIVATE vorn_pakwriter)

@@ -19,7 +19,8 @@ const u32 END_MASK = 0x7FFFFFFFu;
 
 CompressedFile::CompressedFile()
     : m_stream(LZMA_STREAM_INIT), m_decoderReady(false), m_totalSize(0), m_position(0),
-      m_currentBlock(NO_BLOCK), m_blockFailed(false), m_coded(true),
+      m_decodedBlock(NO_BLOCK), m_storedStart(0), m_storedCount(0), m_currentBlock(NO_BLOCK),
+      m_blockFailed(false), m_coded(true),
       m_dataOffset(0), m_blockSize(0), m_blockCount(0), m_fileSize(0), m_inputNext(0),
       m_inputEnd(0), m_openError(0), m_readError(0), m_failure(FAILED_NONE), m_failedBlock(0)
 {
@@ -35,6 +36,9 @@ void CompressedFile::DropTables()
 {
     m_table.reset();
     m_decoded.reset();
+    m_decodedBlock = NO_BLOCK;
+    m_kept.reset();
+    m_storedCount = 0;
     m_blockCount = 0;
     m_totalSize = 0;
     m_position = 0;
@@ -104,6 +108,7 @@ bool CompressedFile::OpenSibling(const CompressedFile& mounted)
     }
     std::memcpy(m_table.get(), mounted.m_table.get(), sizeof(u32) * mounted.m_blockCount);
     m_options = mounted.m_options;
+    m_kept = mounted.m_kept;
     m_fileSize = mounted.m_fileSize;
     m_blockCount = mounted.m_blockCount;
     m_blockSize = mounted.m_blockSize;
@@ -219,6 +224,7 @@ bool CompressedFile::ReadHeader()
     }
 
     m_table = std::move(table);
+    m_kept = std::make_shared<DecodedBlocks>(blockSize);
     m_blockCount = static_cast<u32>(blockCount);
     m_blockSize = blockSize;
     m_dataOffset = dataOffset;
@@ -295,7 +301,33 @@ u32 CompressedFile::ReadRaw(u32 offset, u8* out, u32 count)
     if (offset >= stored)
         return 0;
     u32 n = std::min(count, stored - offset);
-    return ReadFile(static_cast<u64>(m_dataOffset) + start + offset, out, n);
+    return ReadStored(static_cast<u64>(m_dataOffset) + start + offset, out, n);
+}
+
+u32 CompressedFile::ReadStored(u64 offset, u8* out, u32 count)
+{
+    u32 done = 0;
+    while (done < count) {
+        const u64 at = offset + done;
+        if (at >= m_storedStart && at - m_storedStart < m_storedCount) {
+            const u32 n = static_cast<u32>(std::min<u64>(count - done, m_storedStart + m_storedCount - at));
+            std::memcpy(out + done, m_stored.get() + (at - m_storedStart), n);
+            done += n;
+            continue;
+        }
+        if (!m_stored)
+            m_stored.reset(new (std::nothrow) u8[STORED_BUFFER_SIZE]);
+        if (count - done >= STORED_BUFFER_SIZE || !m_stored)
+            return done + ReadFile(at, out + done, count - done);
+        // The buffer may run on past the block: the bytes are the file's all the same, and the
+        // next stored block often follows.
+        const u32 want = static_cast<u32>(std::min<u64>(STORED_BUFFER_SIZE, m_fileSize > at ? m_fileSize - at : 0));
+        m_storedStart = at;
+        m_storedCount = ReadFile(at, m_stored.get(), want);
+        if (m_storedCount == 0)
+            return done;
+    }
+    return done;
 }
 
 bool CompressedFile::SelectBlock(u32 block)
@@ -305,18 +337,31 @@ bool CompressedFile::SelectBlock(u32 block)
     m_readError = 0;
     u32 entry = m_table[block];
     m_coded = (entry & CODED_BIT) != 0;
-    if (!m_coded)
+    if (!m_coded || (m_decoded && m_decodedBlock == block))
         return true;
-    u32 start = block == 0 ? 0 : (m_table[block - 1] & END_MASK);
-    m_inputNext = static_cast<u64>(m_dataOffset) + start;
-    m_inputEnd = static_cast<u64>(m_dataOffset) + (entry & END_MASK);
-    if (!m_decoded)
-        m_decoded.reset(new (std::nothrow) u8[m_blockSize]);
-    if (!m_decoded || !RestartDecoder(m_blockSize, m_blockSize) ||
-        !DecodeWhole(m_decoded.get(), m_blockSize)) {
+    if (!TakeDecoded(block)) {
         NoteFailure();
         return false;
     }
+    return true;
+}
+
+bool CompressedFile::TakeDecoded(u32 block)
+{
+    DecodedBlocks::Bytes kept = m_kept->Find(block);
+    if (!kept) {
+        const u32 start = block == 0 ? 0 : (m_table[block - 1] & END_MASK);
+        m_inputNext = static_cast<u64>(m_dataOffset) + start;
+        m_inputEnd = static_cast<u64>(m_dataOffset) + (m_table[block] & END_MASK);
+        std::shared_ptr<u8[]> bytes(new (std::nothrow) u8[m_blockSize]);
+        // Only a block that decodes whole is kept: a damaged one is tried afresh each time.
+        if (!bytes || !RestartDecoder(m_blockSize, m_blockSize) || !DecodeWhole(bytes.get(), m_blockSize))
+            return false;
+        kept = std::move(bytes);
+        m_kept->Keep(block, kept);
+    }
+    m_decoded = std::move(kept);
+    m_decodedBlock = block;
     return true;
 }
 

@@ -8,6 +8,11 @@
 // block yields blockSize bytes; a coded block is one LZMA stream of its own. The format carries no
 // checksum: a coded block is decoded whole before any of it is delivered, and one the decoder
 // refuses, or that does not end exactly at its stored end with blockSize bytes, is refused.
+//
+// Coded blocks decoded last are kept (DecodedBlocks), for this file and the siblings opened on it,
+// so that reads coming back to a block do not decode it again. Small reads of stored blocks go
+// through a buffer, so that a reader taking a few bytes at a time (a picture decoder's chunk
+// headers and checksums) does not cost a read of the file each.
 #pragma once
 
 #include <lzma.h>
@@ -15,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "vfs/DecodedBlocks.h"
 #include "vfs/playbook/PlaybookFile.h"
 
 namespace Vorn {
@@ -23,6 +29,8 @@ class CompressedFile : public PlaybookFile {
 public:
     static const u32 HEADER_SIZE = 17;
     static const u32 INPUT_BUFFER_SIZE = 4096;
+    // Reads of stored blocks smaller than this are served from a buffer of this size.
+    static const u32 STORED_BUFFER_SIZE = 16 * 1024;
     // A coded block's decoder needs a dictionary as large as the block; larger blocks are refused
     // rather than letting a header make us allocate whatever it claims.
     static const u32 MAX_BLOCK_SIZE = 16 * 1024 * 1024;
@@ -43,7 +51,8 @@ public:
     bool OpenNative(const char* path);
     // A second stream on the file mounted has open: its descriptor duplicated and its table
     // copied, so that both read the file that was opened even once its path leads elsewhere (an
-    // archive replaced by rename while mounted). False when mounted is not open.
+    // archive replaced by rename while mounted); the two share the blocks they keep decoded. False
+    // when mounted is not open.
     bool OpenSibling(const CompressedFile& mounted);
     bool Close() override;
 
@@ -71,8 +80,12 @@ private:
     // A decoder for one stream that must yield exactly outputSize bytes.
     bool RestartDecoder(u32 dictionaryNeed, u32 outputSize);
     bool SelectBlock(u32 block);
+    // The current coded block, kept by this file or its siblings, else decoded and kept.
+    bool TakeDecoded(u32 block);
     // Raw and coded bytes of the current block from its offset; both return the bytes delivered.
     u32 ReadRaw(u32 offset, u8* out, u32 count);
+    // Bytes of the file from an absolute offset, a small count through m_stored.
+    u32 ReadStored(u64 offset, u8* out, u32 count);
     // The whole current stream into out: true only when it yields count bytes, ends there and
     // uses up its stored bytes.
     bool DecodeWhole(u8* out, u32 count);
@@ -92,7 +105,12 @@ private:
 
     u32 m_totalSize;
     u32 m_position;
-    std::unique_ptr<u8[]> m_decoded;  // the current coded block, decoded whole
+    DecodedBlocks::Bytes m_decoded;  // the coded block decoded last, whole
+    u32 m_decodedBlock;
+    std::shared_ptr<DecodedBlocks> m_kept;  // shared with the siblings
+    std::unique_ptr<u8[]> m_stored;  // bytes of the file from m_storedStart, made on first use
+    u64 m_storedStart;
+    u32 m_storedCount;
     u32 m_currentBlock;
     bool m_blockFailed;    // the current block's data ran short or did not decode
     bool m_coded;

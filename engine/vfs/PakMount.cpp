@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/ByteReader.h"
+#include "vfs/PlatformFiles.h"
 #include "vfs/VirtualFile.h"
-#include "vfs/playbook/PlaybookFile.h"
 
 namespace Vorn {
 
@@ -23,7 +23,7 @@ std::string ArchiveName(const char* pakPath, PakMount::Location location)
 {
     const std::string given = pakPath ? pakPath : "";
     const std::string path =
-        location == PakMount::INSTALL_AREA ? PlaybookFile::INSTALL_ROOT + given : given;
+        location == PakMount::INSTALL_AREA ? PlatformFiles::InstallRoot() + given : given;
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }

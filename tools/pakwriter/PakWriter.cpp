@@ -186,25 +186,9 @@ void PakWriter::Warn(const std::string& message)
     m_warnings.push_back(message);
 }
 
-bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
+std::vector<PakWriter::FileRef> PakWriter::ContentOrder() const
 {
-    std::string error;
-    if (!BlockFileWriter::CheckOptions(m_options, error))
-        return Fail(error);
-    const uint64_t blockSize = m_options.blockSize;
-    using StoreMode = BlockFileWriter::StoreMode;
-
-    // Content: count, entries, name table size, name table, then the files. They follow one
-    // another in directory order, those with a check of their own after all the others when
-    // checkedEndings asks for it; a file kept raw, and the file after each, is moved to a block
-    // boundary with zeros before it.
-    uint64_t count = m_files.size();
-    uint64_t nameTableSize = 0;
-    for (const auto& file : m_files)
-        nameTableSize += file.first.size() + 1;
-    uint64_t directorySize = 8 + ENTRY_SIZE * count + nameTableSize;
-
-    std::vector<const FileMap::value_type*> order;
+    std::vector<FileRef> order;
     for (const auto& file : m_files) {
         if (!HasEnding(m_options.checkedEndings, file.first))
             order.push_back(&file);
@@ -213,29 +197,33 @@ bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
         if (HasEnding(m_options.checkedEndings, file.first))
             order.push_back(&file);
     }
-    const bool checked = !m_options.checkedEndings.empty();
+    return order;
+}
 
-    std::map<const FileMap::value_type*, uint64_t> offsets;
-    // How each block is stored: as the options say, coded where it holds bytes without a check of
-    // their own (in checked mode), raw for files kept raw.
-    std::vector<StoreMode> modes;
-    auto mark = [&](uint64_t from, uint64_t to, StoreMode mode) {
+bool PakWriter::LayOut(const std::vector<FileRef>& order, uint64_t directorySize, Layout& layout)
+{
+    // A file kept raw, and the file after each, is moved to a block boundary with zeros before it.
+    // Blocks are coded where they hold bytes without a check of their own (when checkedEndings
+    // asks for that), raw for files kept raw, and left to the options elsewhere.
+    const uint64_t blockSize = m_options.blockSize;
+    const bool checked = !m_options.checkedEndings.empty();
+    auto mark = [&](uint64_t from, uint64_t to, BlockFileWriter::StoreMode mode) {
         const size_t last = static_cast<size_t>((to + blockSize - 1) / blockSize);
-        if (modes.size() < last)
-            modes.resize(last, m_options.blocks);
-        std::fill(modes.begin() + static_cast<std::ptrdiff_t>(from / blockSize),
-                  modes.begin() + static_cast<std::ptrdiff_t>(last), mode);
+        if (layout.modes.size() < last)
+            layout.modes.resize(last, m_options.blocks);
+        std::fill(layout.modes.begin() + static_cast<std::ptrdiff_t>(from / blockSize),
+                  layout.modes.begin() + static_cast<std::ptrdiff_t>(last), mode);
     };
     if (checked)
         mark(0, directorySize, BlockFileWriter::STORE_CODED);
     uint64_t end = directorySize;
     bool afterRaw = false;
-    for (const auto* file : order) {
+    for (FileRef file : order) {
         const uint64_t size = file->second.size();
         const bool raw = size > 0 && HasEnding(m_options.rawEndings, file->first);
         if (raw || (afterRaw && size > 0))
             end = (end + blockSize - 1) / blockSize * blockSize;
-        offsets[file] = end;
+        layout.offsets[file] = end;
         if (raw)
             mark(end, end + size, BlockFileWriter::STORE_RAW);
         else if (checked && size > 0 && !HasEnding(m_options.checkedEndings, file->first))
@@ -246,14 +234,20 @@ bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
         if (end > 0xFFFFFFFFu)
             return Fail("content too large for one archive (4 GiB at most)");
     }
+    layout.end = end;
+    return true;
+}
 
-    std::vector<uint8_t> content;
-    content.reserve(static_cast<size_t>(end));
-    AppendU32(content, static_cast<uint32_t>(count));
+void PakWriter::BuildContent(const std::vector<FileRef>& order, const Layout& layout,
+                             uint64_t nameTableSize, std::vector<uint8_t>& content) const
+{
+    content.clear();
+    content.reserve(static_cast<size_t>(layout.end));
+    AppendU32(content, static_cast<uint32_t>(m_files.size()));
     uint32_t nameOffset = 0;
     for (const auto& file : m_files) {
         AppendU32(content, nameOffset);
-        AppendU32(content, static_cast<uint32_t>(offsets[&file]));
+        AppendU32(content, static_cast<uint32_t>(layout.offsets.at(&file)));
         AppendU32(content, static_cast<uint32_t>(file.second.size()));
         nameOffset += static_cast<uint32_t>(file.first.size() + 1);
     }
@@ -262,13 +256,31 @@ bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
         content.insert(content.end(), file.first.begin(), file.first.end());
         content.push_back(0);
     }
-    for (const auto* file : order) {
-        content.resize(static_cast<size_t>(offsets[file]), 0);
+    for (FileRef file : order) {
+        content.resize(static_cast<size_t>(layout.offsets.at(file)), 0);
         content.insert(content.end(), file->second.begin(), file->second.end());
     }
+}
 
+bool PakWriter::WriteToMemory(std::vector<uint8_t>& out)
+{
+    // Content: count, entries, name table size, name table, then the files.
+    std::string error;
+    if (!BlockFileWriter::CheckOptions(m_options, error))
+        return Fail(error);
+    uint64_t nameTableSize = 0;
+    for (const auto& file : m_files)
+        nameTableSize += file.first.size() + 1;
+    const uint64_t directorySize = 8 + ENTRY_SIZE * m_files.size() + nameTableSize;
+
+    const std::vector<FileRef> order = ContentOrder();
+    Layout layout;
+    if (!LayOut(order, directorySize, layout))
+        return false;
+    std::vector<uint8_t> content;
+    BuildContent(order, layout, nameTableSize, content);
     if (!BlockFileWriter::Encode(content.data(), content.size(), m_options, out, error, &m_stats,
-                                 &modes))
+                                 &layout.modes))
         return Fail(error);
     return true;
 }

@@ -75,6 +75,23 @@ private:
         }
     };
     typedef std::map<std::string, std::vector<uint8_t>, NameLess> FileMap;
+    typedef const FileMap::value_type* FileRef;
+
+    // Where each file lies in the content and how each block is stored.
+    struct Layout {
+        std::map<FileRef, uint64_t> offsets;
+        std::vector<BlockFileWriter::StoreMode> modes; // blocks past its end: as the options say
+        uint64_t end = 0;                              // of the content
+    };
+
+    // The files in the order their bytes follow one another: directory order, those with a check
+    // of their own after all the others when checkedEndings asks for it.
+    std::vector<FileRef> ContentOrder() const;
+    // Places the files after the directory; false when the content would not fit the format.
+    bool LayOut(const std::vector<FileRef>& order, uint64_t directorySize, Layout& layout);
+    // The directory, the name table and the files' bytes where the layout puts them.
+    void BuildContent(const std::vector<FileRef>& order, const Layout& layout,
+                      uint64_t nameTableSize, std::vector<uint8_t>& content) const;
 
     bool Fail(const std::string& message);
     void Warn(const std::string& message);
