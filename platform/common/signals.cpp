@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 
@@ -53,6 +54,24 @@ int s_watchRequest = -1;
 bool s_watchChanged = false;
 std::once_flag s_started;
 std::atomic<bool> s_lineSaid{false};
+
+// Tests hold the watchdog where it waits (standin_hold_watchdog): asked counts the holds asked
+// for, heldFor the one it is held for. It stops only once it has looked at what woke it after the
+// hold was asked for, so that everything a test did before is taken.
+struct Hold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool wanted = false;
+    unsigned asked = 0;
+    unsigned heldFor = 0;
+    bool ending = false;  // an ending was pending when it stopped
+};
+
+Hold& GetHold()
+{
+    static Hold* s_hold = new Hold;  // never destroyed: the watchdog outlives static destruction
+    return *s_hold;
+}
 
 void Wake()
 {
@@ -102,6 +121,28 @@ void SayEnding(const std::string& line)
     _exit(0);
 }
 
+// The holds asked for so far, read after the watchdog is woken and before it looks.
+unsigned HoldsAsked()
+{
+    Hold& hold = GetHold();
+    std::lock_guard<std::mutex> lock(hold.mutex);
+    return hold.asked;
+}
+
+// Stops here while a test holds the watchdog and it has looked since (seen: HoldsAsked then);
+// ending: whether an ending is pending.
+void StayWhileHeld(unsigned seen, bool ending)
+{
+    Hold& hold = GetHold();
+    std::unique_lock<std::mutex> lock(hold.mutex);
+    if (!hold.wanted || seen != hold.asked)
+        return;
+    hold.heldFor = seen;
+    hold.ending = ending;
+    hold.changed.notify_all();
+    hold.changed.wait(lock, [&hold] { return !hold.wanted || hold.asked != hold.heldFor; });
+}
+
 // A moment the process is ended at, while its cause stands.
 struct Deadline {
     bool set = false;
@@ -129,7 +170,9 @@ void* RunWatchdog(void*)
     int display = -1;
     Deadline signalEnd, displayEnd;
     unsigned pending = 0;  // the count of signals signalEnd is for
+    unsigned holdsSeen = 0;
     for (;;) {
+        StayWhileHeld(holdsSeen, signalEnd.set || displayEnd.set);
         int left = -1;
         for (const Deadline* end : {&signalEnd, &displayEnd})
             if (end->set && (left < 0 || end->Left() < left))
@@ -142,12 +185,12 @@ void* RunWatchdog(void*)
             while (read(s_wake[0], drained, sizeof(drained)) > 0) {
             }
         }
-        if (display >= 0 && (fds[1].revents & (POLLHUP | POLLRDHUP | POLLERR))) {
-            // The server has closed it, and it stays closed.
-            displayEnd.Start();
-            close(display);
-            display = -1;
-        }
+        holdsSeen = HoldsAsked();
+        // The watch changes first: the owner of a connection stops watching it before it closes
+        // it (XCloseDisplay shuts the socket down), so a hang-up seen together with the change is
+        // that close, not the server's. A real loss on a connection watched again shows on the
+        // next poll.
+        bool changed = false;
         {
             std::lock_guard<std::mutex> lock(s_watchMutex);
             if (s_watchChanged) {
@@ -156,7 +199,18 @@ void* RunWatchdog(void*)
                 display = s_watchRequest;
                 s_watchRequest = -1;
                 s_watchChanged = false;
+                changed = true;
             }
+        }
+        if (changed) {
+            // A new connection: the display is there (again).
+            if (display >= 0)
+                displayEnd = Deadline();
+        } else if (display >= 0 && (fds[1].revents & (POLLHUP | POLLRDHUP | POLLERR))) {
+            // The server has closed it, and it stays closed.
+            displayEnd.Start();
+            close(display);
+            display = -1;
         }
         // A request taken meanwhile stands its watch down; one still pending starts it.
         if (signalEnd.set && s_taken.load() >= pending)
@@ -248,3 +302,29 @@ void SayDisplayLost()
 }
 
 }  // namespace standin
+
+extern "C" void standin_watch_display_connection(int fd)
+{
+    standin::WatchDisplayConnection(fd);
+}
+
+extern "C" int standin_hold_watchdog(int hold)
+{
+    using namespace standin;
+    StartWatchdog();
+    Hold& h = GetHold();
+    std::unique_lock<std::mutex> lock(h.mutex);
+    if (!hold || s_wake[1] < 0) {
+        h.wanted = false;
+        h.changed.notify_all();
+        return 0;
+    }
+    h.wanted = true;
+    const unsigned asked = ++h.asked;
+    h.changed.notify_all();
+    lock.unlock();
+    Wake();
+    lock.lock();
+    h.changed.wait(lock, [&h, asked] { return h.heldFor == asked; });
+    return h.ending ? 1 : 0;
+}

@@ -98,6 +98,15 @@ int standin_load_event_script(const char *path, char **message);
 /* 1 while a script has commands left. */
 int standin_event_script_running(void);
 
+/* Tests of the watchdog that ends a process as above. standin_watch_display_connection watches
+ * the file descriptor fd (a duplicate of it) as the desktop backend watches its X connection: a
+ * hang-up on it is the display's loss; -1 watches none. standin_hold_watchdog(1) returns once the
+ * watchdog has stopped before it looks at what woke it next, with 1 when an ending is pending then
+ * (an end signal not taken, or a watched connection that hung up), else 0; it looks at everything
+ * pending when standin_hold_watchdog(0) lets it go on. */
+void standin_watch_display_connection(int fd);
+int standin_hold_watchdog(int hold);
+
 /* The sandbox as bps_initialize prepares it: 0 on success (the working directory is the
  * sandbox), -1 otherwise (then nothing of it is left). */
 int standin_prepare_sandbox(void);
