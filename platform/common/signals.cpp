@@ -8,7 +8,9 @@
 // ends the process directly once END_GRACE_MS have passed without the process ending by itself.
 // The application saves its level after each move, and every save is written whole under another
 // name and renamed into place, so what a save in progress at that moment leaves is the file as
-// it was before.
+// it was before. A request to end that ends this way did not shut the application down, and the
+// exit status says so as the signal's own would (128 + its number); a display that has gone ends
+// a desktop session as the application would end it, with 0.
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -95,30 +97,58 @@ void OnSignal(int number)
 // writer reports (Xlib: as the loss of the display), instead of ending the process in silence.
 void OnBrokenPipe(int) {}
 
-const char* SignalName(int number)
+int SignalIndex(int number)
 {
     for (int i = 0; i < SIGNAL_COUNT; ++i)
         if (SIGNALS[i] == number)
-            return SIGNAL_NAMES[i];
-    return "an end signal";
+            return i;
+    return 0;
+}
+
+// The process's last words, made whole before the watchdog runs: when it speaks, the main thread
+// may be stuck holding stderr's lock (a terminal that does not read) or the allocator's, so the
+// watchdog neither formats nor allocates then; it writes a ready line.
+struct LastWords {
+    std::string displayLost = SayLine("lost the connection to the X display; ending");
+    std::string notEnded[SIGNAL_COUNT];
+
+    LastWords()
+    {
+        for (int i = 0; i < SIGNAL_COUNT; ++i)
+            notEnded[i] = SayLine(std::string("did not end within ") +
+                                  std::to_string(END_GRACE_MS / 1000) + " s of " +
+                                  SIGNAL_NAMES[i] + "; ending at once");
+    }
+};
+
+const LastWords& GetLastWords()
+{
+    static const LastWords* s_words = new LastWords;  // never destroyed, as the watchdog
+    return *s_words;
 }
 
 // The process's one line about its end, from whichever thread comes first.
 void SayEnding(const std::string& line)
 {
-    if (!s_lineSaid.exchange(true))
-        Say("%s", line.c_str());
+    if (s_lineSaid.exchange(true))
+        return;
+    for (size_t done = 0; done < line.size();) {
+        const ssize_t written = write(STDERR_FILENO, line.data() + done, line.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        done += static_cast<size_t>(written);
+    }
 }
 
 [[noreturn]] void EndDirectly(bool displayLost)
 {
-    if (displayLost)
-        SayDisplayLost();
-    else
-        SayEnding(std::string("did not end within ") + std::to_string(END_GRACE_MS / 1000) +
-                  " s of " + SignalName(s_lastSignal.load()) + "; ending at once");
+    const LastWords& words = GetLastWords();
+    const int which = SignalIndex(s_lastSignal.load());
+    SayEnding(displayLost ? words.displayLost : words.notEnded[which]);
     ReleaseSaveAreaLockFile();
-    _exit(0);
+    _exit(displayLost ? 0 : 128 + SIGNALS[which]);
 }
 
 // The holds asked for so far, read after the watchdog is woken and before it looks.
@@ -233,6 +263,7 @@ void StartWatchdog()
             s_wake[0] = s_wake[1] = -1;
             return;
         }
+        GetLastWords();
         // Signals are taken by the other threads: the watchdog is never woken in a system call
         // by one, and never runs the handler.
         sigset_t all, previous;
@@ -298,7 +329,7 @@ void WatchDisplayConnection(int fd)
 
 void SayDisplayLost()
 {
-    SayEnding("lost the connection to the X display; ending");
+    SayEnding(GetLastWords().displayLost);
 }
 
 }  // namespace standin

@@ -37,9 +37,11 @@
  * exit (NAVIGATOR_EXIT) at the next bps_get_event, as the tablet asks an application to end. One
  * that no bps_get_event takes within 3 s (a loop stuck in a driver, or a process still running 3 s
  * after its services stopped) ends the process directly, with one line on stderr, the save area's
- * lock file removed, and exit code 0; so does the loss of the desktop's display, when the process
- * has not ended 3 s later. From the first bps_initialize on, a write to a pipe or socket whose
- * reader has gone fails with EPIPE instead of raising SIGPIPE. */
+ * lock file removed, and the exit code of the signal that was not obeyed (128 + its number: 143
+ * for SIGTERM, 130 for SIGINT, 129 for SIGHUP). The loss of the desktop's display ends it the same
+ * way, with exit code 0, when the process has not ended 3 s later. From the first bps_initialize
+ * on, a write to a pipe or socket whose reader has gone fails with EPIPE instead of raising
+ * SIGPIPE. */
 #pragma once
 
 #include <stddef.h>
