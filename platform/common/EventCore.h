@@ -73,6 +73,11 @@ void PushMediaStateForContext(const std::string& context, int state);
 // afterwards still learns of it). Takes the renderer's locks: not to be called under the requests'.
 bool MediaContextEnded(const std::string& context);
 
+// A video player's thread met the loss of its own connection to the display (another client
+// killed its window, or the server has gone): the players that draw through one give up their
+// tracks. Any thread; it only counts.
+void VideoConnectionLost();
+
 // The stepped clock's tick: an event drain found nothing more pending.
 void ClockDrainEnded();
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <vector>
 
+#include "Application.h"
 #include "EventCore.h"
 #include "MpvLibrary.h"
 #include "PcmSink.h"
@@ -25,6 +26,7 @@ const double STATUS_INTERVAL_SECONDS = 0.1;
 const int ASKED = 1;
 
 std::atomic<int> s_livePlayers{0};
+std::atomic<unsigned> s_connectionsLost{0};
 
 struct Retired {
     std::mutex mutex;
@@ -35,6 +37,21 @@ Retired& GetRetired()
 {
     static Retired* s_retired = new Retired;
     return *s_retired;
+}
+
+// The file is no longer held: a first load has failed, or a track that played has ended. Under the
+// player's lock.
+void EndTrack(Player& player)
+{
+    player.loaded = false;
+    if (player.load == Player::Load::PENDING) {
+        player.load = Player::Load::FAILED;
+        player.changed.notify_all();
+    } else if (player.playing) {
+        player.playing = false;
+        player.ended = true;
+        PushMediaStateForContext(player.context, MMR_STATE_STOPPED);
+    }
 }
 
 void RunEvents(Player* player)
@@ -48,9 +65,19 @@ void RunEvents(Player* player)
         if (player->retired)
             break;
         if (shutdown) {
-            // mpv has gone on its own; nothing more will come.
+            // mpv has gone on its own, or was given up; nothing more will come.
             player->changed.wait(lock, [player] { return player->retired; });
             break;
+        }
+        // Which connection was lost is not known here: every player that draws gives up (the
+        // application shows one movie at a time, and a server that has gone ends it anyway).
+        if (player->draws && s_connectionsLost.load() != player->connectionsLost) {
+            Say("the movie stops: its picture lost its connection to the X display");
+            shutdown = true;
+            player->gone = player->givenUp = true;
+            player->changed.notify_all();
+            EndTrack(*player);
+            continue;
         }
         switch (event->event_id) {
         case MPV_EVENT_SET_PROPERTY_REPLY: {
@@ -78,15 +105,7 @@ void RunEvents(Player* player)
             // A playlist would go on to open what it names: a track is a media file itself.
             if (end && end->reason == MPV_END_FILE_REASON_REDIRECT)
                 CommandAsync(*player, {"stop"});
-            player->loaded = false;
-            if (player->load == Player::Load::PENDING) {
-                player->load = Player::Load::FAILED;
-                player->changed.notify_all();
-            } else if (player->playing) {
-                player->playing = false;
-                player->ended = true;
-                PushMediaStateForContext(player->context, MMR_STATE_STOPPED);
-            }
+            EndTrack(*player);
             break;
         }
         default:
@@ -99,7 +118,9 @@ void RunEvents(Player* player)
             PushMediaStateForContext(player->context, MMR_STATE_PLAYING);
         }
     }
-    mpv.terminate_destroy(player->handle);
+    // A player given up is left to its threads, which wait for ever (its handle is not freed).
+    if (!player->givenUp)
+        mpv.terminate_destroy(player->handle);
     --s_livePlayers;
     player->done = true;
 }
@@ -130,10 +151,15 @@ bool SoundDeviceAvailable()
 
 }  // namespace
 
-Player::Player(mpv_handle* h, const std::string& name, const std::string& file)
-    : handle(h), context(name), path(file)
+Player::Player(mpv_handle* h, const std::string& name, const std::string& file, bool drawing)
+    : handle(h), context(name), path(file), draws(drawing), connectionsLost(s_connectionsLost.load())
 {
     ++s_livePlayers;
+}
+
+void VideoConnectionLost()
+{
+    ++s_connectionsLost;
 }
 
 std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string& path)
@@ -159,10 +185,11 @@ std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string&
         SetOption(handle, option[0], option[1]);
 
     const bool headless = standin_get_backend() == STANDIN_BACKEND_HEADLESS;
+    const bool draws = setup.video && setup.videoWindow != 0;
     bool ok = SetOption(handle, "pause", "yes");
     // Without an output a track still plays its length (nothing to show or hear): mpv ends a
     // file at once when it has no track to play.
-    if (!setup.video || setup.videoWindow == 0)
+    if (!draws)
         ok = ok && SetOption(handle, "vo", "null");
     else {
         // The window is an X11 one (on Wayland desktops through XWayland): mpv must draw through
@@ -186,7 +213,7 @@ std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string&
         return nullptr;
     }
 
-    auto player = std::make_shared<Player>(handle, setup.context, path);
+    auto player = std::make_shared<Player>(handle, setup.context, path, draws);
     player->thread = std::thread(RunEvents, player.get());
     if (!CommandAsync(*player, {"loadfile", path.c_str()})) {
         std::lock_guard<std::mutex> lock(player->mutex);
@@ -260,12 +287,11 @@ bool CommandAsync(Player& player, std::initializer_list<const char*> words)
     return Mpv().command_async(player.handle, 0, args.data()) >= 0;
 }
 
-void SetPropertyNow(Player& player, const char* name, const std::string& value)
-{
-    Mpv().set_property_string(player.handle, name, value.c_str());
-}
+namespace {
 
-bool SetPropertyAnswered(Player& player, const char* name, const std::string& value)
+// Hands a property to mpv and waits for its answer: for ever (until mpv has gone), or for
+// ANSWER_TIMEOUT. True when mpv took the value.
+bool Ask(Player& player, const char* name, const std::string& value, bool forEver)
 {
     uint64_t question;
     {
@@ -279,13 +305,30 @@ bool SetPropertyAnswered(Player& player, const char* name, const std::string& va
     const bool sent =
         Mpv().set_property_async(player.handle, question, name, MPV_FORMAT_STRING, &text) >= 0;
     std::unique_lock<std::mutex> lock(player.mutex);
-    if (sent)
-        player.changed.wait_for(lock, ANSWER_TIMEOUT, [&player, question] {
-            return player.answers[question] != ASKED || player.gone || player.retired;
-        });
+    const auto answered = [&player, question] {
+        return player.answers[question] != ASKED || player.gone || player.retired;
+    };
+    if (sent && forEver)
+        player.changed.wait(lock, answered);
+    else if (sent)
+        player.changed.wait_for(lock, ANSWER_TIMEOUT, answered);
     const int answer = player.answers[question];
     player.answers.erase(question);
     return sent && answer != ASKED && answer >= 0;
+}
+
+}  // namespace
+
+void SetPropertyNow(Player& player, const char* name, const std::string& value)
+{
+    // An answer comes once mpv has carried the change out; a player given up meanwhile (its output
+    // thread stopped for good, which mpv would wait for) lets the caller go on.
+    Ask(player, name, value, true);
+}
+
+bool SetPropertyAnswered(Player& player, const char* name, const std::string& value)
+{
+    return Ask(player, name, value, false);
 }
 
 bool SetPaused(Player& player, bool paused, bool answered)

@@ -31,14 +31,21 @@ struct PlayerSetup {
 
 // The main thread sets a player up and controls it; its event thread reads mpv's events and, once
 // the player is retired, destroys the handle (mpv's shutdown takes a while).
+//
+// A player that draws has a connection to the X server of its own, from mpv's output thread. When
+// that connection goes while the server stays (another client killed its window), Xlib lets that
+// thread go no further, and mpv can then neither play on, answer, nor shut down: the player ends
+// its track as its end would, answers nothing more, and is given up, never destroyed.
 struct Player {
     enum class Load { PENDING, LOADED, FAILED };
 
-    Player(mpv_handle* h, const std::string& name, const std::string& file);
+    Player(mpv_handle* h, const std::string& name, const std::string& file, bool drawing);
 
     mpv_handle* const handle;
     const std::string context;
     const std::string path;
+    const bool draws;               // mpv draws the picture through a connection of its own
+    const unsigned connectionsLost;  // VideoConnectionLost calls before it was made
     std::thread thread;
     std::atomic<bool> done{false};
 
@@ -52,7 +59,8 @@ struct Player {
     bool ended = false;         // stopped since the last mmr_play
     bool paused = true;
     bool retired = false;
-    bool gone = false;                 // mpv has shut down: nothing more is answered
+    bool gone = false;                 // mpv has shut down or was given up: nothing more is answered
+    bool givenUp = false;
     uint64_t nextQuestion = 1;
     std::map<uint64_t, int> answers;  // values waited for: mpv's answer (0 or an error), or ASKED
 };
@@ -66,14 +74,14 @@ bool WaitForLoad(Player& player);
 void Retire(std::shared_ptr<Player> player);
 // Joins the threads of retired players that have finished, or of all of them.
 void Reap(bool all);
-// Players whose mpv has not been destroyed yet.
+// Players whose mpv has been neither destroyed nor given up yet.
 int LivePlayers();
 
 // Hands a property or a command to mpv without waiting for it; false only when mpv refused the
 // request.
 bool SetPropertyAsync(Player& player, const char* name, const std::string& value);
 bool CommandAsync(Player& player, std::initializer_list<const char*> words);
-// Sets a property and returns once mpv has carried it out.
+// Sets a property and returns once mpv has carried it out, or has gone.
 void SetPropertyNow(Player& player, const char* name, const std::string& value);
 // Hands a property to mpv and waits for its answer; true when it took the value. A player that
 // has gone or does not answer in time has not.
