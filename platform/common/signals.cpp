@@ -263,6 +263,7 @@ void StartWatchdog()
             s_wake[0] = s_wake[1] = -1;
             return;
         }
+        // Its last words are made here, by a thread that is free to allocate.
         GetLastWords();
         // Signals are taken by the other threads: the watchdog is never woken in a system call
         // by one, and never runs the handler.
