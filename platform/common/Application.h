@@ -18,6 +18,9 @@ std::string InstalledFile(const std::string& relative, const std::string& buildC
 
 // One line on stderr: the running program's name (the game, a test program), ": " and the message.
 void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The line Say prints for message, whole, for a thread that must later write it without stdio or
+// the allocator (one that ends the process while another may hold their locks).
+std::string SayLine(const std::string& message);
 // Records why a platform call fails, for standin_last_error; an empty text forgets it.
 void SetLastError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

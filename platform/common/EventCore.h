@@ -73,6 +73,11 @@ void PushMediaStateForContext(const std::string& context, int state);
 // afterwards still learns of it). Takes the renderer's locks: not to be called under the requests'.
 bool MediaContextEnded(const std::string& context);
 
+// A video player's thread met the loss of its own connection to the display (another client
+// killed its window, or the server has gone): the players that draw through one give up their
+// tracks. Any thread; it only counts.
+void VideoConnectionLost();
+
 // The stepped clock's tick: an event drain found nothing more pending.
 void ClockDrainEnded();
 
@@ -83,14 +88,15 @@ bool LoadFailuresFromEnvironment();
 // pipe or socket whose reader has gone fails with EPIPE instead of ending the process. A request
 // that TakeExitSignal has not taken within a few seconds (a loop that is stuck, or a process still
 // running a few seconds after its services stopped) ends the process directly: one line, the save
-// area's lock file removed, exit status 0.
+// area's lock file removed, exit status 128 + the signal's number.
 void CatchExitSignals();
 // Whether one of them arrived since the last call.
 bool TakeExitSignal();
 
-// The connection to the display server (its file descriptor; -1: none). When the server closes it
-// and the process has not ended a few seconds later (its thread may be stuck in the driver), the
-// process is ended directly as above, the display's loss said (SayDisplayLost). Any thread.
+// The connection to the display server (its file descriptor; -1: none), to be called before the
+// connection is closed. When the server closes it and the process has not ended a few seconds
+// later (its thread may be stuck in the driver), the process is ended directly as above, the
+// display's loss said (SayDisplayLost), exit status 0. Any thread.
 void WatchDisplayConnection(int fd);
 // Says, once for the process whichever thread comes first, that the display has gone.
 void SayDisplayLost();

@@ -8,7 +8,9 @@
 // ends the process directly once END_GRACE_MS have passed without the process ending by itself.
 // The application saves its level after each move, and every save is written whole under another
 // name and renamed into place, so what a save in progress at that moment leaves is the file as
-// it was before.
+// it was before. A request to end that ends this way did not shut the application down, and the
+// exit status says so as the signal's own would (128 + its number); a display that has gone ends
+// a desktop session as the application would end it, with 0.
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -19,6 +21,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 
@@ -54,6 +57,24 @@ bool s_watchChanged = false;
 std::once_flag s_started;
 std::atomic<bool> s_lineSaid{false};
 
+// Tests hold the watchdog where it waits (standin_hold_watchdog): asked counts the holds asked
+// for, heldFor the one it is held for. It stops only once it has looked at what woke it after the
+// hold was asked for, so that everything a test did before is taken.
+struct Hold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool wanted = false;
+    unsigned asked = 0;
+    unsigned heldFor = 0;
+    bool ending = false;  // an ending was pending when it stopped
+};
+
+Hold& GetHold()
+{
+    static Hold* s_hold = new Hold;  // never destroyed: the watchdog outlives static destruction
+    return *s_hold;
+}
+
 void Wake()
 {
     const char byte = 0;
@@ -76,30 +97,80 @@ void OnSignal(int number)
 // writer reports (Xlib: as the loss of the display), instead of ending the process in silence.
 void OnBrokenPipe(int) {}
 
-const char* SignalName(int number)
+int SignalIndex(int number)
 {
     for (int i = 0; i < SIGNAL_COUNT; ++i)
         if (SIGNALS[i] == number)
-            return SIGNAL_NAMES[i];
-    return "an end signal";
+            return i;
+    return 0;
+}
+
+// The process's last words, made whole before the watchdog runs: when it speaks, the main thread
+// may be stuck holding stderr's lock (a terminal that does not read) or the allocator's, so the
+// watchdog neither formats nor allocates then; it writes a ready line.
+struct LastWords {
+    std::string displayLost = SayLine("lost the connection to the X display; ending");
+    std::string notEnded[SIGNAL_COUNT];
+
+    LastWords()
+    {
+        for (int i = 0; i < SIGNAL_COUNT; ++i)
+            notEnded[i] = SayLine(std::string("did not end within ") +
+                                  std::to_string(END_GRACE_MS / 1000) + " s of " +
+                                  SIGNAL_NAMES[i] + "; ending at once");
+    }
+};
+
+const LastWords& GetLastWords()
+{
+    static const LastWords* s_words = new LastWords;  // never destroyed, as the watchdog
+    return *s_words;
 }
 
 // The process's one line about its end, from whichever thread comes first.
 void SayEnding(const std::string& line)
 {
-    if (!s_lineSaid.exchange(true))
-        Say("%s", line.c_str());
+    if (s_lineSaid.exchange(true))
+        return;
+    for (size_t done = 0; done < line.size();) {
+        const ssize_t written = write(STDERR_FILENO, line.data() + done, line.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        done += static_cast<size_t>(written);
+    }
 }
 
 [[noreturn]] void EndDirectly(bool displayLost)
 {
-    if (displayLost)
-        SayDisplayLost();
-    else
-        SayEnding(std::string("did not end within ") + std::to_string(END_GRACE_MS / 1000) +
-                  " s of " + SignalName(s_lastSignal.load()) + "; ending at once");
+    const LastWords& words = GetLastWords();
+    const int which = SignalIndex(s_lastSignal.load());
+    SayEnding(displayLost ? words.displayLost : words.notEnded[which]);
     ReleaseSaveAreaLockFile();
-    _exit(0);
+    _exit(displayLost ? 0 : 128 + SIGNALS[which]);
+}
+
+// The holds asked for so far, read after the watchdog is woken and before it looks.
+unsigned HoldsAsked()
+{
+    Hold& hold = GetHold();
+    std::lock_guard<std::mutex> lock(hold.mutex);
+    return hold.asked;
+}
+
+// Stops here while a test holds the watchdog and it has looked since (seen: HoldsAsked then);
+// ending: whether an ending is pending.
+void StayWhileHeld(unsigned seen, bool ending)
+{
+    Hold& hold = GetHold();
+    std::unique_lock<std::mutex> lock(hold.mutex);
+    if (!hold.wanted || seen != hold.asked)
+        return;
+    hold.heldFor = seen;
+    hold.ending = ending;
+    hold.changed.notify_all();
+    hold.changed.wait(lock, [&hold] { return !hold.wanted || hold.asked != hold.heldFor; });
 }
 
 // A moment the process is ended at, while its cause stands.
@@ -129,7 +200,9 @@ void* RunWatchdog(void*)
     int display = -1;
     Deadline signalEnd, displayEnd;
     unsigned pending = 0;  // the count of signals signalEnd is for
+    unsigned holdsSeen = 0;
     for (;;) {
+        StayWhileHeld(holdsSeen, signalEnd.set || displayEnd.set);
         int left = -1;
         for (const Deadline* end : {&signalEnd, &displayEnd})
             if (end->set && (left < 0 || end->Left() < left))
@@ -142,12 +215,12 @@ void* RunWatchdog(void*)
             while (read(s_wake[0], drained, sizeof(drained)) > 0) {
             }
         }
-        if (display >= 0 && (fds[1].revents & (POLLHUP | POLLRDHUP | POLLERR))) {
-            // The server has closed it, and it stays closed.
-            displayEnd.Start();
-            close(display);
-            display = -1;
-        }
+        holdsSeen = HoldsAsked();
+        // The watch changes first: the owner of a connection stops watching it before it closes
+        // it (XCloseDisplay shuts the socket down), so a hang-up seen together with the change is
+        // that close, not the server's. A real loss on a connection watched again shows on the
+        // next poll.
+        bool changed = false;
         {
             std::lock_guard<std::mutex> lock(s_watchMutex);
             if (s_watchChanged) {
@@ -156,7 +229,18 @@ void* RunWatchdog(void*)
                 display = s_watchRequest;
                 s_watchRequest = -1;
                 s_watchChanged = false;
+                changed = true;
             }
+        }
+        if (changed) {
+            // A new connection: the display is there (again).
+            if (display >= 0)
+                displayEnd = Deadline();
+        } else if (display >= 0 && (fds[1].revents & (POLLHUP | POLLRDHUP | POLLERR))) {
+            // The server has closed it, and it stays closed.
+            displayEnd.Start();
+            close(display);
+            display = -1;
         }
         // A request taken meanwhile stands its watch down; one still pending starts it.
         if (signalEnd.set && s_taken.load() >= pending)
@@ -179,6 +263,8 @@ void StartWatchdog()
             s_wake[0] = s_wake[1] = -1;
             return;
         }
+        // Its last words are made here, by a thread that is free to allocate.
+        GetLastWords();
         // Signals are taken by the other threads: the watchdog is never woken in a system call
         // by one, and never runs the handler.
         sigset_t all, previous;
@@ -244,7 +330,33 @@ void WatchDisplayConnection(int fd)
 
 void SayDisplayLost()
 {
-    SayEnding("lost the connection to the X display; ending");
+    SayEnding(GetLastWords().displayLost);
 }
 
 }  // namespace standin
+
+extern "C" void standin_watch_display_connection(int fd)
+{
+    standin::WatchDisplayConnection(fd);
+}
+
+extern "C" int standin_hold_watchdog(int hold)
+{
+    using namespace standin;
+    StartWatchdog();
+    Hold& h = GetHold();
+    std::unique_lock<std::mutex> lock(h.mutex);
+    if (!hold || s_wake[1] < 0) {
+        h.wanted = false;
+        h.changed.notify_all();
+        return 0;
+    }
+    h.wanted = true;
+    const unsigned asked = ++h.asked;
+    h.changed.notify_all();
+    lock.unlock();
+    Wake();
+    lock.lock();
+    h.changed.wait(lock, [&h, asked] { return h.heldFor == asked; });
+    return h.ending ? 1 : 0;
+}

@@ -121,11 +121,16 @@ void SetLastError(const char* format, ...)
     va_end(args);
 }
 
+std::string SayLine(const std::string& message)
+{
+    return std::string(program_invocation_short_name) + ": " + message + "\n";
+}
+
 void Say(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    std::string line = std::string(program_invocation_short_name) + ": " + Format(format, args) + "\n";
+    std::string line = SayLine(Format(format, args));
     va_end(args);
     std::fputs(line.c_str(), stderr);
 }

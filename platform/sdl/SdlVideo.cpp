@@ -1,5 +1,6 @@
 #include "SdlVideo.h"
 
+#include <poll.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -63,14 +64,34 @@ int OnXError(Display*, XErrorEvent* error)
     return 0;
 }
 
+// Whether the server has hung up on the application's own connection: asked of the socket, since
+// another thread may be in Xlib on it.
+bool OwnConnectionHungUp()
+{
+    Display* display = nullptr;
+    {
+        Watched& watched = GetWatched();
+        std::lock_guard<std::mutex> lock(watched.mutex);
+        if (!watched.windows.empty())
+            display = watched.windows.front().first;
+    }
+    pollfd fd = {display ? ConnectionNumber(display) : -1, POLLRDHUP, 0};
+    return display && poll(&fd, 1, 0) == 1 && (fd.revents & (POLLHUP | POLLRDHUP | POLLERR));
+}
+
 int OnXConnectionLost(Display*)
 {
-    // Another thread (a video player's) met the loss first: the application's own thread meets
-    // it next, or the watchdog ends the process, while this one, which Xlib will not let go on,
-    // waits.
-    if (!pthread_equal(pthread_self(), s_mainThread))
+    // Another thread (a video player's) met the loss of its connection, which Xlib will not let
+    // go on: it waits here for ever. When only that connection went (another client killed the
+    // picture's window), its player gives up its track, so that the application is not left
+    // waiting for a movie that can no longer end. When the server itself has gone, the
+    // application's own thread meets the loss next, or the watchdog ends the process.
+    if (!pthread_equal(pthread_self(), s_mainThread)) {
+        if (!OwnConnectionHungUp())
+            VideoConnectionLost();
         for (;;)
             pause();
+    }
     SayDisplayLost();
     // A second loss met while the application saves ends the process at once.
     if (void (*handler)(void) = s_displayLost) {

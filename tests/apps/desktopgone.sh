@@ -4,7 +4,9 @@
 # another client destroys its window (window), or its hidden window, where it draws nothing
 # (hidden), or the server is killed (server). The program must
 # end by itself with exit status 0. Its output is left in HOME-DIR/out and HOME-DIR/err.
-#   desktopgone.sh PROGRAM HOME-DIR TERM|INT|HUP|window|hidden|server
+# picture: another client kills the connection of the movie the program plays (its picture's
+# window), which must end the movie ("movie finished") and nothing else; then it is sent SIGTERM.
+#   desktopgone.sh PROGRAM HOME-DIR TERM|INT|HUP|window|hidden|server|picture
 # SETTLE: seconds it runs first (6); READY: a pattern of the line on its output to wait for
 # before that (none); END_WITHIN: seconds it may take to end (60).
 set -u
@@ -34,6 +36,11 @@ case $how in
     window) xdotool windowclose "$window" ;;
     hidden) xdotool windowunmap "$window"; sleep 1; xdotool windowclose "$window" ;;
     server) kill -KILL "$server" ;;
+    picture)
+        timeout 60 xdotool search --sync --class '^mpv$' windowkill || { echo "no movie window"; exit 1; }
+        for _ in $(seq 100); do grep -q '^movie finished$' "$home/out" && break; sleep 0.1; done
+        grep -q '^movie finished$' "$home/out" || { echo "the movie did not end"; exit 1; }
+        kill -TERM "$pid" ;;
     *) kill -"$how" "$pid" ;;
 esac
 within=${END_WITHIN:-60}

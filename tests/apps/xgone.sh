@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test application on the desktop backend, ended as a desktop ends programs: by each end
 # signal, by another client destroying its window (shown, hidden and drawing nothing, or after a
-# movie has played in it), and by the X server going away. Each time the application's shutdown
+# movie has played in it), and by the X server going away. A movie whose own connection another
+# client kills ends at once, said in one line, and the application goes on. Each time the application's shutdown
 # slot runs (where the game keeps its level in progress), nothing of the X server's complaints
 # reaches the terminal, and the save area is left unlocked.
 #
@@ -16,6 +17,8 @@ make_scratch
 command -v ffmpeg > /dev/null || fail "ffmpeg is missing (scripts/install-deps installs it)"
 ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=25:duration=1" \
     -c:v mpeg4 "$work/archives/intro.mp4" || fail "ffmpeg could not make the test video"
+ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=25:duration=30" \
+    -c:v mpeg4 "$work/archives/long.mp4" || fail "ffmpeg could not make the long test video"
 
 # gone HOW: runs the application until it is ended that way; its save area is left unlocked and
 # no X error is said.
@@ -25,9 +28,13 @@ gone() {
     [ ! -e "$work/xdg/tessela/data/.lock" ] || fail "$1: the save area stays locked"
 }
 
-for how in TERM INT HUP window hidden movie; do
+for how in TERM INT HUP window hidden movie picture; do
     if [ "$how" = movie ]; then
         READY='^movie finished$' VORN_TESTAPP_MOVIE=intro.mp4 SETTLE=0.5 gone window
+    elif [ "$how" = picture ]; then
+        READY='^first frame$' VORN_TESTAPP_MOVIE=long.mp4 SETTLE=1 gone picture
+        grep -qxE "vorn-testapp: the movie stops: its picture lost its connection to the X display" \
+            "$work/xdg/err" || { cat "$work/xdg/err"; fail "picture: the movie's end not said"; }
     else
         SETTLE=1 gone "$how"
     fi

@@ -1,3 +1,4 @@
+#include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -293,4 +294,33 @@ TEST_F(Events, AWriteWhoseReaderHasGoneFailsInsteadOfEndingTheProcess)
     EXPECT_EQ(write(ends[1], "x", 1), -1);
     EXPECT_EQ(errno, EPIPE);
     close(ends[1]);
+}
+
+// The display's connection, watched as the desktop backend watches its X connection, is lost only
+// when the server hangs up on it: a connection its owner stops watching and then closes itself
+// (XCloseDisplay shuts it down) is not, even when the watchdog, held meanwhile, meets the change
+// and the hang-up in one wake-up; and a new connection watched ends the watch of a lost one.
+TEST(Watchdog, OnlyAHangUpOnTheWatchedConnectionIsTheDisplaysLoss)
+{
+    int first[2], second[2], third[2];
+    for (int* ends : {first, second, third})
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    standin_watch_display_connection(first[0]);
+    ASSERT_EQ(standin_hold_watchdog(1), 0);
+    standin_watch_display_connection(-1);
+    shutdown(first[0], SHUT_RDWR);
+    standin_hold_watchdog(0);
+    standin_watch_display_connection(second[0]);
+    EXPECT_EQ(standin_hold_watchdog(1), 0) << "a connection closed by its owner taken for a loss";
+    standin_hold_watchdog(0);
+
+    close(second[1]);
+    EXPECT_EQ(standin_hold_watchdog(1), 1) << "the server's hang-up not taken for a loss";
+    standin_hold_watchdog(0);
+    standin_watch_display_connection(third[0]);
+    EXPECT_EQ(standin_hold_watchdog(1), 0) << "a new connection left the lost one's ending standing";
+    standin_watch_display_connection(-1);
+    standin_hold_watchdog(0);
+    for (int fd : {first[0], first[1], second[0], third[0], third[1]})
+        close(fd);
 }

@@ -37,9 +37,11 @@
  * exit (NAVIGATOR_EXIT) at the next bps_get_event, as the tablet asks an application to end. One
  * that no bps_get_event takes within 3 s (a loop stuck in a driver, or a process still running 3 s
  * after its services stopped) ends the process directly, with one line on stderr, the save area's
- * lock file removed, and exit code 0; so does the loss of the desktop's display, when the process
- * has not ended 3 s later. From the first bps_initialize on, a write to a pipe or socket whose
- * reader has gone fails with EPIPE instead of raising SIGPIPE. */
+ * lock file removed, and the exit code of the signal that was not obeyed (128 + its number: 143
+ * for SIGTERM, 130 for SIGINT, 129 for SIGHUP). The loss of the desktop's display ends it the same
+ * way, with exit code 0, when the process has not ended 3 s later. From the first bps_initialize
+ * on, a write to a pipe or socket whose reader has gone fails with EPIPE instead of raising
+ * SIGPIPE. */
 #pragma once
 
 #include <stddef.h>
@@ -97,6 +99,15 @@ void standin_clock_advance(int ms);
 int standin_load_event_script(const char *path, char **message);
 /* 1 while a script has commands left. */
 int standin_event_script_running(void);
+
+/* Tests of the watchdog that ends a process as above. standin_watch_display_connection watches
+ * the file descriptor fd (a duplicate of it) as the desktop backend watches its X connection: a
+ * hang-up on it is the display's loss; -1 watches none. standin_hold_watchdog(1) returns once the
+ * watchdog has stopped before it looks at what woke it next, with 1 when an ending is pending then
+ * (an end signal not taken, or a watched connection that hung up), else 0; it looks at everything
+ * pending when standin_hold_watchdog(0) lets it go on. */
+void standin_watch_display_connection(int fd);
+int standin_hold_watchdog(int hold);
 
 /* The sandbox as bps_initialize prepares it: 0 on success (the working directory is the
  * sandbox), -1 otherwise (then nothing of it is left). */

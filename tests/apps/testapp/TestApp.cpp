@@ -6,7 +6,8 @@
 // Environment, for the tests of how a process ends:
 //   VORN_TESTAPP_MOVIE=NAME  plays the movie app/native/NAME first, silent, and reports
 //                            "movie finished" at its end
-//   VORN_TESTAPP_STALL=N     the Nth frame never ends, as a frame stuck in a driver would not
+//   VORN_TESTAPP_STALL=N     the Nth frame never ends, as a frame stuck in a driver would not,
+//                            and it holds stderr's lock meanwhile
 #include <unistd.h>
 
 #include <cmath>
@@ -72,6 +73,7 @@ public:
         }
         if (m_frames == m_stallFrame) {
             Report("stalled");
+            flockfile(stderr);
             for (;;)
                 pause();
         }

@@ -1,0 +1,351 @@
+#include "MpvPlayer.h"
+
+#include <chrono>
+#include <vector>
+
+#include "Application.h"
+#include "EventCore.h"
+#include "MpvLibrary.h"
+#include "PcmSink.h"
+#include "bps/mmrenderer.h"
+#include "standin/audio.h"
+#include "standin/standin.h"
+
+namespace standin {
+namespace {
+
+// How long attaching an input may take to open and probe the file.
+const std::chrono::seconds LOAD_TIMEOUT(5);
+// How long mpv may take to answer a value it is given; a player that does not answer has not
+// taken it.
+const std::chrono::seconds ANSWER_TIMEOUT(2);
+// While a track plays, its context reports its state this often: a client that waits for any
+// event of the renderer (a touch skipping a movie) hears from it soon.
+const double STATUS_INTERVAL_SECONDS = 0.1;
+// An answer not yet given (mpv's errors are negative).
+const int ASKED = 1;
+
+std::atomic<int> s_livePlayers{0};
+std::atomic<unsigned> s_connectionsLost{0};
+
+struct Retired {
+    std::mutex mutex;
+    std::vector<std::shared_ptr<Player>> players;  // their threads are joined once done
+};
+
+Retired& GetRetired()
+{
+    static Retired* s_retired = new Retired;
+    return *s_retired;
+}
+
+// The file is no longer held: a first load has failed, or a track that played has ended. Under the
+// player's lock.
+void EndTrack(Player& player)
+{
+    player.loaded = false;
+    if (player.load == Player::Load::PENDING) {
+        player.load = Player::Load::FAILED;
+        player.changed.notify_all();
+    } else if (player.playing) {
+        player.playing = false;
+        player.ended = true;
+        PushMediaStateForContext(player.context, MMR_STATE_STOPPED);
+    }
+}
+
+void RunEvents(Player* player)
+{
+    const MpvCalls& mpv = Mpv();
+    auto lastStatus = std::chrono::steady_clock::now();
+    bool shutdown = false;
+    for (;;) {
+        mpv_event* event = shutdown ? nullptr : mpv.wait_event(player->handle, STATUS_INTERVAL_SECONDS);
+        std::unique_lock<std::mutex> lock(player->mutex);
+        if (player->retired)
+            break;
+        if (shutdown) {
+            // mpv has gone on its own, or was given up; nothing more will come.
+            player->changed.wait(lock, [player] { return player->retired; });
+            break;
+        }
+        // Which connection was lost is not known here: every player that draws gives up (the
+        // application shows one movie at a time, and a server that has gone ends it anyway).
+        if (player->draws && s_connectionsLost.load() != player->connectionsLost) {
+            Say("the movie stops: its picture lost its connection to the X display");
+            shutdown = true;
+            player->gone = player->givenUp = true;
+            player->changed.notify_all();
+            EndTrack(*player);
+            continue;
+        }
+        switch (event->event_id) {
+        case MPV_EVENT_SET_PROPERTY_REPLY: {
+            auto answer = player->answers.find(event->reply_userdata);
+            if (answer != player->answers.end()) {
+                answer->second = event->error;
+                player->changed.notify_all();
+            }
+            break;
+        }
+        case MPV_EVENT_FILE_LOADED:
+            player->loaded = true;
+            if (player->load == Player::Load::PENDING) {
+                player->load = Player::Load::LOADED;
+                player->changed.notify_all();
+            }
+            break;
+        case MPV_EVENT_SHUTDOWN:
+            shutdown = true;
+            player->gone = true;
+            player->changed.notify_all();
+            [[fallthrough]];
+        case MPV_EVENT_END_FILE: {
+            auto end = static_cast<mpv_event_end_file*>(event->data);
+            // A playlist would go on to open what it names: a track is a media file itself.
+            if (end && end->reason == MPV_END_FILE_REASON_REDIRECT)
+                CommandAsync(*player, {"stop"});
+            EndTrack(*player);
+            break;
+        }
+        default:
+            break;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (player->playing && !player->paused &&
+            now - lastStatus >= std::chrono::duration<double>(STATUS_INTERVAL_SECONDS)) {
+            lastStatus = now;
+            PushMediaStateForContext(player->context, MMR_STATE_PLAYING);
+        }
+    }
+    // A player given up is left to its threads, which wait for ever (its handle is not freed).
+    if (!player->givenUp)
+        mpv.terminate_destroy(player->handle);
+    --s_livePlayers;
+    player->done = true;
+}
+
+// Players still shutting down when the process ends are waited for, so that mpv is not torn
+// down under them.
+struct ExitReaper {
+    ~ExitReaper() { Reap(true); }
+};
+
+bool SetOption(mpv_handle* handle, const char* name, const std::string& value)
+{
+    return Mpv().set_option_string(handle, name, value.c_str()) >= 0;
+}
+
+// Whether the machine has a sound device, as the mixer's output found: a machine without one is
+// told so in that output's one line, instead of mpv trying every sound system it knows, each
+// reporting on stderr what it did not find. The kind of the output the process opened last
+// answers; only before any was opened is a device opened (and closed) to ask.
+bool SoundDeviceAvailable()
+{
+    const standin_audio_sink opened = standin_audio_last_sink();
+    if (opened != STANDIN_AUDIO_SINK_NONE)
+        return opened == STANDIN_AUDIO_SINK_SDL;
+    static const bool s_probed = MakeSdlSink(PcmFormat{})->Kind() == STANDIN_AUDIO_SINK_SDL;
+    return s_probed;
+}
+
+}  // namespace
+
+Player::Player(mpv_handle* h, const std::string& name, const std::string& file, bool drawing)
+    : handle(h), context(name), path(file), draws(drawing), connectionsLost(s_connectionsLost.load())
+{
+    ++s_livePlayers;
+}
+
+void VideoConnectionLost()
+{
+    ++s_connectionsLost;
+}
+
+std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string& path)
+{
+    if (!LoadMpv())
+        return nullptr;
+    const MpvCalls& mpv = Mpv();
+    mpv_handle* handle = mpv.create();
+    if (!handle)
+        return nullptr;
+    // The renderer plays what it is given and nothing else: no configuration files, scripts,
+    // key bindings, on-screen controls or side files, and no files a track refers to. Clicks and
+    // keys on the picture go to the application's window underneath it.
+    static const char* const QUIET[][2] = {
+        {"config", "no"},           {"terminal", "no"},          {"idle", "yes"},
+        {"load-scripts", "no"},     {"ytdl", "no"},              {"osc", "no"},
+        {"input-default-bindings", "no"}, {"input-vo-keyboard", "no"}, {"input-cursor", "no"},
+        {"cursor-autohide", "no"},  {"sub-auto", "no"},          {"audio-file-auto", "no"},
+        {"cover-art-auto", "no"},   {"access-references", "no"}, {"ordered-chapters", "no"},
+        {"load-unsafe-playlists", "no"}, {"resume-playback", "no"}, {"force-window", "no"},
+    };
+    for (const auto& option : QUIET)
+        SetOption(handle, option[0], option[1]);
+
+    const bool headless = standin_get_backend() == STANDIN_BACKEND_HEADLESS;
+    const bool draws = setup.video && setup.videoWindow != 0;
+    bool ok = SetOption(handle, "pause", "yes");
+    // Without an output a track still plays its length (nothing to show or hear): mpv ends a
+    // file at once when it has no track to play.
+    if (!draws)
+        ok = ok && SetOption(handle, "vo", "null");
+    else {
+        // The window is an X11 one (on Wayland desktops through XWayland): mpv must draw through
+        // X11 too, or it would open a window of its own. Where GL is only a software renderer,
+        // mpv's plain X11 output draws for less.
+        SetOption(handle, "gpu-context", "x11egl");
+        ok = ok && SetOption(handle, "wid", std::to_string(setup.videoWindow)) &&
+             SetOption(handle, "vo", "gpu,x11");
+    }
+    if (!setup.audio || headless || !SoundDeviceAvailable())
+        ok = ok && SetOption(handle, "ao", "null");
+    else
+        // As the mixer does: a machine without a sound card plays on, silently.
+        ok = ok && SetOption(handle, "audio-fallback-to-null", "yes");
+    if (!setup.volume.empty())
+        ok = ok && SetOption(handle, "volume", setup.volume);
+    if (setup.speed > 0)
+        ok = ok && SetOption(handle, "speed", SpeedFactor(setup.speed));
+    if (!ok || mpv.initialize(handle) < 0) {
+        mpv.terminate_destroy(handle);
+        return nullptr;
+    }
+
+    auto player = std::make_shared<Player>(handle, setup.context, path, draws);
+    player->thread = std::thread(RunEvents, player.get());
+    if (!CommandAsync(*player, {"loadfile", path.c_str()})) {
+        std::lock_guard<std::mutex> lock(player->mutex);
+        player->load = Player::Load::FAILED;
+    }
+    return player;
+}
+
+bool WaitForLoad(Player& player)
+{
+    std::unique_lock<std::mutex> lock(player.mutex);
+    player.changed.wait_for(lock, LOAD_TIMEOUT,
+                            [&player] { return player.load != Player::Load::PENDING; });
+    return player.load == Player::Load::LOADED;
+}
+
+void Retire(std::shared_ptr<Player> player)
+{
+    static ExitReaper s_exitReaper;
+    if (!player)
+        return;
+    {
+        // Woken under the lock: the event thread destroys the handle once it sees the player
+        // retired, which it can only see after this.
+        std::lock_guard<std::mutex> lock(player->mutex);
+        player->retired = true;
+        player->playing = false;
+        player->changed.notify_all();
+        Mpv().wakeup(player->handle);
+    }
+    Retired& retired = GetRetired();
+    std::lock_guard<std::mutex> lock(retired.mutex);
+    retired.players.push_back(std::move(player));
+}
+
+void Reap(bool all)
+{
+    std::vector<std::shared_ptr<Player>> finished;
+    {
+        Retired& retired = GetRetired();
+        std::lock_guard<std::mutex> lock(retired.mutex);
+        for (auto it = retired.players.begin(); it != retired.players.end();) {
+            if (all || (*it)->done) {
+                finished.push_back(*it);
+                it = retired.players.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& player : finished)
+        if (player->thread.joinable())
+            player->thread.join();
+}
+
+int LivePlayers()
+{
+    return s_livePlayers.load();
+}
+
+bool SetPropertyAsync(Player& player, const char* name, const std::string& value)
+{
+    const char* text = value.c_str();
+    return Mpv().set_property_async(player.handle, 0, name, MPV_FORMAT_STRING, &text) >= 0;
+}
+
+bool CommandAsync(Player& player, std::initializer_list<const char*> words)
+{
+    std::vector<const char*> args(words);
+    args.push_back(nullptr);
+    return Mpv().command_async(player.handle, 0, args.data()) >= 0;
+}
+
+namespace {
+
+// Hands a property to mpv and waits for its answer: for ever (until mpv has gone), or for
+// ANSWER_TIMEOUT. True when mpv took the value.
+bool Ask(Player& player, const char* name, const std::string& value, bool forEver)
+{
+    uint64_t question;
+    {
+        std::lock_guard<std::mutex> lock(player.mutex);
+        if (player.gone)
+            return false;
+        question = player.nextQuestion++;
+        player.answers[question] = ASKED;
+    }
+    const char* text = value.c_str();
+    const bool sent =
+        Mpv().set_property_async(player.handle, question, name, MPV_FORMAT_STRING, &text) >= 0;
+    std::unique_lock<std::mutex> lock(player.mutex);
+    const auto answered = [&player, question] {
+        return player.answers[question] != ASKED || player.gone || player.retired;
+    };
+    if (sent && forEver)
+        player.changed.wait(lock, answered);
+    else if (sent)
+        player.changed.wait_for(lock, ANSWER_TIMEOUT, answered);
+    const int answer = player.answers[question];
+    player.answers.erase(question);
+    return sent && answer != ASKED && answer >= 0;
+}
+
+}  // namespace
+
+void SetPropertyNow(Player& player, const char* name, const std::string& value)
+{
+    // An answer comes once mpv has carried the change out; a player given up meanwhile (its output
+    // thread stopped for good, which mpv would wait for) lets the caller go on.
+    Ask(player, name, value, true);
+}
+
+bool SetPropertyAnswered(Player& player, const char* name, const std::string& value)
+{
+    return Ask(player, name, value, false);
+}
+
+bool SetPaused(Player& player, bool paused, bool answered)
+{
+    {
+        std::lock_guard<std::mutex> lock(player.mutex);
+        player.paused = paused;
+    }
+    const char* value = paused ? "yes" : "no";
+    return answered ? SetPropertyAnswered(player, "pause", value)
+                    : SetPropertyAsync(player, "pause", value);
+}
+
+std::string SpeedFactor(int speed)
+{
+    std::string fraction = std::to_string(1000 + speed % 1000).substr(1);
+    return std::to_string(speed / 1000) + "." + fraction;
+}
+
+}  // namespace standin
