@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the Ogg Vorbis source as a cached stream plays them: open over a memory
 // copy, read, seek and rewind; decode it whole into a memory buffer; and play it on a looping
-// mixer channel, which also converts its rate and channels.
+// mixer channel, which also converts its rate and channels. And through the page walk vorn-pak
+// makes instead of a decode.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "sound/AudioBuffer.h"
@@ -35,6 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > (1u << 20))
         return 0;
+    std::string why;
+    AudioOgg::CheckPages(data, size, why);
     SmartPtr<AudioSource> ogg = Open(data, size);
     if (!ogg)
         return 0;

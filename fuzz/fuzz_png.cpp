@@ -1,6 +1,8 @@
 // PNG bytes through the image loader factory, as every image of the game is loaded; without a GL
-// context the surface keeps its pixels in the upload buffer.
+// context the surface keeps its pixels in the upload buffer. And through the chunk walk that the
+// start-up's check and vorn-pak make instead of a decode.
 #include <cstdint>
+#include <string>
 
 #include "graphics/image/ImageLoader.h"
 #include "graphics/image/PngImageLoader.h"
@@ -11,6 +13,8 @@ using namespace Vorn;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    std::string why;
+    PngImageLoader::CheckChunks(data, size, why);
     SmartPtr<CachedFile> file(new CachedFile(data, static_cast<u32>(size), false));
     // Inputs another loader would take belong to the other targets.
     if (!PngImageLoader::CanLoad(file.Get()))
