@@ -1,9 +1,7 @@
 // Feeds arbitrary bytes to the Ogg Vorbis source as a cached stream plays them: open over a memory
 // copy, read, seek and rewind; decode it whole into a memory buffer; and play it on a looping
-// mixer channel, which also converts its rate and channels. And through the page walk vorn-pak
-// makes instead of a decode.
+// mixer channel, which also converts its rate and channels; and through the page walk.
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "sound/AudioBuffer.h"

@@ -1,8 +1,6 @@
 // PNG bytes through the image loader factory, as every image of the game is loaded; without a GL
-// context the surface keeps its pixels in the upload buffer. And through the chunk walk that the
-// start-up's check and vorn-pak make instead of a decode.
+// context the surface keeps its pixels in the upload buffer; and through the chunk walk.
 #include <cstdint>
-#include <string>
 
 #include "graphics/image/ImageLoader.h"
 #include "graphics/image/PngImageLoader.h"
