@@ -5,15 +5,21 @@
 // game needs to reach its first screen on frames of 2000 ms (counted here first, in process: the
 // splash's timers pass at once and only the work is measured), then asks it to exit.
 // Bare: vorn-bare-window, which initialises SDL and EGL, presents one cleared frame and exits.
-// Each round runs both, in alternating order; printed are each side's wall and CPU time (the
-// process and its threads, from the kernel's accounting) and the ratio game / bare as the median
-// of the rounds with its spread (lowest to highest).
+// Baseline (with --baseline): another build's game, with that build's own data, on the same
+// script. Each round runs every side, in rotating order; printed are each side's wall and CPU time
+// (the process and its threads, from the kernel's accounting) and the ratios game / bare (and
+// game / baseline) as the median of the rounds with its spread (lowest to highest) and the
+// number of rounds in which the ratio was below 1.
 // Libraries: every shared object the dynamic loader initialises in a run (LD_DEBUG=files), the
 // GL driver's included; whether libmpv is among them.
 //
-//   bench_startup [--game=PATH] [--rounds=N] [--single-threaded]
-// --game: another build's game executable (to compare builds); --single-threaded: llvmpipe
-// rasterises on the calling thread (LP_NUM_THREADS=0), steadier figures on a busy machine.
+//   bench_startup [--game=PATH] [--baseline=PATH [--baseline-data=DIR]] [--rounds=N] [--frames=N]
+//                 [--single-threaded]
+// --game: another build's game executable in place of this one's; --baseline: a game executable
+// to compare with, side by side, reading the archives in DIR (default: the data folder of its
+// build, PATH/../../data); --single-threaded: llvmpipe rasterises on the calling thread
+// (LP_NUM_THREADS=0), steadier figures on a busy machine; --frames: end after N frames instead
+// (1: the start-up to the first frame, which the archive checks precede).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +31,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -110,10 +117,12 @@ struct Setup {
     fs::path work;
     std::string game = VORN_GAME_BINARY;
     std::string bare = VORN_BARE_WINDOW;
-    std::vector<std::string> env;  // shared by both sides
+    std::string baseline;      // empty: no baseline
+    std::string baselineData;
+    std::vector<std::string> env;  // shared by every side
 };
 
-Run RunGame(const Setup& setup, int round, std::vector<std::string> extra = {})
+Run RunGame(const Setup& setup, int round, std::vector<std::string> extra = {}, const std::string& game = "")
 {
     const fs::path saves = setup.work / ("saves" + std::to_string(round));
     fs::remove_all(saves);
@@ -121,7 +130,7 @@ Run RunGame(const Setup& setup, int round, std::vector<std::string> extra = {})
     std::vector<std::string> env = setup.env;
     env.push_back("XDG_DATA_HOME=" + saves.string());
     env.insert(env.end(), extra.begin(), extra.end());
-    Run run = Spawn({setup.game}, env);
+    Run run = Spawn({game.empty() ? setup.game : game}, env);
     fs::remove_all(saves);
     return run;
 }
@@ -188,18 +197,21 @@ double Median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-void PrintRatio(const char* what, const std::vector<Run>& game, const std::vector<Run>& bare,
-                double Run::*field)
+void PrintRatio(const char* what, const char* name, const std::vector<Run>& game, const char* otherName,
+                const std::vector<Run>& other, double Run::*field)
 {
     std::vector<double> g, b, ratios;
     for (size_t i = 0; i < game.size(); ++i) {
         g.push_back(game[i].*field);
-        b.push_back(bare[i].*field);
-        ratios.push_back(game[i].*field / bare[i].*field);
+        b.push_back(other[i].*field);
+        ratios.push_back(game[i].*field / other[i].*field);
     }
     std::sort(ratios.begin(), ratios.end());
-    std::printf("  %-4s game %7.1f ms, bare %6.1f ms: game / bare = %.2f x (spread %.2f to %.2f)\n",
-                what, Median(g), Median(b), Median(ratios), ratios.front(), ratios.back());
+    const long below = std::count_if(ratios.begin(), ratios.end(), [](double r) { return r < 1; });
+    std::printf("  %-4s %s %7.1f ms, %s %7.1f ms: %s / %s = %.2f x (spread %.2f to %.2f; below 1 in %ld "
+                "of %zu)\n",
+                what, name, Median(g), otherName, Median(b), name, otherName, Median(ratios), ratios.front(),
+                ratios.back(), below, ratios.size());
 }
 
 }  // namespace
@@ -208,24 +220,36 @@ int main(int argc, char** argv)
 {
     Setup setup;
     int rounds = 7;
+    int frames = 0;
     bool single = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--game=", 7) == 0)
             setup.game = argv[i] + 7;
         else if (std::strncmp(argv[i], "--rounds=", 9) == 0)
             rounds = std::max(1, std::atoi(argv[i] + 9));
+        else if (std::strncmp(argv[i], "--frames=", 9) == 0)
+            frames = std::max(1, std::atoi(argv[i] + 9));
+        else if (std::strncmp(argv[i], "--baseline=", 11) == 0)
+            setup.baseline = argv[i] + 11;
+        else if (std::strncmp(argv[i], "--baseline-data=", 16) == 0)
+            setup.baselineData = argv[i] + 16;
         else if (std::strcmp(argv[i], "--single-threaded") == 0)
             single = true;
         else {
-            std::fprintf(stderr, "usage: %s [--game=PATH] [--rounds=N] [--single-threaded]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--game=PATH] [--baseline=PATH [--baseline-data=DIR]] [--rounds=N] "
+                         "[--frames=N] [--single-threaded]\n",
                          argv[0]);
             return 64;
         }
     }
+    if (!setup.baseline.empty() && setup.baselineData.empty())
+        setup.baselineData = (fs::absolute(setup.baseline).parent_path().parent_path() / "data").string();
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     if (single)
         setenv("LP_NUM_THREADS", "0", 1);
-    const int frames = FramesToFirstScreen();
+    if (frames == 0)
+        frames = FramesToFirstScreen();
     if (frames == 0) {
         std::fprintf(stderr, "%s: the game did not reach its first screen\n", argv[0]);
         return 1;
@@ -242,28 +266,37 @@ int main(int argc, char** argv)
     if (single)
         setup.env.push_back("LP_NUM_THREADS=0");
 
-    std::vector<Run> game, bare;
+    struct Side {
+        const char* name;
+        std::function<Run(int round)> run;
+        std::vector<Run> runs;
+    };
+    std::vector<Side> sides = {{"game", [&](int round) { return RunGame(setup, round); }, {}},
+                               {"bare", [&](int) { return RunBare(setup); }, {}}};
+    if (!setup.baseline.empty())
+        sides.push_back({"baseline", [&](int round) {
+            return RunGame(setup, round, {"VORN_DATA_DIR=" + setup.baselineData}, setup.baseline);
+        }, {}});
     for (int round = 0; round < rounds; ++round) {
-        Run g, b;
-        if (round % 2 == 0) {
-            g = RunGame(setup, round);
-            b = RunBare(setup);
-        } else {
-            b = RunBare(setup);
-            g = RunGame(setup, round);
+        for (size_t i = 0; i < sides.size(); ++i) {
+            Side& side = sides[(i + static_cast<size_t>(round)) % sides.size()];
+            const Run run = side.run(round);
+            if (!run.ok) {
+                std::fprintf(stderr, "%s: the %s run failed\n", argv[0], side.name);
+                fs::remove_all(setup.work);
+                return 1;
+            }
+            side.runs.push_back(run);
         }
-        if (!g.ok || !b.ok) {
-            std::fprintf(stderr, "%s: the %s run failed\n", argv[0], g.ok ? "bare" : "game");
-            fs::remove_all(setup.work);
-            return 1;
-        }
-        game.push_back(g);
-        bare.push_back(b);
     }
-    std::printf("Start-up to the first screen (%d frames of %d ms), %s rasteriser, %d rounds:\n",
-                frames, LONG_FRAME_MS, single ? "single-threaded" : "threaded", rounds);
-    PrintRatio("wall", game, bare, &Run::wall);
-    PrintRatio("CPU", game, bare, &Run::cpu);
+    std::printf("Start-up to %s (%d frames of %d ms), %s rasteriser, %d rounds:\n",
+                frames == 1 ? "the first frame" : "the first screen", frames, LONG_FRAME_MS,
+                single ? "single-threaded" : "threaded", rounds);
+    for (size_t other = 1; other < sides.size(); ++other) {
+        for (double Run::*field : {&Run::wall, &Run::cpu})
+            PrintRatio(field == &Run::wall ? "wall" : "CPU", sides[0].name, sides[0].runs, sides[other].name,
+                       sides[other].runs, field);
+    }
     std::printf("Loaded in a run:\n");
     CountLibraries(setup, "game", [&](std::vector<std::string> extra) {
         return RunGame(setup, rounds, std::move(extra));

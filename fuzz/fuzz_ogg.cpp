@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the Ogg Vorbis source as a cached stream plays them: open over a memory
 // copy, read, seek and rewind; decode it whole into a memory buffer; and play it on a looping
-// mixer channel, which also converts its rate and channels.
+// mixer channel, which also converts its rate and channels; and through the page walk.
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > (1u << 20))
         return 0;
+    std::string why;
+    AudioOgg::CheckPages(data, size, why);
     SmartPtr<AudioSource> ogg = Open(data, size);
     if (!ogg)
         return 0;

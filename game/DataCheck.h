@@ -1,9 +1,11 @@
 // The start-up's check of the members of the game's archives that it cannot be played or read
 // without: the text table of every language and every level file in the common archive, every
-// atlas and every theme's fonts in the archive of the base size. Each is read whole and decoded
-// (descriptions parsed, images decoded, levels validated) before anything is drawn, so that a
-// damaged one ends the start rather than showing raw text keys or wrong pictures. The images and
-// sounds the game can do without are left to their loading, which says a damaged one and goes on.
+// atlas and every theme's fonts in the archive of the base size. Each is read whole and checked
+// (descriptions parsed, levels validated, the atlases' PNG pictures by their chunks' CRCs, which
+// costs a small part of the decode their loading stage makes of them anyway) before anything is
+// drawn, so that a damaged one ends the start rather than showing raw text keys or wrong
+// pictures. The images and sounds the game can do without are left to their loading, which says
+// a damaged one and goes on.
 #pragma once
 
 namespace DataCheck {

@@ -1,6 +1,7 @@
 #include "sound/AudioOgg.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include <tremor/ivorbisfile.h>
 
+#include "base/ByteReader.h"
 #include "vfs/CachedFile.h"
 
 namespace Vorn {
@@ -167,7 +169,75 @@ u32 ToBytes(ogg_int64_t samples, u32 frameBytes)
     return static_cast<u32>(samples) * frameBytes;
 }
 
+// Ogg's page CRC: polynomial 0x04c11db7 taken most significant bit first, starting from 0, with
+// no final inversion (unlike zlib's).
+u32 OggCrc(u32 crc, const u8* data, size_t size)
+{
+    static const std::array<u32, 256> TABLE = [] {
+        std::array<u32, 256> table{};
+        for (u32 i = 0; i < 256; ++i) {
+            u32 r = i << 24;
+            for (int k = 0; k < 8; ++k)
+                r = (r & 0x80000000u) ? (r << 1) ^ 0x04c11db7u : r << 1;
+            table[i] = r;
+        }
+        return table;
+    }();
+    for (size_t i = 0; i < size; ++i)
+        crc = (crc << 8) ^ TABLE[(crc >> 24) ^ data[i]];
+    return crc;
+}
+
 } // namespace
+
+bool AudioOgg::CheckPages(const u8* data, size_t size, std::string& why)
+{
+    // A page: "OggS", version (at 4), flags (at 5), granule position (8 bytes), serial, sequence
+    // number, CRC (at 22), the segment count (at 26), the segment table, then the body the table
+    // sizes.
+    const size_t HEADER = 27;
+    const size_t CRC_AT = 22;
+    const u8 END_OF_STREAM = 0x04; // in the flags at 5
+    static const u8 ZEROS[4] = {};
+    if (size == 0) {
+        why = "it holds no Ogg page";
+        return false;
+    }
+    for (size_t at = 0; at < size;) {
+        const u8* page = data + at;
+        const std::string where = " at byte " + std::to_string(at);
+        if (size - at < HEADER || std::memcmp(page, "OggS", 4) != 0 || page[4] != 0) {
+            why = "no Ogg page starts" + where;
+            return false;
+        }
+        const size_t segments = page[26];
+        if (size - at - HEADER < segments) {
+            why = "its Ogg page" + where + " is cut short";
+            return false;
+        }
+        size_t length = HEADER + segments;
+        for (size_t i = 0; i < segments; ++i)
+            length += page[HEADER + i];
+        if (size - at < length) {
+            why = "its Ogg page" + where + " is cut short";
+            return false;
+        }
+        u32 crc = OggCrc(0, page, CRC_AT);
+        crc = OggCrc(crc, ZEROS, sizeof(ZEROS));
+        crc = OggCrc(crc, page + CRC_AT + 4, length - CRC_AT - 4);
+        if (crc != LoadLE32(page + CRC_AT)) {
+            why = "its Ogg page" + where + " fails its CRC";
+            return false;
+        }
+        at += length;
+        // The last page ends the stream: a file cut after a page would pass for whole otherwise.
+        if (at == size && !(page[5] & END_OF_STREAM)) {
+            why = "its last Ogg page does not end the stream (it is cut short)";
+            return false;
+        }
+    }
+    return true;
+}
 
 AudioOgg::AudioOgg()
     : m_decoder(nullptr), m_formatChanged(false), m_leadOffset(0), m_partialBytes(0), m_partialOffset(0)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/SmartPtr.h"
@@ -19,6 +20,13 @@ public:
     // stream of other than one or two channels, or one whose first audio does not decode (a
     // damaged setup header, on which the decoder's seeking would fault). Count 0.
     static AudioOgg* Open(const SmartPtr<File>& file);
+    // Checks an Ogg stream held whole in memory without decoding it: from its first byte to its
+    // last, page after page, each with its capture pattern, version 0, its segment table and body
+    // inside the data, and a CRC that matches, the last one marked as the end of the stream. On
+    // failure, why says what is wrong. Stricter than the decoder, which skips bytes between pages
+    // and does not miss every lost page (a sound's first audio page), so that a raw copy is known
+    // whole.
+    static bool CheckPages(const u8* data, size_t size, std::string& why);
     ~AudioOgg() override;
 
     // Decodes until bytes are delivered or the stream ends. A hole in the data (lost pages) is

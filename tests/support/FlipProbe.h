@@ -26,6 +26,7 @@ struct FlipCounts {
     uint64_t bytes = 0; // of the archive file in the region
     int tries = 0;
     int outcomes[OUTCOMES] = {}; // each try counts once among the NOW_ and once among the OLD_
+    int extractSilent = 0; // tries after which vorn-pak extract would write a member changed or drop it unsaid
 };
 
 // Flips `samples` bits, at positions drawn from seed, in each region of the archive at path: one

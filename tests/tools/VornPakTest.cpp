@@ -10,11 +10,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "pakwriter/BlockFileWriter.h"
+#include "support/ImageEncode.h"
 #include "support/Sandbox.h"
+#include "support/SoundSupport.h"
+#include "vfs/PakMount.h"
 
 namespace {
 
@@ -205,6 +209,52 @@ TEST_F(VornPakTest, BrokenArchivesGetOneLineAndStatusOne)
     ExpectRefusal(Run({"create", m_dir / "src/levels/inside.pak", m_dir / "src"}), "inside");
     EXPECT_FALSE(VornTest::Exists(m_dir / "src/levels/inside.pak"));
     EXPECT_FALSE(VornTest::Exists(m_dir / "out/texts/en.xml"));
+}
+
+// One bit flipped in the middle of each block after the directory's, one block at a time: extract
+// names every file the flip reached (every file sharing a coded block; the PNG or Ogg file a raw
+// block's flip lands in) and does not write it, writes every other one as it was, and exits 1 when
+// it named any.
+TEST_F(VornPakTest, ExtractNamesEveryDamagedFileAndWritesTheOthers)
+{
+    for (int i = 0; i < 6; ++i)
+        VornTest::WriteBytes(m_dir / ("src/a/t" + std::to_string(i) + ".xml"), VornTest::TextBytes(1500, i));
+    VornTest::WriteBytes(m_dir / "src/b.png", VornTest::EncodePngRgb(48, 48, VornTest::RandomBytes(6912, 4), false));
+    ASSERT_TRUE(VornTest::MakeOggTone(m_dir / "src/c.ogg", "--seconds 1"));
+    const std::string path = m_dir / "out.pak";
+    ASSERT_EQ(Run({"create", path, m_dir / "src", "--block-size", "4K"}).status, 0);
+    Vorn::SmartPtr<Vorn::PakMount> pak(new Vorn::PakMount(path.c_str(), "", 0, Vorn::PakMount::NATIVE_PATH));
+    Vorn::CompressedFile container;
+    ASSERT_TRUE(pak->IsValid() && container.OpenNative(path.c_str()));
+    std::set<std::string> said;
+    for (Vorn::u32 b = 1; b < container.GetBlockCount(); ++b) {
+        Vorn::u64 at = 0;
+        Vorn::u32 stored = 0;
+        bool coded = false;
+        container.GetBlockStorage(b, at, stored, coded);
+        std::vector<uint8_t> bad = VornTest::ReadBytes(path);
+        bad[at + stored / 2] ^= 0x08;
+        VornTest::WriteBytes(m_dir / "bad.pak", bad);
+        const std::string out = m_dir / ("out" + std::to_string(b));
+        const Result r = Run({"extract", m_dir / "bad.pak", out});
+        const Vorn::u64 start = b * 4096ull, hit = start + stored / 2; // in the content, for a raw block
+        for (Vorn::u32 i = 0; i < pak->GetEntryCount(); ++i) {
+            const Vorn::PakMount::Entry& e = *pak->GetEntry(i);
+            const std::string name = pak->GetName(e);
+            const bool reached = coded ? e.dataOffset < start + 4096 && e.dataOffset + e.size > start
+                                       : e.dataOffset <= hit && hit < e.dataOffset + e.size;
+            // Every source file holds bytes: an empty result is a file not written.
+            EXPECT_EQ(VornTest::ReadBytes(out + "/" + name),
+                      reached ? std::vector<uint8_t>() : VornTest::ReadBytes(m_dir / ("src/" + name)))
+                << name << " after a flip in block " << b << ": " << r.err;
+            EXPECT_EQ(r.err.find(name + " is damaged") != std::string::npos, reached) << r.err;
+            if (reached)
+                said.insert(name);
+        }
+        EXPECT_EQ(r.status, r.err.empty() ? 0 : 1) << r.err; // the files named, when any
+    }
+    // The files in the directory's block aside, every kind was hit, texts sharing a coded block.
+    EXPECT_TRUE(said.count("b.png") && said.count("c.ogg") && said.size() >= 5) << testing::PrintToString(said);
 }
 
 TEST_F(VornPakTest, ExtractNeverWritesOutsideTheOutputDirectory)

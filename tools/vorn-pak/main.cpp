@@ -1,5 +1,6 @@
 // vorn-pak: create, list and extract pak archives.
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "base/SmartPtr.h"
+#include "graphics/image/PngImageLoader.h"
 #include "pakwriter/PakWriter.h"
+#include "sound/AudioOgg.h"
 #include "vfs/PakMount.h"
 #include "vfs/Vfs.h"
 
@@ -41,7 +44,12 @@ const char* const HELP =
     "  extract PAK OUTDIR [NAME...]\n"
     "                       write every file (or the named ones) below OUTDIR, made when\n"
     "                       missing; nothing is written through a symbolic link below OUTDIR\n"
-    "                       (such a file is refused) and nothing outside it\n"
+    "                       (such a file is refused) and nothing outside it; each file is\n"
+    "                       checked as the engine reads it: a compressed block that does not\n"
+    "                       decode, a PNG whose chunk CRCs fail, an Ogg stream whose page CRCs\n"
+    "                       fail (files named .png or .ogg, or starting like one); each damaged\n"
+    "                       file is named and not written, the others are, and the exit\n"
+    "                       status is 1\n"
     "\n"
     "Names are looked up without regard to case. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
@@ -225,6 +233,38 @@ bool WriteBelow(int root, const std::string& rootName, const std::string& name,
     return ok;
 }
 
+// The formats that carry checksums of their own, known by the name's ending or by the first bytes.
+struct CheckedFormat {
+    const char* ending;
+    const char* signature;
+    size_t signatureSize;
+    bool (*check)(const Vorn::u8* data, size_t size, std::string& why);
+};
+
+const CheckedFormat CHECKED_FORMATS[] = {
+    {".png", "\x89PNG\r\n\x1a\n", 8, &Vorn::PngImageLoader::CheckChunks},
+    {".ogg", "OggS", 4, &Vorn::AudioOgg::CheckPages},
+};
+
+bool EndsWithNoCase(const std::string& text, const char* ending)
+{
+    const size_t n = std::strlen(ending);
+    return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, ending) == 0;
+}
+
+// Whether the bytes of a file named name pass the checks of its format; why says what failed.
+bool CheckContent(const std::string& name, const std::vector<char>& data, std::string& why)
+{
+    const Vorn::u8* bytes = reinterpret_cast<const Vorn::u8*>(data.data());
+    for (const CheckedFormat& format : CHECKED_FORMATS) {
+        const bool starts = data.size() >= format.signatureSize &&
+                            std::memcmp(bytes, format.signature, format.signatureSize) == 0;
+        if (starts || EndsWithNoCase(name, format.ending))
+            return format.check(bytes, data.size(), why);
+    }
+    return true;
+}
+
 bool ReadEntry(const std::string& name, std::vector<char>& data)
 {
     Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(name.c_str()));
@@ -343,17 +383,24 @@ int Extract(const std::vector<std::string>& args)
     int result = 0;
     for (const std::string& requested : names) {
         // Write under the archive's own spelling of the name.
-        std::string name = pak->GetName(*pak->FindEntry(requested.c_str()));
+        const Vorn::PakMount::Entry& entry = *pak->FindEntry(requested.c_str());
+        std::string name = pak->GetName(entry);
         if (!IsSafeName(name)) {
             result = Fail(args[0] + ": refusing to extract \"" + name + "\" (leaves the output directory)");
             break;
         }
-        // The archive says what it finds damaged itself, once, naming the member.
+        // A damaged file is said once by the archive, naming it, and skipped: the others are
+        // still written, those sharing its damaged block included, each said in turn.
+        std::string why;
         if (!ReadEntry(name, data)) {
-            result = pak->IsReportedDamaged(*pak->FindEntry(name.c_str()))
-                         ? EXIT_FAILED
-                         : Fail(args[0] + ": " + name + ": cannot be read");
-            break;
+            result = pak->IsReportedDamaged(entry) ? EXIT_FAILED
+                                                   : Fail(args[0] + ": " + name + ": cannot be read");
+            continue;
+        }
+        if (!CheckContent(name, data, why)) {
+            pak->ReportDamage(entry, why.c_str());
+            result = EXIT_FAILED;
+            continue;
         }
         if (!WriteBelow(root, args[1], name, data, error)) {
             result = Fail(error);

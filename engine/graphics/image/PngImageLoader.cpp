@@ -1,8 +1,10 @@
 #include "graphics/image/PngImageLoader.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,6 +106,21 @@ bool GuardedReadEnd(png_structp png, png_infop info)
     return true;
 }
 
+u32 LoadBE32(const u8* p)
+{
+    return (static_cast<u32>(p[0]) << 24) | (static_cast<u32>(p[1]) << 16) | (static_cast<u32>(p[2]) << 8) |
+           p[3];
+}
+
+bool IsChunkType(const u8* type)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (!((type[i] >= 'A' && type[i] <= 'Z') || (type[i] >= 'a' && type[i] <= 'z')))
+            return false;
+    }
+    return true;
+}
+
 PixelFormat FormatOf(const PngHeader& header)
 {
     switch (header.colorType) {
@@ -141,6 +158,48 @@ bool PngImageLoader::CanLoad(SeekableStream* stream)
 {
     png_byte signature[4];
     return stream->Read(signature, 4) == 4 && png_sig_cmp(signature, 0, 4) == 0;
+}
+
+bool PngImageLoader::CheckChunks(const u8* data, size_t size, std::string& why)
+{
+    static const u8 SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    // A chunk: u32 length (big-endian, below 2^31), four letters of type, the data, and the CRC
+    // of type and data.
+    const size_t FRAME = 12;
+    if (size < sizeof(SIGNATURE) || std::memcmp(data, SIGNATURE, sizeof(SIGNATURE)) != 0) {
+        why = "it does not start with the PNG signature";
+        return false;
+    }
+    for (size_t at = sizeof(SIGNATURE);;) {
+        const std::string where = " at byte " + std::to_string(at);
+        if (size - at < FRAME) {
+            why = "its PNG chunks end before the end chunk";
+            return false;
+        }
+        const u32 length = LoadBE32(data + at);
+        const u8* type = data + at + 4;
+        if (length > 0x7fffffffu || length > size - at - FRAME) {
+            why = "its PNG chunk" + where + " runs past the end";
+            return false;
+        }
+        if (!IsChunkType(type)) {
+            why = "its PNG chunk" + where + " has no valid type";
+            return false;
+        }
+        const std::string name(reinterpret_cast<const char*>(type), 4);
+        if (at == sizeof(SIGNATURE) && name != "IHDR") {
+            why = "its first PNG chunk is not IHDR";
+            return false;
+        }
+        const uLong crc = crc32(crc32(0, Z_NULL, 0), type, static_cast<uInt>(4 + length));
+        if (crc != LoadBE32(type + 4 + length)) {
+            why = "its PNG chunk " + name + where + " fails its CRC";
+            return false;
+        }
+        at += FRAME + length;
+        if (name == "IEND")
+            return true;
+    }
 }
 
 Surface* PngImageLoader::Load()

@@ -1,6 +1,8 @@
 // PNG images through libpng, decoded row by row straight into the pixel rows.
 #pragma once
 
+#include <string>
+
 #include "graphics/image/ImageLoader.h"
 
 struct png_struct_def;
@@ -19,6 +21,13 @@ public:
 
     // True when the stream starts with the first four bytes of the PNG signature.
     static bool CanLoad(SeekableStream* stream);
+
+    // Checks a PNG held whole in memory without inflating it: the signature, then chunks that lie
+    // inside the data, IHDR first, up to and including IEND, each with a CRC that matches. What
+    // follows IEND is not looked at (libpng never reads it). On failure, why says what is wrong.
+    // For a raw copy that stands in for a decode: a flipped bit anywhere up to IEND fails a CRC
+    // or the chunk walk, though a malformed image with good CRCs passes.
+    static bool CheckChunks(const u8* data, size_t size, std::string& why);
 
     Surface* Load() override;
 

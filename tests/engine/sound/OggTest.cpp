@@ -428,4 +428,15 @@ TEST_F(OggSource, DamageTheDecoderFindsIsToldToTheFile)
     flipped = stereo;
     flipped[pages[0].start + pages[0].header + 3] ^= 0x04;
     EXPECT_EQ(decode(flipped), std::make_pair(false, std::set<std::string>{"it does not open as Ogg Vorbis"}));
+
+    // The page walk, which decodes nothing, refuses every flipped bit and every cut, also where
+    // the decoder notices nothing.
+    std::string why;
+    EXPECT_TRUE(AudioOgg::CheckPages(stereo.data(), stereo.size(), why)) << why;
+    for (size_t at = 0; at < stereo.size(); at += at < 256 ? 1 : 97) {
+        flipped = stereo;
+        flipped[at] ^= static_cast<uint8_t>(1u << (at % 8));
+        EXPECT_FALSE(AudioOgg::CheckPages(flipped.data(), flipped.size(), why)) << at;
+        EXPECT_FALSE(AudioOgg::CheckPages(stereo.data(), at, why)) << at;
+    }
 }

@@ -188,9 +188,11 @@ TEST(PngLoader, DamagedFilesYieldNothing)
     ASSERT_TRUE(Decode(good));
 
     // Cut anywhere before the end chunk: the image is incomplete.
+    std::string why;
     for (size_t n = 0; n + 12 < good.size(); n += (n < 64 ? 1 : 7)) {
         const Bytes8 cut(good.begin(), good.begin() + n);
         EXPECT_FALSE(Decode(cut)) << "cut at " << n;
+        EXPECT_FALSE(PngImageLoader::CheckChunks(cut.data(), cut.size(), why)) << "cut at " << n;
     }
     // A flipped byte inside the image data fails its checksum.
     Bytes8 flipped(good);
@@ -230,7 +232,8 @@ TEST(PngLoader, OversizedHeadersAreRefusedBeforeAllocation)
 // Every chunk's CRC is the only check a PNG stored raw in an archive has. One flipped bit
 // anywhere after the signature, in a critical or an ancillary chunk (here the transparency),
 // either leaves the pixels as they were or refuses the image and tells the stream why, with
-// libpng's message; the pixels never come out different.
+// libpng's message; the pixels never come out different. The chunk walk, which inflates nothing,
+// refuses every one of them, the end chunk's too.
 TEST(PngLoader, AnyFlippedBitIsRefusedAndSaidOrChangesNothing)
 {
     struct RecordingFile : CachedFile {
@@ -244,10 +247,13 @@ TEST(PngLoader, AnyFlippedBitIsRefusedAndSaidOrChangesNothing)
     params.transparency = {0, 128, 255};
     const Bytes8 good = EncodePng(params);
     const Bytes8 expected = VornTest::Bytes(*Decode(good));
+    std::string why;
+    EXPECT_TRUE(PngImageLoader::CheckChunks(good.data(), good.size(), why)) << why;
     int refused = 0;
     for (size_t at = 8; at < good.size(); ++at) {
         Bytes8 bad(good);
         bad[at] ^= static_cast<u8>(1u << (at % 8));
+        EXPECT_FALSE(PngImageLoader::CheckChunks(bad.data(), bad.size(), why)) << at;
         SmartPtr<RecordingFile> file(new RecordingFile(bad.data(), static_cast<u32>(bad.size()), true));
         SmartPtr<ImageLoader> loader(ImageLoader::GetLoader(file.Get()));
         ASSERT_TRUE(loader) << at;
