@@ -290,13 +290,13 @@ TEST_F(WaveSource, PlaysThroughTheMixer)
 }
 
 // One run for every file, since each start of python3 or ffmpeg can cost seconds on a busy
-// machine. The job list (argv[1]) has tab-separated lines. "awkward SRC DST PAD" turns a WAV file
-// into the awkward layouts other writers use: a JUNK chunk before the format, odd-sized chunks
-// each followed by its pad byte (PAD, in hex), a fact chunk, and a data chunk ending in half a
-// frame. "read PATH BASE" reads a WAV file as the references do: BASE.ffmpeg gets ffmpeg's signed
-// 16-bit samples and BASE.info the channels and rate it found (one ffmpeg run reads every file,
-// each input to its own 16-bit WAV), and BASE.wave gets Python's wave module's samples (8-bit
-// ones widened as (b - 128) << 8) where it reads the file at all.
+// machine. The jobs come on stdin, one a line, tab-separated. "awkward SRC DST PAD" turns a WAV
+// file into the awkward layouts other writers use: a JUNK chunk before the format, odd-sized
+// chunks each followed by its pad byte (PAD, in hex), a fact chunk, and a data chunk ending in
+// half a frame. "read PATH BASE" reads a WAV file as the references do: BASE.ffmpeg gets ffmpeg's
+// signed 16-bit samples and BASE.info the channels and rate it found (one ffmpeg run reads every
+// file, each input to its own 16-bit WAV), and BASE.wave gets Python's wave module's samples
+// (8-bit ones widened as (b - 128) << 8) where it reads the file at all.
 const char* const WAV_TOOL = R"(
 import struct, subprocess, sys, wave
 def chunks(d):
@@ -317,7 +317,7 @@ def awkward(source, target, pad):
             b = b[:len(b) - frame // 2] if frame > 1 else b + b'\x80'
         out += put(i, b)
     open(target, 'wb').write(b'RIFF' + struct.pack('<I', len(out) + 4) + b'WAVE' + out)
-jobs = [line.rstrip('\n').split('\t') for line in open(sys.argv[1])]
+jobs = [line.rstrip('\n').split('\t') for line in sys.stdin]
 for job in jobs:
     if job[0] == 'awkward':
         awkward(job[1], job[2], bytes([int(job[3], 16)]))
@@ -343,14 +343,6 @@ for path, base in reads:
     open(base + '.wave', 'wb').write(data)
 )";
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    ASSERT_TRUE(file) << path;
-    std::fputs(text.c_str(), file);
-    std::fclose(file);
-}
-
 // WAV files made by sox and ffmpeg at many rates, mono and stereo, 8 and 16 bits, plain and
 // extensible, with LIST, JUNK and fact chunks, odd chunks padded with 0 or with another byte and a
 // trailing half frame, and the WAV files of Debian packages: the engine, ffmpeg and Python's wave
@@ -361,7 +353,10 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
     const std::string made = sandbox.Path() + "/" + VornTest::Sandbox::Native("made");
     std::filesystem::create_directories(made);
     const std::string tool = sandbox.Path() + "/wavtool.py";
-    WriteText(tool, WAV_TOOL);
+    std::FILE* script = std::fopen(tool.c_str(), "w");
+    ASSERT_TRUE(script);
+    std::fputs(WAV_TOOL, script);
+    std::fclose(script);
     const auto quoted = [](const std::string& path) { return "'" + path + "'"; };
 
     // Each sox file is one run of sox; one ffmpeg run writes all of its files, each input (a
@@ -420,9 +415,10 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
     ASSERT_GE(debian, 30u) << "the WAV files of alsa-utils and sound-icons are missing: run scripts/install-deps";
     for (const std::string& path : paths)
         jobs += "read\t" + path + "\t" + sandbox.Path() + "/" + std::filesystem::path(path).filename().string() + "\n";
-    const std::string jobList = sandbox.Path() + "/jobs.txt";
-    WriteText(jobList, jobs);
-    ASSERT_EQ(std::system(("python3 " + quoted(tool) + " " + quoted(jobList)).c_str()), 0);
+    std::FILE* python = popen(("python3 " + quoted(tool)).c_str(), "w");
+    ASSERT_TRUE(python);
+    std::fputs(jobs.c_str(), python);
+    ASSERT_EQ(pclose(python), 0);
 
     ASSERT_TRUE(Vfs::MountNative("made/", "made/", 0));
     size_t byWave = 0;
