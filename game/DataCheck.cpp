@@ -1,5 +1,6 @@
 #include "DataCheck.h"
 
+#include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -42,7 +43,7 @@ Vorn::SmartPtr<Vorn::File> OpenNeeded(const NarrowString& path)
         EntryOf(path, &pak);
         const std::string where = pak ? pak->GetArchiveName() : "the game's archives";
         const char* mountPoint = pak ? pak->GetMountPoint() : "";
-        std::fprintf(stderr, "tessela: %s: %s is missing\n", where.c_str(),
+        std::fprintf(stderr, "%s: %s: %s is missing\n", program_invocation_short_name, where.c_str(),
                      path.c_str() + std::string(mountPoint).size());
     }
     return file;

@@ -29,7 +29,7 @@ if [ "$mode" = headless ]; then
     VORN_PLATFORM=headless "$app" "$work/noise.mp4" > "$work/out" 2> "$work/err"
     status=$?
     [ "$status" -eq 2 ] || { cat "$work/out" "$work/err"; fail "a file that is no movie: exit status $status"; }
-    grep -q ": cannot play noise.mp4$" "$work/err" || { cat "$work/err"; fail "no message on stderr"; }
+    expect_line "$work/err" "vorn-movieplay: cannot play noise.mp4"
     refuse_line "$work/out" "cannot play"
 
     "$app" --help > "$work/out" 2> "$work/err" || fail "--help: exit status $?"
