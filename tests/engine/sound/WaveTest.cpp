@@ -290,15 +290,15 @@ TEST_F(WaveSource, PlaysThroughTheMixer)
 }
 
 // One run for every file, since each start of python3 or ffmpeg can cost seconds on a busy
-// machine. The jobs come on stdin, one a line, tab-separated. "awkward SRC DST PAD" turns a WAV
-// file into the awkward layouts other writers use: a JUNK chunk before the format, odd-sized
-// chunks each followed by its pad byte (PAD, in hex), a fact chunk, and a data chunk ending in
-// half a frame. "read PATH BASE" reads a WAV file as the references do: BASE.ffmpeg gets ffmpeg's
-// signed 16-bit samples and BASE.info the channels and rate it found (one ffmpeg run reads every
-// file, each input to its own 16-bit WAV), and BASE.wave gets Python's wave module's samples
+// machine. Each line on stdin, "SRC DST PAD" (tab-separated), turns a WAV file into the awkward
+// layouts other writers use: a JUNK chunk before the format, odd-sized chunks each followed by its
+// pad byte (PAD, in hex), a fact chunk, and a data chunk ending in half a frame. Then every file
+// of the folder argv[1] is read as the references do: OUT/NAME.ffmpeg (OUT is argv[2]) gets
+// ffmpeg's signed 16-bit samples and NAME.info the channels and rate it found (one ffmpeg run reads
+// every file, each input to its own 16-bit WAV), and NAME.wave Python's wave module's samples
 // (8-bit ones widened as (b - 128) << 8) where it reads the file at all.
 const char* const WAV_TOOL = R"(
-import struct, subprocess, sys, wave
+import os, struct, subprocess, sys, wave
 def chunks(d):
     o = 12
     while o + 8 <= len(d):
@@ -317,11 +317,10 @@ def awkward(source, target, pad):
             b = b[:len(b) - frame // 2] if frame > 1 else b + b'\x80'
         out += put(i, b)
     open(target, 'wb').write(b'RIFF' + struct.pack('<I', len(out) + 4) + b'WAVE' + out)
-jobs = [line.rstrip('\n').split('\t') for line in sys.stdin]
-for job in jobs:
-    if job[0] == 'awkward':
-        awkward(job[1], job[2], bytes([int(job[3], 16)]))
-reads = [job[1:] for job in jobs if job[0] == 'read']
+for line in sys.stdin:
+    source, target, pad = line.rstrip('\n').split('\t')
+    awkward(source, target, bytes([int(pad, 16)]))
+reads = [(os.path.join(sys.argv[1], name), os.path.join(sys.argv[2], name)) for name in os.listdir(sys.argv[1])]
 command = ['ffmpeg', '-nostdin', '-v', 'error', '-y']
 for path, base in reads:
     command += ['-i', path]
@@ -370,7 +369,7 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
         if (awkward) {
             const std::string pad = paths.size() % 2 ? "a5" : "00";
             paths.push_back(made + "/odd" + pad + "_" + name);
-            jobs += "awkward\t" + paths[paths.size() - 2] + "\t" + paths.back() + "\t" + pad + "\n";
+            jobs += paths[paths.size() - 2] + "\t" + paths.back() + "\t" + pad + "\n";
         }
     };
     const auto byFfmpeg = [&](const std::string& name, const std::string& source, const std::string& options,
@@ -413,9 +412,8 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
         }
     }
     ASSERT_GE(debian, 30u) << "the WAV files of alsa-utils and sound-icons are missing: run scripts/install-deps";
-    for (const std::string& path : paths)
-        jobs += "read\t" + path + "\t" + sandbox.Path() + "/" + std::filesystem::path(path).filename().string() + "\n";
-    std::FILE* python = popen(("python3 " + quoted(tool)).c_str(), "w");
+    const std::string python3 = "python3 " + quoted(tool) + " " + quoted(made) + " " + quoted(sandbox.Path());
+    std::FILE* python = popen(python3.c_str(), "w");
     ASSERT_TRUE(python);
     std::fputs(jobs.c_str(), python);
     ASSERT_EQ(pclose(python), 0);
