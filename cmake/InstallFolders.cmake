@@ -1,17 +1,26 @@
 # Run by `cmake --install` before it puts anything in place: records in RECORD the folders it is
 # about to make (each destination folder in FOLDERS and those of their parents not there yet), so
 # that the uninstall takes away the folders the install made, when they are left empty, and never
-# one that was there before. Folders an earlier install into the same prefix made and that are
-# still there stay recorded: they are there only because of it.
+# one that was there before. A folder an earlier install into the same prefix made stays recorded
+# while it still holds a file of that install (one listed in its MANIFEST): it is there only
+# because of it. One whose files have all gone (by an uninstall, or by hand) may have been made
+# again since, by someone else, and is not the install's.
 set(_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
 string(REGEX REPLACE "(.)/+$" "\\1" _root "${_root}")
 set(_made "")
-if(EXISTS "${RECORD}")
+if(EXISTS "${RECORD}" AND EXISTS "${MANIFEST}")
   file(STRINGS "${RECORD}" _earlier)
+  file(STRINGS "${MANIFEST}" _earlierFiles)
   foreach(_folder IN LISTS _earlier)
     string(FIND "${_folder}/" "${_root}/" _at)
     if(_at EQUAL 0 AND IS_DIRECTORY "${_folder}")
-      list(APPEND _made "${_folder}")
+      foreach(_file IN LISTS _earlierFiles)
+        string(FIND "${_file}" "${_folder}/" _inside)
+        if(_inside EQUAL 0 AND (EXISTS "${_file}" OR IS_SYMLINK "${_file}"))
+          list(APPEND _made "${_folder}")
+          break()
+        endif()
+      endforeach()
     endif()
   endforeach()
 endif()

@@ -1,11 +1,13 @@
 # Removes what `cmake --install` put in place, as listed in its install_manifest.txt, and then the
 # folders the install made (recorded in FOLDERS, by cmake/InstallFolders.cmake) that this leaves
 # empty; a folder that was there before the install stays, and so does one that still holds
-# anything. The save data under $XDG_DATA_HOME/tessela is the player's and stays. Run as
-# `cmake --build BUILD --target uninstall`, or by hand:
+# anything. Then the manifest and the record go too: nothing is installed any more, and a folder
+# of that name made later is not the install's. The save data under $XDG_DATA_HOME/tessela is the
+# player's and stays. Run as `cmake --build BUILD --target uninstall`, or by hand:
 #   cmake -DMANIFEST=BUILD/install_manifest.txt -DFOLDERS=BUILD/install_folders.txt -P cmake/Uninstall.cmake
 if(NOT DEFINED MANIFEST OR NOT EXISTS "${MANIFEST}")
-  message(FATAL_ERROR "uninstall: no install manifest at '${MANIFEST}': nothing was installed from this build")
+  message(FATAL_ERROR "uninstall: nothing is installed from this build folder (no install manifest at "
+                      "'${MANIFEST}': never installed, or uninstalled already)")
 endif()
 file(STRINGS "${MANIFEST}" _installed)
 foreach(_file IN LISTS _installed)
@@ -28,4 +30,8 @@ if(DEFINED FOLDERS AND EXISTS "${FOLDERS}")
       message(STATUS "Removed: ${_folder}/")
     endif()
   endforeach()
+endif()
+file(REMOVE "${MANIFEST}")
+if(DEFINED FOLDERS)
+  file(REMOVE "${FOLDERS}")
 endif()

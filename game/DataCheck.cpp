@@ -1,6 +1,7 @@
 #include "DataCheck.h"
 
 #include <algorithm>
+#include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -46,7 +47,7 @@ Vorn::SmartPtr<Vorn::File> OpenNeeded(const NarrowString& path)
         EntryOf(path, &pak);
         const std::string where = pak ? pak->GetArchiveName() : "the game's archives";
         const char* mountPoint = pak ? pak->GetMountPoint() : "";
-        std::fprintf(stderr, "tessela: %s: %s is missing\n", where.c_str(),
+        std::fprintf(stderr, "%s: %s: %s is missing\n", program_invocation_short_name, where.c_str(),
                      path.c_str() + std::string(mountPoint).size());
     }
     return file;

@@ -121,7 +121,7 @@ void ReportFailure(int error)
 {
     if (s_failureReported.exchange(true))
         return;
-    std::fprintf(stderr, "tessela: cannot save the game in %s: %s\n", SaveFolder().c_str(),
+    std::fprintf(stderr, "%s: cannot save the game in %s: %s\n", program_invocation_short_name, SaveFolder().c_str(),
                  std::strerror(error ? error : EIO));
 }
 
@@ -412,12 +412,12 @@ bool KeepDamagedSave(const Vorn::NarrowString& path, const Vorn::NarrowString& k
     if (!files.said.insert(path).second)
         return copied;
     if (!copied)
-        std::fprintf(stderr, "tessela: save file %s is damaged; could not set it aside as %s, so it is "
+        std::fprintf(stderr, "%s: save file %s is damaged; could not set it aside as %s, so it is "
                              "left as it is; kept: %s\n",
-                     SaveFileOnDisk(path).c_str(), asideName, kept.c_str());
+                     program_invocation_short_name, SaveFileOnDisk(path).c_str(), asideName, kept.c_str());
     else
-        std::fprintf(stderr, "tessela: save file %s is damaged; set aside as %s%s; kept: %s\n",
-                     SaveFileOnDisk(path).c_str(), asideName,
+        std::fprintf(stderr, "%s: save file %s is damaged; set aside as %s%s; kept: %s\n",
+                     program_invocation_short_name, SaveFileOnDisk(path).c_str(), asideName,
                      replacing ? ", replacing the older copy of that name" : "", kept.c_str());
     return copied;
 }

@@ -75,7 +75,8 @@ void ReportArchive(const char* name, const Vorn::Vfs::MountFailure& failure)
         problem = "cannot be read in " + directory + ": " + std::strerror(failure.openError);
     else
         problem = "is damaged in " + directory + (failure.damage ? std::string(": ") + failure.damage : "");
-    std::fprintf(stderr, "tessela: cannot start: the game's archive %s %s\n", name, problem.c_str());
+    std::fprintf(stderr, "%s: cannot start: the game's archive %s %s\n", program_invocation_short_name, name,
+                 problem.c_str());
 }
 
 } // namespace

@@ -89,10 +89,12 @@ mkdir "$work/cut"
 head -c 1000 "$data/common/texts/fr.xml" > "$work/common/texts/fr.xml"
 "$databuild" pak "$work/common" "$work/cut/data_common.pak" > /dev/null || fail "databuild pak"
 cp "$data/data_480.pak" "$work/cut/"
-run_without_data "$work/cut"
+# Started under another name, the game says that name on every line.
+ln -s "$game" "$work/puzzle"
+game="$work/puzzle" run_without_data "$work/cut"
 cut=$(realpath "$work/cut")
-expect_line "$work/err" "tessela: $cut/data_common.pak: texts/fr.xml is damaged (it is not a well-formed XML document)"
-expect_line "$work/err" "tessela: cannot start: the game's archive data_common.pak is damaged in $cut: a member the game needs is damaged or missing (said above)"
+expect_line "$work/err" "puzzle: $cut/data_common.pak: texts/fr.xml is damaged (it is not a well-formed XML document)"
+expect_line "$work/err" "puzzle: cannot start: the game's archive data_common.pak is damaged in $cut: a member the game needs is damaged or missing (said above)"
 [ "$(wc -l < "$work/err")" -eq 2 ] || { cat "$work/err"; fail "more than the member and the archive"; }
 [ ! -e "$XDG_DATA_HOME" ] || fail "a run with a damaged member left its sandbox behind"
 

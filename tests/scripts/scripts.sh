@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The scripts as a newcomer first starts them: started by sh they run under bash; scripts/test
-# --help prints its usage and makes nothing; install-deps run by a user without sudo, with packages
+# --help and scripts/play --help print their usage and make nothing; a build folder is taken from
+# where the user stands, and one that cannot be made is said with the reason; install-deps run by a user without sudo, with packages
 # missing, names them and the one command that installs them, and stops.
 set -uo pipefail
 source=$1
@@ -15,6 +16,18 @@ grep -q '^Usage: scripts/test \[BUILD-DIR' "$work/out" || { cat "$work/out" "$wo
 [ ! -e "$source/--help" ] || fail "--help made a build folder"
 sh "$source/scripts/test" --bogus > "$work/out" 2> "$work/err"
 [ $? -eq 2 ] || { cat "$work/err"; fail "an unknown option is not refused"; }
+for script in play fuzz tsan; do
+    TESSELA_BUILD_DIR="$work/play" sh "$source/scripts/$script" --help > "$work/out" 2> "$work/err" ||
+        fail "$script --help: exit status $?"
+    grep -q "^Usage: scripts/$script" "$work/out" || { cat "$work/out" "$work/err"; fail "$script --help prints no usage"; }
+done
+[ ! -e "$work/play" ] || fail "play --help made a build folder"
+touch "$work/file"
+(cd "$work" && sh "$source/scripts/test" file/build) > "$work/out" 2> "$work/err"
+[ $? -eq 1 ] || { cat "$work/err"; fail "a build folder that cannot be made: not exit 1"; }
+grep -qx "test: cannot make the build folder file/build: Not a directory" "$work/err" ||
+    { cat "$work/err"; fail "the build folder's failure is not said with its reason"; }
+[ ! -e "$source/file" ] || fail "a relative build folder was taken inside the checkout"
 
 # A user without sudo, for whom no package is installed: the commands below are all it finds.
 mkdir "$work/bin"

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -37,7 +38,8 @@ const int EXIT_UNPLAYABLE = 2;
 const int EXIT_USAGE = 64;
 
 int s_exitCode = 0;
-const char* s_program = "vorn-movieplay";
+// Its name on every line it says, as the platform says it: the base name it was started by.
+const char* const s_program = program_invocation_short_name;
 
 void Usage(FILE* to)
 {
@@ -124,7 +126,6 @@ struct Sandbox {
 
 int main(int argc, char** argv)
 {
-    s_program = argv[0];
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         Usage(stdout);
         return 0;
@@ -139,14 +140,14 @@ int main(int argc, char** argv)
         char* end = nullptr;
         long value = std::strtol(argv[2], &end, 10);
         if (!*argv[2] || *end || value < 0 || value > 100) {
-            std::fprintf(stderr, "%s: the volume is a number from 0 to 100\n", argv[0]);
+            std::fprintf(stderr, "%s: the volume is a number from 0 to 100\n", s_program);
             return EXIT_USAGE;
         }
         volume = static_cast<int>(value);
     }
     char resolved[PATH_MAX];
     if (!realpath(argv[1], resolved)) {
-        std::fprintf(stderr, "%s: cannot find %s: %s\n", argv[0], argv[1], std::strerror(errno));
+        std::fprintf(stderr, "%s: cannot find %s: %s\n", s_program, argv[1], std::strerror(errno));
         return EXIT_UNPLAYABLE;
     }
     const std::string path(resolved);
@@ -155,7 +156,7 @@ int main(int argc, char** argv)
 
     Sandbox sandbox;
     if (!sandbox.Make(directory)) {
-        std::fprintf(stderr, "%s: cannot make a sandbox: %s\n", argv[0], std::strerror(errno));
+        std::fprintf(stderr, "%s: cannot make a sandbox: %s\n", s_program, std::strerror(errno));
         sandbox.Remove();
         return EXIT_UNPLAYABLE;
     }

@@ -289,11 +289,14 @@ TEST_F(WaveSource, PlaysThroughTheMixer)
         ASSERT_EQ(out[i], 0);
 }
 
-// Turns a WAV file into the awkward layouts other writers use: a JUNK chunk before the format,
-// odd-sized chunks each followed by its pad byte (0, or the byte given), a fact chunk, and a data
-// chunk ending in half a frame. Then reads any WAV file as the references do: ffmpeg's signed
-// 16-bit output, and Python's wave module (8-bit samples widened as (b - 128) << 8) where it reads
-// the file at all.
+// One run for every file, since each start of python3 or ffmpeg can cost seconds on a busy
+// machine. Each line on stdin, "SRC DST PAD" (tab-separated), turns a WAV file into the awkward
+// layouts other writers use: a JUNK chunk before the format, odd-sized chunks each followed by its
+// pad byte (PAD, in hex), a fact chunk, and a data chunk ending in half a frame. Then every file
+// of the folder argv[1] is read as the references do: OUT/NAME.ffmpeg (OUT is argv[2]) gets
+// ffmpeg's signed 16-bit samples and NAME.info the channels and rate it found (one ffmpeg run reads
+// every file, each input to its own 16-bit WAV), and NAME.wave Python's wave module's samples
+// (8-bit ones widened as (b - 128) << 8) where it reads the file at all.
 const char* const WAV_TOOL = R"(
 import os, struct, subprocess, sys, wave
 def chunks(d):
@@ -302,11 +305,10 @@ def chunks(d):
         i, s = struct.unpack('<4sI', d[o:o + 8])
         yield i, d[o + 8:o + 8 + s]
         o += 8 + s + (s & 1)
-pad = bytes([int(sys.argv[4], 16)]) if len(sys.argv) > 4 else b'\0'
-def put(i, b):
-    return i + struct.pack('<I', len(b)) + b + (pad if len(b) & 1 else b'')
-if sys.argv[1] == 'awkward':
-    d = open(sys.argv[2], 'rb').read()
+def awkward(source, target, pad):
+    def put(i, b):
+        return i + struct.pack('<I', len(b)) + b + (pad if len(b) & 1 else b'')
+    d = open(source, 'rb').read()
     out = put(b'JUNK', b'abc')
     for i, b in chunks(d):
         if i == b'data':
@@ -314,22 +316,30 @@ if sys.argv[1] == 'awkward':
             out += put(b'fact', struct.pack('<I', len(b) // frame)) + put(b'LIST', b'INFOx')
             b = b[:len(b) - frame // 2] if frame > 1 else b + b'\x80'
         out += put(i, b)
-    open(sys.argv[3], 'wb').write(b'RIFF' + struct.pack('<I', len(out) + 4) + b'WAVE' + out)
-    sys.exit(0)
-path, base = sys.argv[2], sys.argv[3]
-subprocess.run(['ffmpeg', '-v', 'error', '-y', '-i', path, '-f', 's16le', '-c:a', 'pcm_s16le', base + '.ffmpeg'],
-               check=True)
-r = subprocess.run(['ffprobe', '-v', 'error', '-show_entries', 'stream=channels,sample_rate', '-of', 'csv=p=0', path],
-                   check=True, capture_output=True, text=True).stdout.split(',')
-open(base + '.info', 'w').write('%d %d' % (int(r[1]), int(r[0])))
-try:
-    w = wave.open(path)
-except wave.Error:
-    sys.exit(0)
-data = w.readframes(w.getnframes())
-if w.getsampwidth() == 1:
-    data = b''.join(bytes((0, b ^ 0x80)) for b in data)
-open(base + '.wave', 'wb').write(data)
+    open(target, 'wb').write(b'RIFF' + struct.pack('<I', len(out) + 4) + b'WAVE' + out)
+for line in sys.stdin:
+    source, target, pad = line.rstrip('\n').split('\t')
+    awkward(source, target, bytes([int(pad, 16)]))
+reads = [(os.path.join(sys.argv[1], name), os.path.join(sys.argv[2], name)) for name in os.listdir(sys.argv[1])]
+command = ['ffmpeg', '-nostdin', '-v', 'error', '-y']
+for path, base in reads:
+    command += ['-i', path]
+for n, (path, base) in enumerate(reads):
+    command += ['-map', '%d:a' % n, '-c:a', 'pcm_s16le', '-f', 'wav', base + '.ffmpeg.wav']
+subprocess.run(command, check=True)
+for path, base in reads:
+    decoded = dict(chunks(open(base + '.ffmpeg.wav', 'rb').read()))
+    channels, rate = struct.unpack('<HI', decoded[b'fmt '][2:8])
+    open(base + '.ffmpeg', 'wb').write(decoded[b'data'])
+    open(base + '.info', 'w').write('%d %d' % (channels, rate))
+    try:
+        w = wave.open(path)
+    except wave.Error:
+        continue
+    data = w.readframes(w.getnframes())
+    if w.getsampwidth() == 1:
+        data = b''.join(bytes((0, b ^ 0x80)) for b in data)
+    open(base + '.wave', 'wb').write(data)
 )";
 
 // WAV files made by sox and ffmpeg at many rates, mono and stereo, 8 and 16 bits, plain and
@@ -346,48 +356,49 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
     ASSERT_TRUE(script);
     std::fputs(WAV_TOOL, script);
     std::fclose(script);
+    const auto quoted = [](const std::string& path) { return "'" + path + "'"; };
 
-    // name, command writing it ("%s" is its path), and whether the awkward copy is made too.
-    struct Made {
-        std::string name, command;
-        bool awkward;
+    // Each sox file is one run of sox; one ffmpeg run writes all of its files, each input (a
+    // lavfi source) mapped to its own output. Every other awkward copy pads with a byte that is
+    // not 0, which the references skip too.
+    std::vector<std::string> paths;
+    std::string makeAll, ffmpegInputs, ffmpegOutputs, jobs;
+    int ffmpegInput = 0;
+    const auto add = [&](const std::string& name, bool awkward) {
+        paths.push_back(made + "/" + name);
+        if (awkward) {
+            const std::string pad = paths.size() % 2 ? "a5" : "00";
+            paths.push_back(made + "/odd" + pad + "_" + name);
+            jobs += paths[paths.size() - 2] + "\t" + paths.back() + "\t" + pad + "\n";
+        }
     };
-    std::vector<Made> table;
+    const auto byFfmpeg = [&](const std::string& name, const std::string& source, const std::string& options,
+                              bool awkward) {
+        ffmpegInputs += " -f lavfi -i " + source;
+        ffmpegOutputs += " -map " + std::to_string(ffmpegInput++) + ":a " + options + " " + quoted(made + "/" + name);
+        add(name, awkward);
+    };
     const unsigned rates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
     for (unsigned i = 0; i < 7; ++i) {
         const unsigned channels = 1 + i % 2, bits = i % 3 == 0 ? 8 : 16, rate = rates[i];
-        table.push_back({"sox" + std::to_string(i) + ".wav",
-                         "sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b " +
-                             std::to_string(bits) + " %s synth 0.25 sine 300-3000 whitenoise vol 0.9",
-                         i < 4});
-        table.push_back({"ffmpeg" + std::to_string(i) + ".wav",
-                         "ffmpeg -v error -y -f lavfi -i anoisesrc=r=" + std::to_string(rates[6 - i]) +
-                             ":d=0.25:a=0.8 -ac " + std::to_string(3 - channels) + " -c:a " +
-                             (bits == 8 ? "pcm_u8" : "pcm_s16le") + (i % 2 ? " -rf64 auto" : "") + " %s",
-                         i >= 4});
+        const std::string sox = "sox" + std::to_string(i) + ".wav";
+        makeAll += "sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b " +
+                   std::to_string(bits) + " " + quoted(made + "/" + sox) +
+                   " synth 0.25 sine 300-3000 whitenoise vol 0.9 && ";
+        add(sox, i < 4);
+        byFfmpeg("ffmpeg" + std::to_string(i) + ".wav",
+                 "anoisesrc=r=" + std::to_string(rates[6 - i]) + ":d=0.25:a=0.8",
+                 "-ac " + std::to_string(3 - channels) + " -c:a " + (bits == 8 ? "pcm_u8" : "pcm_s16le") +
+                     (i % 2 ? " -rf64 auto" : ""),
+                 i >= 4);
     }
     // Above 48 kHz ffmpeg writes the extensible format chunk.
     for (const char* codec : {"pcm_s16le", "pcm_u8"})
-        table.push_back({std::string("ext_") + codec + ".wav",
-                         std::string("ffmpeg -v error -y -f lavfi -i sine=f=1000:r=96000:d=0.2 -ac 2 -c:a ") + codec +
-                             " %s",
-                         true});
+        byFfmpeg(std::string("ext_") + codec + ".wav", "sine=f=1000:r=96000:d=0.2",
+                 std::string("-ac 2 -c:a ") + codec, true);
+    makeAll += "ffmpeg -nostdin -v error -y" + ffmpegInputs + ffmpegOutputs;
+    ASSERT_EQ(std::system(makeAll.c_str()), 0) << makeAll << ": run scripts/install-deps";
 
-    std::vector<std::string> paths;
-    for (const Made& m : table) {
-        const std::string path = made + "/" + m.name;
-        char command[512];
-        std::snprintf(command, sizeof command, m.command.c_str(), path.c_str());
-        ASSERT_EQ(std::system(command), 0) << command << ": run scripts/install-deps";
-        paths.push_back(path);
-        if (m.awkward) {
-            // Every other copy pads with a byte that is not 0, which the references skip too.
-            const std::string pad = paths.size() % 2 ? "a5" : "00";
-            paths.push_back(made + "/odd" + pad + "_" + m.name);
-            const std::string awkward = "python3 '" + tool + "' awkward '" + path + "' '" + paths.back() + "' " + pad;
-            ASSERT_EQ(std::system(awkward.c_str()), 0);
-        }
-    }
     size_t debian = 0;
     for (const char* dir : {"/usr/share/sounds/alsa", "/usr/share/sounds/sound-icons"}) {
         std::error_code ec;
@@ -401,6 +412,11 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
         }
     }
     ASSERT_GE(debian, 30u) << "the WAV files of alsa-utils and sound-icons are missing: run scripts/install-deps";
+    const std::string python3 = "python3 " + quoted(tool) + " " + quoted(made) + " " + quoted(sandbox.Path());
+    std::FILE* python = popen(python3.c_str(), "w");
+    ASSERT_TRUE(python);
+    std::fputs(jobs.c_str(), python);
+    ASSERT_EQ(pclose(python), 0);
 
     ASSERT_TRUE(Vfs::MountNative("made/", "made/", 0));
     size_t byWave = 0;
@@ -408,7 +424,6 @@ TEST(WaveFiles, AgreeWithPythonsWaveModuleAndFfmpeg)
         const std::string name = std::filesystem::path(path).filename().string();
         SCOPED_TRACE(name);
         const std::string base = sandbox.Path() + "/" + name;
-        ASSERT_EQ(std::system(("python3 '" + tool + "' read '" + path + "' '" + base + "'").c_str()), 0);
         const std::vector<u8> expected = VornTest::ReadBytes(base + ".ffmpeg");
         bool readByWave = false;
         const std::vector<u8> wave = VornTest::ReadBytes(base + ".wave", &readByWave);

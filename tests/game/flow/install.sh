@@ -3,7 +3,7 @@
 # headless outside the build tree: it must find its archives beside itself, load, reach its first
 # screen, save into $XDG_DATA_HOME/tessela and exit cleanly. With the prefix's archives gone it
 # must refuse, naming the prefix, and never fall back on the build tree's. Then it is uninstalled,
-# with the folders the install made and no other.
+# with the folders the install made and no other, and never one the user made after that.
 set -uo pipefail
 build=$1
 work=$(mktemp -d)
@@ -64,4 +64,18 @@ cmake -DMANIFEST="$work/manifest.txt" -DFOLDERS="$work/folders.txt" \
 # Every folder the install made is gone, and the two that were there before stay.
 left=$(cd "$prefix" && find . | sort | tr '\n' ' ')
 [ "$left" = ". ./bin ./share " ] || fail "uninstall left $left"
+[ ! -e "$work/folders.txt" ] || fail "the record of the folders made outlives the uninstall"
+
+# A folder the user makes after that is theirs, though an earlier install had made one of its
+# name: the next install's uninstall leaves it (the build's own record, from the installs above, is
+# still there: only the copies were uninstalled with).
+mkdir "$prefix/share/icons"
+cmake --install "$build" --prefix "$prefix" > "$work/install.log" 2>&1 || { cat "$work/install.log"; fail "install"; }
+cp "$build/install_manifest.txt" "$work/manifest.txt" && cp "$build/install_folders.txt" "$work/folders.txt" ||
+  fail "no record of the third install"
+cmake -DMANIFEST="$work/manifest.txt" -DFOLDERS="$work/folders.txt" \
+  -P "$(dirname "$0")/../../../cmake/Uninstall.cmake" \
+  > "$work/uninstall.log" 2>&1 || { cat "$work/uninstall.log"; fail "uninstall"; }
+left=$(cd "$prefix" && find . | sort | tr '\n' ' ')
+[ "$left" = ". ./bin ./share ./share/icons " ] || fail "the second uninstall left $left"
 echo ok
