@@ -60,13 +60,14 @@ std::string Printable(const std::string& text)
 
 int Usage(const std::string& message)
 {
-    std::fprintf(stderr, "vorn-pak: %s (see vorn-pak --help)\n", Printable(message).c_str());
+    std::fprintf(stderr, "%s: %s (see %s --help)\n", program_invocation_short_name,
+                 Printable(message).c_str(), program_invocation_short_name);
     return EXIT_USAGE;
 }
 
 int Fail(const std::string& message)
 {
-    std::fprintf(stderr, "vorn-pak: %s\n", Printable(message).c_str());
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, Printable(message).c_str());
     return EXIT_FAILED;
 }
 
@@ -329,7 +330,8 @@ int Create(const std::vector<std::string>& args)
     VornTools::PakWriter writer(options);
     const bool added = writer.AddDirectory(dir);
     for (const std::string& warning : writer.GetWarnings())
-        std::fprintf(stderr, "vorn-pak: warning: %s\n", Printable(warning).c_str());
+        std::fprintf(stderr, "%s: warning: %s\n", program_invocation_short_name,
+                     Printable(warning).c_str());
     if (!added || !writer.Write(out))
         return Fail(writer.GetError());
     const VornTools::BlockFileWriter::Stats& stats = writer.GetStats();
