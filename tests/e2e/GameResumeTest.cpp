@@ -25,6 +25,7 @@
 #include "SaveFile.h"
 #include "application/playbook/CreateApplication.h"
 #include "bps/navigator.h"
+#include "support/BuiltData.h"
 #include "support/Sandbox.h"
 #include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
@@ -183,6 +184,7 @@ bool FileExists(const std::string& path)
 
 TEST(GameResume, AClosedWindowKeepsTheLevelInProgress)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     VornTest::TempDir saves;
     Harness::Options options;
     options.data = saves.Path();
@@ -318,6 +320,7 @@ int ReadPlaced(const std::string& dir, std::vector<Piece>& placed, int& playTime
 // piece back.
 TEST(GameResume, AKilledGameResumesWhatItHadSaved)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     for (const char* first : {"focus", "placement"}) {
         SCOPED_TRACE(first);
         const bool focus = std::string(first) == "focus";
@@ -340,6 +343,7 @@ TEST(GameResume, AKilledGameResumesWhatItHadSaved)
 
 TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     for (int number : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(number));
         VornTest::TempDir saves;
@@ -371,6 +375,7 @@ TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
 // level.
 TEST(GameResume, TheDesktopGoingAwayKeepsTheLevelInProgress)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     if (std::system("command -v Xvfb > /dev/null && command -v xdotool > /dev/null") != 0)
         GTEST_SKIP() << "needs Xvfb and xdotool";
     for (const char* how : {"window", "hidden", "server"}) {
@@ -400,6 +405,7 @@ TEST(GameResume, TheDesktopGoingAwayKeepsTheLevelInProgress)
 // Presses on the board with the durations of real clicks and taps, through the whole game.
 TEST(GameControls, ClicksTakePlacedPiecesOffAndQuickDragsMoveThem)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     Harness h;
     GameDriver d(h);
     ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
