@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -279,11 +280,15 @@ TEST(GameResume, DISABLED_KilledRun)
 }
 
 // Starts DISABLED_KilledRun in a fresh process of this program, so that nothing this one has set
-// up is shared with it.
+// up is shared with it. Its temporary folders go below dir, which this process removes: a run that
+// is killed cannot remove its own.
 pid_t StartRun(const std::string& dir, const char* how)
 {
     const pid_t child = fork();
     if (child == 0) {
+        const std::string temporary = dir + "/tmp";
+        mkdir(temporary.c_str(), 0700);
+        setenv("TMPDIR", temporary.c_str(), 1);
         setenv(KILLED_RUN_DIR, dir.c_str(), 1);
         setenv(KILLED_RUN_HOW, how, 1);
         execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
