@@ -3,7 +3,6 @@
 #include "Files.h"
 
 #include <cctype>
-#include <fstream>
 #include <sstream>
 
 namespace DataBuild {

@@ -7,12 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <sys/stat.h>
 #include <thread>
 
 namespace DataBuild {

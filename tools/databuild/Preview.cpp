@@ -13,8 +13,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace DataBuild {
 

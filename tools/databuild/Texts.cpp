@@ -5,8 +5,6 @@
 #include "TextTable.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace DataBuild {
 
