@@ -350,7 +350,10 @@ int CompareWithBaseline(const std::string& archives, const std::string& baseline
     for (const char* name : all)
         if (!Mounts(archives + "/" + name) || !Mounts(baseline + "/" + name))
             return 1;
-    std::printf("\nThis build's archives (%s) against the baseline's (%s), time this / baseline:\n",
+    // Both sets go through this build's reader: what differs is how the archives are laid out.
+    std::printf("\nThis build's archives (%s) against the baseline's (%s), both read by this build's "
+                "reader: the ratios compare the archives' layouts, not the readers (time this / "
+                "baseline):\n",
                 archives.c_str(), baseline.c_str());
     const std::vector<SideBySide::Ratio> game = SideBySide::CompareParts(
         [&](std::vector<double>& p) { return GamePass(archives + device, p); },
@@ -391,7 +394,8 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (baseline.empty()) {
-        std::printf("\nGive --baseline=DIR (another build's data folder) to compare its archives.\n");
+        std::printf("\nGive --baseline=DIR (another build's data folder) to compare the layout of its "
+                    "archives with this build's, both read by this build's reader.\n");
         return 0;
     }
     return CompareWithBaseline(archives, baseline);

@@ -6,8 +6,11 @@
 # player's and stays. Run as `cmake --build BUILD --target uninstall`, or by hand:
 #   cmake -DMANIFEST=BUILD/install_manifest.txt -DFOLDERS=BUILD/install_folders.txt -P cmake/Uninstall.cmake
 if(NOT DEFINED MANIFEST OR NOT EXISTS "${MANIFEST}")
-  message(FATAL_ERROR "uninstall: nothing is installed from this build folder (no install manifest at "
-                      "'${MANIFEST}': never installed, or uninstalled already)")
+  # Never installed, or uninstalled already: what was asked for holds, so this is said and is no
+  # failure.
+  get_filename_component(_build "${MANIFEST}" DIRECTORY)
+  message(NOTICE "uninstall: nothing is installed from the build folder ${_build}")
+  return()
 endif()
 file(STRINGS "${MANIFEST}" _installed)
 foreach(_file IN LISTS _installed)

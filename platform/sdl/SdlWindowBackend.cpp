@@ -49,6 +49,15 @@ public:
 
     bool MakeBuffers(int width, int height) override
     {
+        // A window larger than the desktop is kept at the size asked for (VORN_SCREEN is the
+        // user's choice), and said once: part of it lies off the screen.
+        SDL_Rect usable;
+        if (!saidLarger && SDL_GetDisplayUsableBounds(0, &usable) == 0 &&
+            (width > usable.w || height > usable.h)) {
+            saidLarger = true;
+            standin::Say("the window of %dx%d is larger than the desktop (%dx%d): part of it lies "
+                         "off the screen", width, height, usable.w, usable.h);
+        }
         SDL_SetWindowSize(window, width, height);
         // Centred again at its new size, so that a window that fits the desktop lies wholly on
         // it (what lies off screen cannot be read back).
@@ -136,6 +145,7 @@ private:
     }
 
     SDL_Window* window;
+    bool saidLarger = false;
 };
 
 class SdlWindowBackend final : public WindowBackend {

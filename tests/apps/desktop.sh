@@ -3,7 +3,8 @@
 # name, a click on it arrives as touch id 0, closing the window ends the run with exit code 0,
 # frames are paced to the display although the virtual X server's swap never waits, and without a
 # sound card the run says so in one line of its own. Then a run whose sound goes through the
-# desktop's sound library to a device it opens (its null device) ends cleanly too.
+# desktop's sound library to a device it opens (its null device), in a window larger than the
+# desktop, ends cleanly too.
 set -uo pipefail
 app=$1
 xclose=$2
@@ -66,17 +67,19 @@ echo "frames per second: $fps (display $rate)"
 # The sound library's own complaints stay off the terminal; the run says it once itself when it
 # has to play without sound.
 refuse_line "$work/err" "^ALSA"
+refuse_line "$work/err" "larger than the desktop"
 [ "$(grep -c 'sound' "$work/err")" -le 1 ] || fail "more than one line about sound"
 if [ "$(sed -n 's/^audio-sink //p' "$work/out")" != 1 ]; then
     expect_line "$work/err" "vorn-testapp: no sound device could be opened; playing without sound"
 fi
 
 # The same program with a sound device the desktop's sound library opens: closing its output
-# must reach that library, not the platform's output of the same name.
+# must reach that library, not the platform's output of the same name. Its window is taller than
+# the desktop, which it says, keeping the size.
 export HOME="$work/home" SDL_AUDIODRIVER=alsa
 mkdir -p "$HOME"
 echo 'pcm.!default { type null }' > "$HOME/.asoundrc"
-"$app" > "$work/out" 2> "$work/err" &
+VORN_SCREEN=600x1100 "$app" > "$work/out" 2> "$work/err" &
 pid=$!
 window=$(timeout 90 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
 [ -n "$window" ] || fail "no window with the sound device"
@@ -86,4 +89,6 @@ close_window
 expect_line "$work/out" "audio-sink 1"
 expect_line "$work/out" "exit audio-thread=0"
 refuse_line "$work/err" "sound"
+expect_line "$work/out" "start 600x1100"
+expect_line "$work/err" "vorn-testapp: the window of 600x1100 is larger than the desktop (1280x1024): part of it lies off the screen"
 echo "ok"

@@ -18,9 +18,22 @@ mkdir -p "$home"
 rm -f "$home/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 3> "$home/display" 2> /dev/null &
 server=$!
-trap 'kill -KILL $server $pid 2> /dev/null' EXIT
+socket=
+# At the end the program goes, and the server is ended as a desktop ends it, which removes its
+# socket; that of a server killed outright is removed here, while it is still the one it made.
+end_server() {
+    kill -KILL $pid 2> /dev/null
+    kill -TERM $server 2> /dev/null
+    for _ in $(seq 50); do kill -0 $server 2> /dev/null || break; sleep 0.1; done
+    kill -KILL $server 2> /dev/null
+    wait $server 2> /dev/null
+    [ -z "$socket" ] || [ "$(stat -c %i "$socket" 2> /dev/null)" != "$inode" ] || rm -f "$socket"
+}
+trap end_server EXIT
 for _ in $(seq 300); do grep -qsE '^[0-9]+$' "$home/display" && break; sleep 0.1; done
 grep -qsE '^[0-9]+$' "$home/display" || { echo "the X server did not start"; exit 1; }
+socket=/tmp/.X11-unix/X$(cat "$home/display")
+inode=$(stat -c %i "$socket")
 export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=${SCREEN:-480x800}
 "$program" > "$home/out" 2> "$home/err" &
 pid=$!

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/BuiltData.h"
 #include "support/FlipProbe.h"
 #include "support/Sandbox.h"
 
@@ -13,9 +14,8 @@ TEST(ArchiveDamage, FlipsInTheBuiltArchivesAreSaidOrChangeNothing)
 {
     for (const char* name : {"data_240.pak", "data_common.pak"}) {
         SCOPED_TRACE(name);
-        const std::string path = std::string(VORN_BINARY_DIR) + "/data/" + name;
-        if (!Exists(path))
-            GTEST_SKIP() << "no " << path << " (data build switched off)";
+        const std::string path = BuiltData(name);
+        VORN_SKIP_IF_MISSING(MissingBuiltData({path}));
         FlipCounts counts[REGION_COUNT];
         std::string error;
         ASSERT_TRUE(ProbeArchive(path, 6, 28, counts, error)) << error;

@@ -2,6 +2,7 @@
 #include "BinaryFiles.h"
 #include "LevelFile.h"
 #include "base/SmartPtr.h"
+#include "support/BuiltData.h"
 #include "vfs/PakMount.h"
 #include "vfs/Vfs.h"
 
@@ -13,16 +14,13 @@
 
 namespace {
 
-const std::string PAK = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
+const std::string PAK = VornTest::BuiltData("data_common.pak");
 
 class CommonPak : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        FILE* probe = std::fopen(PAK.c_str(), "rb");
-        if (!probe)
-            GTEST_SKIP() << "no " << PAK << " (data build switched off)";
-        std::fclose(probe);
+        VORN_SKIP_IF_MISSING(VornTest::MissingBuiltData({PAK}));
         m_pak = new Vorn::PakMount(PAK.c_str(), "common/", 0, Vorn::PakMount::NATIVE_PATH);
         ASSERT_TRUE(m_pak->IsValid());
         Vorn::Vfs::Init();

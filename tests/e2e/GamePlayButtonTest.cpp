@@ -17,6 +17,7 @@
 #include "Game.h"
 #include "PlayfieldFit.h"
 #include "application/playbook/CreateApplication.h"
+#include "support/BuiltData.h"
 #include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
 
@@ -53,6 +54,7 @@ Point PausePoint(const GameDriver& d)
 
 TEST(GamePlayButton, PressedManyTimesItStartsTheLevelEveryTime)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     Harness h;
     GameDriver d(h);
     ASSERT_TRUE(h.Start(Tessela::CreateApplication()));

@@ -15,6 +15,7 @@
 #include "PlayfieldFit.h"
 #include "Stats.h"
 #include "application/playbook/CreateApplication.h"
+#include "support/BuiltData.h"
 #include "support/Sandbox.h"
 #include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
@@ -121,6 +122,7 @@ private:
 
 TEST(GamePlay, FirstStartPlaysTwoLevelsAndTheNextStartFindsTheProgress)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     VornTest::TempDir saves;
     Harness::Options options;
     options.data = saves.Path();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@
 #include "SaveFile.h"
 #include "application/playbook/CreateApplication.h"
 #include "bps/navigator.h"
+#include "support/BuiltData.h"
 #include "support/Sandbox.h"
 #include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
@@ -183,6 +185,7 @@ bool FileExists(const std::string& path)
 
 TEST(GameResume, AClosedWindowKeepsTheLevelInProgress)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     VornTest::TempDir saves;
     Harness::Options options;
     options.data = saves.Path();
@@ -277,11 +280,15 @@ TEST(GameResume, DISABLED_KilledRun)
 }
 
 // Starts DISABLED_KilledRun in a fresh process of this program, so that nothing this one has set
-// up is shared with it.
+// up is shared with it. Its temporary folders go below dir, which this process removes: a run that
+// is killed cannot remove its own.
 pid_t StartRun(const std::string& dir, const char* how)
 {
     const pid_t child = fork();
     if (child == 0) {
+        const std::string temporary = dir + "/tmp";
+        mkdir(temporary.c_str(), 0700);
+        setenv("TMPDIR", temporary.c_str(), 1);
         setenv(KILLED_RUN_DIR, dir.c_str(), 1);
         setenv(KILLED_RUN_HOW, how, 1);
         execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
@@ -318,6 +325,7 @@ int ReadPlaced(const std::string& dir, std::vector<Piece>& placed, int& playTime
 // piece back.
 TEST(GameResume, AKilledGameResumesWhatItHadSaved)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     for (const char* first : {"focus", "placement"}) {
         SCOPED_TRACE(first);
         const bool focus = std::string(first) == "focus";
@@ -340,6 +348,7 @@ TEST(GameResume, AKilledGameResumesWhatItHadSaved)
 
 TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     for (int number : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(number));
         VornTest::TempDir saves;
@@ -371,6 +380,7 @@ TEST(GameResume, AnEndSignalKeepsTheLevelInProgress)
 // level.
 TEST(GameResume, TheDesktopGoingAwayKeepsTheLevelInProgress)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     if (std::system("command -v Xvfb > /dev/null && command -v xdotool > /dev/null") != 0)
         GTEST_SKIP() << "needs Xvfb and xdotool";
     for (const char* how : {"window", "hidden", "server"}) {
@@ -400,6 +410,7 @@ TEST(GameResume, TheDesktopGoingAwayKeepsTheLevelInProgress)
 // Presses on the board with the durations of real clicks and taps, through the whole game.
 TEST(GameControls, ClicksTakePlacedPiecesOffAndQuickDragsMoveThem)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     Harness h;
     GameDriver d(h);
     ASSERT_TRUE(h.Start(Tessela::CreateApplication()));

@@ -10,6 +10,7 @@
 #include "Help.h"
 #include "PlayfieldFit.h"
 #include "application/playbook/CreateApplication.h"
+#include "support/BuiltData.h"
 #include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
 
@@ -81,6 +82,7 @@ public:
 
 TEST(GameScreens, EveryScreenReachedByTouchWithAPictureOfEach)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     Harness h;
     GameDriver d(h);
     ASSERT_TRUE(h.Start(Tessela::CreateApplication()));

@@ -15,6 +15,7 @@
 #include "Game.h"
 #include "PlayfieldFit.h"
 #include "application/playbook/CreateApplication.h"
+#include "support/BuiltData.h"
 #include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
 
@@ -168,6 +169,7 @@ INSTANTIATE_TEST_SUITE_P(BaseSizes, GameSizes,
 
 TEST_P(GameSizes, MenusLevelPageAndPlayScreens)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     ASSERT_TRUE(h.Start(Tessela::CreateApplication()));
     ASSERT_TRUE(d.WaitUntilLoaded());
     Game& g = G();

@@ -21,6 +21,7 @@
 #include "application/playbook/CreateApplication.h"
 #include "screen/screen_events.h"
 #include "standin/events.h"
+#include "support/BuiltData.h"
 #include "support/LoopbackClient.h"
 #include "support/e2e/GameDriver.h"
 #include "support/e2e/Harness.h"
@@ -46,6 +47,7 @@ private:
 
 TEST(RemoteConsoleGame, ADeveloperDrivesTheRunningGame)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     const int port = VornTest::LoopbackClient::FreePort();
     ASSERT_NE(port, 0);
     EnvironmentSwitch overlay("VORN_DEBUG_OVERLAY", "1");
@@ -104,6 +106,7 @@ TEST(RemoteConsoleGame, ADeveloperDrivesTheRunningGame)
 
 TEST(RemoteConsoleGame, APortThatCannotBeHadIsSaidAndTheGamePlaysOn)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     // Another program on the port.
     const int port = VornTest::LoopbackClient::FreePort();
     ASSERT_NE(port, 0);

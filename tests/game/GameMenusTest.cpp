@@ -390,11 +390,8 @@ TEST_F(Menus, SoundsLoadOnTheFirstConstructionOnly)
 
 TEST_F(Menus, EveryConstructionLoadsTheLevels)
 {
-    const std::string pak = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
-    if (FILE* probe = std::fopen(pak.c_str(), "rb"))
-        std::fclose(probe);
-    else
-        GTEST_SKIP() << "no " << pak;
+    const std::string pak = VornTest::BuiltData("data_common.pak");
+    VORN_SKIP_IF_MISSING(VornTest::MissingBuiltData({pak}));
     SmartPtr<Vorn::PakMount> levels(
         new Vorn::PakMount(pak.c_str(), "levels-pak/", 0, Vorn::PakMount::NATIVE_PATH));
     ASSERT_TRUE(levels->IsValid());

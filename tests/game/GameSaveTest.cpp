@@ -371,7 +371,7 @@ TEST_F(GameSave, ProgressOfEarlierLevelTablesKeepsEverySolvedLevel)
 {
     VornTest::BuiltLevels levels;
     if (!levels.Available())
-        GTEST_SKIP() << "no common archive (data build switched off)";
+        GTEST_SKIP() << VornTest::MissingBuiltData({VornTest::BuiltData("data_common.pak")});
     // Each level that lost solutions is solved by its last solution then, its first and last, or
     // all of them; a few other levels are solved and open. The save area names no tables, as the
     // version before left it.

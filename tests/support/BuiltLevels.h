@@ -9,6 +9,7 @@
 #include <string>
 
 #include "BinaryFiles.h"
+#include "support/BuiltData.h"
 #include "Content.h"
 #include "base/SmartPtr.h"
 #include "vfs/PakMount.h"
@@ -20,7 +21,7 @@ class BuiltLevels {
 public:
     BuiltLevels()
     {
-        const std::string pak = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
+        const std::string pak = BuiltData("data_common.pak");
         if (!std::filesystem::exists(pak))
             return;
         m_pak = new Vorn::PakMount(pak.c_str(), "built-levels/", 0, Vorn::PakMount::NATIVE_PATH);

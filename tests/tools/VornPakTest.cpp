@@ -206,7 +206,8 @@ TEST_F(VornPakTest, BrokenArchivesGetOneLineAndStatusOne)
     ExpectRefusal(Run({"extract", m_dir / "damaged.pak", m_dir / "out"}), "damaged.pak: texts/en.xml is damaged (block");
     ExpectRefusal(Run({"list", m_dir / "missing.pak"}), "No such file");
     ExpectRefusal(Run({"list", m_dir.Path()}), "directory");
-    ExpectRefusal(Run({"create", m_dir / "x.pak", m_dir / "missing"}), "not a directory");
+    ExpectRefusal(Run({"create", m_dir / "x.pak", m_dir / "missing"}), "missing: No such file or directory");
+    ExpectRefusal(Run({"create", m_dir / "x.pak", m_dir / "good.pak"}), "good.pak: not a directory");
     ExpectRefusal(Run({"create", m_dir / "no/dir/x.pak", m_dir / "src"}), "no/dir");
     ExpectRefusal(Run({"create", m_dir / "src/levels/inside.pak", m_dir / "src"}), "inside");
     EXPECT_FALSE(VornTest::Exists(m_dir / "src/levels/inside.pak"));
@@ -407,15 +408,19 @@ TEST_F(VornPakTest, CreateNamesTheUnreadableFolderItself)
     EXPECT_TRUE(fs::is_empty(m_dir / "out"));
 }
 
+// vorn-pak under a limit on the size of the files it writes, set as a user sets it, with no signal
+// set up for it.
+const std::string FILE_SIZE_LIMIT = "bash -c 'ulimit -f 256; exec \"$0\" \"$@\"' ";
+
 // A small tmpfs where mounting one is allowed (root, no confining container); elsewhere a limit on
-// the size of the files vorn-pak writes into it, which fails a write as a full disk does.
+// the size of the files, which fails a write as a full disk does.
 class FullDiskTest : public VornPakTest {
 protected:
     void SetUp() override
     {
         std::filesystem::create_directories(m_dir / "disk");
         m_mounted = geteuid() == 0 && mount("tmpfs", (m_dir / "disk").c_str(), "tmpfs", 0, "size=256k") == 0;
-        m_full = m_mounted ? "" : "bash -c 'trap \"\" XFSZ; ulimit -f 256; exec \"$0\" \"$@\"' ";
+        m_full = m_mounted ? "" : FILE_SIZE_LIMIT;
         m_reason = std::strerror(m_mounted ? ENOSPC : EFBIG);
     }
     void TearDown() override
@@ -446,4 +451,7 @@ TEST_F(FullDiskTest, AFailedWriteKeepsWhatWasThere)
     ExpectRefusal(r, m_dir / "disk/big.pak: " + m_reason);
     EXPECT_EQ(r.err.find(".tmp"), std::string::npos) << r.err;
     EXPECT_FALSE(VornTest::Exists(m_dir / "disk/big.pak.tmp"));
+    m_runAs = FILE_SIZE_LIMIT;
+    ExpectRefusal(Run({"create", m_dir / "big.pak", m_dir / "src"}), m_dir / "big.pak: File too large");
+    EXPECT_FALSE(VornTest::Exists(m_dir / "big.pak.tmp"));
 }

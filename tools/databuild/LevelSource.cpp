@@ -1,7 +1,8 @@
 #include "LevelSource.h"
 
+#include "Files.h"
+
 #include <cctype>
-#include <fstream>
 #include <sstream>
 
 namespace DataBuild {
@@ -239,14 +240,10 @@ bool ParseLevelSource(const std::string& text, LevelSource& source, std::string&
 
 bool LoadLevelSource(const std::string& path, LevelSource& source, std::string& error)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot be read";
+    std::string text;
+    if (!ReadWholeFile(path, text, error))
         return false;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (!ParseLevelSource(text.str(), source, error)) {
+    if (!ParseLevelSource(text, source, error)) {
         error = path + ": " + error;
         return false;
     }

@@ -1,17 +1,13 @@
 // The "levels" command: builds every level file from its source, or checks single files.
 #include "BinaryFiles.h"
 #include "Command.h"
+#include "Files.h"
 #include "LevelBuild.h"
 #include "LevelSource.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <sys/stat.h>
 #include <thread>
 
 namespace DataBuild {
@@ -58,35 +54,6 @@ std::string SeedName(const std::string& path, int level)
         return name.substr(0, name.size() - 4);
     }
     return path;
-}
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return static_cast<bool>(file);
-}
-
-bool MakeDirectories(const std::string& path)
-{
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
-        std::string part = path.substr(0, slash);
-        if (!part.empty() && mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            return true;
-    }
 }
 
 // What a person checking an outline wants to see: sizes, the tray, the solutions and the screen.
@@ -155,8 +122,9 @@ bool CheckSource(const std::string& path)
 bool CheckBinary(const std::string& path)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadFile(path, bytes)) {
-        Fail(path + ": cannot be read");
+    std::string error;
+    if (!ReadWholeFile(path, bytes, error)) {
+        Fail(error);
         return false;
     }
     LevelFile level;
@@ -244,9 +212,9 @@ int BuildAll(const std::string& sourceDir, const std::string& outputDir)
             ++failures;
             continue;
         }
-        const std::string directory = job.outputPath.substr(0, job.outputPath.rfind('/'));
-        if (!MakeDirectories(directory) || !WriteFile(job.outputPath, job.built.bytes)) {
-            Fail(job.outputPath + ": cannot be written");
+        std::string error;
+        if (!WriteWholeFile(job.outputPath, job.built.bytes, error)) {
+            Fail(error);
             ++failures;
         }
     }

@@ -4,7 +4,9 @@
 #include "pakwriter/PakWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace DataBuild {
@@ -22,7 +24,9 @@ int RunPak(const std::vector<std::string>& args)
     if (args.size() != 2)
         return UsageError(*FindCommand("pak"));
     struct stat info;
-    if (stat(args[0].c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    if (stat(args[0].c_str(), &info) != 0)
+        return Fail(args[0] + ": " + std::strerror(errno));
+    if (!S_ISDIR(info.st_mode))
         return Fail(args[0] + ": not a directory");
     // The format has no checksum of its own: only a coded block is checked, by its decoder. So
     // every file without a check of its own (the texts, levels, atlas and glyph tables) and the

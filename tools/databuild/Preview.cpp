@@ -2,6 +2,7 @@
 // that every level looks like its name.
 #include "BinaryFiles.h"
 #include "Command.h"
+#include "Files.h"
 #include "LevelBuild.h"
 #include "LevelSource.h"
 #include "Tiling.h"
@@ -12,8 +13,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace DataBuild {
 
@@ -155,17 +154,15 @@ void DrawTile(cairo_t* cr, const Tile& tile, double left, double top)
     cairo_restore(cr);
 }
 
-bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes)
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return true;
+    auto* bytes = static_cast<std::vector<uint8_t>*>(closure);
+    bytes->insert(bytes->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
 }
 
 // The tiles in rows of COLUMNS, written to outputPath as a PNG.
-bool DrawSheet(const std::vector<Tile>& tiles, const std::string& outputPath)
+bool DrawSheet(const std::vector<Tile>& tiles, const std::string& outputPath, std::string& error)
 {
     const int rows = (static_cast<int>(tiles.size()) + COLUMNS - 1) / COLUMNS;
     const int width = static_cast<int>(GAP + COLUMNS * (TILE_WIDTH + GAP));
@@ -180,9 +177,14 @@ bool DrawSheet(const std::vector<Tile>& tiles, const std::string& outputPath)
         DrawTile(cr, tiles[i], left, top);
     }
     cairo_destroy(cr);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, outputPath.c_str());
+    std::vector<uint8_t> png;
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, AppendBytes, &png);
     cairo_surface_destroy(surface);
-    return status == CAIRO_STATUS_SUCCESS;
+    if (status != CAIRO_STATUS_SUCCESS) {
+        error = outputPath + ": " + cairo_status_to_string(status);
+        return false;
+    }
+    return WriteWholeFile(outputPath, png, error);
 }
 
 int RunPreview(const std::vector<std::string>& args)
@@ -231,7 +233,8 @@ int RunPreview(const std::vector<std::string>& args)
         }
         if (!builtDir.empty()) {
             std::vector<uint8_t> bytes;
-            if (ReadBytes(builtDir + "/levels/android_full/" + file, bytes) &&
+            std::string unread;
+            if (ReadWholeFile(builtDir + "/levels/android_full/" + file, bytes, unread) &&
                 tile.level.Parse(bytes.data(), bytes.size())) {
                 tile.built = true;
                 tile.outline = SourceOfLevel(tile.level);
@@ -246,8 +249,9 @@ int RunPreview(const std::vector<std::string>& args)
     if (!packFound)
         return Fail("preview: no pack named '" + pack + "'");
 
-    if (!DrawSheet(tiles, outputPath))
-        return Fail(outputPath + ": cannot be written");
+    std::string error;
+    if (!DrawSheet(tiles, outputPath, error))
+        return Fail(error);
     std::printf("%s: %zu levels\n", outputPath.c_str(), tiles.size());
     return 0;
 }

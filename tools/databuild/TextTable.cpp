@@ -1,12 +1,12 @@
 #include "TextTable.h"
 
+#include "Files.h"
+
 #include <pugixml.hpp>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -267,14 +267,13 @@ bool ParseTextTable(const std::string& bytes, const std::string& name, TextTable
 
 bool LoadTextTable(const std::string& path, TextTable& table, std::vector<std::string>& errors)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string bytes, error;
+    if (!ReadWholeFile(path, bytes, error)) {
         table.name = path;
         table.entries.clear();
-        errors.push_back(path + ": cannot be read");
+        errors.push_back(error);
         return false;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return ParseTextTable(bytes, path, table, errors);
 }
 

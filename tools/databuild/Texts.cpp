@@ -1,11 +1,10 @@
 // The "texts" command: checks the five text tables and stages them for the common archive.
 #include "Command.h"
+#include "Files.h"
 #include "TextKeys.h"
 #include "TextTable.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace DataBuild {
 
@@ -16,23 +15,6 @@ int RunTexts(const std::vector<std::string>& args);
 const CommandRegistration s_texts{
     {"texts", "texts SRC_DIR OUT_DIR [--chars FILE]",
      "check the text tables, stage them as texts/<lang>.xml, list their characters", &RunTexts}};
-
-bool ReadFile(const std::string& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
 
 int RunTexts(const std::vector<std::string>& args)
 {
@@ -57,10 +39,10 @@ int RunTexts(const std::vector<std::string>& args)
     std::vector<std::string> bytes;
     for (const std::string& language : TextLanguages()) {
         const std::string path = (srcDir / (language + ".xml")).string();
-        std::string content;
+        std::string content, error;
         TextTable table;
-        if (!ReadFile(path, content))
-            errors.push_back(path + ": cannot be read");
+        if (!ReadWholeFile(path, content, error))
+            errors.push_back(error);
         else
             ParseTextTable(content, path, table, errors);
         tables.push_back(table);
@@ -82,22 +64,14 @@ int RunTexts(const std::vector<std::string>& args)
         return Fail("texts: " + std::to_string(errors.size()) + " problem(s) in the text tables");
     }
 
-    std::error_code ec;
-    std::filesystem::create_directories(outDir / "texts", ec);
-    if (ec)
-        return Fail((outDir / "texts").string() + ": cannot be created: " + ec.message());
+    std::string error;
     for (size_t i = 0; i < tables.size(); ++i) {
         const std::string path = (outDir / "texts" / (TextLanguages()[i] + ".xml")).string();
-        if (!WriteFile(path, bytes[i]))
-            return Fail(path + ": cannot be written");
+        if (!WriteWholeFile(path, bytes[i], error))
+            return Fail(error);
     }
-    if (!charsPath.empty()) {
-        const std::filesystem::path parent = std::filesystem::path(charsPath).parent_path();
-        if (!parent.empty())
-            std::filesystem::create_directories(parent, ec);
-        if (!WriteFile(charsPath, CollectCharacters(tables) + "\n"))
-            return Fail(charsPath + ": cannot be written");
-    }
+    if (!charsPath.empty() && !WriteWholeFile(charsPath, CollectCharacters(tables) + "\n", error))
+        return Fail(error);
     return 0;
 }
 

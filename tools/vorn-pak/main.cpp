@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -313,9 +314,12 @@ int Create(const std::vector<std::string>& args)
 
     const std::string& out = positional[0];
     const std::string& dir = positional[1];
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
+    struct stat status;
+    if (stat(dir.c_str(), &status) != 0)
+        return Fail(dir + ": " + std::strerror(errno));
+    if (!S_ISDIR(status.st_mode))
         return Fail(dir + ": not a directory");
+    std::error_code ec;
     // An archive written inside its own source directory would be packed into the next one.
     std::string outDir = std::filesystem::weakly_canonical(out, ec).parent_path().string() + "/";
     std::string source = std::filesystem::canonical(dir, ec).string() + "/";
@@ -431,6 +435,9 @@ int main(int argc, char** argv)
             return 0;
         }
     }
+    // Past a limit on the size of files (ulimit -f) a write fails with EFBIG, said and cleaned up
+    // as any failed write, where the default action of SIGXFSZ would end the process in silence.
+    std::signal(SIGXFSZ, SIG_IGN);
     int result;
     if (command == "create")
         result = Create(args);

@@ -7,6 +7,7 @@
 #include "graphics/FontEx.h"
 #include "graphics/surface/Surface.h"
 #include "graphics/surface/TriangleEngine.h"
+#include "support/BuiltData.h"
 #include "support/HeadlessGL.h"
 #include "vfs/PakMount.h"
 #include "vfs/Vfs.h"
@@ -28,7 +29,7 @@ namespace {
 
 std::string PakPath(int width)
 {
-    return std::string(VORN_BINARY_DIR) + "/data/data_" + std::to_string(width) + ".pak";
+    return VornTest::BuiltData("data_" + std::to_string(width) + ".pak");
 }
 
 // Every character of the five text tables, and the ones the interface draws besides them.
@@ -72,10 +73,7 @@ class ArtPaks : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override
     {
-        FILE* probe = std::fopen(PakPath(GetParam()).c_str(), "rb");
-        if (!probe)
-            GTEST_SKIP() << "no " << PakPath(GetParam()) << " (data build switched off)";
-        std::fclose(probe);
+        VORN_SKIP_IF_MISSING(VornTest::MissingBuiltData({PakPath(GetParam())}));
         ASSERT_TRUE(ArtSize::ForWidth(GetParam(), m_size));
         Vfs::Init();
         m_pak = new PakMount(PakPath(GetParam()).c_str(), "device/", 0, PakMount::NATIVE_PATH);
@@ -270,10 +268,9 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ArtPaks, ::testing::Values(240, 320, 480, 600));
 
 TEST(ArtIcon, BuildWritesA256PixelPngWithAlpha)
 {
-    const std::string path = std::string(VORN_BINARY_DIR) + "/data/tessela.png";
+    const std::string path = VornTest::BuiltData("tessela.png");
+    VORN_SKIP_IF_MISSING(VornTest::MissingBuiltData({path}));
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        GTEST_SKIP() << "no " << path << " (data build switched off)";
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GE(bytes.size(), 33u);
     EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));

@@ -13,6 +13,7 @@
 #include "ImageTable.h"
 #include "base/AssetDict.h"
 #include "support/BoardWorld.h"
+#include "support/BuiltData.h"
 #include "vfs/PakMount.h"
 #include "vfs/Vfs.h"
 
@@ -23,17 +24,14 @@ constexpr int IMAGE_STAGES = 8;
 
 std::string ArchivePath(int width)
 {
-    return std::string(VORN_BINARY_DIR) + "/data/data_" + std::to_string(width) + ".pak";
+    return VornTest::BuiltData("data_" + std::to_string(width) + ".pak");
 }
 
 class GameImages : public ::testing::TestWithParam<std::pair<int, int>> {
 protected:
     void SetUp() override
     {
-        FILE* probe = std::fopen(ArchivePath(GetParam().first).c_str(), "rb");
-        if (!probe)
-            GTEST_SKIP() << "no " << ArchivePath(GetParam().first) << " (data build switched off)";
-        std::fclose(probe);
+        VORN_SKIP_IF_MISSING(VornTest::MissingBuiltData({ArchivePath(GetParam().first)}));
     }
 
     void TearDown() override

@@ -16,6 +16,7 @@
 #include "Images.h"
 #include "Stats.h"
 #include "support/BoardWorld.h"
+#include "support/BuiltData.h"
 #include "vfs/PakMount.h"
 #include "vfs/Vfs.h"
 
@@ -23,7 +24,7 @@ using VornTest::BoardWorld;
 
 namespace {
 
-const std::string PAK = std::string(VORN_BINARY_DIR) + "/data/data_common.pak";
+const std::string PAK = VornTest::BuiltData("data_common.pak");
 
 struct Size {
     int width;
@@ -34,10 +35,7 @@ class RealLevels : public ::testing::TestWithParam<Size> {
 protected:
     void SetUp() override
     {
-        FILE* probe = std::fopen(PAK.c_str(), "rb");
-        if (!probe)
-            GTEST_SKIP() << "no " << PAK << " (data build switched off)";
-        std::fclose(probe);
+        VORN_SKIP_IF_MISSING(VornTest::MissingBuiltData({PAK}));
         world.reset(new BoardWorld(GetParam().width, GetParam().height));
         Vorn::SmartPtr<Vorn::PakMount> pak(
             new Vorn::PakMount(PAK.c_str(), "common/", 0, Vorn::PakMount::NATIVE_PATH));

@@ -8,10 +8,12 @@
 #include "TesselaApplication.h"
 #include "application/playbook/CreateApplication.h"
 #include "graphics/surface/Surface.h"
+#include "support/BuiltData.h"
 #include "support/e2e/Harness.h"
 
 TEST(GameApplication, AWindowBetweenBaseSizesPlaysAtTheSmallerOne)
 {
+    VORN_SKIP_IF_MISSING(VornTest::MissingGameData());
     VornTest::Harness::Options options;
     options.width = 510;
     options.height = 850;

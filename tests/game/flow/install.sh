@@ -65,6 +65,12 @@ cmake -DMANIFEST="$work/manifest.txt" -DFOLDERS="$work/folders.txt" \
 left=$(cd "$prefix" && find . | sort | tr '\n' ' ')
 [ "$left" = ". ./bin ./share " ] || fail "uninstall left $left"
 [ ! -e "$work/folders.txt" ] || fail "the record of the folders made outlives the uninstall"
+# Run again, it says so in one line, and that is no failure.
+cmake -DMANIFEST="$work/manifest.txt" -DFOLDERS="$work/folders.txt" \
+  -P "$(dirname "$0")/../../../cmake/Uninstall.cmake" > "$work/uninstall.log" 2>&1 ||
+  { cat "$work/uninstall.log"; fail "a second uninstall fails"; }
+[ "$(cat "$work/uninstall.log")" = "uninstall: nothing is installed from the build folder $work" ] ||
+  { cat "$work/uninstall.log"; fail "a second uninstall does not say in one line that nothing is installed"; }
 
 # A folder the user makes after that is theirs, though an earlier install had made one of its
 # name: the next install's uninstall leaves it (the build's own record, from the installs above, is

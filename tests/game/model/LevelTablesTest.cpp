@@ -28,7 +28,7 @@ TEST(LevelTables, TheShippedIdentityIsTheFingerprintOfTheBuiltLevels)
     VornTest::Sandbox sandbox;
     VornTest::BuiltLevels levels;
     if (!levels.Available())
-        GTEST_SKIP() << "no common archive (data build switched off)";
+        GTEST_SKIP() << VornTest::MissingBuiltData({VornTest::BuiltData("data_common.pak")});
     LevelTables::Fingerprint fingerprint;
     for (int level = 0; level < BinaryFiles::LEVEL_COUNT; ++level) {
         const LevelFile* file = Content::GetLevel(level);

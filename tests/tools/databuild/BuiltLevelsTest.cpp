@@ -1,6 +1,7 @@
 // Checks the 200 level files the normal build staged for the common archive.
 #include "BinaryFiles.h"
 #include "LevelBuild.h"
+#include "support/BuiltData.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ using namespace DataBuild;
 
 namespace {
 
-const std::string STAGED = std::string(VORN_BINARY_DIR) + "/data/common/levels/android_full/";
+const std::string STAGED = VornTest::BuiltData("common/levels/android_full/");
 const std::string SOURCES = std::string(VORN_SOURCE_DIR) + "/data/levels/";
 
 bool Read(const std::string& path, std::vector<uint8_t>& bytes)
@@ -28,9 +29,7 @@ protected:
     void SetUp() override
     {
         BinaryFiles::Init();
-        std::vector<uint8_t> probe;
-        if (!Read(STAGED + BinaryFiles::files[0], probe))
-            GTEST_SKIP() << "no staged levels in " << STAGED << " (data build switched off)";
+        VORN_SKIP_IF_MISSING(VornTest::MissingBuiltData({STAGED + BinaryFiles::files[0]}));
     }
 };
 

@@ -1,6 +1,10 @@
 #include "LevelSource.h"
 
+#include "Files.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace DataBuild;
 
@@ -92,10 +96,17 @@ TEST(LevelSource, RefusesOutlinesBeyondTheLimits)
         << error;
 }
 
-TEST(LevelSource, ReportsUnreadableFilesByName)
+// The builder's files that cannot be read or written are said by name, with the reason.
+TEST(LevelSource, ReportsUnreadableFilesByNameAndReason)
 {
     LevelSource source;
     std::string error;
     EXPECT_FALSE(LoadLevelSource("/nonexistent/dir/x.txt", source, error));
-    EXPECT_TRUE(Contains(error, "/nonexistent/dir/x.txt"));
+    EXPECT_EQ(error, "/nonexistent/dir/x.txt: cannot be read: No such file or directory");
+    EXPECT_FALSE(LoadLevelSource("/", source, error));
+    EXPECT_EQ(error, "/: cannot be read: Is a directory");
+    // A full disk, and a device is not removed as a half-written file would be.
+    EXPECT_FALSE(WriteWholeFile("/dev/full", std::string("level"), error));
+    EXPECT_EQ(error, "/dev/full: cannot be written: No space left on device");
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }

@@ -1,6 +1,7 @@
 // The "art" command: draws the pictures, fonts and atlases of one base size and stages them as the
 // content of data_<width>.pak.
 #include "Command.h"
+#include "Files.h"
 
 #include "art/ArtBuild.h"
 #include "art/ArtCharacters.h"
@@ -8,7 +9,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace DataBuild {
 
@@ -19,14 +19,6 @@ int RunArt(const std::vector<std::string>& args);
 const CommandRegistration s_art{
     {"art", "art WIDTH TEXTS_DIR OUT_DIR [--fonts DIR] [--jobs N]",
      "draw the images, fonts and atlases of one base size (240, 320, 480 or 600)", &RunArt}};
-
-bool WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
 
 int RunArt(const std::vector<std::string>& args)
 {
@@ -64,10 +56,8 @@ int RunArt(const std::vector<std::string>& args)
     size_t total = 0;
     for (const ArtFile& file : files) {
         const std::filesystem::path path = outDir / file.name;
-        std::error_code ec;
-        std::filesystem::create_directories(path.parent_path(), ec);
-        if (ec || !WriteBytes(path, file.bytes))
-            return Fail(path.string() + ": cannot be written");
+        if (!WriteWholeFile(path.string(), file.bytes, error))
+            return Fail(error);
         total += file.bytes.size();
     }
     std::printf("art %d: %zu files, %zu bytes\n", size.width, files.size(), total);

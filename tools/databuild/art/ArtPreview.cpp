@@ -1,6 +1,7 @@
 #include "art/ArtPreview.h"
 
 #include "Command.h"
+#include "Files.h"
 #include "TextTable.h"
 #include "art/ArtBuild.h"
 #include "art/ArtCharacters.h"
@@ -13,7 +14,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace DataBuild {
 
@@ -380,15 +380,14 @@ Canvas Checker(int width, int height)
     return canvas;
 }
 
-bool WriteSheet(const std::string& path, const Canvas& sheet)
+bool WriteSheet(const std::string& path, const Canvas& sheet, std::string& error)
 {
     std::vector<uint8_t> bytes;
-    std::string error;
-    if (!EncodePng(sheet, bytes, error))
+    if (!EncodePng(sheet, bytes, error)) {
+        error = path + ": " + error;
         return false;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return !out.fail();
+    }
+    return WriteWholeFile(path, bytes, error);
 }
 
 std::vector<Canvas> MockScreens(const ArtSize& size, const ArtImages& art, int themeIndex, const TextTable& texts)
@@ -542,8 +541,8 @@ int RunArtPreview(const std::vector<std::string>& args)
         RunParallel(themes.size(), 0, [&](size_t i) { sheets[i] = ContactSheet(size, art, themes[i], texts); });
         for (size_t i = 0; i < themes.size(); ++i) {
             const std::string path = outDir + "/art_" + std::to_string(themes[i]) + "_" + std::to_string(width) + ".png";
-            if (!WriteSheet(path, sheets[i]))
-                return Fail(path + ": cannot be written");
+            if (!WriteSheet(path, sheets[i], error))
+                return Fail(error);
             std::printf("%s\n", path.c_str());
             if (!separateScreens)
                 continue;
@@ -552,8 +551,8 @@ int RunArtPreview(const std::vector<std::string>& args)
             for (size_t k = 0; k < screens.size(); ++k) {
                 const std::string screenPath = outDir + "/art_" + std::to_string(themes[i]) + "_" +
                                                std::to_string(width) + "_" + names[k] + ".png";
-                if (!WriteSheet(screenPath, screens[k]))
-                    return Fail(screenPath + ": cannot be written");
+                if (!WriteSheet(screenPath, screens[k], error))
+                    return Fail(error);
             }
         }
     }

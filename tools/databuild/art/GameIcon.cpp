@@ -4,12 +4,12 @@
 #include "art/GameIcon.h"
 
 #include "Command.h"
+#include "Files.h"
 #include "ImageTable.h"
 #include "art/Drawing.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 
 namespace DataBuild {
 
@@ -127,11 +127,8 @@ int RunIcon(const std::vector<std::string>& args)
     std::string error;
     if (!EncodePng(DrawGameIcon(), bytes, error))
         return Fail("icon: " + error);
-    std::ofstream out(args[0], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (out.fail())
-        return Fail(args[0] + ": cannot be written");
+    if (!WriteWholeFile(args[0], bytes, error))
+        return Fail(error);
     return 0;
 }
 

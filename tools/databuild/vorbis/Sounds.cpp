@@ -4,6 +4,7 @@
 // Vorbis libraries export the same symbols as the engine's integer decoder, and the builder's tests
 // link the engine.
 #include "Command.h"
+#include "Files.h"
 #include "SoundRecipes.h"
 
 #include <vorbis/vorbisenc.h>
@@ -233,25 +234,18 @@ void Build(size_t index, Result& result)
     result.error = "peak stays above " + std::to_string(SOUND_PEAK_LIMIT_DB) + " dBFS";
 }
 
-bool WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
-
 int Check(const std::vector<std::string>& paths)
 {
     int failures = 0;
     for (const std::string& path : paths) {
-        std::ifstream in(path, std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string bytes, error;
         Decoded decoded;
-        std::string error;
-        if (!in.good() && bytes.empty())
-            error = "cannot be read";
-        if (!error.empty() || !Decode(bytes, decoded, error)) {
+        if (!ReadWholeFile(path, bytes, error)) {
+            Fail(error);
+            ++failures;
+            continue;
+        }
+        if (!Decode(bytes, decoded, error)) {
             Fail(path + ": " + error);
             ++failures;
             continue;
@@ -301,8 +295,8 @@ int RunSounds(const std::vector<std::string>& args)
         if (!results[i].error.empty()) {
             Fail(path.string() + ": " + results[i].error);
             ++failures;
-        } else if (!WriteFile(path, results[i].bytes)) {
-            Fail(path.string() + ": cannot be written");
+        } else if (std::string error; !WriteWholeFile(path.string(), results[i].bytes, error)) {
+            Fail(error);
             ++failures;
         }
     }
