@@ -25,12 +25,7 @@ grep -qsE '^[0-9]+$' "$home/display" || { echo "the X server did not start"; exi
 export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=${SCREEN:-480x800}
 err=$home/err
 : > "$err"
-if [ -n "${ERR_FULL:-}" ]; then
-    err=$home/full
-    rm -f "$err"
-    mkfifo "$err"
-    exec 7<> "$err"
-fi
+[ -z "${ERR_FULL:-}" ] || { err=$home/full; rm -f "$err"; mkfifo "$err"; exec 7<> "$err"; }
 "$program" > "$home/out" 2> "$err" &
 pid=$!
 if [ -n "${READY:-}" ]; then

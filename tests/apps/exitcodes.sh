@@ -82,36 +82,40 @@ status=$?
 grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/out" || fail "many SIGTERMs: no shutdown"
 [ ! -s "$work/err" ] || { cat "$work/err"; fail "many SIGTERMs: said something"; }
 
-# A SIGTERM that a stuck frame keeps the loop from taking ends the process within seconds, the save
-# area unlocked, with the status of a process the signal ended (128 + 15): it did not shut down. It
-# says so in one line when stderr takes it (a file, a pipe that is read); a pipe that nobody reads,
-# full by then, gets nothing, and the end does not wait for it.
+# A SIGTERM that a stuck frame keeps the loop from taking ends the process within seconds, said in
+# one line, the save area unlocked, with the status of a process the signal ended (128 + 15): it
+# did not shut down.
+VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/err" &
+pid=$!
+wait_for_line "$work/out" "^stalled$" 60
+kill -TERM "$pid"
+for _ in $(seq 200); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2> /dev/null && { kill -KILL "$pid"; fail "a stuck loop did not end 20 s after SIGTERM"; }
+wait "$pid"
+status=$?
+[ "$status" -eq 143 ] || fail "SIGTERM to a stuck loop: exit status $status"
+[ "$(wc -l < "$work/err")" -eq 1 ] &&
+    grep -qxE "(tessela|vorn-testapp): did not end within 3 s of SIGTERM; ending at once" "$work/err" ||
+    { cat "$work/err"; fail "SIGTERM to a stuck loop: not said in one line"; }
+[ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "a stuck loop's lock was left behind"
+# The same with stderr a pipe that is read, and one that nobody reads, full by then: that one gets
+# no line, and the end does not wait for it.
 mkfifo "$work/read" "$work/full"
 exec 7<> "$work/full"
-for err in file read full; do
-    : > "$work/err"
-    target=$work/$err
-    case $err in
-        file) target=$work/err ;;
-        read) cat "$work/read" > "$work/err" & reader=$! ;;
-    esac
-    VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$target" &
+for err in read full; do
+    [ "$err" = full ] || cat "$work/read" > "$work/err" &
+    VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/$err" &
     pid=$!
     wait_for_line "$work/out" "^stalled$" 60
-    [ "$err" != full ] || dd if=/dev/zero of="$work/full" bs=4096 count=4096 oflag=nonblock status=none 2> /dev/null
+    [ "$err" = read ] || dd if=/dev/zero of="$work/full" bs=4096 count=4096 oflag=nonblock status=none 2> /dev/null
     kill -TERM "$pid"
-    start=$SECONDS
-    for _ in $(seq 200); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
-    kill -0 "$pid" 2> /dev/null && { kill -KILL "$pid"; fail "stderr $err: a stuck loop did not end 20 s after SIGTERM"; }
+    timeout 20 tail --pid="$pid" -f /dev/null || { kill -KILL "$pid"; fail "stderr $err: running 20 s after SIGTERM"; }
     wait "$pid"
-    status=$?
-    echo "stderr $err: a stuck loop ended $((SECONDS - start)) s after SIGTERM"
-    [ "$err" = read ] && wait "$reader"
-    [ "$status" -eq 143 ] || fail "stderr $err: SIGTERM to a stuck loop: exit status $status"
-    [ "$err" = full ] || { [ "$(wc -l < "$work/err")" -eq 1 ] &&
-        grep -qxE "(tessela|vorn-testapp): did not end within 3 s of SIGTERM; ending at once" "$work/err"; } ||
-        { cat "$work/err"; fail "stderr $err: SIGTERM to a stuck loop: not said in one line"; }
-    [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "stderr $err: a stuck loop's lock was left behind"
+    [ $? -eq 143 ] || fail "stderr $err: SIGTERM to a stuck loop: not exit status 143"
+    wait
+    [ "$err" = full ] || grep -qx "vorn-testapp: did not end within 3 s of SIGTERM; ending at once" "$work/err" ||
+        { cat "$work/err"; fail "stderr read: SIGTERM to a stuck loop: not said"; }
+    [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "stderr $err: the lock was left behind"
 done
 exec 7<&-
 

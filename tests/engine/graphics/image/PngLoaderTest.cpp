@@ -189,8 +189,7 @@ TEST(PngLoader, DamagedFilesYieldNothing)
     ASSERT_TRUE(Decode(good));
 
     // Cut anywhere before the end chunk: the image is incomplete. The chunk walk refuses a cut
-    // inside a chunk, which then runs past the end; a cut between chunks, or in the signature,
-    // leaves no chunk that is damaged.
+    // inside a chunk; a cut between chunks or in the signature leaves no chunk that is damaged.
     std::set<size_t> between = {8};
     for (size_t at = 8; at + 12 <= good.size(); between.insert(at))
         at += 12 + (u32(good[at]) << 24 | u32(good[at + 1]) << 16 | u32(good[at + 2]) << 8 | good[at + 3]);
@@ -240,8 +239,7 @@ TEST(PngLoader, OversizedHeadersAreRefusedBeforeAllocation)
 // anywhere after the signature, in a critical or an ancillary chunk (here the transparency),
 // either leaves the pixels as they were or refuses the image and tells the stream why, with
 // libpng's message; the pixels never come out different. The chunk walk, which inflates nothing,
-// refuses every one of them, the end chunk's and the signature's too, and passes what follows the
-// end chunk (data another program put there) unread.
+// refuses every one of them, the end chunk's and the signature's too.
 TEST(PngLoader, AnyFlippedBitIsRefusedAndSaidOrChangesNothing)
 {
     struct RecordingFile : CachedFile {
@@ -256,12 +254,10 @@ TEST(PngLoader, AnyFlippedBitIsRefusedAndSaidOrChangesNothing)
     const Bytes8 good = EncodePng(params);
     const Bytes8 expected = VornTest::Bytes(*Decode(good));
     std::string why;
-    Bytes8 trailed(good);
-    trailed.insert(trailed.end(), good.begin(), good.begin() + 40);
-    EXPECT_TRUE(PngImageLoader::CheckChunks(trailed.data(), trailed.size(), why)) << why;
+    EXPECT_TRUE(PngImageLoader::CheckChunks(good.data(), good.size(), why)) << why;
     int refused = 0;
     for (size_t at = 0; at < good.size(); ++at) {
-        Bytes8 bad(trailed);
+        Bytes8 bad(good);
         bad[at] ^= static_cast<u8>(1u << (at % 8));
         EXPECT_FALSE(PngImageLoader::CheckChunks(bad.data(), bad.size(), why)) << at;
         if (at < 8)
