@@ -3,6 +3,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -166,11 +167,12 @@ bool PngImageLoader::CheckChunks(const u8* data, size_t size, std::string& why)
 {
     static const char SIGNATURE[] = "\x89PNG\r\n\x1a\n";
     const size_t SIGNATURE_SIZE = 8;
-    // A chunk: u32 length (big-endian), four letters of type, the data, and the CRC of type and
-    // data.
+    // A chunk: u32 length (big-endian, below 2^31), four letters of type, the data, and the CRC
+    // of type and data.
     const size_t FRAME = 12;
     auto chunkFits = [&](size_t at) {
-        return at <= size && size - at >= FRAME && LoadBE32(data + at) <= size - at - FRAME;
+        return at <= size && size - at >= FRAME &&
+               LoadBE32(data + at) <= std::min<size_t>(size - at - FRAME, 0x7fffffffu);
     };
     auto crcMatches = [&](size_t at) {
         const u32 length = LoadBE32(data + at);
