@@ -46,6 +46,16 @@ public:
         return offset <= m_size && n <= m_size - offset && std::memcmp(m_data + offset, id, n) == 0;
     }
 
+    // How many of the n bytes at offset differ from id, those past the end counting as differing:
+    // 1 where one damaged byte has changed a signature.
+    size_t DifferencesAt(size_t offset, const char* id, size_t n) const
+    {
+        size_t differing = 0;
+        for (size_t i = 0; i < n; ++i)
+            differing += offset + i >= m_size || m_data[offset + i] != static_cast<u8>(id[i]);
+        return differing;
+    }
+
     // Moves the position forward by n bytes; false (and failed) when fewer are left.
     bool Skip(size_t n) { return Take(n); }
 

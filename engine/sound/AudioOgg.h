@@ -20,12 +20,16 @@ public:
     // stream of other than one or two channels, or one whose first audio does not decode (a
     // damaged setup header, on which the decoder's seeking would fault). Count 0.
     static AudioOgg* Open(const SmartPtr<File>& file);
-    // Checks an Ogg stream held whole in memory without decoding it: from its first byte to its
-    // last, page after page, each with its capture pattern, version 0, its segment table and body
-    // inside the data, and a CRC that matches, the last one marked as the end of the stream. On
-    // failure, why says what is wrong. Stricter than the decoder, which skips bytes between pages
-    // and does not miss every lost page (a sound's first audio page), so that a raw copy is known
-    // whole.
+    // Checks an Ogg stream held whole in memory without decoding it, by the pages it holds: from
+    // the first byte on, wherever "OggS" and version 0 start a page, the page must lie inside the
+    // data and its CRC match; bytes where no page starts (a tag or padding after the last page)
+    // carry no check and are passed over, and a page whose CRC matches once its first five bytes
+    // are put right is one whose start was damaged. A stream need not end with an end-of-stream
+    // page, and data holding no page passes: judged by its pages, not by the shape of a
+    // well-formed file, so that any file a program wrote passes, while a flipped bit anywhere in
+    // a page fails a CRC or leaves a page that runs past the end. On failure, why says what is
+    // wrong. Stricter than the decoder, which skips damaged pages and does not miss every lost
+    // page (a sound's first audio page), so that a raw copy is known whole.
     static bool CheckPages(const u8* data, size_t size, std::string& why);
     ~AudioOgg() override;
 

@@ -55,6 +55,63 @@ u8 EncodeStep(u16& running, s16 target)
     return best;
 }
 
+// The format's plain rule: the selector by the bit length of the difference d (below 2^16 in
+// magnitude), its magnitude cut to that selector's units.
+u8 PlainCode(s32 d)
+{
+    const u32 a = static_cast<u32>(d < 0 ? -d : d);
+    const int selector = a >= 1u << 12 ? 0 : a >= 1u << 10 ? 1 : a >= 1u << 8 ? 2 : 3;
+    return static_cast<u8>(((a >> SHIFTS[selector]) & 0x3E) | (d >= 0 ? 1 : 0) | (selector << 6));
+}
+
+// How a channel's values are coded: the code whose decoded value lies nearest each value, or the
+// plain rule on the difference taken modulo 2^16 or at most the largest step either way.
+enum Rule { NEAREST, PLAIN_WRAPPING, PLAIN_CLAMPED, RULES };
+
+// The code of target under rule from running, which becomes its decoded value; inRange is cleared
+// when the true difference lies outside the largest step either way, the only case in which the
+// two plain rules differ.
+u8 CodeStep(Rule rule, u16& running, s16 target, bool& inRange)
+{
+    if (rule == NEAREST)
+        return EncodeStep(running, target);
+    const s32 d = target - static_cast<s16>(running);
+    inRange = inRange && d >= -32767 && d <= 32767;
+    const u8 code = PlainCode(rule == PLAIN_WRAPPING ? static_cast<s16>(d) : std::clamp(d, -32767, 32767));
+    running = Step(running, code);
+    return code;
+}
+
+// Codes one channel of a block (its values at values[channel + k * channels], the first raw) into
+// out at the same places. A nearer code can leave a running value that serves the next values
+// worse, so the nearest codes can lose to a plain rule over a block: each rule is tried, and the
+// one leaving the least squared error is kept, ties to the nearest codes. Blocks start afresh,
+// so no block codes worse than under either plain rule, at the cost of encoding time only.
+void CodeChannel(const s16* values, u32 count, u32 channel, u32 channels, u8* out)
+{
+    u8 codes[RULES][AudioRTAC::BLOCK_BYTES / 2];
+    u64 best = ~0ull;
+    int kept = NEAREST;
+    bool inRange = true;
+    // Nothing beats no error, and the clamped rule codes as the wrapping one while every
+    // difference is in range.
+    for (int rule = NEAREST; rule < RULES && best > 0 && !(rule == PLAIN_CLAMPED && inRange); ++rule) {
+        u16 running = static_cast<u16>(values[channel]);
+        u64 error = 0;
+        for (u32 i = channel + channels; i < count; i += channels) {
+            codes[rule][i] = CodeStep(static_cast<Rule>(rule), running, values[i], inRange);
+            const s64 off = static_cast<s16>(running) - values[i];
+            error += static_cast<u64>(off * off);
+        }
+        if (error < best) {
+            best = error;
+            kept = rule;
+        }
+    }
+    for (u32 i = channel + channels; i < count; i += channels)
+        out[i] = codes[kept][i];
+}
+
 } // namespace
 
 u64 AudioRTAC::CodedSize(u64 pcmBytes, u32 channels)
@@ -138,15 +195,13 @@ AudioRTAC* AudioRTAC::Encode(const SmartPtr<AudioSource>& source)
             const u32 values = std::min(BLOCK_BYTES, got - start) / 2;
             s16 block[BLOCK_BYTES / 2];
             std::memcpy(block, piece.data() + start, values * 2);
-            u16 running[2] = {0, 0};
+            u8 codes[BLOCK_BYTES / 2];
             for (u32 c = 0; c < channels; ++c) {
-                running[c] = static_cast<u16>(block[c]);
-                out.push_back(static_cast<u8>(running[c]));
-                out.push_back(static_cast<u8>(running[c] >> 8));
+                out.push_back(static_cast<u8>(block[c]));
+                out.push_back(static_cast<u8>(static_cast<u16>(block[c]) >> 8));
+                CodeChannel(block, values, c, channels, codes);
             }
-            for (u32 i = channels; i < values; ++i) {
-                out.push_back(EncodeStep(running[i % channels], block[i]));
-            }
+            out.insert(out.end(), codes + channels, codes + values);
         }
         total += got;
     }

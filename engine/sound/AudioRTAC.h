@@ -26,7 +26,10 @@ public:
     // shorter than the coded data of that size.
     static AudioRTAC* Load(File& file);
     // Encodes what source delivers up to its size (whole frames; less when it ends sooner); the
-    // source is not kept. Each value takes the code byte whose decoded value lies nearest it.
+    // source is not kept. Each channel of a block is coded three ways, each value by the code
+    // byte whose decoded value lies nearest it and by the format's plain rule on the difference
+    // taken modulo 2^16 or at most the largest step, and the way leaving the least squared error
+    // is kept: no block codes worse than under either plain rule.
     // Null when source is null, not mono or stereo, or gives no whole frame.
     static AudioRTAC* Encode(const SmartPtr<AudioSource>& source);
 

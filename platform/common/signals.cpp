@@ -5,7 +5,8 @@
 // A loop can be kept from ever reading that request: a GL driver that writes its frames to an X
 // server that has gone may never return from the swap. So a watchdog thread keeps the last word:
 // a request to end that nobody has taken, or a display connection that the server has closed,
-// ends the process directly once END_GRACE_MS have passed without the process ending by itself.
+// ends the process directly once END_GRACE_MS have passed without the process ending by itself,
+// whatever stderr does with its last line.
 // The application saves its level after each move, and every save is written whole under another
 // name and renamed into place, so what a save in progress at that moment leaves is the file as
 // it was before. A request to end that ends this way did not shut the application down, and the
@@ -15,12 +16,15 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -127,27 +131,60 @@ const LastWords& GetLastWords()
     return *s_words;
 }
 
-// The process's one line about its end, from whichever thread comes first.
-void SayEnding(const std::string& line)
+// Writes text to stderr as far as stderr takes it at once: the end of the process must never wait
+// for a reader (a pipe nobody reads, full; a terminal stopped with Ctrl-S). The flags of fd 2 stay
+// as they are, since its open file belongs to the shell or terminal too (a non-blocking terminal
+// would be left to the user's shell): a socket is sent to without waiting, and a pipe or terminal
+// is written through a non-blocking file of its own, opened anew; when that cannot be opened, a
+// pipe only if poll says it has room for the text whole (up to PIPE_BUF bytes go in whole), a
+// terminal not at all. A regular file takes what it is given.
+void WriteAtOnce(const std::string& text)
 {
-    if (s_lineSaid.exchange(true))
+    struct stat info;
+    if (fstat(STDERR_FILENO, &info) != 0)
         return;
-    for (size_t done = 0; done < line.size();) {
-        const ssize_t written = write(STDERR_FILENO, line.data() + done, line.size() - done);
+    if (S_ISSOCK(info.st_mode)) {
+        const ssize_t sent = send(STDERR_FILENO, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        (void)sent;
+        return;
+    }
+    int own = -1;
+    if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode)) {
+        own = open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        pollfd room = {STDERR_FILENO, POLLOUT, 0};
+        // ENXIO: a pipe that nobody reads any more.
+        if (own < 0 && (errno == ENXIO || !S_ISFIFO(info.st_mode) || text.size() > PIPE_BUF ||
+                        poll(&room, 1, 0) != 1 || room.revents != POLLOUT))
+            return;
+    }
+    const int fd = own >= 0 ? own : STDERR_FILENO;
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t written = write(fd, text.data() + done, text.size() - done);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return;
+            break;
         done += static_cast<size_t>(written);
     }
+    if (own >= 0)
+        close(own);
 }
 
+// The process's one line about its end, from whichever thread comes first.
+void SayEnding(const std::string& line)
+{
+    if (!s_lineSaid.exchange(true))
+        WriteAtOnce(line);
+}
+
+// The lock goes first and the line last, said only if stderr takes it at once: nothing can keep
+// the process from ending.
 [[noreturn]] void EndDirectly(bool displayLost)
 {
     const LastWords& words = GetLastWords();
     const int which = SignalIndex(s_lastSignal.load());
-    SayEnding(displayLost ? words.displayLost : words.notEnded[which]);
     ReleaseSaveAreaLockFile();
+    SayEnding(displayLost ? words.displayLost : words.notEnded[which]);
     _exit(displayLost ? 0 : 128 + SIGNALS[which]);
 }
 

@@ -8,7 +8,8 @@
 # window), which must end the movie ("movie finished") and nothing else; then it is sent SIGTERM.
 #   desktopgone.sh PROGRAM HOME-DIR TERM|INT|HUP|window|hidden|server|picture
 # SETTLE: seconds it runs first (6); READY: a pattern of the line on its output to wait for
-# before that (none); END_WITHIN: seconds it may take to end (60).
+# before that (none); END_WITHIN: seconds it may take to end (60); ERR_FULL: its stderr is a full
+# pipe that nobody reads, filled once it is ready (HOME-DIR/err is then left empty).
 set -u
 program=$1 home=$2 how=$3
 pid=
@@ -35,12 +36,17 @@ grep -qsE '^[0-9]+$' "$home/display" || { echo "the X server did not start"; exi
 socket=/tmp/.X11-unix/X$(cat "$home/display")
 inode=$(stat -c %i "$socket")
 export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=${SCREEN:-480x800}
-"$program" > "$home/out" 2> "$home/err" &
+err=$home/err
+: > "$err"
+[ -z "${ERR_FULL:-}" ] || { err=$home/full; rm -f "$err"; mkfifo "$err"; exec 7<> "$err"; }
+"$program" > "$home/out" 2> "$err" &
 pid=$!
 if [ -n "${READY:-}" ]; then
     for _ in $(seq 900); do grep -qE -- "$READY" "$home/out" && break; sleep 0.1; done
     grep -qE -- "$READY" "$home/out" || { echo "no line '$READY'"; cat "$home/out" "$home/err"; exit 1; }
 fi
+# Filled once it is ready: what it says while it starts (a machine without sound) is taken.
+[ -z "${ERR_FULL:-}" ] || dd if=/dev/zero of="$err" bs=4096 count=4096 oflag=nonblock status=none 2> /dev/null
 window=$(timeout 90 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
 [ -n "$window" ] || { echo "no window"; cat "$home/err"; exit 1; }
 # Loading and resuming take a few dozen frames.

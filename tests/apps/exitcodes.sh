@@ -98,6 +98,26 @@ status=$?
     grep -qxE "(tessela|vorn-testapp): did not end within 3 s of SIGTERM; ending at once" "$work/err" ||
     { cat "$work/err"; fail "SIGTERM to a stuck loop: not said in one line"; }
 [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "a stuck loop's lock was left behind"
+# The same with stderr a pipe that is read, and one that nobody reads, full by then: that one gets
+# no line, and the end does not wait for it.
+mkfifo "$work/read" "$work/full"
+exec 7<> "$work/full"
+for err in read full; do
+    [ "$err" = full ] || cat "$work/read" > "$work/err" &
+    VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/$err" &
+    pid=$!
+    wait_for_line "$work/out" "^stalled$" 60
+    [ "$err" = read ] || dd if=/dev/zero of="$work/full" bs=4096 count=4096 oflag=nonblock status=none 2> /dev/null
+    kill -TERM "$pid"
+    timeout 20 tail --pid="$pid" -f /dev/null || { kill -KILL "$pid"; fail "stderr $err: running 20 s after SIGTERM"; }
+    wait "$pid"
+    [ $? -eq 143 ] || fail "stderr $err: SIGTERM to a stuck loop: not exit status 143"
+    wait
+    [ "$err" = full ] || grep -qx "vorn-testapp: did not end within 3 s of SIGTERM; ending at once" "$work/err" ||
+        { cat "$work/err"; fail "stderr read: SIGTERM to a stuck loop: not said"; }
+    [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "stderr $err: the lock was left behind"
+done
+exec 7<&-
 
 echo "touch 1 2" > "$work/bad.events"
 VORN_EVENTS="$work/bad.events" "$app" > "$work/out" 2> "$work/err"

@@ -54,4 +54,7 @@ for settle in stuck 0.2 0.6 1.0 1.4 1.8 2.2; do
     grep -qxE "(tessela|vorn-testapp): lost the connection to the X display; ending" "$work/xdg/err" ||
         { cat "$work/xdg/err"; fail "server killed ($settle): the loss not said"; }
 done
+# The same with a stderr that takes nothing, a full pipe that nobody reads: the end does not wait
+# to say it.
+READY='^stalled$' VORN_TESTAPP_STALL=20 SETTLE=0.2 END_WITHIN=20 ERR_FULL=1 gone server
 echo "ok"

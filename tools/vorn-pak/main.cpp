@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ByteReader.h"
 #include "base/SmartPtr.h"
 #include "graphics/image/PngImageLoader.h"
 #include "pakwriter/PakWriter.h"
@@ -47,10 +48,10 @@ const char* const HELP =
     "                       missing; nothing is written through a symbolic link below OUTDIR\n"
     "                       (such a file is refused) and nothing outside it; each file is\n"
     "                       checked as the engine reads it: a compressed block that does not\n"
-    "                       decode, a PNG whose chunk CRCs fail, an Ogg stream whose page CRCs\n"
-    "                       fail (files named .png or .ogg, or starting like one); each damaged\n"
-    "                       file is named and not written, the others are, and the exit\n"
-    "                       status is 1\n"
+    "                       decode, a PNG chunk or an Ogg page that fails its CRC or runs past\n"
+    "                       the file's end (files named .png or .ogg, or starting like one;\n"
+    "                       bytes in no chunk or page are not checked); each damaged file is\n"
+    "                       named and not written, the others are, and the exit status is 1\n"
     "\n"
     "Names are looked up without regard to case. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
@@ -235,7 +236,8 @@ bool WriteBelow(int root, const std::string& rootName, const std::string& name,
     return ok;
 }
 
-// The formats that carry checksums of their own, known by the name's ending or by the first bytes.
+// The formats that carry checksums of their own, known by the name's ending or by the first bytes
+// (one of them may be damaged). Each check passes data that holds nothing of its format.
 struct CheckedFormat {
     const char* ending;
     const char* signature;
@@ -258,11 +260,12 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
 bool CheckContent(const std::string& name, const std::vector<char>& data, std::string& why)
 {
     const Vorn::u8* bytes = reinterpret_cast<const Vorn::u8*>(data.data());
+    const Vorn::ByteReader reader(bytes, data.size());
     for (const CheckedFormat& format : CHECKED_FORMATS) {
-        const bool starts = data.size() >= format.signatureSize &&
-                            std::memcmp(bytes, format.signature, format.signatureSize) == 0;
-        if (starts || EndsWithNoCase(name, format.ending))
-            return format.check(bytes, data.size(), why);
+        if ((reader.DifferencesAt(0, format.signature, format.signatureSize) <= 1 ||
+             EndsWithNoCase(name, format.ending)) &&
+            !format.check(bytes, data.size(), why))
+            return false;
     }
     return true;
 }

@@ -3,11 +3,14 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "base/ByteReader.h"
 
 namespace Vorn {
 
@@ -162,44 +165,44 @@ bool PngImageLoader::CanLoad(SeekableStream* stream)
 
 bool PngImageLoader::CheckChunks(const u8* data, size_t size, std::string& why)
 {
-    static const u8 SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    static const char SIGNATURE[] = "\x89PNG\r\n\x1a\n";
+    const size_t SIGNATURE_SIZE = 8;
     // A chunk: u32 length (big-endian, below 2^31), four letters of type, the data, and the CRC
     // of type and data.
     const size_t FRAME = 12;
-    if (size < sizeof(SIGNATURE) || std::memcmp(data, SIGNATURE, sizeof(SIGNATURE)) != 0) {
-        why = "it does not start with the PNG signature";
-        return false;
-    }
-    for (size_t at = sizeof(SIGNATURE);;) {
-        const std::string where = " at byte " + std::to_string(at);
-        if (size - at < FRAME) {
-            why = "its PNG chunks end before the end chunk";
-            return false;
-        }
+    auto chunkFits = [&](size_t at) {
+        return at <= size && size - at >= FRAME &&
+               LoadBE32(data + at) <= std::min<size_t>(size - at - FRAME, 0x7fffffffu);
+    };
+    auto crcMatches = [&](size_t at) {
         const u32 length = LoadBE32(data + at);
-        const u8* type = data + at + 4;
-        if (length > 0x7fffffffu || length > size - at - FRAME) {
-            why = "its PNG chunk" + where + " runs past the end";
+        return crc32(crc32(0, Z_NULL, 0), data + at + 4, static_cast<uInt>(4 + length)) ==
+               LoadBE32(data + at + 8 + length);
+    };
+    // Data that does not start with the signature holds no PNG to check, unless one byte of it is
+    // all that keeps an intact first chunk from being one.
+    const size_t differing = ByteReader(data, size).DifferencesAt(0, SIGNATURE, SIGNATURE_SIZE);
+    if (differing > 0) {
+        if (differing == 1 && chunkFits(SIGNATURE_SIZE) && crcMatches(SIGNATURE_SIZE)) {
+            why = "its PNG signature is damaged";
             return false;
         }
-        if (!IsChunkType(type)) {
-            why = "its PNG chunk" + where + " has no valid type";
-            return false;
-        }
-        const std::string name(reinterpret_cast<const char*>(type), 4);
-        if (at == sizeof(SIGNATURE) && name != "IHDR") {
-            why = "its first PNG chunk is not IHDR";
-            return false;
-        }
-        const uLong crc = crc32(crc32(0, Z_NULL, 0), type, static_cast<uInt>(4 + length));
-        if (crc != LoadBE32(type + 4 + length)) {
-            why = "its PNG chunk " + name + where + " fails its CRC";
-            return false;
-        }
-        at += FRAME + length;
-        if (name == "IEND")
-            return true;
+        return true;
     }
+    for (size_t at = SIGNATURE_SIZE; at < size;) {
+        const bool fits = chunkFits(at);
+        const u8* type = fits ? data + at + 4 : nullptr;
+        if (!fits || !crcMatches(at)) {
+            why = "its PNG chunk" + (fits && IsChunkType(type) ? " " + std::string(type, type + 4) : "") +
+                  " at byte " + std::to_string(at) + (fits ? " fails its CRC" : " runs past the end");
+            return false;
+        }
+        const bool end = std::memcmp(type, "IEND", 4) == 0;
+        at += FRAME + LoadBE32(data + at);
+        if (end)
+            break;
+    }
+    return true;
 }
 
 Surface* PngImageLoader::Load()

@@ -22,11 +22,13 @@ public:
     // True when the stream starts with the first four bytes of the PNG signature.
     static bool CanLoad(SeekableStream* stream);
 
-    // Checks a PNG held whole in memory without inflating it: the signature, then chunks that lie
-    // inside the data, IHDR first, up to and including IEND, each with a CRC that matches. What
-    // follows IEND is not looked at (libpng never reads it). On failure, why says what is wrong.
-    // For a raw copy that stands in for a decode: a flipped bit anywhere up to IEND fails a CRC
-    // or the chunk walk, though a malformed image with good CRCs passes.
+    // Checks a PNG held whole in memory without inflating it, by its chunks: after the signature,
+    // each chunk up to and including IEND (or the end of the data) must lie inside the data with a
+    // CRC that matches. What follows IEND is not looked at (libpng never reads it), and data that
+    // does not start with the signature holds no PNG and passes, unless the signature is one byte
+    // off and an intact chunk follows it. On failure, why says what is wrong. For a raw copy that
+    // stands in for a decode: a flipped bit anywhere up to IEND fails a CRC, the signature or the
+    // chunk walk, though a malformed image with good CRCs passes.
     static bool CheckChunks(const u8* data, size_t size, std::string& why);
 
     Surface* Load() override;

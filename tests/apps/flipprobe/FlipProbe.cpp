@@ -21,7 +21,7 @@ void PrintRow(const std::string& archive, int region, const FlipCounts& c)
                 static_cast<unsigned long long>(c.bytes), c.tries);
     for (int outcome = 0; outcome < OUTCOMES; ++outcome)
         std::printf(outcome == OLD_START ? " | %5.1f" : " %5.1f", 100.0 * c.outcomes[outcome] / c.tries);
-    std::printf("\n");
+    std::printf(" | %5.1f\n", 100.0 * c.extractSilent / c.tries);
 }
 
 } // namespace
@@ -43,8 +43,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: vorn-flipprobe [--samples N] [--seed S] ARCHIVE...\n");
         return 2;
     }
-    std::printf("%-16s %-22s %9s %5s | %-23s | %s\n", "archive", "region", "bytes", "tries",
-                "now: start load silent ok", "before: start silent ok (%)");
+    std::printf("%-16s %-22s %9s %5s | %-23s | %-19s | %s\n", "archive", "region", "bytes", "tries",
+                "now: start load silent ok", "before: start silent ok", "extract silent (%)");
     FlipCounts totals[REGION_COUNT];
     for (int i = first; i < argc; ++i) {
         FlipCounts counts[REGION_COUNT];
@@ -58,6 +58,7 @@ int main(int argc, char** argv)
             PrintRow(slash ? slash + 1 : argv[i], region, counts[region]);
             totals[region].bytes += counts[region].bytes;
             totals[region].tries += counts[region].tries;
+            totals[region].extractSilent += counts[region].extractSilent;
             for (int outcome = 0; outcome < OUTCOMES; ++outcome)
                 totals[region].outcomes[outcome] += counts[region].outcomes[outcome];
         }
