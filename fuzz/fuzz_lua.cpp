@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 extern "C" {
@@ -40,12 +41,20 @@ void Stop(lua_State* state, lua_Debug*)
     luaL_error(state, "instruction limit");
 }
 
+// The sandbox goes when the run ends (libFuzzer ends with exit at the end of its time).
+void RemoveSandbox()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(s_dir, ignored);
+}
+
 bool Setup()
 {
     char dir[] = "/tmp/vorn-fuzz-lua-XXXXXX";
     if (!mkdtemp(dir))
         return false;
     s_dir = dir;
+    std::atexit(&RemoveSandbox);
     const std::string native = s_dir + "/app/native";
     if (mkdir((s_dir + "/app").c_str(), 0700) != 0 || mkdir(native.c_str(), 0700) != 0 ||
         mkdir((native + "/s").c_str(), 0700) != 0)
