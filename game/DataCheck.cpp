@@ -80,20 +80,24 @@ bool CheckXml(const NarrowString& path, const char* tag, bool nested = false)
 }
 
 // An atlas's picture. Its loading stage decodes it before the first menu anyway, so a PNG is
-// only read here and its chunks checked against their CRCs, which finds what damage a decode
-// would at a small part of the cost. Any other format is decoded whole (on the processor:
-// nothing is made for the GPU).
+// only read here and held to a whole PNG, every chunk checked against its CRC, which finds what
+// damage a decode would at a small part of the cost. Any other format is decoded whole (on the
+// processor: nothing is made for the GPU).
 bool CheckImage(const NarrowString& path)
 {
     Vorn::SmartPtr<Vorn::File> file = OpenNeeded(path);
     if (!file)
         return false;
-    if (Vorn::PngImageLoader::CanLoad(file.Get())) {
+    // A picture named .png is one, written whole by the data builder: a start that no longer
+    // says so is damage too, not another format.
+    const bool png = Vorn::PngImageLoader::CanLoad(file.Get()) ||
+                     (path.size() >= 4 && path.compare(path.size() - 4, 4, ".png") == 0);
+    if (png) {
         std::vector<Vorn::u8> bytes(file->GetSize());
         file->Seek(0, Vorn::SeekableStream::FROM_START);
         std::string why = "it cannot be read whole";
         const bool good = Vorn::ImageLoader::ReadExactly(file.Get(), bytes.data(), bytes.size()) &&
-                          Vorn::PngImageLoader::CheckChunks(bytes.data(), bytes.size(), why);
+                          Vorn::PngImageLoader::CheckWhole(bytes.data(), bytes.size(), why);
         if (!good)
             file->ReportDamage(why.c_str());
         return Intact(path, good);

@@ -56,6 +56,36 @@ public:
         return differing;
     }
 
+    // True when the first n bytes are id's, some or all of them zeroed: what a lost sector (or a
+    // span zeroed from inside them) leaves of a signature. No picture or sound format starts
+    // with a signature's worth of zeros.
+    bool IdZeroedAtStart(const char* id, size_t n) const
+    {
+        if (m_size < n || std::memcmp(m_data, id, n) == 0)
+            return false;
+        for (size_t i = 0; i < n; ++i) {
+            if (m_data[i] != 0 && m_data[i] != static_cast<u8>(id[i]))
+                return false;
+        }
+        return true;
+    }
+
+    // Where the n bytes of id first lie whole at or after offset, or the size when nowhere: in
+    // time linear in the bytes searched, whatever they hold.
+    size_t Find(size_t offset, const char* id, size_t n) const
+    {
+        while (n > 0 && offset < m_size && n <= m_size - offset) {
+            const void* first = std::memchr(m_data + offset, id[0], m_size - offset - n + 1);
+            if (!first)
+                break;
+            offset = static_cast<size_t>(static_cast<const u8*>(first) - m_data);
+            if (std::memcmp(m_data + offset, id, n) == 0)
+                return offset;
+            ++offset;
+        }
+        return m_size;
+    }
+
     // Moves the position forward by n bytes; false (and failed) when fewer are left.
     bool Skip(size_t n) { return Take(n); }
 

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <tremor/ivorbisfile.h>
@@ -170,21 +172,33 @@ u32 ToBytes(ogg_int64_t samples, u32 frameBytes)
 }
 
 // Ogg's page CRC: polynomial 0x04c11db7 taken most significant bit first, starting from 0, with
-// no final inversion (unlike zlib's).
+// no final inversion (unlike zlib's). Eight bytes at a time, by eight tables: table k gives the
+// CRC of a byte followed by k zero bytes.
 u32 OggCrc(u32 crc, const u8* data, size_t size)
 {
-    static const std::array<u32, 256> TABLE = [] {
-        std::array<u32, 256> table{};
+    static const std::array<std::array<u32, 256>, 8> TABLES = [] {
+        std::array<std::array<u32, 256>, 8> tables{};
         for (u32 i = 0; i < 256; ++i) {
             u32 r = i << 24;
             for (int k = 0; k < 8; ++k)
                 r = (r & 0x80000000u) ? (r << 1) ^ 0x04c11db7u : r << 1;
-            table[i] = r;
+            tables[0][i] = r;
         }
-        return table;
+        for (size_t k = 1; k < 8; ++k) {
+            for (u32 i = 0; i < 256; ++i)
+                tables[k][i] = (tables[k - 1][i] << 8) ^ tables[0][tables[k - 1][i] >> 24];
+        }
+        return tables;
     }();
-    for (size_t i = 0; i < size; ++i)
-        crc = (crc << 8) ^ TABLE[(crc >> 24) ^ data[i]];
+    const auto& t = TABLES;
+    for (; size >= 8; data += 8, size -= 8) {
+        const u32 a = crc ^ (static_cast<u32>(data[0]) << 24 | static_cast<u32>(data[1]) << 16 |
+                             static_cast<u32>(data[2]) << 8 | data[3]);
+        crc = t[7][a >> 24] ^ t[6][(a >> 16) & 0xff] ^ t[5][(a >> 8) & 0xff] ^ t[4][a & 0xff] ^ t[3][data[4]] ^
+              t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
+    }
+    for (; size > 0; ++data, --size)
+        crc = (crc << 8) ^ t[0][(crc >> 24) ^ *data];
     return crc;
 }
 
@@ -225,31 +239,86 @@ bool PageCrcMatches(const u8* data, size_t length)
 bool AudioOgg::CheckPages(const u8* data, size_t size, std::string& why)
 {
     const ByteReader bytes(data, size);
-    for (size_t at = 0; at < size;) {
-        // Bytes where no page starts (a tag after the last page, padding) carry no check of their
-        // own and are passed over, a byte at a time, up to where a page starts again.
-        const size_t differing = bytes.DifferencesAt(at, PAGE_START, PAGE_START_SIZE);
-        if (differing > 1) {
-            ++at;
-            continue;
-        }
-        const size_t length = size - at >= PAGE_HEADER ? PageLength(data + at, size - at) : 0;
-        const bool matches = length > 0 && PageCrcMatches(data + at, length);
-        if (differing == 0 && matches) {
-            at += length;
-            continue;
-        }
-        // A page whose CRC fails, or that runs past the end, is damage wherever it starts; so is
-        // a page whose CRC matches once its first five bytes are a page start's.
-        if (differing == 0 || matches) {
-            why = "its Ogg page at byte " + std::to_string(at) +
-                  (differing > 0 ? " has a damaged capture pattern or version"
-                   : length > 0  ? " fails its CRC"
-                                 : " runs past the end");
+    auto damaged = [&](size_t at, const char* what) {
+        why = "its Ogg page at byte " + std::to_string(at) + what;
+        return false;
+    };
+    // The bytes from at to the end are a page cut inside its first four bytes, where no page
+    // starts yet.
+    auto cutShort = [&](size_t at) { return size - at < PAGE_START_SIZE && bytes.IdAt(at, PAGE_START, size - at); };
+    // A page whose start alone is damaged: most of its first five bytes still there, or a CRC
+    // that matches once they are put right. Taken only where a page must or may start (at 0, and
+    // where the pages stop), so that no CRC is ever taken in vain and the work stays linear.
+    auto damagedStart = [&](size_t at) {
+        if (size - at < PAGE_START_SIZE)
             return false;
+        if (bytes.DifferencesAt(at, PAGE_START, PAGE_START_SIZE) <= 2)
+            return true;
+        const size_t length = size - at >= PAGE_HEADER ? PageLength(data + at, size - at) : 0;
+        return length > 0 && PageCrcMatches(data + at, length);
+    };
+
+    // Bytes before the first page are a tag of another program's, unless they are the first
+    // page's own start, damaged or zeroed. Data with no page at all passes (an empty file, one of
+    // another format) unless its start is a damaged page's.
+    const size_t first = bytes.Find(0, PAGE_START, PAGE_START_SIZE);
+    if (first > 0 && !cutShort(0) && (bytes.IdZeroedAtStart(PAGE_START, 4) || damagedStart(0)))
+        return damaged(0, " has a damaged capture pattern or version");
+
+    // From the first page on, pages follow one another. Each stream (by serial number) starts with
+    // a page flagged as its first, numbers its pages one by one and may end with a page flagged
+    // as its last; a chain starts a stream again after the end of one. A stream whose first page
+    // found is not its first, a page missing or out of order, or one after its stream's end, is
+    // damage. Streams open at once are bounded, as no real file holds more than a few.
+    struct Stream {
+        u32 next;
+        bool ended;
+    };
+    std::unordered_map<u32, Stream> streams;
+    size_t open = 0;
+    const size_t MOST_OPEN = 1024;
+    size_t at = first;
+    for (; at < size && bytes.IdAt(at, PAGE_START, PAGE_START_SIZE);) {
+        const size_t length = size - at >= PAGE_HEADER ? PageLength(data + at, size - at) : 0;
+        if (length == 0)
+            return damaged(at, " runs past the end");
+        if (!PageCrcMatches(data + at, length))
+            return damaged(at, " fails its CRC");
+        const u8 flags = data[at + 5];
+        const u32 serial = LoadLE32(data + at + 14);
+        const u32 sequence = LoadLE32(data + at + 18);
+        const auto found = streams.find(serial);
+        const bool known = found != streams.end() && !found->second.ended;
+        if (flags & 0x02) {
+            if (!known && ++open > MOST_OPEN)
+                return damaged(at, " opens more streams at once than any real file does");
+        } else if (found == streams.end()) {
+            return damaged(at, " belongs to a stream whose first page is missing");
+        } else if (found->second.ended) {
+            return damaged(at, " follows the last page of its stream");
+        } else if (sequence != found->second.next) {
+            return damaged(at, " is out of sequence: a page of its stream is missing before it");
         }
-        ++at;
+        // The page belongs to an open stream now; one flagged as its stream's last ends it.
+        const Stream next = {sequence + 1, (flags & 0x04) != 0};
+        open -= next.ended;
+        if (found != streams.end())
+            found->second = next;
+        else
+            streams.emplace(serial, next);
+        at += length;
     }
+    if (at == size || cutShort(at))
+        return true;
+    // The pages stop where bytes that are no page follow: a tag or padding after the last page,
+    // once every stream has ended; anything else is a page damaged from its start on.
+    if (damagedStart(at))
+        return damaged(at, " has a damaged capture pattern or version");
+    const size_t again = bytes.Find(at, PAGE_START, PAGE_START_SIZE);
+    if (again < size)
+        return damaged(at, (" is damaged: pages start again at byte " + std::to_string(again)).c_str());
+    if (open > 0)
+        return damaged(at, " is damaged: its stream has not ended and no page follows");
     return true;
 }
 

@@ -20,16 +20,18 @@ public:
     // stream of other than one or two channels, or one whose first audio does not decode (a
     // damaged setup header, on which the decoder's seeking would fault). Count 0.
     static AudioOgg* Open(const SmartPtr<File>& file);
-    // Checks an Ogg stream held whole in memory without decoding it, by the pages it holds: from
-    // the first byte on, wherever "OggS" and version 0 start a page, the page must lie inside the
-    // data and its CRC match; bytes where no page starts (a tag or padding after the last page)
-    // carry no check and are passed over, and a page whose CRC matches once its first five bytes
-    // are put right is one whose start was damaged. A stream need not end with an end-of-stream
-    // page, and data holding no page passes: judged by its pages, not by the shape of a
-    // well-formed file, so that any file a program wrote passes, while a flipped bit anywhere in
-    // a page fails a CRC or leaves a page that runs past the end. On failure, why says what is
-    // wrong. Stricter than the decoder, which skips damaged pages and does not miss every lost
-    // page (a sound's first audio page), so that a raw copy is known whole.
+    // Checks an Ogg stream held whole in memory without decoding it, by the pages it holds. From
+    // the first "OggS" and version 0 on, pages must follow one another, each inside the data with
+    // a CRC that matches, and each stream's pages (by serial number) must start with its first
+    // and come in sequence, none after its last. Bytes before the first page (a tag) carry no
+    // check, nor do bytes after the last page once every stream has ended (a tag, padding); but
+    // a start that is a damaged page's (most of "OggS" and version 0 there, zeroed, or a CRC
+    // that matches once they are put right) is damage, and so are pages that stop and start
+    // again. A stream need not end with an end-of-stream page, and data holding no page passes:
+    // any file a program wrote passes, while damage of any size to the pages fails. On failure,
+    // why says what is wrong. Linear in size, on any data. Stricter than the decoder, which
+    // skips damaged pages and does not miss every lost page (a sound's first audio page), so
+    // that a raw copy is known whole.
     static bool CheckPages(const u8* data, size_t size, std::string& why);
     ~AudioOgg() override;
 

@@ -98,6 +98,15 @@ expect_line "$work/err" "puzzle: cannot start: the game's archive data_common.pa
 [ "$(wc -l < "$work/err")" -eq 2 ] || { cat "$work/err"; fail "more than the member and the archive"; }
 [ ! -e "$XDG_DATA_HOME" ] || fail "a run with a damaged member left its sandbox behind"
 
+# Two bytes of a needed picture's signature zeroed: a PNG still, damaged, and the start ends.
+cp -r "$work/480" "$work/signature480"
+printf '\0\0' | dd of="$work/signature480/atlas_ui.png" bs=1 seek=4 conv=notrunc status=none
+mkdir "$work/signature"
+"$databuild" pak "$work/signature480" "$work/signature/data_480.pak" > /dev/null || fail "databuild pak"
+cp "$data/data_common.pak" "$work/signature/"
+run_without_data "$work/signature"
+expect_line "$work/err" "tessela: $(realpath "$work/signature")/data_480.pak: atlas_ui.png is damaged (it does not start with the PNG signature)"
+
 # A flipped bit in the background picture: its CRC says so, once, and the game plays on without it.
 mkdir "$work/picture"
 flip_byte "$work/480/ui/background.png" $(( $(stat -c %s "$work/480/ui/background.png") / 2 ))

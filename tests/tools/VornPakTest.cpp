@@ -63,10 +63,12 @@ bool MakeForeignFiles(const std::string& dir)
         "cd " + Quote(dir) + " && sox -V1 -n sox.ogg synth 1 sine 440 && ffmpeg -nostdin -v error -f lavfi -i"
         " sine=frequency=330:duration=2 -f lavfi -i testsrc=size=64x64:rate=4:duration=1 -map 0:a -c:a libvorbis"
         " vorbis.ogg -map 0:a -c:a libopus opus.ogg -map 0:a -t 0.5 -c:a flac -f ogg flac.ogg -map 1:v -plays 0"
-        " -f apng animated.png -map 1:v -frames:v 1 still.png && cat sox.ogg vorbis.ogg > chained.ogg && head -c"
+        " -f apng animated.png -map 1:v -frames:v 1 still.png -map 1:v -map 0:a -c:v libtheora -c:a libvorbis -f ogg"
+        " muxed.ogg && cat sox.ogg vorbis.ogg > chained.ogg && head -c"
         " \"$(grep -obUa OggS vorbis.ogg | tail -n 1 | cut -d: -f1)\" vorbis.ogg > unended.ogg && mkdir loose &&"
         " : > loose/empty.ogg && : > loose/empty.png && { cat vorbis.ogg; printf TAG%0637d 0; } > loose/tagged.ogg"
-        " && { cat still.png; echo data; } > loose/trailed.png";
+        " && { cat still.png; echo data; } > loose/trailed.png && { printf 'ID3\\3\\0\\0\\0\\0\\0\\0'; cat opus.ogg; }"
+        " > loose/fronted.ogg";
     return std::filesystem::create_directories(dir) && std::system(make.c_str()) == 0;
 }
 

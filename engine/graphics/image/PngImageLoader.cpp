@@ -163,46 +163,106 @@ bool PngImageLoader::CanLoad(SeekableStream* stream)
     return stream->Read(signature, 4) == 4 && png_sig_cmp(signature, 0, 4) == 0;
 }
 
+namespace {
+
+const size_t SIGNATURE_SIZE = 8;
+const char PNG_SIGNATURE[] = "\x89PNG\r\n\x1a\n";
+// A chunk: u32 length (big-endian, below 2^31), four letters of type, the data, and the CRC of
+// type and data.
+const size_t CHUNK_FRAME = 12;
+// The end chunk, whole: it holds nothing, so its CRC is always the same.
+const char END_CHUNK[] = "\0\0\0\0IEND\xae\x42\x60\x82";
+
+// Whether the end chunk lies anywhere in the data. Its type and CRC are looked for, rarer than
+// the zeros of its length.
+bool HoldsEndChunk(const ByteReader& bytes, size_t size)
+{
+    for (size_t at = 4; (at = bytes.Find(at, END_CHUNK + 4, CHUNK_FRAME - 4)) < size; ++at) {
+        if (bytes.IdAt(at - 4, END_CHUNK, 4))
+            return true;
+    }
+    return false;
+}
+
+bool ChunkFits(const u8* data, size_t size, size_t at)
+{
+    return at <= size && size - at >= CHUNK_FRAME &&
+           LoadBE32(data + at) <= std::min<size_t>(size - at - CHUNK_FRAME, 0x7fffffffu);
+}
+
+bool ChunkCrcMatches(const u8* data, size_t at)
+{
+    const u32 length = LoadBE32(data + at);
+    return crc32(crc32(0, Z_NULL, 0), data + at + 4, static_cast<uInt>(4 + length)) ==
+           LoadBE32(data + at + 8 + length);
+}
+
+// Walks the chunks from the signature's end: each must lie inside the data and pass its CRC, up
+// to and including the end chunk, or up to the end of the data unless the end chunk is required.
+// Each chunk's bytes are read once, so the walk is linear in the data's size.
+bool WalkChunks(const u8* data, size_t size, const char* endType, bool whole, std::string& why)
+{
+    for (size_t at = SIGNATURE_SIZE;;) {
+        if (at == size && !whole)
+            return true;
+        const bool fits = ChunkFits(data, size, at);
+        const u8* type = fits ? data + at + 4 : nullptr;
+        if (!fits || !ChunkCrcMatches(data, at)) {
+            why = at == size ? "its PNG chunks end before IEND"
+                             : "its PNG chunk" + (fits && IsChunkType(type) ? " " + std::string(type, type + 4) : "") +
+                                   " at byte " + std::to_string(at) + (fits ? " fails its CRC" : " runs past the end");
+            return false;
+        }
+        if (whole && at == SIGNATURE_SIZE && std::memcmp(type, "IHDR", 4) != 0) {
+            why = "its first PNG chunk is not IHDR";
+            return false;
+        }
+        at += CHUNK_FRAME + LoadBE32(data + at);
+        if (std::memcmp(type, endType, 4) == 0)
+            return true;
+    }
+}
+
+}  // namespace
+
 bool PngImageLoader::CheckChunks(const u8* data, size_t size, std::string& why)
 {
-    static const char SIGNATURE[] = "\x89PNG\r\n\x1a\n";
-    const size_t SIGNATURE_SIZE = 8;
-    // A chunk: u32 length (big-endian, below 2^31), four letters of type, the data, and the CRC
-    // of type and data.
-    const size_t FRAME = 12;
-    auto chunkFits = [&](size_t at) {
-        return at <= size && size - at >= FRAME &&
-               LoadBE32(data + at) <= std::min<size_t>(size - at - FRAME, 0x7fffffffu);
-    };
-    auto crcMatches = [&](size_t at) {
-        const u32 length = LoadBE32(data + at);
-        return crc32(crc32(0, Z_NULL, 0), data + at + 4, static_cast<uInt>(4 + length)) ==
-               LoadBE32(data + at + 8 + length);
-    };
-    // Data that does not start with the signature holds no PNG to check, unless one byte of it is
-    // all that keeps an intact first chunk from being one.
-    const size_t differing = ByteReader(data, size).DifferencesAt(0, SIGNATURE, SIGNATURE_SIZE);
-    if (differing > 0) {
-        if (differing == 1 && chunkFits(SIGNATURE_SIZE) && crcMatches(SIGNATURE_SIZE)) {
-            why = "its PNG signature is damaged";
-            return false;
-        }
-        return true;
+    // MNG and JNG share PNG's chunks behind signatures of their own (two bytes away from PNG's):
+    // their chunks are walked the same way, up to their own end chunk.
+    static const struct {
+        const char* signature;
+        const char* endType;
+    } FAMILY[] = {{PNG_SIGNATURE, "IEND"}, {"\x8aMNG\r\n\x1a\n", "MEND"}, {"\x8bJNG\r\n\x1a\n", "IEND"}};
+    const ByteReader bytes(data, size);
+    for (const auto& member : FAMILY) {
+        if (bytes.IdAt(0, member.signature, SIGNATURE_SIZE))
+            return WalkChunks(data, size, member.endType, false, why);
     }
-    for (size_t at = SIGNATURE_SIZE; at < size;) {
-        const bool fits = chunkFits(at);
-        const u8* type = fits ? data + at + 4 : nullptr;
-        if (!fits || !crcMatches(at)) {
-            why = "its PNG chunk" + (fits && IsChunkType(type) ? " " + std::string(type, type + 4) : "") +
-                  " at byte " + std::to_string(at) + (fits ? " fails its CRC" : " runs past the end");
-            return false;
-        }
-        const bool end = std::memcmp(type, "IEND", 4) == 0;
-        at += FRAME + LoadBE32(data + at);
-        if (end)
-            break;
+    // HDF5 copied PNG's kind of signature, three bytes away from it: its data is no PNG.
+    if (bytes.IdAt(0, "\x89HDF\r\n\x1a\n", SIGNATURE_SIZE))
+        return true;
+    // Without a signature the data is a PNG all the same when it carries the marks of one: a
+    // signature that is not far off (half of it there), an intact first chunk, or the end chunk
+    // anywhere. Its start is then damaged, however many bytes the damage took; so is a signature
+    // zeroed in part or whole. Data with none of these (a cut inside the signature among it)
+    // holds no PNG.
+    const bool near = size >= SIGNATURE_SIZE && bytes.DifferencesAt(0, PNG_SIGNATURE, SIGNATURE_SIZE) <= SIGNATURE_SIZE / 2;
+    if (near || bytes.IdZeroedAtStart(PNG_SIGNATURE, SIGNATURE_SIZE) ||
+        (ChunkFits(data, size, SIGNATURE_SIZE) && ChunkCrcMatches(data, SIGNATURE_SIZE)) ||
+        HoldsEndChunk(bytes, size)) {
+        why = "its PNG signature is damaged";
+        return false;
     }
     return true;
+}
+
+bool PngImageLoader::CheckWhole(const u8* data, size_t size, std::string& why)
+{
+    if (!ByteReader(data, size).IdAt(0, PNG_SIGNATURE, SIGNATURE_SIZE)) {
+        why = "it does not start with the PNG signature";
+        return false;
+    }
+    return WalkChunks(data, size, "IEND", true, why);
 }
 
 Surface* PngImageLoader::Load()

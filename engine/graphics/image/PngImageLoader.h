@@ -24,12 +24,18 @@ public:
 
     // Checks a PNG held whole in memory without inflating it, by its chunks: after the signature,
     // each chunk up to and including IEND (or the end of the data) must lie inside the data with a
-    // CRC that matches. What follows IEND is not looked at (libpng never reads it), and data that
-    // does not start with the signature holds no PNG and passes, unless the signature is one byte
-    // off and an intact chunk follows it. On failure, why says what is wrong. For a raw copy that
-    // stands in for a decode: a flipped bit anywhere up to IEND fails a CRC, the signature or the
-    // chunk walk, though a malformed image with good CRCs passes.
+    // CRC that matches. What follows IEND is not looked at (libpng never reads it). Data that does
+    // not start with the signature is still judged a PNG, with a damaged start, when it carries
+    // the marks of one: a signature half there or zeroed, an intact chunk right after it, or the
+    // end chunk anywhere; other data (HDF5's among it, with a signature of the same kind) holds
+    // no PNG and passes. MNG and JNG are walked the same way, behind their own signatures. On failure, why says what is wrong. For a raw copy that
+    // stands in for a decode: damage of any size up to IEND fails a CRC, the signature or the
+    // chunk walk, though a malformed image with good CRCs passes. Linear in size, on any data.
     static bool CheckChunks(const u8* data, size_t size, std::string& why);
+
+    // The stricter check for a PNG known to be one and whole (as the data builder writes them):
+    // the exact signature, IHDR first, and every chunk intact up to IEND.
+    static bool CheckWhole(const u8* data, size_t size, std::string& why);
 
     Surface* Load() override;
 
