@@ -5,7 +5,11 @@
 # of that name made later is not the install's. The save data under $XDG_DATA_HOME/tessela is the
 # player's and stays. Run as `cmake --build BUILD --target uninstall`, or by hand:
 #   cmake -DMANIFEST=BUILD/install_manifest.txt -DFOLDERS=BUILD/install_folders.txt -P cmake/Uninstall.cmake
-if(NOT DEFINED MANIFEST OR NOT EXISTS "${MANIFEST}")
+if(NOT DEFINED MANIFEST OR MANIFEST STREQUAL "")
+  message(FATAL_ERROR "uninstall: no manifest given; run it as `cmake -DMANIFEST=BUILD/install_manifest.txt "
+                      "-DFOLDERS=BUILD/install_folders.txt -P cmake/Uninstall.cmake`")
+endif()
+if(NOT EXISTS "${MANIFEST}")
   # Never installed, or uninstalled already: what was asked for holds, so this is said and is no
   # failure.
   get_filename_component(_build "${MANIFEST}" DIRECTORY)
@@ -17,7 +21,13 @@ foreach(_file IN LISTS _installed)
   if(EXISTS "${_file}" OR IS_SYMLINK "${_file}")
     file(REMOVE "${_file}")
     if(EXISTS "${_file}" OR IS_SYMLINK "${_file}")
-      message(FATAL_ERROR "uninstall: cannot remove ${_file}")
+      # file(REMOVE) gives no reason: rm, asked again, says why.
+      execute_process(COMMAND rm -f -- "${_file}" OUTPUT_QUIET ERROR_VARIABLE _why
+                      ERROR_STRIP_TRAILING_WHITESPACE)
+      string(REGEX REPLACE ".*: " "" _why "${_why}")
+      if(EXISTS "${_file}" OR IS_SYMLINK "${_file}")
+        message(FATAL_ERROR "uninstall: cannot remove ${_file}: ${_why}")
+      endif()
     endif()
     message(STATUS "Removed: ${_file}")
   endif()

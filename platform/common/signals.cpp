@@ -43,6 +43,8 @@ const int SIGNAL_COUNT = sizeof(SIGNALS) / sizeof(SIGNALS[0]);
 // Long enough for a loop that is only slow (a level loading, a save on a slow disk) to end on its
 // own; short enough that a desktop that is going away does not wait for the process.
 const int END_GRACE_MS = 3000;
+// How long the last line may wait for room on a pipe or terminal that only fd 2 reaches.
+const int SAY_WAIT_MS = 200;
 
 // Counted by the handler, which may run on any thread; taken by the thread that polls. A request
 // is pending while more have come than were taken.
@@ -131,13 +133,15 @@ const LastWords& GetLastWords()
     return *s_words;
 }
 
-// Writes text to stderr as far as stderr takes it at once: the end of the process must never wait
+// Writes text to stderr as far as stderr takes it soon: the end of the process must never wait
 // for a reader (a pipe nobody reads, full; a terminal stopped with Ctrl-S). The flags of fd 2 stay
 // as they are, since its open file belongs to the shell or terminal too (a non-blocking terminal
 // would be left to the user's shell): a socket is sent to without waiting, and a pipe or terminal
-// is written through a non-blocking file of its own, opened anew; when that cannot be opened, a
-// pipe only if poll says it has room for the text whole (up to PIPE_BUF bytes go in whole), a
-// terminal not at all. A regular file takes what it is given.
+// is written through a non-blocking file of its own, opened anew. When that cannot be opened (a
+// terminal or pipe of another user, the program started with sudo -u or su), fd 2 itself is
+// written once poll says, within SAY_WAIT_MS, that it has room: a pipe then takes up to PIPE_BUF
+// bytes whole, and a terminal a line (one stopped or not read has none). A regular file takes
+// what it is given.
 void WriteAtOnce(const std::string& text)
 {
     struct stat info;
@@ -151,10 +155,12 @@ void WriteAtOnce(const std::string& text)
     int own = -1;
     if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode)) {
         own = open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        pollfd room = {STDERR_FILENO, POLLOUT, 0};
         // ENXIO: a pipe that nobody reads any more.
-        if (own < 0 && (errno == ENXIO || !S_ISFIFO(info.st_mode) || text.size() > PIPE_BUF ||
-                        poll(&room, 1, 0) != 1 || room.revents != POLLOUT))
+        const bool unread = own < 0 && errno == ENXIO;
+        const bool polled = S_ISFIFO(info.st_mode) || isatty(STDERR_FILENO);
+        pollfd room = {STDERR_FILENO, POLLOUT, 0};
+        if (own < 0 && (unread || !polled || text.size() > PIPE_BUF ||
+                        poll(&room, 1, SAY_WAIT_MS) != 1 || room.revents != POLLOUT))
             return;
     }
     const int fd = own >= 0 ? own : STDERR_FILENO;
@@ -177,7 +183,7 @@ void SayEnding(const std::string& line)
         WriteAtOnce(line);
 }
 
-// The lock goes first and the line last, said only if stderr takes it at once: nothing can keep
+// The lock goes first and the line last, said only if stderr takes it soon: nothing can keep
 // the process from ending.
 [[noreturn]] void EndDirectly(bool displayLost)
 {

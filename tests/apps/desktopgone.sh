@@ -14,41 +14,54 @@ set -u
 program=$1 home=$2 how=$3
 pid=
 mkdir -p "$home"
-# The number of the last run's server must not be read for this one's: the file is only emptied
-# once the server's process has started.
-rm -f "$home/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 3> "$home/display" 2> /dev/null &
+# What the last run left must not be read for this one's: these files are only emptied once this
+# run's server and program have started.
+rm -f "$home/display" "$home/out"
+# The server listens on its abstract socket only, which goes with its process, and with
+# -displayfd it makes no lock file: killed outright it leaves nothing behind, and nothing is
+# removed here that a server started meanwhile on the same number could have made. It does not
+# reset when its last client leaves: the clients that look for the window come and go, and a
+# program that connects while the server resets is turned away.
+Xvfb -displayfd 3 -nolisten unix -noreset -screen 0 1280x1024x24 3> "$home/display" 2> /dev/null &
 server=$!
-socket=
-# At the end the program goes, and the server is ended as a desktop ends it, which removes its
-# socket; that of a server killed outright is removed here, while it is still the one it made.
+# At the end the program goes, and the server is ended as a desktop ends it.
 end_server() {
     kill -KILL $pid 2> /dev/null
     kill -TERM $server 2> /dev/null
     for _ in $(seq 50); do kill -0 $server 2> /dev/null || break; sleep 0.1; done
     kill -KILL $server 2> /dev/null
     wait $server 2> /dev/null
-    [ -z "$socket" ] || [ "$(stat -c %i "$socket" 2> /dev/null)" != "$inode" ] || rm -f "$socket"
 }
 trap end_server EXIT
-for _ in $(seq 300); do grep -qsE '^[0-9]+$' "$home/display" && break; sleep 0.1; done
-grep -qsE '^[0-9]+$' "$home/display" || { echo "the X server did not start"; exit 1; }
-socket=/tmp/.X11-unix/X$(cat "$home/display")
-inode=$(stat -c %i "$socket")
+# Waited for as long as the server runs: on a machine under load it may take long to start.
+until grep -qsE '^[0-9]+$' "$home/display"; do
+    kill -0 $server 2> /dev/null || { echo "the X server did not start"; exit 1; }
+    sleep 0.1
+done
 export DISPLAY=":$(cat "$home/display")" XDG_DATA_HOME=$home VORN_PLATFORM=sdl VORN_SCREEN=${SCREEN:-480x800}
 err=$home/err
 : > "$err"
 [ -z "${ERR_FULL:-}" ] || { err=$home/full; rm -f "$err"; mkfifo "$err"; exec 7<> "$err"; }
 "$program" > "$home/out" 2> "$err" &
 pid=$!
-if [ -n "${READY:-}" ]; then
-    for _ in $(seq 900); do grep -qE -- "$READY" "$home/out" && break; sleep 0.1; done
-    grep -qE -- "$READY" "$home/out" || { echo "no line '$READY'"; cat "$home/out" "$home/err"; exit 1; }
-fi
+# until_found WHAT COMMAND...: runs the command until it succeeds, for as long as the program
+# runs: on a machine under load it may take long to get there.
+until_found() {
+    local what=$1
+    shift
+    until "$@"; do
+        kill -0 "$pid" 2> /dev/null || "$@" || { echo "ended without $what"; cat "$home/out" "$home/err"; exit 1; }
+        sleep 0.1
+    done
+}
+[ -z "${READY:-}" ] || until_found "a line '$READY'" grep -qsE -- "$READY" "$home/out"
 # Filled once it is ready: what it says while it starts (a machine without sound) is taken.
 [ -z "${ERR_FULL:-}" ] || dd if=/dev/zero of="$err" bs=4096 count=4096 oflag=nonblock status=none 2> /dev/null
-window=$(timeout 90 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
-[ -n "$window" ] || { echo "no window"; cat "$home/err"; exit 1; }
+find_window() {
+    window=$(xdotool search --onlyvisible --pid "$pid" 2> /dev/null | head -n 1)
+    [ -n "$window" ]
+}
+until_found "a window" find_window
 # Loading and resuming take a few dozen frames.
 sleep "${SETTLE:-6}"
 case $how in
@@ -56,7 +69,7 @@ case $how in
     hidden) xdotool windowunmap "$window"; sleep 1; xdotool windowclose "$window" ;;
     server) kill -KILL "$server" ;;
     picture)
-        timeout 60 xdotool search --sync --class '^mpv$' windowkill || { echo "no movie window"; exit 1; }
+        until_found "a movie window" xdotool search --class '^mpv$' windowkill
         for _ in $(seq 100); do grep -q '^movie finished$' "$home/out" && break; sleep 0.1; done
         grep -q '^movie finished$' "$home/out" || { echo "the movie did not end"; exit 1; }
         kill -TERM "$pid" ;;

@@ -72,6 +72,9 @@ refuse_line "$work/out" "^start"
 [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "the lock was left behind"
 
 # Ended by many SIGTERMs in a row, some while it shuts down after the first: exit status 0.
+# The output of a program started in the background is emptied first: the redirection empties it
+# only once the new process has started, and until then it holds the last run's lines.
+: > "$work/out"
 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/err" &
 pid=$!
 wait_for_line "$work/out" "^start" 60
@@ -85,6 +88,7 @@ grep -qE '^release frames=[0-9]+ ms=[0-9]+$' "$work/out" || fail "many SIGTERMs:
 # A SIGTERM that a stuck frame keeps the loop from taking ends the process within seconds, said in
 # one line, the save area unlocked, with the status of a process the signal ended (128 + 15): it
 # did not shut down.
+: > "$work/out"
 VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/err" &
 pid=$!
 wait_for_line "$work/out" "^stalled$" 60
@@ -104,6 +108,7 @@ mkfifo "$work/read" "$work/full"
 exec 7<> "$work/full"
 for err in read full; do
     [ "$err" = full ] || cat "$work/read" > "$work/err" &
+    : > "$work/out"
     VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" "$app" > "$work/out" 2> "$work/$err" &
     pid=$!
     wait_for_line "$work/out" "^stalled$" 60

@@ -59,6 +59,15 @@ fi
 run_game
 expect_line "$work/err" "tessela: cannot save the game in $data: No space left on device"
 
+# Past a limit on the size of files a save is refused as on a full disk, and nothing of it stays
+# behind, the lock neither. What the game says goes through a pipe, which the limit does not bound.
+limited="$work/limited"
+(ulimit -f 0; XDG_DATA_HOME=$limited exec timeout 120 "$game" 2>&1 > /dev/null) | cat > "$work/err"
+status=${PIPESTATUS[0]}
+[ "$status" -eq 0 ] || { cat "$work/err"; fail "a file size limit: exit status $status, not 0"; }
+expect_line "$work/err" "tessela: cannot save the game in $limited/tessela/data: File too large"
+[ -z "$(ls -A "$limited/tessela/data")" ] || { ls -A "$limited/tessela/data"; fail "a file size limit: files left"; }
+
 # Nowhere to make the save area: its reason only, and nothing about the archives.
 mkdir "$work/readonly"
 chmod 555 "$work/readonly"

@@ -12,8 +12,10 @@ namespace DataBuild {
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
-// Writes the bytes as the file's whole content, making the folders above it; a regular file that
-// could not be written whole is removed, so that no half-written output is taken for a built one.
+// Writes the bytes as the file's whole content, making the folders above it. A file is made whole
+// beside the one a path leads to (through its symbolic links, which stay) and renamed over it, so
+// that a failure leaves what was there, never a half-written file taken for a built one; what is
+// no regular file (a device, a pipe) is written into as it is.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error);
 template <typename Bytes>
 bool WriteWholeFile(const std::string& path, const Bytes& bytes, std::string& error)

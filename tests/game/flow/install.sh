@@ -71,6 +71,16 @@ cmake -DMANIFEST="$work/manifest.txt" -DFOLDERS="$work/folders.txt" \
   { cat "$work/uninstall.log"; fail "a second uninstall fails"; }
 [ "$(cat "$work/uninstall.log")" = "uninstall: nothing is installed from the build folder $work" ] ||
   { cat "$work/uninstall.log"; fail "a second uninstall does not say in one line that nothing is installed"; }
+# Without a manifest, and on what it cannot remove, it fails and says why.
+cmake -P "$(dirname "$0")/../../../cmake/Uninstall.cmake" > "$work/uninstall.log" 2>&1 &&
+  fail "an uninstall without a manifest succeeds"
+grep -q "uninstall: no manifest given" "$work/uninstall.log" || { cat "$work/uninstall.log"; fail "no manifest: not said"; }
+mkdir -p "$work/kept/inside" && echo "$work/kept" > "$work/kept.txt"
+cmake -DMANIFEST="$work/kept.txt" -P "$(dirname "$0")/../../../cmake/Uninstall.cmake" > "$work/uninstall.log" 2>&1 &&
+  fail "an uninstall that cannot remove a file succeeds"
+# CMake may wrap the line of its error.
+tr -s '\n ' ' ' < "$work/uninstall.log" | grep -q "uninstall: cannot remove $work/kept: Is a directory" ||
+  { cat "$work/uninstall.log"; fail "a file not removed: the reason not said"; }
 
 # A folder the user makes after that is theirs, though an earlier install had made one of its
 # name: the next install's uninstall leaves it (the build's own record, from the installs above, is

@@ -2,8 +2,14 @@
 
 #include "Files.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
 using namespace DataBuild;
@@ -22,6 +28,13 @@ bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
 }
+
+// A folder of the test's own, removed with what it holds.
+struct Folder {
+    std::string path = (std::filesystem::temp_directory_path() / "levelsource-XXXXXX").string();
+    Folder() { EXPECT_TRUE(mkdtemp(path.data())); }
+    ~Folder() { std::error_code ec; std::filesystem::remove_all(path, ec); }
+};
 
 } // namespace
 
@@ -105,8 +118,40 @@ TEST(LevelSource, ReportsUnreadableFilesByNameAndReason)
     EXPECT_EQ(error, "/nonexistent/dir/x.txt: cannot be read: No such file or directory");
     EXPECT_FALSE(LoadLevelSource("/", source, error));
     EXPECT_EQ(error, "/: cannot be read: Is a directory");
-    // A full disk, and a device is not removed as a half-written file would be.
-    EXPECT_FALSE(WriteWholeFile("/dev/full", std::string("level"), error));
-    EXPECT_EQ(error, "/dev/full: cannot be written: No space left on device");
-    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+
+    // Written through a link past a file size limit (SIGXFSZ ignored, as by the builder): said,
+    // and the file, the link and the folder are left as they were. Within the limit the file is
+    // replaced and the link stays.
+    Folder folder;
+    const std::string file = folder.path + "/level", link = folder.path + "/link";
+    ASSERT_TRUE(WriteWholeFile(file, std::string("old"), error)) << error;
+    std::filesystem::create_symlink("level", link);
+    const auto left = [&] {
+        std::string content, unread;
+        ReadWholeFile(file, content, unread);
+        const auto entries = std::distance(std::filesystem::directory_iterator(folder.path), {});
+        return std::filesystem::is_symlink(link) && entries == 2 ? content : "changed around it";
+    };
+    rlimit unlimited;
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limit = {4, unlimited.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const bool written = WriteWholeFile(link, std::string("longer"), error);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, link + ": cannot be written: File too large");
+    EXPECT_EQ(left(), "old");
+    ASSERT_TRUE(WriteWholeFile(link, std::string("new"), error)) << error;
+    EXPECT_EQ(left(), "new");
+
+    // What is no regular file (a device) is written into, never replaced: a pipe of the test's
+    // own stands in for one.
+    const std::string pipe = folder.path + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    char got[8] = {};
+    EXPECT_TRUE(WriteWholeFile(pipe, std::string("level"), error) && read(reader, got, 8) == 5);
+    close(reader);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe) && std::string(got) == "level") << got;
 }
