@@ -208,10 +208,11 @@ const size_t PAGE_HEADER = 27;
 const char PAGE_START[] = "OggS"; // with the version's 0 after it: five bytes
 const size_t PAGE_START_SIZE = 5;
 
-// The length of the page at data whose header is there (at least PAGE_HEADER bytes), or 0 when
-// its segment table or body runs past size.
+// The length of the page at data, or 0 when its header, segment table or body runs past size.
 size_t PageLength(const u8* data, size_t size)
 {
+    if (size < PAGE_HEADER)
+        return 0;
     const size_t segments = data[26];
     if (size - PAGE_HEADER < segments)
         return 0;
@@ -239,7 +240,7 @@ bool PageCrcMatches(const u8* data, size_t length)
 bool AudioOgg::CheckPages(const u8* data, size_t size, std::string& why)
 {
     const ByteReader bytes(data, size);
-    auto damaged = [&](size_t at, const char* what) {
+    auto damaged = [&](size_t at, const std::string& what) {
         why = "its Ogg page at byte " + std::to_string(at) + what;
         return false;
     };
@@ -254,7 +255,7 @@ bool AudioOgg::CheckPages(const u8* data, size_t size, std::string& why)
             return false;
         if (bytes.DifferencesAt(at, PAGE_START, PAGE_START_SIZE) <= 2)
             return true;
-        const size_t length = size - at >= PAGE_HEADER ? PageLength(data + at, size - at) : 0;
+        const size_t length = PageLength(data + at, size - at);
         return length > 0 && PageCrcMatches(data + at, length);
     };
 
@@ -279,7 +280,7 @@ bool AudioOgg::CheckPages(const u8* data, size_t size, std::string& why)
     const size_t MOST_OPEN = 1024;
     size_t at = first;
     for (; at < size && bytes.IdAt(at, PAGE_START, PAGE_START_SIZE);) {
-        const size_t length = size - at >= PAGE_HEADER ? PageLength(data + at, size - at) : 0;
+        const size_t length = PageLength(data + at, size - at);
         if (length == 0)
             return damaged(at, " runs past the end");
         if (!PageCrcMatches(data + at, length))
@@ -316,7 +317,7 @@ bool AudioOgg::CheckPages(const u8* data, size_t size, std::string& why)
         return damaged(at, " has a damaged capture pattern or version");
     const size_t again = bytes.Find(at, PAGE_START, PAGE_START_SIZE);
     if (again < size)
-        return damaged(at, (" is damaged: pages start again at byte " + std::to_string(again)).c_str());
+        return damaged(at, " is damaged: pages start again at byte " + std::to_string(again));
     if (open > 0)
         return damaged(at, " is damaged: its stream has not ended and no page follows");
     return true;

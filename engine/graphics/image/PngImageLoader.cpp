@@ -124,47 +124,6 @@ bool IsChunkType(const u8* type)
     return true;
 }
 
-PixelFormat FormatOf(const PngHeader& header)
-{
-    switch (header.colorType) {
-    case PNG_COLOR_TYPE_GRAY:
-        return header.transparency ? PF_RGBA8888 : PF_A8;
-    case PNG_COLOR_TYPE_RGB:
-    case PNG_COLOR_TYPE_PALETTE:
-        return header.transparency ? PF_RGBA8888 : PF_RGB888;
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        return PF_RGBA8888;
-    default:
-        return PF_NONE;
-    }
-}
-
-}  // namespace
-
-PngImageLoader::PngImageLoader()
-    : m_width(0), m_height(0), m_format(PF_NONE), m_png(nullptr), m_info(nullptr), m_state(STATE_NEW),
-      m_interlaced(false), m_rowsRead(0), m_failure{}
-{
-}
-
-PngImageLoader::~PngImageLoader()
-{
-    if (!m_png)
-        return;
-    if (m_state == STATE_READY)
-        GuardedReadEnd(m_png, m_info);
-    png_destroy_read_struct(&m_png, &m_info, nullptr);
-}
-
-bool PngImageLoader::CanLoad(SeekableStream* stream)
-{
-    png_byte signature[4];
-    return stream->Read(signature, 4) == 4 && png_sig_cmp(signature, 0, 4) == 0;
-}
-
-namespace {
-
 const size_t SIGNATURE_SIZE = 8;
 const char PNG_SIGNATURE[] = "\x89PNG\r\n\x1a\n";
 // A chunk: u32 length (big-endian, below 2^31), four letters of type, the data, and the CRC of
@@ -223,7 +182,44 @@ bool WalkChunks(const u8* data, size_t size, const char* endType, bool whole, st
     }
 }
 
+PixelFormat FormatOf(const PngHeader& header)
+{
+    switch (header.colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        return header.transparency ? PF_RGBA8888 : PF_A8;
+    case PNG_COLOR_TYPE_RGB:
+    case PNG_COLOR_TYPE_PALETTE:
+        return header.transparency ? PF_RGBA8888 : PF_RGB888;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return PF_RGBA8888;
+    default:
+        return PF_NONE;
+    }
+}
+
 }  // namespace
+
+PngImageLoader::PngImageLoader()
+    : m_width(0), m_height(0), m_format(PF_NONE), m_png(nullptr), m_info(nullptr), m_state(STATE_NEW),
+      m_interlaced(false), m_rowsRead(0), m_failure{}
+{
+}
+
+PngImageLoader::~PngImageLoader()
+{
+    if (!m_png)
+        return;
+    if (m_state == STATE_READY)
+        GuardedReadEnd(m_png, m_info);
+    png_destroy_read_struct(&m_png, &m_info, nullptr);
+}
+
+bool PngImageLoader::CanLoad(SeekableStream* stream)
+{
+    png_byte signature[4];
+    return stream->Read(signature, 4) == 4 && png_sig_cmp(signature, 0, 4) == 0;
+}
 
 bool PngImageLoader::CheckChunks(const u8* data, size_t size, std::string& why)
 {
