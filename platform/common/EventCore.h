@@ -85,10 +85,10 @@ void ClockDrainEnded();
 bool LoadFailuresFromEnvironment();
 
 // From the first call on, SIGTERM, SIGINT and SIGHUP become a request to exit, and a write to a
-// pipe or socket whose reader has gone fails with EPIPE instead of ending the process. A request
-// that TakeExitSignal has not taken within a few seconds (a loop that is stuck, or a process still
-// running a few seconds after its services stopped) ends the process directly: the save area's
-// lock file removed, one line if stderr takes it at once (the end never waits for stderr), exit
+// pipe or socket whose reader has gone fails with EPIPE instead of ending the process. A process
+// that has not ended a few seconds after the first request (a loop that is stuck, or a shutdown
+// that waits on a disk or a movie) is ended directly: the save area's lock file removed, one line
+// if stderr takes it soon (the end never waits for a disk or for stderr more than a moment), exit
 // status 128 + the signal's number.
 void CatchExitSignals();
 // Whether one of them arrived since the last call.

@@ -2,11 +2,12 @@
 // SIGHUP from a closed terminal) reach the application as the tablet's request does: a navigator
 // exit, which ends the loop and lets the application save and shut down.
 //
-// A loop can be kept from ever reading that request: a GL driver that writes its frames to an X
-// server that has gone may never return from the swap. So a watchdog thread keeps the last word:
-// a request to end that nobody has taken, or a display connection that the server has closed,
-// ends the process directly once END_GRACE_MS have passed without the process ending by itself,
-// whatever stderr does with its last line.
+// A loop can be kept from ever reading that request (a GL driver that writes its frames to an X
+// server that has gone may never return from the swap), and a shutdown that has read it from
+// ending (a save on a disk that does not answer, a movie player that does not let go). So a
+// watchdog thread keeps the last word: from the first request to end, or from the moment the
+// server closes the display connection, the process is ended directly once END_GRACE_MS have
+// passed without it ending by itself, whatever the disk or stderr does meanwhile.
 // The application saves its level after each move, and every save is written whole under another
 // name and renamed into place, so what a save in progress at that moment leaves is the file as
 // it was before. A request to end that ends this way did not shut the application down, and the
@@ -24,7 +25,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -43,11 +43,12 @@ const int SIGNAL_COUNT = sizeof(SIGNALS) / sizeof(SIGNALS[0]);
 // Long enough for a loop that is only slow (a level loading, a save on a slow disk) to end on its
 // own; short enough that a desktop that is going away does not wait for the process.
 const int END_GRACE_MS = 3000;
-// How long the last line may wait for room on a pipe or terminal that only fd 2 reaches.
+// How long an end waits for the save area's lock file to go, and for stderr to take the last line.
+const int LOCK_WAIT_MS = 200;
 const int SAY_WAIT_MS = 200;
 
-// Counted by the handler, which may run on any thread; taken by the thread that polls. A request
-// is pending while more have come than were taken.
+// Counted by the handler, which may run on any thread; taken by the thread that polls, which turns
+// each into the navigator's exit.
 std::atomic<unsigned> s_signalled{0};
 std::atomic<unsigned> s_taken{0};
 std::atomic<int> s_lastSignal{0};
@@ -133,64 +134,124 @@ const LastWords& GetLastWords()
     return *s_words;
 }
 
-// Writes text to stderr as far as stderr takes it soon: the end of the process must never wait
-// for a reader (a pipe nobody reads, full; a terminal stopped with Ctrl-S). The flags of fd 2 stay
-// as they are, since its open file belongs to the shell or terminal too (a non-blocking terminal
-// would be left to the user's shell): a socket is sent to without waiting, and a pipe or terminal
-// is written through a non-blocking file of its own, opened anew. When that cannot be opened (a
-// terminal or pipe of another user, the program started with sudo -u or su), fd 2 itself is
-// written once poll says, within SAY_WAIT_MS, that it has room: a pipe then takes up to PIPE_BUF
-// bytes whole, and a terminal a line (one stopped or not read has none). A regular file takes
-// what it is given.
-void WriteAtOnce(const std::string& text)
+// Writes text to stderr, for as long as stderr takes: only a thread that nothing waits for
+// calls it. A socket is sent to without SIGPIPE; a pipe or terminal that fd 2's open file makes
+// non-blocking (it belongs to the shell too, and keeps its flags) is waited on.
+void WriteWhole(const std::string& text)
 {
     struct stat info;
-    if (fstat(STDERR_FILENO, &info) != 0)
-        return;
-    if (S_ISSOCK(info.st_mode)) {
-        const ssize_t sent = send(STDERR_FILENO, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        (void)sent;
-        return;
-    }
-    int own = -1;
-    if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode)) {
-        own = open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        // ENXIO: a pipe that nobody reads any more.
-        const bool unread = own < 0 && errno == ENXIO;
-        const bool polled = S_ISFIFO(info.st_mode) || isatty(STDERR_FILENO);
-        pollfd room = {STDERR_FILENO, POLLOUT, 0};
-        if (own < 0 && (unread || !polled || text.size() > PIPE_BUF ||
-                        poll(&room, 1, SAY_WAIT_MS) != 1 || room.revents != POLLOUT))
-            return;
-    }
-    const int fd = own >= 0 ? own : STDERR_FILENO;
+    const bool socket = fstat(STDERR_FILENO, &info) == 0 && S_ISSOCK(info.st_mode);
+    pollfd room = {STDERR_FILENO, POLLOUT, 0};
     for (size_t done = 0; done < text.size();) {
-        const ssize_t written = write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR)
+        const char* rest = text.data() + done;
+        const size_t left = text.size() - done;
+        const ssize_t written = socket ? send(STDERR_FILENO, rest, left, MSG_NOSIGNAL)
+                                       : write(STDERR_FILENO, rest, left);
+        if (written < 0 && (errno == EINTR || (errno == EAGAIN && poll(&room, 1, -1) >= 0)))
             continue;
         if (written <= 0)
-            break;
+            return;
         done += static_cast<size_t>(written);
     }
-    if (own >= 0)
-        close(own);
 }
 
-// The process's one line about its end, from whichever thread comes first.
-void SayEnding(const std::string& line)
-{
-    if (!s_lineSaid.exchange(true))
-        WriteAtOnce(line);
-}
-
-// The lock goes first and the line last, said only if stderr takes it soon: nothing can keep
-// the process from ending.
-[[noreturn]] void EndDirectly(bool displayLost)
+// Which line: 0 the display's loss, 1 + i the signal SIGNALS[i] not ended within the grace.
+void SayLastLine(int which)
 {
     const LastWords& words = GetLastWords();
-    const int which = SignalIndex(s_lastSignal.load());
+    WriteWhole(which == 0 ? words.displayLost : words.notEnded[which - 1]);
+}
+
+void LetGoOfLock(int)
+{
     ReleaseSaveAreaLockFile();
-    SayEnding(displayLost ? words.displayLost : words.notEnded[which]);
+}
+
+// A piece of the process's last acts, on a thread of its own made while nothing is stuck yet:
+// what it waits on (a disk that does not answer, a terminal stopped with Ctrl-S or not read, a
+// pipe nobody reads) keeps nothing else waiting, since whoever hands it over waits a moment at
+// most. Done once; the thread blocks every signal, so none ends a wait of its.
+struct Errand {
+    explicit Errand(void (*w)(int)) : work(w) {}
+
+    void (*const work)(int);
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool started = false;
+    int asked = -1;  // what it was handed; -1: nothing yet
+    bool done = false;
+};
+
+// The last line and the lock, each an errand of its own: a line that stderr does not take keeps
+// the lock from going no more than it keeps the process from ending.
+Errand& LineErrand()
+{
+    static Errand* s_errand = new Errand(SayLastLine);  // never destroyed, as the watchdog
+    return *s_errand;
+}
+
+Errand& LockErrand()
+{
+    static Errand* s_errand = new Errand(LetGoOfLock);
+    return *s_errand;
+}
+
+void* RunErrand(void* argument)
+{
+    Errand& errand = *static_cast<Errand*>(argument);
+    std::unique_lock<std::mutex> lock(errand.mutex);
+    errand.changed.wait(lock, [&errand] { return errand.asked >= 0; });
+    const int asked = errand.asked;
+    lock.unlock();
+    errand.work(asked);
+    lock.lock();
+    errand.done = true;
+    errand.changed.notify_all();
+    return nullptr;
+}
+
+// Made by the caller of pthread_create, whose signals are all blocked then.
+void StartErrand(Errand& errand)
+{
+    std::lock_guard<std::mutex> lock(errand.mutex);
+    pthread_t thread;
+    errand.started = pthread_create(&thread, nullptr, RunErrand, &errand) == 0;
+    if (errand.started)
+        pthread_detach(thread);
+}
+
+// Hands what over (the first call only) and waits for the errand for at most waitMs. Without a
+// thread of its own (none could be made) the work is done here.
+void HandOver(Errand& errand, int what, int waitMs)
+{
+    std::unique_lock<std::mutex> lock(errand.mutex);
+    if (!errand.started) {
+        lock.unlock();
+        errand.work(what);
+        return;
+    }
+    if (errand.asked < 0) {
+        errand.asked = what;
+        errand.changed.notify_all();
+    }
+    errand.changed.wait_for(lock, std::chrono::milliseconds(waitMs), [&errand] { return errand.done; });
+}
+
+// The process's one line about its end, from whichever thread comes first, said while that
+// thread waits a moment at most.
+void SayEnding(int which)
+{
+    if (!s_lineSaid.exchange(true))
+        HandOver(LineErrand(), which, SAY_WAIT_MS);
+}
+
+// The lock goes first and the line last; the process ends a moment later at most, whether or not
+// the disk has let go of the lock's file and stderr has taken the line.
+[[noreturn]] void EndDirectly(bool displayLost)
+{
+    const int which = SignalIndex(s_lastSignal.load());
+    HandOver(LockErrand(), 0, LOCK_WAIT_MS);
+    SayEnding(displayLost ? 0 : 1 + which);
     _exit(displayLost ? 0 : 128 + SIGNALS[which]);
 }
 
@@ -242,7 +303,6 @@ void* RunWatchdog(void*)
 {
     int display = -1;
     Deadline signalEnd, displayEnd;
-    unsigned pending = 0;  // the count of signals signalEnd is for
     unsigned holdsSeen = 0;
     for (;;) {
         StayWhileHeld(holdsSeen, signalEnd.set || displayEnd.set);
@@ -285,14 +345,11 @@ void* RunWatchdog(void*)
             close(display);
             display = -1;
         }
-        // A request taken meanwhile stands its watch down; one still pending starts it.
-        if (signalEnd.set && s_taken.load() >= pending)
-            signalEnd = Deadline();
-        const unsigned signalled = s_signalled.load();
-        if (!signalEnd.set && signalled != s_taken.load()) {
-            pending = signalled;
+        // The first request to end starts the grace, which nothing stands down: a request the
+        // loop has taken may still be kept from ending by what the shutdown waits on (a disk, a
+        // movie, a driver).
+        if (s_signalled.load() != 0)
             signalEnd.Start();
-        }
         if (displayEnd.Passed() || signalEnd.Passed())
             EndDirectly(displayEnd.Passed());
     }
@@ -306,13 +363,15 @@ void StartWatchdog()
             s_wake[0] = s_wake[1] = -1;
             return;
         }
-        // Its last words are made here, by a thread that is free to allocate.
+        // Its last words and acts are made here, by a thread that is free to allocate.
         GetLastWords();
-        // Signals are taken by the other threads: the watchdog is never woken in a system call
-        // by one, and never runs the handler.
+        // Signals are taken by the other threads: the watchdog and its errands are never woken in
+        // a system call by one, and never run the handler.
         sigset_t all, previous;
         sigfillset(&all);
         pthread_sigmask(SIG_SETMASK, &all, &previous);
+        StartErrand(LineErrand());
+        StartErrand(LockErrand());
         pthread_t thread;
         if (pthread_create(&thread, nullptr, RunWatchdog, nullptr) == 0)
             pthread_detach(thread);
@@ -373,7 +432,7 @@ void WatchDisplayConnection(int fd)
 
 void SayDisplayLost()
 {
-    SayEnding(GetLastWords().displayLost);
+    SayEnding(0);
 }
 
 }  // namespace standin

@@ -123,6 +123,40 @@ for err in read full; do
     [ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "stderr $err: the lock was left behind"
 done
 exec 7<&-
+# The same with stderr a terminal that nobody reads, left with room for less than the line (its
+# program name made long), and that the process cannot open anew, as another user's terminal
+# under sudo -u: the superuser runs it without the right to override file permissions.
+as_user=()
+[ "$(id -u)" -ne 0 ] || as_user=(setpriv --bounding-set=-dac_override,-dac_read_search)
+long="$work/vorn-testapp-$(printf '%0200d' 0)"
+ln -s "$app" "$long"
+: > "$work/out"
+status=$(VORN_TESTAPP_STALL=5 VORN_EVENTS="$work/long.events" python3 - "$work/out" "${as_user[@]}" "$long" <<'PY'
+import os, pty, signal, subprocess, sys, time
+out, command = sys.argv[1], sys.argv[2:]
+master, terminal = pty.openpty()
+os.set_blocking(terminal, False)
+try:
+    while True:
+        os.write(terminal, b"x" * 256)
+except BlockingIOError:
+    os.read(master, 256)
+os.set_blocking(terminal, True)
+os.chmod(os.ttyname(terminal), 0)
+with open(out, "w") as stdout:
+    app = subprocess.Popen(command, stdout=stdout, stderr=terminal)
+while b"stalled" not in open(out, "rb").read() and app.poll() is None:
+    time.sleep(0.1)
+app.send_signal(signal.SIGTERM)
+try:
+    print(app.wait(20))
+except subprocess.TimeoutExpired:
+    app.kill()
+    print("running 20 s after SIGTERM")
+PY
+)
+[ "$status" = 143 ] || fail "stderr a terminal with no room: $status"
+[ "$(ls -A "$XDG_DATA_HOME/tessela/data")" = "._mine" ] || fail "stderr a terminal with no room: the lock was left behind"
 
 echo "touch 1 2" > "$work/bad.events"
 VORN_EVENTS="$work/bad.events" "$app" > "$work/out" 2> "$work/err"

@@ -68,6 +68,27 @@ status=${PIPESTATUS[0]}
 expect_line "$work/err" "tessela: cannot save the game in $limited/tessela/data: File too large"
 [ -z "$(ls -A "$limited/tessela/data")" ] || { ls -A "$limited/tessela/data"; fail "a file size limit: files left"; }
 
+# A save that never returns (a disk that does not answer; here a FIFO that nobody reads where the
+# statistics are written at the end): a signal still ends the game within seconds, the lock gone
+# first, said in one line, with the signal's status since the game did not shut down.
+blocked="$work/blocked"
+mkdir -p "$blocked/tessela/data"
+mkfifo "$blocked/tessela/data/._GUEST_stats-1.tmp"
+printf 'frames 100000\n' > "$work/long.events"
+XDG_DATA_HOME=$blocked VORN_EVENTS="$work/long.events" "$game" > "$work/out" 2> "$work/err" &
+pid=$!
+until [ -e "$blocked/tessela/data/._save_version" ]; do
+    kill -0 "$pid" 2> /dev/null || { cat "$work/err"; fail "a blocked save: the game ended before it started"; }
+    sleep 0.1
+done
+kill -TERM "$pid"
+timeout 20 tail --pid="$pid" -f /dev/null || { kill -KILL "$pid"; fail "a blocked save: running 20 s after SIGTERM"; }
+wait "$pid"
+status=$?
+[ "$status" -eq 143 ] || { cat "$work/err"; fail "a blocked save: exit status $status, not 143"; }
+expect_line "$work/err" "tessela: did not end within 3 s of SIGTERM; ending at once"
+[ ! -e "$blocked/tessela/data/.lock" ] || fail "a blocked save: the lock was left behind"
+
 # Nowhere to make the save area: its reason only, and nothing about the archives.
 mkdir "$work/readonly"
 chmod 555 "$work/readonly"
