@@ -56,20 +56,6 @@ public:
         return differing;
     }
 
-    // True when the first n bytes are id's, some or all of them zeroed: what a lost sector (or a
-    // span zeroed from inside them) leaves of a signature. No picture or sound format starts
-    // with a signature's worth of zeros.
-    bool IdZeroedAtStart(const char* id, size_t n) const
-    {
-        if (m_size < n || std::memcmp(m_data, id, n) == 0)
-            return false;
-        for (size_t i = 0; i < n; ++i) {
-            if (m_data[i] != 0 && m_data[i] != static_cast<u8>(id[i]))
-                return false;
-        }
-        return true;
-    }
-
     // True when the n bytes at offset are id's, some or all of them wiped: zeroed (what a lost
     // sector, or a span zeroed from inside them, leaves of a signature) or set to 0xFF (erased
     // flash). No picture or sound format starts with a signature's worth of either.
