@@ -478,6 +478,11 @@ bool PngImageLoader::ReadHeader()
     // libpng refuses larger headers itself, before it allocates for them.
     const png_uint_32 limit = static_cast<png_uint_32>(GetSizeLimit());
     png_set_user_limits(m_png, limit, limit);
+    // Text, colour profiles and suggested palettes change nothing here, and libpng would allocate
+    // each one's stated length before reading it (also at the end, after the rows), a length that
+    // is only a claim: they are skipped as they are read, their CRCs checked all the same.
+    static const png_byte SKIPPED[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(m_png, PNG_HANDLE_CHUNK_NEVER, SKIPPED, 6);
 
     PngHeader header = {};
     if (!GuardedReadInfo(m_png, m_info, &header)) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <map>
 #include <random>
@@ -406,3 +409,23 @@ TEST(PngLoader, ChunksOutOfTheirPlacesAreRefused)
     }
 }
 
+// A chunk's length is a claim: a text chunk after the image data that claims half a gigabyte, in
+// a file of a few hundred bytes, leaves the peak memory of a process that reads the image as it
+// was (libpng would allocate and clear the claim).
+TEST(PngLoader, AChunksClaimIsNeverAllocated)
+{
+    Bytes8 png = EncodePngRgb(4, 4, Bytes8(48, 7), false);
+    const Bytes8 claim = {0x20, 0, 0, 0, 't', 'E', 'X', 't', 'a', 0, 'b'};
+    png.insert(png.end() - 12, claim.begin(), claim.end());
+    const pid_t child = fork();
+    if (child == 0) {
+        rusage before, after;
+        getrusage(RUSAGE_SELF, &before);
+        const bool decoded = Decode(png) != nullptr;
+        getrusage(RUSAGE_SELF, &after);
+        _exit(decoded && after.ru_maxrss - before.ru_maxrss < 64 * 1024 ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
