@@ -295,6 +295,35 @@ TEST_F(VornPakTest, ExtractNamesEveryDamagedFileAndWritesTheOthers)
         EXPECT_TRUE(said.count(std::string("d/") + name)) << name << ": " << testing::PrintToString(said);
 }
 
+// A file is checked by every name its format goes by, in any case, as by its start: each of these,
+// its first two bytes zeroed, is named and not written. Files of other formats that hold a PNG or
+// "OggS" (an icon, text that holds the letters) come back.
+TEST_F(VornPakTest, EveryNameAFormatGoesByIsChecked)
+{
+    ASSERT_TRUE(MakeForeignFiles(m_dir / "made")) << "sox or ffmpeg failed: run scripts/install-deps";
+    const std::vector<std::string> damaged = {"a.oga", "b.OPUS", "c.ogv", "d.Spx", "e.ogx", "f.apng", "g.PNG"};
+    for (const std::string& name : damaged) {
+        std::vector<uint8_t> bytes = VornTest::ReadBytes(m_dir / (name[0] < 'f' ? "made/opus.ogg" : "made/animated.png"));
+        bytes[0] = bytes[1] = 0;
+        VornTest::WriteBytes(m_dir / ("src/" + name), bytes);
+    }
+    std::vector<uint8_t> icon = {0, 0, 1, 0, 1, 0, 64, 64, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    const std::vector<uint8_t> still = VornTest::ReadBytes(m_dir / "made/still.png");
+    icon.insert(icon.end(), still.begin(), still.end());
+    VornTest::WriteBytes(m_dir / "src/icon.png", icon);
+    VornTest::WriteText(m_dir / "src/notes.ogg", "an Ogg page starts with OggS and a zero byte");
+    ASSERT_EQ(Run({"create", m_dir / "out.pak", m_dir / "src"}).status, 0);
+    const Result r = Run({"extract", m_dir / "out.pak", m_dir / "out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Lines(r.err), damaged.size()) << r.err;
+    for (const std::string& name : damaged) {
+        EXPECT_NE(r.err.find(": " + name + " is damaged"), std::string::npos) << r.err;
+        EXPECT_FALSE(VornTest::Exists(m_dir / ("out/" + name))) << name;
+    }
+    for (const std::string name : {"icon.png", "notes.ogg"})
+        EXPECT_EQ(VornTest::ReadBytes(m_dir / ("out/" + name)), VornTest::ReadBytes(m_dir / ("src/" + name))) << name;
+}
+
 TEST_F(VornPakTest, ExtractNeverWritesOutsideTheOutputDirectory)
 {
     // An archive made by hand whose one entry climbs out of the output directory.
