@@ -349,14 +349,16 @@ TEST_F(VornPakTest, CorpusCheckOfFilesOtherProgramsWrite)
                                            ".png 0 refused"),
               std::string::npos)
         << Slurp(m_dir / "report");
-    // A PNG under a name that says nothing is checked only while its signature is at most one byte
-    // off: two bytes zeroed pass, and the corpus check says so.
+    // A file under a name that says nothing is checked only while its start is at most one byte
+    // off its format's: two bytes zeroed pass, and the corpus check says so.
     std::filesystem::copy_file(m_dir / "x/still.png", m_dir / "still.dat");
+    std::filesystem::copy_file(m_dir / "x/opus.ogg", m_dir / "opus.dat");
     VornTest::WriteText(m_dir / "png.txt", m_dir / "still.dat\n");
+    VornTest::WriteText(m_dir / "ogg.txt", m_dir / "opus.dat\n");
     EXPECT_NE(std::system(command.c_str()), 0);
-    EXPECT_NE(Slurp(m_dir / "report").find("silent: PNG 2 signature/capture bytes zeroed: " + m_dir / "still.dat"),
-              std::string::npos)
-        << Slurp(m_dir / "report");
+    for (const std::string& silent : {"PNG 2 signature/capture bytes zeroed: " + m_dir / "still.dat",
+                                      "Ogg 2 signature/capture bytes zeroed: " + m_dir / "opus.dat"})
+        EXPECT_NE(Slurp(m_dir / "report").find("silent: " + silent), std::string::npos) << Slurp(m_dir / "report");
 }
 
 TEST_F(VornPakTest, ExtractNeverWritesOutsideTheOutputDirectory)

@@ -422,7 +422,8 @@ void DamageFile(Kind kind, size_t index, const std::string& path, const Bytes& d
     }
     std::seed_seq seeds = {static_cast<unsigned>(o.seed), static_cast<unsigned>(kind), static_cast<unsigned>(index)};
     std::mt19937 rng(seeds);
-    std::string why, original = "-";
+    std::string why, original;
+    bool judged = false;
     for (int model = 0; model < MODELS; ++model) {
         const std::string named = std::string(KIND_NAMES[kind]) + " " + MODEL_NAMES[model];
         for (unsigned long i = 0; i < o.events[kind]; ++i) {
@@ -432,13 +433,16 @@ void DamageFile(Kind kind, size_t index, const std::string& path, const Bytes& d
             ++c.n[named + " events"];
             if (!VornPak::CheckContent(Leaf(path), e.bytes.data(), e.bytes.size(), why))
                 continue;
-            if (kind == PNG && !e.alike && original == "-")
-                original = PngJudgement(d);
-            const std::string judgement = kind == PNG && !e.alike ? PngJudgement(e.bytes) : "-";
-            const char* alike = e.alike                 ? e.alike
-                                : judgement.empty()     ? "a PNG that libpng reads whole"
-                                : judgement == original ? "a PNG that libpng reads as it reads the file"
-                                                        : nullptr;
+            const char* alike = e.alike;
+            if (!alike && kind == PNG) {
+                if (!judged)
+                    original = PngJudgement(d);
+                judged = true;
+                const std::string judgement = PngJudgement(e.bytes);
+                alike = judgement.empty()       ? "a PNG that libpng reads whole"
+                        : judgement == original ? "a PNG that libpng reads as it reads the file"
+                                                : nullptr;
+            }
             ++c.n[named + (alike ? " alike" : " silent")];
             if (alike)
                 ++c.n["alike " + named + ": " + alike];
