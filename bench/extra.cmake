@@ -86,5 +86,5 @@ if(TARGET bench_xm_render)
   pkg_check_modules(BENCH_XMP REQUIRED IMPORTED_TARGET libxmp)
   target_link_libraries(bench_xm_render PRIVATE PkgConfig::BENCH_XMP)
 endif()
-# The member check's benchmark packs its own archive.
-target_link_libraries(bench_member_check PRIVATE vorn_pakwriter)
+# The member check's benchmark packs its own archive and checks its members as vorn-pak does.
+target_link_libraries(bench_member_check PRIVATE vorn_pakwriter vorn_pak_check)

@@ -56,34 +56,33 @@ public:
         return differing;
     }
 
-    // True when the first n bytes are id's, some or all of them zeroed: what a lost sector (or a
-    // span zeroed from inside them) leaves of a signature. No picture or sound format starts
-    // with a signature's worth of zeros.
-    bool IdZeroedAtStart(const char* id, size_t n) const
+    // True when the n bytes at offset are id's, some or all of them wiped: zeroed (what a lost
+    // sector, or a span zeroed from inside them, leaves of a signature) or set to 0xFF (erased
+    // flash). No picture or sound format starts with a signature's worth of either.
+    bool IdWipedAt(size_t offset, const char* id, size_t n) const
     {
-        if (m_size < n || std::memcmp(m_data, id, n) == 0)
+        if (offset > m_size || n > m_size - offset || std::memcmp(m_data + offset, id, n) == 0)
             return false;
-        for (size_t i = 0; i < n; ++i) {
-            if (m_data[i] != 0 && m_data[i] != static_cast<u8>(id[i]))
-                return false;
+        const u8 FILLS[] = {0x00, 0xff};
+        for (const u8 fill : FILLS) {
+            size_t i = 0;
+            while (i < n && (m_data[offset + i] == fill || m_data[offset + i] == static_cast<u8>(id[i])))
+                ++i;
+            if (i == n)
+                return true;
         }
-        return true;
+        return false;
     }
 
     // Where the n bytes of id first lie whole at or after offset, or the size when nowhere: in
-    // time linear in the bytes searched, whatever they hold.
+    // time linear in the bytes searched, whatever they hold (a search for id's first byte alone
+    // would stop at every byte of data made of it).
     size_t Find(size_t offset, const char* id, size_t n) const
     {
-        while (n > 0 && offset < m_size && n <= m_size - offset) {
-            const void* first = std::memchr(m_data + offset, id[0], m_size - offset - n + 1);
-            if (!first)
-                break;
-            offset = static_cast<size_t>(static_cast<const u8*>(first) - m_data);
-            if (std::memcmp(m_data + offset, id, n) == 0)
-                return offset;
-            ++offset;
-        }
-        return m_size;
+        if (n == 0 || offset > m_size || n > m_size - offset)
+            return m_size;
+        const void* found = memmem(m_data + offset, m_size - offset, id, n);
+        return found ? static_cast<size_t>(static_cast<const u8*>(found) - m_data) : m_size;
     }
 
     // Moves the position forward by n bytes; false (and failed) when fewer are left.

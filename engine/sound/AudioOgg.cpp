@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <map>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <tremor/ivorbisfile.h>
@@ -235,92 +235,174 @@ bool PageCrcMatches(const u8* data, size_t length)
     return crc == LoadLE32(data + CRC_AT);
 }
 
+// The size of the ID3v2 tag that starts the data (its header, the size it gives in seven bits a
+// byte, and a footer if flagged), or 0 when the data does not start with one that fits.
+size_t Id3v2TagSize(const u8* data, size_t size)
+{
+    const size_t HEADER = 10;
+    if (size < HEADER || std::memcmp(data, "ID3", 3) != 0 || ((data[6] | data[7] | data[8] | data[9]) & 0x80))
+        return 0;
+    const size_t tag = HEADER + (data[5] & 0x10 ? HEADER : 0) +
+                       (static_cast<size_t>(data[6]) << 21 | static_cast<size_t>(data[7]) << 14 |
+                        static_cast<size_t>(data[8]) << 7 | data[9]);
+    return tag <= size ? tag : 0;
+}
+
+// The walk of CheckPages: where the pages start, each page in turn, and what follows the last.
+class PageWalk {
+public:
+    PageWalk(const u8* data, size_t size, std::string& why) : m_data(data), m_size(size), m_bytes(data, size), m_why(why) {}
+
+    // Where the first page lies: at the start (0, or the end of an ID3v2 tag, the one tag that
+    // programs put before Ogg pages); the size when the data holds no Ogg stream (no page start,
+    // or a first one that is no intact page: other data holding "OggS" by chance). False when the
+    // start is damaged: a page start wiped or damaged (DamagedStart), or bytes before an intact
+    // page.
+    bool Start(size_t& first)
+    {
+        const size_t start = Id3v2TagSize(m_data, m_size);
+        first = m_bytes.Find(start, PAGE_START, PAGE_START_SIZE);
+        if (first == start)
+            return true;
+        if (!CutShort(start) && (m_bytes.IdWipedAt(start, PAGE_START, 4) || DamagedStart(start)))
+            return Damaged(start, " has a damaged capture pattern or version");
+        const size_t length = first < m_size ? PageLength(m_data + first, m_size - first) : 0;
+        if (length > 0 && PageCrcMatches(m_data + first, length))
+            return Damaged(start, " is damaged: the first intact page lies at byte " + std::to_string(first));
+        first = m_size;
+        return true;
+    }
+
+    bool PageStartsAt(size_t at) const { return at < m_size && m_bytes.IdAt(at, PAGE_START, PAGE_START_SIZE); }
+
+    // Takes the page at at, of length bytes, into its stream; false (why says so) when it is
+    // damaged or cannot follow the pages before it.
+    bool Take(size_t at, size_t& length)
+    {
+        length = PageLength(m_data + at, m_size - at);
+        if (length == 0)
+            return Damaged(at, " runs past the end");
+        if (!PageCrcMatches(m_data + at, length))
+            return Damaged(at, " fails its CRC");
+        const u8 flags = m_data[at + 5];
+        const u32 serial = LoadLE32(m_data + at + 14);
+        const u32 sequence = LoadLE32(m_data + at + 18);
+        const bool last = (flags & LAST_PAGE) != 0;
+        if (flags & FIRST_PAGE)
+            return Begin(at, serial, sequence, last);
+        m_linkData = true;
+        const auto found = m_streams.find(serial);
+        if (found == m_streams.end())
+            return Damaged(at, " belongs to a stream whose first page is missing");
+        // Pages may go on after the one flagged as their stream's last, numbered in turn: some
+        // programs write them so, and players play them.
+        if (sequence != found->second.next)
+            return Damaged(at, " is out of sequence: a page of its stream is missing before it");
+        found->second.next = sequence + 1;
+        if (last && !found->second.ended) {
+            found->second.ended = true;
+            --m_open;
+        }
+        return true;
+    }
+
+    // Whether the bytes from at on may follow the last page: none, a page cut inside its first
+    // bytes, or bytes that are no page (a tag, padding) once every stream has ended.
+    bool End(size_t at)
+    {
+        if (at == m_size || CutShort(at))
+            return true;
+        if (DamagedStart(at))
+            return Damaged(at, " has a damaged capture pattern or version");
+        const size_t again = m_bytes.Find(at, PAGE_START, PAGE_START_SIZE);
+        if (again < m_size)
+            return Damaged(at, " is damaged: pages start again at byte " + std::to_string(again));
+        if (m_open > 0)
+            return Damaged(at, " is damaged: its stream has not ended and no page follows");
+        return true;
+    }
+
+private:
+    static const u8 FIRST_PAGE = 0x02;
+    static const u8 LAST_PAGE = 0x04;
+    // Streams in one link of a chain: no real file holds more than a few.
+    static const size_t MOST_STREAMS = 1024;
+
+    struct Stream {
+        u32 next;  // the sequence number of its next page
+        bool ended;
+    };
+
+    // A page flagged as its stream's first begins a stream, or the same stream again once it has
+    // ended (a chain); one whose stream is open is damage (a page written twice). The first pages
+    // of a link come before its other pages, and a link begins once every stream of the last one
+    // has ended: a first page among a link's other pages is damage (a lost last page). The streams
+    // of the last link are then forgotten, so that the streams held stay few whatever the serial
+    // numbers are; they are held in a tree, whose every search takes the same few steps.
+    bool Begin(size_t at, u32 serial, u32 sequence, bool last)
+    {
+        if (m_open == 0) {
+            m_streams.clear();
+            m_linkData = false;
+        } else if (m_linkData) {
+            return Damaged(at, " begins a stream while the streams of its link are open");
+        }
+        const auto found = m_streams.find(serial);
+        if (found != m_streams.end() && !found->second.ended)
+            return Damaged(at, " begins its stream again while it is open");
+        if (found == m_streams.end() && m_streams.size() >= MOST_STREAMS)
+            return Damaged(at, " opens more streams in one link than any real file does");
+        m_streams[serial] = {sequence + 1, last};
+        m_open += !last;
+        return true;
+    }
+
+    bool Damaged(size_t at, const std::string& what)
+    {
+        m_why = "its Ogg page at byte " + std::to_string(at) + what;
+        return false;
+    }
+
+    // The bytes from at to the end are a page cut inside its first four bytes, where no page
+    // starts yet.
+    bool CutShort(size_t at) const { return m_size - at < PAGE_START_SIZE && m_bytes.IdAt(at, PAGE_START, m_size - at); }
+
+    // A page whose start alone is damaged: most of its first five bytes still there, or a CRC
+    // that matches once they are put right. Taken only where a page must or may start (at the
+    // start, and where the pages stop), so that no CRC is ever taken in vain and the work stays
+    // linear.
+    bool DamagedStart(size_t at) const
+    {
+        if (m_size - at < PAGE_START_SIZE)
+            return false;
+        if (m_bytes.DifferencesAt(at, PAGE_START, PAGE_START_SIZE) <= 2)
+            return true;
+        const size_t length = PageLength(m_data + at, m_size - at);
+        return length > 0 && PageCrcMatches(m_data + at, length);
+    }
+
+    const u8* m_data;
+    size_t m_size;
+    ByteReader m_bytes;
+    std::string& m_why;
+    std::map<u32, Stream> m_streams;
+    size_t m_open = 0;       // streams begun and not ended
+    bool m_linkData = false; // a page of the link other than a first one has come
+};
+
 } // namespace
 
 bool AudioOgg::CheckPages(const u8* data, size_t size, std::string& why)
 {
-    const ByteReader bytes(data, size);
-    auto damaged = [&](size_t at, const std::string& what) {
-        why = "its Ogg page at byte " + std::to_string(at) + what;
+    PageWalk walk(data, size, why);
+    size_t at = 0;
+    if (!walk.Start(at))
         return false;
-    };
-    // The bytes from at to the end are a page cut inside its first four bytes, where no page
-    // starts yet.
-    auto cutShort = [&](size_t at) { return size - at < PAGE_START_SIZE && bytes.IdAt(at, PAGE_START, size - at); };
-    // A page whose start alone is damaged: most of its first five bytes still there, or a CRC
-    // that matches once they are put right. Taken only where a page must or may start (at 0, and
-    // where the pages stop), so that no CRC is ever taken in vain and the work stays linear.
-    auto damagedStart = [&](size_t at) {
-        if (size - at < PAGE_START_SIZE)
+    for (size_t length = 0; walk.PageStartsAt(at); at += length) {
+        if (!walk.Take(at, length))
             return false;
-        if (bytes.DifferencesAt(at, PAGE_START, PAGE_START_SIZE) <= 2)
-            return true;
-        const size_t length = PageLength(data + at, size - at);
-        return length > 0 && PageCrcMatches(data + at, length);
-    };
-
-    // Bytes before the first page are a tag of another program's, unless they are the first
-    // page's own start, damaged or zeroed. Data with no page at all passes (an empty file, one of
-    // another format) unless its start is a damaged page's.
-    const size_t first = bytes.Find(0, PAGE_START, PAGE_START_SIZE);
-    if (first > 0 && !cutShort(0) && (bytes.IdZeroedAtStart(PAGE_START, 4) || damagedStart(0)))
-        return damaged(0, " has a damaged capture pattern or version");
-
-    // From the first page on, pages follow one another. Each stream (by serial number) starts with
-    // a page flagged as its first, numbers its pages one by one and may end with a page flagged
-    // as its last; a chain starts a stream again after the end of one. A stream whose first page
-    // found is not its first, a page missing or out of order, or one after its stream's end, is
-    // damage. Streams open at once are bounded, as no real file holds more than a few.
-    struct Stream {
-        u32 next;
-        bool ended;
-    };
-    std::unordered_map<u32, Stream> streams;
-    size_t open = 0;
-    const size_t MOST_OPEN = 1024;
-    size_t at = first;
-    for (; at < size && bytes.IdAt(at, PAGE_START, PAGE_START_SIZE);) {
-        const size_t length = PageLength(data + at, size - at);
-        if (length == 0)
-            return damaged(at, " runs past the end");
-        if (!PageCrcMatches(data + at, length))
-            return damaged(at, " fails its CRC");
-        const u8 flags = data[at + 5];
-        const u32 serial = LoadLE32(data + at + 14);
-        const u32 sequence = LoadLE32(data + at + 18);
-        const auto found = streams.find(serial);
-        const bool known = found != streams.end() && !found->second.ended;
-        if (flags & 0x02) {
-            if (!known && ++open > MOST_OPEN)
-                return damaged(at, " opens more streams at once than any real file does");
-        } else if (found == streams.end()) {
-            return damaged(at, " belongs to a stream whose first page is missing");
-        } else if (found->second.ended) {
-            return damaged(at, " follows the last page of its stream");
-        } else if (sequence != found->second.next) {
-            return damaged(at, " is out of sequence: a page of its stream is missing before it");
-        }
-        // The page belongs to an open stream now; one flagged as its stream's last ends it.
-        const Stream next = {sequence + 1, (flags & 0x04) != 0};
-        open -= next.ended;
-        if (found != streams.end())
-            found->second = next;
-        else
-            streams.emplace(serial, next);
-        at += length;
     }
-    if (at == size || cutShort(at))
-        return true;
-    // The pages stop where bytes that are no page follow: a tag or padding after the last page,
-    // once every stream has ended; anything else is a page damaged from its start on.
-    if (damagedStart(at))
-        return damaged(at, " has a damaged capture pattern or version");
-    const size_t again = bytes.Find(at, PAGE_START, PAGE_START_SIZE);
-    if (again < size)
-        return damaged(at, " is damaged: pages start again at byte " + std::to_string(again));
-    if (open > 0)
-        return damaged(at, " is damaged: its stream has not ended and no page follows");
-    return true;
+    return walk.End(at);
 }
 
 AudioOgg::AudioOgg()

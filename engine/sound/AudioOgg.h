@@ -20,18 +20,21 @@ public:
     // stream of other than one or two channels, or one whose first audio does not decode (a
     // damaged setup header, on which the decoder's seeking would fault). Count 0.
     static AudioOgg* Open(const SmartPtr<File>& file);
-    // Checks an Ogg stream held whole in memory without decoding it, by the pages it holds. From
-    // the first "OggS" and version 0 on, pages must follow one another, each inside the data with
-    // a CRC that matches, and each stream's pages (by serial number) must start with its first
-    // and come in sequence, none after its last. Bytes before the first page (a tag) carry no
-    // check, nor do bytes after the last page once every stream has ended (a tag, padding); but
-    // a start that is a damaged page's (most of "OggS" and version 0 there, zeroed, or a CRC
-    // that matches once they are put right) is damage, and so are pages that stop and start
-    // again. A stream need not end with an end-of-stream page, and data holding no page passes:
-    // any file a program wrote passes, while damage of any size to the pages fails. On failure,
-    // why says what is wrong. Linear in size, on any data. Stricter than the decoder, which
-    // skips damaged pages and does not miss every lost page (a sound's first audio page), so
-    // that a raw copy is known whole.
+    // Checks an Ogg stream held whole in memory without decoding it, by the pages it holds. The
+    // pages start at 0 or after an ID3v2 tag and follow one another, each inside the data with a
+    // CRC that matches. Each stream (by serial number) starts with a page flagged as its first
+    // and numbers its pages in turn, also after one flagged as its last (some programs write
+    // pages there); a first page while its stream is open, or after the other pages of its link
+    // have begun, is damage. A chain's next link begins once every stream has ended. Bytes after
+    // the last page carry no check once every stream has ended (a tag, padding); but a start
+    // that is a damaged page's (most of "OggS" and version 0 there, wiped, a CRC that matches once
+    // they are put right, or bytes before an intact page) is damage, and so are pages that stop
+    // and start again. A stream need not end with an end-of-stream page (a cut between pages),
+    // and data holding no intact page passes (an empty file; other data that holds "OggS" by
+    // chance): any file a program wrote passes, while damage of any size to the pages fails. On
+    // failure, why says what is wrong. Linear in size, on any data, whatever its serial numbers.
+    // Stricter than the decoder, which skips damaged pages and does not miss every lost page (a
+    // sound's first audio page), so that a raw copy is known whole.
     static bool CheckPages(const u8* data, size_t size, std::string& why);
     ~AudioOgg() override;
 

@@ -295,6 +295,72 @@ TEST_F(VornPakTest, ExtractNamesEveryDamagedFileAndWritesTheOthers)
         EXPECT_TRUE(said.count(std::string("d/") + name)) << name << ": " << testing::PrintToString(said);
 }
 
+// A file is checked by every name its format goes by, in any case, as by its start: each of these,
+// its first two bytes zeroed, is named and not written. Files of other formats that hold a PNG or
+// "OggS" (an icon, text that holds the letters) come back.
+TEST_F(VornPakTest, EveryNameAFormatGoesByIsChecked)
+{
+    ASSERT_TRUE(MakeForeignFiles(m_dir / "made")) << "sox or ffmpeg failed: run scripts/install-deps";
+    const std::vector<std::string> damaged = {"a.oga", "b.OPUS", "c.ogv", "d.Spx", "e.ogx", "f.apng", "g.PNG"};
+    for (const std::string& name : damaged) {
+        std::vector<uint8_t> bytes = VornTest::ReadBytes(m_dir / (name[0] < 'f' ? "made/opus.ogg" : "made/animated.png"));
+        bytes[0] = bytes[1] = 0;
+        VornTest::WriteBytes(m_dir / ("src/" + name), bytes);
+    }
+    std::vector<uint8_t> icon = {0, 0, 1, 0, 1, 0, 64, 64, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    const std::vector<uint8_t> still = VornTest::ReadBytes(m_dir / "made/still.png");
+    icon.insert(icon.end(), still.begin(), still.end());
+    VornTest::WriteBytes(m_dir / "src/icon.png", icon);
+    VornTest::WriteText(m_dir / "src/notes.ogg", "an Ogg page starts with OggS and a zero byte");
+    ASSERT_EQ(Run({"create", m_dir / "out.pak", m_dir / "src"}).status, 0);
+    const Result r = Run({"extract", m_dir / "out.pak", m_dir / "out"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Lines(r.err), damaged.size()) << r.err;
+    for (const std::string& name : damaged) {
+        EXPECT_NE(r.err.find(": " + name + " is damaged"), std::string::npos) << r.err;
+        EXPECT_FALSE(VornTest::Exists(m_dir / ("out/" + name))) << name;
+    }
+    for (const std::string name : {"icon.png", "notes.ogg"})
+        EXPECT_EQ(VornTest::ReadBytes(m_dir / ("out/" + name)), VornTest::ReadBytes(m_dir / ("src/" + name))) << name;
+}
+
+// The corpus check on files other programs write, and files of other formats: each passes under
+// its own name and the other format's, and no damage model changes a byte of their chunks or
+// pages in silence.
+TEST_F(VornPakTest, CorpusCheckOfFilesOtherProgramsWrite)
+{
+    ASSERT_TRUE(MakeForeignFiles(m_dir / "x")) << "sox or ffmpeg failed: run scripts/install-deps";
+    MakeSource();
+    std::string lists[3];
+    for (const char* folder : {"x", "src"}) {
+        for (const auto& e : std::filesystem::recursive_directory_iterator(m_dir / folder)) {
+            const std::string ending = e.path().extension();
+            if (e.is_regular_file())
+                lists[ending == ".png" ? 0 : ending == ".ogg" ? 1 : 2] += e.path().string() + "\n";
+        }
+    }
+    const char* const NAMES[] = {"png.txt", "ogg.txt", "other.txt"};
+    for (int i = 0; i < 3; ++i)
+        VornTest::WriteText(m_dir / NAMES[i], lists[i]);
+    const std::string command = std::string(VORN_CORPUS_CHECK_EXECUTABLE) + " --jobs 2 --png-events 40 --ogg-events 40 " +
+                                Quote(m_dir.Path()) + " >" + Quote(m_dir / "report");
+    EXPECT_EQ(std::system(command.c_str()), 0) << Slurp(m_dir / "report");
+    EXPECT_NE(Slurp(m_dir / "report").find(" 0 refused, as .ogg 0 refused; PNG files as .ogg 0 refused, Ogg files as "
+                                           ".png 0 refused"),
+              std::string::npos)
+        << Slurp(m_dir / "report");
+    // A file under a name that says nothing is checked only while its start is at most one byte
+    // off its format's: two bytes zeroed pass, and the corpus check says so.
+    std::filesystem::copy_file(m_dir / "x/still.png", m_dir / "still.dat");
+    std::filesystem::copy_file(m_dir / "x/opus.ogg", m_dir / "opus.dat");
+    VornTest::WriteText(m_dir / "png.txt", m_dir / "still.dat\n");
+    VornTest::WriteText(m_dir / "ogg.txt", m_dir / "opus.dat\n");
+    EXPECT_NE(std::system(command.c_str()), 0);
+    for (const std::string& silent : {"PNG 2 signature/capture bytes zeroed: " + m_dir / "still.dat",
+                                      "Ogg 2 signature/capture bytes zeroed: " + m_dir / "opus.dat"})
+        EXPECT_NE(Slurp(m_dir / "report").find("silent: " + silent), std::string::npos) << Slurp(m_dir / "report");
+}
+
 TEST_F(VornPakTest, ExtractNeverWritesOutsideTheOutputDirectory)
 {
     // An archive made by hand whose one entry climbs out of the output directory.

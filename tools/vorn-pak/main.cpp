@@ -1,6 +1,5 @@
 // vorn-pak: create, list and extract pak archives.
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "base/ByteReader.h"
+#include "ContentCheck.h"
 #include "base/SmartPtr.h"
-#include "graphics/image/PngImageLoader.h"
 #include "pakwriter/PakWriter.h"
-#include "sound/AudioOgg.h"
 #include "vfs/PakMount.h"
 #include "vfs/Vfs.h"
 
@@ -48,10 +45,12 @@ const char* const HELP =
     "                       missing; nothing is written through a symbolic link below OUTDIR\n"
     "                       (such a file is refused) and nothing outside it; each file is\n"
     "                       checked as the engine reads it: a compressed block that does not\n"
-    "                       decode, a PNG chunk or an Ogg page that fails its CRC or runs past\n"
-    "                       the file's end (files named .png or .ogg, or starting like one;\n"
-    "                       bytes in no chunk or page are not checked); each damaged file is\n"
-    "                       named and not written, the others are, and the exit status is 1\n"
+    "                       decode, a PNG chunk or an Ogg page that fails its CRC, runs past\n"
+    "                       the file's end or is out of its place (files named .png .apng\n"
+    "                       .mng .jng, or .ogg .oga .ogv .ogx .ogm .opus .spx, in any case, or\n"
+    "                       starting like one; bytes in no chunk or page are not checked);\n"
+    "                       each damaged file is named and not written, the others are, and\n"
+    "                       the exit status is 1\n"
     "\n"
     "Names are looked up without regard to case. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
@@ -236,40 +235,6 @@ bool WriteBelow(int root, const std::string& rootName, const std::string& name,
     return ok;
 }
 
-// The formats that carry checksums of their own, known by the name's ending or by the first bytes
-// (one of them may be damaged). Each check passes data that holds nothing of its format.
-struct CheckedFormat {
-    const char* ending;
-    const char* signature;
-    size_t signatureSize;
-    bool (*check)(const Vorn::u8* data, size_t size, std::string& why);
-};
-
-const CheckedFormat CHECKED_FORMATS[] = {
-    {".png", "\x89PNG\r\n\x1a\n", 8, &Vorn::PngImageLoader::CheckChunks},
-    {".ogg", "OggS", 4, &Vorn::AudioOgg::CheckPages},
-};
-
-bool EndsWithNoCase(const std::string& text, const char* ending)
-{
-    const size_t n = std::strlen(ending);
-    return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, ending) == 0;
-}
-
-// Whether the bytes of a file named name pass the checks of its format; why says what failed.
-bool CheckContent(const std::string& name, const std::vector<char>& data, std::string& why)
-{
-    const Vorn::u8* bytes = reinterpret_cast<const Vorn::u8*>(data.data());
-    const Vorn::ByteReader reader(bytes, data.size());
-    for (const CheckedFormat& format : CHECKED_FORMATS) {
-        if ((reader.DifferencesAt(0, format.signature, format.signatureSize) <= 1 ||
-             EndsWithNoCase(name, format.ending)) &&
-            !format.check(bytes, data.size(), why))
-            return false;
-    }
-    return true;
-}
-
 bool ReadEntry(const std::string& name, std::vector<char>& data)
 {
     Vorn::SmartPtr<Vorn::File> file(Vorn::Vfs::Open(name.c_str()));
@@ -406,7 +371,7 @@ int Extract(const std::vector<std::string>& args)
                                                    : Fail(args[0] + ": " + name + ": cannot be read");
             continue;
         }
-        if (!CheckContent(name, data, why)) {
+        if (!VornPak::CheckContent(name, reinterpret_cast<const Vorn::u8*>(data.data()), data.size(), why)) {
             pak->ReportDamage(entry, why.c_str());
             result = EXIT_FAILED;
             continue;

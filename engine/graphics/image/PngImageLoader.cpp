@@ -132,15 +132,10 @@ const size_t CHUNK_FRAME = 12;
 // The end chunk, whole: it holds nothing, so its CRC is always the same.
 const char END_CHUNK[] = "\0\0\0\0IEND\xae\x42\x60\x82";
 
-// Whether the end chunk lies anywhere in the data. Its type and CRC are looked for, rarer than
-// the zeros of its length.
-bool HoldsEndChunk(const ByteReader& bytes, size_t size)
+// Whether the end chunk, whole, starts before limit.
+bool HoldsEndChunk(const ByteReader& bytes, size_t limit)
 {
-    for (size_t at = 4; (at = bytes.Find(at, END_CHUNK + 4, CHUNK_FRAME - 4)) < size; ++at) {
-        if (bytes.IdAt(at - 4, END_CHUNK, 4))
-            return true;
-    }
-    return false;
+    return bytes.Find(0, END_CHUNK, CHUNK_FRAME) < limit;
 }
 
 bool ChunkFits(const u8* data, size_t size, size_t at)
@@ -156,10 +151,198 @@ bool ChunkCrcMatches(const u8* data, size_t at)
            LoadBE32(data + at + 8 + length);
 }
 
+// Where the first whole PNG start (its signature and an intact IHDR chunk) lies from byte 1 on,
+// as other data holds one (an icon, an archive, a program); the size when none does.
+size_t FindHeldPng(const u8* data, size_t size)
+{
+    const ByteReader bytes(data, size);
+    for (size_t at = 1; (at = bytes.Find(at, PNG_SIGNATURE, SIGNATURE_SIZE)) < size; ++at) {
+        const size_t header = at + SIGNATURE_SIZE;
+        if (ChunkFits(data, size, header) && bytes.IdAt(header + 4, "IHDR") && ChunkCrcMatches(data, header))
+            return at;
+    }
+    return size;
+}
+
+// The image data of a PNG: each IDAT chunk's CRC holds it whole, but only the zlib stream they
+// carry together tells one lost, one put out of order, or the last one lost with the end chunk.
+// The stream is inflated as the chunks come, into a buffer thrown away, as far as a budget that
+// keeps the work linear in the data's size: no picture with several IDAT chunks that programs
+// write inflates to more than about 50 times the size of its file.
+class ImageData {
+public:
+    explicit ImageData(size_t size) : m_budget(64 * static_cast<u64>(size) + (1u << 20)) {}
+    ~ImageData()
+    {
+        if (m_started)
+            inflateEnd(&m_stream);
+    }
+    ImageData(const ImageData&) = delete;
+    ImageData& operator=(const ImageData&) = delete;
+
+    // Takes the data of the next IDAT chunk; false, with why, when the stream cannot go on with
+    // it.
+    bool Take(const u8* data, u32 size, std::string& why)
+    {
+        ++m_chunks;
+        return Inflate(data, size, why);
+    }
+    bool Empty() const { return m_chunks == 0; }
+    // Whether the stream ended with the data taken last (or is not followed so far).
+    bool Ended() const { return m_ended || m_spent; }
+
+private:
+    bool Inflate(const u8* data, u32 size, std::string& why)
+    {
+        if (m_spent || size == 0)
+            return true;
+        if (m_ended) {
+            why = "goes on after its zlib stream has ended";
+            return false;
+        }
+        // Without the memory to inflate, the stream is left as its CRCs have it.
+        if (!m_started && inflateInit(&m_stream) != Z_OK) {
+            m_spent = true;
+            return true;
+        }
+        m_started = true;
+        m_stream.next_in = const_cast<Bytef*>(data);
+        m_stream.avail_in = size;
+        u8 out[16384];
+        do {
+            m_stream.next_out = out;
+            m_stream.avail_out = sizeof(out);
+            const int result = inflate(&m_stream, Z_NO_FLUSH);
+            if (result == Z_STREAM_END) {
+                m_ended = true;
+                why = "goes on after its zlib stream has ended";
+                return m_stream.avail_in == 0;
+            }
+            // All taken, with nothing more to give out; or no memory to go on, which leaves the
+            // stream as its CRCs have it.
+            if (result == Z_BUF_ERROR || result == Z_MEM_ERROR) {
+                m_spent = result == Z_MEM_ERROR;
+                return true;
+            }
+            if (result != Z_OK) {
+                why = std::string("does not inflate (") + (m_stream.msg ? m_stream.msg : "no zlib stream") + ")";
+                return false;
+            }
+            m_spent = m_stream.total_out > m_budget;
+        } while (!m_spent && (m_stream.avail_in > 0 || m_stream.avail_out == 0));
+        return true;
+    }
+
+    z_stream m_stream{};
+    const u64 m_budget;
+    size_t m_chunks = 0;
+    bool m_started = false;
+    bool m_ended = false;
+    bool m_spent = false;
+};
+
+// Where PNG places the chunks it orders: the colour chunks before the palette, the palette's own
+// after it, these and the rest before the image data, whose IDAT chunks follow one another. Text,
+// time, animation and other programs' chunks go anywhere.
+enum ChunkPlace { ANYWHERE, COLOUR, PALETTE, OF_PALETTE, BEFORE_DATA, DATA };
+
+constexpr u32 ChunkCode(const char (&type)[5])
+{
+    return static_cast<u32>(static_cast<u8>(type[0])) << 24 | static_cast<u32>(static_cast<u8>(type[1])) << 16 |
+           static_cast<u32>(static_cast<u8>(type[2])) << 8 | static_cast<u8>(type[3]);
+}
+
+const struct {
+    u32 type;
+    ChunkPlace place;
+} CHUNK_PLACES[] = {
+    {ChunkCode("cHRM"), COLOUR},      {ChunkCode("gAMA"), COLOUR},      {ChunkCode("iCCP"), COLOUR},
+    {ChunkCode("sBIT"), COLOUR},      {ChunkCode("sRGB"), COLOUR},      {ChunkCode("cICP"), COLOUR},
+    {ChunkCode("PLTE"), PALETTE},     {ChunkCode("tRNS"), OF_PALETTE},  {ChunkCode("bKGD"), OF_PALETTE},
+    {ChunkCode("hIST"), OF_PALETTE},  {ChunkCode("pHYs"), BEFORE_DATA}, {ChunkCode("sPLT"), BEFORE_DATA},
+    {ChunkCode("oFFs"), BEFORE_DATA}, {ChunkCode("pCAL"), BEFORE_DATA}, {ChunkCode("sCAL"), BEFORE_DATA},
+    {ChunkCode("acTL"), BEFORE_DATA}, {ChunkCode("IDAT"), DATA},
+};
+
+// What every PNG that programs write keeps beyond its chunks' CRCs: a type of four letters, the
+// header chunk first, no chunk twice in a row, and for PNG itself the order above, a palette
+// where the header asks for one, and image data that inflates whole (ImageData). Each of these
+// tells whole chunks lost, repeated or swapped, which their CRCs cannot.
+class ChunkRules {
+public:
+    ChunkRules(u32 header, bool png, size_t size) : m_header(header), m_png(png), m_data(size) {}
+
+    // Takes the intact chunk at at; false, with why, when it cannot follow the chunks before it.
+    bool Take(const u8* data, size_t at, std::string& why)
+    {
+        const u8* chunk = data + at;
+        const u32 length = LoadBE32(chunk);
+        const u32 type = LoadBE32(chunk + 4);
+        const bool first = !m_previous;
+        const bool twice = !first && LoadBE32(m_previous) == length &&
+                           std::memcmp(m_previous, chunk, CHUNK_FRAME + length) == 0;
+        m_previous = chunk;
+        if (first && length >= 13)
+            m_palette = chunk[8 + 9] == 3;  // the header's colour type
+        const char* wrong = !IsChunkType(chunk + 4)    ? " has a type that is not four letters"
+                            : first && type != m_header ? " comes first, where the header chunk belongs"
+                            : twice                     ? " repeats the chunk before it"
+                            : m_png && !InPlace(type)   ? " is out of place"
+                            : nullptr;
+        if (!wrong && m_png && type == ChunkCode("IDAT") && !m_data.Take(chunk + 8, length, why))
+            wrong = "";
+        if (wrong)
+            why = "its PNG chunk " + (IsChunkType(chunk + 4) ? std::string(chunk + 4, chunk + 8) + " " : "") +
+                  "at byte " + std::to_string(at) + (*wrong ? wrong : ": its image data " + why);
+        return !wrong;
+    }
+
+    // At the end chunk: whether the image data came, and whole.
+    bool End(size_t at, std::string& why)
+    {
+        if (!m_png || (!m_data.Empty() && m_data.Ended()))
+            return true;
+        why = "its PNG chunk IEND at byte " + std::to_string(at) +
+              (m_data.Empty() ? " comes before any image data" : " comes before its image data's zlib stream ends");
+        return false;
+    }
+
+private:
+    bool InPlace(u32 type)
+    {
+        ChunkPlace place = ANYWHERE;
+        for (const auto& entry : CHUNK_PLACES) {
+            if (type == entry.type)
+                place = entry.place;
+        }
+        bool ok = !m_seenData || place == ANYWHERE;
+        switch (place) {
+        case COLOUR: ok = ok && !m_seenPalette; break;
+        case PALETTE: ok = ok && !m_seenOfPalette; m_seenPalette = true; break;
+        case OF_PALETTE: m_seenOfPalette = true; break;
+        case DATA: ok = !m_afterData && (m_seenPalette || !m_palette); m_seenData = true; break;
+        default: break;
+        }
+        m_afterData = m_afterData || (m_seenData && place != DATA);
+        return ok;
+    }
+
+    const u32 m_header;
+    const bool m_png;
+    ImageData m_data;
+    const u8* m_previous = nullptr;
+    bool m_palette = false;      // the header asks for a palette
+    bool m_seenPalette = false;
+    bool m_seenOfPalette = false;
+    bool m_seenData = false;
+    bool m_afterData = false;
+};
+
 // Walks the chunks from the signature's end: each must lie inside the data and pass its CRC, up
-// to and including the end chunk, or up to the end of the data unless the end chunk is required.
-// Each chunk's bytes are read once, so the walk is linear in the data's size.
-bool WalkChunks(const u8* data, size_t size, const char* endType, bool whole, std::string& why)
+// to and including the end chunk, or up to the end of the data unless the end chunk is required;
+// and keep the rules, when given. Each chunk's bytes are read once, so the walk is linear in the
+// data's size.
+bool WalkChunks(const u8* data, size_t size, const char* endType, bool whole, ChunkRules* rules, std::string& why)
 {
     for (size_t at = SIGNATURE_SIZE;;) {
         if (at == size && !whole)
@@ -176,9 +359,12 @@ bool WalkChunks(const u8* data, size_t size, const char* endType, bool whole, st
             why = "its first PNG chunk is not IHDR";
             return false;
         }
+        if (rules && !rules->Take(data, at, why))
+            return false;
+        const size_t chunk = at;
         at += CHUNK_FRAME + LoadBE32(data + at);
         if (std::memcmp(type, endType, 4) == 0)
-            return true;
+            return !rules || rules->End(chunk, why);
     }
 }
 
@@ -224,28 +410,32 @@ bool PngImageLoader::CanLoad(SeekableStream* stream)
 bool PngImageLoader::CheckChunks(const u8* data, size_t size, std::string& why)
 {
     // MNG and JNG share PNG's chunks behind signatures of their own (two bytes away from PNG's):
-    // their chunks are walked the same way, up to their own end chunk.
+    // their chunks are walked the same way, from their own header chunk up to their own end chunk.
     static const struct {
         const char* signature;
+        const char* header;
         const char* endType;
-    } FAMILY[] = {{PNG_SIGNATURE, "IEND"}, {"\x8aMNG\r\n\x1a\n", "MEND"}, {"\x8bJNG\r\n\x1a\n", "IEND"}};
+    } FAMILY[] = {{PNG_SIGNATURE, "IHDR", "IEND"}, {"\x8aMNG\r\n\x1a\n", "MHDR", "MEND"}, {"\x8bJNG\r\n\x1a\n", "JHDR", "IEND"}};
     const ByteReader bytes(data, size);
     for (const auto& member : FAMILY) {
-        if (bytes.IdAt(0, member.signature, SIGNATURE_SIZE))
-            return WalkChunks(data, size, member.endType, false, why);
+        if (bytes.IdAt(0, member.signature, SIGNATURE_SIZE)) {
+            ChunkRules rules(LoadBE32(reinterpret_cast<const u8*>(member.header)), member.signature == PNG_SIGNATURE, size);
+            return WalkChunks(data, size, member.endType, false, &rules, why);
+        }
     }
     // HDF5 copied PNG's kind of signature, three bytes away from it: its data is no PNG.
     if (bytes.IdAt(0, "\x89HDF\r\n\x1a\n", SIGNATURE_SIZE))
         return true;
     // Without a signature the data is a PNG all the same when it carries the marks of one: a
-    // signature that is not far off (half of it there), an intact first chunk, or the end chunk
-    // anywhere. Its start is then damaged, however many bytes the damage took; so is a signature
-    // zeroed in part or whole. Data with none of these (a cut inside the signature among it)
-    // holds no PNG.
+    // signature that is not far off (half of it there) or wiped, an intact first chunk, or the
+    // end chunk before any whole PNG that the data holds (the end chunk of an icon's or an
+    // archive's PNG is no mark). Its start is then damaged, however many bytes the damage took.
+    // Data with none of these (a cut inside the signature among it) holds no PNG.
     const bool near = size >= SIGNATURE_SIZE && bytes.DifferencesAt(0, PNG_SIGNATURE, SIGNATURE_SIZE) <= SIGNATURE_SIZE / 2;
-    if (near || bytes.IdZeroedAtStart(PNG_SIGNATURE, SIGNATURE_SIZE) ||
+    const size_t held = FindHeldPng(data, size);
+    if (near || bytes.IdWipedAt(0, PNG_SIGNATURE, SIGNATURE_SIZE) ||
         (ChunkFits(data, size, SIGNATURE_SIZE) && ChunkCrcMatches(data, SIGNATURE_SIZE)) ||
-        HoldsEndChunk(bytes, size)) {
+        HoldsEndChunk(bytes, held)) {
         why = "its PNG signature is damaged";
         return false;
     }
@@ -258,7 +448,7 @@ bool PngImageLoader::CheckWhole(const u8* data, size_t size, std::string& why)
         why = "it does not start with the PNG signature";
         return false;
     }
-    return WalkChunks(data, size, "IEND", true, why);
+    return WalkChunks(data, size, "IEND", true, nullptr, why);
 }
 
 Surface* PngImageLoader::Load()
@@ -288,6 +478,11 @@ bool PngImageLoader::ReadHeader()
     // libpng refuses larger headers itself, before it allocates for them.
     const png_uint_32 limit = static_cast<png_uint_32>(GetSizeLimit());
     png_set_user_limits(m_png, limit, limit);
+    // Text, colour profiles and suggested palettes change nothing here, and libpng would allocate
+    // each one's stated length before reading it (also at the end, after the rows), a length that
+    // is only a claim: they are skipped as they are read, their CRCs checked all the same.
+    static const png_byte SKIPPED[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(m_png, PNG_HANDLE_CHUNK_NEVER, SKIPPED, 6);
 
     PngHeader header = {};
     if (!GuardedReadInfo(m_png, m_info, &header)) {

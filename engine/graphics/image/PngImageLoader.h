@@ -22,15 +22,21 @@ public:
     // True when the stream starts with the first four bytes of the PNG signature.
     static bool CanLoad(SeekableStream* stream);
 
-    // Checks a PNG held whole in memory without inflating it, by its chunks: after the signature,
-    // each chunk up to and including IEND (or the end of the data) must lie inside the data with a
-    // CRC that matches. What follows IEND is not looked at (libpng never reads it). Data that does
-    // not start with the signature is still judged a PNG, with a damaged start, when it carries
-    // the marks of one: a signature half there or zeroed, an intact chunk right after it, or the
-    // end chunk anywhere; other data (HDF5's among it, with a signature of the same kind) holds
-    // no PNG and passes. MNG and JNG are walked the same way, behind their own signatures. On failure, why says what is wrong. For a raw copy that
-    // stands in for a decode: damage of any size up to IEND fails a CRC, the signature or the
-    // chunk walk, though a malformed image with good CRCs passes. Linear in size, on any data.
+    // Checks a PNG held whole in memory by its chunks: after the signature, each chunk up to and
+    // including IEND (or the end of the data) must lie inside the data with a CRC that matches
+    // and a type of four letters, the header chunk first, none a copy of the one before it; a
+    // PNG's chunks must keep PNG's order (the colour chunks before the palette, the palette's own
+    // after it, these before the image data, whose chunks follow one another), a palette image
+    // must have its palette, and the image data must inflate to its end with the last IDAT chunk
+    // (inflated into a buffer thrown away, as far as 64 times the data's size). What follows IEND
+    // is not looked at (libpng never reads it). Data that does not start with the signature is
+    // still judged a PNG, with a damaged start, when it carries the marks of one: a signature half
+    // there or wiped, an intact chunk right after it, or the end chunk before any whole PNG the
+    // data holds (an icon's or an archive's); other data (HDF5's among it, with a signature of the
+    // same kind) holds no PNG and passes. MNG and JNG are walked the same way, behind their own
+    // signatures and header chunks. On failure, why says what is wrong. For a raw copy that stands
+    // in for a decode: damage of any size up to IEND fails, though chunks lost or reordered that
+    // leave a valid PNG (a text chunk, say) pass. Linear in size, on any data.
     static bool CheckChunks(const u8* data, size_t size, std::string& why);
 
     // The stricter check for a PNG known to be one and whole (as the data builder writes them):

@@ -474,3 +474,65 @@ TEST_F(OggSource, DamageTheDecoderFindsIsToldToTheFile)
     chained.insert(chained.end(), tagged.begin(), tagged.end());
     EXPECT_TRUE(AudioOgg::CheckPages(chained.data(), chained.size(), why)) << why;
 }
+
+// The page walk holds each stream to the pages it numbers: a page written twice (the first among
+// them) or two swapped are refused, as are a chain whose first link lost its last page and a
+// first link lost whole behind bytes that are no tag. What programs write passes: pages that go
+// on, numbered in turn, after one flagged as its stream's last; an ID3v2 tag before the first
+// page (which is checked behind it); other data that holds "OggS" by chance.
+TEST_F(OggSource, PagesOutOfTheirStreamsPlaceAreRefused)
+{
+    ASSERT_TRUE(VornTest::MakeOggTone(Path("pages.ogg"), "--seconds 3"));
+    const std::vector<uint8_t> stereo = VornTest::ReadBytes(Path("pages.ogg"));
+    const std::vector<Page> pages = Pages(stereo);
+    ASSERT_GE(pages.size(), 4u);
+    auto check = [](const std::vector<uint8_t>& bytes) {
+        std::string why;
+        return AudioOgg::CheckPages(bytes.data(), bytes.size(), why);
+    };
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const auto start = stereo.begin() + pages[i].start, end = start + pages[i].header + pages[i].body;
+        std::vector<uint8_t> twice = stereo;
+        twice.insert(twice.begin() + pages[i].start, start, end);
+        EXPECT_FALSE(check(twice)) << i;
+        if (i + 1 < pages.size()) {
+            std::vector<uint8_t> swapped(stereo.begin(), start);
+            swapped.insert(swapped.end(), end, end + pages[i + 1].header + pages[i + 1].body);
+            swapped.insert(swapped.end(), start, stereo.end());
+            swapped.resize(stereo.size());
+            EXPECT_FALSE(check(swapped)) << i;
+        }
+    }
+    std::vector<uint8_t> chain(stereo.begin(), stereo.begin() + pages.back().start);
+    chain.insert(chain.end(), stereo.begin(), stereo.end());
+    EXPECT_FALSE(check(chain));
+    chain = stereo;
+    std::fill(chain.begin(), chain.end(), 'x');
+    chain.insert(chain.end(), stereo.begin(), stereo.end());
+    EXPECT_FALSE(check(chain));
+
+    std::vector<uint8_t> goesOn = stereo, tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0};
+    goesOn[pages[1].start + 5] |= 0x04;
+    RepairChecksum(goesOn, pages[1]);
+    tagged.insert(tagged.end(), stereo.begin(), stereo.end());
+    std::vector<uint8_t> other = VornTest::RandomBytes(3000, 5);
+    std::memcpy(&other[1000], "OggS", 5);
+    std::vector<uint8_t> footed = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 0, '3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 0};
+    footed.insert(footed.end(), stereo.begin(), stereo.end());
+    for (const std::vector<uint8_t>& good : {goesOn, tagged, footed, other})
+        EXPECT_TRUE(check(good));
+    tagged[14 + pages[0].header] ^= 0x10;
+    EXPECT_FALSE(check(tagged));
+
+    // The streams of one link are bounded (so that the walk's work is, whatever their serial
+    // numbers): one stays open while more than a thousand others begin and end at once.
+    std::vector<uint8_t> many;
+    for (uint32_t serial = 1; serial <= 1100; ++serial) {
+        std::vector<uint8_t> page = {'O', 'g', 'g', 'S', 0, static_cast<uint8_t>(serial == 1 ? 2 : 6)};
+        page.resize(27, 0);
+        std::memcpy(&page[14], &serial, 4);
+        many.insert(many.end(), page.begin(), page.end());
+        RepairChecksum(many, Page{many.size() - 27, 27, 0});
+    }
+    EXPECT_FALSE(check(many));
+}

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <map>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "Decode.h"
@@ -302,4 +307,125 @@ TEST(PngLoader, AnyFlippedBitIsRefusedAndSaidOrChangesNothing)
         EXPECT_FALSE(PngImageLoader::CheckChunks(bad.data(), bad.size(), why)) << i;
         EXPECT_FALSE(PngImageLoader::CheckWhole(bad.data(), bad.size(), why)) << i;
     }
+}
+
+// Chunks each intact but lost, written twice or swapped with the next (as a faulty copy leaves
+// them) are refused by the chunk walk unless what is left is a PNG the loader reads: the walk lets
+// nothing through that the loader would refuse, and refuses most. So is the end chunk with its
+// type and CRC set to 0xFF bytes (the CRC of four of them); a whole PNG that other data holds (an
+// icon) is no damage of that data.
+TEST(PngLoader, ChunksLostRepeatedOrSwappedAreRefused)
+{
+    std::mt19937 rng(3);
+    Bytes8 indices(128 * 128);
+    for (u8& b : indices)
+        b = static_cast<u8>(rng());
+    PngParams params = Params(128, 128, PNG_COLOR_TYPE_PALETTE, 8, indices);
+    params.palette = Bytes8(indices.begin(), indices.begin() + 768);
+    params.withTransparency = true;
+    params.transparency = {0, 128, 255};
+    const Bytes8 good = EncodePng(params);
+    std::vector<Bytes8> chunks;
+    for (size_t at = 8; at + 12 <= good.size(); at += chunks.back().size())
+        chunks.emplace_back(good.begin() + at, good.begin() + at + 12 + (good[at + 2] << 8 | good[at + 3]));
+    ASSERT_GE(chunks.size(), 6u);  // IHDR PLTE tRNS, two IDAT chunks or more, IEND
+    auto join = [](const std::vector<Bytes8>& parts) {
+        Bytes8 out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+        for (const Bytes8& part : parts)
+            out.insert(out.end(), part.begin(), part.end());
+        return out;
+    };
+    ASSERT_EQ(join(chunks), good);
+    std::string why;
+    size_t refused = 0, events = 0;
+    for (size_t i = 0; i < chunks.size(); ++i) {
+        std::vector<Bytes8> removed = chunks, twice = chunks, swapped = chunks;
+        removed.erase(removed.begin() + i);
+        twice.insert(twice.begin() + i, chunks[i]);
+        std::swap(swapped[i], swapped[std::min(i + 1, chunks.size() - 1)]);
+        for (const Bytes8& bad : {join(removed), join(twice), join(swapped)}) {
+            if (bad == good)
+                continue;
+            ++events;
+            const bool passed = PngImageLoader::CheckChunks(bad.data(), bad.size(), why);
+            refused += !passed;
+            EXPECT_TRUE(!passed || Decode(bad)) << "chunk " << i << " of " << chunks.size();
+        }
+    }
+    EXPECT_GE(refused, events - 3);  // tRNS lost, IEND lost (a cut) or written twice (after the end)
+    Bytes8 wiped = good;
+    std::fill(wiped.end() - 8, wiped.end(), 0xff);
+    EXPECT_FALSE(PngImageLoader::CheckChunks(wiped.data(), wiped.size(), why));
+    Bytes8 icon = {0, 0, 1, 0, 1, 0, 128, 128, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    icon.insert(icon.end(), good.begin(), good.end());
+    EXPECT_TRUE(PngImageLoader::CheckChunks(icon.data(), icon.size(), why)) << why;
+}
+
+// Chunks in the places PNG gives them pass, as programs write them; out of their places they are
+// refused, each intact: a colour chunk after the palette, the palette's own before it, a chunk
+// after the image data that belongs before it, image data split by another chunk, a palette image
+// without its palette, no image data, the header not first.
+TEST(PngLoader, ChunksOutOfTheirPlacesAreRefused)
+{
+    PngParams params = Params(4, 4, PNG_COLOR_TYPE_PALETTE, 8, Bytes8(16, 1));
+    params.palette = {10, 20, 30, 40, 50, 60};
+    const Bytes8 png = EncodePng(params);
+    auto chunk = [](const std::string& type, const Bytes8& data) {
+        Bytes8 out(12 + data.size());
+        std::copy(type.begin(), type.end(), out.begin() + 4);
+        std::copy(data.begin(), data.end(), out.begin() + 8);
+        const u32 crc = Crc32(out.data() + 4, 4 + data.size());
+        for (int i = 0; i < 4; ++i) {
+            out[i] = u8(data.size() >> (24 - 8 * i));
+            out[8 + data.size() + i] = u8(crc >> (24 - 8 * i));
+        }
+        return out;
+    };
+    std::map<std::string, Bytes8> chunks = {{"gAMA", chunk("gAMA", {0, 0, 177, 143})}, {"tRNS", chunk("tRNS", {0})},
+                                            {"bKGD", chunk("bKGD", {1})}, {"pHYs", chunk("pHYs", Bytes8(9, 1))},
+                                            {"tEXt", chunk("tEXt", {'a', 0, 'b'})}};
+    for (size_t at = 8; at + 12 <= png.size(); at += chunks[std::string(png.begin() + at + 4, png.begin() + at + 8)].size())
+        chunks[std::string(png.begin() + at + 4, png.begin() + at + 8)] =
+            Bytes8(png.begin() + at, png.begin() + at + 12 + (png[at + 2] << 8 | png[at + 3]));
+    const Bytes8 data(chunks["IDAT"].begin() + 8, chunks["IDAT"].end() - 4);
+    chunks["IDA1"] = chunk("IDAT", Bytes8(data.begin(), data.begin() + data.size() / 2));
+    chunks["IDA2"] = chunk("IDAT", Bytes8(data.begin() + data.size() / 2, data.end()));
+    const struct {
+        const char* order;
+        bool passes;
+    } CASES[] = {
+        {"IHDR gAMA PLTE tRNS bKGD pHYs IDA1 IDA2 tEXt IEND", true}, {"IHDR pHYs PLTE tEXt IDAT IEND", true},
+        {"IHDR PLTE gAMA IDAT IEND", false}, {"IHDR tRNS PLTE IDAT IEND", false}, {"IHDR PLTE IDAT pHYs IEND", false},
+        {"IHDR PLTE IDA1 tEXt IDA2 IEND", false}, {"IHDR IDAT IEND", false}, {"IHDR PLTE IEND", false},
+        {"PLTE IHDR IDAT IEND", false},
+    };
+    for (const auto& c : CASES) {
+        Bytes8 file(png.begin(), png.begin() + 8);
+        std::istringstream types(c.order);
+        for (std::string type; types >> type;)
+            file.insert(file.end(), chunks[type].begin(), chunks[type].end());
+        std::string why;
+        EXPECT_EQ(PngImageLoader::CheckChunks(file.data(), file.size(), why), c.passes) << c.order << ": " << why;
+    }
+}
+
+// A chunk's length is a claim: a text chunk after the image data that claims half a gigabyte, in
+// a file of a few hundred bytes, leaves the peak memory of a process that reads the image as it
+// was (libpng would allocate and clear the claim).
+TEST(PngLoader, AChunksClaimIsNeverAllocated)
+{
+    Bytes8 png = EncodePngRgb(4, 4, Bytes8(48, 7), false);
+    const Bytes8 claim = {0x20, 0, 0, 0, 't', 'E', 'X', 't', 'a', 0, 'b'};
+    png.insert(png.end() - 12, claim.begin(), claim.end());
+    const pid_t child = fork();
+    if (child == 0) {
+        rusage before, after;
+        getrusage(RUSAGE_SELF, &before);
+        const bool decoded = Decode(png) != nullptr;
+        getrusage(RUSAGE_SELF, &after);
+        _exit(decoded && after.ru_maxrss - before.ru_maxrss < 64 * 1024 ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
