@@ -1,9 +1,13 @@
 #include "MpvPlayer.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -86,6 +90,37 @@ size_t CountLostConnections()
     return s_lost->size();
 }
 
+void Park(int)
+{
+    for (;;)
+        pause();
+}
+
+// Parks mpv's output threads for good, each in a signal handler. Once its connection has gone, an
+// output thread either waits for ever in the platform's Xlib handler already, or spins in the GL
+// driver on the dead socket: then it burns a core, and at the process's end runs on among
+// libraries being torn down.
+void ParkOutputThreads()
+{
+    static const int s_park = [] {
+        struct sigaction action = {};
+        action.sa_handler = Park;
+        sigaction(SIGRTMIN + 3, &action, nullptr);
+        return SIGRTMIN + 3;
+    }();
+    DIR* tasks = opendir("/proc/self/task");
+    for (dirent* task; tasks && (task = readdir(tasks));) {
+        char name[16] = {};
+        const int fd = open(("/proc/self/task/" + std::string(task->d_name) + "/comm").c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0 && read(fd, name, sizeof name - 1) > 0 && std::strcmp(name, "mpv/vo\n") == 0)
+            syscall(SYS_tgkill, getpid(), std::atoi(task->d_name), s_park);
+        if (fd >= 0)
+            close(fd);
+    }
+    if (tasks)
+        closedir(tasks);
+}
+
 // The file is no longer held: a first load has failed, or a track that played has ended. Under the
 // player's lock.
 void EndTrack(Player& player)
@@ -101,14 +136,16 @@ void EndTrack(Player& player)
     }
 }
 
-// Leaves a player that cannot go on to itself, said in one line: its track ends, it answers nothing
-// more and is never destroyed (mpv would wait for its stuck thread). It is asked to pause, in case
-// mpv is only slow, so that it plays no sound on its own. Under the player's lock.
-void GiveUp(Player& player, const char* why)
+// Leaves a player that cannot go on to itself: its track ends, it answers nothing more and is never
+// destroyed (mpv would wait for its stuck thread). It is asked to pause, in case mpv is only slow,
+// so that it plays no sound on its own. A movie that stops this way is said in one line. Under the
+// player's lock.
+void GiveUp(Player& player, const char* why, bool say)
 {
     if (player.gone)
         return;
-    Say("the movie stops: %s", why);
+    if (say)
+        Say("the movie stops: %s", why);
     player.why = why;
     player.gone = player.givenUp = true;
     player.changed.notify_all();
@@ -176,8 +213,10 @@ void RunEvents(Player* player)
             break;
         // Which connection was lost is not known here: every player that draws gives up (the
         // application shows one movie at a time, and a server that has gone ends it anyway).
-        if (player->draws && CountLostConnections() != player->connectionsLost)
-            GiveUp(*player, "its picture lost its connection to the X display");
+        if (player->draws && CountLostConnections() != player->connectionsLost) {
+            GiveUp(*player, "its picture lost its connection to the X display", true);
+            ParkOutputThreads();
+        }
         if (player->gone)
             continue;
         HandleEvent(*player, *event);
@@ -403,10 +442,10 @@ void SetPropertyNow(Player& player, const char* name, const std::string& value)
 {
     // An answer comes once mpv has carried the change out; a player given up meanwhile (its output
     // thread stopped for good, which mpv would wait for) lets the caller go on, and so does one
-    // that takes too long: it could be stuck the same way.
+    // that takes too long: it could be stuck the same way. Its movie is being closed anyway.
     if (Ask(player, name, value, RELEASE_TIMEOUT) == ASKED) {
         std::lock_guard<std::mutex> lock(player.mutex);
-        GiveUp(player, "its player did not let go of the picture");
+        GiveUp(player, "it did not let go of the picture", false);
     }
 }
 

@@ -339,6 +339,7 @@ extern "C" int mmr_input_attach(mmr_context_t* ctx, const char* url, const char*
 extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
 {
     std::shared_ptr<Player> player;
+    bool same;
     {
         MediaState& state = GetState();
         std::lock_guard<std::mutex> lock(state.mutex);
@@ -346,9 +347,12 @@ extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
             speed > MAX_SPEED)
             return -1;
         player = ctx->player;
+        same = speed == ctx->speed;
     }
-    // As for the volume, a failure made on purpose is a value the player refuses.
-    if (speed > 0) {
+    // The speed a player already has is not asked for again: a player that has just loaded may
+    // take long to answer while it sets its picture up. As for the volume, a failure made on
+    // purpose is a value the player refuses.
+    if (speed > 0 && !same) {
         const bool refuse = standin_should_fail("mmr_speed_set");
         if (!SetPropertyAnswered(*player, "speed", refuse ? "refused" : standin::SpeedFactor(speed)))
             return -1;
