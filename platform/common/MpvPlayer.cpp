@@ -136,16 +136,14 @@ void EndTrack(Player& player)
     }
 }
 
-// Leaves a player that cannot go on to itself: its track ends, it answers nothing more and is never
-// destroyed (mpv would wait for its stuck thread). It is asked to pause, in case mpv is only slow,
-// so that it plays no sound on its own. A movie that stops this way is said in one line. Under the
-// player's lock.
-void GiveUp(Player& player, const char* why, bool say)
+// Leaves a player that cannot go on to itself, said in one line: its track ends, it answers nothing
+// more and is never destroyed (mpv would wait for its stuck thread). It is asked to pause, in case
+// mpv could still play sound. Under the player's lock.
+void GiveUp(Player& player, const char* why)
 {
     if (player.gone)
         return;
-    if (say)
-        Say("the movie stops: %s", why);
+    Say("the movie stops: %s", why);
     player.why = why;
     player.gone = player.givenUp = true;
     player.changed.notify_all();
@@ -214,7 +212,7 @@ void RunEvents(Player* player)
         // Which connection was lost is not known here: every player that draws gives up (the
         // application shows one movie at a time, and a server that has gone ends it anyway).
         if (player->draws && CountLostConnections() != player->connectionsLost) {
-            GiveUp(*player, "its picture lost its connection to the X display", true);
+            GiveUp(*player, "its picture lost its connection to the X display");
             ParkOutputThreads();
         }
         if (player->gone)
@@ -442,11 +440,10 @@ void SetPropertyNow(Player& player, const char* name, const std::string& value)
 {
     // An answer comes once mpv has carried the change out; a player given up meanwhile (its output
     // thread stopped for good, which mpv would wait for) lets the caller go on, and so does one
-    // that takes too long: it could be stuck the same way. Its movie is being closed anyway.
-    if (Ask(player, name, value, RELEASE_TIMEOUT) == ASKED) {
-        std::lock_guard<std::mutex> lock(player.mutex);
-        GiveUp(player, "it did not let go of the picture", false);
-    }
+    // that takes too long: it could be stuck the same way, or only slow, and is then paused and
+    // left to finish in the background (its event thread shuts it down once it is retired).
+    if (Ask(player, name, value, RELEASE_TIMEOUT) == ASKED)
+        SetPropertyAsync(player, "pause", "yes");
 }
 
 bool SetPropertyAnswered(Player& player, const char* name, const std::string& value)

@@ -37,7 +37,7 @@ struct PlayerSetup {
 // no further (Xlib holds it, or the GL driver spins on the dead connection), and mpv can then
 // neither play on, answer, nor shut down. The event thread sees the connection's socket hung up:
 // the player ends its track as its end would, answers nothing more, and is given up, never
-// destroyed. A player that does not let go of its picture in time is given up the same way.
+// destroyed.
 struct Player {
     enum class Load { PENDING, LOADED, FAILED };
 
@@ -86,8 +86,8 @@ int LivePlayers();
 // request.
 bool SetPropertyAsync(Player& player, const char* name, const std::string& value);
 bool CommandAsync(Player& player, std::initializer_list<const char*> words);
-// Sets a property and returns once mpv has carried it out or has gone; a player that has not
-// done so within a few seconds is given up.
+// Sets a property and returns once mpv has carried it out or has gone, or after a few seconds:
+// a player that takes longer is paused and left to its event thread.
 void SetPropertyNow(Player& player, const char* name, const std::string& value);
 // Hands a property to mpv and waits for its answer; true when it took the value. A player that
 // has gone or does not answer in time has not.

@@ -15,7 +15,7 @@ public:
     PlaybookMoviePlayer();
     // Stops a movie still playing; otherwise Stop or a failing call has released the renderer.
     // Returns within a few seconds whatever the player does: one that does not let go of the
-    // picture in that time is given up.
+    // picture in that time is paused and left to shut down in the background.
     ~PlaybookMoviePlayer() override;
 
     // Attaches the window and the audio output, the file under app/native/ of the working
