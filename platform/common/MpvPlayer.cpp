@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -136,6 +137,17 @@ void EndTrack(Player& player)
     }
 }
 
+// A player given up leaves threads that never finish (held in the display's error handler, or
+// parked): the process's end then skips the libraries' destructors, which could wait for those
+// threads or tear their code down under them. Registered at the first give-up, it runs before
+// every destructor registered earlier.
+void EndWithoutDestructors(int status, void*)
+{
+    Reap(true);
+    std::fflush(nullptr);
+    _exit(status);
+}
+
 // Leaves a player that cannot go on to itself, said in one line: its track ends, it answers nothing
 // more and is never destroyed (mpv would wait for its stuck thread). It is asked to pause, in case
 // mpv could still play sound. Under the player's lock.
@@ -144,6 +156,8 @@ void GiveUp(Player& player, const char* why)
     if (player.gone)
         return;
     Say("the movie stops: %s", why);
+    static const bool s_endRegistered = on_exit(EndWithoutDestructors, nullptr) == 0;
+    (void)s_endRegistered;
     player.why = why;
     player.gone = player.givenUp = true;
     player.changed.notify_all();
