@@ -32,7 +32,7 @@ namespace {
 const std::chrono::seconds ANSWER_TIMEOUT(2);
 // How long mpv may take to let go of its picture, and to shut down when the process ends, before
 // it is left to itself: nothing waits on a player for ever.
-const std::chrono::seconds RELEASE_TIMEOUT(5);
+const std::chrono::seconds RELEASE_TIMEOUT(10);
 // While a track plays, its context reports its state this often: a client that waits for any
 // event of the renderer (a touch skipping a movie) hears from it soon.
 const double STATUS_INTERVAL_SECONDS = 0.1;

@@ -77,7 +77,7 @@ bool WaitForLoad(Player& player, std::string& why);
 // Hands the player to its event thread for shutting down; returns at once.
 void Retire(std::shared_ptr<Player> player);
 // Joins the threads of retired players that have finished; with all, waits for the others too,
-// for a few seconds at most, and leaves those still shutting down to themselves.
+// for ten seconds at most, and leaves those still shutting down to themselves.
 void Reap(bool all);
 // Players whose mpv has been neither destroyed nor given up yet.
 int LivePlayers();
@@ -86,7 +86,7 @@ int LivePlayers();
 // request.
 bool SetPropertyAsync(Player& player, const char* name, const std::string& value);
 bool CommandAsync(Player& player, std::initializer_list<const char*> words);
-// Sets a property and returns once mpv has carried it out or has gone, or after a few seconds:
+// Sets a property and returns once mpv has carried it out or has gone, or after ten seconds:
 // a player that takes longer is paused and left to its event thread.
 void SetPropertyNow(Player& player, const char* name, const std::string& value);
 // Hands a property to mpv and waits for its answer; true when it took the value. A player that

@@ -14,7 +14,7 @@ public:
     // then fails.
     PlaybookMoviePlayer();
     // Stops a movie still playing; otherwise Stop or a failing call has released the renderer.
-    // Returns within a few seconds whatever the player does: one that does not let go of the
+    // Returns within ten seconds whatever the player does: one that does not let go of the
     // picture in that time is paused and left to shut down in the background.
     ~PlaybookMoviePlayer() override;
 
