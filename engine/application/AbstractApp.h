@@ -92,6 +92,7 @@ public:
     void UpdateDisplaySize(int width, int height);
 
     bool IsMovieFinished();
+    // A movie that cannot play is said on stderr, and is finished as soon as this returns.
     void PlayMovie(const NarrowString& file, int volume);
     void ResumeMovie();
     void PauseMovie();

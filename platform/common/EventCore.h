@@ -75,8 +75,11 @@ bool MediaContextEnded(const std::string& context);
 
 // A video player's thread met the loss of its own connection to the display (another client
 // killed its window, or the server has gone): the players that draw through one give up their
-// tracks. Any thread; it only counts.
+// tracks. Any thread; it only counts (the players also find such a loss by themselves).
 void VideoConnectionLost();
+// The socket of the application's own connection to the display server; -1 while it has none.
+// Any thread.
+int DisplaySocket();
 
 // The stepped clock's tick: an event drain found nothing more pending.
 void ClockDrainEnded();

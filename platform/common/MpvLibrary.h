@@ -10,7 +10,7 @@ namespace standin {
 // The libmpv calls the media renderer makes, looked up in the library when it is first needed.
 #define VORN_MPV_CALLS(X) \
     X(create) X(set_option_string) X(initialize) X(terminate_destroy) X(command_async) \
-    X(set_property_string) X(set_property_async) X(wait_event) X(wakeup)
+    X(set_property_string) X(set_property_async) X(wait_event) X(wakeup) X(error_string)
 
 struct MpvCalls {
 #define VORN_MPV_FIELD(name) decltype(&::mpv_##name) name = nullptr;

@@ -1,6 +1,19 @@
 #include "MpvPlayer.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
 #include <vector>
 
 #include "Application.h"
@@ -14,11 +27,12 @@
 namespace standin {
 namespace {
 
-// How long attaching an input may take to open and probe the file.
-const std::chrono::seconds LOAD_TIMEOUT(5);
 // How long mpv may take to answer a value it is given; a player that does not answer has not
 // taken it.
 const std::chrono::seconds ANSWER_TIMEOUT(2);
+// How long mpv may take to let go of its picture, and to shut down when the process ends, before
+// it is left to itself: nothing waits on a player for ever.
+const std::chrono::seconds RELEASE_TIMEOUT(10);
 // While a track plays, its context reports its state this often: a client that waits for any
 // event of the renderer (a touch skipping a movie) hears from it soon.
 const double STATUS_INTERVAL_SECONDS = 0.1;
@@ -26,7 +40,6 @@ const double STATUS_INTERVAL_SECONDS = 0.1;
 const int ASKED = 1;
 
 std::atomic<int> s_livePlayers{0};
-std::atomic<unsigned> s_connectionsLost{0};
 
 struct Retired {
     std::mutex mutex;
@@ -37,6 +50,76 @@ Retired& GetRetired()
 {
     static Retired* s_retired = new Retired;
     return *s_retired;
+}
+
+bool HungUp(int fd)
+{
+    pollfd poll_fd = {fd, POLLRDHUP, 0};
+    return poll(&poll_fd, 1, 0) == 1 && (poll_fd.revents & (POLLHUP | POLLRDHUP | POLLERR));
+}
+
+// The sockets of the process that lead where the application's own display connection leads and
+// that the server has hung up on, counted once each (by inode) since the process began: each is
+// the picture connection of a player that another client cut off. mpv's output thread may never
+// call Xlib again once that happens (the GL driver can spin on the dead connection), so the
+// socket is asked, not Xlib. While the application's own connection has gone too, the server has
+// gone, which the application meets itself.
+size_t CountLostConnections()
+{
+    static std::mutex s_mutex;
+    static std::set<ino_t>* s_lost = new std::set<ino_t>;  // a late caller still finds it
+    std::lock_guard<std::mutex> lock(s_mutex);
+    const int own = DisplaySocket();
+    sockaddr_storage server, peer;
+    socklen_t serverLength = sizeof server;
+    if (own < 0 || getpeername(own, reinterpret_cast<sockaddr*>(&server), &serverLength) != 0 ||
+        HungUp(own))
+        return s_lost->size();
+    DIR* fds = opendir("/proc/self/fd");
+    while (dirent* entry = fds ? readdir(fds) : nullptr) {
+        const int fd = std::atoi(entry->d_name);
+        struct stat info;
+        socklen_t length = sizeof peer;
+        if (fd != own && fd != dirfd(fds) && fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode) &&
+            !s_lost->count(info.st_ino) &&
+            getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+            length == serverLength && std::memcmp(&peer, &server, length) == 0 && HungUp(fd))
+            s_lost->insert(info.st_ino);
+    }
+    if (fds)
+        closedir(fds);
+    return s_lost->size();
+}
+
+void Park(int)
+{
+    for (;;)
+        pause();
+}
+
+// Parks mpv's output threads for good, each in a signal handler. Once its connection has gone, an
+// output thread either waits for ever in the platform's Xlib handler already, or spins in the GL
+// driver on the dead socket: then it burns a core, and at the process's end runs on among
+// libraries being torn down.
+void ParkOutputThreads()
+{
+    static const int s_park = [] {
+        struct sigaction action = {};
+        action.sa_handler = Park;
+        sigaction(SIGRTMIN + 3, &action, nullptr);
+        return SIGRTMIN + 3;
+    }();
+    DIR* tasks = opendir("/proc/self/task");
+    for (dirent* task; tasks && (task = readdir(tasks));) {
+        char name[16] = {};
+        const int fd = open(("/proc/self/task/" + std::string(task->d_name) + "/comm").c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0 && read(fd, name, sizeof name - 1) > 0 && std::strcmp(name, "mpv/vo\n") == 0)
+            syscall(SYS_tgkill, getpid(), std::atoi(task->d_name), s_park);
+        if (fd >= 0)
+            close(fd);
+    }
+    if (tasks)
+        closedir(tasks);
 }
 
 // The file is no longer held: a first load has failed, or a track that played has ended. Under the
@@ -54,63 +137,101 @@ void EndTrack(Player& player)
     }
 }
 
+// A player given up leaves threads that never finish (held in the display's error handler, or
+// parked): the process's end then skips the libraries' destructors, which could wait for those
+// threads or tear their code down under them. Registered at the first give-up, it runs before
+// every destructor registered earlier.
+void EndWithoutDestructors(int status, void*)
+{
+    Reap(true);
+    std::fflush(nullptr);
+    _exit(status);
+}
+
+// Leaves a player that cannot go on to itself, said in one line: its track ends, it answers nothing
+// more and is never destroyed (mpv would wait for its stuck thread). It is asked to pause, in case
+// mpv could still play sound. Under the player's lock.
+void GiveUp(Player& player, const char* why)
+{
+    if (player.gone)
+        return;
+    Say("the movie stops: %s", why);
+    static const bool s_endRegistered = on_exit(EndWithoutDestructors, nullptr) == 0;
+    (void)s_endRegistered;
+    player.why = why;
+    player.gone = player.givenUp = true;
+    player.changed.notify_all();
+    SetPropertyAsync(player, "pause", "yes");
+    EndTrack(player);
+}
+
+// One of mpv's events; under the player's lock.
+void HandleEvent(Player& player, const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_SET_PROPERTY_REPLY: {
+        auto answer = player.answers.find(event.reply_userdata);
+        if (answer != player.answers.end()) {
+            answer->second = event.error;
+            player.changed.notify_all();
+        }
+        break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+        player.loaded = true;
+        if (player.load == Player::Load::PENDING) {
+            player.load = Player::Load::LOADED;
+            player.changed.notify_all();
+        }
+        break;
+    case MPV_EVENT_SHUTDOWN:
+        player.gone = true;
+        player.why = "the player shut down";
+        player.changed.notify_all();
+        [[fallthrough]];
+    case MPV_EVENT_END_FILE: {
+        auto end = static_cast<mpv_event_end_file*>(event.data);
+        // A playlist would go on to open what it names: a track is a media file itself.
+        if (end && end->reason == MPV_END_FILE_REASON_REDIRECT) {
+            CommandAsync(player, {"stop"});
+            player.why = "it is a playlist, not a media file";
+        } else if (end && end->reason == MPV_END_FILE_REASON_ERROR) {
+            player.why = Mpv().error_string(end->error);
+        }
+        EndTrack(player);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 void RunEvents(Player* player)
 {
     const MpvCalls& mpv = Mpv();
     auto lastStatus = std::chrono::steady_clock::now();
-    bool shutdown = false;
     for (;;) {
-        mpv_event* event = shutdown ? nullptr : mpv.wait_event(player->handle, STATUS_INTERVAL_SECONDS);
+        {
+            // mpv has gone on its own, or was given up; nothing more will come.
+            std::unique_lock<std::mutex> lock(player->mutex);
+            if (player->gone) {
+                player->changed.wait(lock, [player] { return player->retired; });
+                break;
+            }
+        }
+        mpv_event* event = mpv.wait_event(player->handle, STATUS_INTERVAL_SECONDS);
         std::unique_lock<std::mutex> lock(player->mutex);
         if (player->retired)
             break;
-        if (shutdown) {
-            // mpv has gone on its own, or was given up; nothing more will come.
-            player->changed.wait(lock, [player] { return player->retired; });
-            break;
-        }
         // Which connection was lost is not known here: every player that draws gives up (the
         // application shows one movie at a time, and a server that has gone ends it anyway).
-        if (player->draws && s_connectionsLost.load() != player->connectionsLost) {
-            Say("the movie stops: its picture lost its connection to the X display");
-            shutdown = true;
-            player->gone = player->givenUp = true;
-            player->changed.notify_all();
-            EndTrack(*player);
+        if (player->draws && CountLostConnections() != player->connectionsLost) {
+            GiveUp(*player, "its picture lost its connection to the X display");
+            ParkOutputThreads();
+        }
+        if (player->gone)
             continue;
-        }
-        switch (event->event_id) {
-        case MPV_EVENT_SET_PROPERTY_REPLY: {
-            auto answer = player->answers.find(event->reply_userdata);
-            if (answer != player->answers.end()) {
-                answer->second = event->error;
-                player->changed.notify_all();
-            }
-            break;
-        }
-        case MPV_EVENT_FILE_LOADED:
-            player->loaded = true;
-            if (player->load == Player::Load::PENDING) {
-                player->load = Player::Load::LOADED;
-                player->changed.notify_all();
-            }
-            break;
-        case MPV_EVENT_SHUTDOWN:
-            shutdown = true;
-            player->gone = true;
-            player->changed.notify_all();
-            [[fallthrough]];
-        case MPV_EVENT_END_FILE: {
-            auto end = static_cast<mpv_event_end_file*>(event->data);
-            // A playlist would go on to open what it names: a track is a media file itself.
-            if (end && end->reason == MPV_END_FILE_REASON_REDIRECT)
-                CommandAsync(*player, {"stop"});
-            EndTrack(*player);
-            break;
-        }
-        default:
-            break;
-        }
+        HandleEvent(*player, *event);
         const auto now = std::chrono::steady_clock::now();
         if (player->playing && !player->paused &&
             now - lastStatus >= std::chrono::duration<double>(STATUS_INTERVAL_SECONDS)) {
@@ -125,8 +246,8 @@ void RunEvents(Player* player)
     player->done = true;
 }
 
-// Players still shutting down when the process ends are waited for, so that mpv is not torn
-// down under them.
+// Players still shutting down when the process ends are waited for a while, so that mpv is not
+// torn down under them.
 struct ExitReaper {
     ~ExitReaper() { Reap(true); }
 };
@@ -152,14 +273,15 @@ bool SoundDeviceAvailable()
 }  // namespace
 
 Player::Player(mpv_handle* h, const std::string& name, const std::string& file, bool drawing)
-    : handle(h), context(name), path(file), draws(drawing), connectionsLost(s_connectionsLost.load())
+    : handle(h), context(name), path(file), draws(drawing),
+      connectionsLost(drawing ? CountLostConnections() : 0)
 {
     ++s_livePlayers;
 }
 
 void VideoConnectionLost()
 {
-    ++s_connectionsLost;
+    CountLostConnections();
 }
 
 std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string& path)
@@ -222,11 +344,12 @@ std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string&
     return player;
 }
 
-bool WaitForLoad(Player& player)
+bool WaitForLoad(Player& player, std::string& why)
 {
     std::unique_lock<std::mutex> lock(player.mutex);
-    player.changed.wait_for(lock, LOAD_TIMEOUT,
-                            [&player] { return player.load != Player::Load::PENDING; });
+    player.changed.wait(lock, [&player] { return player.load != Player::Load::PENDING; });
+    if (player.load == Player::Load::FAILED)
+        why = player.why.empty() ? "the player cannot open it" : player.why;
     return player.load == Player::Load::LOADED;
 }
 
@@ -264,9 +387,19 @@ void Reap(bool all)
             }
         }
     }
-    for (auto& player : finished)
-        if (player->thread.joinable())
+    const auto deadline = std::chrono::steady_clock::now() + RELEASE_TIMEOUT;
+    for (auto& player : finished) {
+        while (!player->done && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (player->done && player->thread.joinable()) {
             player->thread.join();
+        } else if (player->thread.joinable()) {
+            // Still in mpv's shutdown: left to it, with the player it uses, to the process's end.
+            static auto* s_left = new std::vector<std::shared_ptr<Player>>;
+            player->thread.detach();
+            s_left->push_back(player);
+        }
+    }
 }
 
 int LivePlayers()
@@ -289,15 +422,15 @@ bool CommandAsync(Player& player, std::initializer_list<const char*> words)
 
 namespace {
 
-// Hands a property to mpv and waits for its answer: for ever (until mpv has gone), or for
-// ANSWER_TIMEOUT. True when mpv took the value.
-bool Ask(Player& player, const char* name, const std::string& value, bool forEver)
+// Hands a property to mpv and waits for its answer for as long as given, or until mpv has gone:
+// mpv's answer (0 or an error), or ASKED when none came.
+int Ask(Player& player, const char* name, const std::string& value, std::chrono::seconds wait)
 {
     uint64_t question;
     {
         std::lock_guard<std::mutex> lock(player.mutex);
         if (player.gone)
-            return false;
+            return MPV_ERROR_UNINITIALIZED;
         question = player.nextQuestion++;
         player.answers[question] = ASKED;
     }
@@ -308,13 +441,11 @@ bool Ask(Player& player, const char* name, const std::string& value, bool forEve
     const auto answered = [&player, question] {
         return player.answers[question] != ASKED || player.gone || player.retired;
     };
-    if (sent && forEver)
-        player.changed.wait(lock, answered);
-    else if (sent)
-        player.changed.wait_for(lock, ANSWER_TIMEOUT, answered);
-    const int answer = player.answers[question];
+    if (sent)
+        player.changed.wait_for(lock, wait, answered);
+    const int answer = sent ? player.answers[question] : MPV_ERROR_GENERIC;
     player.answers.erase(question);
-    return sent && answer != ASKED && answer >= 0;
+    return answer;
 }
 
 }  // namespace
@@ -322,13 +453,17 @@ bool Ask(Player& player, const char* name, const std::string& value, bool forEve
 void SetPropertyNow(Player& player, const char* name, const std::string& value)
 {
     // An answer comes once mpv has carried the change out; a player given up meanwhile (its output
-    // thread stopped for good, which mpv would wait for) lets the caller go on.
-    Ask(player, name, value, true);
+    // thread stopped for good, which mpv would wait for) lets the caller go on, and so does one
+    // that takes too long: it could be stuck the same way, or only slow, and is then paused and
+    // left to finish in the background (its event thread shuts it down once it is retired).
+    if (Ask(player, name, value, RELEASE_TIMEOUT) == ASKED)
+        SetPropertyAsync(player, "pause", "yes");
 }
 
 bool SetPropertyAnswered(Player& player, const char* name, const std::string& value)
 {
-    return Ask(player, name, value, false);
+    const int answer = Ask(player, name, value, ANSWER_TIMEOUT);
+    return answer != ASKED && answer >= 0;
 }
 
 bool SetPaused(Player& player, bool paused, bool answered)

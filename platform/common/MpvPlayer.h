@@ -33,9 +33,11 @@ struct PlayerSetup {
 // the player is retired, destroys the handle (mpv's shutdown takes a while).
 //
 // A player that draws has a connection to the X server of its own, from mpv's output thread. When
-// that connection goes while the server stays (another client killed its window), Xlib lets that
-// thread go no further, and mpv can then neither play on, answer, nor shut down: the player ends
-// its track as its end would, answers nothing more, and is given up, never destroyed.
+// that connection goes while the server stays (another client killed its window), that thread goes
+// no further (Xlib holds it, or the GL driver spins on the dead connection), and mpv can then
+// neither play on, answer, nor shut down. The event thread sees the connection's socket hung up:
+// the player ends its track as its end would, answers nothing more, and is given up, never
+// destroyed.
 struct Player {
     enum class Load { PENDING, LOADED, FAILED };
 
@@ -45,7 +47,7 @@ struct Player {
     const std::string context;
     const std::string path;
     const bool draws;               // mpv draws the picture through a connection of its own
-    const unsigned connectionsLost;  // VideoConnectionLost calls before it was made
+    const size_t connectionsLost;    // picture connections known lost before it was made
     std::thread thread;
     std::atomic<bool> done{false};
 
@@ -54,6 +56,7 @@ struct Player {
     std::mutex mutex;
     std::condition_variable changed;
     Load load = Load::PENDING;  // the first load of the input
+    std::string why;            // why it failed, or why the player was given up
     bool loaded = false;        // mpv holds the file (it unloads it at its end)
     bool playing = false;       // from mmr_play to the end of the track or mmr_stop
     bool ended = false;         // stopped since the last mmr_play
@@ -68,11 +71,13 @@ struct Player {
 // A player for the file at path, paused, its file being loaded (see WaitForLoad), or null when mpv
 // cannot be loaded or set up.
 std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string& path);
-// Waits until the player's first load succeeded or failed; true when it holds the file.
-bool WaitForLoad(Player& player);
+// Waits until mpv says the player's first load succeeded or failed, or has gone, however long a
+// busy machine takes; true when it holds the file, otherwise false with the reason in why.
+bool WaitForLoad(Player& player, std::string& why);
 // Hands the player to its event thread for shutting down; returns at once.
 void Retire(std::shared_ptr<Player> player);
-// Joins the threads of retired players that have finished, or of all of them.
+// Joins the threads of retired players that have finished; with all, waits for the others too,
+// for ten seconds at most, and leaves those still shutting down to themselves.
 void Reap(bool all);
 // Players whose mpv has been neither destroyed nor given up yet.
 int LivePlayers();
@@ -81,7 +86,8 @@ int LivePlayers();
 // request.
 bool SetPropertyAsync(Player& player, const char* name, const std::string& value);
 bool CommandAsync(Player& player, std::initializer_list<const char*> words);
-// Sets a property and returns once mpv has carried it out, or has gone.
+// Sets a property and returns once mpv has carried it out or has gone, or after ten seconds:
+// a player that takes longer is paused and left to its event thread.
 void SetPropertyNow(Player& player, const char* name, const std::string& value);
 // Hands a property to mpv and waits for its answer; true when it took the value. A player that
 // has gone or does not answer in time has not.

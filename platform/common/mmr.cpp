@@ -2,8 +2,9 @@
 // (MpvPlayer.h), which libmpv (MpvLibrary.h) is loaded for when the first input is attached.
 //
 // Attaching an input and detaching the video output wait for mpv to carry them out: the first
-// because its answer is whether mpv could open the file, the second because the window may go
-// once it returns. Setting the speed or the volume waits for mpv's answer only (a round trip to
+// because its answer is whether mpv could open the file (however long that takes), the second
+// because the window may go once it returns (a player that takes more than ten seconds is paused
+// and left to shut down in the background). Setting the speed or the volume waits for mpv's answer only (a round trip to
 // its core, not the change itself), because the caller is told whether the value was taken. Every
 // other control (play, pause, stop, the sound output) is handed to mpv without waiting, so the
 // frame loop never waits for mpv while a movie plays.
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "Application.h"
 #include "EventCore.h"
 #include "MpvPlayer.h"
 #include "WindowBackend.h"
@@ -293,8 +295,10 @@ extern "C" int mmr_input_attach(mmr_context_t* ctx, const char* url, const char*
     const std::string path(url + 7);
     struct stat info;
     if (path.empty() || path[0] != '/' || stat(path.c_str(), &info) != 0 ||
-        !S_ISREG(info.st_mode) || access(path.c_str(), R_OK) != 0)
+        !S_ISREG(info.st_mode) || access(path.c_str(), R_OK) != 0) {
+        standin::SetLastError("no readable file by that path");
         return -1;
+    }
 
     standin::PlayerSetup setup;
     std::shared_ptr<Player> previous;
@@ -315,7 +319,9 @@ extern "C" int mmr_input_attach(mmr_context_t* ctx, const char* url, const char*
 
     std::shared_ptr<Player> player = standin::StartPlayer(setup, path);
     // A file mpv cannot open or make sense of is refused here, as the renderer refuses it.
-    if (!player || !standin::WaitForLoad(*player)) {
+    std::string why = "the player cannot start";
+    if (!player || !standin::WaitForLoad(*player, why)) {
+        standin::SetLastError("%s", why.c_str());
         Retire(std::move(player));
         return -1;
     }
@@ -333,6 +339,7 @@ extern "C" int mmr_input_attach(mmr_context_t* ctx, const char* url, const char*
 extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
 {
     std::shared_ptr<Player> player;
+    bool same;
     {
         MediaState& state = GetState();
         std::lock_guard<std::mutex> lock(state.mutex);
@@ -340,9 +347,12 @@ extern "C" int mmr_speed_set(mmr_context_t* ctx, int speed)
             speed > MAX_SPEED)
             return -1;
         player = ctx->player;
+        same = speed == ctx->speed;
     }
-    // As for the volume, a failure made on purpose is a value the player refuses.
-    if (speed > 0) {
+    // The speed a player already has is not asked for again: a player that has just loaded may
+    // take long to answer while it sets its picture up. As for the volume, a failure made on
+    // purpose is a value the player refuses.
+    if (speed > 0 && !same) {
         const bool refuse = standin_should_fail("mmr_speed_set");
         if (!SetPropertyAnswered(*player, "speed", refuse ? "refused" : standin::SpeedFactor(speed)))
             return -1;

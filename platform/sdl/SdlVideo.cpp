@@ -64,19 +64,23 @@ int OnXError(Display*, XErrorEvent* error)
     return 0;
 }
 
+}  // namespace
+
+int DisplaySocket()
+{
+    Watched& watched = GetWatched();
+    std::lock_guard<std::mutex> lock(watched.mutex);
+    return watched.windows.empty() ? -1 : ConnectionNumber(watched.windows.front().first);
+}
+
+namespace {
+
 // Whether the server has hung up on the application's own connection: asked of the socket, since
 // another thread may be in Xlib on it.
 bool OwnConnectionHungUp()
 {
-    Display* display = nullptr;
-    {
-        Watched& watched = GetWatched();
-        std::lock_guard<std::mutex> lock(watched.mutex);
-        if (!watched.windows.empty())
-            display = watched.windows.front().first;
-    }
-    pollfd fd = {display ? ConnectionNumber(display) : -1, POLLRDHUP, 0};
-    return display && poll(&fd, 1, 0) == 1 && (fd.revents & (POLLHUP | POLLRDHUP | POLLERR));
+    pollfd fd = {DisplaySocket(), POLLRDHUP, 0};
+    return fd.fd >= 0 && poll(&fd, 1, 0) == 1 && (fd.revents & (POLLHUP | POLLRDHUP | POLLERR));
 }
 
 int OnXConnectionLost(Display*)

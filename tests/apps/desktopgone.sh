@@ -69,9 +69,13 @@ case $how in
     hidden) xdotool windowunmap "$window"; sleep 1; xdotool windowclose "$window" ;;
     server) kill -KILL "$server" ;;
     picture)
-        until_found "a movie window" xdotool search --class '^mpv$' windowkill
-        for _ in $(seq 100); do grep -q '^movie finished$' "$home/out" && break; sleep 0.1; done
-        grep -q '^movie finished$' "$home/out" || { echo "the movie did not end"; exit 1; }
+        # Its picture killed once it shows, then the movie's end waited for, however long each takes.
+        kill_picture() {
+            ! grep -q '^movie finished$' "$home/out" || { echo "the movie ended before its picture showed"; exit 1; }
+            xdotool search --class '^mpv$' windowkill 2> /dev/null
+        }
+        until_found "a movie window" kill_picture
+        until_found "the movie's end" grep -q '^movie finished$' "$home/out"
         kill -TERM "$pid" ;;
     *) kill -"$how" "$pid" ;;
 esac

@@ -17,7 +17,8 @@ make_scratch
 command -v ffmpeg > /dev/null || fail "ffmpeg is missing (scripts/install-deps installs it)"
 ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=25:duration=1" \
     -c:v mpeg4 "$work/archives/intro.mp4" || fail "ffmpeg could not make the test video"
-ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=25:duration=30" \
+# Longer than the test may run: it ends only when its picture is killed.
+ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=160x120:rate=2:duration=600" \
     -c:v mpeg4 "$work/archives/long.mp4" || fail "ffmpeg could not make the long test video"
 
 # gone HOW: runs the application until it is ended that way; its save area is left unlocked and

@@ -1,9 +1,13 @@
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -241,4 +245,41 @@ TEST_F(Renderer, AWithdrawnRequestIsNamedByNoLaterEvent)
     }
     EXPECT_GT(delivered, 0) << "the standing request heard the track";
     EXPECT_EQ(mmrenderer_stop_events(keeper), BPS_SUCCESS);
+}
+
+// However long the player takes to load a file (its events held up here for longer than any fixed
+// wait would allow), the input is attached once it has loaded; and the video output is detached
+// within a few seconds whatever the player does (its output thread held for good).
+TEST_F(Renderer, ASlowLoadIsWaitedForAndAStuckPictureIsLetGo)
+{
+    const int video = mmr_output_attach(ctx, VIDEO, "video");
+    ASSERT_GE(video, 0);
+    // The player's event thread is the one new thread that keeps the process's name once mpv's
+    // core has taken its own (mpv is set up by then).
+    const std::vector<int> before = VornTest::Threads("");
+    std::atomic<bool> attached{false};
+    std::thread holder([&attached, &before] {
+        for (std::vector<int> events; !attached && events.empty();) {
+            for (int thread : VornTest::Threads("mpv/mpv core").empty() ? before : VornTest::Threads(""))
+                if (std::find(before.begin(), before.end(), thread) == before.end() && thread != gettid())
+                    events.push_back(thread);
+            if (VornTest::HoldThreads(events) == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(6));
+        VornTest::ReleaseThreads();
+    });
+    EXPECT_EQ(mmr_input_attach(ctx, url.c_str(), "track"), 0) << standin_last_error();
+    attached = true;
+    holder.join();
+
+    ASSERT_EQ(mmr_play(ctx), 0);
+    ASSERT_GT(VornTest::HoldThreads(VornTest::Threads("mpv/vo")), 0);
+    auto detach = std::async(std::launch::async, [this, video] {
+        return mmr_output_detach(ctx, static_cast<unsigned>(video));
+    });
+    const bool returned = detach.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    VornTest::ReleaseThreads();
+    EXPECT_TRUE(returned) << "the detach waited on the player";
+    EXPECT_EQ(detach.get(), 0);
 }

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "bps/mmrenderer.h"
+#include "host/Host.h"
 
 namespace Vorn {
 
@@ -60,30 +62,36 @@ void PlaybookMoviePlayer::Teardown()
 
 bool PlaybookMoviePlayer::Play(const NarrowString& file, int volume)
 {
+    // The caller is told only that the movie has finished: a movie that never played says why.
+    const char* why = Start(file, volume);
+    if (!why)
+        return true;
+    std::fprintf(stderr, "%s: cannot play the movie %s: %s\n", program_invocation_short_name,
+                 file.c_str(), why);
+    Teardown();
+    return false;
+}
+
+const char* PlaybookMoviePlayer::Start(const NarrowString& file, int volume)
+{
     if (!m_connection || !m_context)
-        return false;
+        return "the media renderer cannot be reached";
     m_videoOutput = mmr_output_attach(m_context, VIDEO_URL, "video");
-    if (m_videoOutput == -1) {
-        Teardown();
-        return false;
-    }
+    if (m_videoOutput == -1)
+        return "it has no window to show in";
     m_audioOutput = mmr_output_attach(m_context, AUDIO_URL, "audio");
-    if (m_audioOutput == -1) {
-        Teardown();
-        return false;
-    }
+    if (m_audioOutput == -1)
+        return "the sound output cannot be attached";
     char directory[URL_LIMIT];
-    if (!getcwd(directory, sizeof(directory))) {
-        Teardown();
-        return false;
-    }
+    if (!getcwd(directory, sizeof(directory)))
+        return "the install area cannot be found";
     // A name that does not fit is refused rather than cut to another file's name.
     char url[URL_LIMIT];
     int length = std::snprintf(url, sizeof(url), "file://%s/app/native/%s", directory, file.c_str());
-    if (length < 0 || length >= URL_LIMIT || mmr_input_attach(m_context, url, "track") != 0) {
-        Teardown();
-        return false;
-    }
+    if (length < 0 || length >= URL_LIMIT)
+        return "its name is too long";
+    if (mmr_input_attach(m_context, url, "track") != 0)
+        return *Host::LastError() ? Host::LastError() : "the renderer refused it";
     if (volume >= 0) {
         if (volume > MAX_VOLUME - 1)
             volume = MAX_VOLUME;
@@ -94,17 +102,13 @@ bool PlaybookMoviePlayer::Play(const NarrowString& file, int volume)
         if (dictionary)
             mmr_output_parameters(m_context, static_cast<unsigned>(m_audioOutput), dictionary);
     }
-    if (mmr_speed_set(m_context, NORMAL_SPEED) != 0 || mmr_play(m_context) != 0) {
-        Teardown();
-        return false;
-    }
+    if (mmr_speed_set(m_context, NORMAL_SPEED) != 0 || mmr_play(m_context) != 0)
+        return "the player does not start it";
     m_eventRequest = mmrenderer_request_events(CONTEXT_NAME, 0, this);
-    if (m_eventRequest == 0) {
-        Teardown();
-        return false;
-    }
+    if (m_eventRequest == 0)
+        return "its events cannot be asked for";
     m_finished = false;
-    return true;
+    return nullptr;
 }
 
 void PlaybookMoviePlayer::SetSpeed(int speed)

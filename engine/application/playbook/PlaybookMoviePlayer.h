@@ -14,11 +14,14 @@ public:
     // then fails.
     PlaybookMoviePlayer();
     // Stops a movie still playing; otherwise Stop or a failing call has released the renderer.
+    // Returns within ten seconds whatever the player does: one that does not let go of the
+    // picture in that time is paused and left to shut down in the background.
     ~PlaybookMoviePlayer() override;
 
     // Attaches the window and the audio output, the file under app/native/ of the working
     // directory, sets the volume (above 99: 100; negative: left alone), plays at normal speed and
-    // asks for the context's events. Any failure closes the renderer and returns false.
+    // asks for the context's events. Any failure is said in one line on stderr ("cannot play the
+    // movie NAME: REASON"), closes the renderer and returns false.
     bool Play(const NarrowString& file, int volume) override;
     bool IsFinished() override { return m_finished; }
     // Normal speed or standstill; a failure closes the renderer (the movie stays unfinished until
@@ -33,6 +36,8 @@ public:
     static const char* const AUDIO_URL;
 
 private:
+    // Play's work: null, or why the movie cannot play.
+    const char* Start(const NarrowString& file, int volume);
     void Teardown();
     void SetSpeed(int speed);
 

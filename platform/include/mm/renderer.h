@@ -9,8 +9,9 @@
  * While a track plays, the context reports MMR_STATE_PLAYING every 100 ms; its end, an error while
  * playing, and mmr_stop report MMR_STATE_STOPPED, to every client that asked for the context's
  * events (bps/mmrenderer.h). No call waits for playback or for the player to carry it out, but for
- * two: attaching an input waits while the file is opened and probed, and detaching the video output
- * until the picture has left the window. Setting the speed or the volume of a running player waits
+ * two: attaching an input waits while the file is opened and probed (however long that takes), and
+ * detaching the video output until the picture has left the window (ten seconds at most: a player
+ * that takes longer is paused and left to shut down in the background). Setting the speed or the volume of a running player waits
  * for the player's answer (not for the change), so that a value it refuses is reported. */
 #pragma once
 
@@ -42,7 +43,8 @@ int mmr_output_detach(mmr_context_t *ctx, unsigned output_id);
 int mmr_output_parameters(mmr_context_t *ctx, unsigned output_id, strm_dict_t *parms);
 /* Attaches the input: a "file://" URL of a readable regular file by its absolute path, taken as it
  * stands (no escapes), of type "track". The file is opened and probed before this returns, paused
- * at its start: 0, or -1 when it is missing or no media file the player can open. */
+ * at its start: 0, or -1 when it is missing or no media file the player can open (the reason in
+ * standin_last_error). */
 int mmr_input_attach(mmr_context_t *ctx, const char *url, const char *type);
 /* Playback speed in thousandths of normal: 0 pauses, 10 to 100000 play. 0 or -1 (no input
  * attached, another speed, or the player refuses it). */

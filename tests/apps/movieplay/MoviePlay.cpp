@@ -61,8 +61,8 @@ public:
     {
         m_start = std::chrono::steady_clock::now();
         PlayMovie(NarrowString(m_name.c_str()), m_volume);
+        // The engine has said why.
         if (IsMovieFinished()) {
-            std::fprintf(stderr, "%s: cannot play %s\n", s_program, m_name.c_str());
             s_exitCode = EXIT_UNPLAYABLE;
             Quit();
             return;

@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FileSizeLimit.h"
+
 #include <csignal>
 #include <filesystem>
+#include <functional>
 
 using namespace DataBuild;
 
@@ -132,14 +135,10 @@ TEST(LevelSource, ReportsUnreadableFilesByNameAndReason)
         const auto entries = std::distance(std::filesystem::directory_iterator(folder.path), {});
         return std::filesystem::is_symlink(link) && entries == 2 ? content : "changed around it";
     };
-    rlimit unlimited;
-    getrlimit(RLIMIT_FSIZE, &unlimited);
-    const rlimit limit = {4, unlimited.rlim_max};
-    std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool written = WriteWholeFile(link, std::string("longer"), error);
-    setrlimit(RLIMIT_FSIZE, &unlimited);
-    EXPECT_FALSE(written);
+    {
+        const VornTest::FileSizeLimit limit(4);
+        EXPECT_FALSE(WriteWholeFile(link, std::string("longer"), error));
+    }
     EXPECT_EQ(error, link + ": cannot be written: File too large");
     EXPECT_EQ(left(), "old");
     ASSERT_TRUE(WriteWholeFile(link, std::string("new"), error)) << error;
@@ -154,4 +153,58 @@ TEST(LevelSource, ReportsUnreadableFilesByNameAndReason)
     EXPECT_TRUE(WriteWholeFile(pipe, std::string("level"), error) && read(reader, got, 8) == 5);
     close(reader);
     EXPECT_TRUE(std::filesystem::is_fifo(pipe) && std::string(got) == "level") << got;
+}
+
+// A file is replaced whole where that is safe; where renaming would harm, it is written in place;
+// what may not be written is refused and left as it was. Each row makes a file (or a link) in a
+// folder of its own, writes "new" to the path it gives, and checks what is left.
+TEST(LevelSource, WritesAFileInPlaceWhereReplacingItWouldHarm)
+{
+    const bool root = geteuid() == 0;
+    const auto content = [](const std::string& path) {
+        std::string bytes, unread;
+        return ReadWholeFile(path, bytes, unread) ? bytes : "unreadable";
+    };
+    const auto owner = [](const std::string& path) {
+        struct stat info = {};
+        stat(path.c_str(), &info);
+        return std::make_pair(info.st_ino, info.st_uid);
+    };
+    const std::string name(250, 'n');
+    struct Row {
+        const char* what;
+        std::function<std::string()> make;  // the path to write
+        std::string error;                  // how the refusal ends, or ""
+        std::function<bool()> left;         // what is left is right
+        bool replaced;  // a new file in its place (root may make one where others may not)
+    } rows[] = {
+        {"its own", [] { return "f"; }, "", [&] { return content("f") == "new"; }, true},
+        {"another link", [] { return link("f", "g") == 0 ? "f" : ""; }, "", [&] { return content("g") == "new"; }, false},
+        {"another owner", [root] { return root && chown("f", 65534, 65534) == 0 ? "f" : ""; }, "",
+         [&] { return content("f") == "new" && owner("f").second == 65534; }, false},
+        {"read-only", [] { return chmod("f", 0444) == 0 ? "f" : ""; }, root ? "" : "f: cannot be written: Permission denied",
+         [&] { return content("f") == (root ? "new" : "old"); }, root},
+        {"a long name", [&] { return rename("f", name.c_str()) == 0 ? name : ""; }, "", [&] { return content(name) == "new"; }, false},
+        {"in a read-only folder", [] { return chmod(".", 0555) == 0 ? "f" : ""; }, "",
+         [&] { return chmod(".", 0755) == 0 && content("f") == "new"; }, root},
+        {"a link to nothing", [] { return symlink("gone/f", "l") == 0 ? "l" : ""; },
+         "l: cannot be written: it is a symbolic link to gone/f, which does not exist",
+         [] { return !std::filesystem::exists("gone"); }, false},
+    };
+    const std::string home = std::filesystem::current_path();
+    for (const Row& row : rows) {
+        Folder folder;
+        std::string error;
+        ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        ASSERT_TRUE(WriteWholeFile("f", std::string("old"), error)) << error;
+        const std::string path = row.make();
+        const auto before = owner(path);
+        if (!path.empty()) {
+            EXPECT_EQ(WriteWholeFile(path, std::string("new"), error), row.error.empty()) << row.what;
+            EXPECT_EQ(row.error.empty() ? "" : error, row.error) << row.what;
+            EXPECT_TRUE(row.left()) << row.what;
+            EXPECT_EQ(before != owner(path), row.replaced) << row.what;
+        }
+        ASSERT_EQ(chdir(home.c_str()), 0);
+    }
 }
