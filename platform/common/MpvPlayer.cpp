@@ -33,6 +33,10 @@ const std::chrono::seconds ANSWER_TIMEOUT(2);
 // How long mpv may take to let go of its picture, and to shut down when the process ends, before
 // it is left to itself: nothing waits on a player for ever.
 const std::chrono::seconds RELEASE_TIMEOUT(10);
+// How long mpv may take to open and probe a file: far longer than a busy machine takes (loads of
+// over five seconds are seen there), so that only a player that is stuck (a file on a disk that
+// does not answer) is given up.
+const std::chrono::seconds LOAD_TIMEOUT(60);
 // While a track plays, its context reports its state this often: a client that waits for any
 // event of the renderer (a touch skipping a movie) hears from it soon.
 const double STATUS_INTERVAL_SECONDS = 0.1;
@@ -347,8 +351,9 @@ std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string&
 bool WaitForLoad(Player& player, std::string& why)
 {
     std::unique_lock<std::mutex> lock(player.mutex);
-    player.changed.wait(lock, [&player] { return player.load != Player::Load::PENDING; });
-    if (player.load == Player::Load::FAILED)
+    if (!player.changed.wait_for(lock, LOAD_TIMEOUT, [&player] { return player.load != Player::Load::PENDING; }))
+        why = "the player has not opened it after a minute";
+    else if (player.load == Player::Load::FAILED)
         why = player.why.empty() ? "the player cannot open it" : player.why;
     return player.load == Player::Load::LOADED;
 }

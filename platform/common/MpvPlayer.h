@@ -72,7 +72,8 @@ struct Player {
 // cannot be loaded or set up.
 std::shared_ptr<Player> StartPlayer(const PlayerSetup& setup, const std::string& path);
 // Waits until mpv says the player's first load succeeded or failed, or has gone, however long a
-// busy machine takes; true when it holds the file, otherwise false with the reason in why.
+// busy machine takes (a minute at most: a player stuck longer is given up); true when it holds
+// the file, otherwise false with the reason in why.
 bool WaitForLoad(Player& player, std::string& why);
 // Hands the player to its event thread for shutting down; returns at once.
 void Retire(std::shared_ptr<Player> player);

@@ -2,12 +2,13 @@
 // (MpvPlayer.h), which libmpv (MpvLibrary.h) is loaded for when the first input is attached.
 //
 // Attaching an input and detaching the video output wait for mpv to carry them out: the first
-// because its answer is whether mpv could open the file (however long that takes), the second
-// because the window may go once it returns (a player that takes more than ten seconds is paused
-// and left to shut down in the background). Setting the speed or the volume waits for mpv's answer only (a round trip to
-// its core, not the change itself), because the caller is told whether the value was taken. Every
-// other control (play, pause, stop, the sound output) is handed to mpv without waiting, so the
-// frame loop never waits for mpv while a movie plays.
+// because its answer is whether mpv could open the file (however long a busy machine takes, a
+// minute at most), the second because the window may go once it returns (a player that takes
+// more than ten seconds is paused and left to shut down in the background). Setting the speed or
+// the volume waits for mpv's answer only (a round trip to its core, not the change itself),
+// because the caller is told whether the value was taken. Every other control (play, pause, stop,
+// the sound output) is handed to mpv without waiting, so the frame loop never waits for mpv while
+// a movie plays.
 #include <sys/stat.h>
 #include <unistd.h>
 

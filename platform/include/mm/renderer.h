@@ -9,10 +9,11 @@
  * While a track plays, the context reports MMR_STATE_PLAYING every 100 ms; its end, an error while
  * playing, and mmr_stop report MMR_STATE_STOPPED, to every client that asked for the context's
  * events (bps/mmrenderer.h). No call waits for playback or for the player to carry it out, but for
- * two: attaching an input waits while the file is opened and probed (however long that takes), and
- * detaching the video output until the picture has left the window (ten seconds at most: a player
- * that takes longer is paused and left to shut down in the background). Setting the speed or the volume of a running player waits
- * for the player's answer (not for the change), so that a value it refuses is reported. */
+ * two: attaching an input waits while the file is opened and probed (however long a busy machine
+ * takes, a minute at most), and detaching the video output until the picture has left the window
+ * (ten seconds at most: a player that takes longer is paused and left to shut down in the
+ * background). Setting the speed or the volume of a running player waits for the player's answer
+ * (not for the change), so that a value it refuses is reported. */
 #pragma once
 
 #include <stdint.h>
