@@ -342,7 +342,7 @@ TEST_F(VornPakTest, CorpusCheckOfFilesOtherProgramsWrite)
     const char* const NAMES[] = {"png.txt", "ogg.txt", "other.txt"};
     for (int i = 0; i < 3; ++i)
         VornTest::WriteText(m_dir / NAMES[i], lists[i]);
-    const std::string command = std::string(VORN_CORPUS_CHECK_EXECUTABLE) + " --jobs 2 --png-events 40 --ogg-events 40 " +
+    const std::string command = Quote(VORN_CORPUS_CHECK_EXECUTABLE) + " --jobs 2 --png-events 40 --ogg-events 40 " +
                                 Quote(m_dir.Path()) + " >" + Quote(m_dir / "report");
     EXPECT_EQ(std::system(command.c_str()), 0) << Slurp(m_dir / "report");
     EXPECT_NE(Slurp(m_dir / "report").find(" 0 refused, as .ogg 0 refused; PNG files as .ogg 0 refused, Ogg files as "
