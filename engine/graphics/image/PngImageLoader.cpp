@@ -432,10 +432,9 @@ bool PngImageLoader::CheckChunks(const u8* data, size_t size, std::string& why)
     // archive's PNG is no mark). Its start is then damaged, however many bytes the damage took.
     // Data with none of these (a cut inside the signature among it) holds no PNG.
     const bool near = size >= SIGNATURE_SIZE && bytes.DifferencesAt(0, PNG_SIGNATURE, SIGNATURE_SIZE) <= SIGNATURE_SIZE / 2;
-    const size_t held = FindHeldPng(data, size);
     if (near || bytes.IdWipedAt(0, PNG_SIGNATURE, SIGNATURE_SIZE) ||
         (ChunkFits(data, size, SIGNATURE_SIZE) && ChunkCrcMatches(data, SIGNATURE_SIZE)) ||
-        HoldsEndChunk(bytes, held)) {
+        HoldsEndChunk(bytes, FindHeldPng(data, size))) {
         why = "its PNG signature is damaged";
         return false;
     }
